@@ -1,0 +1,29 @@
+#pragma once
+
+#include <chrono>
+
+namespace scrivo {
+
+// Waits and elapsed times run on the steady clock, never the time of day.
+// The program's clock is replaceable so that tests need not sleep.
+class Clock {
+public:
+    using TimePoint = std::chrono::steady_clock::time_point;
+    virtual ~Clock() = default;
+    virtual TimePoint Now() = 0;
+    virtual void SleepFor(std::chrono::milliseconds ms) = 0;
+    // Milliseconds since an arbitrary start, like a tick counter.
+    long long TickMs();
+};
+
+class SteadyClock final : public Clock {
+public:
+    TimePoint Now() override;
+    void SleepFor(std::chrono::milliseconds ms) override;
+};
+
+Clock& ProgramClock();
+// Replaces the program clock; nullptr restores the steady clock.
+void SetProgramClock(Clock* clock);
+
+} // namespace scrivo

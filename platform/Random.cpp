@@ -1,0 +1,66 @@
+#include "platform/Random.h"
+
+#include <chrono>
+
+namespace scrivo {
+
+namespace {
+std::uint64_t SplitMix(std::uint64_t& x)
+{
+    std::uint64_t z = (x += 0x9e3779b97f4a7c15ULL);
+    z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9ULL;
+    z = (z ^ (z >> 27)) * 0x94d049bb133111ebULL;
+    return z ^ (z >> 31);
+}
+std::uint64_t Rotl(std::uint64_t x, int k) { return (x << k) | (x >> (64 - k)); }
+} // namespace
+
+Random::Random(std::uint64_t seed) { SetState(seed); }
+
+void Random::SetState(std::uint64_t seed)
+{
+    std::uint64_t x = seed;
+    for (auto& s : m_s) s = SplitMix(x);
+}
+
+void Random::Seed(std::uint64_t seed)
+{
+    SetState(seed);
+    m_fixed = true;
+}
+
+void Random::Randomize()
+{
+    if (m_fixed) return;
+    using namespace std::chrono;
+    const auto now = system_clock::now().time_since_epoch();
+    const auto sinceMidnight = duration_cast<nanoseconds>(now % hours(24)).count();
+    SetState(static_cast<std::uint64_t>(sinceMidnight) ^ Rotl(NextU64(), 17));
+}
+
+std::uint64_t Random::NextU64()
+{
+    // xoshiro256**
+    const std::uint64_t result = Rotl(m_s[1] * 5, 7) * 9;
+    const std::uint64_t t = m_s[1] << 17;
+    m_s[2] ^= m_s[0];
+    m_s[3] ^= m_s[1];
+    m_s[1] ^= m_s[2];
+    m_s[0] ^= m_s[3];
+    m_s[2] ^= t;
+    m_s[3] = Rotl(m_s[3], 45);
+    return result;
+}
+
+double Random::Next() { return static_cast<double>(NextU64() >> 11) * 0x1.0p-53; }
+
+int Random::Below(int n) { return n <= 0 ? 0 : static_cast<int>(Next() * n); }
+
+Random& ProgramRandom()
+{
+    static Random r{static_cast<std::uint64_t>(
+        std::chrono::steady_clock::now().time_since_epoch().count())};
+    return r;
+}
+
+} // namespace scrivo
