@@ -1,0 +1,229 @@
+#include "settings/SettingsStore.h"
+
+#include <stdexcept>
+
+#include "platform/MessageBox.h"
+#include "platform/Paths.h"
+#include "settings/Convert.h"
+#include "settings/Settings.h"
+
+namespace scrivo {
+
+namespace {
+
+// A value that does not fit its destination; the text is the description
+// shown after the operation's message.
+class SettingsError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+long LongOf(const std::string& text)
+{
+    const LongConversion r = ToLong(text);
+    if (!r.ok) throw SettingsError(r.error);
+    return r.value;
+}
+
+int IntegerOf(const std::string& text)
+{
+    const LongConversion r = ToInteger(text);
+    if (!r.ok) throw SettingsError(r.error);
+    return static_cast<int>(r.value);
+}
+
+double SingleOf(const std::string& text)
+{
+    const DoubleConversion r = ToSingle(text);
+    if (!r.ok) throw SettingsError(r.error);
+    return r.value;
+}
+
+bool BooleanOf(const std::string& text)
+{
+    const BoolConversion r = ToBoolean(text);
+    if (!r.ok) throw SettingsError(r.error);
+    return r.value;
+}
+
+void CheckComboIndex(int index, int count)
+{
+    if (index < -1 || index >= count) throw SettingsError("Invalid property value");
+}
+
+// The games' folders are formed by appending to the server directory, so a
+// folder must end with a separator. A path naming a plain file is left as it
+// is: it is no folder to append to.
+std::string WithSeparator(std::string folder)
+{
+    if (folder.empty() || folder.back() == PathSeparator) return folder;
+    if (FolderExists(folder) && !IsDirectory(folder)) return folder;
+    return folder + PathSeparator;
+}
+
+// Tracks every write, not just the last, so that no failed write goes unreported.
+class Writer {
+public:
+    explicit Writer(cInifile& ini) : m_ini(ini), m_failedBefore(ini.FailedWrites()) {}
+    void Put(const std::string& key, const std::string& value)
+    {
+        m_ini.SetKey(key);
+        m_ini.SetValue(value);
+    }
+    bool Failed() const { return m_ini.FailedWrites() != m_failedBefore || !m_ini.Success(); }
+
+private:
+    cInifile& m_ini;
+    long m_failedBefore;
+};
+
+} // namespace
+
+cInifile& SettingsIni()
+{
+    static cInifile ini;
+    return ini;
+}
+
+std::string SettingsFilePath()
+{
+    return JoinPath(SettingsFolder(), "SPK.ini");
+}
+
+std::string ReadIniValue(const std::string& key, const std::string& defaultValue)
+{
+    cInifile& ini = SettingsIni();
+    ini.SetKey(key);
+    std::string value = ini.Value();
+    return value.empty() ? defaultValue : value;
+}
+
+void LoadSettings(SettingsControls* controls)
+{
+    using Field = SettingsControls::Field;
+    try {
+        cInifile& ini = SettingsIni();
+        ini.SetPath(SettingsFilePath());
+
+        ini.SetSection("System");
+        ServerDelay = LongOf(ReadIniValue("Server Delay", "1500"));
+        ServerDirectory = WithSeparator(ReadIniValue("Server Directory", ProgramFolder()));
+
+        ini.SetSection("Game");
+        LastPlayer = ReadIniValue("Last Player", "");
+        if (controls) controls->SetPlayerNameCaption(LastPlayer);
+        const int game = IntegerOf(ReadIniValue("Game", "0"));
+        if (controls) {
+            CheckComboIndex(game, controls->GameTypeComboCount());
+            controls->SetGameTypeComboIndex(game);
+        }
+        const int type = IntegerOf(ReadIniValue("Type", "2"));
+        if (controls) {
+            CheckComboIndex(type, controls->TypeComboCount());
+            controls->SetTypeComboIndex(type);
+        }
+        const struct {
+            const char* key;
+            const char* defaultValue;
+            Field field;
+        } fields[] = {{"Name", "", Field::GameName},      {"StartCash", "500", Field::StartCash},
+                      {"BB", "10", Field::BigBlind},      {"SB", "5", Field::SmallBlind},
+                      {"Currency", "$", Field::Currency}, {"Bots", "2", Field::Bots}};
+        for (const auto& f : fields) {
+            const std::string text = ReadIniValue(f.key, f.defaultValue);
+            if (controls) controls->SetFieldText(f.field, text);
+        }
+
+        ini.SetSection("Options");
+        Language = ReadIniValue("Language", "");
+        FontName = ReadIniValue("FontName", "Arial");
+        FontSize = LongOf(ReadIniValue("FontSize", "10"));
+        ColourText = BooleanOf(ReadIniValue("Colour Text", "True"));
+        BoldText = BooleanOf(ReadIniValue("Bold Text", "True"));
+        Symbols = BooleanOf(ReadIniValue("Symbols", "True"));
+        Animated = BooleanOf(ReadIniValue("Animated", "True"));
+        StatusBar = BooleanOf(ReadIniValue("Status Bar", "True"));
+        CardText = BooleanOf(ReadIniValue("Card Text", "False"));
+        ShortText = BooleanOf(ReadIniValue("Short Text", "True"));
+        ScrivoMode = BooleanOf(ReadIniValue("ScrivoMode", "False"));
+
+        if (controls) {
+            if (FormGeometry* table = controls->TableWindow()) {
+                ini.SetSection("MainForm");
+                ini.LoadFormPosition(*table, 3000, 3000, controls->Screen());
+            }
+            if (FormGeometry* browser = controls->Browser()) {
+                ini.SetSection("ConnectFrm");
+                ini.LoadFormPosition(*browser, 3000, 3000, controls->Screen());
+            }
+        }
+
+        ini.SetSection("Tool Window");
+        const double left = SingleOf(ReadIniValue("Left", "2700"));
+        if (controls) controls->SetToolBoxLeft(left);
+        const double top = SingleOf(ReadIniValue("Top", "1620"));
+        if (controls) controls->SetToolBoxTop(top);
+    } catch (const std::exception& e) {
+        MsgBox(std::string("Error loading settings from .ini file.\r\n") + e.what());
+    }
+}
+
+void SaveSettings(SettingsControls* controls)
+{
+    using Field = SettingsControls::Field;
+    cInifile& ini = SettingsIni();
+    Writer w(ini);
+    try {
+        ini.SetPath(SettingsFilePath());
+
+        ini.SetSection("System");
+        w.Put("Server Delay", std::to_string(ServerDelay));
+        w.Put("Server Directory", ServerDirectory);
+
+        ini.SetSection("Game");
+        w.Put("Last Player", LastPlayer);
+        if (controls) {
+            w.Put("Game", std::to_string(controls->GameTypeComboIndex()));
+            w.Put("Type", std::to_string(controls->TypeComboIndex()));
+            w.Put("Name", controls->FieldText(Field::GameName));
+            w.Put("StartCash", controls->FieldText(Field::StartCash));
+            w.Put("BB", controls->FieldText(Field::BigBlind));
+            w.Put("SB", controls->FieldText(Field::SmallBlind));
+            w.Put("Currency", controls->FieldText(Field::Currency));
+            w.Put("Bots", controls->FieldText(Field::Bots));
+        }
+
+        ini.SetSection("Options");
+        w.Put("Language", Language);
+        w.Put("FontName", FontName);
+        w.Put("FontSize", std::to_string(FontSize));
+        w.Put("Colour Text", BooleanText(ColourText));
+        w.Put("Bold Text", BooleanText(BoldText));
+        w.Put("Short Text", BooleanText(ShortText));
+        w.Put("Card Text", BooleanText(CardText));
+        w.Put("Symbols", BooleanText(Symbols));
+        w.Put("Animated", BooleanText(Animated));
+        w.Put("Status Bar", BooleanText(StatusBar));
+        w.Put("ScrivoMode", BooleanText(ScrivoMode));
+
+        if (controls) {
+            if (const FormGeometry* table = controls->TableWindow()) {
+                ini.SetSection("MainForm");
+                ini.SaveFormPosition(*table);
+            }
+            if (const FormGeometry* browser = controls->Browser()) {
+                ini.SetSection("ConnectFrm");
+                ini.SaveFormPosition(*browser);
+            }
+            ini.SetSection("Tool Window");
+            w.Put("Left", NumberText(controls->ToolBoxLeft()));
+            w.Put("Top", NumberText(controls->ToolBoxTop()));
+        }
+    } catch (const std::exception& e) {
+        MsgBox(std::string("Error saving settings to .ini file.\r\n") + e.what());
+        return;
+    }
+    if (w.Failed()) MsgBox("Ini file write error.", MsgButtons::Ok, MsgIcon::Information);
+}
+
+} // namespace scrivo
