@@ -1,0 +1,458 @@
+#include "gamefolder/Directory.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <dirent.h>
+#include <optional>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "gamefolder/CurrentGame.h"
+#include "platform/Clock.h"
+#include "platform/MessageBox.h"
+#include "platform/Paths.h"
+#include "platform/Random.h"
+#include "platform/Text.h"
+#include "settings/Language.h"
+#include "settings/Settings.h"
+
+namespace scrivo {
+
+namespace {
+
+constexpr double MaxStartCash = 999999;
+constexpr double GameIdRange = 1000000000.0;
+
+bool EndsWith(const std::string& s, std::string_view suffix)
+{
+    return s.size() >= suffix.size() && s.compare(s.size() - suffix.size(), suffix.size(), suffix) == 0;
+}
+
+std::string AppCaption(int n) { return AppText.at(static_cast<std::size_t>(n)); }
+
+// Case folding of a Windows-1252 byte, so that names with accented letters
+// compare the way players expect.
+unsigned char FoldCp1252(unsigned char c)
+{
+    if (c >= 'A' && c <= 'Z') return static_cast<unsigned char>(c + 32);
+    if (c >= 0xC0 && c <= 0xDE && c != 0xD7) return static_cast<unsigned char>(c + 32);
+    switch (c) {
+    case 0x8A: return 0x9A;
+    case 0x8C: return 0x9C;
+    case 0x8E: return 0x9E;
+    case 0x9F: return 0xFF;
+    default: return c;
+    }
+}
+
+// Names compare as they are stored: cut to the field, blanks at both ends
+// removed, without regard to case.
+bool SameStoredName(const std::string& a, const std::string& b)
+{
+    const std::string x = Trim(EncodeText(a, PlayerNameWidth));
+    const std::string y = Trim(EncodeText(b, PlayerNameWidth));
+    if (x.size() != y.size()) return false;
+    for (std::size_t i = 0; i < x.size(); ++i) {
+        if (FoldCp1252(static_cast<unsigned char>(x[i])) != FoldCp1252(static_cast<unsigned char>(y[i])))
+            return false;
+    }
+    return true;
+}
+
+// The value of a money box: its exact decimal text where it is one,
+// otherwise the number a BASIC Val() reads from it. Nothing when the amount
+// does not fit a Currency.
+std::optional<Currency> MoneyOf(const std::string& text)
+{
+    if (auto exact = Currency::Parse(text)) return exact;
+    const double value = Val(text);
+    constexpr double limit = 9.2e14;   // below the largest Currency, with room for sums
+    if (!(value > -limit && value < limit)) return std::nullopt;
+    return Currency::FromDouble(value);
+}
+
+// A seat count no client writes: joining or seating a bot would then write
+// over the board or past the table.
+bool IsSeatCount(int count) { return count >= 1 && count <= MaxPlayers; }
+
+std::vector<std::string> GameFolderNames(const std::string& serverDirectory, FolderStatus& status)
+{
+    std::vector<std::string> names;
+    DIR* dir = ::opendir(serverDirectory.c_str());
+    if (!dir) {
+        status = FolderStatus::Failure(ErrorDescription(errno));
+        return names;
+    }
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string name = entry->d_name;
+        if (name != "." && name != ".." && EndsWith(name, GameFolderSuffix)) names.push_back(name);
+    }
+    ::closedir(dir);
+    // The same order on every refresh, whatever the file system.
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::string GamePathOf(const std::string& id) { return JoinPath(ServerDirectory, id); }
+
+bool IsCurrentGame(const std::string& folder)
+{
+    return !GameName.empty() && !GameFolder.empty() && folder == GameFolder;
+}
+
+FolderStatus RemoveFile(const std::string& path)
+{
+    if (::unlink(path.c_str()) == 0 || errno == ENOENT) return FolderStatus::Success();
+    return FolderStatus::Failure(ErrorDescription(errno));
+}
+
+FolderStatus RemoveGameFolder(const std::string& folder)
+{
+    // A browser listing the games at this moment can make gam.spk again
+    // between the deletion and the removal of the folder: one more round.
+    for (int round = 0;; ++round) {
+        for (const auto& path : {GameFilePath(folder), PlayerFilePath(folder), MessageFilePath(folder)}) {
+            if (auto s = RemoveFile(path); !s) return s;
+        }
+        if (::rmdir(folder.c_str()) == 0 || errno == ENOENT) return FolderStatus::Success();
+        if (errno != ENOTEMPTY || round == 1) return FolderStatus::Failure(ErrorDescription(errno));
+    }
+}
+
+FolderStatus WriteNewGame(const std::string& folder, const GameRecord& game, const std::string& creator)
+{
+    // The seats go first: a game is listed once gam.spk exists, and a joiner
+    // then reads every seat it counts.
+    {
+        auto users = OpenRecordFile(PlayerFilePath(folder), PlayerRecordLength);
+        if (!users) return users.status;
+        if (auto s = users->WritePlayer(BoardPlayerNo, NewBoardRecord()); !s) return s;
+        PlayerRecord host = NewSeatRecord(2, creator, game.StartCash);
+        host.Card3 = host.Card4 = host.Card5 = "";
+        if (auto s = users->WritePlayer(1, host); !s) return s;
+    }
+    auto file = OpenRecordFile(GameFilePath(folder), GameRecordLength);
+    if (!file) return file.status;
+    return file->WriteGame(game);
+}
+
+} // namespace
+
+std::string GameListRow::Line() const
+{
+    return name + '\t' + std::to_string(players) + '\t' + blinds + '\t' + status;
+}
+
+FolderResult<GameList> UpdateList(const std::string& selectedGameId)
+{
+    GameList list;
+    if (!FolderExists(ServerDirectory)) {
+        MsgBox(AppCaption(69));
+        list.serverMissing = true;
+        list.showNoGamesBox = true;
+        return list;
+    }
+
+    FolderStatus status;
+    int remembered = -1;
+    for (const std::string& id : GameFolderNames(ServerDirectory, status)) {
+        const std::string folder = GamePathOf(id);
+        if (!FolderExists(GameFilePath(folder))) continue;
+        auto game = ReadGameRecord(folder);
+        if (!game) {
+            // A game still being written, or one the user chose to skip.
+            if (game.status.error == FolderError::NotThere || game.status.error == FolderError::Cancelled) continue;
+            status = game.status;
+            break;
+        }
+        const std::string code = Trim(game->Status);
+        if (code == "GE" || code == "??") continue;
+
+        GameListRow row;
+        row.name = Trim(game->GameName);
+        row.players = game->PlayerCount;
+        row.blinds = game->SmallBlind.ToString() + "/" + game->BigBlind.ToString();
+        row.status = code == "WS" ? WaitingStatusText : InProgressStatusText;
+        row.id = id;
+        if (id == selectedGameId) remembered = static_cast<int>(list.rows.size());
+        list.rows.push_back(row);
+
+        if (IsCurrentGame(folder)) {
+            if (IsHost && game->PlayerCount > 1) list.enableCreate = true;
+            if (code != "WS" && !IsHost) list.openTable = true;
+        }
+    }
+
+    if (!list.rows.empty()) {
+        list.selectRow = remembered >= 0 ? remembered : 0;
+    } else {
+        list.showNoGamesBox = true;
+    }
+    FolderResult<GameList> result(std::move(list));
+    if (!status.Ok()) {
+        MsgBox("Error updating list: " + status.description);
+        result.status = status;
+    }
+    return result;
+}
+
+RowSelection SelectRow(const GameList& list, int row)
+{
+    RowSelection selection;
+    if (row < 0 || row >= static_cast<int>(list.rows.size())) return selection;
+    selection.selectedGameId = list.rows[static_cast<std::size_t>(row)].id;
+    selection.enableJoin = !IsHost;
+    return selection;
+}
+
+int CheckCreate(const CreateRequest& request)
+{
+    if (Trim(request.gameName).empty()) return 61;
+    const double cash = Val(request.startCash);
+    if (cash <= 0) return 62;
+    if (cash >= MaxStartCash) return 63;
+    const double small = Val(request.smallBlind);
+    if (small <= 0 || small >= Val(request.bigBlind)) return 64;
+    return 0;
+}
+
+FolderStatus CreateGame(const CreateRequest& request, BotCounter& bots)
+{
+    auto run = [&]() -> FolderStatus {
+        GameRecord game;
+        game.PlayerCount = 1;
+        const long long botCount = std::clamp<long long>(RoundHalfEven(Val(request.bots)), 0, MaxBots);
+        game.BotCount = static_cast<std::int16_t>(botCount);
+        game.Status = "WS";
+        game.GameName = request.gameName;
+        game.GameType = request.limitType == 0 ? "THLI" : request.limitType == 1 ? "THPL" : "THNL";
+        const auto startCash = MoneyOf(request.startCash);
+        const auto smallBlind = MoneyOf(request.smallBlind);
+        const auto bigBlind = MoneyOf(request.bigBlind);
+        if (!startCash || !smallBlind || !bigBlind) return FolderStatus::Failure("Overflow");
+        game.StartCash = *startCash;
+        game.SmallBlind = *smallBlind;
+        game.BigBlind = *bigBlind;
+        game.CurrencySymbol = request.currency;   // stored as its first character
+
+        // A new random id until the folder can be made; mkdir itself decides,
+        // so two creators never share a folder.
+        ProgramRandom().Randomize();
+        std::string folder;
+        for (;;) {
+            const auto id = static_cast<long long>(std::floor(ProgramRandom().Next() * GameIdRange));
+            folder = JoinPath(ServerDirectory, std::to_string(id) + GameFolderSuffix);
+            if (FolderExists(folder)) continue;
+            if (::mkdir(folder.c_str(), 0777) == 0) break;
+            if (errno != EEXIST) return FolderStatus::Failure(ErrorDescription(errno));
+        }
+        if (auto s = WriteNewGame(folder, game, LastPlayer); !s) {
+            RemoveGameFolder(folder);   // nothing half-made stays behind
+            return s;
+        }
+
+        GameName = request.gameName;
+        GameType = game.GameType;
+        BotCount = static_cast<int>(botCount);
+        GameFolder = folder;
+        IsHost = true;
+        MyPlayerNo = 1;
+        MyCash = game.StartCash;
+        return FolderStatus::Success();
+    };
+    FolderStatus status = run();
+    if (!status.Ok()) {
+        if (status.error != FolderError::Cancelled) MsgBox("Error in Create Game: " + status.description);
+        return status;
+    }
+    for (int i = 1; i <= BotCount; ++i) AddBot(bots);
+    return status;
+}
+
+FolderStatus AddBot(BotCounter& bots)
+{
+    auto run = [&]() -> FolderStatus {
+        const int n = bots.Next();
+        if (n < 1 || n > MaxBots) return FolderStatus::Failure("Subscript out of range");
+        if (!FolderExists(GameFilePath(GameFolder))) {
+            MsgBox("Error adding bots");
+            GameName.clear();
+            return FolderStatus::NotThere("Error adding bots");
+        }
+        auto file = OpenRecordFile(GameFilePath(GameFolder), GameRecordLength);
+        if (!file) return file.status;
+        auto game = file->ReadGame();
+        if (!game) return game.status;
+        if (game->PlayerCount >= MaxPlayers) return FolderStatus::Success();
+        if (!IsSeatCount(game->PlayerCount)) return FolderStatus::Failure("The game record is damaged");
+        const int seat = game->PlayerCount + 1;
+        {
+            // The seat is written while the game record is still held and
+            // before the count, so nobody counts a seat without its record.
+            auto users = OpenRecordFile(PlayerFilePath(GameFolder), PlayerRecordLength);
+            if (!users) return users.status;
+            const auto name = BotNames.at(static_cast<std::size_t>(n));
+            if (auto s = users->WritePlayer(seat, NewSeatRecord(MyPlayerNo, name, game->StartCash)); !s) return s;
+        }
+        game->PlayerCount = static_cast<std::int16_t>(seat);
+        return file->WriteGame(*game);
+    };
+    FolderStatus status = run();
+    if (!status.Ok() && status.error != FolderError::Cancelled && status.error != FolderError::NotThere)
+        MsgBox("Error in Bot Join: " + status.description);
+    return status;
+}
+
+BrowserOutcome CreateButton(const CreateRequest& request, BotCounter& bots)
+{
+    BrowserOutcome outcome;
+    outcome.caption = CheckCreate(request);
+    if (outcome.caption != 0) {
+        MsgBox(AppCaption(outcome.caption));
+        outcome.status = FolderStatus::Failure(AppCaption(outcome.caption));
+        return outcome;
+    }
+    outcome.status = CreateGame(request, bots);
+    outcome.openTable = outcome.status.Ok();
+    return outcome;
+}
+
+BrowserOutcome JoinGame(const std::string& gameId)
+{
+    BrowserOutcome outcome;
+    auto refuse = [&](int caption, MsgIcon icon) {
+        MsgBox(AppCaption(caption), MsgButtons::Ok, icon);
+        outcome.caption = caption;
+        outcome.status = FolderStatus::Failure(AppCaption(caption));
+        return outcome;
+    };
+    if (gameId.empty()) return refuse(65, MsgIcon::Information);
+
+    const std::string folder = GamePathOf(gameId);
+    if (!FolderExists(GameFilePath(folder))) {
+        MsgBox("Error connecting to game.");
+        GameName.clear();
+        outcome.status = FolderStatus::NotThere("Error connecting to game.");
+        return outcome;
+    }
+
+    int caption = 0;
+    GameRecord joined;
+    auto run = [&]() -> FolderStatus {
+        // The game record stays held until the new count is written, so two
+        // joiners never take the same seat.
+        auto file = OpenRecordFile(GameFilePath(folder), GameRecordLength);
+        if (!file) return file.status;
+        auto game = file->ReadGame();
+        if (!game) return game.status;
+        if (game->PlayerCount >= MaxPlayers) { caption = 66; return FolderStatus::Success(); }
+        if (Trim(game->Status) != "WS") { caption = 67; return FolderStatus::Success(); }
+        if (!IsSeatCount(game->PlayerCount)) return FolderStatus::Failure("The game record is damaged");
+
+        auto users = OpenRecordFile(PlayerFilePath(folder), PlayerRecordLength);
+        if (!users) return users.status;
+        PlayerRecord last;
+        for (int p = BoardPlayerNo; p <= game->PlayerCount; ++p) {
+            auto seat = users->ReadPlayer(p);
+            if (!seat) {
+                if (seat.status.error == FolderError::NotThere) continue;
+                return seat.status;
+            }
+            if (SameStoredName(seat->Name, LastPlayer)) { caption = 68; return FolderStatus::Success(); }
+            last = *seat;
+        }
+
+        const int myNo = game->PlayerCount + 1;
+        // Bet and cards 3 to 5 carry over from the last seat read, as every
+        // client has always written them.
+        PlayerRecord mine = last;
+        mine.PlayerNo = static_cast<std::int16_t>(myNo);
+        mine.Name = LastPlayer;
+        mine.Cash = game->StartCash;
+        mine.Action = "-";
+        mine.Blind = "";
+        mine.Card1 = mine.Card2 = "";
+        if (auto s = users->WritePlayer(myNo, mine); !s) return s;
+        users->Close();
+
+        game->PlayerCount = static_cast<std::int16_t>(myNo);
+        if (auto s = file->WriteGame(*game); !s) return s;
+        joined = *game;
+        return FolderStatus::Success();
+    };
+    FolderStatus status = run();
+    if (!status.Ok()) {
+        if (status.error != FolderError::Cancelled) MsgBox("Error in Join Game: " + status.description);
+        outcome.status = status;
+        return outcome;
+    }
+    if (caption == 66) return refuse(66, MsgIcon::Information);
+    if (caption != 0) return refuse(caption, MsgIcon::None);
+
+    MyPlayerNo = joined.PlayerCount;
+    GameName = Trim(joined.GameName);
+    GameType = joined.GameType;
+    MyCash = joined.StartCash;
+    GameFolder = folder;
+    IsHost = false;
+    outcome.openTable = true;
+    return outcome;
+}
+
+FolderStatus CleanUpGameFiles(const std::string& folder)
+{
+    if (folder.empty() || !FolderExists(folder)) return FolderStatus::Success();
+    FolderStatus status = RemoveGameFolder(folder);
+    if (!status.Ok()) MsgBox("Error cleaning up game files: " + status.description);
+    return status;
+}
+
+FolderStatus CleanUpGameFiles() { return CleanUpGameFiles(GameFolder); }
+
+LeaveOutcome LeaveGame(const std::string& ownName)
+{
+    LeaveOutcome outcome;
+    if (GameFolder.empty() || !FolderExists(GameFilePath(GameFolder))) {
+        outcome.status = FolderStatus::NotThere("No game to leave");
+        return outcome;
+    }
+    outcome.status = WritePlayerRecord("D", MyPlayerNo);
+
+    // Who is still at the table: the host and every player after the bots.
+    // When the seats cannot be read, the game is kept.
+    bool othersRemain = true;
+    if (auto game = ReadGameRecord(GameFolder)) {
+        if (auto users = OpenRecordFile(PlayerFilePath(GameFolder), PlayerRecordLength)) {
+            othersRemain = false;
+            const int botCount = game->BotCount;
+            for (int p = 1; p <= game->PlayerCount; ++p) {
+                if (p >= 2 && p <= botCount + 1) continue;
+                auto seat = users->ReadPlayer(p);
+                if (!seat) {
+                    if (seat.status.error == FolderError::NotThere) continue;
+                    othersRemain = true;
+                    break;
+                }
+                if (Trim(seat->Action) != "D") othersRemain = true;
+            }
+        }
+    }
+
+    if (!othersRemain) {
+        outcome.status = CleanUpGameFiles(GameFolder);
+        outcome.removedGame = outcome.status.Ok();
+        return outcome;
+    }
+    if (!IsHost) {
+        SendPlayerMessage("w" + FormatText(7, ownName));
+        return outcome;
+    }
+    SendPlayerMessage("w" + FormatText(6, ownName));
+    outcome.status = WriteGameRecord("GE", false);
+    outcome.endedGame = true;
+    IsHost = false;
+    return outcome;
+}
+
+} // namespace scrivo

@@ -1,0 +1,249 @@
+#include "gamefolder/RecordFile.h"
+
+#include <chrono>
+
+#include "gamefolder/CurrentGame.h"
+#include "platform/Clock.h"
+#include "platform/MessageBox.h"
+#include "platform/Paths.h"
+#include "platform/Text.h"
+
+namespace scrivo {
+
+namespace {
+
+constexpr auto HeldWait = std::chrono::seconds(1);
+
+// Reports a failed operation with its fixed prefix, unless the user already
+// chose to give up at the open.
+FolderStatus Report(const std::string& prefix, FolderStatus status)
+{
+    if (!status.Ok() && status.error != FolderError::Cancelled) MsgBox(prefix + status.description);
+    return status;
+}
+
+std::string RecordNotThere(const std::string& path, std::int64_t n)
+{
+    return "Record " + std::to_string(n) + " of " + path + " is not there";
+}
+
+} // namespace
+
+RecordFile::RecordFile(LockedFile file, int recordLength) : m_file(std::move(file)), m_recordLength(recordLength)
+{
+}
+
+FolderStatus RecordFile::IoFailure()
+{
+    if (!m_file.IsOpen()) return FolderStatus::Failure("Bad file name or number");
+    return FolderStatus::Failure(m_file.ErrorText());
+}
+
+FolderResult<std::int64_t> RecordFile::RecordCount()
+{
+    if (!IsOpen() || m_recordLength <= 0) return IoFailure();
+    const std::int64_t size = m_file.Size();
+    if (size < 0) return IoFailure();
+    // A tail shorter than a record is an append cut short: not a record.
+    return size / m_recordLength;
+}
+
+FolderResult<std::int64_t> RecordFile::ByteSize()
+{
+    if (!IsOpen()) return IoFailure();
+    const std::int64_t size = m_file.Size();
+    if (size < 0) return IoFailure();
+    return size;
+}
+
+FolderResult<std::string> RecordFile::ReadRecord(std::int64_t n)
+{
+    if (!IsOpen() || m_recordLength <= 0) return IoFailure();
+    if (n < 1) return FolderStatus::NotThere(RecordNotThere(Path(), n));
+    std::string bytes(static_cast<std::size_t>(m_recordLength), '\0');
+    const long long got = m_file.ReadAt((n - 1) * m_recordLength, bytes.data(), bytes.size());
+    if (got < 0) return IoFailure();
+    if (got < m_recordLength) return FolderStatus::NotThere(RecordNotThere(Path(), n));
+    return bytes;
+}
+
+FolderStatus RecordFile::WriteRecord(std::int64_t n, std::string_view bytes)
+{
+    if (!IsOpen() || m_recordLength <= 0) return IoFailure();
+    if (n < 1) return FolderStatus::Failure("Bad record number");
+    std::string record(bytes.substr(0, static_cast<std::size_t>(m_recordLength)));
+    record.resize(static_cast<std::size_t>(m_recordLength), '\0');
+    if (!m_file.WriteAt((n - 1) * m_recordLength, record.data(), record.size())) return IoFailure();
+    return FolderStatus::Success();
+}
+
+FolderResult<std::int64_t> RecordFile::AppendRecord(std::string_view bytes)
+{
+    auto count = RecordCount();
+    if (!count) return count.status;
+    const std::int64_t n = *count + 1;
+    if (auto s = WriteRecord(n, bytes); !s) return s;
+    return n;
+}
+
+FolderResult<GameRecord> RecordFile::ReadGame()
+{
+    auto bytes = ReadRecord(1);
+    if (!bytes) return bytes.status;
+    return DecodeGameRecord(*bytes);
+}
+
+FolderStatus RecordFile::WriteGame(const GameRecord& record) { return WriteRecord(1, EncodeGameRecord(record)); }
+
+FolderResult<PlayerRecord> RecordFile::ReadPlayer(int playerNo)
+{
+    auto bytes = ReadRecord(playerNo + 1);
+    if (!bytes) return bytes.status;
+    return DecodePlayerRecord(*bytes);
+}
+
+FolderStatus RecordFile::WritePlayer(int playerNo, const PlayerRecord& record)
+{
+    return WriteRecord(playerNo + 1, EncodePlayerRecord(record));
+}
+
+FolderResult<std::int64_t> RecordFile::AppendMessage(std::string_view line)
+{
+    return AppendRecord(EncodeMessageRecord(MessageRecord{std::string(line)}));
+}
+
+FolderResult<std::string> RecordFile::ReadMessage(std::int64_t n)
+{
+    auto bytes = ReadRecord(n);
+    if (!bytes) return bytes.status;
+    return DecodeMessageRecord(*bytes).Text;
+}
+
+FolderResult<RecordFile> OpenRecordFile(const std::string& path, int recordLength)
+{
+    // A bare file name means no game folder was set: never make record files
+    // in whatever the working folder happens to be.
+    if (path.find(PathSeparator) == std::string::npos) return FolderStatus::Failure("No game folder");
+    for (;;) {
+        LockedFile file;
+        switch (file.TryOpen(path)) {
+        case LockedFile::OpenStatus::Ok:
+            return RecordFile(std::move(file), recordLength);
+        case LockedFile::OpenStatus::Held:
+            // Another client is in the middle of its sequence.
+            ProgramClock().SleepFor(HeldWait);
+            break;
+        case LockedFile::OpenStatus::Failed:
+            if (MsgBox("File/Connection problem - " + file.ErrorText(), MsgButtons::RetryCancel,
+                       MsgIcon::Exclamation) != MsgAnswer::Retry)
+                return FolderStatus::Cancelled();
+            break;
+        }
+    }
+}
+
+std::string GameFilePath(const std::string& folder) { return JoinPath(folder, GameFileName); }
+std::string PlayerFilePath(const std::string& folder) { return JoinPath(folder, PlayerFileName); }
+std::string MessageFilePath(const std::string& folder) { return JoinPath(folder, MessageFileName); }
+
+FolderResult<GameRecord> ReadGameRecord(const std::string& folder)
+{
+    auto file = OpenRecordFile(GameFilePath(folder), GameRecordLength);
+    if (!file) return file.status;
+    return file->ReadGame();
+}
+
+FolderResult<GameRecord> ReadGameRecord() { return ReadGameRecord(GameFolder); }
+
+FolderStatus WriteGameRecord(const std::string& folder, const std::string& status, bool resetLastRaise)
+{
+    auto run = [&]() -> FolderStatus {
+        auto file = OpenRecordFile(GameFilePath(folder), GameRecordLength);
+        if (!file) return file.status;
+        auto game = file->ReadGame();
+        if (!game) return game.status;
+        game->Status = status;
+        if (resetLastRaise) game->LastRaise = Currency();
+        return file->WriteGame(*game);
+    };
+    return Report("Error writing status: ", run());
+}
+
+FolderStatus WriteGameRecord(const std::string& status, bool resetLastRaise)
+{
+    return WriteGameRecord(GameFolder, status, resetLastRaise);
+}
+
+FolderResult<std::string> ReadPlayerRecord(const std::string& folder, int playerNo)
+{
+    auto run = [&]() -> FolderResult<std::string> {
+        auto file = OpenRecordFile(PlayerFilePath(folder), PlayerRecordLength);
+        if (!file) return file.status;
+        auto player = file->ReadPlayer(playerNo);
+        if (!player) return player.status;
+        return Trim(player->Action);
+    };
+    auto result = run();
+    Report("Error getting player status: ", result.status);
+    return result;
+}
+
+FolderResult<std::string> ReadPlayerRecord(int playerNo) { return ReadPlayerRecord(GameFolder, playerNo); }
+
+FolderStatus WritePlayerRecord(const std::string& folder, const std::string& action, int playerNo)
+{
+    auto run = [&]() -> FolderStatus {
+        auto file = OpenRecordFile(PlayerFilePath(folder), PlayerRecordLength);
+        if (!file) return file.status;
+        // Never make a seat that nobody took: the record must be there.
+        auto player = file->ReadPlayer(playerNo);
+        if (!player) return player.status;
+        player->Action = action;
+        return file->WritePlayer(playerNo, *player);
+    };
+    return Report("Error writing player status: ", run());
+}
+
+FolderStatus WritePlayerRecord(const std::string& action, int playerNo)
+{
+    return WritePlayerRecord(GameFolder, action, playerNo);
+}
+
+FolderStatus SendPlayerMessage(const std::string& folder, const std::string& line)
+{
+    auto run = [&]() -> FolderStatus {
+        auto file = OpenRecordFile(MessageFilePath(folder), MessageRecordLength);
+        if (!file) return file.status;
+        return file->AppendMessage(line).status;
+    };
+    return Report("Error Sending player message: ", run());
+}
+
+FolderStatus SendPlayerMessage(const std::string& line) { return SendPlayerMessage(GameFolder, line); }
+
+FolderResult<MessageBatch> ReadMessagesSince(const std::string& folder, std::int64_t lastRecord)
+{
+    auto file = OpenRecordFile(MessageFilePath(folder), MessageRecordLength);
+    if (!file) return file.status;
+    auto count = file->RecordCount();
+    if (!count) return count.status;
+    MessageBatch batch;
+    batch.lastRecord = lastRecord < 0 ? 0 : lastRecord;
+    for (std::int64_t n = batch.lastRecord + 1; n <= *count; ++n) {
+        auto text = file->ReadMessage(n);
+        if (!text) {
+            if (text.status.error == FolderError::NotThere) break;
+            return text.status;
+        }
+        batch.lines.push_back(Trim(*text));
+        batch.lastRecord = n;
+    }
+    return batch;
+}
+
+FolderResult<MessageBatch> ReadMessagesSince(std::int64_t lastRecord)
+{
+    return ReadMessagesSince(GameFolder, lastRecord);
+}
+
+} // namespace scrivo

@@ -1,0 +1,137 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "gamefolder/Records.h"
+#include "platform/LockedFile.h"
+
+namespace scrivo {
+
+// What went wrong in a game-folder operation.
+enum class FolderError {
+    None,
+    Cancelled,   // the user answered Cancel to the file problem question
+    NotThere,    // the record (or file, or folder) asked for does not exist
+    Failed,      // any other error; the description says which
+};
+
+struct FolderStatus {
+    FolderError error = FolderError::None;
+    std::string description;
+
+    bool Ok() const { return error == FolderError::None; }
+    explicit operator bool() const { return Ok(); }
+    static FolderStatus Success() { return {}; }
+    static FolderStatus Cancelled() { return {FolderError::Cancelled, "Cancelled"}; }
+    static FolderStatus NotThere(std::string what) { return {FolderError::NotThere, std::move(what)}; }
+    static FolderStatus Failure(std::string what) { return {FolderError::Failed, std::move(what)}; }
+};
+
+template <typename T>
+struct FolderResult {
+    T value{};
+    FolderStatus status;
+
+    FolderResult() = default;
+    FolderResult(T v) : value(std::move(v)) {}
+    FolderResult(FolderStatus s) : status(std::move(s)) {}
+
+    bool Ok() const { return status.Ok(); }
+    explicit operator bool() const { return Ok(); }
+    T& operator*() { return value; }
+    const T& operator*() const { return value; }
+    T* operator->() { return &value; }
+    const T* operator->() const { return &value; }
+};
+
+// One open of a record file: the whole file is locked until Close() or the
+// end of the object, so every read-modify-write inside it is safe against
+// other clients. Hold it only for one short sequence. Records count from 1;
+// only whole records count, a shorter tail (an append cut short elsewhere)
+// is not there yet.
+class RecordFile {
+public:
+    RecordFile() = default;
+    RecordFile(LockedFile file, int recordLength);
+    RecordFile(RecordFile&&) noexcept = default;
+    RecordFile& operator=(RecordFile&&) noexcept = default;
+
+    bool IsOpen() const { return m_file.IsOpen(); }
+    int RecordLength() const { return m_recordLength; }
+    const std::string& Path() const { return m_file.Path(); }
+    void Close() { m_file.Close(); }
+
+    FolderResult<std::int64_t> RecordCount();
+    // The file's length in bytes, a torn tail included.
+    FolderResult<std::int64_t> ByteSize();
+    // The raw bytes of record n; NotThere unless it is whole in the file.
+    FolderResult<std::string> ReadRecord(std::int64_t n);
+    // Writes record n (bytes cut or zero-padded to the record length).
+    FolderStatus WriteRecord(std::int64_t n, std::string_view bytes);
+    // Writes after the last whole record; gives the new record's number.
+    FolderResult<std::int64_t> AppendRecord(std::string_view bytes);
+
+    // Typed access. gam.spk: record 1. usr.spk: player n at record n + 1,
+    // the board at BoardPlayerNo. msg.spk: lines.
+    FolderResult<GameRecord> ReadGame();
+    FolderStatus WriteGame(const GameRecord& record);
+    FolderResult<PlayerRecord> ReadPlayer(int playerNo);
+    FolderStatus WritePlayer(int playerNo, const PlayerRecord& record);
+    FolderResult<std::int64_t> AppendMessage(std::string_view line);
+    FolderResult<std::string> ReadMessage(std::int64_t n);
+
+private:
+    FolderStatus IoFailure();
+    LockedFile m_file;
+    int m_recordLength = 0;
+};
+
+// Opens and locks a record file (created when missing). A file held by
+// another client is waited for one second at a time on the program clock,
+// without limit; any other failure asks "File/Connection problem - " with
+// Retry and Cancel. Cancel gives FolderError::Cancelled: the caller skips
+// its operation.
+FolderResult<RecordFile> OpenRecordFile(const std::string& path, int recordLength);
+
+// Paths of the three files of a game folder.
+std::string GameFilePath(const std::string& folder);
+std::string PlayerFilePath(const std::string& folder);
+std::string MessageFilePath(const std::string& folder);
+
+// The small operations of the table. The forms without a folder work on the
+// current GameFolder. Apart from ReadGameRecord, each reports its own errors
+// with its fixed prefix through MsgBox (a cancelled open is not reported
+// again) and returns what went wrong; the file is always closed first.
+
+// Traps nothing: the caller decides what to show.
+FolderResult<GameRecord> ReadGameRecord(const std::string& folder);
+FolderResult<GameRecord> ReadGameRecord();
+
+// Sets Status (and zeroes LastRaise when asked) in one read-modify-write.
+FolderStatus WriteGameRecord(const std::string& folder, const std::string& status, bool resetLastRaise);
+FolderStatus WriteGameRecord(const std::string& status, bool resetLastRaise);
+
+// The player's Action, trimmed; empty with the error on failure.
+FolderResult<std::string> ReadPlayerRecord(const std::string& folder, int playerNo);
+FolderResult<std::string> ReadPlayerRecord(int playerNo);
+
+FolderStatus WritePlayerRecord(const std::string& folder, const std::string& action, int playerNo);
+FolderStatus WritePlayerRecord(const std::string& action, int playerNo);
+
+FolderStatus SendPlayerMessage(const std::string& folder, const std::string& line);
+FolderStatus SendPlayerMessage(const std::string& line);
+
+// The message lines added after record lastRecord, unscrambled and trimmed,
+// in record order; lastRecord becomes the number of the last whole record.
+struct MessageBatch {
+    std::vector<std::string> lines;
+    std::int64_t lastRecord = 0;
+};
+FolderResult<MessageBatch> ReadMessagesSince(const std::string& folder, std::int64_t lastRecord);
+FolderResult<MessageBatch> ReadMessagesSince(std::int64_t lastRecord);
+
+} // namespace scrivo

@@ -1,0 +1,158 @@
+// scrivo-folder <game folder>
+// Prints what a game folder holds: the game record field by field, every
+// player record, and every message line unscrambled with its record number.
+// Each file is locked only while it is read, like any other client does.
+#include <cstdio>
+#include <string>
+
+#include "gamefolder/RecordFile.h"
+#include "gamefolder/Records.h"
+#include "platform/Paths.h"
+
+namespace {
+
+using namespace scrivo;
+
+// Text fields are shown quoted; a field never written shows as <zero>.
+std::string Show(const std::string& text)
+{
+    if (IsZeroText(text)) return "<zero>";
+    std::string out = "\"";
+    for (char c : text) {
+        if (c == '\0') out += "\\0";
+        else out += c;
+    }
+    return out + "\"";
+}
+
+void Line(const std::string& text) { std::printf("%s\n", text.c_str()); }
+
+int PrintGame(const std::string& folder)
+{
+    const std::string path = GameFilePath(folder);
+    Line("Game record (" + path + ")");
+    if (!FolderExists(path)) {
+        Line("  not there");
+        return 1;
+    }
+    auto file = OpenRecordFile(path, GameRecordLength);
+    if (!file) {
+        Line("  cannot be opened: " + file.status.description);
+        return 1;
+    }
+    auto game = file->ReadGame();
+    if (!game) {
+        Line("  " + game.status.description);
+        return 1;
+    }
+    const GameRecord& g = *game;
+    Line("  PlayerCount     " + std::to_string(g.PlayerCount));
+    Line("  BotCount        " + std::to_string(g.BotCount));
+    Line("  Status          " + Show(g.Status));
+    Line("  GameName        " + Show(g.GameName));
+    Line("  GameType        " + Show(g.GameType));
+    Line("  StartCash       " + g.StartCash.ToString());
+    Line("  Pot             " + g.Pot.ToString());
+    Line("  MinBet          " + g.MinBet.ToString());
+    Line("  LastRaise       " + g.LastRaise.ToString());
+    Line("  SmallBlind      " + g.SmallBlind.ToString());
+    Line("  BigBlind        " + g.BigBlind.ToString());
+    Line("  CurrencySymbol  " + Show(g.CurrencySymbol));
+    return 0;
+}
+
+// A tail shorter than a record: an append cut short, or one going on.
+void PrintTail(RecordFile& file, std::int64_t count)
+{
+    auto size = file.ByteSize();
+    if (!size) return;
+    const std::int64_t extra = *size - count * file.RecordLength();
+    if (extra > 0) Line("  (" + std::to_string(extra) + " bytes after the last whole record, not read)");
+}
+
+int PrintPlayers(const std::string& folder)
+{
+    const std::string path = PlayerFilePath(folder);
+    if (!FolderExists(path)) {
+        Line("Player records (" + path + "): not there");
+        return 1;
+    }
+    auto file = OpenRecordFile(path, PlayerRecordLength);
+    if (!file) {
+        Line("Player records (" + path + "): cannot be opened: " + file.status.description);
+        return 1;
+    }
+    auto count = file->RecordCount();
+    if (!count) {
+        Line("Player records (" + path + "): " + count.status.description);
+        return 1;
+    }
+    Line("Player records (" + path + "): " + std::to_string(*count));
+    for (std::int64_t n = 1; n <= *count; ++n) {
+        auto p = file->ReadPlayer(static_cast<int>(n - 1));
+        if (!p) {
+            Line("  record " + std::to_string(n) + ": " + p.status.description);
+            return 1;
+        }
+        Line("  record " + std::to_string(n) + (n == 1 ? " (board)" : " (player " + std::to_string(n - 1) + ")"));
+        Line("    PlayerNo  " + std::to_string(p->PlayerNo));
+        Line("    Name      " + Show(p->Name));
+        Line("    Cash      " + p->Cash.ToString());
+        Line("    Bet       " + p->Bet.ToString());
+        Line("    Action    " + Show(p->Action));
+        Line("    Blind     " + Show(p->Blind));
+        Line("    Cards     " + Show(p->Card1) + " " + Show(p->Card2) + " " + Show(p->Card3) + " " +
+             Show(p->Card4) + " " + Show(p->Card5));
+    }
+    PrintTail(*file, *count);
+    return 0;
+}
+
+int PrintMessages(const std::string& folder)
+{
+    const std::string path = MessageFilePath(folder);
+    if (!FolderExists(path)) {
+        Line("Messages (" + path + "): none");
+        return 0;
+    }
+    auto file = OpenRecordFile(path, MessageRecordLength);
+    if (!file) {
+        Line("Messages (" + path + "): cannot be opened: " + file.status.description);
+        return 1;
+    }
+    auto count = file->RecordCount();
+    if (!count) {
+        Line("Messages (" + path + "): " + count.status.description);
+        return 1;
+    }
+    Line("Messages (" + path + "): " + std::to_string(*count));
+    for (std::int64_t n = 1; n <= *count; ++n) {
+        auto text = file->ReadMessage(n);
+        if (!text) {
+            Line("  " + std::to_string(n) + ": " + text.status.description);
+            return 1;
+        }
+        Line("  " + std::to_string(n) + ": " + *text);
+    }
+    PrintTail(*file, *count);
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: scrivo-folder <game folder>\n");
+        return 2;
+    }
+    const std::string folder = argv[1];
+    if (!IsDirectory(folder)) {
+        std::fprintf(stderr, "scrivo-folder: %s is not a folder\n", folder.c_str());
+        return 2;
+    }
+    int rc = PrintGame(folder);
+    rc |= PrintPlayers(folder);
+    rc |= PrintMessages(folder);
+    return rc;
+}

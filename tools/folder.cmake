@@ -1,0 +1,5 @@
+# scrivo-folder: prints a game folder's records as plain text.
+if(TARGET scrivo_gamefolder)
+  add_executable(scrivo-folder ${CMAKE_CURRENT_LIST_DIR}/FolderTool.cpp)
+  target_link_libraries(scrivo-folder PRIVATE scrivo_gamefolder scrivo_flags)
+endif()
