@@ -1,0 +1,207 @@
+#pragma once
+
+#include <array>
+#include <memory>
+#include <string>
+
+#include <QMainWindow>
+#include <QPoint>
+
+#include "platform/Currency.h"
+#include "platform/Screen.h"
+
+class QAction;
+class QCloseEvent;
+class QEventLoop;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPushButton;
+class QTextEdit;
+class QTimer;
+
+namespace scrivo {
+
+class Table;
+class WidgetGeometry;
+
+// The table window: the log pane, the hand/board line, the floating tool box
+// with the seats, the entry line and the menus. It shows what the table
+// engine tells it and passes the player's commands on; Timer1 drives the
+// engine, one poll per tick.
+class MainForm : public QMainWindow {
+    Q_OBJECT
+
+public:
+    explicit MainForm(QWidget* parent = nullptr);
+    ~MainForm() override;
+
+    // Opens the table for the current game (the current-game globals must be
+    // set) and starts Timer1. Call once, then show the window.
+    void Init();
+
+    // The log: rebuilt from the engine's stored lines, or one line logged
+    // (optional private digit, kind letter, text with its line break).
+    void MsgRefresh();
+    void LogText(const std::string& text);
+    // Waits; with letEventsRun the window stays live meanwhile. Ends early
+    // when the window is closing. Never spins a core.
+    void Pause(double milliseconds, bool letEventsRun);
+    bool Quiet() const { return m_quiet; }
+    // Tools and tests that play many hands shorten the reading waits after
+    // dealer and win lines (1 = as they are, 0 = none).
+    static void SetPauseScale(double factor);
+
+    // Amount as shown at this table: the currency symbol, then the whole
+    // amount or the amount with two decimals.
+    std::string FormatCash(Currency amount) const;
+
+    void ApplyLang();
+    void DoCommand(const std::string& letter);
+    void ShowStatus(const std::string& text);
+
+    // Where the settings store reads and writes this window's position
+    // (section "MainForm") and the tool box's (section "Tool Window"), twips.
+    FormGeometry& Geometry();
+    double ToolBoxLeft() const;
+    double ToolBoxTop() const;
+    void SetToolBoxLeft(double twips);
+    void SetToolBoxTop(double twips);
+
+    // Saves the log pane: rich text when the name ends in "rtf", plain text
+    // otherwise. Reports a failure and returns false.
+    bool SaveLogTo(const std::string& path);
+
+    // The engine of this table (null before Init).
+    Table* Engine() const { return m_table.get(); }
+
+    // Layout size in twips: the outer size of a framed window with its menu,
+    // worked out from the client area so that it does not depend on the
+    // window manager's decorations.
+    double LayoutWidth() const;
+    double LayoutHeight() const;
+
+signals:
+    // The player has left the table and the window is closed. The program
+    // saves its settings and ends. Delivered from the event loop; end the
+    // program with quit() or deleteLater(), never delete the window in the
+    // handler.
+    void tableClosed();
+    void optionsRequested();
+    void aboutRequested();
+    void instructionsRequested();
+
+protected:
+    // The save dialog of Save Text; an empty result saves nothing.
+    virtual QString ShowSave();
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    class View;
+    friend class View;
+
+    void BuildWidgets();
+    void BuildMenus();
+    void SetDesignCaptions();
+    // The resize handler: run whenever the client area changes size.
+    void LayoutForm();
+    void KeepToolBoxInside();
+
+    // Engine side: the view's calls land here.
+    void OnTimer1();
+    void StartTimer1();
+    void StopTimer1();
+    void TableOpening();
+    void LoadSeats(const Table& table);
+    void UpdateTableView(const Table& table);
+    void SetStartRoundAllowed(bool allowed);
+    void SetActionsEnabled(bool myTurn);
+    void StartRoundCommand();
+    void LeaveTable();
+    void CheckOrCall();
+    void EnterAmount();
+    void SendChatLine();
+    void CancelEntry();
+
+    // Looks.
+    void ToggleScrivo();
+    void SetPlainMode(bool on);
+    void ToggleToolBox();
+    void ToggleStatusBar();
+    void SaveText();
+
+    // Drawing text.
+    void ShowCardSymbols(const std::string& cards, QTextEdit* target, int size, bool animate, bool useSymbols,
+                         bool useColour);
+    void ShowCardText(const std::string& cards, QTextEdit* target);
+    void AnimateSelection(QTextEdit* target, int start, int length, int size);
+    QString PlainFontFamily() const;
+
+    std::unique_ptr<View> m_view;
+    std::unique_ptr<Table> m_table;
+    std::unique_ptr<WidgetGeometry> m_geometry;
+
+    // Controls.
+    QWidget* m_back = nullptr;
+    QLabel* BackLbl = nullptr;
+    QTextEdit* RTB1 = nullptr;
+    QTextEdit* RTB2 = nullptr;
+    QLineEdit* StatusMsg = nullptr;
+    QLineEdit* EnterBox = nullptr;
+    QLineEdit* EnterMsgBox = nullptr;
+    QFrame* ToolBox = nullptr;
+    QLabel* ToolHandle = nullptr;
+    QLabel* PlayerLbl = nullptr;
+    QLabel* CloseLbl = nullptr;
+    std::array<QLabel*, 9> PlayersLbl{};
+    std::array<QLabel*, 9> PlayersCash{};
+    std::array<QLabel*, 9> BlindsLbl{};
+    std::array<QLabel*, 9> StateLbl{};
+    QLabel* CashCaption = nullptr;
+    QLabel* PotCaption = nullptr;
+    QLabel* CashLbl = nullptr;
+    QLabel* PotLbl = nullptr;
+    QPushButton* StartRoundBtn = nullptr;
+    QPushButton* C_Button = nullptr;
+    QPushButton* B_Button = nullptr;
+    QPushButton* F_Button = nullptr;
+    QPushButton* M_Button = nullptr;
+    QTimer* Timer1 = nullptr;
+
+    QMenu* mFile = nullptr;
+    QMenu* mView = nullptr;
+    QMenu* mTools = nullptr;
+    QMenu* mhelp = nullptr;
+    QAction* mSave = nullptr;
+    QAction* mSpeech = nullptr;
+    QAction* mExit = nullptr;
+    QAction* mToolHide = nullptr;
+    QAction* mSbar = nullptr;
+    QAction* mScrivo = nullptr;
+    QAction* mChkCall = nullptr;
+    QAction* mBet = nullptr;
+    QAction* mFold = nullptr;
+    QAction* mAllIn = nullptr;
+    QAction* mMsg = nullptr;
+    QAction* mStartRound = nullptr;
+    QAction* mVOpt = nullptr;
+    QAction* mInstr = nullptr;
+    QAction* mAbout = nullptr;
+
+    // Log state (the lines themselves are the engine's).
+    bool m_quiet = false;
+    bool m_closing = false;
+    bool m_left = false;
+    bool m_inTick = false;
+    bool m_leavePending = false; // closed during a tick: leave once it is over
+    int m_myPlayerNo = 0;        // taken at Init; several windows may share a process
+    int MyNo() const;
+    QEventLoop* m_pauseLoop = nullptr;
+
+    QPoint m_dragStart;
+    bool m_dragging = false;
+};
+
+} // namespace scrivo

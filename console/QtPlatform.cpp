@@ -1,0 +1,232 @@
+#include "console/QtPlatform.h"
+
+#include <cmath>
+
+#include <QApplication>
+#include <QGuiApplication>
+#include <QMessageBox>
+#include <QScreen>
+#include <QWidget>
+
+namespace scrivo {
+
+namespace {
+
+constexpr double TwipsPerInch = 1440.0;
+
+const QScreen* OrPrimary(const QScreen* screen)
+{
+    return screen ? screen : QGuiApplication::primaryScreen();
+}
+
+// The screen's measured density when it reports a believable one (virtual
+// and some projector screens report nonsense), else the logical one the
+// fonts are drawn with, else the classic 96.
+double ScreenDpi(const QScreen* s, bool horizontal)
+{
+    if (!s) return 96.0;
+    const double physical = horizontal ? s->physicalDotsPerInchX() : s->physicalDotsPerInchY();
+    if (physical >= 72.0 && physical <= 600.0) return physical;
+    const double logical = horizontal ? s->logicalDotsPerInchX() : s->logicalDotsPerInchY();
+    return logical > 1.0 ? logical : 96.0;
+}
+
+QMessageBox::Icon ToQtIcon(MsgIcon icon)
+{
+    switch (icon) {
+    case MsgIcon::Critical:
+        return QMessageBox::Critical;
+    case MsgIcon::Question:
+        return QMessageBox::Question;
+    case MsgIcon::Exclamation:
+        return QMessageBox::Warning;
+    case MsgIcon::Information:
+        return QMessageBox::Information;
+    case MsgIcon::None:
+        break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+} // namespace
+
+QString ToQ(const std::string& s)
+{
+    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
+}
+
+std::string FromQ(const QString& s)
+{
+    return s.toUtf8().toStdString();
+}
+
+MsgAnswer QtMessageBoxService::Show(const MessageBoxRequest& request)
+{
+    QMessageBox box(QApplication::activeWindow());
+    box.setIcon(ToQtIcon(request.icon));
+    box.setWindowTitle(request.title.empty() ? QStringLiteral("Scrivo Poker") : ToQ(request.title));
+    box.setText(ToQ(request.text));
+    QMessageBox::StandardButtons buttons;
+    QMessageBox::StandardButton escape = QMessageBox::Ok;
+    switch (request.buttons) {
+    case MsgButtons::Ok:
+        buttons = QMessageBox::Ok;
+        escape = QMessageBox::Ok;
+        break;
+    case MsgButtons::OkCancel:
+        buttons = QMessageBox::Ok | QMessageBox::Cancel;
+        escape = QMessageBox::Cancel;
+        break;
+    case MsgButtons::RetryCancel:
+        buttons = QMessageBox::Retry | QMessageBox::Cancel;
+        escape = QMessageBox::Cancel;
+        break;
+    case MsgButtons::YesNo:
+        buttons = QMessageBox::Yes | QMessageBox::No;
+        escape = QMessageBox::No;
+        break;
+    case MsgButtons::YesNoCancel:
+        buttons = QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+        escape = QMessageBox::Cancel;
+        break;
+    }
+    box.setStandardButtons(buttons);
+    box.setEscapeButton(escape);
+    switch (box.exec()) {
+    case QMessageBox::Ok:
+        return MsgAnswer::Ok;
+    case QMessageBox::Retry:
+        return MsgAnswer::Retry;
+    case QMessageBox::Yes:
+        return MsgAnswer::Yes;
+    case QMessageBox::No:
+        return MsgAnswer::No;
+    default:
+        break;
+    }
+    // Closed by the window's close button: the cautious answer.
+    return request.buttons == MsgButtons::YesNo ? MsgAnswer::No
+           : request.buttons == MsgButtons::Ok  ? MsgAnswer::Ok
+                                                : MsgAnswer::Cancel;
+}
+
+void InstallQtMessageBoxes()
+{
+    static QtMessageBoxService service;
+    SetMessageBoxService(&service);
+}
+
+double DotsPerInchX(const QScreen* screen)
+{
+    return ScreenDpi(OrPrimary(screen), true);
+}
+
+double DotsPerInchY(const QScreen* screen)
+{
+    return ScreenDpi(OrPrimary(screen), false);
+}
+
+int TwipsToPixelsX(double twips, const QScreen* screen)
+{
+    return static_cast<int>(std::lround(twips * DotsPerInchX(screen) / TwipsPerInch));
+}
+
+int TwipsToPixelsY(double twips, const QScreen* screen)
+{
+    return static_cast<int>(std::lround(twips * DotsPerInchY(screen) / TwipsPerInch));
+}
+
+double PixelsToTwipsX(int pixels, const QScreen* screen)
+{
+    return pixels * TwipsPerInch / DotsPerInchX(screen);
+}
+
+double PixelsToTwipsY(int pixels, const QScreen* screen)
+{
+    return pixels * TwipsPerInch / DotsPerInchY(screen);
+}
+
+QtScreenMetrics::QtScreenMetrics(const QWidget* widget) : m_widget(widget) {}
+
+const QScreen* QtScreenMetrics::Screen() const
+{
+    if (m_widget && m_widget->screen()) return m_widget->screen();
+    return QGuiApplication::primaryScreen();
+}
+
+long QtScreenMetrics::WidthTwips() const
+{
+    const QScreen* s = Screen();
+    return s ? std::lround(PixelsToTwipsX(s->geometry().width(), s)) : 0;
+}
+
+long QtScreenMetrics::HeightTwips() const
+{
+    const QScreen* s = Screen();
+    return s ? std::lround(PixelsToTwipsY(s->geometry().height(), s)) : 0;
+}
+
+long QtScreenMetrics::TwipsPerPixelX() const
+{
+    return std::max(1L, std::lround(TwipsPerInch / DotsPerInchX(Screen())));
+}
+
+long QtScreenMetrics::TwipsPerPixelY() const
+{
+    return std::max(1L, std::lround(TwipsPerInch / DotsPerInchY(Screen())));
+}
+
+WidgetGeometry::WidgetGeometry(QWidget* widget) : m_widget(widget) {}
+
+int WidgetGeometry::WindowState() const
+{
+    if (!m_widget) return Normal;
+    const Qt::WindowStates s = m_widget->windowState();
+    if (s & Qt::WindowMinimized) return Minimised;
+    if (s & Qt::WindowMaximized) return Maximised;
+    return Normal;
+}
+
+void WidgetGeometry::SetWindowState(int state)
+{
+    if (!m_widget) return;
+    Qt::WindowStates s = m_widget->windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized);
+    if (state == Minimised) s |= Qt::WindowMinimized;
+    if (state == Maximised) s |= Qt::WindowMaximized;
+    m_widget->setWindowState(s);
+}
+
+long WidgetGeometry::Left() const
+{
+    return m_widget ? std::lround(PixelsToTwipsX(m_widget->frameGeometry().x(), m_widget->screen())) : 0;
+}
+
+long WidgetGeometry::Top() const
+{
+    return m_widget ? std::lround(PixelsToTwipsY(m_widget->frameGeometry().y(), m_widget->screen())) : 0;
+}
+
+long WidgetGeometry::Width() const
+{
+    return m_widget ? std::lround(PixelsToTwipsX(m_widget->frameGeometry().width(), m_widget->screen())) : 0;
+}
+
+long WidgetGeometry::Height() const
+{
+    return m_widget ? std::lround(PixelsToTwipsY(m_widget->frameGeometry().height(), m_widget->screen())) : 0;
+}
+
+void WidgetGeometry::Move(long left, long top, long width, long height)
+{
+    if (!m_widget) return;
+    const QScreen* s = m_widget->screen();
+    // The stored size is the outer frame; the frame's own share comes off
+    // the client size.
+    const int extraW = m_widget->frameGeometry().width() - m_widget->width();
+    const int extraH = m_widget->frameGeometry().height() - m_widget->height();
+    m_widget->move(TwipsToPixelsX(static_cast<double>(left), s), TwipsToPixelsY(static_cast<double>(top), s));
+    m_widget->resize(std::max(1, TwipsToPixelsX(static_cast<double>(width), s) - extraW),
+                     std::max(1, TwipsToPixelsY(static_cast<double>(height), s) - extraH));
+}
+
+} // namespace scrivo

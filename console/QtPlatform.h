@@ -1,0 +1,71 @@
+#pragma once
+
+#include <string>
+
+#include <QPointer>
+#include <QString>
+
+#include "platform/MessageBox.h"
+#include "platform/Screen.h"
+
+class QScreen;
+class QWidget;
+
+namespace scrivo {
+
+// Message boxes of the core shown as modal Qt message boxes, with the
+// buttons and icon asked for. An empty title shows the program's name.
+class QtMessageBoxService final : public MessageBoxService {
+public:
+    MsgAnswer Show(const MessageBoxRequest& request) override;
+};
+
+// Installs one QtMessageBoxService for the rest of the program's life.
+void InstallQtMessageBoxes();
+
+// Twips through the screen's real pixels per inch (1440 twips to the inch):
+// the measured density when the screen reports a believable one, else its
+// logical density, else 96.
+double DotsPerInchX(const QScreen* screen);
+double DotsPerInchY(const QScreen* screen);
+int TwipsToPixelsX(double twips, const QScreen* screen = nullptr);
+int TwipsToPixelsY(double twips, const QScreen* screen = nullptr);
+double PixelsToTwipsX(int pixels, const QScreen* screen = nullptr);
+double PixelsToTwipsY(int pixels, const QScreen* screen = nullptr);
+
+// The screen (the primary one unless a widget is given) in twips.
+class QtScreenMetrics final : public ScreenMetrics {
+public:
+    explicit QtScreenMetrics(const QWidget* widget = nullptr);
+    long WidthTwips() const override;
+    long HeightTwips() const override;
+    long TwipsPerPixelX() const override;
+    long TwipsPerPixelY() const override;
+
+private:
+    const QScreen* Screen() const;
+    QPointer<const QWidget> m_widget;
+};
+
+// A top-level window's position and size in twips (the outer frame, as the
+// settings file stores it) and its normal/minimised/maximised state.
+class WidgetGeometry final : public FormGeometry {
+public:
+    explicit WidgetGeometry(QWidget* widget);
+    int WindowState() const override;
+    void SetWindowState(int state) override;
+    long Left() const override;
+    long Top() const override;
+    long Width() const override;
+    long Height() const override;
+    void Move(long left, long top, long width, long height) override;
+
+private:
+    QPointer<QWidget> m_widget;
+};
+
+// UTF-8 std::string <-> QString.
+QString ToQ(const std::string& s);
+std::string FromQ(const QString& s);
+
+} // namespace scrivo
