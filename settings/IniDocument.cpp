@@ -100,13 +100,9 @@ void IniDocument::Parse(std::string_view bytes)
             m_lines.push_back(ParseLine(std::string(bytes.substr(start)), ""));
             break;
         }
-        std::size_t end = lf;
-        std::string eol = "\n";
-        if (end > start && bytes[end - 1] == '\r') {
-            --end;
-            eol = "\r\n";
-        }
-        m_lines.push_back(ParseLine(std::string(bytes.substr(start, end - start)), eol));
+        const bool crlf = lf > start && bytes[lf - 1] == '\r';
+        const std::size_t end = crlf ? lf - 1 : lf;
+        m_lines.push_back(ParseLine(std::string(bytes.substr(start, end - start)), crlf ? "\r\n" : "\n"));
         start = lf + 1;
     }
 }
@@ -206,7 +202,10 @@ void IniDocument::Set(std::string_view section, std::string_view key, std::strin
             if (m_lines.back().eol.empty()) m_lines.back().eol = eol;
             if (!TrimBlanks(Decode(m_lines.back().raw)).empty()) m_lines.push_back(ParseLine("", eol));
         }
-        m_lines.push_back(ParseLine("[" + std::string(section) + "]", eol));
+        std::string headerText;
+        headerText.reserve(section.size() + 2);
+        headerText.append(1, '[').append(section).append(1, ']');
+        m_lines.push_back(ParseLine(std::move(headerText), eol));
         m_lines.push_back(ParseLine(entryText, eol));
         return;
     }
