@@ -1,0 +1,137 @@
+#include "engine/Commands.h"
+
+#include <cctype>
+
+#include "engine/FormatCash.h"
+#include "engine/Table.h"
+#include "gamefolder/CurrentGame.h"
+#include "gamefolder/RecordFile.h"
+#include "platform/Text.h"
+#include "settings/Language.h"
+
+namespace scrivo {
+
+namespace {
+
+// Typed amounts beyond this are far above any cash; keeping them finite
+// keeps the conversion exact and the "above your cash" check meaningful.
+constexpr double LargestTypedAmount = 1e12;
+
+bool EndsWithPointAndTwoDigits(const std::string& text)
+{
+    const std::size_t n = text.size();
+    return n >= 3 && text[n - 3] == '.' && std::isdigit(static_cast<unsigned char>(text[n - 2])) &&
+           std::isdigit(static_cast<unsigned char>(text[n - 1]));
+}
+
+} // namespace
+
+BetLimits LimitsOf(const Table& table)
+{
+    const TableState& s = table.State();
+    BetLimits limits;
+    limits.myCash = MyCash;
+    limits.myBet = s.MyBet;
+    limits.minBet = s.MinBet;
+    limits.lastRaise = s.LastRaise;
+    limits.pot = s.Pot;
+    limits.bigBlind = s.BigBlind;
+    limits.gameType = GameType;
+    limits.bigBet = s.BigBet;
+    limits.currencySymbol = s.CurrencySymbol;
+    return limits;
+}
+
+std::string BetRequest(Currency amount)
+{
+    return "R" + amount.ToString();
+}
+
+CommandOutcome CheckOrCall(const BetLimits& limits)
+{
+    CommandOutcome out;
+    if (limits.myBet < limits.minBet) {
+        const Currency call = limits.minBet - limits.myBet;
+        if (call <= limits.myCash) {
+            out.accepted = true;
+            out.request = BetRequest(call);
+            out.status = LangText[8];
+        } else {
+            out.status = FormatText(14, FormatCash(limits.myCash, limits.currencySymbol));
+        }
+        return out;
+    }
+    out.accepted = true;
+    out.request = "C";
+    out.status = LangText[9];
+    return out;
+}
+
+CommandOutcome Fold()
+{
+    CommandOutcome out;
+    out.accepted = true;
+    out.request = "F";
+    out.status = LangText[10];
+    return out;
+}
+
+CommandOutcome AllIn(const BetLimits& limits)
+{
+    CommandOutcome out;
+    out.accepted = true;
+    out.request = BetRequest(limits.myCash);
+    out.status = FormatText(11, FormatCash(limits.myCash, limits.currencySymbol));
+    return out;
+}
+
+CommandOutcome EnterAmount(const std::string& typed, const BetLimits& limits)
+{
+    const auto cash = [&](Currency c) { return FormatCash(c, limits.currencySymbol); };
+    double value = Val(typed);
+    if (value > LargestTypedAmount) value = LargestTypedAmount;
+    if (value < -LargestTypedAmount) value = -LargestTypedAmount;
+    const Currency amount = Currency::FromDouble(value);
+
+    CommandOutcome out;
+    bool accepted = true;
+    auto refuse = [&](std::string text) {
+        accepted = false;
+        out.status = std::move(text);
+    };
+
+    if (amount.IsZero()) refuse("");
+    if (amount.Raw() % Currency::Scale != 0 && !EndsWithPointAndTwoDigits(typed)) refuse(LangText[96]);
+    if (amount > limits.myCash) refuse(FormatText(14, cash(limits.myCash)));
+    if (limits.gameType == "THLI") {
+        const Currency limit = limits.bigBet ? limits.bigBlind * 2 : limits.bigBlind;
+        if (amount != limit) refuse(FormatText(15, cash(limit)));
+    }
+    if (limits.gameType == "THPL" && amount > limits.pot) refuse(LangText[16]);
+    if (limits.myBet + amount < limits.minBet) refuse(FormatText(17, cash(limits.minBet - limits.myBet)));
+    const Currency raise = limits.myBet + amount - limits.minBet;
+    if (raise > Currency() && raise < limits.lastRaise) refuse(FormatText(92, cash(limits.lastRaise)));
+
+    if (accepted) {
+        out.accepted = true;
+        out.request = BetRequest(amount);
+        out.status = FormatText(45, cash(amount));
+    }
+    return out;
+}
+
+bool WriteRequest(Table& table, const CommandOutcome& outcome)
+{
+    if (!outcome.accepted || outcome.request.empty() || !table.MyTurn()) return false;
+    // The turn is given up before the write so that a second key press
+    // cannot write a second request for the same turn.
+    table.ClearMyTurn();
+    if (!WritePlayerRecord(GameFolder, outcome.request, MyPlayerNo)) {
+        table.MutableState().MyTurn = true;
+        return false;
+    }
+    table.RequestWritten();
+    return true;
+}
+
+} // namespace scrivo

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <string>
+
+#include "platform/Currency.h"
+
+namespace scrivo {
+
+class Table;
+
+// What command entry sees of the table when it checks an amount: the own
+// seat as last drawn and the engine's copies of the game record.
+struct BetLimits {
+    Currency myCash;
+    Currency myBet;
+    Currency minBet;      // the level to call
+    Currency lastRaise;
+    Currency pot;
+    Currency bigBlind;
+    std::string gameType;   // "THLI", "THPL", "THNL"
+    bool bigBet = false;    // the fourth board card is on show
+    std::string currencySymbol;
+};
+
+BetLimits LimitsOf(const Table& table);
+
+// The outcome of a betting command: the request to write ("C", "F",
+// "R<amount>") or nothing when refused, and the text left on the status
+// line (empty: clear it).
+struct CommandOutcome {
+    bool accepted = false;
+    std::string request;
+    std::string status;
+};
+
+// "C": check, or call the difference; refused when the call is more than
+// the cash.
+CommandOutcome CheckOrCall(const BetLimits& limits);
+// "F"
+CommandOutcome Fold();
+// "A": the whole cash.
+CommandOutcome AllIn(const BetLimits& limits);
+// The amount typed into the amount box, run through all the checks in
+// order; the last failing check's message is the one kept.
+CommandOutcome EnterAmount(const std::string& typed, const BetLimits& limits);
+
+// The request text for an amount: "R" and the plain decimal text.
+std::string BetRequest(Currency amount);
+
+// Writes an accepted outcome's request into the own Action and clears the
+// my-turn flag; nothing happens unless it is this client's turn and the
+// outcome is accepted. False when nothing was written.
+bool WriteRequest(Table& table, const CommandOutcome& outcome);
+
+} // namespace scrivo

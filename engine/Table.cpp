@@ -1,0 +1,612 @@
+#include "engine/Table.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+
+#include "engine/FormatCash.h"
+#include "engine/TableInternal.h"
+#include "engine/TableView.h"
+#include "gamefolder/CurrentGame.h"
+#include "gamefolder/Directory.h"
+#include "platform/MessageBox.h"
+#include "platform/Paths.h"
+#include "platform/Text.h"
+#include "settings/Language.h"
+
+namespace scrivo {
+
+namespace {
+
+// Clears the re-entrancy mark however the tick ends.
+class TickGuard {
+public:
+    explicit TickGuard(bool& flag) : m_flag(flag) { m_flag = true; }
+    ~TickGuard() { m_flag = false; }
+    TickGuard(const TickGuard&) = delete;
+    TickGuard& operator=(const TickGuard&) = delete;
+
+private:
+    bool& m_flag;
+};
+
+} // namespace
+
+Table::Table(TableView& view) : m_view(view), m_deal(std::make_unique<DealState>())
+{
+    m_deal->board = PlaceholderBoard();
+}
+
+Table::~Table() = default;
+
+bool Table::IsHostTable() const
+{
+    return IsHost && m_myPlayerNo == 1;
+}
+
+std::string Table::FormatCash(Currency amount) const
+{
+    return scrivo::FormatCash(amount, m_state.CurrencySymbol);
+}
+
+const PlayerRecord& Table::Board() const
+{
+    static const PlayerRecord none;
+    return m_seats.empty() ? none : m_seats[0];
+}
+
+void Table::ReportError(const std::string& prefix, const std::string& description)
+{
+    MsgBox(prefix + description, MsgButtons::Ok, MsgIcon::Critical);
+}
+
+// ---------------------------------------------------------------- files
+
+RecordFile Table::OpenFile(const char* name, int recordLength)
+{
+    ++m_counters.recordOpens;
+    return Need(OpenRecordFile(JoinPath(m_gameFolder, name), recordLength));
+}
+
+GameRecord Table::ReadGame()
+{
+    RecordFile file = OpenFile(GameFileName, GameRecordLength);
+    return Need(file.ReadGame());
+}
+
+void Table::Send(const std::string& line)
+{
+    m_outbox.push_back(line);
+}
+
+// Lines are collected during a step and appended in one open, always before
+// the status that follows them, so a client that sees a new status finds
+// the lines that led to it already in the file.
+void Table::FlushMessages()
+{
+    if (m_outbox.empty()) return;
+    std::vector<std::string> lines;
+    lines.swap(m_outbox);
+    RecordFile file = OpenFile(MessageFileName, MessageRecordLength);
+    bool follows = true;
+    long expected = m_lastMsgNo + 1;
+    std::vector<std::string> stored;
+    for (const std::string& line : lines) {
+        const std::int64_t record = Need(file.AppendMessage(line));
+        follows = follows && record == expected++;
+        // Exactly what a reader of the record gets back.
+        stored.push_back(Trim(DecodeMessageRecord(EncodeMessageRecord(MessageRecord{line})).Text));
+    }
+    if (follows) {
+        m_ownLines.insert(m_ownLines.end(), stored.begin(), stored.end());
+        m_lastMsgNo = expected - 1;
+    }
+}
+
+void Table::CommitGame()
+{
+    if (!m_gamePending) return;
+    RecordFile file = OpenFile(GameFileName, GameRecordLength);
+    GameRecord g = Need(file.ReadGame());
+    g.Pot = m_state.Pot;
+    g.MinBet = m_state.MinBet;
+    if (m_pendingRaise > g.LastRaise) g.LastRaise = m_pendingRaise;
+    Need(file.WriteGame(g));
+    m_gamePending = false;
+    m_pendingRaise = Currency();
+}
+
+void Table::WriteStatus(const std::string& status, bool resetLastRaise)
+{
+    FlushMessages();
+    RecordFile file = OpenFile(GameFileName, GameRecordLength);
+    GameRecord g = Need(file.ReadGame());
+    if (m_gamePending) {
+        g.Pot = m_state.Pot;
+        g.MinBet = m_state.MinBet;
+        if (m_pendingRaise > g.LastRaise) g.LastRaise = m_pendingRaise;
+        m_gamePending = false;
+        m_pendingRaise = Currency();
+    }
+    g.Status = status;
+    if (resetLastRaise) g.LastRaise = Currency();
+    Need(file.WriteGame(g));
+}
+
+long Table::MessageCountOnDisk() const
+{
+    std::error_code ec;
+    const auto size = std::filesystem::file_size(JoinPath(m_gameFolder, MessageFileName), ec);
+    if (ec) return 0;
+    return static_cast<long>(size / MessageRecordLength);
+}
+
+// ---------------------------------------------------------------- opening
+
+void Table::EnsureSlots()
+{
+    const std::size_t n = static_cast<std::size_t>(m_state.PlayerCount) + 1;
+    if (m_state.PlayerNames.size() < n) m_state.PlayerNames.resize(n);
+    if (m_state.PlayerCash.size() < n) m_state.PlayerCash.resize(n);
+    if (m_state.HandStake.size() < n) m_state.HandStake.resize(n);
+    if (m_deal->hands.size() < n) m_deal->hands.resize(n);
+    if (m_betThisHand.size() < n) m_betThisHand.resize(n);
+    if (m_payDirty.size() < n) m_payDirty.resize(n);
+}
+
+void Table::LoadSeats()
+{
+    EnsureSlots();
+    {
+        RecordFile file = OpenFile(PlayerFileName, PlayerRecordLength);
+        for (int p = 1; p <= m_state.PlayerCount; ++p) {
+            const PlayerRecord r = Need(file.ReadPlayer(p));
+            m_state.PlayerNames[p] = Trim(r.Name);
+            m_state.HandStake[p] = Currency();
+            m_state.PlayerCash[p] = r.Cash;
+        }
+    }
+    m_view.SeatsLoaded(*this);
+}
+
+bool Table::Init()
+{
+    try {
+        m_state = TableState{};
+        m_seats.clear();
+        m_msgLines.clear();
+        m_lastMsgNo = 0;
+        m_outbox.clear();
+        m_ownLines.clear();
+        m_betThisHand.clear();
+        m_requestPending = false;
+        m_rearmCandidate = false;
+        m_roundStarting = false;
+        m_gamePending = false;
+        m_pendingRaise = Currency();
+        m_gameFolder = GameFolder;
+        m_myPlayerNo = MyPlayerNo;
+        m_deal = std::make_unique<DealState>();
+        m_deal->board = PlaceholderBoard();
+        m_view.TableOpening(*this);
+
+        const GameRecord g = ReadGame();
+        m_state.PlayerCount = g.PlayerCount;
+        m_state.Dealer = 1;
+        m_state.SmallBlind = g.SmallBlind;
+        m_state.BigBlind = g.BigBlind;
+        m_state.CurrencySymbol = Trim(g.CurrencySymbol);
+        BotCount = g.BotCount;
+        LoadSeats();
+
+        const bool me = m_myPlayerNo >= 1 && m_myPlayerNo <= m_state.PlayerCount;
+        const std::string ownName = me ? m_state.PlayerNames[m_myPlayerNo] : std::string();
+        m_view.ShowPlayerLabel(IsHostTable() ? ownName + " " + AppText[19] : ownName);
+
+        std::string welcome = "i" + FormatText(1, ownName) + "\r\n" + FormatText(2, m_state.CurrencySymbol) + "\r" +
+                              FormatText(3) + ": ";
+        for (int p = 1; p <= m_state.PlayerCount; ++p) {
+            if (p > 1) welcome += ", ";
+            welcome += m_state.PlayerNames[p];
+        }
+        welcome += ".";
+        m_msgLines.push_back(welcome);
+        m_view.LogLines({LogLine{0, welcome}});
+
+        if (IsHostTable())
+            Send("i" + FormatText(4, "1") + " " + FormatText(95));
+        else
+            Send("p" + FormatText(94, ownName));
+        FlushMessages();
+        m_view.SetStartRoundAllowed(IsHostTable());
+        return true;
+    } catch (const OperationCancelled&) {
+        m_outbox.clear();
+        return false;
+    } catch (const std::exception& e) {
+        m_outbox.clear();
+        ReportError("Error Initialising Game: ", e.what());
+        return false;
+    }
+}
+
+// ---------------------------------------------------------------- the tick
+
+void Table::Tick()
+{
+    // A window may run events inside a view call (a pause, a message box);
+    // a tick that starts meanwhile must not run the game a second time.
+    if (m_inTick || m_state.Closing) return;
+    TickGuard guard(m_inTick);
+    try {
+        TickBody();
+    } catch (const OperationCancelled&) {
+        m_outbox.clear();
+    } catch (const std::exception& e) {
+        ReportError("Error in game tick: ", e.what());
+        // What was announced before the failure still goes out, once.
+        try {
+            FlushMessages();
+            CommitGame();
+        } catch (...) {
+            m_outbox.clear();
+        }
+    }
+}
+
+void Table::TickBody()
+{
+    ++m_counters.ticks;
+    const GameRecord g = ReadGame();
+    const std::string status = Trim(g.Status);
+    m_state.Pot = g.Pot;
+    m_state.MinBet = g.MinBet;
+    m_state.LastRaise = g.LastRaise;
+
+    if (g.PlayerCount > m_state.PlayerCount) {
+        m_state.PlayerCount = g.PlayerCount;
+        LoadSeats();
+    }
+
+    GetMsgs();
+    // The window may have closed while it showed the lines (a pause runs
+    // events); a table that left must not touch the game any more.
+    if (m_state.Closing) return;
+
+    const bool host = IsHostTable();
+    if (status == "GS" && host) StartHand();
+    if (!status.empty() && status[0] == 'P' && host) ProcessAction();
+    if (status == "RE") {
+        m_view.ShowStatus("");
+        if (host) EndHand();
+    }
+    if (status == "GP" && host) PrepareNextHand(g);
+
+    if (status != m_state.LastStatus) {
+        m_requestPending = false;
+        m_rearmCandidate = false;
+        if (!status.empty() && status[0] == 'P') {
+            const int named = status.size() >= 2 ? status.back() - '0' : 0;
+            m_state.MyTurn = named == m_myPlayerNo;
+            if (!host && named >= 0 && named <= 9) m_state.CurrentPlayer = named;
+        } else {
+            m_state.MyTurn = false;
+        }
+        UpdateTableView();
+    } else if (m_rearmCandidate) {
+        CheckRearm();
+    }
+    if (m_state.Closing) return;
+
+    if (host && BotCount >= 1 && m_state.CurrentPlayer >= 2 && m_state.CurrentPlayer <= BotCount + 1)
+        BotStep(status);
+
+    m_state.LastStatus = status;
+    FlushMessages();
+    CommitGame();
+}
+
+void Table::RequestWritten()
+{
+    m_state.MyTurn = false;
+    m_requestPending = true;
+    m_rearmCandidate = false;
+    m_requestMark = MessageCountOnDisk();
+}
+
+// The host answered a request of ours with a private line (a refused
+// request, or our turn again after statuses this client never saw). It is
+// our turn only if the status, read after that line, still names us.
+void Table::CheckRearm()
+{
+    m_rearmCandidate = false;
+    const GameRecord g = ReadGame();
+    const std::string status = Trim(g.Status);
+    if (status.size() >= 2 && status[0] == 'P' && status.back() - '0' == m_myPlayerNo) {
+        m_requestPending = false;
+        m_state.MyTurn = true;
+        m_state.Pot = g.Pot;
+        m_state.MinBet = g.MinBet;
+        m_state.LastRaise = g.LastRaise;
+        UpdateTableView();
+    }
+}
+
+// A private line for this client written after its last request.
+void Table::NoteLine(const LogLine& line)
+{
+    if (m_requestPending && line.recordNo > m_requestMark && line.PrivateTo() == m_myPlayerNo)
+        m_rearmCandidate = true;
+}
+
+void Table::GetMsgs()
+{
+    if (!m_ownLines.empty()) {
+        std::vector<std::string> own;
+        own.swap(m_ownLines);
+        std::vector<LogLine> fresh;
+        long recordNo = m_lastMsgNo - static_cast<long>(own.size());
+        for (std::string& line : own) {
+            m_msgLines.push_back(line);
+            fresh.push_back(LogLine{++recordNo, std::move(line)});
+            NoteLine(fresh.back());
+        }
+        m_view.LogLines(fresh);
+        if (m_state.Closing) return;
+    }
+    // Nothing whole was added: no need to open the file at all.
+    if (MessageCountOnDisk() <= m_lastMsgNo) return;
+    ++m_counters.recordOpens;
+    const MessageBatch batch = Need(ReadMessagesSince(m_gameFolder, m_lastMsgNo));
+    if (batch.lines.empty()) return;
+    std::vector<LogLine> fresh;
+    fresh.reserve(batch.lines.size());
+    long recordNo = m_lastMsgNo;
+    for (const std::string& line : batch.lines) {
+        ++recordNo;
+        m_msgLines.push_back(line);
+        fresh.push_back(LogLine{recordNo, line});
+        NoteLine(fresh.back());
+    }
+    m_lastMsgNo = static_cast<long>(batch.lastRecord);
+    m_view.LogLines(fresh);
+}
+
+void Table::UpdateTableView()
+{
+    m_state.BigBet = false;
+    if (IsHostTable() && !m_view.DrawsSeats()) {
+        // The host keeps all it needs in memory: no records to read.
+        m_seats.clear();
+        if (m_myPlayerNo >= 1 && m_myPlayerNo <= m_state.PlayerCount) {
+            MyCash = m_state.PlayerCash[m_myPlayerNo];
+            m_state.MyBet = m_betThisHand[static_cast<std::size_t>(m_myPlayerNo)];
+        }
+        m_state.BigBet = m_state.Stage >= StageTurn && m_state.Stage < StageShowdown;
+        FinishViewUpdate();
+        return;
+    }
+    m_seats.assign(static_cast<std::size_t>(m_state.PlayerCount) + 1, PlayerRecord{});
+    {
+        RecordFile file = OpenFile(PlayerFileName, PlayerRecordLength);
+        m_seats[0] = Need(file.ReadPlayer(BoardPlayerNo));
+        const bool all = m_view.DrawsSeats();
+        for (int p = 1; p <= m_state.PlayerCount; ++p)
+            if (all || p == m_myPlayerNo) m_seats[p] = Need(file.ReadPlayer(p));
+    }
+    if (m_myPlayerNo >= 1 && m_myPlayerNo <= m_state.PlayerCount) {
+        MyCash = m_seats[m_myPlayerNo].Cash;
+        m_state.MyBet = m_seats[m_myPlayerNo].Bet;
+    }
+    if (!Trim(m_seats[0].Card1).empty() && !Trim(m_seats[0].Card4).empty()) m_state.BigBet = true;
+    FinishViewUpdate();
+}
+
+void Table::FinishViewUpdate()
+{
+    m_view.UpdateTableView(*this);
+    if (m_state.MyTurn) {
+        m_view.ShowStatus(LangText[40]);
+        m_view.SetActionsEnabled(true);
+    } else {
+        if (m_state.CurrentPlayer > 0 && m_state.CurrentPlayer < static_cast<int>(m_state.PlayerNames.size()))
+            m_view.ShowStatus(FormatText(41, m_state.PlayerNames[m_state.CurrentPlayer]));
+        m_view.SetActionsEnabled(false);
+    }
+}
+
+// ---------------------------------------------------------------- hands
+
+bool Table::CanStartRound() const
+{
+    return IsHostTable() && m_state.Stage == StageWaiting && !m_roundStarting && !m_state.Closing;
+}
+
+bool Table::StartRound()
+{
+    if (!CanStartRound()) return false;
+    try {
+        m_view.SetStartRoundAllowed(false);
+        WriteStatus(m_state.HandNo == 1 ? "GS" : "GP", true);
+        m_roundStarting = true;
+        m_view.ShowStatus(LangText[5]);
+        return true;
+    } catch (const OperationCancelled&) {
+        m_outbox.clear();
+    } catch (const std::exception& e) {
+        ReportError("Error starting round: ", e.what());
+    }
+    m_view.SetStartRoundAllowed(CanStartRound());
+    return false;
+}
+
+void Table::PrepareNextHand(const GameRecord& asRead)
+{
+    {
+        RecordFile file = OpenFile(PlayerFileName, PlayerRecordLength);
+        PlayerRecord board = Need(file.ReadPlayer(BoardPlayerNo));
+        board.Card1 = board.Card2 = board.Card3 = board.Card4 = board.Card5 = "";
+        Need(file.WritePlayer(BoardPlayerNo, board));
+        for (int p = 1; p <= m_state.PlayerCount; ++p) {
+            PlayerRecord r = Need(file.ReadPlayer(p));
+            r.Card1 = r.Card2 = "";
+            r.Bet = Currency();
+            r.Blind = "";
+            const std::string action = Trim(r.Action);
+            if (action != "D" && action != "O") r.Action = m_state.HandStake[p] == StakeOut ? "O" : "-";
+            Need(file.WritePlayer(p, r));
+        }
+    }
+    m_state.Dealer = NextPlayer(m_state.Dealer);
+
+    FlushMessages();
+    GameRecord g = asRead;
+    g.MinBet = Currency();
+    g.LastRaise = Currency();
+    g.Pot = Currency();
+    g.Status = "GS";
+    RecordFile file = OpenFile(GameFileName, GameRecordLength);
+    Need(file.WriteGame(g));
+}
+
+void Table::PostBlind(int seat, Currency blind, int normalMsg, int allInMsg, const std::string& tag)
+{
+    const std::string& name = m_state.PlayerNames[seat];
+    if (m_state.PlayerCash[seat] > blind) {
+        Send("s" + FormatText(normalMsg, name, FormatCash(blind)));
+        if (PlaceBet(seat, blind, tag)) m_state.HandStake[seat] = blind;
+        return;
+    }
+    // Cash equal to or below the blind: the whole cash goes in.
+    const Currency cash = m_state.PlayerCash[seat];
+    Send("s" + FormatText(allInMsg, name, FormatCash(cash)));
+    m_state.HandStake[seat] = StakeAllIn;
+    RecordFile file = OpenFile(PlayerFileName, PlayerRecordLength);
+    PlayerRecord r = Need(file.ReadPlayer(seat));
+    r.Action = "A";
+    if (!ApplyBet(r, seat, cash, tag)) {
+        Need(file.WritePlayer(seat, r));
+        file.Close();
+        MsgBox("Internal Error - Not enough money for bet: " + name);
+        return;
+    }
+    Need(file.WritePlayer(seat, r));
+}
+
+void Table::StartHand()
+{
+    m_roundStarting = false;
+    TableState& s = m_state;
+    EnsureSlots();
+    s.CurrentPot = 1;
+    s.Pot = Currency();
+    s.Stage = StagePreFlop;
+    s.MinBet = s.BigBlind;
+    s.BotTicks = 0;
+    std::fill(m_betThisHand.begin(), m_betThisHand.end(), Currency());
+    for (int k = 1; k < PotSlots; ++k) {
+        s.RoundStake[k] = Currency();
+        s.Pots[k] = Currency();
+        s.PotPlayers[k].clear();
+    }
+
+    if (CountActive() < 2) {
+        // Nobody left to play against: the game cannot go on.
+        int last = 0;
+        for (int p = 1; p <= s.PlayerCount; ++p)
+            if (s.HandStake[p] > StakeFolded) last = p;
+        if (last > 0) Send("s" + FormatText(46, s.PlayerNames[last]));
+        WriteStatus("GE", false);
+        s.Stage = StageGameOver;
+        m_view.GameEnded(*this);
+        return;
+    }
+
+    const int sb = NextPlayer(s.Dealer);
+    const int bb = NextPlayer(sb);
+    PostBlind(sb, s.SmallBlind, 20, 50, "SB");
+    PostBlind(bb, s.BigBlind, 21, 51, "BB");
+
+    s.CurrentPlayer = NextPlayer(bb);
+    s.BetStarter = s.CurrentPlayer;
+    s.RoundOnce = false;
+
+    DealHoleCards();
+
+    if (s.CurrentPlayer == 0) {
+        // Both blinds took the last active players all in: nobody can bet,
+        // so the betting round is over before it starts.
+        FinishRound();
+        WriteTurn(true);
+        return;
+    }
+    WriteStatus("P" + std::to_string(s.CurrentPlayer), false);
+}
+
+void Table::EndHand()
+{
+    TableState& s = m_state;
+    WriteStatus("GR", false);
+    s.Stage = StageWaiting;
+    int last = 0;
+    for (int p = 1; p <= s.PlayerCount; ++p) {
+        if (s.HandStake[p] <= StakeOut) continue;
+        if (s.PlayerCash[p] <= Currency()) {
+            s.HandStake[p] = StakeOut;
+            Send("b" + FormatText(22, s.PlayerNames[p]));
+        } else {
+            s.HandStake[p] = Currency();
+            last = p;
+        }
+    }
+    ++m_counters.handsEnded;
+    if (CountActive() != 1) {
+        ++s.HandNo;
+        Send("i" + FormatText(4, std::to_string(s.HandNo)) + "\r\n");
+        FlushMessages();
+        m_view.HandEnded(*this);
+        m_view.SetStartRoundAllowed(CanStartRound());
+        return;
+    }
+    // The winner's line goes out before the final status, so every client
+    // that sees the game end has the line that names the winner.
+    Send("s" + FormatText(46, last > 0 ? s.PlayerNames[last] : std::string()));
+    WriteStatus("GE", false);
+    s.Stage = StageGameOver;
+    ResetSeatsAfterGame();
+    m_view.HandEnded(*this);
+    m_view.GameEnded(*this);
+}
+
+void Table::ResetSeatsAfterGame()
+{
+    RecordFile file = OpenFile(PlayerFileName, PlayerRecordLength);
+    for (int p = 1; p <= m_state.PlayerCount; ++p) {
+        PlayerRecord r = Need(file.ReadPlayer(p));
+        r.Bet = Currency();
+        r.Blind = "";
+        const std::string action = Trim(r.Action);
+        if (action != "D" && action != "O") r.Action = m_state.HandStake[p] == StakeOut ? "O" : "-";
+        Need(file.WritePlayer(p, r));
+    }
+}
+
+void Table::Leave()
+{
+    m_state.Closing = true;
+    try {
+        FlushMessages();
+        CommitGame();
+        if (m_state.PlayerCount >= 1) {
+            const bool me = m_myPlayerNo >= 1 && m_myPlayerNo < static_cast<int>(m_state.PlayerNames.size());
+            LeaveGame(me ? m_state.PlayerNames[m_myPlayerNo] : std::string());
+        }
+    } catch (const OperationCancelled&) {
+        m_outbox.clear();
+    } catch (const std::exception& e) {
+        m_outbox.clear();
+        ReportError("Error leaving game: ", e.what());
+    }
+}
+
+} // namespace scrivo

@@ -1,0 +1,228 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "gamefolder/RecordFile.h"
+#include "gamefolder/Records.h"
+#include "platform/Currency.h"
+
+namespace scrivo {
+
+class TableView;
+struct DealState;
+struct LogLine;
+
+// Stage values of a table.
+inline constexpr long StageWaiting = -1;   // waiting for Start Round
+inline constexpr long StagePreFlop = 0;
+inline constexpr long StageFlop = 1;
+inline constexpr long StageTurn = 2;
+inline constexpr long StageRiver = 3;
+inline constexpr long StageShowdown = 4;
+inline constexpr long StageGameOver = 9;
+
+// Marks that HandStake carries instead of an amount. A player is active
+// (can still bet) above StakeFolded, in the hand when active or all in.
+inline constexpr Currency StakeFolded = Currency::FromWhole(-1);
+inline constexpr Currency StakeAllIn = Currency::FromWhole(-2);
+inline constexpr Currency StakeOut = Currency::FromWhole(-3);
+
+// Slots of RoundStake, Pots and PotPlayers: 1..10 are used.
+inline constexpr int PotSlots = 11;
+
+// The engine state of one table. Every client keeps its own copy; only the
+// host's copy drives the game. Arrays indexed by player number have
+// PlayerCount + 1 entries (entry 0 unused).
+struct TableState {
+    int PlayerCount = 0;
+    long HandNo = 1;
+    long Stage = StageWaiting;
+    int Dealer = 1;
+    int CurrentPlayer = 0;
+    bool MyTurn = false;
+
+    // Copies of the game record, refreshed every tick.
+    Currency Pot;
+    Currency MinBet;
+    Currency LastRaise;
+    // Taken when the table opens.
+    Currency SmallBlind;
+    Currency BigBlind;
+    std::string CurrencySymbol;
+
+    std::vector<std::string> PlayerNames;
+    std::vector<Currency> PlayerCash;
+    std::vector<Currency> HandStake;
+    std::array<Currency, PotSlots> RoundStake{};
+    std::array<Currency, PotSlots> Pots{};
+    std::array<std::string, PotSlots> PotPlayers{};
+    int CurrentPot = 1;
+    int BetStarter = 0;
+    bool RoundOnce = false;
+
+    int BotTicks = 0;         // ticks spent on a bot's turn
+    std::string LastStatus;   // status seen at the end of the previous tick
+    bool Closing = false;
+
+    // Own seat as last drawn, and whether the fourth board card is on show.
+    Currency MyBet;
+    bool BigBet = false;
+};
+
+// Counters for tools and benchmarks.
+struct TableCounters {
+    long long ticks = 0;
+    long long actionsProcessed = 0;   // requests the host applied
+    long long handsEnded = 0;
+    long long recordOpens = 0;        // opens of gam.spk, usr.spk, msg.spk by the engine
+};
+
+// The table engine of one client. Reads the current-game globals
+// (GameFolder, MyPlayerNo, IsHost, GameType) and the settings; reports
+// errors with their fixed prefix through MsgBox and goes on. All calls come
+// from one thread; Tick is not re-entrant (a nested call returns at once).
+class Table {
+public:
+    explicit Table(TableView& view);
+    ~Table();
+    Table(const Table&) = delete;
+    Table& operator=(const Table&) = delete;
+
+    // Opens the table for the current game. False when it failed (reported
+    // as "Error Initialising Game: ").
+    bool Init();
+    // One poll of the game folder: read the game record, pick up joined
+    // players, collect new message lines, let the host act, redraw on a
+    // status change, play a bot. Errors are caught and reported.
+    void Tick();
+    // Host only, while Stage is StageWaiting; false when refused.
+    bool StartRound();
+    bool CanStartRound() const;
+    // Closing the table: mark this client departed, end or remove the game.
+    void Leave();
+
+    const TableState& State() const { return m_state; }
+    TableState& MutableState() { return m_state; }   // tests set up positions
+    const TableCounters& Counters() const { return m_counters; }
+    TableView& View() { return m_view; }
+
+    // The player records as last read for the view (index p = player p,
+    // index 0 = the board record). Empty on a host whose view draws no seats.
+    const std::vector<PlayerRecord>& Seats() const { return m_seats; }
+    const PlayerRecord& Board() const;
+
+    // Every message line of the game: index 0 the local welcome line, index
+    // r the text of record r of msg.spk. Windows rebuild their log from it.
+    const std::vector<std::string>& MsgLines() const { return m_msgLines; }
+    long LastMsgNo() const { return m_lastMsgNo; }
+
+    // The own player's turn: set when the status names this client's player,
+    // cleared when a request is written.
+    bool MyTurn() const { return m_state.MyTurn; }
+    void ClearMyTurn() { m_state.MyTurn = false; }
+    // A request written by command entry: clears the turn and remembers it
+    // so that a refused or missed turn can be given back.
+    void RequestWritten();
+
+    std::string FormatCash(Currency amount) const;
+    bool IsHostTable() const;
+
+    // Host routines, public for the tool and the tests. They work on the
+    // game folder's records like the tick does.
+    void StartHand();
+    void PrepareNextHand(const GameRecord& asRead);
+    void EndHand();
+    void ProcessAction();
+    // False when the player's record cannot cover the amount: nothing moved.
+    bool PlaceBet(int player, Currency amount, const std::string& blindTag);
+    int NextPlayer(int from);
+    int CountActive() const;
+    int CountInHand() const;
+    void DealHoleCards();
+    void DealBoard(int mode);
+    void BuildSidePots();
+    void Showdown();
+    void PayPlayer(int player, Currency amount);
+    void BotStep(const std::string& status);
+    void BotDecide();
+
+    // Sorts a[first..last] ascending in place.
+    static void QuickSort(std::vector<Currency>& a, int first, int last);
+    // From index 1 of a sorted array: the first value, then every value that
+    // differs from the one kept before it. The result is indexed from 1
+    // (entry 0 unused).
+    static std::vector<Currency> DistinctValues(const std::vector<Currency>& sorted);
+
+    // Cards of the current hand as card lists ("0_12,3_5"); tests set them
+    // to stage a showdown. The board holds placeholders until dealt.
+    std::string HoleCards(int player) const;
+    void SetHoleCards(int player, const std::string& cards);
+    std::string BoardCards() const;
+    void SetBoardCards(const std::string& cards);
+
+private:
+    void TickBody();
+    RecordFile OpenFile(const char* name, int recordLength);
+    GameRecord ReadGame();
+    void WriteStatus(const std::string& status, bool resetLastRaise);
+    void CommitGame();
+    bool ApplyBet(PlayerRecord& record, int player, Currency amount, const std::string& blindTag);
+    void FinishRound();
+    void WriteTurn(bool roundEnded);
+    void CheckRearm();
+    long MessageCountOnDisk() const;
+    void LoadSeats();
+    void UpdateTableView();
+    void FinishViewUpdate();
+    void GetMsgs();
+    void NoteLine(const LogLine& line);
+    void Send(const std::string& line);
+    void FlushMessages();
+    void ReportError(const std::string& prefix, const std::string& description);
+    void EnsureSlots();
+    void PostBlind(int seat, Currency blind, int normalMsg, int allInMsg, const std::string& tag);
+    void ResetSeatsAfterGame();
+    std::vector<int> PlayersStillIn() const;
+    void PaySplit(const std::vector<int>& winners, Currency amount);
+    void FlushPayments();
+
+    TableView& m_view;
+    TableState m_state;
+    TableCounters m_counters;
+    std::unique_ptr<DealState> m_deal;
+    std::vector<PlayerRecord> m_seats;
+    std::vector<std::string> m_msgLines;
+    long m_lastMsgNo = 0;
+    std::vector<std::string> m_outbox;
+    bool m_inTick = false;
+    std::string m_gameFolder;
+    int m_myPlayerNo = 0;
+    // A request written by this client that the host has not answered yet,
+    // and the number of message records there were when it was written: a
+    // private line for this client after that mark means a new turn (or a
+    // refused request) even when the status text looks unchanged.
+    bool m_requestPending = false;
+    long m_requestMark = 0;
+    bool m_rearmCandidate = false;
+    // Start Round was accepted and the hand has not started yet.
+    bool m_roundStarting = false;
+    // Bets placed since the game record was last written: the record's Pot,
+    // MinBet and LastRaise follow at the next write.
+    bool m_gamePending = false;
+    Currency m_pendingRaise;
+    // Lines this host appended right after the last line it had read: they
+    // go to the log at the next poll without reading them back.
+    std::vector<std::string> m_ownLines;
+    // What each player has put in during this hand (the records' Bet), kept
+    // by the host so that a view without seats needs no read.
+    std::vector<Currency> m_betThisHand;
+    // Payments of a showdown, written to the records in one go.
+    bool m_payBatch = false;
+    std::vector<bool> m_payDirty;
+};
+
+} // namespace scrivo

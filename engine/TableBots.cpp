@@ -1,0 +1,79 @@
+#include "engine/Table.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "engine/Commands.h"
+#include "engine/TableInternal.h"
+#include "gamefolder/CurrentGame.h"
+#include "platform/Random.h"
+#include "settings/Language.h"
+
+namespace scrivo {
+
+void Table::BotStep(const std::string& status)
+{
+    Random& random = ProgramRandom();
+    const int lines = static_cast<int>(BotChat.size()) - 1;
+    if (lines >= 1 && random.Below(20) == 1) {
+        const int i = random.Below(lines) + 1;
+        Send("m" + FormatText(18, m_state.PlayerNames[m_state.CurrentPlayer], BotChat[static_cast<std::size_t>(i)]));
+    }
+    if (!status.empty() && status[0] == 'P') {
+        if (++m_state.BotTicks >= 3) {
+            BotDecide();
+            m_state.BotTicks = 0;
+        }
+    }
+}
+
+void Table::BotDecide()
+{
+    TableState& s = m_state;
+    const int b = s.CurrentPlayer;
+    if (b < 1 || b > s.PlayerCount || !(s.HandStake[b] > StakeFolded)) return;
+    Random& random = ProgramRandom();
+    const Currency cash = s.PlayerCash[b];
+    std::string request;
+
+    if (s.HandStake[b] < s.MinBet) {
+        if (random.Below(5) == 1) {
+            request = "F";
+        } else {
+            const Currency call = s.MinBet - s.HandStake[b];
+            request = BetRequest(call > cash ? cash : call);
+        }
+    } else {
+        const int k = random.Below(5) + 1;
+        if (k == 1 && cash > Currency()) {
+            Currency amount;
+            // A random amount from LastRaise up to the cap, in whole units.
+            auto upTo = [&](Currency cap) {
+                const double span = (cap - s.LastRaise).ToDouble() + 1.0;
+                const double units = std::floor(span * random.Next());
+                return Currency::FromDouble(units) + s.LastRaise;
+            };
+            if (GameType == "THLI") {
+                const Currency limit = s.BigBet ? s.BigBlind * 2 : s.BigBlind;
+                amount = cash >= limit ? limit : Currency();
+            } else if (GameType == "THPL") {
+                amount = upTo(std::min(cash, s.Pot));
+            } else if (GameType == "THNL") {
+                amount = upTo(cash);
+            }
+            // A bot never bets more than it has.
+            if (amount > cash) amount = cash;
+            if (amount <= Currency()) return;   // asked again three ticks later
+            request = BetRequest(amount);
+        } else {
+            request = "C";
+        }
+    }
+
+    RecordFile file = OpenFile(PlayerFileName, PlayerRecordLength);
+    PlayerRecord r = Need(file.ReadPlayer(b));
+    r.Action = request;
+    Need(file.WritePlayer(b, r));
+}
+
+} // namespace scrivo

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "cards/Hand.h"
+#include "cards/Pack.h"
+#include "gamefolder/RecordFile.h"
+
+namespace scrivo {
+
+// The cards of the hand the host is dealing.
+struct DealState {
+    colPack pack;
+    std::vector<colHand> hands;   // by player number
+    colHand board;                // five cards; placeholders until dealt
+};
+
+// The board's placeholder for position 1..5: a card that matches no real card
+// and no other placeholder.
+clsCard BoardPlaceholder(int position);
+colHand PlaceholderBoard();
+
+// An open the user cancelled: the rest of the operation is skipped quietly.
+struct OperationCancelled {};
+
+// A failed read or write of a record file; the description says what.
+class TableIoError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// The value of a record-file result, or the matching exception.
+template <typename T>
+T Need(FolderResult<T> result)
+{
+    if (result.status.error == FolderError::Cancelled) throw OperationCancelled{};
+    if (!result.Ok()) throw TableIoError(result.status.description);
+    return std::move(result.value);
+}
+
+inline void Need(const FolderStatus& status)
+{
+    if (status.error == FolderError::Cancelled) throw OperationCancelled{};
+    if (!status.Ok()) throw TableIoError(status.description);
+}
+
+} // namespace scrivo

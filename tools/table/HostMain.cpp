@@ -1,0 +1,190 @@
+// scrivo-host: creates a game in a server directory, seats bots, waits for
+// human players if asked, and runs the host's table without a window,
+// starting every hand itself, until one player holds all the cash or the
+// hand limit is reached. The host's own seat plays by a policy.
+#include <chrono>
+#include <cstdio>
+#include <string>
+
+#include "engine/Table.h"
+#include "gamefolder/CurrentGame.h"
+#include "gamefolder/Directory.h"
+#include "gamefolder/RecordFile.h"
+#include "platform/Clock.h"
+#include "platform/Paths.h"
+#include "platform/Random.h"
+#include "platform/Text.h"
+#include "settings/Settings.h"
+#include "tools/table/TableTool.h"
+
+namespace {
+
+using namespace scrivo;
+
+constexpr const char* Usage =
+    "usage: scrivo-host --dir DIR [options]\n"
+    "  --dir DIR           the server directory (must exist)\n"
+    "  --bots N            bots to seat, 0 to 8 (default 2)\n"
+    "  --hands N           stop after N hands (default 0: play until one player has all the cash)\n"
+    "  --delay MS          poll delay in milliseconds, 0 allowed (default 100)\n"
+    "  --seed N            fixed seed for cards and bots\n"
+    "  --keep              leave the game folder in place at the end\n"
+    "  --type T            THLI, THPL or THNL (default THNL)\n"
+    "  --cash AMOUNT       start cash of every seat (default 1000)\n"
+    "  --blinds SB/BB      small and big blind (default 5/10)\n"
+    "  --wait-players K    wait until K human players have joined (default 0)\n"
+    "  --name NAME         the host's name (default Host)\n"
+    "  --policy P          how the host's seat plays: random, call or script:C,B20,F,A (default random)\n"
+    "  --help              this text\n";
+
+// Prints the lines and checks after every hand that no chip appeared or
+// vanished: the records' cash adds up to what was handed out, none negative.
+class HostView : public tool::PrintingView {
+public:
+    using PrintingView::PrintingView;
+    void HandEnded(const Table& table) override
+    {
+        FolderResult<RecordFile> file = OpenRecordFile(PlayerFilePath(GameFolder), PlayerRecordLength);
+        if (!file) {
+            conserved = false;
+            return;
+        }
+        Currency sum;
+        for (int p = 1; p <= table.State().PlayerCount; ++p) {
+            FolderResult<PlayerRecord> r = file->ReadPlayer(p);
+            if (!r || r->Cash < Currency() || r->Cash != table.State().PlayerCash[p]) conserved = false;
+            if (r) sum += r->Cash;
+        }
+        if (sum != expected) conserved = false;
+    }
+    Currency expected;
+    bool conserved = true;
+};
+
+int Fail(const std::string& text)
+{
+    std::fprintf(stderr, "scrivo-host: %s\n", text.c_str());
+    return 2;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    static char buffer[1 << 16];
+    std::setvbuf(stdout, buffer, _IOFBF, sizeof buffer);
+
+    tool::Options options;
+    std::string error;
+    if (!options.Parse(argc, argv,
+                       {"--dir", "--bots", "--hands", "--delay", "--seed", "--type", "--cash", "--blinds",
+                        "--wait-players", "--name", "--policy"},
+                       {"--keep", "--help"}, error))
+        return Fail(error + "\n" + Usage);
+    if (options.Has("--help")) {
+        std::printf("%s", Usage);
+        return 0;
+    }
+    if (!options.Has("--dir")) return Fail(std::string("--dir is required\n") + Usage);
+
+    long long bots = 0, hands = 0, delay = 0, seed = 0, waitPlayers = 0;
+    if (!options.GetInt("--bots", 2, 0, 8, bots, error) || !options.GetInt("--hands", 0, 0, 1000000000, hands, error) ||
+        !options.GetInt("--delay", 100, 0, 600000, delay, error) ||
+        !options.GetInt("--seed", 0, 0, 0x7fffffffffffffffLL, seed, error) ||
+        !options.GetInt("--wait-players", 0, 0, 8, waitPlayers, error))
+        return Fail(error);
+    if (bots + waitPlayers > 8) return Fail("a table seats nine: the host, bots and waited-for players together");
+    if (options.Has("--seed")) ProgramRandom().Seed(static_cast<std::uint64_t>(seed));
+
+    const std::string type = options.Get("--type", "THNL");
+    int limitType = 2;
+    if (type == "THLI") limitType = 0;
+    else if (type == "THPL") limitType = 1;
+    else if (type != "THNL") return Fail("--type must be THLI, THPL or THNL");
+
+    const std::string cash = options.Get("--cash", "1000");
+    const std::string blinds = options.Get("--blinds", "5/10");
+    const std::size_t slash = blinds.find('/');
+    if (slash == std::string::npos) return Fail("--blinds wants SB/BB, for example 5/10");
+    const auto startCash = Currency::Parse(cash);
+    const auto small = Currency::Parse(blinds.substr(0, slash));
+    const auto big = Currency::Parse(blinds.substr(slash + 1));
+    if (!startCash || !small || !big) return Fail("--cash and --blinds want amounts such as 1000 or 2.5");
+
+    tool::Policy policy;
+    if (!policy.Set(options.Get("--policy", "random"), error)) return Fail(error);
+
+    const std::string dir = options.Get("--dir");
+    if (!IsDirectory(dir)) return Fail("no such folder: " + dir);
+    if (!tool::LoadLanguage()) return Fail("no language file beside the program");
+    ServerDirectory = tool::ServerDirectoryOf(dir);
+    LastPlayer = options.Get("--name", "Host");
+    ServerDelay = static_cast<long>(delay);
+
+    CreateRequest request;
+    request.gameName = "Headless " + type;
+    request.startCash = cash;
+    request.smallBlind = blinds.substr(0, slash);
+    request.bigBlind = blinds.substr(slash + 1);
+    request.currency = "$";
+    request.bots = std::to_string(bots);
+    request.limitType = limitType;
+    BotCounter counter;
+    const BrowserOutcome created = CreateButton(request, counter);
+    if (!created.openTable) return Fail("the game could not be created");
+    std::fprintf(stderr, "scrivo-host: game folder %s\n", GameFolder.c_str());
+
+    Clock& clock = ProgramClock();
+    const auto pause = [&] {
+        if (delay > 0) clock.SleepFor(std::chrono::milliseconds(delay));
+    };
+    // Humans join while the game waits for its first hand.
+    for (;;) {
+        FolderResult<GameRecord> g = ReadGameRecord(GameFolder);
+        if (g && g->PlayerCount >= 1 + bots + waitPlayers) break;
+        clock.SleepFor(std::chrono::milliseconds(delay > 0 ? delay : 20));
+    }
+
+    HostView view(1, false);
+    Table table(view);
+    if (!table.Init()) return Fail("the table could not be opened");
+    view.expected = *startCash * table.State().PlayerCount;
+
+    const auto started = std::chrono::steady_clock::now();
+    for (;;) {
+        table.Tick();
+        const TableState& s = table.State();
+        if (s.Stage == StageGameOver) break;
+        if (hands > 0 && table.Counters().handsEnded >= hands && s.Stage == StageWaiting) break;
+        if (table.CanStartRound()) table.StartRound();
+        policy.Act(table);
+        pause();
+    }
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    // The lines of the last hand were written during the last tick.
+    table.Tick();
+
+    const TableState& s = table.State();
+    std::string winner = "none";
+    if (s.Stage == StageGameOver) {
+        for (int p = 1; p <= s.PlayerCount; ++p)
+            if (s.HandStake[p] > StakeOut && s.PlayerCash[p] > Currency()) winner = s.PlayerNames[p];
+    } else {
+        // The hand limit ends the game for everybody at the table.
+        WriteGameRecord(GameFolder, "GE", false);
+    }
+    // Leaving removes the folder once no human is seated; players still at
+    // the table remove it when the last of them leaves.
+    if (!options.Has("--keep")) table.Leave();
+
+    const TableCounters& c = table.Counters();
+    std::fprintf(stderr, "scrivo-host: ticks=%lld record_opens=%lld opens_per_action=%.2f\n", c.ticks, c.recordOpens,
+                 c.actionsProcessed > 0 ? static_cast<double>(c.recordOpens) / static_cast<double>(c.actionsProcessed)
+                                        : 0.0);
+    std::printf("hands=%lld actions=%lld seconds=%.3f hands_per_s=%.1f conserved=%s winner=%s\n", c.handsEnded,
+                c.actionsProcessed, seconds, seconds > 0 ? static_cast<double>(c.handsEnded) / seconds : 0.0,
+                view.conserved ? "yes" : "no", winner.c_str());
+    std::fflush(stdout);
+    return 0;
+}
