@@ -18,6 +18,10 @@ namespace scrivo {
 
 namespace {
 
+// Caption 19 labels the browser's bot count; the host's own name on the table
+// carries a caption of its own, so the tool box never reads "Ann Bots:".
+constexpr int HostSuffixCaption = 7;
+
 // Clears the re-entrancy mark however the tick ends.
 class TickGuard {
 public:
@@ -201,7 +205,7 @@ bool Table::Init()
 
         const bool me = m_myPlayerNo >= 1 && m_myPlayerNo <= m_state.PlayerCount;
         const std::string ownName = me ? m_state.PlayerNames[m_myPlayerNo] : std::string();
-        m_view.ShowPlayerLabel(IsHostTable() ? ownName + " " + AppText[19] : ownName);
+        m_view.ShowPlayerLabel(IsHostTable() ? ownName + " " + AppText[HostSuffixCaption] : ownName);
 
         std::string welcome = "i" + FormatText(1, ownName) + "\r\n" + FormatText(2, m_state.CurrencySymbol) + "\r" +
                               FormatText(3) + ": ";

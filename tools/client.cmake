@@ -2,6 +2,5 @@
 if(TARGET scrivo_engine)
   add_executable(scrivo-client ${CMAKE_CURRENT_LIST_DIR}/table/ClientMain.cpp ${CMAKE_CURRENT_LIST_DIR}/table/TableTool.cpp)
   target_link_libraries(scrivo-client PRIVATE scrivo_engine scrivo_flags)
-  target_compile_options(scrivo-client PRIVATE $<$<CXX_COMPILER_ID:GNU>:-Wno-restrict>)
   add_dependencies(scrivo-client scrivo_lang)
 endif()

@@ -2,6 +2,5 @@
 if(TARGET scrivo_engine)
   add_executable(scrivo-host ${CMAKE_CURRENT_LIST_DIR}/table/HostMain.cpp ${CMAKE_CURRENT_LIST_DIR}/table/TableTool.cpp)
   target_link_libraries(scrivo-host PRIVATE scrivo_engine scrivo_flags)
-  target_compile_options(scrivo-host PRIVATE $<$<CXX_COMPILER_ID:GNU>:-Wno-restrict>)
   add_dependencies(scrivo-host scrivo_lang)
 endif()
