@@ -1,0 +1,184 @@
+#include <chrono>
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include "gamefolder/RecordFile.h"
+#include "testsupport/TempDir.h"
+
+extern char** environ;
+
+namespace scrivo::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+// One copy of the program in a folder of its own, as a player installs it:
+// the program, its language file and its own SPK.ini.
+struct Install {
+    TempDir dir;
+    std::string program;
+
+    Install()
+    {
+        program = dir.File("scrivo-poker-hooked");
+        fs::copy_file(SCRIVO_HOOKED_PROGRAM, program);
+        fs::permissions(program, fs::perms::owner_all);
+        fs::copy_file(std::string(SCRIVO_SOURCE_DIR) + "/lang/Lang_English.ini",
+                      dir.File("Lang_English.ini"));
+        // A quick poll keeps the game short; the wizard still opens (no name yet).
+        dir.Write("SPK.ini", "[System]\nServer Delay=250\n");
+    }
+
+    pid_t Start(const std::string& script)
+    {
+        const std::string scriptFile = dir.Write("script.txt", script);
+        std::vector<std::string> env;
+        for (char** e = environ; *e != nullptr; ++e) {
+            const std::string v = *e;
+            if (v.rfind("SCRIVO_HOOK_SCRIPT=", 0) != 0 && v.rfind("QT_QPA_PLATFORM=", 0) != 0)
+                env.push_back(v);
+        }
+        env.push_back("SCRIVO_HOOK_SCRIPT=" + scriptFile);
+        env.push_back("QT_QPA_PLATFORM=offscreen");
+        env.push_back("SCRIVO_HOOK_TIMEOUT=120");
+        std::vector<char*> envp;
+        for (auto& v : env)
+            envp.push_back(v.data());
+        envp.push_back(nullptr);
+        std::string out = dir.File("output.txt");
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        posix_spawn_file_actions_adddup2(&actions, 1, 2);
+        std::vector<char*> argv{program.data(), nullptr};
+        pid_t pid = 0;
+        const int rc = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), envp.data());
+        posix_spawn_file_actions_destroy(&actions);
+        EXPECT_EQ(rc, 0);
+        return pid;
+    }
+
+    std::string Output() const { return TempDir::Read(dir.File("output.txt")); }
+};
+
+int WaitFor(pid_t pid, std::chrono::seconds limit)
+{
+    const auto end = std::chrono::steady_clock::now() + limit;
+    int status = 0;
+    while (std::chrono::steady_clock::now() < end) {
+        const pid_t r = waitpid(pid, &status, WNOHANG);
+        if (r == pid) return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    kill(pid, SIGKILL);
+    waitpid(pid, &status, 0);
+    return -1;
+}
+
+std::vector<std::string> Lines(const std::string& text)
+{
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    std::string line;
+    while (std::getline(in, line)) {
+        while (!line.empty() && (line.back() == '\r' || line.back() == ' '))
+            line.pop_back();
+        if (!line.empty()) lines.push_back(line);
+    }
+    return lines;
+}
+
+// The lines of a that also occur somewhere in b, in a's order, leaving out
+// the texts of private lines (the same words may go privately to each).
+std::vector<std::string> Shared(const std::vector<std::string>& a, const std::vector<std::string>& b,
+                                const std::set<std::string>& privateTexts)
+{
+    const std::set<std::string> inB(b.begin(), b.end());
+    std::vector<std::string> out;
+    for (const auto& l : a) {
+        if (inB.count(l) != 0 && privateTexts.count(l) == 0) out.push_back(l);
+    }
+    return out;
+}
+
+// Texts of the game's private lines: a player digit, a kind letter, the text.
+std::set<std::string> PrivateTexts(const std::string& server)
+{
+    std::set<std::string> texts;
+    for (const auto& entry : fs::directory_iterator(server)) {
+        if (!entry.is_directory()) continue;
+        FolderResult<MessageBatch> batch = ReadMessagesSince(entry.path().string(), 0);
+        if (!batch.Ok()) continue;
+        for (const auto& line : batch->lines) {
+            if (line.size() > 2 && line[0] >= '1' && line[0] <= '9') texts.insert(line.substr(2));
+        }
+    }
+    return texts;
+}
+
+TEST(TwoPlayers, BothWindowsShowTheSamePublicLinesOfTheFirstHand)
+{
+    TempDir server;
+    Install host;
+    Install guest;
+    const std::string hostLog = host.dir.File("log.txt");
+    const std::string guestLog = guest.dir.File("log.txt");
+
+    const pid_t hostPid = host.Start("wizard Hostie " + server.Path() + " English" +
+                                     "\n"
+                                     "create Duel 1\n"
+                                     "waitplayers 3\n"
+                                     "sleep 800\n"
+                                     "key S\n"
+                                     "autocall\n"
+                                     "waitstatus GR|GE\n"
+                                     "sleep 2500\n"
+                                     "savelog " +
+                                     hostLog + "\nquit\n");
+    const pid_t guestPid = guest.Start("wizard Guesty " + server.Path() + " English" +
+                                       "\n"
+                                       "join\n"
+                                       "autocall\n"
+                                       "waitstatus GR|GE\n"
+                                       "sleep 2500\n"
+                                       "savelog " +
+                                       guestLog + "\nquit\n");
+    const int hostRc = WaitFor(hostPid, std::chrono::seconds(240));
+    const int guestRc = WaitFor(guestPid, std::chrono::seconds(60));
+    ASSERT_EQ(hostRc, 0) << host.Output();
+    ASSERT_EQ(guestRc, 0) << guest.Output();
+
+    const std::vector<std::string> hostLines = Lines(TempDir::Read(hostLog));
+    const std::vector<std::string> guestLines = Lines(TempDir::Read(guestLog));
+    const std::set<std::string> privateTexts = PrivateTexts(server.Path());
+    EXPECT_FALSE(privateTexts.empty());
+    const std::vector<std::string> hostShared = Shared(hostLines, guestLines, privateTexts);
+    const std::vector<std::string> guestShared = Shared(guestLines, hostLines, privateTexts);
+    // Private lines (each player's own cards and turn) differ; everything
+    // both saw must be the same lines in the same order.
+    EXPECT_EQ(hostShared, guestShared);
+    EXPECT_GE(hostShared.size(), 5u) << TempDir::Read(hostLog) << "\n----\n" << TempDir::Read(guestLog);
+    bool namesGuest = false;
+    bool namesHost = false;
+    for (const auto& l : hostShared) {
+        if (l.find("Guesty") != std::string::npos) namesGuest = true;
+        if (l.find("Hostie") != std::string::npos) namesHost = true;
+    }
+    EXPECT_TRUE(namesGuest && namesHost) << "both players act in the shared lines";
+}
+
+} // namespace
+} // namespace scrivo::test

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QDialog>
+
+class QLabel;
+class QPushButton;
+
+namespace scrivo {
+
+class ClickLabel;
+
+// The about box: program name, version and edition, and the logos.
+class AboutFrm : public QDialog {
+    Q_OBJECT
+public:
+    explicit AboutFrm(QWidget* parent = nullptr);
+
+    // Captions and the version label, as on every opening.
+    void Prepare();
+
+    QLabel* VerLbl = nullptr;
+    ClickLabel* BrandLogo = nullptr;
+    QLabel* LogoPic = nullptr;
+    QPushButton* OKBtn = nullptr;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void ApplyLang();
+};
+
+// The maker's web page, opened by a click on the brand logo.
+inline constexpr const char* MakerWebPage = "https://scrivo-poker.example.org/";
+
+} // namespace scrivo

@@ -1,0 +1,483 @@
+#include "ui/ConnectFrm.h"
+
+#include <algorithm>
+#include <exception>
+
+#include <QIcon>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QEvent>
+#include <QFontMetrics>
+#include <QFrame>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include "platform/MessageBox.h"
+#include "platform/Text.h"
+#include "settings/Language.h"
+#include "settings/Settings.h"
+#include "gamefolder/CurrentGame.h"
+#include "ui/MainMod.h"
+#include "ui/TableLink.h"
+#include "ui/UiCommon.h"
+
+namespace scrivo {
+
+namespace {
+
+constexpr int RefreshMs = 5000;
+constexpr long FirstShowHeight = 3230;
+constexpr long CollapsedHeight = 3210;
+constexpr long ExpandedHeight = 6180;
+
+QLabel* FieldLabel(const QString& text, QWidget* parent)
+{
+    auto* label = new QLabel(text, parent);
+    label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    return label;
+}
+
+} // namespace
+
+ConnectFrm::ConnectFrm(QWidget* parent) : QWidget(parent)
+{
+    setObjectName("ConnectFrm");
+    setWindowTitle("Scrivo Poker");
+    setWindowIcon(QIcon(ProgramLogo(64)));
+    BuildWidgets();
+    Load();
+}
+
+void ConnectFrm::BuildWidgets()
+{
+    // Game list pane.
+    SessionFrame = new QFrame(this);
+    SessionFrame->setObjectName("SessionFrame");
+    GList = new QTreeWidget(SessionFrame);
+    GList->setObjectName("GList");
+    GList->setColumnCount(4);
+    GList->setHeaderLabels({"Name", "Players", "Blinds", "Status"});
+    GList->setRootIsDecorated(false);
+    GList->setUniformRowHeights(true);
+    GList->setAllColumnsShowFocus(true);
+    GList->setSelectionMode(QAbstractItemView::SingleSelection);
+    GList->header()->setStretchLastSection(true);
+    GList->header()->setSectionsMovable(false);
+    GList->viewport()->installEventFilter(this);
+    connect(GList, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* item, QTreeWidgetItem*) {
+        if (item != nullptr) RowSelected(GList->indexOfTopLevelItem(item));
+    });
+    connect(GList, &QTreeWidget::itemDoubleClicked, this, [this] {
+        if (Command1->isEnabled()) JoinClick();
+    });
+
+    ActiveLbl = new QLabel("No Active Games", GList->viewport());
+    ActiveLbl->setObjectName("ActiveLbl");
+    ActiveLbl->setAlignment(Qt::AlignCenter);
+    ActiveLbl->setEnabled(false);
+
+    Label1 = new QLabel("Player name", SessionFrame);
+    PNameLbl = new QLabel("PlayerName", SessionFrame);
+    PNameLbl->setObjectName("PNameLbl");
+    QFont bold = PNameLbl->font();
+    bold.setBold(true);
+    PNameLbl->setFont(bold);
+
+    Command1 = new QPushButton("join", SessionFrame);
+    Command1->setObjectName("Command1");
+    Command1->setEnabled(false);
+    Command2 = new QPushButton("create", SessionFrame);
+    Command2->setObjectName("Command2");
+    Command3 = new QPushButton("setup", SessionFrame);
+    Command3->setObjectName("Command3");
+    Command4 = new QPushButton("help", SessionFrame);
+    Command4->setObjectName("Command4");
+    connect(Command1, &QPushButton::clicked, this, [this] { JoinClick(); });
+    connect(Command2, &QPushButton::clicked, this, [this] { CreateClick(); });
+    connect(Command3, &QPushButton::clicked, this, [this] { SetupClick(); });
+    connect(Command4, &QPushButton::clicked, this, [this] { HelpClick(); });
+
+    auto* nameRow = new QHBoxLayout;
+    nameRow->addWidget(Label1);
+    nameRow->addWidget(PNameLbl, 1);
+    auto* buttonRow = new QHBoxLayout;
+    buttonRow->addWidget(Command1);
+    buttonRow->addWidget(Command2);
+    buttonRow->addWidget(Command3);
+    buttonRow->addStretch(1);
+    buttonRow->addWidget(Command4);
+    auto* sessionLayout = new QVBoxLayout(SessionFrame);
+    sessionLayout->setContentsMargins(0, 0, 0, 0);
+    sessionLayout->addWidget(GList, 1);
+    sessionLayout->addLayout(nameRow);
+    sessionLayout->addLayout(buttonRow);
+
+    // Create pane.
+    CreateFrame = new QFrame(this);
+    CreateFrame->setObjectName("CreateFrame");
+    CreateFrame->setFrameShape(QFrame::StyledPanel);
+    Label2 = new QLabel("Create Game", CreateFrame);
+    QFont heading = Label2->font();
+    heading.setBold(true);
+    Label2->setFont(heading);
+    Label3 = FieldLabel("Game:", CreateFrame);
+    GameTypeCombo = new QComboBox(CreateFrame);
+    GameTypeCombo->setObjectName("GameTypeCombo");
+    Label6 = FieldLabel("Type:", CreateFrame);
+    TypeCombo = new QComboBox(CreateFrame);
+    TypeCombo->setObjectName("TypeCombo");
+    Label7 = FieldLabel("Table Name:", CreateFrame);
+    GameNametxt = new QLineEdit(CreateFrame);
+    GameNametxt->setObjectName("GameNametxt");
+    GameNametxt->setMaxLength(25);
+    Label4 = FieldLabel("Start Cash:", CreateFrame);
+    StartPotTxt = new QLineEdit(CreateFrame);
+    StartPotTxt->setObjectName("StartPotTxt");
+    Label5 = FieldLabel("Blinds / Stakes:", CreateFrame);
+    SmallBlindTxt = new QLineEdit(CreateFrame);
+    SmallBlindTxt->setObjectName("SmallBlindTxt");
+    BigBlindTxt = new QLineEdit(CreateFrame);
+    BigBlindTxt->setObjectName("BigBlindTxt");
+    Label9 = FieldLabel("Currency:", CreateFrame);
+    CurrencyTxt = new QLineEdit(CreateFrame);
+    CurrencyTxt->setObjectName("CurrencyTxt");
+    Label15 = FieldLabel("No. Bots:", CreateFrame);
+    BotsTxt = new QLineEdit(CreateFrame);
+    BotsTxt->setObjectName("BotsTxt");
+    connect(BotsTxt, &QLineEdit::textChanged, this, [this] { ClampBots(); });
+    CreateButton = new QPushButton("Create Now", CreateFrame);
+    CreateButton->setObjectName("CreateButton");
+    HideBtn = new QPushButton("Hide <<", CreateFrame);
+    HideBtn->setObjectName("HideBtn");
+    connect(CreateButton, &QPushButton::clicked, this, [this] { CreateNowClick(); });
+    connect(HideBtn, &QPushButton::clicked, this, [this] { HideClick(); });
+
+    const int shortWidth = fontMetrics().horizontalAdvance("0000000") + 12;
+    for (QLineEdit* e : {StartPotTxt, SmallBlindTxt, BigBlindTxt})
+        e->setMaximumWidth(shortWidth);
+    CurrencyTxt->setMaximumWidth(fontMetrics().horizontalAdvance("$$$") + 12);
+    BotsTxt->setMaximumWidth(fontMetrics().horizontalAdvance("000") + 12);
+
+    auto* blinds = new QHBoxLayout;
+    blinds->addWidget(SmallBlindTxt);
+    blinds->addWidget(new QLabel("/", CreateFrame));
+    blinds->addWidget(BigBlindTxt);
+    blinds->addStretch(1);
+
+    auto* grid = new QGridLayout;
+    grid->addWidget(Label3, 0, 0);
+    grid->addWidget(GameTypeCombo, 0, 1);
+    grid->addWidget(Label6, 1, 0);
+    grid->addWidget(TypeCombo, 1, 1);
+    grid->addWidget(Label7, 2, 0);
+    grid->addWidget(GameNametxt, 2, 1);
+    grid->addWidget(Label4, 0, 2);
+    grid->addWidget(StartPotTxt, 0, 3);
+    grid->addWidget(Label5, 1, 2);
+    grid->addLayout(blinds, 1, 3);
+    auto* small = new QHBoxLayout;
+    small->addWidget(CurrencyTxt);
+    small->addSpacing(8);
+    small->addWidget(Label15);
+    small->addWidget(BotsTxt);
+    small->addStretch(1);
+    grid->addWidget(Label9, 2, 2);
+    grid->addLayout(small, 2, 3);
+    grid->setColumnStretch(1, 1);
+    grid->setColumnStretch(3, 1);
+
+    auto* createButtons = new QHBoxLayout;
+    createButtons->addStretch(1);
+    createButtons->addWidget(CreateButton);
+    createButtons->addWidget(HideBtn);
+
+    auto* createLayout = new QVBoxLayout(CreateFrame);
+    createLayout->addWidget(Label2);
+    createLayout->addLayout(grid);
+    createLayout->addLayout(createButtons);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(SessionFrame, 1);
+    layout->addWidget(CreateFrame);
+    CreateFrame->hide();
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName("Timer1");
+    connect(Timer1, &QTimer::timeout, this, [this] { UpdateList(); });
+
+    resize(TwipsToPixels(7800, this), TwipsToPixels(FirstShowHeight, this));
+}
+
+void ConnectFrm::Load()
+{
+    try {
+        ApplyLang();
+        SetHeightTwips(FirstShowHeight);
+        SetLBTabStops(80, 105, 130);
+        GameTypeCombo->addItem("Texas Hold 'Em");
+        GameTypeCombo->setCurrentIndex(0);
+        TypeCombo->addItem(QStr(AppText[73]));
+        TypeCombo->addItem(QStr(AppText[74]));
+        TypeCombo->addItem(QStr(AppText[75]));
+        TypeCombo->setCurrentIndex(2);
+        BotsTxt->setText("3");
+        StartPotTxt->setText("50");
+    } catch (const std::exception& e) {
+        MsgBox(std::string("Error loading Connect Form: ") + e.what());
+    }
+}
+
+void ConnectFrm::ApplyLang()
+{
+    if (AppText[1].empty()) return;
+    GList->setHeaderLabels({QStr(AppText[16]), QStr(AppText[8]), QStr(AppText[9]), QStr(AppText[10])});
+    Command1->setText(QStr(AppText[11]));
+    Command2->setText(QStr(AppText[12]));
+    Command3->setText(QStr(AppText[13]));
+    Command4->setText(QStr(AppText[49]));
+    Label1->setText(QStr(AppText[4] + ":"));
+    Label2->setText(QStr(AppText[12]));
+    Label3->setText(QStr(AppText[14]));
+    Label6->setText(QStr(AppText[15]));
+    Label7->setText(QStr(AppText[16]));
+    Label4->setText(QStr(AppText[17]));
+    Label5->setText(QStr(AppText[18]));
+    Label15->setText(QStr(AppText[19]));
+    Label9->setText(QStr(AppText[20]));
+    CreateButton->setText(QStr(AppText[21]));
+    HideBtn->setText(QStr(AppText[22]));
+    ActiveLbl->setText(QStr(AppText[23]));
+    for (int i = 0; i < 3 && i < TypeCombo->count(); ++i)
+        TypeCombo->setItemText(i, QStr(AppText[73 + i]));
+}
+
+void ConnectFrm::SetLBTabStops(int stop1, int stop2, int stop3)
+{
+    // A dialog unit across is a quarter of the average character width.
+    const double unit = fontMetrics().averageCharWidth() / 4.0;
+    const int stops[] = {0, stop1, stop2, stop3};
+    for (int c = 0; c < 3; ++c) {
+        const int width = static_cast<int>((stops[c + 1] - stops[c]) * unit + 0.5);
+        GList->setColumnWidth(c, std::max(width, GList->header()->sectionSizeHint(c)));
+    }
+}
+
+void ConnectFrm::SetHeightTwips(long twips)
+{
+    m_heightTwips = twips;
+    // The stored height counts the title bar, as the settings file does.
+    const int frameExtra = isVisible() ? frameGeometry().height() - geometry().height() : 0;
+    if (layout() != nullptr) layout()->activate();
+    const int wanted = TwipsToPixels(twips, this) - std::max(frameExtra, 0);
+    const int needed = minimumSizeHint().height();
+    resize(width(), std::max(wanted, needed));
+}
+
+void ConnectFrm::StartTimer()
+{
+    Timer1->setInterval(RefreshMs);
+    Timer1->start();
+    UpdateList();
+}
+
+bool ConnectFrm::RefreshRunning() const
+{
+    return Timer1->isActive();
+}
+
+void ConnectFrm::UpdateList()
+{
+    FolderResult<GameList> result = ::scrivo::UpdateList(m_selectedGameId);
+    // The rows found before an error are still shown.
+    m_games = result.value;
+    m_filling = true;
+    GList->clear();
+    for (const GameListRow& row : m_games.rows) {
+        auto* item = new QTreeWidgetItem(GList);
+        item->setText(0, QStr(row.name));
+        item->setText(1, QString::number(row.players));
+        item->setText(2, QStr(row.blinds));
+        item->setText(3, QStr(row.status));
+    }
+    m_filling = false;
+    if (m_games.serverMissing) Timer1->stop();
+    if (m_games.enableCreate) Command2->setEnabled(true);
+    if (!m_games.rows.empty()) {
+        const int row = m_games.selectRow >= 0 ? m_games.selectRow : 0;
+        QTreeWidgetItem* item = GList->topLevelItem(row);
+        if (GList->currentItem() == item) {
+            RowSelected(row);
+        } else {
+            GList->setCurrentItem(item);
+        }
+        ActiveLbl->hide();
+    } else {
+        ActiveLbl->show();
+        PlaceActiveLbl();
+    }
+    if (m_games.openTable) OpenTable();
+}
+
+void ConnectFrm::RowSelected(int row)
+{
+    if (m_filling || row < 0) return;
+    const RowSelection selection = SelectRow(m_games, row);
+    m_selectedGameId = selection.selectedGameId;
+    if (selection.enableJoin) Command1->setEnabled(true);
+}
+
+int ConnectFrm::RowCount() const
+{
+    return GList->topLevelItemCount();
+}
+
+std::string ConnectFrm::RowText(int row) const
+{
+    if (row < 0 || row >= static_cast<int>(m_games.rows.size())) return {};
+    return m_games.rows[static_cast<std::size_t>(row)].Line();
+}
+
+void ConnectFrm::CreateClick()
+{
+    SetHeightTwips(ExpandedHeight);
+    CreateFrame->show();
+    SetHeightTwips(ExpandedHeight);
+    Command2->setEnabled(false);
+    GameNametxt->setFocus();
+}
+
+void ConnectFrm::HideClick()
+{
+    Command2->setEnabled(true);
+    CreateFrame->hide();
+    SetHeightTwips(CollapsedHeight);
+}
+
+void ConnectFrm::SetupClick()
+{
+    ShowWizardModal();
+}
+
+void ConnectFrm::HelpClick()
+{
+    OpenInstructions();
+}
+
+void ConnectFrm::ClampBots()
+{
+    const long long value = RoundHalfEven(Val(StdStr(BotsTxt->text())));
+    const long long clamped = std::clamp<long long>(value, 0, 8);
+    const QString text = QString::number(clamped);
+    if (BotsTxt->text() != text) {
+        // Re-entry from setText sees the clamped text and stops.
+        BotsTxt->setText(text);
+    }
+}
+
+CreateRequest ConnectFrm::ReadCreatePane() const
+{
+    CreateRequest request;
+    request.gameName = StdStr(GameNametxt->text());
+    request.startCash = StdStr(StartPotTxt->text());
+    request.smallBlind = StdStr(SmallBlindTxt->text());
+    request.bigBlind = StdStr(BigBlindTxt->text());
+    request.currency = StdStr(CurrencyTxt->text());
+    request.bots = StdStr(BotsTxt->text());
+    request.limitType = TypeCombo->currentIndex();
+    return request;
+}
+
+void ConnectFrm::CreateNowClick()
+{
+    const CreateRequest request = ReadCreatePane();
+    if (CheckCreate(request) == 0) Timer1->stop();
+    const BrowserOutcome outcome = ::scrivo::CreateButton(request, m_bots);
+    if (outcome.caption != 0) return;
+    if (!outcome.openTable) {
+        // The game could not be made: stay in the browser and keep listing.
+        StartTimer();
+        return;
+    }
+    Command1->setEnabled(false);
+    CreateFrame->hide();
+    SetHeightTwips(CollapsedHeight);
+    OpenTable();
+}
+
+void ConnectFrm::JoinClick()
+{
+    Timer1->stop();
+    std::string gameId;
+    QTreeWidgetItem* item = GList->currentItem();
+    const int row = item != nullptr ? GList->indexOfTopLevelItem(item) : -1;
+    if (row >= 0 && row < static_cast<int>(m_games.rows.size()))
+        gameId = m_games.rows[static_cast<std::size_t>(row)].id;
+    const BrowserOutcome outcome = JoinGame(gameId);
+    if (!outcome.openTable) {
+        // Refused or failed: the browser stays and goes on refreshing.
+        StartTimer();
+        return;
+    }
+    Command2->setEnabled(false);
+    Command1->setEnabled(false);
+    Command3->setEnabled(false);
+    OpenTable();
+}
+
+void ConnectFrm::OpenTable()
+{
+    Timer1->stop();
+    OpenTableWindow();
+    hide();
+}
+
+void ConnectFrm::closeEvent(QCloseEvent* event)
+{
+    if (TableWindowVisible() || ProgramEnding()) {
+        // Closing the browser while the table is open only hides it.
+        event->accept();
+        Timer1->stop();
+        return;
+    }
+    // No table on screen: closing the browser ends the program through the
+    // table window's unload. If that is refused the browser stays, so the
+    // program never runs on without a window.
+    if (TableWindowLoaded()) {
+        if (!UnloadTableWindow()) {
+            event->ignore();
+            return;
+        }
+        if (ProgramEnding()) {
+            event->accept();
+            return;
+        }
+    }
+    event->accept();
+    EndProgram();
+}
+
+void ConnectFrm::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    PlaceActiveLbl();
+}
+
+bool ConnectFrm::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == GList->viewport() && event->type() == QEvent::Resize) PlaceActiveLbl();
+    return QWidget::eventFilter(watched, event);
+}
+
+void ConnectFrm::PlaceActiveLbl()
+{
+    if (ActiveLbl != nullptr && GList != nullptr) ActiveLbl->setGeometry(GList->viewport()->rect());
+}
+
+} // namespace scrivo

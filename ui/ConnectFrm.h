@@ -1,0 +1,108 @@
+#pragma once
+
+#include <string>
+
+#include <QWidget>
+
+#include "gamefolder/Directory.h"
+
+class QComboBox;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTimer;
+class QTreeWidget;
+
+namespace scrivo {
+
+// The session browser: the games of the server directory, and the pane in
+// which a game is created. One instance lives for the whole program.
+class ConnectFrm : public QWidget {
+    Q_OBJECT
+public:
+    explicit ConnectFrm(QWidget* parent = nullptr);
+
+    void ApplyLang();
+    // Refresh every 5 seconds, and at once.
+    void StartTimer();
+    void UpdateList();
+    // Column positions in dialog units (a quarter of the average character
+    // width), like list-box tab stops.
+    void SetLBTabStops(int stop1, int stop2, int stop3);
+
+    // Window height in twips; the pixel height follows the screen, and never
+    // goes below what the controls need.
+    void SetHeightTwips(long twips);
+    long HeightTwips() const { return m_heightTwips; }
+
+    // The handlers of the buttons and of a row selection.
+    void JoinClick();      // Command1
+    void CreateClick();    // Command2
+    void HideClick();      // HideBtn
+    void SetupClick();     // Command3
+    void HelpClick();      // Command4
+    void CreateNowClick(); // CreateButton
+    void RowSelected(int row);
+    void OpenTable();
+
+    const GameList& Games() const { return m_games; }
+    const std::string& SelectedGameId() const { return m_selectedGameId; }
+    const BotCounter& Bots() const { return m_bots; }
+    bool RefreshRunning() const;
+    // The list row as a tab-separated line, for tests and tools.
+    std::string RowText(int row) const;
+    int RowCount() const;
+
+    // SessionFrame
+    QFrame* SessionFrame = nullptr;
+    QTreeWidget* GList = nullptr;
+    QLabel* ActiveLbl = nullptr;
+    QLabel* Label1 = nullptr;
+    QLabel* PNameLbl = nullptr;
+    QPushButton* Command1 = nullptr;
+    QPushButton* Command2 = nullptr;
+    QPushButton* Command3 = nullptr;
+    QPushButton* Command4 = nullptr;
+    QTimer* Timer1 = nullptr;
+    // CreateFrame
+    QFrame* CreateFrame = nullptr;
+    QLabel* Label2 = nullptr;
+    QLabel* Label3 = nullptr;
+    QComboBox* GameTypeCombo = nullptr;
+    QLabel* Label6 = nullptr;
+    QComboBox* TypeCombo = nullptr;
+    QLabel* Label7 = nullptr;
+    QLineEdit* GameNametxt = nullptr;
+    QLabel* Label4 = nullptr;
+    QLineEdit* StartPotTxt = nullptr;
+    QLabel* Label5 = nullptr;
+    QLineEdit* SmallBlindTxt = nullptr;
+    QLineEdit* BigBlindTxt = nullptr;
+    QLabel* Label9 = nullptr;
+    QLineEdit* CurrencyTxt = nullptr;
+    QLabel* Label15 = nullptr;
+    QLineEdit* BotsTxt = nullptr;
+    QPushButton* CreateButton = nullptr;
+    QPushButton* HideBtn = nullptr;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void BuildWidgets();
+    void Load();
+    void ClampBots();
+    void PlaceActiveLbl();
+    CreateRequest ReadCreatePane() const;
+
+    GameList m_games;
+    std::string m_selectedGameId;
+    BotCounter m_bots;
+    long m_heightTwips = 3230;
+    bool m_filling = false;
+};
+
+} // namespace scrivo

@@ -1,0 +1,239 @@
+#include "ui/ConnectWiz.h"
+
+#include <exception>
+
+#include <QIcon>
+#include <QApplication>
+#include <QComboBox>
+#include <QFrame>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QStyle>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include "platform/MessageBox.h"
+#include "platform/Paths.h"
+#include "settings/Language.h"
+#include "settings/Settings.h"
+#include "ui/ClickLabel.h"
+#include "ui/ConnectFrm.h"
+#include "ui/FolderDialog.h"
+#include "ui/MainMod.h"
+#include "ui/UiCommon.h"
+
+namespace scrivo {
+
+ConnectWiz::ConnectWiz(QWidget* parent) : QDialog(parent)
+{
+    setObjectName("ConnectWiz");
+    setWindowTitle("Startup Wizard");
+    setWindowIcon(QIcon(ProgramLogo(64)));
+    BuildWidgets();
+    Load();
+}
+
+void ConnectWiz::BuildWidgets()
+{
+    LogoPic = new ClickLabel(this);
+    LogoPic->setObjectName("LogoPic");
+    LogoPic->setPixmap(ProgramLogo(72));
+    LogoPic->setCursor(Qt::PointingHandCursor);
+    connect(LogoPic, &ClickLabel::clicked, this, [this] { LogoClick(); });
+
+    Label2 = new QLabel("Scrivo Poker", this);
+    QFont big = Label2->font();
+    big.setPointSizeF(big.pointSizeF() * 1.6);
+    big.setBold(true);
+    Label2->setFont(big);
+    Label3 = new QLabel("Texas Hold'em on a shared folder", this);
+    VersionLbl = new QLabel(this);
+    VersionLbl->setObjectName("VersionLbl");
+    Label5 = new QLabel("------------", this);
+    QFont strong = Label5->font();
+    strong.setBold(true);
+    Label5->setFont(strong);
+
+    DetailFrame = new QFrame(this);
+    DetailFrame->setObjectName("DetailFrame");
+    DetailFrame->setFrameShape(QFrame::StyledPanel);
+    Label4 = new QLabel("Language:", DetailFrame);
+    LangCombo = new QComboBox(DetailFrame);
+    LangCombo->setObjectName("LangCombo");
+    connect(LangCombo, &QComboBox::activated, this, [this] { LangComboClick(); });
+    Label1 = new QLabel("Player Name:", DetailFrame);
+    PName = new QLineEdit(DetailFrame);
+    PName->setObjectName("PName");
+    PName->setMaxLength(25);
+    Label8 = new QLabel("Game Folder Location:", DetailFrame);
+    ServerCombo = new QLineEdit(DetailFrame);
+    ServerCombo->setObjectName("ServerCombo");
+    ServerCombo->setToolTip("This needs to be set to a shared folder that can be seen by all players.");
+    ServerCombo->setMinimumWidth(fontMetrics().horizontalAdvance(QString(34, 'x')));
+    SelFolderBtn = new QToolButton(DetailFrame);
+    SelFolderBtn->setObjectName("SelFolderBtn");
+    SelFolderBtn->setIcon(style()->standardIcon(QStyle::SP_DirOpenIcon));
+    SelFolderBtn->setToolTip("Select folder");
+    connect(SelFolderBtn, &QToolButton::clicked, this, [this] { SelFolderClick(); });
+
+    auto* grid = new QGridLayout(DetailFrame);
+    grid->addWidget(Label4, 0, 0);
+    grid->addWidget(LangCombo, 0, 1, 1, 2);
+    grid->addWidget(Label1, 1, 0);
+    grid->addWidget(PName, 1, 1, 1, 2);
+    grid->addWidget(Label8, 2, 0);
+    grid->addWidget(ServerCombo, 2, 1);
+    grid->addWidget(SelFolderBtn, 2, 2);
+    grid->setColumnStretch(1, 1);
+
+    ConnectButton = new QPushButton("OK", this);
+    ConnectButton->setObjectName("ConnectButton");
+    ConnectButton->setDefault(true);
+    connect(ConnectButton, &QPushButton::clicked, this, [this] { ConnectClick(); });
+
+    auto* heading = new QVBoxLayout;
+    heading->addWidget(Label2);
+    heading->addWidget(Label3);
+    heading->addWidget(VersionLbl);
+    heading->addStretch(1);
+    auto* top = new QHBoxLayout;
+    top->addWidget(LogoPic, 0, Qt::AlignTop);
+    top->addSpacing(10);
+    top->addLayout(heading, 1);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(ConnectButton);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(top);
+    layout->addWidget(Label5);
+    layout->addWidget(DetailFrame);
+    layout->addLayout(buttons);
+}
+
+void ConnectWiz::Load()
+{
+    try {
+        VersionLbl->setText(QStr(VersionText("v")));
+        PName->setText(QStr(LastPlayer));
+        ServerCombo->setText(QStr(ServerDirectory));
+        if (!LangNames.empty() && !LangNames[0].empty()) {
+            const QSignalBlocker block(LangCombo);
+            for (std::size_t i = 0; i < LangNames.size(); ++i) {
+                LangCombo->addItem(QStr(LangNames[i]));
+                if (LangNames[i] == Language) LangCombo->setCurrentIndex(static_cast<int>(i));
+            }
+            if (!Language.empty() && LangCombo->currentIndex() >= 0 &&
+                LangNames[static_cast<std::size_t>(LangCombo->currentIndex())] == Language) {
+                // the loaded language is already selected
+            } else {
+                LangCombo->setCurrentIndex(0);
+                ReadLanguageFile(LangFiles[0]);
+            }
+        } else {
+            MsgBox("Problem - No language files exist (Lang_*.ini)", MsgButtons::Ok, MsgIcon::Exclamation);
+        }
+        ApplyLang();
+    } catch (const std::exception& e) {
+        MsgBox(std::string("Error loading form: ") + e.what());
+    }
+}
+
+void ConnectWiz::ApplyLang()
+{
+    if (AppText[1].empty()) return;
+    ConnectButton->setText(QStr(AppText[1]));
+    Label1->setText(QStr(AppText[4]));
+    Label8->setText(QStr(AppText[5]));
+    Label5->setText(QStr(AppText[6]));
+    // Caption 3 names the language box.
+    if (!AppText[3].empty()) Label4->setText(QStr(AppText[3]));
+}
+
+void ConnectWiz::LangComboClick()
+{
+    const int pos = LangCombo->currentIndex();
+    if (pos >= 0 && static_cast<std::size_t>(pos) < LangFiles.size())
+        ReadLanguageFile(LangFiles[static_cast<std::size_t>(pos)]);
+    ApplyLang();
+}
+
+void ConnectWiz::SelFolderClick()
+{
+    std::string start = StdStr(ServerCombo->text());
+    if (start.empty()) start = "c";
+    const std::string path = BrowseForFolder("Select folder:", start, true);
+    if (!path.empty()) ServerCombo->setText(QStr(path));
+}
+
+bool ConnectWiz::ConnectClick()
+{
+    try {
+        const int pos = LangCombo->currentIndex();
+        if (pos < 0 || static_cast<std::size_t>(pos) >= LangFiles.size() ||
+            LangFiles[static_cast<std::size_t>(pos)].empty()) {
+            MsgBox("No language selected.", MsgButtons::Ok, MsgIcon::Information);
+            return false;
+        }
+        ReadLanguageFile(LangFiles[static_cast<std::size_t>(pos)]);
+        if (PName->text().isEmpty()) {
+            MsgBox(AppText[71], MsgButtons::Ok, MsgIcon::Information);
+            return false;
+        }
+        const std::string folder = StdStr(ServerCombo->text());
+        if (!FolderExists(folder)) {
+            MsgBox(AppText[72], MsgButtons::Ok, MsgIcon::Information);
+            return false;
+        }
+        ServerDirectory = folder;
+        LastPlayer = StdStr(PName->text());
+        ConnectFrm& browser = TheConnectFrm();
+        browser.PNameLbl->setText(QStr(LastPlayer));
+        if (ServerDirectory.empty() || ServerDirectory.back() != PathSeparator)
+            ServerDirectory += PathSeparator;
+        if (!browser.isVisible()) {
+            browser.SetHeightTwips(3230);
+            browser.show();
+        }
+        browser.ApplyLang();
+        browser.StartTimer();
+        m_programClose = true;
+        accept();
+        UnloadConnectWiz();
+        return true;
+    } catch (const std::exception& e) {
+        MsgBox(std::string("Error Connecting: ") + e.what());
+        return false;
+    }
+}
+
+void ConnectWiz::LogoClick()
+{
+    ShowAbout();
+}
+
+void ConnectWiz::reject()
+{
+    // The close box and Escape both come here. Closed by the user while the
+    // wizard is the only window on screen (first run): the program ends at
+    // once, without saving anything.
+    if (!m_programClose) {
+        int visible = 0;
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            const Qt::WindowType type = w->windowType();
+            if (w->isVisible() && type != Qt::ToolTip && type != Qt::Popup) ++visible;
+        }
+        if (visible <= 1) {
+            QDialog::reject();
+            QuitProgram();
+            return;
+        }
+    }
+    QDialog::reject();
+}
+
+} // namespace scrivo

@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QDialog>
+
+class QComboBox;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QToolButton;
+
+namespace scrivo {
+
+class ClickLabel;
+
+// The start-up wizard: language, player name and the shared game folder.
+// OK stores them in the settings globals and opens the session browser.
+class ConnectWiz : public QDialog {
+    Q_OBJECT
+public:
+    explicit ConnectWiz(QWidget* parent = nullptr);
+
+    void ApplyLang();
+    // Handlers.
+    void LangComboClick();
+    void SelFolderClick();
+    // OK: the checks in order; true when the entries were taken and the
+    // wizard closed.
+    bool ConnectClick();
+    void LogoClick();
+
+    // True while the program itself closes the wizard (after OK).
+    bool ClosingByProgram() const { return m_programClose; }
+
+    QFrame* DetailFrame = nullptr;
+    ClickLabel* LogoPic = nullptr;
+    QLabel* VersionLbl = nullptr;
+    QLabel* Label4 = nullptr;
+    QComboBox* LangCombo = nullptr;
+    QLabel* Label1 = nullptr;
+    QLineEdit* PName = nullptr;
+    QLabel* Label8 = nullptr;
+    QLineEdit* ServerCombo = nullptr;
+    QToolButton* SelFolderBtn = nullptr;
+    QPushButton* ConnectButton = nullptr;
+    QLabel* Label5 = nullptr;
+    QLabel* Label2 = nullptr;
+    QLabel* Label3 = nullptr;
+
+protected:
+    void reject() override;
+
+private:
+    void BuildWidgets();
+    void Load();
+    bool m_programClose = false;
+};
+
+} // namespace scrivo

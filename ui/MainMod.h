@@ -1,0 +1,50 @@
+#pragma once
+
+#include <functional>
+#include <string>
+
+namespace scrivo {
+
+class AboutFrm;
+class ConnectFrm;
+class ConnectWiz;
+class Opts;
+
+// Start of the program: loads the settings and the language and opens the
+// first window, the session browser or the start-up wizard. The caller runs
+// the event loop afterwards.
+void Main();
+
+// Opens a document or web address with the desktop's default handler;
+// tells the user when that fails.
+void OpenInBrowser(const std::string& document);
+// The instructions, readme.html beside the program.
+std::string InstructionsPath();
+void OpenInstructions();
+
+// The windows, each created on first use and kept until the program ends.
+ConnectFrm& TheConnectFrm();
+bool ConnectFrmLoaded();
+ConnectWiz& TheConnectWiz();
+bool ConnectWizLoaded();
+void UnloadConnectWiz();
+// The wizard modal over the browser ("setup").
+void ShowWizardModal();
+void ShowOptions();
+void ShowAbout();
+Opts& TheOpts();
+AboutFrm& TheAboutFrm();
+
+// Program end after the table window has gone: saves the settings, closes
+// the other windows and ends the program.
+void EndProgram();
+// Ends the program at once, saving nothing.
+void QuitProgram();
+bool ProgramEnding();
+
+// Tests replace what ending the program does (default: leave the event
+// loop) and tear every window down between cases.
+void SetQuitHandler(std::function<void()> handler);
+void DestroyAllWindows();
+
+} // namespace scrivo

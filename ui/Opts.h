@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QDialog>
+
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QPushButton;
+class QTextEdit;
+
+namespace scrivo {
+
+// The options dialog: the log pane's font and size, colour, bold, suit
+// symbols, animation and how cards are named. Stores into the settings
+// globals on OK only.
+class Opts : public QDialog {
+    Q_OBJECT
+public:
+    explicit Opts(QWidget* parent = nullptr);
+
+    // Fills every control from the current settings, as on each opening.
+    void LoadFromSettings();
+    // OK: checks, stores, redraws the table log and closes. False when the
+    // dialog stays open.
+    bool Accept();
+    void UpdatePreview();
+
+    QComboBox* Combo1 = nullptr;
+    QComboBox* Combo2 = nullptr;
+    QTextEdit* RTBp = nullptr;
+    QCheckBox* BoldChk = nullptr;
+    QCheckBox* MonoChk = nullptr;
+    QCheckBox* SymChk = nullptr;
+    QCheckBox* AnimChk = nullptr;
+    QCheckBox* ShortNmChk = nullptr;
+    QCheckBox* CardTxtChk = nullptr;
+    QPushButton* Command1 = nullptr;
+    QPushButton* Command2 = nullptr;
+    QLabel* Label2 = nullptr;
+    QLabel* Label3 = nullptr;
+    QGroupBox* OptFrame = nullptr;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void ApplyLang();
+    void FillLists();
+    bool m_listsFilled = false;
+};
+
+} // namespace scrivo

@@ -1,0 +1,130 @@
+#include "ui/SettingsLink.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+
+#include "console/MainForm.h"
+#include "console/QtPlatform.h"
+#include "ui/ConnectFrm.h"
+#include "ui/MainMod.h"
+#include "ui/TableLink.h"
+#include "ui/UiCommon.h"
+
+namespace scrivo {
+
+namespace {
+
+QLineEdit* FieldBox(ConnectFrm& frm, SettingsControls::Field field)
+{
+    switch (field) {
+    case SettingsControls::Field::GameName:
+        return frm.GameNametxt;
+    case SettingsControls::Field::StartCash:
+        return frm.StartPotTxt;
+    case SettingsControls::Field::BigBlind:
+        return frm.BigBlindTxt;
+    case SettingsControls::Field::SmallBlind:
+        return frm.SmallBlindTxt;
+    case SettingsControls::Field::Currency:
+        return frm.CurrencyTxt;
+    case SettingsControls::Field::Bots:
+        return frm.BotsTxt;
+    }
+    return frm.GameNametxt;
+}
+
+} // namespace
+
+WindowSettingsControls::WindowSettingsControls()
+    : m_browser(std::make_unique<WidgetGeometry>(&TheConnectFrm())),
+      m_screen(std::make_unique<QtScreenMetrics>(&TheConnectFrm()))
+{
+}
+
+WindowSettingsControls::~WindowSettingsControls() = default;
+
+void WindowSettingsControls::SetPlayerNameCaption(const std::string& text)
+{
+    TheConnectFrm().PNameLbl->setText(QStr(text));
+}
+
+int WindowSettingsControls::GameTypeComboCount() const
+{
+    return TheConnectFrm().GameTypeCombo->count();
+}
+
+int WindowSettingsControls::GameTypeComboIndex() const
+{
+    return TheConnectFrm().GameTypeCombo->currentIndex();
+}
+
+void WindowSettingsControls::SetGameTypeComboIndex(int index)
+{
+    TheConnectFrm().GameTypeCombo->setCurrentIndex(index);
+}
+
+int WindowSettingsControls::TypeComboCount() const
+{
+    return TheConnectFrm().TypeCombo->count();
+}
+
+int WindowSettingsControls::TypeComboIndex() const
+{
+    return TheConnectFrm().TypeCombo->currentIndex();
+}
+
+void WindowSettingsControls::SetTypeComboIndex(int index)
+{
+    TheConnectFrm().TypeCombo->setCurrentIndex(index);
+}
+
+std::string WindowSettingsControls::FieldText(Field field) const
+{
+    return StdStr(FieldBox(TheConnectFrm(), field)->text());
+}
+
+void WindowSettingsControls::SetFieldText(Field field, const std::string& text)
+{
+    FieldBox(TheConnectFrm(), field)->setText(QStr(text));
+}
+
+FormGeometry* WindowSettingsControls::TableWindow()
+{
+    MainForm* form = ::scrivo::TableWindow();
+    return form != nullptr ? &form->Geometry() : nullptr;
+}
+
+FormGeometry* WindowSettingsControls::Browser()
+{
+    return m_browser.get();
+}
+
+const ScreenMetrics& WindowSettingsControls::Screen() const
+{
+    return *m_screen;
+}
+
+double WindowSettingsControls::ToolBoxLeft() const
+{
+    MainForm* form = ::scrivo::TableWindow();
+    return form != nullptr ? form->ToolBoxLeft() : 2700;
+}
+
+double WindowSettingsControls::ToolBoxTop() const
+{
+    MainForm* form = ::scrivo::TableWindow();
+    return form != nullptr ? form->ToolBoxTop() : 1620;
+}
+
+void WindowSettingsControls::SetToolBoxLeft(double twips)
+{
+    if (MainForm* form = ::scrivo::TableWindow()) form->SetToolBoxLeft(twips);
+}
+
+void WindowSettingsControls::SetToolBoxTop(double twips)
+{
+    if (MainForm* form = ::scrivo::TableWindow()) form->SetToolBoxTop(twips);
+}
+
+} // namespace scrivo

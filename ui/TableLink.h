@@ -1,0 +1,22 @@
+#pragma once
+
+namespace scrivo {
+
+class MainForm;
+
+// The table window as the other windows see it. The table window is
+// created on first use and lives until the program ends.
+MainForm* TableWindow(); // creates it when needed (null without a table window)
+bool TableWindowLoaded();
+bool TableWindowVisible();
+// Init for the current game, then show it.
+void OpenTableWindow();
+// Asks the table window to close (it asks its own question). True when it
+// closed or there is none.
+bool UnloadTableWindow();
+// Rebuilds the table's log in the current looks.
+void RefreshTableLog();
+// Destroys the table window (program end and tests).
+void DestroyTableWindow();
+
+} // namespace scrivo

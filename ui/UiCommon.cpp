@@ -1,0 +1,106 @@
+#include "ui/UiCommon.h"
+
+#include <QGuiApplication>
+#include <QPainter>
+#include <QPainterPath>
+#include <QScreen>
+#include <QWidget>
+
+namespace scrivo {
+
+QString QStr(const std::string& s)
+{
+    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
+}
+
+std::string StdStr(const QString& s)
+{
+    const QByteArray bytes = s.toUtf8();
+    return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+}
+
+std::string VersionText(const std::string& prefix)
+{
+    // SCRIVO_VERSION is "major.minor.revision"; each part is printed as a
+    // plain number without leading zeros.
+    std::string version = SCRIVO_VERSION;
+    std::string out = prefix;
+    std::size_t start = 0;
+    for (int part = 0; part < 3; ++part) {
+        const std::size_t dot = version.find('.', start);
+        std::string piece = version.substr(start, dot == std::string::npos ? std::string::npos : dot - start);
+        long n = 0;
+        for (char c : piece) {
+            if (c < '0' || c > '9') break;
+            n = n * 10 + (c - '0');
+        }
+        if (part > 0) out += '.';
+        out += std::to_string(n);
+        if (dot == std::string::npos) {
+            start = version.size();
+        } else {
+            start = dot + 1;
+        }
+    }
+    return out + " 1st Ed";
+}
+
+namespace {
+
+double DotsPerInch(const QWidget* widget)
+{
+    const QScreen* screen = widget != nullptr && widget->screen() != nullptr
+                                ? widget->screen()
+                                : QGuiApplication::primaryScreen();
+    const double dpi = screen != nullptr ? screen->logicalDotsPerInchY() : 0.0;
+    return dpi > 1.0 ? dpi : 96.0;
+}
+
+} // namespace
+
+int TwipsToPixels(long twips, const QWidget* widget)
+{
+    return static_cast<int>(static_cast<double>(twips) * DotsPerInch(widget) / 1440.0 + 0.5);
+}
+
+long PixelsToTwips(int pixels, const QWidget* widget)
+{
+    return static_cast<long>(static_cast<double>(pixels) * 1440.0 / DotsPerInch(widget) + 0.5);
+}
+
+QPixmap ProgramLogo(int size)
+{
+    QPixmap pix(size, size);
+    pix.fill(Qt::transparent);
+    QPainter p(&pix);
+    p.setRenderHint(QPainter::Antialiasing);
+    const double s = size;
+    // Green felt disc with a white card on it.
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(0x1b, 0x6b, 0x3a));
+    p.drawEllipse(QRectF(0.02 * s, 0.02 * s, 0.96 * s, 0.96 * s));
+    QRectF card(0.28 * s, 0.16 * s, 0.44 * s, 0.64 * s);
+    p.setPen(QPen(QColor(0x33, 0x33, 0x33), std::max(1.0, s / 64.0)));
+    p.setBrush(Qt::white);
+    p.drawRoundedRect(card, s * 0.05, s * 0.05);
+    // A spade: two lobes, a point and a stem.
+    const double cx = 0.5 * s;
+    const double cy = 0.47 * s;
+    const double r = 0.085 * s;
+    QPainterPath spade;
+    spade.moveTo(cx, cy - 2.2 * r);
+    spade.cubicTo(cx + 0.6 * r, cy - 1.2 * r, cx + 2.1 * r, cy - 0.6 * r, cx + 1.8 * r, cy + 0.6 * r);
+    spade.cubicTo(cx + 1.6 * r, cy + 1.4 * r, cx + 0.6 * r, cy + 1.5 * r, cx, cy + 0.7 * r);
+    spade.cubicTo(cx - 0.6 * r, cy + 1.5 * r, cx - 1.6 * r, cy + 1.4 * r, cx - 1.8 * r, cy + 0.6 * r);
+    spade.cubicTo(cx - 2.1 * r, cy - 0.6 * r, cx - 0.6 * r, cy - 1.2 * r, cx, cy - 2.2 * r);
+    spade.moveTo(cx, cy + 0.6 * r);
+    spade.lineTo(cx + 0.7 * r, cy + 2.1 * r);
+    spade.lineTo(cx - 0.7 * r, cy + 2.1 * r);
+    spade.closeSubpath();
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(0x11, 0x11, 0x11));
+    p.drawPath(spade);
+    return pix;
+}
+
+} // namespace scrivo

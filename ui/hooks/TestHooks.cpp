@@ -1,0 +1,311 @@
+#include "ui/hooks/TestHooks.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iostream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QPixmap>
+#include <QTextEdit>
+#include <QTimer>
+#include <QTreeWidget>
+
+#include "console/MainForm.h"
+#include "gamefolder/CurrentGame.h"
+#include "gamefolder/RecordFile.h"
+#include "platform/MessageBox.h"
+#include "settings/Settings.h"
+#include "ui/AboutFrm.h"
+#include "ui/ConnectFrm.h"
+#include "ui/ConnectWiz.h"
+#include "ui/MainMod.h"
+#include "ui/Opts.h"
+#include "ui/TableLink.h"
+#include "ui/UiCommon.h"
+
+namespace scrivo {
+
+namespace {
+
+// Answers every question the way that keeps a scripted run going.
+class AnsweringMessageBox final : public MessageBoxService {
+public:
+    MsgAnswer Show(const MessageBoxRequest& request) override
+    {
+        std::cerr << "MSGBOX: " << request.text << std::endl;
+        switch (request.buttons) {
+        case MsgButtons::Ok:
+            return MsgAnswer::Ok;
+        case MsgButtons::OkCancel:
+            return MsgAnswer::Ok;
+        case MsgButtons::RetryCancel:
+            return MsgAnswer::Cancel;
+        case MsgButtons::YesNo:
+            return MsgAnswer::Yes;
+        case MsgButtons::YesNoCancel:
+            return MsgAnswer::Yes;
+        }
+        return MsgAnswer::Ok;
+    }
+};
+
+class ScriptRunner : public QObject {
+public:
+    explicit ScriptRunner(std::vector<std::string> lines) : m_lines(std::move(lines))
+    {
+        const char* limit = std::getenv("SCRIVO_HOOK_TIMEOUT");
+        m_timeoutMs = (limit != nullptr ? std::atoi(limit) : 90) * 1000;
+        m_timer.setInterval(100);
+        QObject::connect(&m_timer, &QTimer::timeout, this, [this] { Step(); });
+        m_timer.start();
+        m_waiting.start();
+    }
+
+private:
+    static std::vector<std::string> Words(const std::string& line)
+    {
+        std::istringstream in(line);
+        std::vector<std::string> words;
+        std::string w;
+        while (in >> w)
+            words.push_back(w);
+        return words;
+    }
+
+    static QTextEdit* Log()
+    {
+        MainForm* form = TableWindowLoaded() ? TableWindow() : nullptr;
+        return form != nullptr ? form->findChild<QTextEdit*>("RTB2") : nullptr;
+    }
+
+    static bool Save(QWidget* w, const std::string& file)
+    {
+        if (w == nullptr) return false;
+        QApplication::processEvents();
+        return w->window()->grab().save(QStr(file), "PNG");
+    }
+
+    void Fail(const std::string& why)
+    {
+        std::cerr << "HOOK FAILED: " << why << std::endl;
+        std::fflush(stderr);
+        std::_Exit(3);
+    }
+
+    // Runs the current line; false while it waits for something.
+    bool Run(const std::vector<std::string>& w)
+    {
+        const std::string& cmd = w[0];
+        auto arg = [&w](std::size_t i) { return i < w.size() ? w[i] : std::string(); };
+        if (cmd == "wizard") {
+            if (!ConnectWizLoaded() || !TheConnectWiz().isVisible()) return false;
+            ConnectWiz& wiz = TheConnectWiz();
+            if (w.size() > 3) {
+                const int pos = wiz.LangCombo->findText(QStr(arg(3)));
+                if (pos < 0) Fail("no language " + arg(3));
+                wiz.LangCombo->setCurrentIndex(pos);
+                wiz.LangComboClick();
+            }
+            wiz.PName->setText(QStr(arg(1)));
+            wiz.ServerCombo->setText(QStr(arg(2)));
+            if (!wiz.ConnectClick()) Fail("wizard refused");
+            return true;
+        }
+        if (cmd == "language") {
+            if (!ConnectWizLoaded() || !TheConnectWiz().isVisible()) return false;
+            ConnectWiz& wiz = TheConnectWiz();
+            const int pos = wiz.LangCombo->findText(QStr(arg(1)));
+            if (pos < 0) Fail("no language " + arg(1));
+            wiz.LangCombo->setCurrentIndex(pos);
+            wiz.LangComboClick();
+            return true;
+        }
+        if (cmd == "create") {
+            if (!ConnectFrmLoaded() || !TheConnectFrm().isVisible()) return false;
+            ConnectFrm& frm = TheConnectFrm();
+            frm.CreateClick();
+            frm.GameNametxt->setText(QStr(arg(1)));
+            frm.BotsTxt->setText(QStr(arg(2)));
+            if (w.size() > 3) frm.StartPotTxt->setText(QStr(arg(3)));
+            frm.CreateNowClick();
+            return true;
+        }
+        if (cmd == "expand") {
+            TheConnectFrm().CreateClick();
+            if (w.size() > 1) TheConnectFrm().GameNametxt->setText(QStr(arg(1)));
+            return true;
+        }
+        if (cmd == "showbrowser") {
+            ConnectFrm& frm = TheConnectFrm();
+            frm.show();
+            frm.UpdateList();
+            return true;
+        }
+        if (cmd == "hidebrowser") {
+            TheConnectFrm().hide();
+            return true;
+        }
+        if (cmd == "refresh") {
+            TheConnectFrm().UpdateList();
+            return true;
+        }
+        if (cmd == "join") {
+            if (!ConnectFrmLoaded() || !TheConnectFrm().isVisible()) return false;
+            ConnectFrm& frm = TheConnectFrm();
+            frm.UpdateList();
+            if (frm.RowCount() == 0 || frm.Games().rows[0].status != WaitingStatusText) return false;
+            frm.GList->setCurrentItem(frm.GList->topLevelItem(0));
+            frm.JoinClick();
+            return TableWindowVisible() || (Fail("join did not open the table"), true);
+        }
+        if (cmd == "waitplayers") {
+            if (GameFolder.empty()) return false;
+            FolderResult<GameRecord> game = ReadGameRecord(GameFolder);
+            return game.Ok() && game->PlayerCount >= std::atoi(arg(1).c_str());
+        }
+        if (cmd == "waitstatus") {
+            if (GameFolder.empty()) return false;
+            FolderResult<GameRecord> game = ReadGameRecord(GameFolder);
+            if (!game.Ok()) return false;
+            // Alternatives are separated by "|": "GR|GE".
+            std::istringstream codes(arg(1));
+            std::string code;
+            while (std::getline(codes, code, '|')) {
+                if (!code.empty() && game->Status.rfind(code, 0) == 0) return true;
+            }
+            return false;
+        }
+        if (cmd == "waitlog") {
+            QTextEdit* log = Log();
+            std::string text;
+            for (std::size_t i = 1; i < w.size(); ++i)
+                text += (i > 1 ? " " : "") + w[i];
+            return log != nullptr && log->toPlainText().contains(QStr(text));
+        }
+        if (cmd == "key") {
+            if (!TableWindowVisible()) return false;
+            TableWindow()->DoCommand(arg(1));
+            return true;
+        }
+        if (cmd == "autocall") {
+            // From now on, check or call whenever it is this player's turn.
+            m_autoCall = arg(1) != "off";
+            return true;
+        }
+        if (cmd == "sleep") {
+            return m_waiting.elapsed() >= std::atoi(arg(1).c_str());
+        }
+        if (cmd == "savelog") {
+            QTextEdit* log = Log();
+            if (log == nullptr) Fail("no table log");
+            std::ofstream out(arg(1), std::ios::binary);
+            out << StdStr(log->toPlainText());
+            return true;
+        }
+        if (cmd == "shot") {
+            const std::string which = arg(1);
+            const std::string file = arg(2);
+            bool ok = false;
+            if (which == "browser") {
+                ok = Save(&TheConnectFrm(), file);
+            } else if (which == "wizard") {
+                ConnectWiz& wiz = TheConnectWiz();
+                if (!wiz.isVisible()) wiz.show();
+                ok = Save(&wiz, file);
+            } else if (which == "table") {
+                ok = Save(TableWindow(), file);
+            } else if (which == "options") {
+                Opts& opts = TheOpts();
+                opts.setModal(false);
+                opts.show();
+                ok = Save(&opts, file);
+                opts.hide();
+            } else if (which == "about") {
+                AboutFrm& about = TheAboutFrm();
+                about.setModal(false);
+                about.show();
+                ok = Save(&about, file);
+                about.hide();
+            }
+            if (!ok) Fail("could not save " + file);
+            std::cerr << "SHOT: " << file << std::endl;
+            return true;
+        }
+        if (cmd == "hidewizard") {
+            if (ConnectWizLoaded()) TheConnectWiz().hide();
+            UnloadConnectWiz();
+            return true;
+        }
+        if (cmd == "resize") {
+            if (TableWindowLoaded())
+                TableWindow()->resize(std::atoi(arg(1).c_str()), std::atoi(arg(2).c_str()));
+            return true;
+        }
+        if (cmd == "leave") {
+            if (TableWindowLoaded()) TableWindow()->close();
+            return true;
+        }
+        if (cmd == "quit") {
+            std::fflush(stdout);
+            std::_Exit(0);
+        }
+        Fail("unknown command " + cmd);
+        return true;
+    }
+
+    void Step()
+    {
+        if (m_busy) return;
+        m_busy = true;
+        if (m_autoCall && TableWindowVisible() && ++m_autoTicks % 3 == 0) TableWindow()->DoCommand("C");
+        while (m_next < m_lines.size()) {
+            const std::vector<std::string> w = Words(m_lines[m_next]);
+            if (w.empty() || w[0][0] == '#') {
+                ++m_next;
+                continue;
+            }
+            if (!Run(w)) {
+                if (m_waiting.elapsed() > m_timeoutMs) Fail("timed out at: " + m_lines[m_next]);
+                break;
+            }
+            std::cerr << "HOOK: " << m_lines[m_next] << std::endl;
+            ++m_next;
+            m_waiting.restart();
+        }
+        m_busy = false;
+    }
+
+    std::vector<std::string> m_lines;
+    std::size_t m_next = 0;
+    QTimer m_timer;
+    QElapsedTimer m_waiting;
+    qint64 m_timeoutMs = 90000;
+    bool m_busy = false;
+    bool m_autoCall = false;
+    int m_autoTicks = 0;
+};
+
+} // namespace
+
+void InstallTestHooks()
+{
+    const char* path = std::getenv("SCRIVO_HOOK_SCRIPT");
+    if (path == nullptr || *path == '\0') return;
+    static AnsweringMessageBox answers;
+    SetMessageBoxService(&answers);
+    std::ifstream in(path);
+    std::vector<std::string> lines;
+    std::string line;
+    while (std::getline(in, line))
+        lines.push_back(line);
+    new ScriptRunner(std::move(lines));
+}
+
+} // namespace scrivo

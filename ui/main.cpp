@@ -1,0 +1,29 @@
+#include <QApplication>
+#include <QIcon>
+
+#include "console/QtPlatform.h"
+#include "ui/MainMod.h"
+#include "ui/QtShell.h"
+#include "ui/UiCommon.h"
+#ifdef SCRIVO_TEST_HOOKS
+#include "ui/hooks/TestHooks.h"
+#endif
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName("Scrivo Poker");
+    QApplication::setApplicationVersion(SCRIVO_VERSION);
+    QApplication::setWindowIcon(QIcon(scrivo::ProgramLogo(64)));
+    // The program decides itself when it ends (the wizard's close box, the
+    // table window's unload), not Qt's last-window rule.
+    QApplication::setQuitOnLastWindowClosed(false);
+    scrivo::InstallQtMessageBoxes();
+    scrivo::InstallQtShell();
+#ifdef SCRIVO_TEST_HOOKS
+    scrivo::InstallTestHooks();
+#endif
+    scrivo::Main();
+    if (scrivo::ProgramEnding()) return 0;
+    return QApplication::exec();
+}
