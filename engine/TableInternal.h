@@ -25,7 +25,7 @@ colHand PlaceholderBoard();
 // An open the user cancelled: the rest of the operation is skipped quietly.
 struct OperationCancelled {};
 
-// A failed read or write of a record file; the description says what.
+// A failed read or write of a record file; its message says what went wrong.
 class TableIoError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;

@@ -16,7 +16,7 @@ enum class FolderError {
     None,
     Cancelled,   // the user answered Cancel to the file problem question
     NotThere,    // the record (or file, or folder) asked for does not exist
-    Failed,      // any other error; the description says which
+    Failed,      // any other error; the message says which
 };
 
 struct FolderStatus {

@@ -1,0 +1,476 @@
+#include <cerrno>
+#include <csignal>
+#include <functional>
+#include <gtest/gtest.h>
+#include <regex>
+#include <set>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+#include "gamefolder/CurrentGame.h"
+#include "gamefolder/Directory.h"
+#include "platform/Paths.h"
+#include "settings/Language.h"
+#include "settings/Settings.h"
+#include "testsupport/FakeClock.h"
+#include "testsupport/RecordingMessageBox.h"
+#include "testsupport/TempDir.h"
+
+namespace scrivo {
+namespace {
+
+using namespace std::chrono_literals;
+using Lines = std::vector<std::string>;
+
+// The fields one after the other, each checked to start at its offset.
+std::string Fields(const std::vector<std::pair<std::size_t, std::string>>& fields)
+{
+    std::string record;
+    for (const auto& [offset, bytes] : fields)
+        EXPECT_EQ((record += bytes).size() - bytes.size(), offset) << bytes;
+    return record;
+}
+
+std::string LE(std::int64_t v, int bytes)   // little-endian
+{
+    std::string s;
+    for (auto u = static_cast<std::uint64_t>(v); bytes-- > 0; u >>= 8) s += static_cast<char>(u & 0xFF);
+    return s;
+}
+
+const std::string Bytes = [] {   // every byte value, twice over
+    std::string s;
+    for (int i = 0; i < 512; ++i) s += static_cast<char>(i);
+    return s;
+}();
+
+std::string Pad(const std::string& s, std::size_t width) { return s + std::string(width - s.size(), ' '); }
+
+TEST(RecordLayout, GameRecord)
+{
+    // A negative Integer keeps its two's-complement bytes.
+    const GameRecord g{4, -2, "P3", "Friday", "THNL", Currency::FromWhole(50),
+                       Currency::FromRaw(125000), Currency::FromWhole(-1), Currency::FromRaw(1),
+                       Currency::FromWhole(1), Currency::FromWhole(2), "€"};
+    EXPECT_EQ(EncodeGameRecord(g), Fields({{0, LE(4, 2)}, {2, LE(-2, 2)}, {4, "P3"}, {6, Pad("Friday", 25)},
+                                           {31, "THNL"}, {35, LE(500000, 8)}, {43, LE(125000, 8)},
+                                           {51, LE(-10000, 8)}, {59, LE(1, 8)}, {67, LE(10000, 8)},
+                                           {75, LE(20000, 8)}, {83, "\x80"}}));   // the euro sign
+    EXPECT_EQ(DecodeGameRecord(EncodeGameRecord(g)), g);
+}
+
+TEST(RecordLayout, PlayerRecordWithZeroBytesWhereNeverWritten)
+{
+    const PlayerRecord p{9, "Zoë", Currency::FromRaw(123456789), Currency::FromWhole(25), "R12.5", "BB",
+                         "2_12", "0_0", "3_9", "1_10", ""};
+    EXPECT_EQ(EncodePlayerRecord(p), Fields({{0, LE(9, 2)}, {2, Pad("Zo\xEB", 25)}, {27, LE(123456789, 8)},
+                                             {35, LE(250000, 8)}, {43, Pad("R12.5", 15)}, {58, "BB"},
+                                             {60, "2_12"}, {64, "0_0 "}, {68, "3_9 "}, {72, "1_10"},
+                                             {76, "    "}}));
+    EXPECT_EQ(DecodePlayerRecord(EncodePlayerRecord(p)), p);
+
+    // The board's money, action and blind, and a new seat's last three
+    // cards, are never written; a read-modify-write keeps them zero.
+    PlayerRecord board = DecodePlayerRecord(EncodePlayerRecord(NewBoardRecord()));
+    board.Card1 = "1_1";
+    EXPECT_EQ(EncodePlayerRecord(board), Fields({{0, LE(1, 2)}, {2, Pad("Cheats Beware!", 25)},
+                                                 {27, std::string(33, '\0')}, {60, Pad("1_1", 20)}}));
+    EXPECT_EQ(EncodePlayerRecord(NewSeatRecord(1, "", {})).substr(43), Pad("-", 25) + std::string(12, '\0'));
+    // Whatever bytes another client stored go through a read-modify-write unchanged.
+    for (std::size_t from = 0; from < 256; from += 80) {
+        EXPECT_EQ(EncodePlayerRecord(DecodePlayerRecord(Bytes.substr(from, 80))), Bytes.substr(from, 80));
+        EXPECT_EQ(EncodeGameRecord(DecodeGameRecord(Bytes.substr(from, 84))), Bytes.substr(from, 84));
+    }
+}
+
+TEST(RecordLayout, MessageRecordIsTheLineCutPaddedAndRotatedLeftThreeBits)
+{
+    // "A" 0x41 -> 0x0A, the euro sign 0x80 -> 0x04, a pad blank 0x20 -> 0x01.
+    EXPECT_EQ(EncodeMessageRecord({"A€"}), "\x0A\x04" + std::string(98, '\x01'));
+    // Widths count stored bytes: the é is one.
+    const std::string longLine = "mJosé: " + std::string(150, 'x');
+    EXPECT_EQ(DecodeMessageRecord(EncodeMessageRecord({longLine})).Text, longLine.substr(0, 101));
+    EXPECT_EQ(ScrambleText(ScrambleText(Bytes, ScrambleWriteRotation), ScrambleReadRotation), Bytes);
+}
+
+// Answers every message with a function; installs itself.
+struct AnswerBox final : MessageBoxService {
+    using Answer = std::function<MsgAnswer(const MessageBoxRequest&)>;
+    explicit AnswerBox(Answer f) : answer(std::move(f)) { SetMessageBoxService(this); }
+    ~AnswerBox() override { SetMessageBoxService(nullptr); }
+    MsgAnswer Show(const MessageBoxRequest& r) override { return answer(r); }
+    Answer answer;
+};
+
+class FolderTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ServerDirectory = dir.Path() + "/";
+        LastPlayer = "Ann";
+        for (int i = 61; i <= 69; ++i) AppText[i] = "caption " + std::to_string(i);
+        for (int i = 1; i <= 8; ++i) BotNames[i] = "Bot" + std::to_string(i);
+        LangText[6] = "% closed the table";
+        LangText[7] = "% has left";
+        GameFolder = GameName = "";
+        MyPlayerNo = 0;
+        IsHost = false;
+    }
+
+    static std::string Id(const std::string& folder) { return folder.substr(folder.rfind('/') + 1); }
+    std::string Read(const std::string& name) const { return test::TempDir::Read(dir.File(name)); }
+
+    // A game folder as another client made it; from seat 3 on the seats hold an
+    // accented name longer than the field.
+    void MakeGame(const std::string& id, const char* status, std::int16_t players)
+    {
+        ::mkdir(dir.File(id).c_str(), 0777);
+        std::string users = EncodePlayerRecord(NewBoardRecord());
+        for (int p = 1; p <= players; ++p)
+            users += EncodePlayerRecord(NewSeatRecord(p, p > 2 ? "Émile " + std::string(30, 'x') : "Al", {}));
+        dir.Write(id + "/usr.spk", users);
+        const GameRecord game{players, 0, status, " Friday ", "THNL", {}, {}, {}, {}, Currency::FromRaw(5000),
+                              Currency::FromWhole(1), ""};
+        dir.Write(id + "/gam.spk", EncodeGameRecord(game));
+    }
+
+    test::TempDir dir;
+    test::RecordingMessageBox boxes;
+    test::ScopedFakeClock clock;
+    BotCounter bots;
+};
+
+TEST_F(FolderTest, FailuresAreReportedOnceTheFileIsClosedAndOthersAskRetryOrCancel)
+{
+    // A short gam.spk and a usr.spk without the record asked for.
+    MakeGame("g", "WS", 1);
+    const std::string users = Read("g/usr.spk");
+    dir.Write("g/gam.spk", Read("g/gam.spk").substr(0, 83));
+    EXPECT_EQ(ReadGameRecord(dir.File("g")).status.error, FolderError::NotThere);   // the caller reports it
+    Lines reports;
+    AnswerBox checking([&](const MessageBoxRequest& r) {
+        LockedFile gam, usr;
+        EXPECT_EQ(gam.TryOpen(dir.File("g/gam.spk")), LockedFile::OpenStatus::Ok) << r.text;
+        EXPECT_EQ(usr.TryOpen(dir.File("g/usr.spk")), LockedFile::OpenStatus::Ok) << r.text;
+        reports.push_back(r.text.substr(0, r.text.find(':')));
+        return MsgAnswer::Ok;
+    });
+    EXPECT_EQ(WriteGameRecord(dir.File("g"), "GE", false).error, FolderError::NotThere);
+    EXPECT_EQ(ReadPlayerRecord(dir.File("g"), 2).status.error, FolderError::NotThere);
+    EXPECT_EQ(WritePlayerRecord(dir.File("g"), "D", 9).error, FolderError::NotThere);
+    // Without a game folder nothing is made in the working folder.
+    EXPECT_EQ(WritePlayerRecord("", "D", 1).description, "No game folder");
+    EXPECT_EQ(reports, (Lines{"Error writing status", "Error getting player status",
+                              "Error writing player status", "Error writing player status"}));
+    EXPECT_EQ(Read("g/gam.spk").size(), 83u);
+    EXPECT_EQ(Read("g/usr.spk"), users);
+
+    // Any other failure asks; Retry tries again, Cancel skips the operation
+    // without a report.
+    const std::string later = dir.File("later");
+    int asked = 0;
+    checking.answer = [&](const MessageBoxRequest& r) {
+        EXPECT_EQ(r.text, "File/Connection problem - " + ErrorDescription(ENOENT));
+        EXPECT_TRUE(r.buttons == MsgButtons::RetryCancel && r.icon == MsgIcon::Exclamation);
+        if (++asked == 2) ::mkdir(later.c_str(), 0777);
+        return asked == 3 ? MsgAnswer::Cancel : MsgAnswer::Retry;
+    };
+    EXPECT_TRUE(SendPlayerMessage(later, "i hello"));
+    EXPECT_EQ(WritePlayerRecord(dir.File("gone"), "D", 1).error, FolderError::Cancelled);
+    EXPECT_EQ(asked, 3);
+}
+
+TEST_F(FolderTest, MessagesAreReadFromARecordNumberAndAPartialLastRecordWaits)
+{
+    for (const char* line : {"sAnn posts the small blind", "", "3c2_12,0_4"})
+        ASSERT_TRUE(SendPlayerMessage(dir.Path(), line));
+    dir.Write("msg.spk", Read("msg.spk") + std::string(51, 'z'));   // an append cut short elsewhere
+    auto all = ReadMessagesSince(dir.Path(), 0);
+    EXPECT_EQ(all->lines, (Lines{"sAnn posts the small blind", "", "3c2_12,0_4"}));
+    EXPECT_EQ(all->lastRecord, 3);
+    // The next whole record takes its place.
+    ASSERT_TRUE(SendPlayerMessage(dir.Path(), "i4"));
+    auto later = ReadMessagesSince(dir.Path(), 2);
+    EXPECT_EQ(later->lines, (Lines{"3c2_12,0_4", "i4"}));
+    EXPECT_EQ(later->lastRecord, 4);
+}
+
+TEST_F(FolderTest, TheListShowsLiveGamesAndJoinsThatFailOpenNothingAndChangeNoFile)
+{
+    EXPECT_TRUE(UpdateList("")->showNoGamesBox);
+    MakeGame("10_tmp", "WS", 9);
+    MakeGame("20_tmp", "WS", 3);
+    MakeGame("25_tmp", "WS", 1);
+    MakeGame("30_tmp", "P3", 5);
+    MakeGame("40_tmp", "GE", 2);
+    MakeGame("45_tmp", "??", 2);
+    ::mkdir(dir.File("50_tmp").c_str(), 0777);           // no gam.spk
+    dir.Write("60_tmp", "a file, not a folder");
+    MakeGame("70_other", "WS", 2);                       // not a game folder name
+    MakeGame("80_tmp", "WS", 1);
+    dir.Write("80_tmp/gam.spk", std::string(40, 'x'));   // still being written
+    const auto list = UpdateList("30_tmp");
+    ASSERT_EQ(list->rows.size(), 4u);
+    EXPECT_EQ(list->rows[1].Line(), "Friday\t3\t0.5/1\tWaiting for Players");
+    EXPECT_EQ(list->rows[3].Line(), "Friday\t5\t0.5/1\tIn Progress");
+    EXPECT_EQ(list->selectRow, 3);
+    EXPECT_EQ(UpdateList("40_tmp")->selectRow, 0);   // no longer listed: the first row
+    EXPECT_TRUE(SelectRow(*list, 3).enableJoin);
+
+    // A joined client opens the table once its own game has started; another
+    // game of the same name is not its own.
+    GameName = "Friday";
+    GameFolder = dir.File("20_tmp");
+    EXPECT_FALSE(UpdateList("")->openTable);
+    GameFolder = dir.File("30_tmp");
+    EXPECT_TRUE(UpdateList("")->openTable);
+    IsHost = true;
+    EXPECT_TRUE(UpdateList("")->enableCreate);
+    EXPECT_FALSE(SelectRow(*list, 3).enableJoin);
+    GameFolder = dir.File("25_tmp");
+    EXPECT_FALSE(UpdateList("")->enableCreate);   // alone at the table
+    EXPECT_TRUE(boxes.shown.empty());
+
+    // usr.spk cannot be opened: the seat goes before the count, so the count stays.
+    ::unlink(dir.File("25_tmp/usr.spk").c_str());
+    ::mkdir(dir.File("25_tmp/usr.spk").c_str(), 0777);
+    auto snapshot = [&] {
+        std::string all;
+        for (std::string id : {"10_tmp", "20_tmp", "25_tmp", "30_tmp"}) all += Read(id + "/gam.spk");
+        return all + Read("10_tmp/usr.spk") + Read("20_tmp/usr.spk") + Read("30_tmp/usr.spk");
+    };
+    const std::string before = snapshot();
+    const auto info = MsgIcon::Information, none = MsgIcon::None;
+    boxes.defaultAnswer = MsgAnswer::Cancel;
+    // Names compare as stored: cut to the field, without regard to case.
+    for (const auto& [id, player, text, icon] :
+         std::vector<std::tuple<std::string, std::string, std::string, MsgIcon>>{
+             {"", "Zed", "caption 65", info}, {"10_tmp", "Zed", "caption 66", info},
+             {"30_tmp", "Zed", "caption 67", none}, {"20_tmp", "AL", "caption 68", none},
+             {"20_tmp", "cheats beware!", "caption 68", none},
+             {"20_tmp", "émile " + std::string(40, 'X'), "caption 68", none},
+             {"25_tmp", "Zed", "File/Connection problem - " + ErrorDescription(EISDIR), MsgIcon::Exclamation},
+             {"99_tmp", "Zed", "Error connecting to game.", none}}) {
+        boxes.Clear();
+        LastPlayer = player;
+        const BrowserOutcome outcome = JoinGame(id);
+        EXPECT_EQ(outcome.caption, text.rfind("caption ", 0) ? 0 : std::stoi(text.substr(8))) << text;
+        EXPECT_FALSE(outcome.openTable || MyPlayerNo != 0) << id << " " << player;
+        ASSERT_EQ(boxes.Texts(), Lines{text});
+        EXPECT_EQ(boxes.shown[0].icon, icon) << text;
+    }
+    EXPECT_EQ(snapshot(), before);
+    LastPlayer = "Emile " + std::string(40, 'X');   // E is not É
+    EXPECT_TRUE(JoinGame("20_tmp").openTable);
+}
+
+TEST_F(FolderTest, FailedCreateChecksShowTheirCaptionAndOpenNothing)
+{
+    for (const auto& [name, cash, small, big, caption] :
+         std::vector<std::tuple<std::string, std::string, std::string, std::string, int>>{
+             {"   ", "50", "1", "2", 61}, {"T", "abc", "1", "2", 62}, {"T", "999999", "1", "2", 63},
+             {"T", "50", "0", "2", 64}, {"T", "50", "2", "2", 64}, {"T", "50", "3", "2", 64},
+             {"T", "50", "1e300", "2e300", 0}}) {   // beyond any amount: passes the checks, makes nothing
+        boxes.Clear();
+        const CreateRequest r{name, cash, small, big, "$", "0", 1};
+        EXPECT_EQ(CheckCreate(r), caption);
+        EXPECT_FALSE(CreateButton(r, bots).openTable);
+        EXPECT_EQ(boxes.Texts(), Lines{caption ? AppText[caption] : "Error in Create Game: Overflow"});
+    }
+    EXPECT_TRUE(UpdateList("")->rows.empty());
+    EXPECT_TRUE(CreateButton({"T", "999998", "0.5", "1", "$", "0", 1}, bots).openTable);
+}
+
+TEST_F(FolderTest, CreateSeatsTheCreatorAndThreeBotsAndAJoinerTakesTheNextSeat)
+{
+    ASSERT_TRUE(CreateGame({"Friday", "50", "1", "2", "$", "3", 1}, bots));
+    const std::string folder = GameFolder;
+    const Currency one = Currency::FromWhole(1), cash = one * 50;
+    EXPECT_TRUE(std::regex_match(folder, std::regex(dir.Path() + "/(0|[1-9][0-9]{0,8})_tmp"))) << folder;
+    EXPECT_TRUE(IsHost && MyPlayerNo == 1 && BotCount == 3 && GameType == "THPL" && MyCash == cash);
+    const GameRecord game{4, 3, "WS", "Friday", "THPL", cash, {}, {}, {}, one, one * 2, "$"};
+    EXPECT_EQ(Read(Id(folder) + "/gam.spk"), EncodeGameRecord(game));
+    const PlayerRecord creator{2, "Ann", cash, {}, "-", "", "", "", "", "", ""};
+    std::string users = EncodePlayerRecord(NewBoardRecord()) + EncodePlayerRecord(creator);
+    for (const char* bot : {"Bot1", "Bot2", "Bot3"}) users += EncodePlayerRecord(NewSeatRecord(1, bot, cash));
+    EXPECT_EQ(Read(Id(folder) + "/usr.spk"), users);
+
+    // Another program run; bet and last three cards carry over from the last
+    // seat read (a bot's).
+    GameFolder = GameName = GameType = "";
+    IsHost = false;
+    LastPlayer = "Bob";
+    ASSERT_TRUE(JoinGame(Id(folder)).openTable) << boxes.LastText();
+    EXPECT_TRUE(MyPlayerNo == 5 && GameName == "Friday" && GameType == "THPL" && GameFolder == folder);
+    EXPECT_EQ(Read(Id(folder) + "/usr.spk"), users + EncodePlayerRecord(NewSeatRecord(5, "Bob", cash)));
+}
+
+TEST_F(FolderTest, LeavingEndsTheGameOrCleansItUpWithTheLastHuman)
+{
+    for (bool hostFirst : {true, false}) {
+        // The host, one bot and Bob at a game in progress.
+        LastPlayer = "Ann";
+        ASSERT_TRUE(CreateGame({"Friday", "50", "1", "2", "$", "1", 1}, bots));
+        const std::string folder = GameFolder;
+        LastPlayer = "Bob";
+        ASSERT_TRUE(JoinGame(Id(folder)).openTable);
+        ASSERT_TRUE(WriteGameRecord(folder, "P1", false));
+        auto leave = [&](bool host) {
+            IsHost = host;
+            MyPlayerNo = host ? 1 : 3;
+            return LeaveGame(host ? "Ann" : "Bob");
+        };
+        const LeaveOutcome first = leave(hostFirst);
+        EXPECT_TRUE(first.endedGame == hostFirst && !first.removedGame);
+        EXPECT_EQ(ReadMessagesSince(folder, 0)->lines,
+                  Lines{hostFirst ? "wAnn closed the table" : "wBob has left"});
+        EXPECT_EQ(ReadGameRecord(folder)->Status, hostFirst ? "GE" : "P1");
+        EXPECT_EQ(*ReadPlayerRecord(folder, hostFirst ? 1 : 3), "D");
+        EXPECT_TRUE(leave(!hostFirst).removedGame);   // the bot does not keep the game alive
+        EXPECT_FALSE(FolderExists(folder));
+    }
+    EXPECT_TRUE(boxes.shown.empty()) << boxes.LastText();
+    MakeGame("15_tmp", "WS", 1);   // without msg.spk
+    EXPECT_TRUE(CleanUpGameFiles(dir.File("15_tmp")) && !FolderExists(dir.File("15_tmp")));
+    MakeGame("16_tmp", "WS", 1);
+    dir.Write("16_tmp/notes.txt", "x");   // a stranger's file keeps the folder
+    EXPECT_FALSE(CleanUpGameFiles(dir.File("16_tmp")));
+    EXPECT_EQ(boxes.LastText().rfind("Error cleaning up game files: ", 0), 0u);
+    EXPECT_FALSE(FolderExists(dir.File("16_tmp/gam.spk")));
+}
+
+// Other clients, as separate processes: the only lock between machines is
+// the record file's own, so threads would prove nothing. A client starts, or
+// lets go of its file, on a byte or the end of its standard input; a holding
+// client makes <file>.held once it has the file.
+using BetweenProcesses = FolderTest;
+
+FILE* StartClient(const std::string& args)
+{
+    FILE* client = ::popen(("exec " SCRIVO_FOLDER_HELPER " " + args).c_str(), "w");
+    std::setvbuf(client, nullptr, _IONBF, 0);
+    return client;
+}
+
+// The exit code, or 128 + the signal.
+int Finish(FILE* client)
+{
+    const int status = ::pclose(client);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+// The program clock, fake or real, with a hook before every wait.
+struct HookedClock final : Clock {
+    explicit HookedClock(bool real) : real(real) { SetProgramClock(this); }
+    ~HookedClock() override { SetProgramClock(nullptr); }
+    TimePoint Now() override { return std::chrono::steady_clock::now(); }
+    void SleepFor(std::chrono::milliseconds ms) override
+    {
+        waits.push_back(ms);
+        onWait(waits.size());
+        if (real) SteadyClock().SleepFor(ms);
+    }
+    bool real;
+    std::vector<std::chrono::milliseconds> waits;
+    std::function<void(std::size_t)> onWait;
+};
+
+TEST_F(BetweenProcesses, EightClientsAppendingGiveEveryLineOnceAndWhole)
+{
+    std::vector<FILE*> clients;
+    std::multiset<std::string> expected;
+    for (int c = 0; c < 8; ++c) {
+        clients.push_back(StartClient("append " + dir.Path() + " 500 c" + std::to_string(c)));
+        for (int i = 0; i < 500; ++i) expected.insert("c" + std::to_string(c) + ":" + std::to_string(i));
+    }
+    for (FILE* c : clients) std::fputc('g', c);   // every client is up: they all start at once
+    for (FILE* c : clients) EXPECT_EQ(Finish(c), 0);
+    EXPECT_EQ(Read("msg.spk").size(), 4000u * MessageRecordLength);
+    auto all = ReadMessagesSince(dir.Path(), 0);
+    EXPECT_EQ(all->lastRecord, 4000);
+    EXPECT_TRUE(std::multiset<std::string>(all->lines.begin(), all->lines.end()) == expected);
+}
+
+TEST_F(BetweenProcesses, EightJoinersFillTheTableWithoutSharingASeat)
+{
+    ASSERT_TRUE(CreateGame({"Friday", "50", "1", "2", "$", "3", 1}, bots));
+    // A client holding usr.spk for a moment lines the joiners up behind each other.
+    FILE* holder = StartClient("hold " + PlayerFilePath(GameFolder) + " 0");
+    while (!FolderExists(PlayerFilePath(GameFolder) + ".held")) std::this_thread::sleep_for(1ms);
+    const std::string join = "join " + ServerDirectory + " " + Id(GameFolder) + " J";
+    std::vector<FILE*> joiners;
+    for (int j = 0; j < 8; ++j) joiners.push_back(StartClient(join + std::to_string(j)));
+    for (FILE* j : joiners) std::fputc('g', j);
+    std::this_thread::sleep_for(300ms);
+    EXPECT_EQ(Finish(holder), 0);
+    std::multiset<int> outcomes;   // the player number, or the refusing caption
+    for (FILE* j : joiners) outcomes.insert(Finish(j));
+    EXPECT_EQ(outcomes, (std::multiset<int>{5, 6, 7, 8, 9, 66, 66, 66}));
+    EXPECT_EQ(ReadGameRecord(GameFolder)->PlayerCount, 9);
+    const std::string users = Read(Id(GameFolder) + "/usr.spk");
+    ASSERT_EQ(users.size(), 10u * PlayerRecordLength);
+    for (int p = 5; p <= 9; ++p) {
+        const PlayerRecord seat = DecodePlayerRecord(users.substr(p * 80u, 80));
+        EXPECT_TRUE(seat.PlayerNo == p && std::regex_match(seat.Name, std::regex("J[0-7]")) &&
+                    seat.Action == "-" && seat.Cash == MyCash) << p;
+    }
+}
+
+TEST_F(BetweenProcesses, AClientKilledWhileHoldingAFileReleasesIt)
+{
+    ASSERT_TRUE(SendPlayerMessage(dir.Path(), "i first"));
+    FILE* dying = StartClient("hold " + dir.File("msg.spk") + " 50");   // dies halfway through an append
+    while (!FolderExists(dir.File("msg.spk.held"))) std::this_thread::sleep_for(1ms);
+    HookedClock clock(false);
+    int status = -1;
+    clock.onWait = [&](auto n) { if (n == 2) status = Finish(dying); };
+    ASSERT_TRUE(SendPlayerMessage(dir.Path(), "i second"));
+    EXPECT_EQ(status, 128 + SIGKILL);
+    // Silent waits of one second; the try after the death gets the file.
+    EXPECT_EQ(clock.waits, (std::vector<std::chrono::milliseconds>{1s, 1s}));
+    EXPECT_TRUE(boxes.shown.empty());
+    EXPECT_EQ(ReadMessagesSince(dir.Path(), 0)->lines, (Lines{"i first", "i second"}));
+}
+
+TEST_F(BetweenProcesses, WritePlayerRecordWaitsWholeSecondsUntilTheOtherClientLetsGo)
+{
+    MakeGame("g", "WS", 2);
+    const std::string users = Read("g/usr.spk");
+    FILE* holder = StartClient("hold " + dir.File("g/usr.spk") + " 0");
+    while (!FolderExists(dir.File("g/usr.spk.held"))) std::this_thread::sleep_for(1ms);
+    HookedClock clock(true);
+    clock.onWait = [&](auto n) { if (n == 2) Finish(holder); };   // it lets go in the second wait
+    ASSERT_TRUE(WritePlayerRecord(dir.File("g"), "R12.5", 1));
+    EXPECT_EQ(clock.waits, (std::vector<std::chrono::milliseconds>{1s, 1s}));
+    // Only the action changed.
+    EXPECT_EQ(Read("g/usr.spk"), std::string(users).replace(80 + 43, 15, Pad("R12.5", 15)));
+}
+
+#ifdef SCRIVO_FOLDER_TOOL
+TEST_F(FolderTest, FolderToolPrintsEveryRecordOfAGameFolderMadeByTheCode)
+{
+    LastPlayer = "Zoë";
+    ASSERT_TRUE(CreateGame({"Tool table", "75.5", "0.25", "0.5", "£", "1", 2}, bots));
+    ASSERT_TRUE(SendPlayerMessage(GameFolder, "pZoë joined"));
+    ASSERT_TRUE(WriteGameRecord(GameFolder, "P2", true));   // and keeps the other fields
+    dir.Write(Id(GameFolder) + "/msg.spk", Read(Id(GameFolder) + "/msg.spk") + std::string(30, 'q'));
+    FILE* tool = ::popen((SCRIVO_FOLDER_TOOL " " + GameFolder + " 2>&1").c_str(), "r");
+    std::string out(65536, '\0');
+    out.resize(std::fread(out.data(), 1, out.size(), tool));
+    EXPECT_EQ(::pclose(tool), 0) << out;
+    for (const char* expected :
+         {"  PlayerCount     2\n  BotCount        1\n  Status          \"P2\"\n",
+          "  GameName        \"Tool table\"\n  GameType        \"THNL\"\n  StartCash       75.5\n",
+          "  SmallBlind      0.25\n  BigBlind        0.5\n  CurrencySymbol  \"£\"\n",
+          "  record 1 (board)\n    PlayerNo  1\n    Name      \"Cheats Beware!\"\n    Cash      0\n",
+          "    Action    <zero>\n", "  record 2 (player 1)\n    PlayerNo  2\n    Name      \"Zoë\"\n",
+          "  record 3 (player 2)\n    PlayerNo  1\n    Name      \"Bot1\"\n    Cash      75.5\n",
+          "  1: pZoë joined\n  (30 bytes after the last whole record, not read)\n"})
+        EXPECT_NE(out.find(expected), std::string::npos) << "missing " << expected << " in\n" << out;
+}
+#endif
+
+} // namespace
+} // namespace scrivo
