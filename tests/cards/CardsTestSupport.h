@@ -1,28 +1,26 @@
 #pragma once
 
-#include <array>
-#include <string>
 #include <string_view>
 
 #include <gtest/gtest.h>
 
 #include "cards/Hand.h"
+#include "settings/Language.h"
 
 namespace scrivo::cardstest {
 
 // A hand from card list text ("0_0,2_11"); fails the test on bad text.
-colHand HandOf(std::string_view cards);
+inline colHand HandOf(std::string_view cards)
+{
+    const auto parsed = ParseCardList(cards);
+    EXPECT_TRUE(parsed.ok) << parsed.error;
+    return colHand(parsed.cards);
+}
 
-// Fills the card names of the language table with English words
-// ("Two" .. "Ace", "Twos" .. "Aces", suits, "% of $"), restoring the old
-// table afterwards.
-class EnglishCardNames : public ::testing::Test {
+// The English texts shipped beside the program, loaded afresh for each test.
+class EnglishTexts : public ::testing::Test {
 protected:
-    void SetUp() override;
-    void TearDown() override;
-
-private:
-    std::array<std::string, 101> m_saved;
+    void SetUp() override { ReadLanguageFile("Lang_English.ini"); }
 };
 
 } // namespace scrivo::cardstest
