@@ -1,0 +1,708 @@
+// The table window: its log pane and the export, its looks and layout, and
+// hands played through real windows on a real game folder with bots.
+#include "console/MainForm.h"
+
+#include <chrono>
+#include <cstdlib>
+#include <functional>
+#include <map>
+#include <numeric>
+#include <regex>
+#include <stdexcept>
+#include <thread>
+#include <tuple>
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTextBlock>
+#include <QTextEdit>
+#include <QTimer>
+
+#include "console/QtPlatform.h"
+#include "engine/Commands.h"
+#include "engine/Table.h"
+#include "gamefolder/CurrentGame.h"
+#include "gamefolder/Directory.h"
+#include "gamefolder/RecordFile.h"
+#include "platform/Paths.h"
+#include "platform/Random.h"
+#include "platform/Text.h"
+#include "settings/Language.h"
+#include "settings/Settings.h"
+#include "testsupport/RecordingMessageBox.h"
+#include "testsupport/TempDir.h"
+
+// Font configuration keeps caches the leak checker cannot see being freed.
+extern "C" const char* __lsan_default_suppressions()
+{
+    return "leak:libfontconfig.so\n";
+}
+
+namespace scrivo {
+namespace {
+
+// One run of text with its looks, as read from a pane or an RTF file.
+struct StyledRun {
+    std::string text;
+    QColor colour;
+    bool bold = false;
+    bool italic = false;
+    std::string family;
+    double points = 0;
+};
+
+void Push(std::vector<StyledRun>& runs, StyledRun run)
+{
+    auto looks = [](const StyledRun& r) { return std::tie(r.colour, r.bold, r.italic, r.family, r.points); };
+    if (!runs.empty() && looks(runs.back()) == looks(run))
+        runs.back().text += run.text;
+    else if (!run.text.empty())
+        runs.push_back(std::move(run));
+}
+
+std::vector<StyledRun> RunsOf(const QTextEdit* pane)
+{
+    std::vector<StyledRun> runs;
+    for (QTextBlock b = pane->document()->begin(); b.isValid(); b = b.next()) {
+        if (b != pane->document()->begin()) Push(runs, {"\n", Qt::black, false, false, "", 0});
+        for (auto it = b.begin(); !it.atEnd(); ++it) {
+            const QTextCharFormat f = it.fragment().charFormat();
+            Push(runs, {FromQ(it.fragment().text()),
+                        f.foreground().style() == Qt::NoBrush ? QColor(Qt::black) : f.foreground().color(),
+                        f.fontWeight() >= QFont::DemiBold, f.fontItalic(),
+                        FromQ(f.fontFamilies().toStringList().value(0)), f.fontPointSize()});
+        }
+    }
+    return runs;
+}
+
+// Just enough of a reader for the RTF this program writes: text, the colour
+// table, \cf and \b. Throws on unbalanced groups.
+std::vector<StyledRun> ParseRtf(const std::string& rtf)
+{
+    struct State {
+        int colour = 0;
+        bool bold = false;
+        int table = 0; // 1 fonts, 2 colours
+    };
+    std::vector<StyledRun> runs;
+    std::vector<QColor> colours;
+    std::map<std::string, int> value;
+    std::vector<State> stack{State{}};
+    bool afterUnicode = false; // skip the "?" that follows \uN for readers without Unicode
+    // A control word and its number, an escaped sign, a group mark or ";", or text.
+    static const std::regex token(R"(\\([a-z]+)(-?\d*) ?|\\(.)|([{};])|([^\\{};\r\n]+))");
+    for (std::sregex_iterator it(rtf.begin(), rtf.end(), token), end; it != end; ++it) {
+        const std::smatch& m = *it;
+        std::string text = m[3].str() + m[5].str().substr(afterUnicode && m[5].length() ? 1 : 0);
+        afterUnicode = false;
+        if (m[4] == "{") stack.push_back(stack.back());
+        if (m[4] == "}") stack.pop_back();
+        if (stack.empty()) throw std::runtime_error("unbalanced groups");
+        State& s = stack.back();
+        if (m[4] == ";" && s.table == 2) colours.emplace_back(value["red"], value["green"], value["blue"]);
+        if (m[4] == ";" && s.table != 2) text = ";";
+        const std::string word = m[1];
+        const int n = value[word] = m[2].length() ? std::stoi(m[2]) : 1;
+        if (word == "fonttbl" || word == "colortbl") s.table = word == "fonttbl" ? 1 : 2;
+        if (word == "b") s.bold = n;
+        if (word == "cf") s.colour = n;
+        if (word == "par" || word == "line") text = "\n";
+        if (word == "u") {
+            text = FromQ(QString(QChar(char16_t(std::int16_t(n)))));
+            afterUnicode = true;
+        }
+        if (!text.empty() && !s.table)
+            Push(runs, {text, s.colour < int(colours.size()) ? colours[s.colour] : Qt::black, s.bold, false,
+                        "", 0});
+    }
+    if (stack.size() != 1) throw std::runtime_error("unbalanced groups");
+    return runs;
+}
+
+StyledRun RunWith(const std::vector<StyledRun>& runs, const std::string& piece)
+{
+    for (const auto& r : runs)
+        if (r.text.find(piece) != std::string::npos) return r;
+    ADD_FAILURE() << "no run holds \"" << piece << "\"";
+    return {};
+}
+
+// Runs the windows' events until the condition holds; false if it never did.
+bool RunUntil(const std::function<bool()>& done, int rounds = 6000)
+{
+    for (int i = 0; i < rounds && !done(); ++i) {
+        QApplication::processEvents(QEventLoop::AllEvents, 5);
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    return done();
+}
+void Key(QWidget* target, int key, const QString& text = {}, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+{
+    QKeyEvent press(QEvent::KeyPress, key, modifiers, text);
+    QApplication::sendEvent(target, &press);
+}
+void Type(QWidget* target, const std::string& letters)
+{
+    for (char c : letters)
+        Key(target, QChar::fromLatin1(c).toUpper().unicode(), QString(QChar::fromLatin1(c)));
+}
+
+// Every fixture starts from the default looks, with the one application
+// object, before any window of the fixture is made.
+class ConsoleTest : public ::testing::Test {
+protected:
+    ConsoleTest()
+    {
+        static int argc = 1;
+        static char* argv[] = {const_cast<char*>("console-tests"), nullptr};
+        if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        if (!QApplication::instance()) new QApplication(argc, argv);
+        ColourText = BoldText = Symbols = ShortText = StatusBar = true;
+        CardText = Animated = ScrivoMode = false;
+        LangText.fill({});
+        AppText.fill({});
+        const QStringList names = QStringLiteral("Hearts Diamonds Spades Clubs Two Three Four Five Six Seven "
+                                                 "Eight Nine Ten Jack Queen King Ace")
+                                      .split(' ');
+        for (int i = 0; i < names.size(); ++i)
+            LangText[52 + i] = FromQ(names[i]);
+        LangText[93] = "% of $";
+        MainForm::SetPauseScale(0);
+    }
+
+    template <typename T = QWidget> static T* Child(const QWidget& w, const std::string& name)
+    {
+        T* c = w.findChild<T*>(ToQ(name));
+        EXPECT_NE(c, nullptr) << name;
+        return c;
+    }
+    // A child's text (or other property), whatever its class.
+    static std::string Text(const QWidget& w, const std::string& name, const char* property = "text")
+    {
+        return FromQ(Child<QObject>(w, name)->property(property).toString());
+    }
+    static std::string LogOf(const QWidget& w) { return Text(w, "RTB2", "plainText"); }
+
+    test::RecordingMessageBox boxes;
+    test::TempDir dir;
+};
+
+// ---- The log pane and its export.
+
+// Answers the save dialog with a chosen name.
+class SavingForm : public MainForm {
+public:
+    QString chosen;
+    QString ShowSave() override { return chosen; }
+};
+
+class LogPaneTest : public ConsoleTest {
+protected:
+    SavingForm form;
+    QTextEdit* pane = Child<QTextEdit>(form, "RTB2");
+};
+
+enum Options { NoColour = 1, NoBold = 2, NoSymbols = 4, Words = 8, NoShort = 16, Disguise = 32 };
+
+struct LookCase {
+    const char* lines; // logged one by one, split at "|"
+    int options;
+    const char* text;  // the whole pane
+    const char* piece; // the run looked at; null: every run
+    const char* looks; // colour, bold, italic, size
+    friend void PrintTo(const LookCase& c, std::ostream* os) { *os << c.lines << ' ' << c.looks; }
+};
+
+std::string LooksOf(const StyledRun& r)
+{
+    return FromQ(r.colour.name()) + (r.bold ? " bold" : "") + (r.italic ? " italic" : "") + " " +
+           FromQ(QString::number(r.points));
+}
+
+class LogLookTest : public LogPaneTest, public ::testing::WithParamInterface<LookCase> {};
+
+TEST_P(LogLookTest, EachLineHasItsLook)
+{
+    const LookCase& c = GetParam();
+    ColourText = !(c.options & NoColour);
+    BoldText = !(c.options & NoBold);
+    Symbols = !(c.options & NoSymbols);
+    CardText = c.options & Words;
+    ShortText = !(c.options & NoShort);
+    ScrivoMode = c.options & Disguise;
+    for (const QString& line : QString::fromUtf8(c.lines).split(QLatin1Char('|')))
+        form.LogText(FromQ(line) + "\r\n");
+    EXPECT_EQ(LogOf(form), c.text);
+    const std::vector<StyledRun> runs = RunsOf(pane);
+    for (const StyledRun& r : c.piece ? std::vector<StyledRun>{RunWith(runs, c.piece)} : runs) {
+        if (r.text == "\n") continue;
+        EXPECT_EQ(LooksOf(r), c.looks) << r.text;
+        // The disguise mode writes everything in one fixed-width font.
+        EXPECT_EQ(r.family, ScrivoMode ? runs.front().family : "Arial") << r.text;
+        EXPECT_TRUE(!ScrivoMode || r.family != "Arial");
+    }
+}
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Lines, LogLookTest, ::testing::Values(
+    LookCase{"sLine", 0, "Line\n", "Line", "#000000 10"},
+    LookCase{"pLine", 0, "Line\n", "Line", "#0000ff 10"},
+    LookCase{"tLine", 0, "Line\n", "Line", "#000000 italic 10"},
+    LookCase{"dLine", 0, "Line\n", "Line", "#0000ff bold 10"},
+    LookCase{"mLine", 0, "Line\n", "Line", "#006f37 10"},
+    LookCase{"wLine", 0, "Line\n", "Line", "#ff0000 bold 10"},
+    LookCase{"iLine", 0, "Line\n", "Line", "#000000 bold 10"},
+    LookCase{"bLine", 0, "Line\n", "Line", "#a81025 bold 10"},
+    LookCase{"zLine", 0, "Line\n", "Line", "#000000 10"},
+    LookCase{"wLine", NoColour, "Line\n", "Line", "#000000 bold 10"},
+    LookCase{"wLine", NoColour | NoBold, "Line\n", "Line", "#000000 10"},
+    LookCase{"tSlant", NoBold, "Slant\n", "Slant", "#000000 italic 10"},
+    // A name line goes on in the colour in force, without bold.
+    LookCase{"dDeal|nAnn: |tFull house", 0, "Deal\nAnn: Full house\n", "Ann: ", "#0000ff 10"},
+    LookCase{"c0_12,2_8", 0, "A\u2665   10\u2660   \n", "\u2665", "#ff0000 12"},
+    LookCase{"c0_12,2_8", 0, "A\u2665   10\u2660   \n", "\u2660", "#000000 12"},
+    // Card lines leave the colour at black even after a red card.
+    LookCase{"c3_3,1_4|nBob: ", 0, "5\u2663   6\u2666   \nBob: ", "Bob: ", "#000000 10"},
+    LookCase{"c1_9,3_0", NoSymbols | NoColour | Words, "Jd   2c   \nJack of Diamonds, Two of Clubs\n", "d   ",
+             "#000000 12"},
+    LookCase{"c1_9,3_0", NoShort, "", nullptr, ""},
+    LookCase{"wFolds|tDescribed|c0_12,1_3", Disguise | Words,
+             "Folds\nDescribed\nAh   5d   \nAce of Hearts, Five of Diamonds\n", nullptr, "#000000 10"}));
+// clang-format on
+
+TEST_F(LogPaneTest, BadCardIsReportedAndEndsTheLine)
+{
+    form.LogText("c7_2\r\n");
+    EXPECT_EQ(boxes.LastText(), "Error displaying card symbol.");
+}
+
+TEST_F(LogPaneTest, SavedRichTextReopensWithTheSameTextColoursAndBold)
+{
+    for (const char* line : {"dDealing\r\n", "c0_12,2_8\r\n", "mAnn: hi {there} \\o/\r\n"})
+        form.LogText(line);
+    form.chosen = ToQ(dir.File("log.rtf"));
+    Child<QAction>(form, "mSave")->trigger();
+    const std::string rtf = test::TempDir::Read(dir.File("log.rtf"));
+    EXPECT_TRUE(std::all_of(rtf.begin(), rtf.end(), [](unsigned char ch) { return ch < 0x80; }));
+    const std::vector<StyledRun> saved = ParseRtf(rtf);
+    EXPECT_EQ(std::accumulate(saved.begin(), saved.end(), std::string(),
+                              [](const std::string& t, const StyledRun& r) { return t + r.text; }),
+              LogOf(form));
+    for (const char* piece : {"Dealing", "\u2665", "\u2660", "Ann: hi"}) {
+        EXPECT_EQ(RunWith(saved, piece).colour, RunWith(RunsOf(pane), piece).colour) << piece;
+        EXPECT_EQ(RunWith(saved, piece).bold, RunWith(RunsOf(pane), piece).bold) << piece;
+    }
+}
+
+TEST_F(LogPaneTest, PlainFilesHoldTheTextAndAnEmptyLogIsNotExported)
+{
+    Child<QAction>(form, "mSave")->trigger();
+    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"Nothing to Export."});
+    form.LogText("iHand 1\r\n");
+    for (const char* name : {"log.RTF", "log.txt"}) {
+        ASSERT_TRUE(form.SaveLogTo(dir.File(name)));
+        EXPECT_EQ(test::TempDir::Read(dir.File(name)), "Hand 1\n") << name;
+    }
+}
+
+TEST_F(LogPaneTest, SaveFailureIsReportedAndLeavesNoFile)
+{
+    form.LogText("iHand 1\r\n");
+    EXPECT_FALSE(form.SaveLogTo(dir.File("missing/log.txt")));
+    EXPECT_EQ(boxes.LastText().rfind("Error saving text: ", 0), 0u);
+}
+
+// ---- The window's looks and layout, and hands played through it.
+
+class WindowLooksTest : public ConsoleTest {
+protected:
+    void SetUp() override { form.show(); }
+    // Resizes the client so that the layout sees the given outer size in twips.
+    void ResizeTo(double w, double h)
+    {
+        form.resize(form.width() + TwipsToPixelsX(w - form.LayoutWidth()),
+                    form.height() + TwipsToPixelsY(h - form.LayoutHeight()));
+        QApplication::processEvents();
+    }
+    void Drag(const char* handle, QPoint by, Qt::MouseButton button)
+    {
+        QWidget* h = Child(form, handle);
+        const QPointF from(5, 5), to = from + by;
+        auto send = [&](QEvent::Type type, QPointF at, Qt::MouseButtons held) {
+            QMouseEvent e(type, at, h->mapToGlobal(at), button, held, Qt::NoModifier);
+            QApplication::sendEvent(h, &e);
+        };
+        send(QEvent::MouseButtonPress, from, button);
+        send(QEvent::MouseMove, to, button);
+        send(QEvent::MouseButtonRelease, to, Qt::NoButton);
+    }
+
+    MainForm form;
+};
+
+TEST_F(WindowLooksTest, MenusComeInTheirOrderAndLanguageCaptionsKeepTheShortcut)
+{
+    auto captions = [&] {
+        std::string seen;
+        for (QAction* top : form.menuBar()->actions()) {
+            seen += FromQ(top->text()) + "|";
+            for (QAction* item : top->menu()->actions())
+                seen += (item->isSeparator() ? "-" : FromQ(item->text())) + "|";
+        }
+        return seen + Text(form, "C_Button") + "|" + Text(form, "B_Button", "toolTip");
+    };
+    EXPECT_EQ(captions(),
+              "&File|Save Text...|-|Speech|-|E&xit|&View|Info Pane [T]|Status Bar [U]|-|"
+              "Scrivo Mode! [N]|Tools|Check / Call [C]|Bet / Raise [B]|Fold [F]|All In [A]|-|"
+              "Message [M]|Start Round [S]|-|Options...|&Help|Instructions|About...|C/C|Bet/Raise");
+    for (int i = 1; i <= 60; ++i)
+        AppText[i] = "Cap" + std::to_string(i);
+    form.ApplyLang();
+    EXPECT_EQ(captions(),
+              "Cap31|Cap35|-|Cap36|-|Cap37|Cap32|Cap38 [T]|Cap39 [U]|-|Cap40 [N]|Cap33|Cap41 [C]|"
+              "Cap42 [B]|Cap43 [F]|Cap44 [A]|-|Cap45 [M]|Cap46 [S]|-|Cap48|Cap34|Cap49|Cap50|Cap26|Cap42");
+}
+
+TEST_F(WindowLooksTest, PaneKeysAreCommandsButShortcutsStayTheEditors)
+{
+    QWidget* log = Child(form, "RTB2");
+    Key(log, Qt::Key_N, QStringLiteral("\x0e"), Qt::ControlModifier);
+    EXPECT_FALSE(ScrivoMode);
+    Type(log, "n");
+    EXPECT_TRUE(ScrivoMode);
+    EXPECT_EQ(LogOf(form), "") << "typing never edits the pane";
+}
+
+TEST_F(WindowLooksTest, LayoutFollowsTheWindowSizeInTwipsAndTheToolBoxStaysInside)
+{
+    ResizeTo(9000, 7000);
+    const double w = form.LayoutWidth(), h = form.LayoutHeight();
+    auto px = [](double x, double y) { return QSize(TwipsToPixelsX(x), TwipsToPixelsY(y)); };
+    QWidget *rtb1 = Child(form, "RTB1"), *rtb2 = Child(form, "RTB2"), *status = Child(form, "StatusMsg");
+    EXPECT_EQ(QSize(rtb1->width(), rtb1->y()), px(w + 10, h - 1365));
+    EXPECT_EQ(QSize(status->width(), status->y()), px(w, h - 1065));
+    EXPECT_EQ(rtb2->size(), px(w - 140, h - 1400));
+    form.DoCommand("U"); // without the status bar the log covers the hand line
+    EXPECT_EQ(rtb2->size(), px(w - 140, h - 1100));
+
+    // Dragged by either handle with the left button only, never out of the window.
+    QWidget* box = Child(form, "ToolBox");
+    form.SetToolBoxLeft(1500);
+    form.SetToolBoxTop(300);
+    const QPoint before = box->pos();
+    Drag("ToolHandle", {40, 30}, Qt::RightButton);
+    EXPECT_EQ(box->pos(), before);
+    Drag("PlayerLbl", {40, 30}, Qt::LeftButton);
+    EXPECT_EQ(box->pos(), before + QPoint(40, 30));
+    Drag("ToolHandle", {5000, 5000}, Qt::LeftButton);
+    EXPECT_EQ(box->geometry().bottomRight(), form.centralWidget()->rect().bottomRight());
+}
+
+using QtPlatformTest = ConsoleTest;
+
+TEST_F(QtPlatformTest, MessageBoxesShowTheButtonsAndIconAskedForAndReturnThePress)
+{
+    using B = QMessageBox;
+    const std::tuple<MsgButtons, MsgIcon, int, int, B::StandardButton, MsgAnswer> cases[] = {
+        {MsgButtons::Ok, MsgIcon::None, B::Ok, B::NoIcon, B::Ok, MsgAnswer::Ok},
+        {MsgButtons::YesNo, MsgIcon::Question, B::Yes | B::No, B::Question, B::No, MsgAnswer::No},
+        {MsgButtons::RetryCancel, MsgIcon::Exclamation, B::Retry | B::Cancel, B::Warning, B::Retry,
+         MsgAnswer::Retry},
+        {MsgButtons::OkCancel, MsgIcon::Information, B::Ok | B::Cancel, B::Information, B::Cancel,
+         MsgAnswer::Cancel}};
+    for (const auto& [buttons, icon, qtButtons, qtIcon, press, answer] : cases) {
+        QString seen;
+        QTimer::singleShot(0, [&seen, press = press] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box) return;
+            seen = box->windowTitle() + QLatin1Char('|') + box->text() +
+                   QStringLiteral("|%1|%2").arg(box->standardButtons()).arg(box->icon());
+            box->button(press)->click();
+        });
+        EXPECT_EQ(QtMessageBoxService().Show({"Gone", buttons, icon, ""}), answer);
+        EXPECT_EQ(seen, QStringLiteral("Scrivo Poker|Gone|%1|%2").arg(qtButtons).arg(qtIcon));
+    }
+}
+
+class TableWindowTest : public ConsoleTest {
+protected:
+    void SetUp() override
+    {
+        // Recognisable texts: every message shows its number and arguments.
+        for (int n = 0; n <= 100; ++n) {
+            if (LangText[n].empty()) LangText[n] = "M" + std::to_string(n) + "[%|$|*]";
+            if (n) AppText[n] = "A" + std::to_string(n);
+            if (n && n <= 8) BotNames[n] = "Bot" + std::to_string(n);
+        }
+        BotChat.assign(1, std::string());
+        ServerDelay = 15;
+        ServerDirectory = dir.Path() + "/";
+        LastPlayer = "Ann";
+    }
+    void Open(MainForm& form, const char* bots)
+    {
+        BotCounter counter;
+        ASSERT_TRUE(CreateGame({"Test table", "500", "5", "10", "$", bots, 2}, counter).Ok());
+        folder = GameFolder;
+        ProgramRandom().Seed(11);
+        form.resize(TwipsToPixelsX(9600), TwipsToPixelsY(7200));
+        form.Init();
+        form.show();
+        QApplication::setActiveWindow(&form);
+    }
+
+    static QLabel* Seat(const QWidget& w, const char* kind, int p)
+    {
+        return Child<QLabel>(w, kind + std::to_string(p - 1));
+    }
+    static bool Shows(const QWidget& w, const char* kind, int p, const char* text)
+    {
+        return Seat(w, kind, p)->isVisibleTo(&w) && Seat(w, kind, p)->text() == QLatin1String(text);
+    }
+    static bool FoldedRed(const QWidget& w, int p)
+    {
+        return Seat(w, "PlayersLbl", p)->palette().color(QPalette::WindowText) == QColor(0xC0, 0, 0);
+    }
+    static std::string ActionOf(int player) { return ReadPlayerRecord(GameFolder, player).value; }
+    static int SuitSigns(const QString& text)
+    {
+        return int(std::count_if(text.begin(), text.end(),
+                                 [](QChar c) { return c >= QChar(0x2660) && c <= QChar(0x2666); }));
+    }
+
+    std::string folder;
+};
+
+TEST_F(TableWindowTest, AHandIsPlayedThroughTheWindow)
+{
+    MainForm form;
+    Open(form, "2");
+    Table& table = *form.Engine();
+    QWidget* log = Child(form, "RTB2");
+    QWidget* amountBox = Child(form, "EnterBox");
+    auto status = [&] { return Text(form, "StatusMsg"); };
+    auto handLine = [&] { return ToQ(Text(form, "RTB1", "plainText")); };
+
+    // Seats: three shown.
+    EXPECT_TRUE(Shows(form, "PlayersLbl", 1, "Ann") && Shows(form, "PlayersCash", 1, "$500"));
+    EXPECT_TRUE(Seat(form, "PlayersLbl", 3)->isVisibleTo(&form) &&
+                !Seat(form, "PlayersLbl", 4)->isVisibleTo(&form));
+    EXPECT_EQ(Text(form, "PlayerLbl"), "Ann A7");
+    EXPECT_NE(LogOf(form).find("M1[Ann|$|*]"), std::string::npos);
+
+    // S starts the round; the blinds and the hole cards appear.
+    Type(log, "s");
+    ASSERT_TRUE(RunUntil([&] { return table.MyTurn(); }));
+    EXPECT_TRUE(Shows(form, "BlindsLbl", 2, "SB") && Shows(form, "BlindsLbl", 3, "BB"));
+    EXPECT_TRUE(!Seat(form, "BlindsLbl", 1)->isVisibleTo(&form) &&
+                Seat(form, "PlayersLbl", 1)->font().underline());
+    EXPECT_TRUE(handLine().contains(QLatin1String("M38")) && SuitSigns(handLine()) == 2) << FromQ(handLine());
+    EXPECT_EQ(status(), " " + LangText[40]);
+    EXPECT_TRUE(Child(form, "C_Button")->isEnabled());
+
+    // Amounts typed into the open box; a command key meanwhile does nothing.
+    auto bet = [&](const std::string& typed) {
+        Type(log, "b");
+        EXPECT_EQ(QApplication::focusWidget(), amountBox);
+        Type(QApplication::focusWidget(), typed);
+        Type(log, "f");
+        EXPECT_EQ(Text(form, "EnterBox"), typed);
+        Key(amountBox, Qt::Key_Return, QStringLiteral("\r"));
+        EXPECT_FALSE(amountBox->isVisible());
+    };
+    // Refused: the message of the last failing check, nothing written.
+    bet("600");
+    EXPECT_EQ(status(), " " + FormatText(14, "$500"));
+    bet("c");
+    EXPECT_EQ(status(), " " + FormatText(17, "$10"));
+    bet("12.5");
+    EXPECT_EQ(status(), " " + LangText[96]);
+    EXPECT_EQ(ActionOf(1), "-");
+    bet("30");
+    EXPECT_EQ(ActionOf(1), "R30");
+    EXPECT_EQ(status(), " " + FormatText(45, "$30"));
+    EXPECT_FALSE(table.MyTurn());
+
+    // The host moves on: a bot gets the turn and its label is underlined.
+    ASSERT_TRUE(RunUntil([&] { return Seat(form, "PlayersLbl", 2)->font().underline(); }));
+    EXPECT_FALSE(Child(form, "B_Button")->isEnabled() || Seat(form, "PlayersLbl", 1)->font().underline());
+    EXPECT_TRUE(Shows(form, "PlayersCash", 1, "$470"));
+
+    // Then C, F and (in a later hand) A, whenever the turn comes back.
+    const char plan[] = {'c', 'f', 'a'};
+    size_t step = 0;
+    bool sawBoard = false;
+    for (int guard = 0; step < std::size(plan) && guard < 200; ++guard) {
+        ASSERT_TRUE(RunUntil([&] {
+            if (!Trim(table.Board().Card1).empty() && table.MyTurn()) {
+                sawBoard = true;
+                EXPECT_TRUE(handLine().contains(QLatin1String("M39")));
+            }
+            for (int p = 2; p <= 3; ++p)
+                EXPECT_TRUE(!Shows(form, "StateLbl", p, "F") || FoldedRed(form, p));
+            if (table.CanStartRound()) Type(log, "s");
+            return table.MyTurn() && !amountBox->isVisible();
+        })) << step;
+        if (plan[step] == 'a' && table.State().HandNo < 2) {
+            Type(log, "f"); // the all in is for the next hand
+            continue;
+        }
+        const BetLimits limits = LimitsOf(table);
+        Type(log, std::string(1, plan[step]));
+        if (plan[step] == 'c') {
+            const Currency toCall = limits.minBet - limits.myBet;
+            EXPECT_EQ(ActionOf(1), toCall > Currency() ? "R" + toCall.ToString() : std::string("C"));
+            EXPECT_EQ(status(), " " + (toCall > Currency() ? LangText[8] : LangText[9]));
+        } else if (plan[step] == 'f') {
+            EXPECT_EQ(ActionOf(1), "F");
+            EXPECT_EQ(status(), " " + LangText[10]);
+            ASSERT_TRUE(RunUntil([&] { return Shows(form, "StateLbl", 1, "F"); }));
+            EXPECT_TRUE(FoldedRed(form, 1));
+        } else {
+            EXPECT_EQ(ActionOf(1), "R" + limits.myCash.ToString());
+            EXPECT_EQ(status(), " " + FormatText(11, form.FormatCash(limits.myCash)));
+            ASSERT_TRUE(RunUntil([&] { return Shows(form, "StateLbl", 1, "A"); }));
+        }
+        EXPECT_FALSE(table.MyTurn());
+        ++step;
+    }
+    EXPECT_EQ(step, std::size(plan));
+    EXPECT_TRUE(sawBoard) << "the board never showed on my turn";
+
+    // The rebuilt log reads as before; the disguise mode redraws it plain.
+    const std::string before = LogOf(form);
+    form.MsgRefresh();
+    EXPECT_EQ(LogOf(form), before);
+    Type(log, "n");
+    for (const auto& run : RunsOf(Child<QTextEdit>(form, "RTB2")))
+        ASSERT_TRUE(run.colour == Qt::black && !run.bold) << run.text;
+    EXPECT_EQ(SuitSigns(ToQ(LogOf(form))), 0);
+    EXPECT_TRUE(boxes.Texts().empty()) << boxes.LastText();
+}
+
+TEST_F(TableWindowTest, ClosingWhileALineHoldsTheGameLeavesOnceTheTickIsOver)
+{
+    MainForm form;
+    Open(form, "0");
+    MainForm::SetPauseScale(1);
+    bool closed = false;
+    QObject::connect(&form, &MainForm::tableClosed, [&] { closed = true; });
+    boxes.defaultAnswer = MsgAnswer::Yes;
+    ASSERT_TRUE(SendPlayerMessage(folder, "dThe dealer speaks").Ok());
+    // The player closes the window while the dealer's line holds the game.
+    QTimer player;
+    QObject::connect(&player, &QTimer::timeout, [&] {
+        if (form.isVisible() && LogOf(form).find("dealer speaks") != std::string::npos) form.close();
+    });
+    player.start(5);
+    ASSERT_TRUE(RunUntil([&] { return closed; }));
+    EXPECT_FALSE(FolderExists(folder));
+    const long long ticks = form.Engine()->Counters().ticks;
+    RunUntil([] { return false; }, 30);
+    EXPECT_EQ(form.Engine()->Counters().ticks, ticks);
+}
+
+// Pictures of the three looks in the middle of a hand, with the shipped
+// English texts, in <build>/screenshots.
+TEST_F(TableWindowTest, TheThreeLooksArePictured)
+{
+    const std::string english = JoinPath(ProgramFolder(), "Lang_English.ini");
+    if (FolderExists(english)) ReadLanguageFile(english);
+    MainForm form;
+    Open(form, "3");
+    Table& table = *form.Engine();
+    QWidget* log = Child(form, "RTB2");
+    Type(log, "s");
+    for (int turn = 0; turn < 4 && Trim(table.Board().Card1).empty(); ++turn) {
+        if (!RunUntil([&] { return table.MyTurn() || table.CanStartRound(); })) break;
+        Type(log, table.CanStartRound() ? "s" : "c");
+    }
+    RunUntil([&] { return table.MyTurn(); }, 1500);
+    QWidget* box = Child(form, "ToolBox");
+    QDir shots(QCoreApplication::applicationDirPath() +
+               QStringLiteral("/../screenshots")); // beside <build>/bin
+    shots.mkpath(QStringLiteral("."));
+    auto picture = [&](const char* name) {
+        form.grab().save(shots.filePath(QLatin1String(name) + QLatin1String(".png")));
+    };
+    picture("table-full");
+    Type(log, "t");
+    EXPECT_FALSE(box->isVisible() || Child<QAction>(form, "mToolHide")->isChecked());
+    picture("table-no-toolbox");
+    // The disguise hides the tool box, the hand line and the status bar.
+    Type(log, "tn");
+    EXPECT_FALSE(box->isVisible() || StatusBar || Child(form, "RTB1")->isVisible());
+    EXPECT_TRUE(ScrivoMode && Child<QAction>(form, "mScrivo")->isChecked());
+    picture("table-disguise");
+    Type(log, "n");
+    EXPECT_TRUE(box->isVisible() && StatusBar && Child<QAction>(form, "mSbar")->isChecked());
+}
+
+TEST_F(TableWindowTest, ChatReachesEveryWindowAndPrivateLinesOnlyTheirOwn)
+{
+    MainForm ann, bea;
+    Open(ann, "0");
+    LastPlayer = "Bea";
+    ASSERT_TRUE(JoinGame(folder.substr(folder.find_last_of('/') + 1)).openTable);
+    bea.Init();
+    bea.show();
+    std::tie(MyPlayerNo, IsHost) = std::tuple(1, true);
+    ASSERT_TRUE(RunUntil([&] { return Shows(ann, "PlayersLbl", 2, "Bea"); }));
+
+    QApplication::setActiveWindow(&bea);
+    QWidget* log = Child(bea, "RTB2");
+    QWidget* chat = Child(bea, "EnterMsgBox");
+    Type(log, "m");
+    EXPECT_EQ(Text(bea, "StatusMsg"), " " + LangText[12]);
+    EXPECT_EQ(QApplication::focusWidget(), chat);
+    Type(QApplication::focusWidget(), "Call me");
+    Type(log, "t"); // ignored while the box is open
+    EXPECT_TRUE(Child(bea, "ToolBox")->isVisible());
+    EXPECT_EQ(Text(bea, "EnterMsgBox"), "Call me");
+    Key(chat, Qt::Key_Return, QStringLiteral("\r"));
+    EXPECT_FALSE(chat->isVisible());
+    EXPECT_EQ(Text(bea, "StatusMsg"), " " + FormatText(19));
+
+    ASSERT_TRUE(SendPlayerMessage(folder, "1sOnly for Ann").Ok());
+    ASSERT_TRUE(SendPlayerMessage(folder, "2sOnly for Bea").Ok());
+    ASSERT_TRUE(RunUntil([&] {
+        return LogOf(ann).find("Only for Ann") != std::string::npos &&
+               LogOf(bea).find("Only for Bea") != std::string::npos;
+    }));
+    const std::string line = FormatText(18, "Bea", "Call me");
+    for (const MainForm* win : {&ann, &bea}) {
+        EXPECT_NE(LogOf(*win).find(line), std::string::npos);
+        EXPECT_EQ(LogOf(*win).find(line), LogOf(*win).rfind(line)) << "once";
+    }
+    EXPECT_EQ(LogOf(ann).find("Only for Bea"), std::string::npos);
+    EXPECT_EQ(LogOf(bea).find("Only for Ann"), std::string::npos);
+
+    // Leaving: the guest gives up the seat; the host's No keeps the table
+    // running, Yes leaves and removes the game.
+    boxes.answers = {MsgAnswer::Yes, MsgAnswer::No, MsgAnswer::Yes};
+    std::tie(MyPlayerNo, IsHost) = std::tuple(2, false);
+    bea.close();
+    EXPECT_TRUE(ActionOf(2) == "D" && FolderExists(folder)) << ActionOf(2);
+    std::tie(MyPlayerNo, IsHost) = std::tuple(1, true);
+    ann.close();
+    EXPECT_TRUE(ann.isVisible() && Child<QTimer>(ann, "Timer1")->isActive());
+    ann.close();
+    const MessageBoxRequest& question = boxes.shown.back();
+    EXPECT_TRUE(question.text == "A60" && question.buttons == MsgButtons::YesNo &&
+                question.icon == MsgIcon::Question);
+    EXPECT_FALSE(ann.isVisible() || Child<QTimer>(ann, "Timer1")->isActive() || FolderExists(folder));
+}
+
+} // namespace
+} // namespace scrivo
