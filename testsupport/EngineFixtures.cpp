@@ -1,25 +1,34 @@
 #include "testsupport/EngineFixtures.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 #include "gamefolder/CurrentGame.h"
 #include "gamefolder/RecordFile.h"
+#include "platform/Random.h"
+#include "platform/Text.h"
 #include "settings/Language.h"
 
 namespace scrivo::test {
 
 namespace {
 
-RecordFile Open(const std::string& path, int length)
+template <typename T>
+T Need(FolderResult<T> result)
 {
-    FolderResult<RecordFile> file = OpenRecordFile(path, length);
-    if (!file) throw std::runtime_error("cannot open " + path + ": " + file.status.description);
-    return std::move(file.value);
+    if (!result) throw std::runtime_error(result.status.description);
+    return std::move(result.value);
 }
 
-void Check(const FolderStatus& status)
+void Need(const FolderStatus& status)
 {
     if (!status) throw std::runtime_error(status.description);
+}
+
+RecordFile OpenGame(const std::string& folder) { return Need(OpenRecordFile(GameFilePath(folder), GameRecordLength)); }
+RecordFile OpenSeats(const std::string& folder)
+{
+    return Need(OpenRecordFile(PlayerFilePath(folder), PlayerRecordLength));
 }
 
 } // namespace
@@ -29,30 +38,25 @@ void WriteGameFolder(const std::string& folder, const GameSetup& setup)
     GameRecord g;
     g.PlayerCount = static_cast<std::int16_t>(setup.names.size());
     g.BotCount = static_cast<std::int16_t>(setup.bots);
-    g.Status = setup.status;
+    g.Status = "WS";
     g.GameName = "Test table";
     g.GameType = setup.type;
     g.StartCash = setup.startCash;
     g.SmallBlind = setup.smallBlind;
     g.BigBlind = setup.bigBlind;
-    g.CurrencySymbol = setup.currencySymbol;
-    {
-        RecordFile file = Open(GameFilePath(folder), GameRecordLength);
-        Check(file.WriteGame(g));
-    }
-    RecordFile file = Open(PlayerFilePath(folder), PlayerRecordLength);
-    Check(file.WritePlayer(BoardPlayerNo, NewBoardRecord()));
+    g.CurrencySymbol = "$";
+    Need(OpenGame(folder).WriteGame(g));
+    RecordFile file = OpenSeats(folder);
+    Need(file.WritePlayer(BoardPlayerNo, NewBoardRecord()));
     for (std::size_t i = 0; i < setup.names.size(); ++i) {
         const Currency cash = i < setup.cash.size() ? setup.cash[i] : setup.startCash;
-        PlayerRecord r = NewSeatRecord(static_cast<int>(i) + 1, setup.names[i], cash);
-        Check(file.WritePlayer(static_cast<int>(i) + 1, r));
+        Need(file.WritePlayer(static_cast<int>(i) + 1, NewSeatRecord(static_cast<int>(i) + 1, setup.names[i], cash)));
     }
 }
 
 void UseNumberedLanguage()
 {
     for (std::size_t n = 0; n < LangText.size(); ++n) LangText[n] = "[" + std::to_string(n) + "]%|$|*";
-    for (std::size_t n = 0; n < AppText.size(); ++n) AppText[n] = "{" + std::to_string(n) + "}";
     BotChat.assign(1, std::string());
 }
 
@@ -62,50 +66,27 @@ std::string Numbered(int n, const std::string& a1, const std::string& a2, const 
            (a3.empty() ? "*" : a3);
 }
 
-GameRecord ReadGameFile(const std::string& folder)
-{
-    RecordFile file = Open(GameFilePath(folder), GameRecordLength);
-    FolderResult<GameRecord> g = file.ReadGame();
-    if (!g) throw std::runtime_error(g.status.description);
-    return *g;
-}
+GameRecord ReadGameFile(const std::string& folder) { return Need(OpenGame(folder).ReadGame()); }
 
-PlayerRecord ReadSeat(const std::string& folder, int playerNo)
-{
-    RecordFile file = Open(PlayerFilePath(folder), PlayerRecordLength);
-    FolderResult<PlayerRecord> r = file.ReadPlayer(playerNo);
-    if (!r) throw std::runtime_error(r.status.description);
-    return *r;
-}
-
-void WriteSeat(const std::string& folder, int playerNo, const PlayerRecord& record)
-{
-    RecordFile file = Open(PlayerFilePath(folder), PlayerRecordLength);
-    Check(file.WritePlayer(playerNo, record));
-}
+PlayerRecord ReadSeat(const std::string& folder, int playerNo) { return Need(OpenSeats(folder).ReadPlayer(playerNo)); }
 
 void SetAction(const std::string& folder, int playerNo, const std::string& action)
 {
-    PlayerRecord r = ReadSeat(folder, playerNo);
+    RecordFile file = OpenSeats(folder);
+    PlayerRecord r = Need(file.ReadPlayer(playerNo));
     r.Action = action;
-    WriteSeat(folder, playerNo, r);
+    Need(file.WritePlayer(playerNo, r));
 }
 
 void SetStatus(const std::string& folder, const std::string& status)
 {
-    RecordFile file = Open(GameFilePath(folder), GameRecordLength);
-    FolderResult<GameRecord> g = file.ReadGame();
-    if (!g) throw std::runtime_error(g.status.description);
-    g->Status = status;
-    Check(file.WriteGame(*g));
+    RecordFile file = OpenGame(folder);
+    GameRecord g = Need(file.ReadGame());
+    g.Status = status;
+    Need(file.WriteGame(g));
 }
 
-std::vector<std::string> ReadAllMessages(const std::string& folder)
-{
-    FolderResult<MessageBatch> batch = ReadMessagesSince(folder, 0);
-    if (!batch) throw std::runtime_error(batch.status.description);
-    return batch->lines;
-}
+std::vector<std::string> ReadAllMessages(const std::string& folder) { return Need(ReadMessagesSince(folder, 0)).lines; }
 
 void SitAt(const std::string& folder, int playerNo, const std::string& gameType, int bots)
 {
@@ -115,6 +96,62 @@ void SitAt(const std::string& folder, int playerNo, const std::string& gameType,
     GameType = gameType;
     BotCount = bots;
     GameName = "Test table";
+}
+
+HostTable::HostTable()
+{
+    UseNumberedLanguage();
+    ProgramRandom().Seed(4242);
+}
+
+void HostTable::Open(std::vector<std::string> names, std::vector<Currency> cash, std::string type, int bots)
+{
+    GameSetup setup;
+    setup.names = std::move(names);
+    setup.cash = std::move(cash);
+    setup.type = std::move(type);
+    setup.bots = bots;
+    WriteGameFolder(dir.Path(), setup);
+    SitAt(dir.Path(), 1, setup.type, bots);
+    table = std::make_unique<Table>(view);
+    ASSERT_TRUE(table->Init());
+    mark = ReadAllMessages(dir.Path()).size();
+}
+
+void HostTable::StartHand()
+{
+    ASSERT_TRUE(table->StartRound());
+    table->Tick();
+}
+
+void HostTable::Act(const std::string& request)
+{
+    SetAction(dir.Path(), table->State().CurrentPlayer, request);
+    table->Tick();
+}
+
+std::string HostTable::Status() { return Trim(ReadGameFile(dir.Path()).Status); }
+std::string HostTable::Action(int playerNo) { return Trim(ReadSeat(dir.Path(), playerNo).Action); }
+Currency HostTable::Cash(int playerNo) { return ReadSeat(dir.Path(), playerNo).Cash; }
+
+Currency HostTable::TotalCash()
+{
+    Currency sum;
+    for (int p = 1; p <= table->State().PlayerCount; ++p) sum += Cash(p);
+    return sum;
+}
+
+std::vector<std::string> HostTable::NewLines()
+{
+    const std::vector<std::string> all = ReadAllMessages(dir.Path());
+    std::vector<std::string> fresh(all.begin() + static_cast<long>(std::min(mark, all.size())), all.end());
+    mark = all.size();
+    return fresh;
+}
+
+bool HostTable::Has(const std::vector<std::string>& lines, const std::string& line)
+{
+    return std::find(lines.begin(), lines.end(), line) != lines.end();
 }
 
 } // namespace scrivo::test

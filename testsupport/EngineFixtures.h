@@ -1,29 +1,35 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
+
+#include <gtest/gtest.h>
 
 #include "engine/Table.h"
 #include "engine/TableView.h"
 #include "gamefolder/Records.h"
 #include "platform/Currency.h"
+#include "testsupport/RecordingMessageBox.h"
+#include "testsupport/TempDir.h"
 
 namespace scrivo::test {
 
-// A table view that remembers what the engine asked of it.
+inline Currency Whole(long long n) { return Currency::FromWhole(n); }
+
+// A headless table view that counts the hands and hands the log lines on.
 class RecordingView : public TableView {
 public:
-    void TableOpening(const Table&) override { ++openings; }
-    void SeatsLoaded(const Table&) override { ++seatLoads; }
-    void ShowPlayerLabel(const std::string& text) override { playerLabel = text; }
-    void UpdateTableView(const Table&) override { ++updates; }
-    void ShowStatus(const std::string& text) override { statuses.push_back(text); }
-    void SetStartRoundAllowed(bool allowed) override { startRoundAllowed = allowed; }
-    void SetActionsEnabled(bool myTurn) override { actionsEnabled = myTurn; }
+    void TableOpening(const Table&) override {}
+    void SeatsLoaded(const Table&) override {}
+    void ShowPlayerLabel(const std::string&) override {}
+    void UpdateTableView(const Table&) override {}
+    void ShowStatus(const std::string&) override {}
+    void SetStartRoundAllowed(bool) override {}
+    void SetActionsEnabled(bool) override {}
     void LogLines(const std::vector<LogLine>& lines) override
     {
-        logged.insert(logged.end(), lines.begin(), lines.end());
         if (onLines) onLines(lines);
     }
     void HandEnded(const Table& table) override
@@ -34,17 +40,9 @@ public:
     void GameEnded(const Table&) override { gameEnded = true; }
     bool DrawsSeats() const override { return drawsSeats; }
 
-    int openings = 0;
-    int seatLoads = 0;
-    int updates = 0;
     int handsEnded = 0;
     bool gameEnded = false;
     bool drawsSeats = true;
-    bool startRoundAllowed = false;
-    bool actionsEnabled = false;
-    std::string playerLabel;
-    std::vector<std::string> statuses;
-    std::vector<LogLine> logged;
     std::function<void(const std::vector<LogLine>&)> onLines;
     std::function<void(const Table&)> onHandEnded;
 };
@@ -55,8 +53,6 @@ struct GameSetup {
     Currency startCash = Currency::FromWhole(1000);
     Currency smallBlind = Currency::FromWhole(5);
     Currency bigBlind = Currency::FromWhole(10);
-    std::string status = "WS";
-    std::string currencySymbol = "$";
     int bots = 0;
     std::vector<std::string> names{"Ann", "Bob"};
     // Cash per seat (index 0 = player 1); seats beyond it get startCash.
@@ -66,19 +62,43 @@ struct GameSetup {
 void WriteGameFolder(const std::string& folder, const GameSetup& setup);
 
 // Message n becomes "[n]%|$|*", so that a test sees which message was used
-// and with which arguments. Captions likewise with "{n}".
+// and with which arguments.
 void UseNumberedLanguage();
 // "[n]" followed by the arguments as FormatText would fill them.
 std::string Numbered(int n, const std::string& a1 = {}, const std::string& a2 = {}, const std::string& a3 = {});
 
 GameRecord ReadGameFile(const std::string& folder);
 PlayerRecord ReadSeat(const std::string& folder, int playerNo);
-void WriteSeat(const std::string& folder, int playerNo, const PlayerRecord& record);
 void SetAction(const std::string& folder, int playerNo, const std::string& action);
 void SetStatus(const std::string& folder, const std::string& status);
 std::vector<std::string> ReadAllMessages(const std::string& folder);
 
 // Sets the current-game globals for one client of the game in folder.
 void SitAt(const std::string& folder, int playerNo, const std::string& gameType, int bots = 0);
+
+// The host's table on a fresh game folder, driven tick by tick.
+class HostTable : public ::testing::Test {
+protected:
+    HostTable();
+    void Open(std::vector<std::string> names, std::vector<Currency> cash = {}, std::string type = "THNL",
+              int bots = 0);
+    // Start Round and the tick that posts the blinds and deals.
+    void StartHand();
+    // The current player's request, processed by the host's next tick.
+    void Act(const std::string& request);
+    std::string Status();
+    std::string Action(int playerNo);
+    Currency Cash(int playerNo);
+    Currency TotalCash();
+    // Lines written since the last call.
+    std::vector<std::string> NewLines();
+    static bool Has(const std::vector<std::string>& lines, const std::string& line);
+
+    TempDir dir;
+    RecordingMessageBox box;
+    RecordingView view;
+    std::unique_ptr<Table> table;
+    std::size_t mark = 0;
+};
 
 } // namespace scrivo::test
