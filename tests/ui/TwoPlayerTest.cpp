@@ -1,7 +1,7 @@
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <filesystem>
-#include <fstream>
 #include <set>
 #include <sstream>
 #include <string>
@@ -29,11 +29,10 @@ namespace fs = std::filesystem;
 // the program, its language file and its own SPK.ini.
 struct Install {
     TempDir dir;
-    std::string program;
+    std::string program = dir.File("scrivo-poker-hooked");
 
     Install()
     {
-        program = dir.File("scrivo-poker-hooked");
         fs::copy_file(SCRIVO_HOOKED_PROGRAM, program);
         fs::permissions(program, fs::perms::owner_all);
         fs::copy_file(std::string(SCRIVO_SOURCE_DIR) + "/lang/Lang_English.ini",
@@ -44,21 +43,19 @@ struct Install {
 
     pid_t Start(const std::string& script)
     {
-        const std::string scriptFile = dir.Write("script.txt", script);
         std::vector<std::string> env;
         for (char** e = environ; *e != nullptr; ++e) {
             const std::string v = *e;
             if (v.rfind("SCRIVO_HOOK_SCRIPT=", 0) != 0 && v.rfind("QT_QPA_PLATFORM=", 0) != 0)
                 env.push_back(v);
         }
-        env.push_back("SCRIVO_HOOK_SCRIPT=" + scriptFile);
-        env.push_back("QT_QPA_PLATFORM=offscreen");
-        env.push_back("SCRIVO_HOOK_TIMEOUT=120");
+        env.insert(env.end(), {"SCRIVO_HOOK_SCRIPT=" + dir.Write("script.txt", script),
+                               "QT_QPA_PLATFORM=offscreen", "SCRIVO_HOOK_TIMEOUT=120"});
         std::vector<char*> envp;
         for (auto& v : env)
             envp.push_back(v.data());
         envp.push_back(nullptr);
-        std::string out = dir.File("output.txt");
+        const std::string out = dir.File("output.txt");
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
@@ -79,8 +76,8 @@ int WaitFor(pid_t pid, std::chrono::seconds limit)
     const auto end = std::chrono::steady_clock::now() + limit;
     int status = 0;
     while (std::chrono::steady_clock::now() < end) {
-        const pid_t r = waitpid(pid, &status, WNOHANG);
-        if (r == pid) return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+        if (waitpid(pid, &status, WNOHANG) == pid)
+            return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
     kill(pid, SIGKILL);
@@ -108,9 +105,8 @@ std::vector<std::string> Shared(const std::vector<std::string>& a, const std::ve
 {
     const std::set<std::string> inB(b.begin(), b.end());
     std::vector<std::string> out;
-    for (const auto& l : a) {
+    for (const auto& l : a)
         if (inB.count(l) != 0 && privateTexts.count(l) == 0) out.push_back(l);
-    }
     return out;
 }
 
@@ -122,9 +118,8 @@ std::set<std::string> PrivateTexts(const std::string& server)
         if (!entry.is_directory()) continue;
         FolderResult<MessageBatch> batch = ReadMessagesSince(entry.path().string(), 0);
         if (!batch.Ok()) continue;
-        for (const auto& line : batch->lines) {
+        for (const auto& line : batch->lines)
             if (line.size() > 2 && line[0] >= '1' && line[0] <= '9') texts.insert(line.substr(2));
-        }
     }
     return texts;
 }
@@ -132,29 +127,16 @@ std::set<std::string> PrivateTexts(const std::string& server)
 TEST(TwoPlayers, BothWindowsShowTheSamePublicLinesOfTheFirstHand)
 {
     TempDir server;
-    Install host;
-    Install guest;
+    Install host, guest;
     const std::string hostLog = host.dir.File("log.txt");
     const std::string guestLog = guest.dir.File("log.txt");
 
-    const pid_t hostPid = host.Start("wizard Hostie " + server.Path() + " English" +
-                                     "\n"
-                                     "create Duel 1\n"
-                                     "waitplayers 3\n"
-                                     "sleep 800\n"
-                                     "key S\n"
-                                     "autocall\n"
-                                     "waitstatus GR|GE\n"
-                                     "sleep 2500\n"
-                                     "savelog " +
+    const pid_t hostPid = host.Start("wizard Hostie " + server.Path() +
+                                     " English\ncreate Duel 1\nwaitplayers 3\nsleep 800\nkey S\nautocall\n"
+                                     "waitstatus GR|GE\nsleep 2500\nsavelog " +
                                      hostLog + "\nquit\n");
-    const pid_t guestPid = guest.Start("wizard Guesty " + server.Path() + " English" +
-                                       "\n"
-                                       "join\n"
-                                       "autocall\n"
-                                       "waitstatus GR|GE\n"
-                                       "sleep 2500\n"
-                                       "savelog " +
+    const pid_t guestPid = guest.Start("wizard Guesty " + server.Path() +
+                                       " English\njoin\nautocall\nwaitstatus GR|GE\nsleep 2500\nsavelog " +
                                        guestLog + "\nquit\n");
     const int hostRc = WaitFor(hostPid, std::chrono::seconds(240));
     const int guestRc = WaitFor(guestPid, std::chrono::seconds(60));
@@ -171,13 +153,11 @@ TEST(TwoPlayers, BothWindowsShowTheSamePublicLinesOfTheFirstHand)
     // both saw must be the same lines in the same order.
     EXPECT_EQ(hostShared, guestShared);
     EXPECT_GE(hostShared.size(), 5u) << TempDir::Read(hostLog) << "\n----\n" << TempDir::Read(guestLog);
-    bool namesGuest = false;
-    bool namesHost = false;
-    for (const auto& l : hostShared) {
-        if (l.find("Guesty") != std::string::npos) namesGuest = true;
-        if (l.find("Hostie") != std::string::npos) namesHost = true;
-    }
-    EXPECT_TRUE(namesGuest && namesHost) << "both players act in the shared lines";
+    const auto named = [&](const char* who) {
+        return std::any_of(hostShared.begin(), hostShared.end(),
+                           [&](const std::string& l) { return l.find(who) != std::string::npos; });
+    };
+    EXPECT_TRUE(named("Guesty") && named("Hostie")) << "both players act in the shared lines";
 }
 
 } // namespace

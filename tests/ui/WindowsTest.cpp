@@ -1,0 +1,572 @@
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <ostream>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTextEdit>
+#include <QTimer>
+#include <QTreeWidget>
+
+#include "platform/Paths.h"
+#include "platform/Random.h"
+#include "platform/Shell.h"
+#include "platform/Text.h"
+#include "settings/Language.h"
+#include "settings/Settings.h"
+#include "settings/SettingsStore.h"
+#include "gamefolder/CurrentGame.h"
+#include "console/MainForm.h"
+#include "testsupport/RecordingMessageBox.h"
+#include "testsupport/TempDir.h"
+#include "ui/AboutFrm.h"
+#include "ui/ConnectFrm.h"
+#include "ui/ConnectWiz.h"
+#include "ui/FolderDialog.h"
+#include "ui/MainMod.h"
+#include "ui/Opts.h"
+#include "ui/TableLink.h"
+#include "ui/UiCommon.h"
+
+namespace scrivo::test {
+namespace {
+
+void ResetGlobals()
+{
+    for (std::string* s :
+         {&ServerDirectory, &LastPlayer, &Language, &LanguageFile, &GameFolder, &GameName, &GameType})
+        s->clear();
+    FontName = "Arial";
+    FontSize = 10;
+    ColourText = BoldText = Symbols = ShortText = Animated = StatusBar = true;
+    CardText = ScrivoMode = IsHost = false;
+    MyPlayerNo = BotCount = 0;
+    LangText.fill({});
+    AppText.fill({});
+    BotNames.fill({});
+    LangNames.assign(1, std::string());
+    LangFiles.assign(1, std::string());
+}
+
+// A program folder and a server directory of their own for each case, the
+// settings and current-game globals back at their start values, message
+// boxes recorded, and every window gone afterwards.
+class UiTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        static int argc = 1;
+        static char* argv[] = {const_cast<char*>("ui_tests"), nullptr};
+        static QApplication* app = new QApplication(argc, argv);
+        app->setQuitOnLastWindowClosed(false);
+        ResetGlobals();
+        SetProgramFolder(programDir.Path());
+        SettingsIni().SetPath("");
+        boxes = std::make_unique<RecordingMessageBox>();
+        SetQuitHandler([this] { ++quits; });
+        SetFolderPicker([](const std::string&, const std::string&) { return std::string(); });
+        ProgramRandom().Seed(42);
+    }
+
+    void TearDown() override
+    {
+        // Windows may ask questions on their way out; answer them quietly.
+        boxes->defaultAnswer = MsgAnswer::Yes;
+        DestroyAllWindows();
+        ProcessEvents();
+        SetQuitHandler({});
+        ResetGlobals();
+    }
+
+    void AddShippedLanguage()
+    {
+        std::filesystem::copy_file(std::string(SCRIVO_SOURCE_DIR) + "/lang/Lang_English.ini",
+                                   programDir.File("Lang_English.ini"));
+    }
+
+    // A language whose OK and name captions and wizard check captions all carry its name.
+    void AddLanguage(const std::string& name)
+    {
+        programDir.Write("Lang_" + name + ".ini", "[Info]\r\nLang_Name=" + name + "\r\n[Application]\r\n1=" +
+                                                      name + " OK\r\n4=" + name + " name\r\n71=" + name +
+                                                      " wants a name\r\n72=" + name + " wants a folder\r\n");
+    }
+
+    void WriteSettings(const std::string& player, const std::string& dir, const std::string& language)
+    {
+        programDir.Write("SPK.ini", "[System]\r\nServer Directory=" + dir + "\r\n[Game]\r\nLast Player=" +
+                                        player + "\r\n[Options]\r\nLanguage=" + language + "\r\n");
+    }
+
+    // Player "Ann" set up on the server directory in English: Main() opens the browser.
+    void StartSetUp()
+    {
+        AddShippedLanguage();
+        WriteSettings("Ann", server, "English");
+        Main();
+        boxes->Clear();
+    }
+
+    ConnectWiz& StartWizard()
+    {
+        AddLanguage("Alpha");
+        Main();
+        boxes->Clear();
+        return TheConnectWiz();
+    }
+
+    // Lets queued events and deferred deletes run.
+    static void ProcessEvents()
+    {
+        for (int i = 0; i < 3; ++i) {
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+            QCoreApplication::processEvents();
+        }
+    }
+
+    TempDir programDir;
+    TempDir serverDir;
+    const std::string server = serverDir.Path() + "/";
+    std::unique_ptr<RecordingMessageBox> boxes;
+    int quits = 0;
+};
+
+using StartupTest = UiTest;
+
+struct StartCase {
+    const char* name;
+    std::string player, serverKind, language; // serverKind: dir, gone, file or none (no SPK.ini)
+    bool browser;
+    friend void PrintTo(const StartCase& c, std::ostream* os) { *os << c.name; }
+};
+
+class StartupPaths : public UiTest, public ::testing::WithParamInterface<StartCase> {};
+
+TEST_P(StartupPaths, OpenTheBrowserOnlyWhenEverythingIsSetUp)
+{
+    const StartCase& c = GetParam();
+    AddShippedLanguage();
+    const std::string dir = c.serverKind == "dir"    ? server
+                            : c.serverKind == "gone" ? serverDir.File("gone") + "/"
+                                                     : serverDir.Write("plain", "x");
+    if (c.serverKind != "none") WriteSettings(c.player, dir, c.language);
+    Main();
+    EXPECT_EQ(ConnectWizLoaded() && TheConnectWiz().isVisible(), !c.browser);
+    EXPECT_EQ(ConnectFrmLoaded() && TheConnectFrm().isVisible(), c.browser);
+    EXPECT_EQ(quits, 0);
+    if (c.browser) {
+        ConnectFrm& frm = TheConnectFrm();
+        EXPECT_EQ(frm.HeightTwips(), 3230);
+        EXPECT_TRUE(frm.RefreshRunning());
+        EXPECT_EQ(frm.Timer1->interval(), 5000);
+        EXPECT_EQ(StdStr(frm.PNameLbl->text()), "Ann");
+        EXPECT_EQ(StdStr(frm.Command2->text()), AppText[12]); // captions filled after the language
+    } else {
+        // The only language file is chosen, loaded and labels the wizard.
+        EXPECT_FALSE(TheConnectWiz().isModal());
+        EXPECT_EQ(Language, "English");
+        EXPECT_EQ(StdStr(TheConnectWiz().Label1->text()), AppText[4]);
+        EXPECT_EQ(StdStr(TheConnectWiz().VersionLbl->text()), std::string("v") + SCRIVO_VERSION + " 1st Ed");
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, StartupPaths,
+                         ::testing::Values(StartCase{"FirstRun", "", "none", "", false},
+                                           StartCase{"SetUp", "Ann", "dir", "English", true},
+                                           StartCase{"ServerIsAPlainFile", "Ann", "file", "English", true},
+                                           StartCase{"NoName", "", "dir", "English", false},
+                                           StartCase{"ServerVanished", "Ann", "gone", "English", false},
+                                           StartCase{"LanguageGone", "Ann", "dir", "Klingon", false}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(StartupTest, NoLanguageFilesAreReportedAndClosingTheFirstRunWizardEndsWithoutSaving)
+{
+    Main();
+    EXPECT_EQ(boxes->LastText(), "Problem - No language files exist (Lang_*.ini)");
+    TheConnectWiz().close();
+    EXPECT_EQ(quits, 1);
+    EXPECT_FALSE(std::filesystem::exists(programDir.File("SPK.ini")));
+}
+
+TEST_F(StartupTest, ClosingTheBrowserWithoutATableSavesSettingsAndEnds)
+{
+    StartSetUp();
+    TheConnectFrm().GameNametxt->setText("Friday");
+    boxes->defaultAnswer = MsgAnswer::Yes;
+    TheConnectFrm().close();
+    EXPECT_EQ(quits, 1);
+    EXPECT_NE(TempDir::Read(programDir.File("SPK.ini")).find("Friday"), std::string::npos);
+}
+
+TEST_F(StartupTest, LeavingTheTableSavesSettingsOnceAndEnds)
+{
+    StartSetUp();
+    ASSERT_TRUE(TableWindowLoaded()); // loaded hidden by the settings
+    FontSize = 14;
+    emit TableWindow()->tableClosed();
+    emit TableWindow()->tableClosed();
+    EXPECT_EQ(quits, 1);
+    EXPECT_FALSE(TheConnectFrm().isVisible());
+    EXPECT_NE(TempDir::Read(programDir.File("SPK.ini")).find("FontSize=14"), std::string::npos);
+}
+
+struct FailingShell final : ShellService {
+    bool OpenDocument(const std::string& target) override { return opened = target, false; }
+    std::string opened;
+};
+
+TEST_F(StartupTest, MissingInstructionsAreReportedWithTheFullPath)
+{
+    FailingShell shell;
+    SetShellService(&shell);
+    OpenInstructions();
+    SetShellService(nullptr);
+    const std::string path = JoinPath(ProgramFolder(), "readme.html");
+    EXPECT_EQ(shell.opened, path);
+    ASSERT_EQ(boxes->shown.size(), 1u);
+    EXPECT_EQ(boxes->shown[0].text, "Unable to display " + path + " in default browser.");
+    EXPECT_EQ(boxes->shown[0].icon, MsgIcon::Exclamation);
+}
+
+using WizardTest = UiTest;
+
+TEST_F(WizardTest, ChecksRunInOrderThenOkStoresTheEntriesAndOpensTheBrowser)
+{
+    ConnectWiz& wiz = StartWizard();
+    wiz.ServerCombo->setText(QString::fromStdString(serverDir.File("missing")));
+    // Name and folder both wrong: the name is reported first.
+    EXPECT_FALSE(wiz.ConnectClick());
+    ASSERT_EQ(boxes->shown.size(), 1u);
+    EXPECT_EQ(boxes->shown[0].text, "Alpha wants a name");
+    EXPECT_EQ(boxes->shown[0].icon, MsgIcon::Information);
+    wiz.PName->setText("  Ann ");
+    EXPECT_FALSE(wiz.ConnectClick());
+    EXPECT_EQ(boxes->LastText(), "Alpha wants a folder");
+    EXPECT_TRUE(LastPlayer.empty());
+    // No language selected comes before everything else.
+    wiz.LangCombo->setCurrentIndex(-1);
+    wiz.PName->setText("");
+    EXPECT_FALSE(wiz.ConnectClick());
+    EXPECT_EQ(boxes->LastText(), "No language selected.");
+    wiz.LangCombo->setCurrentIndex(0);
+    wiz.PName->setText("  Ann ");
+    wiz.ServerCombo->setText(QString::fromStdString(serverDir.Path()));
+    ASSERT_TRUE(wiz.ConnectClick());
+    EXPECT_EQ(boxes->shown.size(), 3u); // nothing new
+    EXPECT_EQ(LastPlayer, "  Ann ");    // taken as typed
+    EXPECT_EQ(ServerDirectory, server);
+    ProcessEvents();
+    EXPECT_FALSE(ConnectWizLoaded());
+    ConnectFrm& frm = TheConnectFrm();
+    EXPECT_TRUE(frm.isVisible());
+    EXPECT_TRUE(frm.RefreshRunning());
+    EXPECT_EQ(StdStr(frm.PNameLbl->text()), "  Ann ");
+    EXPECT_EQ(quits, 0);
+}
+
+TEST_F(WizardTest, ChoosingALanguageRelabelsAtOnceAndOkUsesIt)
+{
+    AddLanguage("Beta");
+    ConnectWiz& wiz = StartWizard();
+    wiz.LangCombo->setCurrentIndex(wiz.LangCombo->findText("Beta"));
+    wiz.LangComboClick();
+    EXPECT_EQ(Language, "Beta");
+    EXPECT_EQ(StdStr(wiz.ConnectButton->text()), "Beta OK");
+    EXPECT_EQ(StdStr(wiz.Label1->text()), "Beta name");
+    EXPECT_FALSE(wiz.ConnectClick());
+    EXPECT_EQ(boxes->LastText(), "Beta wants a name");
+}
+
+TEST_F(WizardTest, FolderPickerStartsAtTheTypedFolderAndCancelKeepsIt)
+{
+    ConnectWiz& wiz = StartWizard();
+    std::string startedAt, answer;
+    SetFolderPicker([&](const std::string&, const std::string& start) { return startedAt = start, answer; });
+    wiz.ServerCombo->setText(QString::fromStdString(serverDir.Path()));
+    wiz.SelFolderClick();
+    EXPECT_EQ(startedAt, serverDir.Path());
+    EXPECT_EQ(StdStr(wiz.ServerCombo->text()), serverDir.Path());
+    answer = programDir.Path();
+    wiz.SelFolderClick();
+    EXPECT_EQ(StdStr(wiz.ServerCombo->text()), programDir.Path());
+    // An empty start folder (the old default "c") opens at an existing folder.
+    wiz.ServerCombo->setText("");
+    wiz.SelFolderClick();
+    EXPECT_TRUE(IsDirectory(startedAt)) << startedAt;
+}
+
+TEST_F(WizardTest, SetupFromTheBrowserIsModalAndClosingItKeepsTheProgram)
+{
+    StartSetUp();
+    bool wasModal = false;
+    QTimer::singleShot(0, [&] {
+        wasModal = TheConnectWiz().isModal() && TheConnectWiz().isVisible();
+        TheConnectWiz().close();
+    });
+    TheConnectFrm().SetupClick();
+    EXPECT_TRUE(wasModal);
+    EXPECT_EQ(quits, 0);
+    EXPECT_TRUE(TheConnectFrm().isVisible());
+}
+
+class BrowserTest : public UiTest {
+protected:
+    void SetUp() override
+    {
+        UiTest::SetUp();
+        StartSetUp();
+    }
+
+    static ConnectFrm& Frm() { return TheConnectFrm(); }
+
+    // A game made by another run of the program on the same folder: host
+    // "Bea" with bots, waiting for players.
+    static std::string OtherHostsGame(const std::string& name, const std::string& bots = "1")
+    {
+        LastPlayer = "Bea";
+        BotCounter counter;
+        EXPECT_TRUE(CreateGame({name, "500", "5", "10", "$", bots}, counter).Ok());
+        const std::string folder = GameFolder;
+        // Back to being Ann, a plain client of this folder.
+        LastPlayer = "Ann";
+        IsHost = false;
+        GameName.clear();
+        return folder;
+    }
+
+    static std::string SeatName(const std::string& folder, int playerNo)
+    {
+        FolderResult<RecordFile> file = OpenRecordFile(PlayerFilePath(folder), PlayerRecordLength);
+        FolderResult<PlayerRecord> seat = file.Ok() ? file->ReadPlayer(playerNo) : file.status;
+        return seat.Ok() ? Trim(seat->Name) : "(no seat)";
+    }
+
+    static void FillCreatePane(const char* name, const char* cash, const char* sb, const char* bb)
+    {
+        Frm().CreateClick();
+        Frm().GameNametxt->setText(name);
+        Frm().StartPotTxt->setText(cash);
+        Frm().SmallBlindTxt->setText(sb);
+        Frm().BigBlindTxt->setText(bb);
+    }
+
+    // A refused or failed attempt leaves no table and the browser listing.
+    static void ExpectStillBrowsing()
+    {
+        EXPECT_FALSE(TableWindowVisible());
+        EXPECT_TRUE(Frm().isVisible());
+        EXPECT_TRUE(Frm().RefreshRunning());
+    }
+};
+
+TEST_F(BrowserTest, CreateWithThreeBotsSeatsTheFirstThreeBotNames)
+{
+    FillCreatePane("Friday", "500", "5", "10");
+    EXPECT_FALSE(Frm().Command2->isEnabled());
+    EXPECT_EQ(Frm().HeightTwips(), 6180);
+    Frm().BotsTxt->setText("3");
+    Frm().CreateNowClick();
+    EXPECT_TRUE(boxes->shown.empty()) << boxes->LastText();
+    EXPECT_TRUE(IsHost);
+    EXPECT_EQ(MyPlayerNo, 1);
+    FolderResult<GameRecord> game = ReadGameRecord(GameFolder);
+    ASSERT_TRUE(game.Ok());
+    EXPECT_EQ(game->PlayerCount, 4);
+    EXPECT_EQ(SeatName(GameFolder, 1), "Ann");
+    for (int p = 2; p <= 4; ++p)
+        EXPECT_EQ(SeatName(GameFolder, p), BotNames[static_cast<std::size_t>(p - 1)]);
+    // The browser gives way to the table, collapsed and no longer listing.
+    EXPECT_FALSE(Frm().isVisible());
+    EXPECT_FALSE(Frm().RefreshRunning());
+    EXPECT_TRUE(Frm().CreateFrame->isHidden());
+    EXPECT_EQ(Frm().HeightTwips(), 3210);
+    EXPECT_TRUE(TableWindowVisible());
+}
+
+struct BadCreate {
+    const char *name, *table, *cash, *sb, *bb;
+    int caption;
+    friend void PrintTo(const BadCreate& c, std::ostream* os) { *os << c.name; }
+};
+
+class BrowserCreateChecks : public BrowserTest, public ::testing::WithParamInterface<BadCreate> {};
+
+TEST_P(BrowserCreateChecks, RefuseWithTheirCaptionAndMakeNothing)
+{
+    const BadCreate& c = GetParam();
+    FillCreatePane(c.table, c.cash, c.sb, c.bb);
+    Frm().CreateNowClick();
+    EXPECT_EQ(boxes->Texts(), std::vector<std::string>{AppText[static_cast<std::size_t>(c.caption)]});
+    EXPECT_TRUE(std::filesystem::is_empty(serverDir.Path()));
+    ExpectStillBrowsing();
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, BrowserCreateChecks,
+                         ::testing::Values(BadCreate{"NoName", "", "500", "5", "10", 61},
+                                           BadCreate{"NoCash", "T", "0", "5", "10", 62},
+                                           BadCreate{"TooMuchCash", "T", "999999", "5", "10", 63},
+                                           BadCreate{"EqualBlinds", "T", "500", "10", "10", 64},
+                                           BadCreate{"NoSmallBlind", "T", "500", "0", "10", 64}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(BrowserTest, ListsWaitingGamesAndJoinsTheSelectedOneAfterARefresh)
+{
+    Frm().UpdateList();
+    EXPECT_FALSE(Frm().ActiveLbl->isHidden()); // the no-games box
+    const std::string lunch = OtherHostsGame("Lunch"), tea = OtherHostsGame("Tea");
+    Frm().UpdateList();
+    ASSERT_EQ(Frm().RowCount(), 2);
+    const std::string second = Frm().RowText(1).substr(0, Frm().RowText(1).find('\t'));
+    EXPECT_EQ(Frm().RowText(1), second + "\t2\t5/10\tWaiting for Players");
+    EXPECT_TRUE(Frm().ActiveLbl->isHidden());
+    Frm().GList->setCurrentItem(Frm().GList->topLevelItem(1));
+    EXPECT_TRUE(Frm().Command1->isEnabled()); // a row is selected, we are not a host
+    Frm().UpdateList();                       // the refresh keeps the selection on its game
+    Frm().JoinClick();
+    EXPECT_TRUE(boxes->shown.empty()) << boxes->LastText();
+    EXPECT_EQ(GameName, second);
+    EXPECT_EQ(MyPlayerNo, 3);
+    EXPECT_EQ(SeatName(second == "Lunch" ? lunch : tea, 3), "Ann");
+    EXPECT_FALSE(Frm().Command1->isEnabled() || Frm().Command2->isEnabled() || Frm().Command3->isEnabled());
+    EXPECT_TRUE(TableWindowVisible());
+    EXPECT_FALSE(Frm().isVisible());
+}
+
+// Each refusal; the game (made with `bots` bots, none at all for nullptr) is
+// listed first and changed afterwards, since the join reads it again.
+struct BadJoin {
+    const char *name, *bots;
+    std::function<void(const std::string& folder)> change;
+    int caption; // 0: "Error connecting to game."
+    friend void PrintTo(const BadJoin& c, std::ostream* os) { *os << c.name; }
+};
+
+class BrowserJoinRefusals : public BrowserTest, public ::testing::WithParamInterface<BadJoin> {};
+
+TEST_P(BrowserJoinRefusals, ShowTheirCaptionAndOpenNoTable)
+{
+    const BadJoin& c = GetParam();
+    const std::string folder = c.bots != nullptr ? OtherHostsGame("Lunch", c.bots) : std::string();
+    Frm().UpdateList();
+    if (c.change) c.change(folder);
+    Frm().JoinClick();
+    EXPECT_EQ(boxes->LastText(), c.caption != 0 ? AppText[static_cast<std::size_t>(c.caption)]
+                                                : std::string("Error connecting to game."));
+    EXPECT_TRUE(GameName.empty());
+    ExpectStillBrowsing();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, BrowserJoinRefusals,
+    ::testing::Values(
+        BadJoin{"NoRow", nullptr, nullptr, 65}, BadJoin{"FullTable", "8", nullptr, 66},
+        BadJoin{"InProgress", "1",
+                [](const std::string& f) { ASSERT_TRUE(WriteGameRecord(f, "P1", false).Ok()); }, 67},
+        BadJoin{"SeatedNameWhateverItsCase", "1", [](const std::string&) { LastPlayer = "bea "; }, 68},
+        BadJoin{"GameVanished", "1", [](const std::string& f) { std::filesystem::remove_all(f); }, 0}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(BrowserTest, BotsBoxIsClampedAsTypedAndHideCollapses)
+{
+    for (const auto& [typed, shown] : {std::pair{"12", "8"}, {"", "0"}, {"2.6", "3"}, {"-4", "0"}}) {
+        Frm().BotsTxt->setText(typed);
+        EXPECT_EQ(Frm().BotsTxt->text().toStdString(), shown) << typed;
+    }
+    Frm().CreateClick();
+    Frm().HideClick();
+    EXPECT_TRUE(Frm().CreateFrame->isHidden());
+    EXPECT_EQ(Frm().HeightTwips(), 3210);
+}
+
+TEST_F(BrowserTest, VanishedServerStopsTheRefresh)
+{
+    ServerDirectory = serverDir.File("gone") + "/";
+    Frm().UpdateList();
+    EXPECT_EQ(boxes->LastText(), AppText[69]);
+    EXPECT_FALSE(Frm().RefreshRunning());
+}
+
+class OptionsTest : public UiTest {
+protected:
+    void SetUp() override
+    {
+        UiTest::SetUp();
+        AddShippedLanguage();
+        ReadLanguageFile(programDir.File("Lang_English.ini"));
+        FontName = "DejaVu Sans";
+        opts = &TheOpts();
+        opts->LoadFromSettings();
+    }
+
+    Opts* opts = nullptr;
+    using Snapshot = std::tuple<std::string, long, bool, bool, bool, bool, bool, bool>;
+    static Snapshot Take()
+    {
+        return {FontName, FontSize, BoldText, ColourText, Symbols, Animated, CardText, ShortText};
+    }
+};
+
+TEST_F(OptionsTest, OpensWithTheSettingsAndCancelStoresNothing)
+{
+    CardText = true;
+    Animated = false;
+    opts->LoadFromSettings();
+    EXPECT_EQ(StdStr(opts->Combo1->currentText()), "DejaVu Sans");
+    EXPECT_EQ(StdStr(opts->Combo2->currentText()), "10");
+    EXPECT_TRUE(opts->CardTxtChk->isChecked());
+    EXPECT_FALSE(opts->AnimChk->isChecked());
+    const Snapshot before = Take();
+    opts->BoldChk->setChecked(!BoldText);
+    opts->Combo2->setCurrentText("14");
+    opts->Command2->click();
+    EXPECT_EQ(Take(), before);
+    // The next opening shows the settings again, not the abandoned choices.
+    opts->LoadFromSettings();
+    EXPECT_EQ(StdStr(opts->Combo2->currentText()), "10");
+}
+
+TEST_F(OptionsTest, NoCardDisplayIsRefusedThenOkStoresEveryChoice)
+{
+    const Snapshot before = Take();
+    for (QCheckBox* box :
+         {opts->BoldChk, opts->MonoChk, opts->SymChk, opts->AnimChk, opts->ShortNmChk, opts->CardTxtChk})
+        box->setChecked(false);
+    opts->Combo1->setCurrentText("DejaVu Sans Mono");
+    opts->Combo2->setCurrentText("30");
+    EXPECT_EQ(opts->RTBp->document()->defaultFont().pointSize(), 30); // the preview follows
+    EXPECT_FALSE(opts->Accept());
+    ASSERT_EQ(boxes->shown.size(), 1u);
+    EXPECT_EQ(boxes->shown[0].text, AppText[70]);
+    EXPECT_EQ(boxes->shown[0].icon, MsgIcon::Information);
+    EXPECT_EQ(Take(), before);
+    opts->CardTxtChk->setChecked(true);
+    EXPECT_TRUE(opts->Accept());
+    EXPECT_EQ(Take(), Snapshot("DejaVu Sans Mono", 30, false, false, false, false, true, false));
+}
+
+TEST_F(OptionsTest, SizeWithoutAPositiveNumberKeepsTheSize)
+{
+    opts->Combo2->setCurrentText("big");
+    opts->BoldChk->setChecked(false);
+    EXPECT_TRUE(opts->Accept());
+    EXPECT_EQ(FontSize, 10);
+    EXPECT_FALSE(BoldText);
+    opts->LoadFromSettings();
+    opts->Combo2->setCurrentText("12 pt");
+    EXPECT_TRUE(opts->Accept());
+    EXPECT_EQ(FontSize, 12);
+}
+
+} // namespace
+} // namespace scrivo::test
