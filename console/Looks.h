@@ -3,7 +3,10 @@
 #include <cstdint>
 
 #include <QColor>
+#include <QLabel>
+#include <QPalette>
 #include <QString>
+#include <QWidget>
 
 namespace scrivo {
 
@@ -25,6 +28,24 @@ inline constexpr std::uint32_t GreyOlive = 0x639894;
 inline constexpr std::uint32_t DarkGreen = 0x376F00;
 inline constexpr std::uint32_t Crimson = 0x2510A8;
 } // namespace bgr
+
+// Text colour of a label or button.
+inline void SetTextColour(QWidget* w, std::uint32_t bgrColour)
+{
+    QPalette p = w->palette();
+    p.setColor(QPalette::WindowText, FromBgr(bgrColour));
+    p.setColor(QPalette::ButtonText, FromBgr(bgrColour));
+    w->setPalette(p);
+}
+
+// Filled background of a label.
+inline void SetGround(QLabel* l, std::uint32_t bgrColour)
+{
+    QPalette p = l->palette();
+    p.setColor(QPalette::Window, FromBgr(bgrColour));
+    l->setPalette(p);
+    l->setAutoFillBackground(true);
+}
 
 // The suit signs, hearts, diamonds, spades, clubs.
 inline constexpr char16_t SuitSigns[4] = {u'\u2665', u'\u2666', u'\u2660', u'\u2663'};

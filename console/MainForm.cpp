@@ -55,22 +55,6 @@ QFont MakeFont(const QString& family, double points, bool bold = false)
     return f;
 }
 
-void SetTextColour(QWidget* w, std::uint32_t bgrColour)
-{
-    QPalette p = w->palette();
-    p.setColor(QPalette::WindowText, FromBgr(bgrColour));
-    p.setColor(QPalette::ButtonText, FromBgr(bgrColour));
-    w->setPalette(p);
-}
-
-void SetGround(QLabel* l, std::uint32_t bgrColour)
-{
-    QPalette p = l->palette();
-    p.setColor(QPalette::Window, FromBgr(bgrColour));
-    l->setPalette(p);
-    l->setAutoFillBackground(true);
-}
-
 QLabel* MakeLabel(QWidget* parent, const char* name, double left, double top, double width, double height,
                   const QString& text = {})
 {

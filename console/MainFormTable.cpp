@@ -33,21 +33,6 @@ namespace scrivo {
 
 namespace {
 
-void SetTextColour(QWidget* w, std::uint32_t bgrColour)
-{
-    QPalette p = w->palette();
-    p.setColor(QPalette::WindowText, FromBgr(bgrColour));
-    w->setPalette(p);
-}
-
-void SetGround(QLabel* l, std::uint32_t bgrColour)
-{
-    QPalette p = l->palette();
-    p.setColor(QPalette::Window, FromBgr(bgrColour));
-    l->setPalette(p);
-    l->setAutoFillBackground(true);
-}
-
 void SetUnderline(QLabel* l, bool on)
 {
     QFont f = l->font();

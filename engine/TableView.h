@@ -81,4 +81,18 @@ public:
     virtual void GameEnded(const Table& table);
 };
 
+// A view without a window: draws nothing and keeps nothing. Tools and tests
+// build on it and pick out what they need.
+class HeadlessView : public TableView {
+public:
+    void TableOpening(const Table&) override {}
+    void SeatsLoaded(const Table&) override {}
+    void ShowPlayerLabel(const std::string&) override {}
+    void UpdateTableView(const Table&) override {}
+    void ShowStatus(const std::string&) override {}
+    void SetStartRoundAllowed(bool) override {}
+    void SetActionsEnabled(bool) override {}
+    void LogLines(const std::vector<LogLine>&) override {}
+};
+
 } // namespace scrivo

@@ -19,15 +19,8 @@ namespace scrivo::test {
 inline Currency Whole(long long n) { return Currency::FromWhole(n); }
 
 // A headless table view that counts the hands and hands the log lines on.
-class RecordingView : public TableView {
+class RecordingView : public HeadlessView {
 public:
-    void TableOpening(const Table&) override {}
-    void SeatsLoaded(const Table&) override {}
-    void ShowPlayerLabel(const std::string&) override {}
-    void UpdateTableView(const Table&) override {}
-    void ShowStatus(const std::string&) override {}
-    void SetStartRoundAllowed(bool) override {}
-    void SetActionsEnabled(bool) override {}
     void LogLines(const std::vector<LogLine>& lines) override
     {
         if (onLines) onLines(lines);

@@ -54,18 +54,10 @@ private:
 
 // Prints each line this seat may see, one per line: "#<record> <line>",
 // with line breaks inside a line shown as "\n".
-class PrintingView : public TableView {
+class PrintingView : public HeadlessView {
 public:
     explicit PrintingView(int playerNo, bool quiet) : m_playerNo(playerNo), m_quiet(quiet) {}
     void SetPlayerNo(int playerNo) { m_playerNo = playerNo; }
-
-    void TableOpening(const Table&) override {}
-    void SeatsLoaded(const Table&) override {}
-    void ShowPlayerLabel(const std::string&) override {}
-    void UpdateTableView(const Table&) override {}
-    void ShowStatus(const std::string&) override {}
-    void SetStartRoundAllowed(bool) override {}
-    void SetActionsEnabled(bool) override {}
     bool DrawsSeats() const override { return false; }
     void LogLines(const std::vector<LogLine>& lines) override;
 
