@@ -270,6 +270,9 @@ void MainForm::ShowCardText(const std::string& cards, QTextEdit* target)
     QTextCursor c = EndOf(target);
     // The names take the style in force at the end of the pane.
     QTextCharFormat f = c.charFormat();
+    // Not glued to a name line that lost its trailing blank in the file.
+    const QChar before = c.position() > 0 ? target->document()->characterAt(c.position() - 1) : QChar();
+    if (target == RTB2 && !before.isNull() && !before.isSpace()) names.insert(0, " ");
     c.insertText(ToQ(names), f);
 }
 
@@ -292,6 +295,13 @@ void MainForm::ShowCardSymbols(const std::string& cards, QTextEdit* target, int 
         QTextCharFormat f = c.charFormat();
         f.setFontPointSize(size + 20);
         c.insertText(QStringLiteral(" "), f);
+    } else if (target == RTB2) {
+        // A name line read back from the message file has lost its trailing
+        // blank; keep the cards off the name as the animated line does.
+        const int end = EndOf(target).position();
+        const QChar before = end > 0 ? target->document()->characterAt(end - 1) : QChar();
+        if (!before.isNull() && !before.isSpace())
+            Append(target, QStringLiteral(" "), Look(family, size, bgr::Black));
     }
     for (const std::string& card : Split(cards, ',')) {
         if (m_closing) return;

@@ -322,6 +322,8 @@ void MainForm::DoCommand(const std::string& letter)
     case 'B':
         if (myTurn) {
             ShowStatus(LangText[13]);
+            // The box covers the status line: let it carry the prompt itself.
+            EnterBox->setPlaceholderText(ToQ(LangText[13]));
             EnterBox->clear();
             EnterBox->show();
             EnterBox->setFocus();
@@ -341,6 +343,7 @@ void MainForm::DoCommand(const std::string& letter)
         break;
     case 'M':
         ShowStatus(LangText[12]);
+        EnterMsgBox->setPlaceholderText(ToQ(LangText[12]));
         EnterMsgBox->clear();
         EnterMsgBox->show();
         EnterMsgBox->setFocus();

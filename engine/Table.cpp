@@ -185,6 +185,7 @@ bool Table::Init()
         m_betThisHand.clear();
         m_requestPending = false;
         m_rearmCandidate = false;
+        m_boardDealt = false;
         m_roundStarting = false;
         m_gamePending = false;
         m_pendingRaise = Currency();
@@ -295,10 +296,17 @@ void Table::TickBody()
             if (!host && named >= 0 && named <= 9) m_state.CurrentPlayer = named;
         } else {
             m_state.MyTurn = false;
+            // Between turns nobody is waited for; a client would otherwise
+            // keep naming the last player to act until the next hand.
+            if (!host) m_state.CurrentPlayer = 0;
         }
         UpdateTableView();
-    } else if (m_rearmCandidate) {
-        CheckRearm();
+    } else {
+        if (m_rearmCandidate) CheckRearm();
+        // Cards dealt while the status text stayed the same (the last to act
+        // in one round opens the next, or a poll missed the statuses between
+        // two hands): draw them now.
+        if (m_boardDealt) UpdateTableView();
     }
     if (m_state.Closing) return;
 
@@ -341,6 +349,7 @@ void Table::NoteLine(const LogLine& line)
 {
     if (m_requestPending && line.recordNo > m_requestMark && line.PrivateTo() == m_myPlayerNo)
         m_rearmCandidate = true;
+    if (line.Kind() == 'c' && line.VisibleTo(m_myPlayerNo)) m_boardDealt = true;
 }
 
 void Table::GetMsgs()
@@ -378,6 +387,7 @@ void Table::GetMsgs()
 
 void Table::UpdateTableView()
 {
+    m_boardDealt = false;
     m_state.BigBet = false;
     if (IsHostTable() && !m_view.DrawsSeats()) {
         // The host keeps all it needs in memory: no records to read.

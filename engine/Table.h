@@ -208,6 +208,8 @@ private:
     bool m_requestPending = false;
     long m_requestMark = 0;
     bool m_rearmCandidate = false;
+    // Card lines for this client arrived since the view was last drawn.
+    bool m_boardDealt = false;
     // Start Round was accepted and the hand has not started yet.
     bool m_roundStarting = false;
     // Bets placed since the game record was last written: the record's Pot,

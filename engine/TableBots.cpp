@@ -54,7 +54,10 @@ void Table::BotDecide()
                 return Currency::FromDouble(units) + s.LastRaise;
             };
             if (GameType == "THLI") {
-                const Currency limit = s.BigBet ? s.BigBlind * 2 : s.BigBlind;
+                // The host knows its own board: the drawn flag may lag behind
+                // when the same player ends one round and opens the next.
+                const bool bigBet = s.BigBet || m_deal->board.Item(4).facevalue >= 0;
+                const Currency limit = bigBet ? s.BigBlind * 2 : s.BigBlind;
                 amount = cash >= limit ? limit : Currency();
             } else if (GameType == "THPL") {
                 amount = upTo(std::min(cash, s.Pot));

@@ -273,8 +273,11 @@ FolderStatus CreateGame(const CreateRequest& request, BotCounter& bots)
 FolderStatus AddBot(BotCounter& bots)
 {
     auto run = [&]() -> FolderStatus {
-        const int n = bots.Next();
+        int n = bots.Next();
         if (n < 1 || n > MaxBots) return FolderStatus::Failure("Subscript out of range");
+        // A bot named like its creator makes every log line about either of
+        // them ambiguous: take the next name while there is one.
+        if (n < MaxBots && SameStoredName(BotNames.at(static_cast<std::size_t>(n)), LastPlayer)) n = bots.Next();
         if (!FolderExists(GameFilePath(GameFolder))) {
             MsgBox("Error adding bots");
             GameName.clear();

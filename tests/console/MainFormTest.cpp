@@ -274,6 +274,8 @@ INSTANTIATE_TEST_SUITE_P(Lines, LogLookTest, ::testing::Values(
     LookCase{"c0_12,2_8", 0, "A\u2665   10\u2660   \n", "\u2660", "#000000 12"},
     // Card lines leave the colour at black even after a red card.
     LookCase{"c3_3,1_4|nBob: ", 0, "5\u2663   6\u2666   \nBob: ", "Bob: ", "#000000 10"},
+    // A name line as the message file gives it back, without its blank.
+    LookCase{"nBob:|c3_3,1_4", 0, "Bob: 5\u2663   6\u2666   \n", "Bob:", "#000000 10"},
     LookCase{"c1_9,3_0", NoSymbols | NoColour | Words, "Jd   2c   \nJack of Diamonds, Two of Clubs\n", "d   ",
              "#000000 12"},
     LookCase{"c1_9,3_0", NoShort, "", nullptr, ""},

@@ -74,6 +74,20 @@ INSTANTIATE_TEST_SUITE_P(Blinds, BlindsAllInTest,
                          ::testing::Values(BlindsCase{Whole(1000), Whole(5), "s" + Numbered(50, "Bob", "$5"), true},
                                            BlindsCase{Whole(8), Whole(5), "s" + Numbered(51, "Ann", "$8"), false}));
 
+// Bob ends the flop betting and opens the turn: the status text stays the
+// same, and the turn card must still reach the table view.
+TEST_F(TableTest, BoardIsRedrawnWhenTheSameSeatClosesAndOpensARound)
+{
+    Open({"Ann", "Bob", "Cleo"}, {Whole(100), Whole(1000), Whole(1000)}, "THLI");
+    StartHand();
+    for (const char* request : {"R100", "R95", "R90", "C", "R10"}) Act(request);
+    table->Tick();   // Bob thinks
+    Act("R10");
+    ASSERT_EQ(Status(), "P2");
+    table->Tick();
+    EXPECT_TRUE(table->State().BigBet);
+}
+
 TEST_F(TableTest, RoundEndsWhenTheTurnComesBackToTheRaiser)
 {
     Open({"Ann", "Bob", "Cleo"});
@@ -199,6 +213,7 @@ struct BotCase {
     Currency cash, stake, minBet, lastRaise, pot;
     bool bigBet;
     Kinds kinds;   // all that is seen, with "R<=" for any bet above 0 up to the pot
+    std::string board = {};
 };
 
 class BotsTest : public test::HostTable, public ::testing::WithParamInterface<BotCase> {};
@@ -216,6 +231,7 @@ TEST_P(BotsTest, RequestsStayWithinTheGameAndItsCash)
     s.LastRaise = c.lastRaise;
     s.Pot = c.pot;
     s.BigBet = c.bigBet;
+    table->SetBoardCards(c.board);
     Kinds seen;
     for (int i = 0; i < 300; ++i) {
         test::SetAction(dir.Path(), 2, "-");
@@ -229,6 +245,7 @@ TEST_P(BotsTest, RequestsStayWithinTheGameAndItsCash)
 }
 
 const Currency none;
+const std::string board = "2_2,3_7,2_9,3_10,0_3";
 
 INSTANTIATE_TEST_SUITE_P(
     Positions, BotsTest,
@@ -236,6 +253,8 @@ INSTANTIATE_TEST_SUITE_P(
                       BotCase{"THNL", Whole(500), Whole(10), Whole(35), none, none, false, {"F", "R25"}},
                       BotCase{"THLI", Whole(100), Whole(10), Whole(10), none, none, false, {"C", "R10"}},
                       BotCase{"THLI", Whole(100), Whole(10), Whole(10), none, none, true, {"C", "R20"}},
+                      // The turn card is out though the view has not been redrawn yet.
+                      BotCase{"THLI", Whole(100), Whole(10), Whole(10), none, none, false, {"C", "R20"}, board},
                       // Cannot pay the big bet: writes nothing and is asked again later.
                       BotCase{"THLI", Whole(15), Whole(10), Whole(10), none, none, true, {"C", "-"}},
                       BotCase{"THPL", Whole(100), Whole(10), Whole(10), none, Whole(40), false, {"C", "-", "R<="}},
@@ -280,8 +299,6 @@ TEST_P(ShowdownTest, PaysEveryPotOnceToItsWinners)
     EXPECT_EQ(TotalCash(), total);
     EXPECT_TRUE(box.shown.empty());
 }
-
-const std::string board = "2_2,3_7,2_9,3_10,0_3";
 
 INSTANTIATE_TEST_SUITE_P(
     Pots, ShowdownTest,

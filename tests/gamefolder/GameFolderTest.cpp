@@ -307,6 +307,17 @@ TEST_F(FolderTest, CreateSeatsTheCreatorAndThreeBotsAndAJoinerTakesTheNextSeat)
     EXPECT_EQ(Read(Id(folder) + "/usr.spk"), users + EncodePlayerRecord(NewSeatRecord(5, "Bob", cash)));
 }
 
+TEST_F(FolderTest, NoBotIsNamedLikeItsCreator)
+{
+    LastPlayer = " bot1 ";
+    ASSERT_TRUE(CreateGame({"Friday", "50", "1", "2", "$", "2", 1}, bots));
+    const Currency cash = Currency::FromWhole(50);
+    const PlayerRecord creator{2, " bot1 ", cash, {}, "-", "", "", "", "", "", ""};
+    std::string users = EncodePlayerRecord(NewBoardRecord()) + EncodePlayerRecord(creator);
+    for (const char* bot : {"Bot2", "Bot3"}) users += EncodePlayerRecord(NewSeatRecord(1, bot, cash));
+    EXPECT_EQ(Read(Id(GameFolder) + "/usr.spk"), users);
+}
+
 TEST_F(FolderTest, LeavingEndsTheGameOrCleansItUpWithTheLastHuman)
 {
     for (bool hostFirst : {true, false}) {

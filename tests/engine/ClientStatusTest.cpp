@@ -1,0 +1,50 @@
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "engine/Table.h"
+#include "gamefolder/CurrentGame.h"
+#include "testsupport/EngineFixtures.h"
+
+namespace scrivo {
+namespace {
+
+// Keeps every status line the table shows.
+class StatusView : public test::RecordingView {
+public:
+    void ShowStatus(const std::string& text) override { shown.push_back(text); }
+    std::vector<std::string> shown;
+};
+
+TEST(ClientStatusTest, NobodyIsWaitedForOnceTheHandIsOver)
+{
+    test::UseNumberedLanguage();
+    test::TempDir dir;
+    test::RecordingMessageBox box;
+    test::GameSetup setup;
+    setup.names = {"Ann", "Bob", "Cy"};
+    test::WriteGameFolder(dir.Path(), setup);
+    test::SitAt(dir.Path(), 2, setup.type);
+    StatusView view;
+    Table table(view);
+    ASSERT_TRUE(table.Init());
+
+    test::SetStatus(dir.Path(), "P3");
+    table.Tick();
+    ASSERT_FALSE(view.shown.empty());
+    EXPECT_EQ(view.shown.back(), test::Numbered(41, "Cy"));
+    // The host may end the hand between two of this client's ticks.
+    for (const char* status : {"GR", "GE"}) {
+        test::SetStatus(dir.Path(), "P3");
+        table.Tick();
+        test::SetStatus(dir.Path(), status);
+        view.shown.clear();
+        table.Tick();
+        EXPECT_EQ(table.State().CurrentPlayer, 0) << status;
+        for (const std::string& text : view.shown) EXPECT_NE(text, test::Numbered(41, "Cy")) << status;
+    }
+}
+
+} // namespace
+} // namespace scrivo
