@@ -13,12 +13,12 @@ class Table;
 struct BetLimits {
     Currency myCash;
     Currency myBet;
-    Currency minBet;      // the level to call
+    Currency minBet; // the level to call
     Currency lastRaise;
     Currency pot;
     Currency bigBlind;
-    std::string gameType;   // "THLI", "THPL", "THNL"
-    bool bigBet = false;    // the fourth board card is on show
+    std::string gameType; // "THLI", "THPL", "THNL"
+    bool bigBet = false;  // the fourth board card is on show
     std::string currencySymbol;
 };
 

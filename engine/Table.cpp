@@ -208,8 +208,8 @@ bool Table::Init()
         const std::string ownName = me ? m_state.PlayerNames[m_myPlayerNo] : std::string();
         m_view.ShowPlayerLabel(IsHostTable() ? ownName + " " + AppText[HostSuffixCaption] : ownName);
 
-        std::string welcome = "i" + FormatText(1, ownName) + "\r\n" + FormatText(2, m_state.CurrencySymbol) + "\r" +
-                              FormatText(3) + ": ";
+        std::string welcome = "i" + FormatText(1, ownName) + "\r\n" + FormatText(2, m_state.CurrencySymbol) +
+                              "\r" + FormatText(3) + ": ";
         for (int p = 1; p <= m_state.PlayerCount; ++p) {
             if (p > 1) welcome += ", ";
             welcome += m_state.PlayerNames[p];

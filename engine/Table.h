@@ -17,7 +17,7 @@ struct DealState;
 struct LogLine;
 
 // Stage values of a table.
-inline constexpr long StageWaiting = -1;   // waiting for Start Round
+inline constexpr long StageWaiting = -1; // waiting for Start Round
 inline constexpr long StagePreFlop = 0;
 inline constexpr long StageFlop = 1;
 inline constexpr long StageTurn = 2;
@@ -64,8 +64,8 @@ struct TableState {
     int BetStarter = 0;
     bool RoundOnce = false;
 
-    int BotTicks = 0;         // ticks spent on a bot's turn
-    std::string LastStatus;   // status seen at the end of the previous tick
+    int BotTicks = 0;       // ticks spent on a bot's turn
+    std::string LastStatus; // status seen at the end of the previous tick
     bool Closing = false;
 
     // Own seat as last drawn, and whether the fourth board card is on show.
@@ -76,9 +76,9 @@ struct TableState {
 // Counters for tools and benchmarks.
 struct TableCounters {
     long long ticks = 0;
-    long long actionsProcessed = 0;   // requests the host applied
+    long long actionsProcessed = 0; // requests the host applied
     long long handsEnded = 0;
-    long long recordOpens = 0;        // opens of gam.spk, usr.spk, msg.spk by the engine
+    long long recordOpens = 0; // opens of gam.spk, usr.spk, msg.spk by the engine
 };
 
 // The table engine of one client. Reads the current-game globals
@@ -106,7 +106,7 @@ public:
     void Leave();
 
     const TableState& State() const { return m_state; }
-    TableState& MutableState() { return m_state; }   // tests set up positions
+    TableState& MutableState() { return m_state; } // tests set up positions
     const TableCounters& Counters() const { return m_counters; }
     TableView& View() { return m_view; }
 

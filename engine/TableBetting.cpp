@@ -48,7 +48,8 @@ bool Table::ApplyBet(PlayerRecord& record, int player, Currency amount, const st
     s.PlayerCash[player] -= amount;
     record.Cash = s.PlayerCash[player];
     record.Bet += amount;
-    if (static_cast<std::size_t>(player) < m_betThisHand.size()) m_betThisHand[static_cast<std::size_t>(player)] += amount;
+    if (static_cast<std::size_t>(player) < m_betThisHand.size())
+        m_betThisHand[static_cast<std::size_t>(player)] += amount;
     s.Pot += amount;
     s.RoundStake[player] += amount;
     if (!blindTag.empty()) record.Blind = blindTag;
@@ -153,7 +154,8 @@ void Table::ProcessAction()
         }
     }
     ++m_counters.actionsProcessed;
-    if (!checkWarning.empty()) MsgBox(checkWarning, MsgButtons::Ok, MsgIcon::Critical, "Internal Check error");
+    if (!checkWarning.empty())
+        MsgBox(checkWarning, MsgButtons::Ok, MsgIcon::Critical, "Internal Check error");
     if (betWarning) MsgBox("Internal bet error. Argh.");
 
     s.CurrentPlayer = NextPlayer(current);
@@ -175,7 +177,8 @@ void Table::FinishRound()
     TableState& s = m_state;
     ++s.Stage;
     BuildSidePots();
-    for (Currency& stake : s.RoundStake) stake = Currency();
+    for (Currency& stake : s.RoundStake)
+        stake = Currency();
     if (CountActive() < 2 && s.Stage < StageShowdown) {
         if (CountInHand() > 1) DealBoard(0);
         s.Stage = StageShowdown;

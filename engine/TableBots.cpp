@@ -17,7 +17,8 @@ void Table::BotStep(const std::string& status)
     const int lines = static_cast<int>(BotChat.size()) - 1;
     if (lines >= 1 && random.Below(20) == 1) {
         const int i = random.Below(lines) + 1;
-        Send("m" + FormatText(18, m_state.PlayerNames[m_state.CurrentPlayer], BotChat[static_cast<std::size_t>(i)]));
+        Send("m" + FormatText(18, m_state.PlayerNames[m_state.CurrentPlayer],
+                              BotChat[static_cast<std::size_t>(i)]));
     }
     if (!status.empty() && status[0] == 'P') {
         if (++m_state.BotTicks >= 3) {
@@ -66,7 +67,7 @@ void Table::BotDecide()
             }
             // A bot never bets more than it has.
             if (amount > cash) amount = cash;
-            if (amount <= Currency()) return;   // asked again three ticks later
+            if (amount <= Currency()) return; // asked again three ticks later
             request = BetRequest(amount);
         } else {
             request = "C";

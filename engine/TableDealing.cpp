@@ -20,7 +20,8 @@ clsCard BoardPlaceholder(int position)
 colHand PlaceholderBoard()
 {
     colHand board;
-    for (int position = 1; position <= 5; ++position) board.AddACard(BoardPlaceholder(position));
+    for (int position = 1; position <= 5; ++position)
+        board.AddACard(BoardPlaceholder(position));
     return board;
 }
 
@@ -60,18 +61,28 @@ void Table::DealBoard(int mode)
     Send("d\r\n" + FormatText(announcement[mode]));
 
     colPack& pack = m_deal->pack;
-    std::vector<std::pair<int, clsCard>> dealt;   // board position, card
+    std::vector<std::pair<int, clsCard>> dealt; // board position, card
     auto deal = [&](int position) { dealt.emplace_back(position, pack.TakeACard()); };
-    pack.TakeACard();   // burn
+    pack.TakeACard(); // burn
     switch (mode) {
-    case 1: deal(1); deal(2); deal(3); break;
-    case 2: deal(4); break;
-    case 3: deal(5); break;
+    case 1:
+        deal(1);
+        deal(2);
+        deal(3);
+        break;
+    case 2:
+        deal(4);
+        break;
+    case 3:
+        deal(5);
+        break;
     default:
         // Everything still missing, after the betting round that just ended.
         if (m_state.Stage < 2) {
             pack.TakeACard();
-            deal(1); deal(2); deal(3);
+            deal(1);
+            deal(2);
+            deal(3);
         }
         if (m_state.Stage < 3) deal(4);
         if (m_state.Stage < 4) deal(5);
@@ -82,7 +93,8 @@ void Table::DealBoard(int mode)
     {
         RecordFile file = OpenFile(PlayerFileName, PlayerRecordLength);
         PlayerRecord board = Need(file.ReadPlayer(BoardPlayerNo));
-        std::string* fields[] = {nullptr, &board.Card1, &board.Card2, &board.Card3, &board.Card4, &board.Card5};
+        std::string* fields[] = {nullptr,      &board.Card1, &board.Card2,
+                                 &board.Card3, &board.Card4, &board.Card5};
         for (const auto& [position, card] : dealt) {
             clsCard& slot = m_deal->board.Item(position);
             slot.suit = card.suit;
@@ -104,8 +116,10 @@ void Table::QuickSort(std::vector<Currency>& a, int first, int last)
     int i = first;
     int j = last;
     while (i <= j) {
-        while (a[static_cast<std::size_t>(i)] < pivot) ++i;
-        while (a[static_cast<std::size_t>(j)] > pivot) --j;
+        while (a[static_cast<std::size_t>(i)] < pivot)
+            ++i;
+        while (a[static_cast<std::size_t>(j)] > pivot)
+            --j;
         if (i <= j) {
             std::swap(a[static_cast<std::size_t>(i)], a[static_cast<std::size_t>(j)]);
             ++i;
@@ -214,8 +228,11 @@ void Table::PaySplit(const std::vector<int>& winners, Currency amount)
     std::int64_t left = amount.Raw() - base * n;
 
     std::vector<int> order = winners;
-    auto seatFromDealer = [&](int p) { return (p - s.Dealer - 1 + s.PlayerCount) % std::max(1, s.PlayerCount); };
-    std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return seatFromDealer(a) < seatFromDealer(b); });
+    auto seatFromDealer = [&](int p) {
+        return (p - s.Dealer - 1 + s.PlayerCount) % std::max(1, s.PlayerCount);
+    };
+    std::stable_sort(order.begin(), order.end(),
+                     [&](int a, int b) { return seatFromDealer(a) < seatFromDealer(b); });
     std::vector<Currency> share(static_cast<std::size_t>(s.PlayerCount) + 1);
     for (int p : order) {
         const std::int64_t extra = std::min(left, cent);
@@ -270,7 +287,8 @@ void Table::Showdown()
             std::vector<double> score(static_cast<std::size_t>(s.PlayerCount) + 1, -1.0);
             double best = -1.0;
             for (int p : contenders) {
-                const ShowdownResult result = EvaluateShowdown(m_deal->hands[static_cast<std::size_t>(p)], m_deal->board);
+                const ShowdownResult result =
+                    EvaluateShowdown(m_deal->hands[static_cast<std::size_t>(p)], m_deal->board);
                 score[static_cast<std::size_t>(p)] = result.Score;
                 Send("n" + s.PlayerNames[p] + ": ");
                 Send("c" + result.BestCards);

@@ -13,8 +13,8 @@ namespace scrivo {
 // The cards of the hand the host is dealing.
 struct DealState {
     colPack pack;
-    std::vector<colHand> hands;   // by player number
-    colHand board;                // five cards; placeholders until dealt
+    std::vector<colHand> hands; // by player number
+    colHand board;              // five cards; placeholders until dealt
 };
 
 // The board's placeholder for position 1..5: a card that matches no real card
@@ -32,8 +32,7 @@ public:
 };
 
 // The value of a record-file result, or the matching exception.
-template <typename T>
-T Need(FolderResult<T> result)
+template <typename T> T Need(FolderResult<T> result)
 {
     if (result.status.error == FolderError::Cancelled) throw OperationCancelled{};
     if (!result.Ok()) throw TableIoError(result.status.description);

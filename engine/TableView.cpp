@@ -29,9 +29,12 @@ std::string LogLine::Text() const
 int LogLine::PauseMs() const
 {
     switch (Kind()) {
-    case 'd': return 2000;
-    case 'w': return 3000;
-    default: return 0;
+    case 'd':
+        return 2000;
+    case 'w':
+        return 3000;
+    default:
+        return 0;
     }
 }
 

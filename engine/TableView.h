@@ -11,15 +11,15 @@ class Table;
 // private player digit, the kind letter, then the text (line breaks inside
 // it are "\r\n"; the log adds its own break after each line).
 struct LogLine {
-    long recordNo = 0;   // record of msg.spk; 0 for the local welcome line
-    std::string line;    // as stored, digit and kind included
+    long recordNo = 0; // record of msg.spk; 0 for the local welcome line
+    std::string line;  // as stored, digit and kind included
 
     // 0 for a line every client shows, else the only player that shows it.
     int PrivateTo() const;
     // Shown on the client of player playerNo.
     bool VisibleTo(int playerNo) const;
-    char Kind() const;          // '\0' for an empty line
-    std::string Text() const;   // the line without digit and kind
+    char Kind() const;        // '\0' for an empty line
+    std::string Text() const; // the line without digit and kind
     // How long the window holds the game after showing the line so that the
     // player can read it: 2000 ms for dealer lines ("d"), 3000 ms for wins and
     // folds ("w"), else 0. Headless views ignore it.

@@ -29,7 +29,10 @@ bool EndsWith(const std::string& s, std::string_view suffix)
     return s.size() >= suffix.size() && s.compare(s.size() - suffix.size(), suffix.size(), suffix) == 0;
 }
 
-std::string AppCaption(int n) { return AppText.at(static_cast<std::size_t>(n)); }
+std::string AppCaption(int n)
+{
+    return AppText.at(static_cast<std::size_t>(n));
+}
 
 // Case folding of a Windows-1252 byte, so that names with accented letters
 // compare the way players expect.
@@ -38,11 +41,16 @@ unsigned char FoldCp1252(unsigned char c)
     if (c >= 'A' && c <= 'Z') return static_cast<unsigned char>(c + 32);
     if (c >= 0xC0 && c <= 0xDE && c != 0xD7) return static_cast<unsigned char>(c + 32);
     switch (c) {
-    case 0x8A: return 0x9A;
-    case 0x8C: return 0x9C;
-    case 0x8E: return 0x9E;
-    case 0x9F: return 0xFF;
-    default: return c;
+    case 0x8A:
+        return 0x9A;
+    case 0x8C:
+        return 0x9C;
+    case 0x8E:
+        return 0x9E;
+    case 0x9F:
+        return 0xFF;
+    default:
+        return c;
     }
 }
 
@@ -67,14 +75,17 @@ std::optional<Currency> MoneyOf(const std::string& text)
 {
     if (auto exact = Currency::Parse(text)) return exact;
     const double value = Val(text);
-    constexpr double limit = 9.2e14;   // below the largest Currency, with room for sums
+    constexpr double limit = 9.2e14; // below the largest Currency, with room for sums
     if (!(value > -limit && value < limit)) return std::nullopt;
     return Currency::FromDouble(value);
 }
 
 // A seat count no client writes: joining or seating a bot would then write
 // over the board or past the table.
-bool IsSeatCount(int count) { return count >= 1 && count <= MaxPlayers; }
+bool IsSeatCount(int count)
+{
+    return count >= 1 && count <= MaxPlayers;
+}
 
 std::vector<std::string> GameFolderNames(const std::string& serverDirectory, FolderStatus& status)
 {
@@ -94,7 +105,10 @@ std::vector<std::string> GameFolderNames(const std::string& serverDirectory, Fol
     return names;
 }
 
-std::string GamePathOf(const std::string& id) { return JoinPath(ServerDirectory, id); }
+std::string GamePathOf(const std::string& id)
+{
+    return JoinPath(ServerDirectory, id);
+}
 
 bool IsCurrentGame(const std::string& folder)
 {
@@ -162,7 +176,8 @@ FolderResult<GameList> UpdateList(const std::string& selectedGameId)
         auto game = ReadGameRecord(folder);
         if (!game) {
             // A game still being written, or one the user chose to skip.
-            if (game.status.error == FolderError::NotThere || game.status.error == FolderError::Cancelled) continue;
+            if (game.status.error == FolderError::NotThere || game.status.error == FolderError::Cancelled)
+                continue;
             status = game.status;
             break;
         }
@@ -234,7 +249,7 @@ FolderStatus CreateGame(const CreateRequest& request, BotCounter& bots)
         game.StartCash = *startCash;
         game.SmallBlind = *smallBlind;
         game.BigBlind = *bigBlind;
-        game.CurrencySymbol = request.currency;   // stored as its first character
+        game.CurrencySymbol = request.currency; // stored as its first character
 
         // A new random id until the folder can be made; mkdir itself decides,
         // so two creators never share a folder.
@@ -248,7 +263,7 @@ FolderStatus CreateGame(const CreateRequest& request, BotCounter& bots)
             if (errno != EEXIST) return FolderStatus::Failure(ErrorDescription(errno));
         }
         if (auto s = WriteNewGame(folder, game, LastPlayer); !s) {
-            RemoveGameFolder(folder);   // nothing half-made stays behind
+            RemoveGameFolder(folder); // nothing half-made stays behind
             return s;
         }
 
@@ -266,7 +281,8 @@ FolderStatus CreateGame(const CreateRequest& request, BotCounter& bots)
         if (status.error != FolderError::Cancelled) MsgBox("Error in Create Game: " + status.description);
         return status;
     }
-    for (int i = 1; i <= BotCount; ++i) AddBot(bots);
+    for (int i = 1; i <= BotCount; ++i)
+        AddBot(bots);
     return status;
 }
 
@@ -277,7 +293,8 @@ FolderStatus AddBot(BotCounter& bots)
         if (n < 1 || n > MaxBots) return FolderStatus::Failure("Subscript out of range");
         // A bot named like its creator makes every log line about either of
         // them ambiguous: take the next name while there is one.
-        if (n < MaxBots && SameStoredName(BotNames.at(static_cast<std::size_t>(n)), LastPlayer)) n = bots.Next();
+        if (n < MaxBots && SameStoredName(BotNames.at(static_cast<std::size_t>(n)), LastPlayer))
+            n = bots.Next();
         if (!FolderExists(GameFilePath(GameFolder))) {
             MsgBox("Error adding bots");
             GameName.clear();
@@ -296,7 +313,8 @@ FolderStatus AddBot(BotCounter& bots)
             auto users = OpenRecordFile(PlayerFilePath(GameFolder), PlayerRecordLength);
             if (!users) return users.status;
             const auto name = BotNames.at(static_cast<std::size_t>(n));
-            if (auto s = users->WritePlayer(seat, NewSeatRecord(MyPlayerNo, name, game->StartCash)); !s) return s;
+            if (auto s = users->WritePlayer(seat, NewSeatRecord(MyPlayerNo, name, game->StartCash)); !s)
+                return s;
         }
         game->PlayerCount = static_cast<std::int16_t>(seat);
         return file->WriteGame(*game);
@@ -349,8 +367,14 @@ BrowserOutcome JoinGame(const std::string& gameId)
         if (!file) return file.status;
         auto game = file->ReadGame();
         if (!game) return game.status;
-        if (game->PlayerCount >= MaxPlayers) { caption = 66; return FolderStatus::Success(); }
-        if (Trim(game->Status) != "WS") { caption = 67; return FolderStatus::Success(); }
+        if (game->PlayerCount >= MaxPlayers) {
+            caption = 66;
+            return FolderStatus::Success();
+        }
+        if (Trim(game->Status) != "WS") {
+            caption = 67;
+            return FolderStatus::Success();
+        }
         if (!IsSeatCount(game->PlayerCount)) return FolderStatus::Failure("The game record is damaged");
 
         auto users = OpenRecordFile(PlayerFilePath(folder), PlayerRecordLength);
@@ -362,7 +386,10 @@ BrowserOutcome JoinGame(const std::string& gameId)
                 if (seat.status.error == FolderError::NotThere) continue;
                 return seat.status;
             }
-            if (SameStoredName(seat->Name, LastPlayer)) { caption = 68; return FolderStatus::Success(); }
+            if (SameStoredName(seat->Name, LastPlayer)) {
+                caption = 68;
+                return FolderStatus::Success();
+            }
             last = *seat;
         }
 
@@ -411,7 +438,10 @@ FolderStatus CleanUpGameFiles(const std::string& folder)
     return status;
 }
 
-FolderStatus CleanUpGameFiles() { return CleanUpGameFiles(GameFolder); }
+FolderStatus CleanUpGameFiles()
+{
+    return CleanUpGameFiles(GameFolder);
+}
 
 LeaveOutcome LeaveGame(const std::string& ownName)
 {

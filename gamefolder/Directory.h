@@ -18,23 +18,23 @@ inline constexpr const char* WaitingStatusText = "Waiting for Players";
 inline constexpr const char* InProgressStatusText = "In Progress";
 
 struct GameListRow {
-    std::string name;      // trimmed
+    std::string name; // trimmed
     int players = 0;
-    std::string blinds;    // "small/big", plain decimals
-    std::string status;    // WaitingStatusText or InProgressStatusText
-    std::string id;        // the game folder's name, e.g. "123_tmp"
+    std::string blinds; // "small/big", plain decimals
+    std::string status; // WaitingStatusText or InProgressStatusText
+    std::string id;     // the game folder's name, e.g. "123_tmp"
 
     // The list box line: the columns joined by tabs.
     std::string Line() const;
 };
 
 struct GameList {
-    std::vector<GameListRow> rows;   // rows[r].id is the id of row r
-    int selectRow = -1;              // the row to select; -1 when there are none
-    bool showNoGamesBox = false;     // ActiveLbl
-    bool enableCreate = false;       // the host's own game has more than one player
-    bool openTable = false;          // our game has started and we are not its host
-    bool serverMissing = false;      // caption 69 was shown: stop the refresh timer
+    std::vector<GameListRow> rows; // rows[r].id is the id of row r
+    int selectRow = -1;            // the row to select; -1 when there are none
+    bool showNoGamesBox = false;   // ActiveLbl
+    bool enableCreate = false;     // the host's own game has more than one player
+    bool openTable = false;        // our game has started and we are not its host
+    bool serverMissing = false;    // caption 69 was shown: stop the refresh timer
 };
 
 // Lists the games. selectedGameId is the id of the row last selected. Errors
@@ -57,7 +57,7 @@ struct CreateRequest {
     std::string bigBlind;
     std::string currency;
     std::string bots;
-    int limitType = 2;   // TypeCombo: 0 limit, 1 pot limit, 2 no limit
+    int limitType = 2; // TypeCombo: 0 limit, 1 pot limit, 2 no limit
 };
 
 // Numbers the bots seated by this program run; the browser owns one.
@@ -109,7 +109,7 @@ FolderStatus CleanUpGameFiles();
 // leaves. ownName is this client's name at the table.
 struct LeaveOutcome {
     bool removedGame = false;
-    bool endedGame = false;   // the host left with others still seated
+    bool endedGame = false; // the host left with others still seated
     FolderStatus status;
 };
 LeaveOutcome LeaveGame(const std::string& ownName);

@@ -29,7 +29,8 @@ std::string RecordNotThere(const std::string& path, std::int64_t n)
 
 } // namespace
 
-RecordFile::RecordFile(LockedFile file, int recordLength) : m_file(std::move(file)), m_recordLength(recordLength)
+RecordFile::RecordFile(LockedFile file, int recordLength)
+    : m_file(std::move(file)), m_recordLength(recordLength)
 {
 }
 
@@ -93,7 +94,10 @@ FolderResult<GameRecord> RecordFile::ReadGame()
     return DecodeGameRecord(*bytes);
 }
 
-FolderStatus RecordFile::WriteGame(const GameRecord& record) { return WriteRecord(1, EncodeGameRecord(record)); }
+FolderStatus RecordFile::WriteGame(const GameRecord& record)
+{
+    return WriteRecord(1, EncodeGameRecord(record));
+}
 
 FolderResult<PlayerRecord> RecordFile::ReadPlayer(int playerNo)
 {
@@ -142,9 +146,18 @@ FolderResult<RecordFile> OpenRecordFile(const std::string& path, int recordLengt
     }
 }
 
-std::string GameFilePath(const std::string& folder) { return JoinPath(folder, GameFileName); }
-std::string PlayerFilePath(const std::string& folder) { return JoinPath(folder, PlayerFileName); }
-std::string MessageFilePath(const std::string& folder) { return JoinPath(folder, MessageFileName); }
+std::string GameFilePath(const std::string& folder)
+{
+    return JoinPath(folder, GameFileName);
+}
+std::string PlayerFilePath(const std::string& folder)
+{
+    return JoinPath(folder, PlayerFileName);
+}
+std::string MessageFilePath(const std::string& folder)
+{
+    return JoinPath(folder, MessageFileName);
+}
 
 FolderResult<GameRecord> ReadGameRecord(const std::string& folder)
 {
@@ -153,7 +166,10 @@ FolderResult<GameRecord> ReadGameRecord(const std::string& folder)
     return file->ReadGame();
 }
 
-FolderResult<GameRecord> ReadGameRecord() { return ReadGameRecord(GameFolder); }
+FolderResult<GameRecord> ReadGameRecord()
+{
+    return ReadGameRecord(GameFolder);
+}
 
 FolderStatus WriteGameRecord(const std::string& folder, const std::string& status, bool resetLastRaise)
 {
@@ -188,7 +204,10 @@ FolderResult<std::string> ReadPlayerRecord(const std::string& folder, int player
     return result;
 }
 
-FolderResult<std::string> ReadPlayerRecord(int playerNo) { return ReadPlayerRecord(GameFolder, playerNo); }
+FolderResult<std::string> ReadPlayerRecord(int playerNo)
+{
+    return ReadPlayerRecord(GameFolder, playerNo);
+}
 
 FolderStatus WritePlayerRecord(const std::string& folder, const std::string& action, int playerNo)
 {
@@ -219,7 +238,10 @@ FolderStatus SendPlayerMessage(const std::string& folder, const std::string& lin
     return Report("Error Sending player message: ", run());
 }
 
-FolderStatus SendPlayerMessage(const std::string& line) { return SendPlayerMessage(GameFolder, line); }
+FolderStatus SendPlayerMessage(const std::string& line)
+{
+    return SendPlayerMessage(GameFolder, line);
+}
 
 FolderResult<MessageBatch> ReadMessagesSince(const std::string& folder, std::int64_t lastRecord)
 {

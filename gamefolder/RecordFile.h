@@ -14,9 +14,9 @@ namespace scrivo {
 // What went wrong in a game-folder operation.
 enum class FolderError {
     None,
-    Cancelled,   // the user answered Cancel to the file problem question
-    NotThere,    // the record (or file, or folder) asked for does not exist
-    Failed,      // any other error; the message says which
+    Cancelled, // the user answered Cancel to the file problem question
+    NotThere,  // the record (or file, or folder) asked for does not exist
+    Failed,    // any other error; the message says which
 };
 
 struct FolderStatus {
@@ -31,8 +31,7 @@ struct FolderStatus {
     static FolderStatus Failure(std::string what) { return {FolderError::Failed, std::move(what)}; }
 };
 
-template <typename T>
-struct FolderResult {
+template <typename T> struct FolderResult {
     T value{};
     FolderStatus status;
 

@@ -24,7 +24,7 @@ std::string ToStored(std::string_view utf8)
     for (std::size_t i = 0; i < utf8.size(); ++i) {
         const auto c = static_cast<unsigned char>(utf8[i]);
         if (c == 0xC2 && i + 1 < utf8.size() && IsUnassignedCp1252(static_cast<unsigned char>(utf8[i + 1]))) {
-            prepared += utf8[i + 1];   // a stray byte is kept as it is
+            prepared += utf8[i + 1]; // a stray byte is kept as it is
             ++i;
         } else {
             prepared += utf8[i];
@@ -79,13 +79,15 @@ public:
     Currency Money()
     {
         std::uint64_t u = 0;
-        for (int i = 7; i >= 0; --i) u = (u << 8) | static_cast<unsigned char>(m_bytes[m_pos + i]);
+        for (int i = 7; i >= 0; --i)
+            u = (u << 8) | static_cast<unsigned char>(m_bytes[m_pos + i]);
         m_pos += 8;
         return Currency::FromRaw(static_cast<std::int64_t>(u));
     }
     std::string Text(int width)
     {
-        const std::string_view field = std::string_view(m_bytes).substr(m_pos, static_cast<std::size_t>(width));
+        const std::string_view field =
+            std::string_view(m_bytes).substr(m_pos, static_cast<std::size_t>(width));
         m_pos += static_cast<std::size_t>(width);
         return DecodeText(field);
     }
@@ -97,7 +99,10 @@ private:
 
 } // namespace
 
-std::string ZeroText(int width) { return std::string(static_cast<std::size_t>(width), '\0'); }
+std::string ZeroText(int width)
+{
+    return std::string(static_cast<std::size_t>(width), '\0');
+}
 
 bool IsZeroText(std::string_view text)
 {

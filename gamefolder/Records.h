@@ -82,7 +82,7 @@ struct PlayerRecord {
 };
 
 struct MessageRecord {
-    std::string Text;   // the message line, unscrambled
+    std::string Text; // the message line, unscrambled
 
     bool operator==(const MessageRecord&) const = default;
 };

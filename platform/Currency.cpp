@@ -16,7 +16,8 @@ std::optional<Currency> Currency::Parse(std::string_view text)
     std::size_t i = 0;
     const std::size_t n = text.size();
     auto blank = [&](std::size_t k) { return text[k] == ' ' || text[k] == '\t'; };
-    while (i < n && blank(i)) ++i;
+    while (i < n && blank(i))
+        ++i;
     bool negative = false;
     if (i < n && (text[i] == '+' || text[i] == '-')) {
         negative = text[i] == '-';
@@ -33,7 +34,7 @@ std::optional<Currency> Currency::Parse(std::string_view text)
     }
     std::int64_t frac = 0;
     int fracDigits = 0;
-    int roundDigit = -1;   // fifth decimal
+    int roundDigit = -1; // fifth decimal
     bool stickyBeyond = false;
     if (i < n && text[i] == '.') {
         ++i;
@@ -51,9 +52,11 @@ std::optional<Currency> Currency::Parse(std::string_view text)
             ++i;
         }
     }
-    while (i < n && blank(i)) ++i;
+    while (i < n && blank(i))
+        ++i;
     if (i != n || digits == 0) return std::nullopt;
-    for (int k = fracDigits; k < 4; ++k) frac *= 10;
+    for (int k = fracDigits; k < 4; ++k)
+        frac *= 10;
     std::int64_t raw = whole * Scale + frac;
     if (roundDigit > 5 || (roundDigit == 5 && (stickyBeyond || (raw % 2) != 0))) ++raw;
     return FromRaw(negative ? -raw : raw);
@@ -63,15 +66,16 @@ std::string Currency::ToString() const
 {
     const bool negative = m_raw < 0;
     // Work in unsigned so that the most negative value does not overflow.
-    const std::uint64_t mag = negative ? std::uint64_t(0) - static_cast<std::uint64_t>(m_raw)
-                                       : static_cast<std::uint64_t>(m_raw);
+    const std::uint64_t mag =
+        negative ? std::uint64_t(0) - static_cast<std::uint64_t>(m_raw) : static_cast<std::uint64_t>(m_raw);
     std::string out = negative ? "-" : "";
     out += std::to_string(mag / Scale);
     std::uint64_t frac = mag % Scale;
     if (frac != 0) {
         std::string f = std::to_string(frac);
         f.insert(0, 4 - f.size(), '0');
-        while (!f.empty() && f.back() == '0') f.pop_back();
+        while (!f.empty() && f.back() == '0')
+            f.pop_back();
         out += '.';
         out += f;
     }

@@ -15,7 +15,12 @@ public:
     static constexpr std::int64_t Scale = 10000;
 
     constexpr Currency() = default;
-    static constexpr Currency FromRaw(std::int64_t raw) { Currency c; c.m_raw = raw; return c; }
+    static constexpr Currency FromRaw(std::int64_t raw)
+    {
+        Currency c;
+        c.m_raw = raw;
+        return c;
+    }
     static constexpr Currency FromWhole(std::int64_t units) { return FromRaw(units * Scale); }
     // Rounds to the nearest ten-thousandth, halves to even.
     static Currency FromDouble(double value);
@@ -37,8 +42,16 @@ public:
     constexpr Currency operator-(Currency o) const { return FromRaw(m_raw - o.m_raw); }
     constexpr Currency operator-() const { return FromRaw(-m_raw); }
     constexpr Currency operator*(std::int64_t n) const { return FromRaw(m_raw * n); }
-    constexpr Currency& operator+=(Currency o) { m_raw += o.m_raw; return *this; }
-    constexpr Currency& operator-=(Currency o) { m_raw -= o.m_raw; return *this; }
+    constexpr Currency& operator+=(Currency o)
+    {
+        m_raw += o.m_raw;
+        return *this;
+    }
+    constexpr Currency& operator-=(Currency o)
+    {
+        m_raw -= o.m_raw;
+        return *this;
+    }
 
 private:
     std::int64_t m_raw = 0;

@@ -35,7 +35,10 @@ void Forget(std::uint64_t dev, std::uint64_t ino)
 }
 } // namespace
 
-LockedFile::~LockedFile() { Close(); }
+LockedFile::~LockedFile()
+{
+    Close();
+}
 
 LockedFile::LockedFile(LockedFile&& other) noexcept
     : m_fd(std::exchange(other.m_fd, -1)), m_error(other.m_error), m_path(std::move(other.m_path)),
@@ -150,7 +153,10 @@ std::int64_t LockedFile::Size()
     return st.st_size;
 }
 
-std::string LockedFile::ErrorText() const { return ErrorDescription(m_error); }
+std::string LockedFile::ErrorText() const
+{
+    return ErrorDescription(m_error);
+}
 
 std::string ErrorDescription(int error)
 {

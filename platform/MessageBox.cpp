@@ -11,11 +11,14 @@ public:
     {
         std::fprintf(stderr, "%s\n", r.text.c_str());
         switch (r.buttons) {
-        case MsgButtons::Ok: return MsgAnswer::Ok;
+        case MsgButtons::Ok:
+            return MsgAnswer::Ok;
         case MsgButtons::OkCancel:
         case MsgButtons::RetryCancel:
-        case MsgButtons::YesNoCancel: return MsgAnswer::Cancel;
-        case MsgButtons::YesNo: return MsgAnswer::No;
+        case MsgButtons::YesNoCancel:
+            return MsgAnswer::Cancel;
+        case MsgButtons::YesNo:
+            return MsgAnswer::No;
         }
         return MsgAnswer::Cancel;
     }
@@ -29,7 +32,10 @@ void SetMessageBoxService(MessageBoxService* service)
     g_service = service ? service : &g_stderrBoxes;
 }
 
-MessageBoxService& CurrentMessageBoxService() { return *g_service; }
+MessageBoxService& CurrentMessageBoxService()
+{
+    return *g_service;
+}
 
 MsgAnswer MsgBox(const std::string& text, MsgButtons buttons, MsgIcon icon, const std::string& title)
 {

@@ -12,7 +12,7 @@ struct MessageBoxRequest {
     std::string text;
     MsgButtons buttons = MsgButtons::Ok;
     MsgIcon icon = MsgIcon::None;
-    std::string title;   // empty: the program's name
+    std::string title; // empty: the program's name
 };
 
 // Shows a message to the user and returns the answer. The windows install a
@@ -28,7 +28,7 @@ public:
 void SetMessageBoxService(MessageBoxService* service);
 MessageBoxService& CurrentMessageBoxService();
 
-MsgAnswer MsgBox(const std::string& text, MsgButtons buttons = MsgButtons::Ok,
-                 MsgIcon icon = MsgIcon::None, const std::string& title = {});
+MsgAnswer MsgBox(const std::string& text, MsgButtons buttons = MsgButtons::Ok, MsgIcon icon = MsgIcon::None,
+                 const std::string& title = {});
 
 } // namespace scrivo

@@ -29,7 +29,8 @@ std::string ProgramFolder()
 void SetProgramFolder(const std::string& folder)
 {
     g_programFolder = folder;
-    while (g_programFolder.size() > 1 && g_programFolder.back() == PathSeparator) g_programFolder.pop_back();
+    while (g_programFolder.size() > 1 && g_programFolder.back() == PathSeparator)
+        g_programFolder.pop_back();
 }
 
 std::string SettingsFolder()

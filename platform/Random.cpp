@@ -12,15 +12,22 @@ std::uint64_t SplitMix(std::uint64_t& x)
     z = (z ^ (z >> 27)) * 0x94d049bb133111ebULL;
     return z ^ (z >> 31);
 }
-std::uint64_t Rotl(std::uint64_t x, int k) { return (x << k) | (x >> (64 - k)); }
+std::uint64_t Rotl(std::uint64_t x, int k)
+{
+    return (x << k) | (x >> (64 - k));
+}
 } // namespace
 
-Random::Random(std::uint64_t seed) { SetState(seed); }
+Random::Random(std::uint64_t seed)
+{
+    SetState(seed);
+}
 
 void Random::SetState(std::uint64_t seed)
 {
     std::uint64_t x = seed;
-    for (auto& s : m_s) s = SplitMix(x);
+    for (auto& s : m_s)
+        s = SplitMix(x);
 }
 
 void Random::Seed(std::uint64_t seed)
@@ -52,14 +59,19 @@ std::uint64_t Random::NextU64()
     return result;
 }
 
-double Random::Next() { return static_cast<double>(NextU64() >> 11) * 0x1.0p-53; }
+double Random::Next()
+{
+    return static_cast<double>(NextU64() >> 11) * 0x1.0p-53;
+}
 
-int Random::Below(int n) { return n <= 0 ? 0 : static_cast<int>(Next() * n); }
+int Random::Below(int n)
+{
+    return n <= 0 ? 0 : static_cast<int>(Next() * n);
+}
 
 Random& ProgramRandom()
 {
-    static Random r{static_cast<std::uint64_t>(
-        std::chrono::steady_clock::now().time_since_epoch().count())};
+    static Random r{static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count())};
     return r;
 }
 

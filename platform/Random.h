@@ -22,8 +22,8 @@ public:
     // reseeds within one clock tick still give different sequences.
     void Randomize();
 
-    double Next();                 // uniform in [0, 1)
-    int Below(int n);              // Int(Next() * n), 0 .. n - 1
+    double Next();    // uniform in [0, 1)
+    int Below(int n); // Int(Next() * n), 0 .. n - 1
     std::uint64_t NextU64();
 
 private:

@@ -25,7 +25,13 @@ XdgOpen g_xdg;
 ShellService* g_shell = &g_xdg;
 } // namespace
 
-void SetShellService(ShellService* service) { g_shell = service ? service : &g_xdg; }
-ShellService& CurrentShellService() { return *g_shell; }
+void SetShellService(ShellService* service)
+{
+    g_shell = service ? service : &g_xdg;
+}
+ShellService& CurrentShellService()
+{
+    return *g_shell;
+}
 
 } // namespace scrivo

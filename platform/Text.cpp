@@ -9,11 +9,10 @@ namespace scrivo {
 
 namespace {
 // Code points of Windows-1252 bytes 0x80..0x9F (0 where the byte is unassigned).
-constexpr char32_t kHigh[32] = {
-    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,
-    0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+constexpr char32_t kHigh[32] = {0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,
+                                0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
 
 char32_t ByteToCodePoint(unsigned char b)
 {
@@ -45,11 +44,21 @@ std::size_t DecodeUtf8(std::string_view s, std::size_t i, char32_t& cp)
 {
     const auto c = static_cast<unsigned char>(s[i]);
     std::size_t len = 0;
-    if (c < 0x80) { cp = c; return 1; }
-    if ((c & 0xE0) == 0xC0) { len = 2; cp = c & 0x1F; }
-    else if ((c & 0xF0) == 0xE0) { len = 3; cp = c & 0x0F; }
-    else if ((c & 0xF8) == 0xF0) { len = 4; cp = c & 0x07; }
-    else return 0;
+    if (c < 0x80) {
+        cp = c;
+        return 1;
+    }
+    if ((c & 0xE0) == 0xC0) {
+        len = 2;
+        cp = c & 0x1F;
+    } else if ((c & 0xF0) == 0xE0) {
+        len = 3;
+        cp = c & 0x0F;
+    } else if ((c & 0xF8) == 0xF0) {
+        len = 4;
+        cp = c & 0x07;
+    } else
+        return 0;
     if (i + len > s.size()) return 0;
     for (std::size_t k = 1; k < len; ++k) {
         const auto d = static_cast<unsigned char>(s[i + k]);
@@ -57,8 +66,8 @@ std::size_t DecodeUtf8(std::string_view s, std::size_t i, char32_t& cp)
         cp = (cp << 6) | (d & 0x3F);
     }
     // Overlong forms, surrogates and out-of-range code points are invalid.
-    if ((len == 2 && cp < 0x80) || (len == 3 && cp < 0x800) || (len == 4 && cp < 0x10000) ||
-        cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
+    if ((len == 2 && cp < 0x80) || (len == 3 && cp < 0x800) || (len == 4 && cp < 0x10000) || cp > 0x10FFFF ||
+        (cp >= 0xD800 && cp <= 0xDFFF))
         return 0;
     return len;
 }
@@ -79,7 +88,8 @@ std::string Cp1252ToUtf8(std::string_view bytes)
 {
     std::string out;
     out.reserve(bytes.size());
-    for (unsigned char b : bytes) AppendUtf8(out, ByteToCodePoint(b));
+    for (unsigned char b : bytes)
+        AppendUtf8(out, ByteToCodePoint(b));
     return out;
 }
 
@@ -102,7 +112,10 @@ std::string Utf8ToCp1252(std::string_view utf8)
         }
         char mapped = '?';
         for (int k = 0; k < 32; ++k) {
-            if (kHigh[k] == cp) { mapped = static_cast<char>(0x80 + k); break; }
+            if (kHigh[k] == cp) {
+                mapped = static_cast<char>(0x80 + k);
+                break;
+            }
         }
         out += mapped;
     }
@@ -112,29 +125,34 @@ std::string Utf8ToCp1252(std::string_view utf8)
 std::string Trim(std::string_view s)
 {
     std::size_t b = 0, e = s.size();
-    while (b < e && s[b] == ' ') ++b;
-    while (e > b && s[e - 1] == ' ') --e;
+    while (b < e && s[b] == ' ')
+        ++b;
+    while (e > b && s[e - 1] == ' ')
+        --e;
     return std::string(s.substr(b, e - b));
 }
 
 std::string TrimRight(std::string_view s)
 {
     std::size_t e = s.size();
-    while (e > 0 && s[e - 1] == ' ') --e;
+    while (e > 0 && s[e - 1] == ' ')
+        --e;
     return std::string(s.substr(0, e));
 }
 
 std::string ToUpperAscii(std::string_view s)
 {
     std::string out(s);
-    for (auto& c : out) if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    for (auto& c : out)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
     return out;
 }
 
 std::string ToLowerAscii(std::string_view s)
 {
     std::string out(s);
-    for (auto& c : out) if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    for (auto& c : out)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
     return out;
 }
 
@@ -149,10 +167,29 @@ double Val(std::string_view s)
     bool seenDigit = false, seenDot = false, seenExp = false, signAllowed = true;
     for (char c : s) {
         if (c == ' ' || c == '\t' || c == '\n' || c == '\r') continue;
-        if (c >= '0' && c <= '9') { compact += c; seenDigit = true; signAllowed = false; continue; }
-        if ((c == '+' || c == '-') && signAllowed) { compact += c; signAllowed = false; continue; }
-        if (c == '.' && !seenDot && !seenExp) { compact += c; seenDot = true; signAllowed = false; continue; }
-        if ((c == 'e' || c == 'E') && seenDigit && !seenExp) { compact += 'e'; seenExp = true; signAllowed = true; continue; }
+        if (c >= '0' && c <= '9') {
+            compact += c;
+            seenDigit = true;
+            signAllowed = false;
+            continue;
+        }
+        if ((c == '+' || c == '-') && signAllowed) {
+            compact += c;
+            signAllowed = false;
+            continue;
+        }
+        if (c == '.' && !seenDot && !seenExp) {
+            compact += c;
+            seenDot = true;
+            signAllowed = false;
+            continue;
+        }
+        if ((c == 'e' || c == 'E') && seenDigit && !seenExp) {
+            compact += 'e';
+            seenExp = true;
+            signAllowed = true;
+            continue;
+        }
         break;
     }
     if (!seenDigit) return 0.0;

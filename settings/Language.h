@@ -9,10 +9,10 @@ namespace scrivo {
 
 // Text tables of the loaded language file. Entries the file does not define
 // are empty.
-extern std::array<std::string, 101> LangText;   // game messages
-extern std::array<std::string, 101> AppText;    // captions
-extern std::array<std::string, 9> BotNames;     // 1..8 used
-extern std::vector<std::string> BotChat;        // 1..n used, entry 0 empty
+extern std::array<std::string, 101> LangText; // game messages
+extern std::array<std::string, 101> AppText;  // captions
+extern std::array<std::string, 9> BotNames;   // 1..8 used
+extern std::vector<std::string> BotChat;      // 1..n used, entry 0 empty
 
 // Display names and full paths of the language files found, from 0.
 extern std::vector<std::string> LangNames;

@@ -13,8 +13,7 @@ namespace scrivo::test {
 
 namespace {
 
-template <typename T>
-T Need(FolderResult<T> result)
+template <typename T> T Need(FolderResult<T> result)
 {
     if (!result) throw std::runtime_error(result.status.description);
     return std::move(result.value);
@@ -25,7 +24,10 @@ void Need(const FolderStatus& status)
     if (!status) throw std::runtime_error(status.description);
 }
 
-RecordFile OpenGame(const std::string& folder) { return Need(OpenRecordFile(GameFilePath(folder), GameRecordLength)); }
+RecordFile OpenGame(const std::string& folder)
+{
+    return Need(OpenRecordFile(GameFilePath(folder), GameRecordLength));
+}
 RecordFile OpenSeats(const std::string& folder)
 {
     return Need(OpenRecordFile(PlayerFilePath(folder), PlayerRecordLength));
@@ -50,13 +52,15 @@ void WriteGameFolder(const std::string& folder, const GameSetup& setup)
     Need(file.WritePlayer(BoardPlayerNo, NewBoardRecord()));
     for (std::size_t i = 0; i < setup.names.size(); ++i) {
         const Currency cash = i < setup.cash.size() ? setup.cash[i] : setup.startCash;
-        Need(file.WritePlayer(static_cast<int>(i) + 1, NewSeatRecord(static_cast<int>(i) + 1, setup.names[i], cash)));
+        Need(file.WritePlayer(static_cast<int>(i) + 1,
+                              NewSeatRecord(static_cast<int>(i) + 1, setup.names[i], cash)));
     }
 }
 
 void UseNumberedLanguage()
 {
-    for (std::size_t n = 0; n < LangText.size(); ++n) LangText[n] = "[" + std::to_string(n) + "]%|$|*";
+    for (std::size_t n = 0; n < LangText.size(); ++n)
+        LangText[n] = "[" + std::to_string(n) + "]%|$|*";
     BotChat.assign(1, std::string());
 }
 
@@ -66,9 +70,15 @@ std::string Numbered(int n, const std::string& a1, const std::string& a2, const 
            (a3.empty() ? "*" : a3);
 }
 
-GameRecord ReadGameFile(const std::string& folder) { return Need(OpenGame(folder).ReadGame()); }
+GameRecord ReadGameFile(const std::string& folder)
+{
+    return Need(OpenGame(folder).ReadGame());
+}
 
-PlayerRecord ReadSeat(const std::string& folder, int playerNo) { return Need(OpenSeats(folder).ReadPlayer(playerNo)); }
+PlayerRecord ReadSeat(const std::string& folder, int playerNo)
+{
+    return Need(OpenSeats(folder).ReadPlayer(playerNo));
+}
 
 void SetAction(const std::string& folder, int playerNo, const std::string& action)
 {
@@ -86,7 +96,10 @@ void SetStatus(const std::string& folder, const std::string& status)
     Need(file.WriteGame(g));
 }
 
-std::vector<std::string> ReadAllMessages(const std::string& folder) { return Need(ReadMessagesSince(folder, 0)).lines; }
+std::vector<std::string> ReadAllMessages(const std::string& folder)
+{
+    return Need(ReadMessagesSince(folder, 0)).lines;
+}
 
 void SitAt(const std::string& folder, int playerNo, const std::string& gameType, int bots)
 {
@@ -130,14 +143,24 @@ void HostTable::Act(const std::string& request)
     table->Tick();
 }
 
-std::string HostTable::Status() { return Trim(ReadGameFile(dir.Path()).Status); }
-std::string HostTable::Action(int playerNo) { return Trim(ReadSeat(dir.Path(), playerNo).Action); }
-Currency HostTable::Cash(int playerNo) { return ReadSeat(dir.Path(), playerNo).Cash; }
+std::string HostTable::Status()
+{
+    return Trim(ReadGameFile(dir.Path()).Status);
+}
+std::string HostTable::Action(int playerNo)
+{
+    return Trim(ReadSeat(dir.Path(), playerNo).Action);
+}
+Currency HostTable::Cash(int playerNo)
+{
+    return ReadSeat(dir.Path(), playerNo).Cash;
+}
 
 Currency HostTable::TotalCash()
 {
     Currency sum;
-    for (int p = 1; p <= table->State().PlayerCount; ++p) sum += Cash(p);
+    for (int p = 1; p <= table->State().PlayerCount; ++p)
+        sum += Cash(p);
     return sum;
 }
 

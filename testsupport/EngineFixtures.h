@@ -16,7 +16,10 @@
 
 namespace scrivo::test {
 
-inline Currency Whole(long long n) { return Currency::FromWhole(n); }
+inline Currency Whole(long long n)
+{
+    return Currency::FromWhole(n);
+}
 
 // A headless table view that counts the hands and hands the log lines on.
 class RecordingView : public HeadlessView {
@@ -58,7 +61,8 @@ void WriteGameFolder(const std::string& folder, const GameSetup& setup);
 // and with which arguments.
 void UseNumberedLanguage();
 // "[n]" followed by the arguments as FormatText would fill them.
-std::string Numbered(int n, const std::string& a1 = {}, const std::string& a2 = {}, const std::string& a3 = {});
+std::string Numbered(int n, const std::string& a1 = {}, const std::string& a2 = {},
+                     const std::string& a3 = {});
 
 GameRecord ReadGameFile(const std::string& folder);
 PlayerRecord ReadSeat(const std::string& folder, int playerNo);

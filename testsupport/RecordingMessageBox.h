@@ -29,7 +29,8 @@ public:
     std::vector<std::string> Texts() const
     {
         std::vector<std::string> t;
-        for (const auto& r : shown) t.push_back(r.text);
+        for (const auto& r : shown)
+            t.push_back(r.text);
         return t;
     }
     const std::string& LastText() const

@@ -21,7 +21,10 @@ TempDir::~TempDir()
     std::filesystem::remove_all(m_path, ec);
 }
 
-std::string TempDir::File(const std::string& name) const { return m_path + "/" + name; }
+std::string TempDir::File(const std::string& name) const
+{
+    return m_path + "/" + name;
+}
 
 std::string TempDir::Write(const std::string& name, const std::string& bytes) const
 {

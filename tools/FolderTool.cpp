@@ -19,13 +19,18 @@ std::string Show(const std::string& text)
     if (IsZeroText(text)) return "<zero>";
     std::string out = "\"";
     for (char c : text) {
-        if (c == '\0') out += "\\0";
-        else out += c;
+        if (c == '\0')
+            out += "\\0";
+        else
+            out += c;
     }
     return out + "\"";
 }
 
-void Line(const std::string& text) { std::printf("%s\n", text.c_str()); }
+void Line(const std::string& text)
+{
+    std::printf("%s\n", text.c_str());
+}
 
 int PrintGame(const std::string& folder)
 {
@@ -94,7 +99,8 @@ int PrintPlayers(const std::string& folder)
             Line("  record " + std::to_string(n) + ": " + p.status.description);
             return 1;
         }
-        Line("  record " + std::to_string(n) + (n == 1 ? " (board)" : " (player " + std::to_string(n - 1) + ")"));
+        Line("  record " + std::to_string(n) +
+             (n == 1 ? " (board)" : " (player " + std::to_string(n - 1) + ")"));
         Line("    PlayerNo  " + std::to_string(p->PlayerNo));
         Line("    Name      " + Show(p->Name));
         Line("    Cash      " + p->Cash.ToString());

@@ -139,8 +139,8 @@ TEST(Collection, SortGivesTheSelectionSortOrder)
     }
     // Random small hands with repeated cards, colliding keys and odd values.
     std::mt19937 engine(5);
-    const clsCard pool[] = {{0, 0}, {3, 12}, {1, 7}, {2, 7}, {0, 100000001}, {1, 100000000}, {-1, 3},
-                            {4, -2}, {0, 16777217}};
+    const clsCard pool[] = {{0, 0},         {3, 12}, {1, 7},  {2, 7},       {0, 100000001},
+                            {1, 100000000}, {-1, 3}, {4, -2}, {0, 16777217}};
     for (int round = 0; round < 3000; ++round) {
         std::vector<clsCard> cards(engine() % 20);
         for (auto& c : cards)

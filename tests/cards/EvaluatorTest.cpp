@@ -49,13 +49,15 @@ double ScoreFive(const HandRank& rank, const Five& h)
     static const std::array<double, 5> weight = {std::pow(10.0, -8), std::pow(10.0, -6), std::pow(10.0, -4),
                                                  std::pow(10.0, -2), std::pow(10.0, 0)};
     std::array<int, 5> g;
-    for (int i = 0; i < 5; ++i) g[i] = h[i].facevalue;
+    for (int i = 0; i < 5; ++i)
+        g[i] = h[i].facevalue;
     if (rank.Category == 2) { // fifth card, lower pair, higher pair
         const int fifth = g[0] != g[1] ? g[0] : (g[2] != g[3] ? g[2] : g[4]);
         g = {fifth, g[1], g[1], g[3], g[3]};
     }
     double score = rank.Category * 10000 + rank.HighCard * 100;
-    for (int i = 4; i >= 0; --i) score = score + weight[i] * g[i];
+    for (int i = 4; i >= 0; --i)
+        score = score + weight[i] * g[i];
     return score;
 }
 
@@ -70,10 +72,12 @@ std::size_t IndexOf(const Five& cards)
         return c;
     }();
     std::array<int, 5> codes;
-    for (int i = 0; i < 5; ++i) codes[i] = cards[i].suit * 13 + cards[i].facevalue;
+    for (int i = 0; i < 5; ++i)
+        codes[i] = cards[i].suit * 13 + cards[i].facevalue;
     std::sort(codes.begin(), codes.end());
     std::size_t index = 0;
-    for (std::size_t i = 0; i < 5; ++i) index += choose[static_cast<std::size_t>(codes[i])][i + 1];
+    for (std::size_t i = 0; i < 5; ++i)
+        index += choose[static_cast<std::size_t>(codes[i])][i + 1];
     return index;
 }
 
@@ -117,7 +121,8 @@ std::pair<double, int> BestOfSeven(const Seven& seven, bool sixOnly = false)
     for (int k = 1; k <= 21; ++k) {
         if (sixOnly && std::string_view(Rows[k - 1]).find('6') != std::string_view::npos) continue;
         Five five;
-        for (int i = 0; i < 5; ++i) five[i] = seven[Rows[k - 1][i] - '0'];
+        for (int i = 0; i < 5; ++i)
+            five[i] = seven[Rows[k - 1][i] - '0'];
         const double score = PlainScore(five);
         if (best.first == -1.0 || score > best.first) best = {score, k};
     }
@@ -266,7 +271,7 @@ TEST(EvaluatorSample, BestHandPicksTheFirstBestCombination)
 {
     // Deals where several combinations tie come first: quads with the kicker anywhere, a board
     // straight over lower ones, a wheel beside a six-high straight, the board playing (k = 1).
-    const char* ties[] = {"0_9,1_9,2_9,3_9,0_0,1_0,2_0", "0_5,1_4,2_6,3_7,0_8,1_9,2_10",
+    const char* ties[] = {"0_9,1_9,2_9,3_9,0_0,1_0,2_0",   "0_5,1_4,2_6,3_7,0_8,1_9,2_10",
                           "0_12,1_12,2_0,3_1,0_2,1_3,2_4", "0_0,1_1,2_12,3_12,0_11,1_11,2_10",
                           "3_2,2_2,0_2,1_2,3_5,2_5,1_5",   "1_8,2_0,0_4,0_5,1_6,2_7,3_8"};
     std::mt19937_64 engine(11);

@@ -20,10 +20,13 @@ std::string RandomRequest(Random& random, const TableState& s, int p)
     const int pick = random.Below(100);
     if (pick < 10) return "F";
     if (pick < 16) return "R" + cash.ToString();
-    if (pick < 19) return std::vector<std::string>{"R", "Rxyz", "R0", "R-3", "Q", "R99999999"}[random.Below(6)];
+    if (pick < 19)
+        return std::vector<std::string>{"R", "Rxyz", "R0", "R-3", "Q", "R99999999"}[random.Below(6)];
     Currency bet = call;
-    if (pick < 35) bet += s.BigBlind * (1 + random.Below(4)) + Currency::FromRaw(random.Below(3) * 2500);
-    else if (call.IsZero()) return "C";
+    if (pick < 35)
+        bet += s.BigBlind * (1 + random.Below(4)) + Currency::FromRaw(random.Below(3) * 2500);
+    else if (call.IsZero())
+        return "C";
     return "R" + std::min(bet, cash).ToString();
 }
 
@@ -46,7 +49,8 @@ void PlayGame(const test::GameSetup& setup, long long hands, Random& random, lon
         for (const LogLine& l : lines) {
             if (l.line.rfind("w[32]", 0) != 0) continue;
             const std::size_t from = l.line.find("|$") + 2;
-            won += Currency::Parse(l.line.substr(from, l.line.find('|', from) - from)).value_or(Whole(-1000000));
+            won +=
+                Currency::Parse(l.line.substr(from, l.line.find('|', from) - from)).value_or(Whole(-1000000));
         }
     };
     view.onHandEnded = [&](const Table&) {
@@ -64,7 +68,9 @@ void PlayGame(const test::GameSetup& setup, long long hands, Random& random, lon
         won = Currency();
     };
 
-    const auto done = [&] { return s.Stage == StageGameOver || (view.handsEnded >= hands && s.Stage == StageWaiting); };
+    const auto done = [&] {
+        return s.Stage == StageGameOver || (view.handsEnded >= hands && s.Stage == StageWaiting);
+    };
     for (int guard = 0; guard < 1000000 && !done(); ++guard) {
         if (table.CanStartRound()) table.StartRound();
         table.Tick();
@@ -81,7 +87,7 @@ void PlayGame(const test::GameSetup& setup, long long hands, Random& random, lon
 TEST(ChipConservationTest, RandomGamesNeverCreateOrLoseChips)
 {
     test::UseNumberedLanguage();
-    test::RecordingMessageBox box;   // internal-check reports of odd requests
+    test::RecordingMessageBox box; // internal-check reports of odd requests
     Random random(31337);
     ProgramRandom().Seed(271828);
     long long hands = 0;
@@ -89,7 +95,8 @@ TEST(ChipConservationTest, RandomGamesNeverCreateOrLoseChips)
         test::GameSetup setup;
         setup.type = std::vector<std::string>{"THLI", "THPL", "THNL"}[game % 3];
         setup.names.clear();
-        for (int p = 1; p <= 2 + game % 8; ++p) setup.names.push_back("P" + std::to_string(p));
+        for (int p = 1; p <= 2 + game % 8; ++p)
+            setup.names.push_back("P" + std::to_string(p));
         setup.startCash = Whole(50 + random.Below(20) * 25);
         setup.smallBlind = game % 4 == 0 ? Currency::FromRaw(25000) : Whole(5);
         setup.bigBlind = setup.smallBlind * 2;

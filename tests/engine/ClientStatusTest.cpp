@@ -42,7 +42,8 @@ TEST(ClientStatusTest, NobodyIsWaitedForOnceTheHandIsOver)
         view.shown.clear();
         table.Tick();
         EXPECT_EQ(table.State().CurrentPlayer, 0) << status;
-        for (const std::string& text : view.shown) EXPECT_NE(text, test::Numbered(41, "Cy")) << status;
+        for (const std::string& text : view.shown)
+            EXPECT_NE(text, test::Numbered(41, "Cy")) << status;
     }
 }
 

@@ -11,9 +11,9 @@ using test::Numbered;
 using test::Whole;
 
 struct EntryCase {
-    std::string typed;   // an amount, or "<C>", "<A>", "<F>" for the buttons
+    std::string typed; // an amount, or "<C>", "<A>", "<F>" for the buttons
     bool accepted;
-    std::string status;  // the message left on the status line
+    std::string status; // the message left on the status line
     std::string request;
     std::string gameType = "THNL";
     bool bigBet = false;
@@ -28,7 +28,8 @@ TEST_P(CommandsTest, RunsEveryCheckAndKeepsTheLastMessage)
 {
     test::UseNumberedLanguage();
     const EntryCase& c = GetParam();
-    const BetLimits limits{c.myCash, c.myBet, Whole(20), c.lastRaise, Whole(60), Whole(10), c.gameType, c.bigBet, "$"};
+    const BetLimits limits{c.myCash,  c.myBet,    Whole(20), c.lastRaise, Whole(60),
+                           Whole(10), c.gameType, c.bigBet,  "$"};
     const CommandOutcome out = c.typed == "<C>"   ? CheckOrCall(limits)
                                : c.typed == "<A>" ? AllIn(limits)
                                : c.typed == "<F>" ? Fold()
@@ -41,25 +42,23 @@ TEST_P(CommandsTest, RunsEveryCheckAndKeepsTheLastMessage)
 // MinBet 20, Pot 60, BigBlind 10; by default MyCash 100, MyBet 5, LastRaise 10.
 INSTANTIATE_TEST_SUITE_P(
     Entries, CommandsTest,
-    ::testing::Values(EntryCase{"<C>", true, Numbered(8), "R15"},
-                      EntryCase{"<C>", true, Numbered(9), "C", "THNL", false, Whole(10), Whole(100), Whole(20)},
-                      EntryCase{"<C>", false, Numbered(14, "$10"), "", "THNL", false, Whole(10), Whole(10)},
-                      EntryCase{"<A>", true, Numbered(11, "$37.50"), "R37.5", "THNL", false, Whole(10),
-                                Currency::FromRaw(375000)},
-                      EntryCase{"<F>", true, Numbered(10), "F"},
-                      EntryCase{"15", true, Numbered(45, "$15"), "R15"},
-                      EntryCase{"abc", false, Numbered(17, "$15"), ""},
-                      EntryCase{"-5", false, Numbered(17, "$15"), ""},
-                      EntryCase{"25.5", false, Numbered(96), ""},
-                      EntryCase{"22.50", false, Numbered(92, "$10"), ""},
-                      EntryCase{"25.50", true, Numbered(45, "$25.50"), "R25.5"},
-                      EntryCase{"40 chips", true, Numbered(45, "$40"), "R40"},
-                      EntryCase{"1e300", false, Numbered(14, "$100"), ""},
-                      EntryCase{"30", false, Numbered(15, "$10"), "", "THLI"},
-                      EntryCase{"10", false, Numbered(17, "$15"), "", "THLI"},
-                      EntryCase{"20", true, Numbered(45, "$20"), "R20", "THLI", true, Currency()},
-                      EntryCase{"70", false, Numbered(16), "", "THPL"},
-                      EntryCase{"60", true, Numbered(45, "$60"), "R60", "THPL"}));
+    ::testing::Values(
+        EntryCase{"<C>", true, Numbered(8), "R15"},
+        EntryCase{"<C>", true, Numbered(9), "C", "THNL", false, Whole(10), Whole(100), Whole(20)},
+        EntryCase{"<C>", false, Numbered(14, "$10"), "", "THNL", false, Whole(10), Whole(10)},
+        EntryCase{"<A>", true, Numbered(11, "$37.50"), "R37.5", "THNL", false, Whole(10),
+                  Currency::FromRaw(375000)},
+        EntryCase{"<F>", true, Numbered(10), "F"}, EntryCase{"15", true, Numbered(45, "$15"), "R15"},
+        EntryCase{"abc", false, Numbered(17, "$15"), ""}, EntryCase{"-5", false, Numbered(17, "$15"), ""},
+        EntryCase{"25.5", false, Numbered(96), ""}, EntryCase{"22.50", false, Numbered(92, "$10"), ""},
+        EntryCase{"25.50", true, Numbered(45, "$25.50"), "R25.5"},
+        EntryCase{"40 chips", true, Numbered(45, "$40"), "R40"},
+        EntryCase{"1e300", false, Numbered(14, "$100"), ""},
+        EntryCase{"30", false, Numbered(15, "$10"), "", "THLI"},
+        EntryCase{"10", false, Numbered(17, "$15"), "", "THLI"},
+        EntryCase{"20", true, Numbered(45, "$20"), "R20", "THLI", true, Currency()},
+        EntryCase{"70", false, Numbered(16), "", "THPL"},
+        EntryCase{"60", true, Numbered(45, "$60"), "R60", "THPL"}));
 
 } // namespace
 } // namespace scrivo

@@ -17,8 +17,8 @@ namespace scrivo {
 namespace {
 
 struct Seen {
-    std::map<long, std::string> publicLines;      // record number -> line shown to everybody
-    std::map<std::string, std::string> summary;   // key=value pairs of the last line
+    std::map<long, std::string> publicLines;    // record number -> line shown to everybody
+    std::map<std::string, std::string> summary; // key=value pairs of the last line
 };
 
 Seen ReadOutput(const std::string& path)
@@ -57,8 +57,8 @@ TEST(MultiProcessTest, HostBotsAndTwoClientsSeeTheSameGame)
     // All at once, each with a time limit; output in <name>.txt, exit code in <name>.rc.
     std::string script = "cd '" + out.Path() + "' || exit 1; B='" + bin + "'; S='" + server.Path() + "'; ";
     for (const auto& [name, command] : programs)
-        script += "(timeout -s KILL 150 \"$B\"/" + command + " --dir \"$S\" >" + name + ".txt; echo $? >" + name +
-                  ".rc) & ";
+        script += "(timeout -s KILL 150 \"$B\"/" + command + " --dir \"$S\" >" + name + ".txt; echo $? >" +
+                  name + ".rc) & ";
     ASSERT_EQ(std::system((script + "wait").c_str()), 0);
     for (const auto& entry : programs)
         EXPECT_EQ(test::TempDir::Read(out.File(entry.first + ".rc")), "0\n") << entry.first;
@@ -70,7 +70,8 @@ TEST(MultiProcessTest, HostBotsAndTwoClientsSeeTheSameGame)
 
     // The records at the end: all cash is there, and each client saw its own.
     std::string gameFolder;
-    for (const auto& entry : std::filesystem::directory_iterator(server.Path())) gameFolder = entry.path().string();
+    for (const auto& entry : std::filesystem::directory_iterator(server.Path()))
+        gameFolder = entry.path().string();
     std::map<std::string, Currency> cash;
     Currency total;
     for (int p = 1; p <= 5; ++p) {
@@ -88,7 +89,8 @@ TEST(MultiProcessTest, HostBotsAndTwoClientsSeeTheSameGame)
         EXPECT_EQ(seen.summary["hands"], host.summary["hands"]) << name;
         EXPECT_EQ(seen.summary["cash"], cash[name].ToString()) << name;
         std::map<long, std::string> same;
-        for (const auto& entry : host.publicLines) same[entry.first] = seen.publicLines[entry.first];
+        for (const auto& entry : host.publicLines)
+            same[entry.first] = seen.publicLines[entry.first];
         EXPECT_EQ(same, host.publicLines) << name;
     }
 }

@@ -27,9 +27,9 @@ TEST_F(TableTest, TwoPlayersSwapBlindsEachHandAndAFoldGivesThePot)
     Open({"Ann", "Bob"});
     StartHand();
     Lines lines = NewLines();
-    EXPECT_TRUE(Has(lines, "s" + Numbered(20, "Bob", "$5")));   // the dealer's opponent posts small
+    EXPECT_TRUE(Has(lines, "s" + Numbered(20, "Bob", "$5"))); // the dealer's opponent posts small
     EXPECT_TRUE(Has(lines, "s" + Numbered(21, "Ann", "$10")));
-    EXPECT_EQ(Status(), "P2");                                   // and acts first
+    EXPECT_EQ(Status(), "P2"); // and acts first
     Act("F");
     lines = NewLines();
     EXPECT_TRUE(Has(lines, "w" + Numbered(32, "Ann", "$15")));
@@ -38,8 +38,8 @@ TEST_F(TableTest, TwoPlayersSwapBlindsEachHandAndAFoldGivesThePot)
     EXPECT_EQ(table->State().HandNo, 2);
 
     ASSERT_TRUE(table->StartRound());
-    EXPECT_FALSE(table->StartRound());   // a second press before the hand starts
-    table->Tick();                       // GP: the button moves to Bob
+    EXPECT_FALSE(table->StartRound()); // a second press before the hand starts
+    table->Tick();                     // GP: the button moves to Bob
     EXPECT_EQ(Action(2), "-");
     table->Tick();
     EXPECT_EQ(Trim(test::ReadSeat(dir.Path(), 1).Blind), "SB");
@@ -49,7 +49,7 @@ TEST_F(TableTest, TwoPlayersSwapBlindsEachHandAndAFoldGivesThePot)
 struct BlindsCase {
     Currency annCash, bobCash;
     std::string allInLine;
-    bool callNeeded;   // Ann still has a decision to make
+    bool callNeeded; // Ann still has a decision to make
 };
 
 class BlindsAllInTest : public TableTest, public ::testing::WithParamInterface<BlindsCase> {};
@@ -65,14 +65,15 @@ TEST_P(BlindsAllInTest, BoardRunsOutAndNobodyIsAskedToAct)
     if (c.callNeeded) Act("C");
     EXPECT_TRUE(Has(test::ReadAllMessages(dir.Path()), "d\r\n" + Numbered(36)));
     EXPECT_EQ(Status(), "RE");
-    EXPECT_EQ(table->BoardCards().find('-'), std::string::npos);   // no placeholder left
+    EXPECT_EQ(table->BoardCards().find('-'), std::string::npos); // no placeholder left
     table->Tick();
     EXPECT_EQ(TotalCash(), c.annCash + c.bobCash);
 }
 
-INSTANTIATE_TEST_SUITE_P(Blinds, BlindsAllInTest,
-                         ::testing::Values(BlindsCase{Whole(1000), Whole(5), "s" + Numbered(50, "Bob", "$5"), true},
-                                           BlindsCase{Whole(8), Whole(5), "s" + Numbered(51, "Ann", "$8"), false}));
+INSTANTIATE_TEST_SUITE_P(
+    Blinds, BlindsAllInTest,
+    ::testing::Values(BlindsCase{Whole(1000), Whole(5), "s" + Numbered(50, "Bob", "$5"), true},
+                      BlindsCase{Whole(8), Whole(5), "s" + Numbered(51, "Ann", "$8"), false}));
 
 // Bob ends the flop betting and opens the turn: the status text stays the
 // same, and the turn card must still reach the table view.
@@ -80,8 +81,9 @@ TEST_F(TableTest, BoardIsRedrawnWhenTheSameSeatClosesAndOpensARound)
 {
     Open({"Ann", "Bob", "Cleo"}, {Whole(100), Whole(1000), Whole(1000)}, "THLI");
     StartHand();
-    for (const char* request : {"R100", "R95", "R90", "C", "R10"}) Act(request);
-    table->Tick();   // Bob thinks
+    for (const char* request : {"R100", "R95", "R90", "C", "R10"})
+        Act(request);
+    table->Tick(); // Bob thinks
     Act("R10");
     ASSERT_EQ(Status(), "P2");
     table->Tick();
@@ -139,7 +141,8 @@ TEST_P(RefusedRequestTest, IsHandedBackAndTheTurnStays)
     EXPECT_EQ(Status(), "P1");
 }
 
-INSTANTIATE_TEST_SUITE_P(Requests, RefusedRequestTest, ::testing::Values("Rabc", "R0", "R-5", "R995.01", "R", "Z"));
+INSTANTIATE_TEST_SUITE_P(Requests, RefusedRequestTest,
+                         ::testing::Values("Rabc", "R0", "R-5", "R995.01", "R", "Z"));
 
 TEST_F(TableTest, DepartedPlayerIsSkippedSilently)
 {
@@ -147,14 +150,14 @@ TEST_F(TableTest, DepartedPlayerIsSkippedSilently)
     StartHand();
     NewLines();
     Act("D");
-    EXPECT_EQ(NewLines(), Lines{"2s" + Numbered(40)});   // nothing said about Ann
+    EXPECT_EQ(NewLines(), Lines{"2s" + Numbered(40)}); // nothing said about Ann
     Act("F");
     table->Tick();
     StartHand();
-    table->Tick();   // Bob deals; Cleo and Bob post the blinds, Cleo acts first
+    table->Tick(); // Bob deals; Cleo and Bob post the blinds, Cleo acts first
     EXPECT_TRUE(Has(NewLines(), "s" + Numbered(21, "Bob", "$10")));
     EXPECT_EQ(Status(), "P3");
-    EXPECT_EQ(TotalCash(), Whole(2985));   // the blinds are in the pot
+    EXPECT_EQ(TotalCash(), Whole(2985)); // the blinds are in the pot
 }
 
 TEST_F(TableTest, LastPlayerWithCashEndsTheGame)
@@ -184,7 +187,7 @@ TEST_F(TableTest, TickInsideATickReturnsAndAClosedTableStops)
     EXPECT_EQ(table->Counters().ticks, 2);
     EXPECT_EQ(Status(), "P2");
 
-    Act("R5");   // its lines reach the view at the next tick, which then must not act on Ann's turn
+    Act("R5"); // its lines reach the view at the next tick, which then must not act on Ann's turn
     const long long processed = table->Counters().actionsProcessed;
     view.onLines = [&](const std::vector<LogLine>&) { table->Leave(); };
     table->Tick();
@@ -198,7 +201,7 @@ TEST_F(TableTest, ErrorInsideATickIsReportedAndTheGameGoesOn)
     StartHand();
     const std::string usr = dir.File("usr.spk");
     const std::string saved = test::TempDir::Read(usr);
-    std::filesystem::resize_file(usr, 80);   // the players' records are gone
+    std::filesystem::resize_file(usr, 80); // the players' records are gone
     table->Tick();
     ASSERT_EQ(box.shown.size(), 1u);
     EXPECT_EQ(box.LastText().rfind("Error in game tick: ", 0), 0u);
@@ -212,7 +215,7 @@ struct BotCase {
     std::string type;
     Currency cash, stake, minBet, lastRaise, pot;
     bool bigBet;
-    Kinds kinds;   // all that is seen, with "R<=" for any bet above 0 up to the pot
+    Kinds kinds; // all that is seen, with "R<=" for any bet above 0 up to the pot
     std::string board = {};
 };
 
@@ -249,26 +252,27 @@ const std::string board = "2_2,3_7,2_9,3_10,0_3";
 
 INSTANTIATE_TEST_SUITE_P(
     Positions, BotsTest,
-    ::testing::Values(BotCase{"THNL", Whole(30), none, Whole(50), none, none, false, {"F", "R30"}},
-                      BotCase{"THNL", Whole(500), Whole(10), Whole(35), none, none, false, {"F", "R25"}},
-                      BotCase{"THLI", Whole(100), Whole(10), Whole(10), none, none, false, {"C", "R10"}},
-                      BotCase{"THLI", Whole(100), Whole(10), Whole(10), none, none, true, {"C", "R20"}},
-                      // The turn card is out though the view has not been redrawn yet.
-                      BotCase{"THLI", Whole(100), Whole(10), Whole(10), none, none, false, {"C", "R20"}, board},
-                      // Cannot pay the big bet: writes nothing and is asked again later.
-                      BotCase{"THLI", Whole(15), Whole(10), Whole(10), none, none, true, {"C", "-"}},
-                      BotCase{"THPL", Whole(100), Whole(10), Whole(10), none, Whole(40), false, {"C", "-", "R<="}},
-                      // A raise bigger than its cash is capped at the cash.
-                      BotCase{"THNL", Whole(100), Whole(10), Whole(10), Whole(300), none, false, {"C", "R100"}},
-                      BotCase{"THNL", Whole(100), StakeAllIn, none, none, none, false, {"-"}}));
+    ::testing::Values(
+        BotCase{"THNL", Whole(30), none, Whole(50), none, none, false, {"F", "R30"}},
+        BotCase{"THNL", Whole(500), Whole(10), Whole(35), none, none, false, {"F", "R25"}},
+        BotCase{"THLI", Whole(100), Whole(10), Whole(10), none, none, false, {"C", "R10"}},
+        BotCase{"THLI", Whole(100), Whole(10), Whole(10), none, none, true, {"C", "R20"}},
+        // The turn card is out though the view has not been redrawn yet.
+        BotCase{"THLI", Whole(100), Whole(10), Whole(10), none, none, false, {"C", "R20"}, board},
+        // Cannot pay the big bet: writes nothing and is asked again later.
+        BotCase{"THLI", Whole(15), Whole(10), Whole(10), none, none, true, {"C", "-"}},
+        BotCase{"THPL", Whole(100), Whole(10), Whole(10), none, Whole(40), false, {"C", "-", "R<="}},
+        // A raise bigger than its cash is capped at the cash.
+        BotCase{"THNL", Whole(100), Whole(10), Whole(10), Whole(300), none, false, {"C", "R100"}},
+        BotCase{"THNL", Whole(100), StakeAllIn, none, none, none, false, {"-"}}));
 
 struct ShowdownCase {
-    std::vector<Currency> stakes;   // HandStake of players 1 to 3
+    std::vector<Currency> stakes; // HandStake of players 1 to 3
     std::vector<std::string> holes;
     std::string board;
-    std::vector<std::pair<Currency, std::string>> pots;   // amount, players
-    std::vector<std::string> lines;                       // among the lines sent
-    std::vector<Currency> cash;                           // afterwards
+    std::vector<std::pair<Currency, std::string>> pots; // amount, players
+    std::vector<std::string> lines;                     // among the lines sent
+    std::vector<Currency> cash;                         // afterwards
 };
 
 class ShowdownTest : public test::HostTable, public ::testing::WithParamInterface<ShowdownCase> {};
@@ -294,8 +298,10 @@ TEST_P(ShowdownTest, PaysEveryPotOnceToItsWinners)
     table->Showdown();
     table->Tick();
     const Lines lines = NewLines();
-    for (const std::string& line : c.lines) EXPECT_TRUE(Has(lines, line)) << line;
-    for (std::size_t p = 1; p <= c.cash.size(); ++p) EXPECT_EQ(Cash(static_cast<int>(p)), c.cash[p - 1]) << p;
+    for (const std::string& line : c.lines)
+        EXPECT_TRUE(Has(lines, line)) << line;
+    for (std::size_t p = 1; p <= c.cash.size(); ++p)
+        EXPECT_EQ(Cash(static_cast<int>(p)), c.cash[p - 1]) << p;
     EXPECT_EQ(TotalCash(), total);
     EXPECT_TRUE(box.shown.empty());
 }
@@ -304,18 +310,27 @@ INSTANTIATE_TEST_SUITE_P(
     Pots, ShowdownTest,
     ::testing::Values(
         // A short all-in: the side pot goes back to the bettor, the main pot to the best hand.
-        ShowdownCase{{Whole(100), StakeAllIn, StakeOut}, {"0_0,1_5", "0_12,1_12", ""}, board,
-                     {{Whole(100), "12"}, {Whole(50), "1"}}, {"d" + Numbered(48, "Ann", "1"), "d" + Numbered(29)},
+        ShowdownCase{{Whole(100), StakeAllIn, StakeOut},
+                     {"0_0,1_5", "0_12,1_12", ""},
+                     board,
+                     {{Whole(100), "12"}, {Whole(50), "1"}},
+                     {"d" + Numbered(48, "Ann", "1"), "d" + Numbered(29)},
                      {Whole(1050), Whole(1100)}},
         // Three equal hands; Ann deals, so Bob gets the odd cent.
-        ShowdownCase{{none, none, none}, {"0_0,1_1", "1_0,2_1", "2_0,3_1"}, "3_8,3_9,3_10,3_11,3_12",
+        ShowdownCase{{none, none, none},
+                     {"0_0,1_1", "1_0,2_1", "2_0,3_1"},
+                     "3_8,3_9,3_10,3_11,3_12",
                      {{Whole(100), "123"}},
                      {"s\r\n" + Numbered(31, "3"), "w" + Numbered(32, "Bob", "$33.34"),
                       "w" + Numbered(32, "Cleo", "$33.33"), "w" + Numbered(32, "Ann", "$33.33")},
                      {Whole(1000) + Currency::FromRaw(333300), Whole(1000) + Currency::FromRaw(333400)}},
         // A pot whose only contender left the table goes to the best hand still in.
-        ShowdownCase{{StakeAllIn, Whole(60), StakeOut}, {"0_12,1_12", "0_0,1_5", "2_12,3_12"}, board,
-                     {{Whole(90), "123"}, {Whole(40), "3"}}, {}, {Whole(1130), Whole(1000), Whole(1000)}}));
+        ShowdownCase{{StakeAllIn, Whole(60), StakeOut},
+                     {"0_12,1_12", "0_0,1_5", "2_12,3_12"},
+                     board,
+                     {{Whole(90), "123"}, {Whole(40), "3"}},
+                     {},
+                     {Whole(1130), Whole(1000), Whole(1000)}}));
 
 using PotsTest = test::HostTable;
 
@@ -343,15 +358,18 @@ TEST_F(PotsTest, SidePotsAgreeWithAnIndependentCalculation)
         const int n = 2 + random.Below(8);
         std::vector<Currency> cash(n + 1), total(n + 1);
         std::vector<bool> folded(n + 1), allIn(n + 1);
-        for (int p = 1; p <= n; ++p) cash[p] = Whole(1 + random.Below(6) * 20 + random.Below(40));
+        for (int p = 1; p <= n; ++p)
+            cash[p] = Whole(1 + random.Below(6) * 20 + random.Below(40));
         s.PlayerCount = n;
         s.HandStake.assign(n + 1, Currency());
         s.Pots.fill(Currency());
-        for (std::string& players : s.PotPlayers) players.clear();
+        for (std::string& players : s.PotPlayers)
+            players.clear();
         s.CurrentPot = 1;
         for (int r = 0, rounds = 1 + random.Below(4); r < rounds; ++r) {
             int active = 0;
-            for (int p = 1; p <= n; ++p) active += !folded[p] && !allIn[p];
+            for (int p = 1; p <= n; ++p)
+                active += !folded[p] && !allIn[p];
             if (active < 2) break;
             const int level = random.Below(4) == 0 ? 0 : 1 + random.Below(60);
             s.RoundStake.fill(Currency());
@@ -359,7 +377,7 @@ TEST_F(PotsTest, SidePotsAgreeWithAnIndependentCalculation)
                 if (folded[p] || allIn[p]) continue;
                 const Currency left = cash[p] - total[p];
                 Currency stake = Whole(level);
-                if (random.Below(6) == 0) {   // folds after putting in part of the level
+                if (random.Below(6) == 0) { // folds after putting in part of the level
                     stake = std::min(left, Whole(random.Below(level + 1)));
                     folded[p] = true;
                 } else if (left <= stake) {

@@ -33,41 +33,79 @@ std::string Fields(const std::vector<std::pair<std::size_t, std::string>>& field
     return record;
 }
 
-std::string LE(std::int64_t v, int bytes)   // little-endian
+std::string LE(std::int64_t v, int bytes) // little-endian
 {
     std::string s;
-    for (auto u = static_cast<std::uint64_t>(v); bytes-- > 0; u >>= 8) s += static_cast<char>(u & 0xFF);
+    for (auto u = static_cast<std::uint64_t>(v); bytes-- > 0; u >>= 8)
+        s += static_cast<char>(u & 0xFF);
     return s;
 }
 
-const std::string Bytes = [] {   // every byte value, twice over
+const std::string Bytes = [] { // every byte value, twice over
     std::string s;
-    for (int i = 0; i < 512; ++i) s += static_cast<char>(i);
+    for (int i = 0; i < 512; ++i)
+        s += static_cast<char>(i);
     return s;
 }();
 
-std::string Pad(const std::string& s, std::size_t width) { return s + std::string(width - s.size(), ' '); }
+std::string Pad(const std::string& s, std::size_t width)
+{
+    return s + std::string(width - s.size(), ' ');
+}
 
 TEST(RecordLayout, GameRecord)
 {
     // A negative Integer keeps its two's-complement bytes.
-    const GameRecord g{4, -2, "P3", "Friday", "THNL", Currency::FromWhole(50),
-                       Currency::FromRaw(125000), Currency::FromWhole(-1), Currency::FromRaw(1),
-                       Currency::FromWhole(1), Currency::FromWhole(2), "€"};
-    EXPECT_EQ(EncodeGameRecord(g), Fields({{0, LE(4, 2)}, {2, LE(-2, 2)}, {4, "P3"}, {6, Pad("Friday", 25)},
-                                           {31, "THNL"}, {35, LE(500000, 8)}, {43, LE(125000, 8)},
-                                           {51, LE(-10000, 8)}, {59, LE(1, 8)}, {67, LE(10000, 8)},
-                                           {75, LE(20000, 8)}, {83, "\x80"}}));   // the euro sign
+    const GameRecord g{4,
+                       -2,
+                       "P3",
+                       "Friday",
+                       "THNL",
+                       Currency::FromWhole(50),
+                       Currency::FromRaw(125000),
+                       Currency::FromWhole(-1),
+                       Currency::FromRaw(1),
+                       Currency::FromWhole(1),
+                       Currency::FromWhole(2),
+                       "€"};
+    EXPECT_EQ(EncodeGameRecord(g), Fields({{0, LE(4, 2)},
+                                           {2, LE(-2, 2)},
+                                           {4, "P3"},
+                                           {6, Pad("Friday", 25)},
+                                           {31, "THNL"},
+                                           {35, LE(500000, 8)},
+                                           {43, LE(125000, 8)},
+                                           {51, LE(-10000, 8)},
+                                           {59, LE(1, 8)},
+                                           {67, LE(10000, 8)},
+                                           {75, LE(20000, 8)},
+                                           {83, "\x80"}})); // the euro sign
     EXPECT_EQ(DecodeGameRecord(EncodeGameRecord(g)), g);
 }
 
 TEST(RecordLayout, PlayerRecordWithZeroBytesWhereNeverWritten)
 {
-    const PlayerRecord p{9, "Zoë", Currency::FromRaw(123456789), Currency::FromWhole(25), "R12.5", "BB",
-                         "2_12", "0_0", "3_9", "1_10", ""};
-    EXPECT_EQ(EncodePlayerRecord(p), Fields({{0, LE(9, 2)}, {2, Pad("Zo\xEB", 25)}, {27, LE(123456789, 8)},
-                                             {35, LE(250000, 8)}, {43, Pad("R12.5", 15)}, {58, "BB"},
-                                             {60, "2_12"}, {64, "0_0 "}, {68, "3_9 "}, {72, "1_10"},
+    const PlayerRecord p{9,
+                         "Zoë",
+                         Currency::FromRaw(123456789),
+                         Currency::FromWhole(25),
+                         "R12.5",
+                         "BB",
+                         "2_12",
+                         "0_0",
+                         "3_9",
+                         "1_10",
+                         ""};
+    EXPECT_EQ(EncodePlayerRecord(p), Fields({{0, LE(9, 2)},
+                                             {2, Pad("Zo\xEB", 25)},
+                                             {27, LE(123456789, 8)},
+                                             {35, LE(250000, 8)},
+                                             {43, Pad("R12.5", 15)},
+                                             {58, "BB"},
+                                             {60, "2_12"},
+                                             {64, "0_0 "},
+                                             {68, "3_9 "},
+                                             {72, "1_10"},
                                              {76, "    "}}));
     EXPECT_EQ(DecodePlayerRecord(EncodePlayerRecord(p)), p);
 
@@ -75,8 +113,10 @@ TEST(RecordLayout, PlayerRecordWithZeroBytesWhereNeverWritten)
     // cards, are never written; a read-modify-write keeps them zero.
     PlayerRecord board = DecodePlayerRecord(EncodePlayerRecord(NewBoardRecord()));
     board.Card1 = "1_1";
-    EXPECT_EQ(EncodePlayerRecord(board), Fields({{0, LE(1, 2)}, {2, Pad("Cheats Beware!", 25)},
-                                                 {27, std::string(33, '\0')}, {60, Pad("1_1", 20)}}));
+    EXPECT_EQ(EncodePlayerRecord(board), Fields({{0, LE(1, 2)},
+                                                 {2, Pad("Cheats Beware!", 25)},
+                                                 {27, std::string(33, '\0')},
+                                                 {60, Pad("1_1", 20)}}));
     EXPECT_EQ(EncodePlayerRecord(NewSeatRecord(1, "", {})).substr(43), Pad("-", 25) + std::string(12, '\0'));
     // Whatever bytes another client stored go through a read-modify-write unchanged.
     for (std::size_t from = 0; from < 256; from += 80) {
@@ -110,8 +150,10 @@ protected:
     {
         ServerDirectory = dir.Path() + "/";
         LastPlayer = "Ann";
-        for (int i = 61; i <= 69; ++i) AppText[i] = "caption " + std::to_string(i);
-        for (int i = 1; i <= 8; ++i) BotNames[i] = "Bot" + std::to_string(i);
+        for (int i = 61; i <= 69; ++i)
+            AppText[i] = "caption " + std::to_string(i);
+        for (int i = 1; i <= 8; ++i)
+            BotNames[i] = "Bot" + std::to_string(i);
         LangText[6] = "% closed the table";
         LangText[7] = "% has left";
         GameFolder = GameName = "";
@@ -131,8 +173,18 @@ protected:
         for (int p = 1; p <= players; ++p)
             users += EncodePlayerRecord(NewSeatRecord(p, p > 2 ? "Émile " + std::string(30, 'x') : "Al", {}));
         dir.Write(id + "/usr.spk", users);
-        const GameRecord game{players, 0, status, " Friday ", "THNL", {}, {}, {}, {}, Currency::FromRaw(5000),
-                              Currency::FromWhole(1), ""};
+        const GameRecord game{players,
+                              0,
+                              status,
+                              " Friday ",
+                              "THNL",
+                              {},
+                              {},
+                              {},
+                              {},
+                              Currency::FromRaw(5000),
+                              Currency::FromWhole(1),
+                              ""};
         dir.Write(id + "/gam.spk", EncodeGameRecord(game));
     }
 
@@ -148,7 +200,7 @@ TEST_F(FolderTest, FailuresAreReportedOnceTheFileIsClosedAndOthersAskRetryOrCanc
     MakeGame("g", "WS", 1);
     const std::string users = Read("g/usr.spk");
     dir.Write("g/gam.spk", Read("g/gam.spk").substr(0, 83));
-    EXPECT_EQ(ReadGameRecord(dir.File("g")).status.error, FolderError::NotThere);   // the caller reports it
+    EXPECT_EQ(ReadGameRecord(dir.File("g")).status.error, FolderError::NotThere); // the caller reports it
     Lines reports;
     AnswerBox checking([&](const MessageBoxRequest& r) {
         LockedFile gam, usr;
@@ -186,7 +238,7 @@ TEST_F(FolderTest, MessagesAreReadFromARecordNumberAndAPartialLastRecordWaits)
 {
     for (const char* line : {"sAnn posts the small blind", "", "3c2_12,0_4"})
         ASSERT_TRUE(SendPlayerMessage(dir.Path(), line));
-    dir.Write("msg.spk", Read("msg.spk") + std::string(51, 'z'));   // an append cut short elsewhere
+    dir.Write("msg.spk", Read("msg.spk") + std::string(51, 'z')); // an append cut short elsewhere
     auto all = ReadMessagesSince(dir.Path(), 0);
     EXPECT_EQ(all->lines, (Lines{"sAnn posts the small blind", "", "3c2_12,0_4"}));
     EXPECT_EQ(all->lastRecord, 3);
@@ -206,17 +258,17 @@ TEST_F(FolderTest, TheListShowsLiveGamesAndJoinsThatFailOpenNothingAndChangeNoFi
     MakeGame("30_tmp", "P3", 5);
     MakeGame("40_tmp", "GE", 2);
     MakeGame("45_tmp", "??", 2);
-    ::mkdir(dir.File("50_tmp").c_str(), 0777);           // no gam.spk
+    ::mkdir(dir.File("50_tmp").c_str(), 0777); // no gam.spk
     dir.Write("60_tmp", "a file, not a folder");
-    MakeGame("70_other", "WS", 2);                       // not a game folder name
+    MakeGame("70_other", "WS", 2); // not a game folder name
     MakeGame("80_tmp", "WS", 1);
-    dir.Write("80_tmp/gam.spk", std::string(40, 'x'));   // still being written
+    dir.Write("80_tmp/gam.spk", std::string(40, 'x')); // still being written
     const auto list = UpdateList("30_tmp");
     ASSERT_EQ(list->rows.size(), 4u);
     EXPECT_EQ(list->rows[1].Line(), "Friday\t3\t0.5/1\tWaiting for Players");
     EXPECT_EQ(list->rows[3].Line(), "Friday\t5\t0.5/1\tIn Progress");
     EXPECT_EQ(list->selectRow, 3);
-    EXPECT_EQ(UpdateList("40_tmp")->selectRow, 0);   // no longer listed: the first row
+    EXPECT_EQ(UpdateList("40_tmp")->selectRow, 0); // no longer listed: the first row
     EXPECT_TRUE(SelectRow(*list, 3).enableJoin);
 
     // A joined client opens the table once its own game has started; another
@@ -230,7 +282,7 @@ TEST_F(FolderTest, TheListShowsLiveGamesAndJoinsThatFailOpenNothingAndChangeNoFi
     EXPECT_TRUE(UpdateList("")->enableCreate);
     EXPECT_FALSE(SelectRow(*list, 3).enableJoin);
     GameFolder = dir.File("25_tmp");
-    EXPECT_FALSE(UpdateList("")->enableCreate);   // alone at the table
+    EXPECT_FALSE(UpdateList("")->enableCreate); // alone at the table
     EXPECT_TRUE(boxes.shown.empty());
 
     // usr.spk cannot be opened: the seat goes before the count, so the count stays.
@@ -238,7 +290,8 @@ TEST_F(FolderTest, TheListShowsLiveGamesAndJoinsThatFailOpenNothingAndChangeNoFi
     ::mkdir(dir.File("25_tmp/usr.spk").c_str(), 0777);
     auto snapshot = [&] {
         std::string all;
-        for (std::string id : {"10_tmp", "20_tmp", "25_tmp", "30_tmp"}) all += Read(id + "/gam.spk");
+        for (std::string id : {"10_tmp", "20_tmp", "25_tmp", "30_tmp"})
+            all += Read(id + "/gam.spk");
         return all + Read("10_tmp/usr.spk") + Read("20_tmp/usr.spk") + Read("30_tmp/usr.spk");
     };
     const std::string before = snapshot();
@@ -247,8 +300,10 @@ TEST_F(FolderTest, TheListShowsLiveGamesAndJoinsThatFailOpenNothingAndChangeNoFi
     // Names compare as stored: cut to the field, without regard to case.
     for (const auto& [id, player, text, icon] :
          std::vector<std::tuple<std::string, std::string, std::string, MsgIcon>>{
-             {"", "Zed", "caption 65", info}, {"10_tmp", "Zed", "caption 66", info},
-             {"30_tmp", "Zed", "caption 67", none}, {"20_tmp", "AL", "caption 68", none},
+             {"", "Zed", "caption 65", info},
+             {"10_tmp", "Zed", "caption 66", info},
+             {"30_tmp", "Zed", "caption 67", none},
+             {"20_tmp", "AL", "caption 68", none},
              {"20_tmp", "cheats beware!", "caption 68", none},
              {"20_tmp", "émile " + std::string(40, 'X'), "caption 68", none},
              {"25_tmp", "Zed", "File/Connection problem - " + ErrorDescription(EISDIR), MsgIcon::Exclamation},
@@ -262,7 +317,7 @@ TEST_F(FolderTest, TheListShowsLiveGamesAndJoinsThatFailOpenNothingAndChangeNoFi
         EXPECT_EQ(boxes.shown[0].icon, icon) << text;
     }
     EXPECT_EQ(snapshot(), before);
-    LastPlayer = "Emile " + std::string(40, 'X');   // E is not É
+    LastPlayer = "Emile " + std::string(40, 'X'); // E is not É
     EXPECT_TRUE(JoinGame("20_tmp").openTable);
 }
 
@@ -270,9 +325,13 @@ TEST_F(FolderTest, FailedCreateChecksShowTheirCaptionAndOpenNothing)
 {
     for (const auto& [name, cash, small, big, caption] :
          std::vector<std::tuple<std::string, std::string, std::string, std::string, int>>{
-             {"   ", "50", "1", "2", 61}, {"T", "abc", "1", "2", 62}, {"T", "999999", "1", "2", 63},
-             {"T", "50", "0", "2", 64}, {"T", "50", "2", "2", 64}, {"T", "50", "3", "2", 64},
-             {"T", "50", "1e300", "2e300", 0}}) {   // beyond any amount: passes the checks, makes nothing
+             {"   ", "50", "1", "2", 61},
+             {"T", "abc", "1", "2", 62},
+             {"T", "999999", "1", "2", 63},
+             {"T", "50", "0", "2", 64},
+             {"T", "50", "2", "2", 64},
+             {"T", "50", "3", "2", 64},
+             {"T", "50", "1e300", "2e300", 0}}) { // beyond any amount: passes the checks, makes nothing
         boxes.Clear();
         const CreateRequest r{name, cash, small, big, "$", "0", 1};
         EXPECT_EQ(CheckCreate(r), caption);
@@ -294,7 +353,8 @@ TEST_F(FolderTest, CreateSeatsTheCreatorAndThreeBotsAndAJoinerTakesTheNextSeat)
     EXPECT_EQ(Read(Id(folder) + "/gam.spk"), EncodeGameRecord(game));
     const PlayerRecord creator{2, "Ann", cash, {}, "-", "", "", "", "", "", ""};
     std::string users = EncodePlayerRecord(NewBoardRecord()) + EncodePlayerRecord(creator);
-    for (const char* bot : {"Bot1", "Bot2", "Bot3"}) users += EncodePlayerRecord(NewSeatRecord(1, bot, cash));
+    for (const char* bot : {"Bot1", "Bot2", "Bot3"})
+        users += EncodePlayerRecord(NewSeatRecord(1, bot, cash));
     EXPECT_EQ(Read(Id(folder) + "/usr.spk"), users);
 
     // Another program run; bet and last three cards carry over from the last
@@ -314,7 +374,8 @@ TEST_F(FolderTest, NoBotIsNamedLikeItsCreator)
     const Currency cash = Currency::FromWhole(50);
     const PlayerRecord creator{2, " bot1 ", cash, {}, "-", "", "", "", "", "", ""};
     std::string users = EncodePlayerRecord(NewBoardRecord()) + EncodePlayerRecord(creator);
-    for (const char* bot : {"Bot2", "Bot3"}) users += EncodePlayerRecord(NewSeatRecord(1, bot, cash));
+    for (const char* bot : {"Bot2", "Bot3"})
+        users += EncodePlayerRecord(NewSeatRecord(1, bot, cash));
     EXPECT_EQ(Read(Id(GameFolder) + "/usr.spk"), users);
 }
 
@@ -339,14 +400,14 @@ TEST_F(FolderTest, LeavingEndsTheGameOrCleansItUpWithTheLastHuman)
                   Lines{hostFirst ? "wAnn closed the table" : "wBob has left"});
         EXPECT_EQ(ReadGameRecord(folder)->Status, hostFirst ? "GE" : "P1");
         EXPECT_EQ(*ReadPlayerRecord(folder, hostFirst ? 1 : 3), "D");
-        EXPECT_TRUE(leave(!hostFirst).removedGame);   // the bot does not keep the game alive
+        EXPECT_TRUE(leave(!hostFirst).removedGame); // the bot does not keep the game alive
         EXPECT_FALSE(FolderExists(folder));
     }
     EXPECT_TRUE(boxes.shown.empty()) << boxes.LastText();
-    MakeGame("15_tmp", "WS", 1);   // without msg.spk
+    MakeGame("15_tmp", "WS", 1); // without msg.spk
     EXPECT_TRUE(CleanUpGameFiles(dir.File("15_tmp")) && !FolderExists(dir.File("15_tmp")));
     MakeGame("16_tmp", "WS", 1);
-    dir.Write("16_tmp/notes.txt", "x");   // a stranger's file keeps the folder
+    dir.Write("16_tmp/notes.txt", "x"); // a stranger's file keeps the folder
     EXPECT_FALSE(CleanUpGameFiles(dir.File("16_tmp")));
     EXPECT_EQ(boxes.LastText().rfind("Error cleaning up game files: ", 0), 0u);
     EXPECT_FALSE(FolderExists(dir.File("16_tmp/gam.spk")));
@@ -394,10 +455,13 @@ TEST_F(BetweenProcesses, EightClientsAppendingGiveEveryLineOnceAndWhole)
     std::multiset<std::string> expected;
     for (int c = 0; c < 8; ++c) {
         clients.push_back(StartClient("append " + dir.Path() + " 500 c" + std::to_string(c)));
-        for (int i = 0; i < 500; ++i) expected.insert("c" + std::to_string(c) + ":" + std::to_string(i));
+        for (int i = 0; i < 500; ++i)
+            expected.insert("c" + std::to_string(c) + ":" + std::to_string(i));
     }
-    for (FILE* c : clients) std::fputc('g', c);   // every client is up: they all start at once
-    for (FILE* c : clients) EXPECT_EQ(Finish(c), 0);
+    for (FILE* c : clients)
+        std::fputc('g', c); // every client is up: they all start at once
+    for (FILE* c : clients)
+        EXPECT_EQ(Finish(c), 0);
     EXPECT_EQ(Read("msg.spk").size(), 4000u * MessageRecordLength);
     auto all = ReadMessagesSince(dir.Path(), 0);
     EXPECT_EQ(all->lastRecord, 4000);
@@ -409,15 +473,19 @@ TEST_F(BetweenProcesses, EightJoinersFillTheTableWithoutSharingASeat)
     ASSERT_TRUE(CreateGame({"Friday", "50", "1", "2", "$", "3", 1}, bots));
     // A client holding usr.spk for a moment lines the joiners up behind each other.
     FILE* holder = StartClient("hold " + PlayerFilePath(GameFolder) + " 0");
-    while (!FolderExists(PlayerFilePath(GameFolder) + ".held")) std::this_thread::sleep_for(1ms);
+    while (!FolderExists(PlayerFilePath(GameFolder) + ".held"))
+        std::this_thread::sleep_for(1ms);
     const std::string join = "join " + ServerDirectory + " " + Id(GameFolder) + " J";
     std::vector<FILE*> joiners;
-    for (int j = 0; j < 8; ++j) joiners.push_back(StartClient(join + std::to_string(j)));
-    for (FILE* j : joiners) std::fputc('g', j);
+    for (int j = 0; j < 8; ++j)
+        joiners.push_back(StartClient(join + std::to_string(j)));
+    for (FILE* j : joiners)
+        std::fputc('g', j);
     std::this_thread::sleep_for(300ms);
     EXPECT_EQ(Finish(holder), 0);
-    std::multiset<int> outcomes;   // the player number, or the refusing caption
-    for (FILE* j : joiners) outcomes.insert(Finish(j));
+    std::multiset<int> outcomes; // the player number, or the refusing caption
+    for (FILE* j : joiners)
+        outcomes.insert(Finish(j));
     EXPECT_EQ(outcomes, (std::multiset<int>{5, 6, 7, 8, 9, 66, 66, 66}));
     EXPECT_EQ(ReadGameRecord(GameFolder)->PlayerCount, 9);
     const std::string users = Read(Id(GameFolder) + "/usr.spk");
@@ -425,18 +493,22 @@ TEST_F(BetweenProcesses, EightJoinersFillTheTableWithoutSharingASeat)
     for (int p = 5; p <= 9; ++p) {
         const PlayerRecord seat = DecodePlayerRecord(users.substr(p * 80u, 80));
         EXPECT_TRUE(seat.PlayerNo == p && std::regex_match(seat.Name, std::regex("J[0-7]")) &&
-                    seat.Action == "-" && seat.Cash == MyCash) << p;
+                    seat.Action == "-" && seat.Cash == MyCash)
+            << p;
     }
 }
 
 TEST_F(BetweenProcesses, AClientKilledWhileHoldingAFileReleasesIt)
 {
     ASSERT_TRUE(SendPlayerMessage(dir.Path(), "i first"));
-    FILE* dying = StartClient("hold " + dir.File("msg.spk") + " 50");   // dies halfway through an append
-    while (!FolderExists(dir.File("msg.spk.held"))) std::this_thread::sleep_for(1ms);
+    FILE* dying = StartClient("hold " + dir.File("msg.spk") + " 50"); // dies halfway through an append
+    while (!FolderExists(dir.File("msg.spk.held")))
+        std::this_thread::sleep_for(1ms);
     HookedClock clock(false);
     int status = -1;
-    clock.onWait = [&](auto n) { if (n == 2) status = Finish(dying); };
+    clock.onWait = [&](auto n) {
+        if (n == 2) status = Finish(dying);
+    };
     ASSERT_TRUE(SendPlayerMessage(dir.Path(), "i second"));
     EXPECT_EQ(status, 128 + SIGKILL);
     // Silent waits of one second; the try after the death gets the file.
@@ -450,9 +522,12 @@ TEST_F(BetweenProcesses, WritePlayerRecordWaitsWholeSecondsUntilTheOtherClientLe
     MakeGame("g", "WS", 2);
     const std::string users = Read("g/usr.spk");
     FILE* holder = StartClient("hold " + dir.File("g/usr.spk") + " 0");
-    while (!FolderExists(dir.File("g/usr.spk.held"))) std::this_thread::sleep_for(1ms);
+    while (!FolderExists(dir.File("g/usr.spk.held")))
+        std::this_thread::sleep_for(1ms);
     HookedClock clock(true);
-    clock.onWait = [&](auto n) { if (n == 2) Finish(holder); };   // it lets go in the second wait
+    clock.onWait = [&](auto n) {
+        if (n == 2) Finish(holder);
+    }; // it lets go in the second wait
     ASSERT_TRUE(WritePlayerRecord(dir.File("g"), "R12.5", 1));
     EXPECT_EQ(clock.waits, (std::vector<std::chrono::milliseconds>{1s, 1s}));
     // Only the action changed.
@@ -465,7 +540,7 @@ TEST_F(FolderTest, FolderToolPrintsEveryRecordOfAGameFolderMadeByTheCode)
     LastPlayer = "Zoë";
     ASSERT_TRUE(CreateGame({"Tool table", "75.5", "0.25", "0.5", "£", "1", 2}, bots));
     ASSERT_TRUE(SendPlayerMessage(GameFolder, "pZoë joined"));
-    ASSERT_TRUE(WriteGameRecord(GameFolder, "P2", true));   // and keeps the other fields
+    ASSERT_TRUE(WriteGameRecord(GameFolder, "P2", true)); // and keeps the other fields
     dir.Write(Id(GameFolder) + "/msg.spk", Read(Id(GameFolder) + "/msg.spk") + std::string(30, 'q'));
     FILE* tool = ::popen((SCRIVO_FOLDER_TOOL " " + GameFolder + " 2>&1").c_str(), "r");
     std::string out(65536, '\0');

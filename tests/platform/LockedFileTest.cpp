@@ -18,7 +18,7 @@ TEST(LockedFile, CreatesReadsAndWritesAtOffsets)
     ASSERT_TRUE(f.WriteAt(100, "xyz", 3));
     EXPECT_EQ(f.Size(), 103);
     char buf[8] = {};
-    EXPECT_EQ(f.ReadAt(101, buf, 8), 2);   // short at the end of the file
+    EXPECT_EQ(f.ReadAt(101, buf, 8), 2); // short at the end of the file
     EXPECT_EQ(std::string(buf, 2), "yz");
 }
 

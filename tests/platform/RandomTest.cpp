@@ -11,7 +11,8 @@ TEST(Random, FixedSeedRepeatsAndSurvivesRandomize)
     a.Seed(42);
     b.Seed(42);
     a.Randomize();
-    for (int i = 0; i < 100; ++i) EXPECT_EQ(a.NextU64(), b.NextU64());
+    for (int i = 0; i < 100; ++i)
+        EXPECT_EQ(a.NextU64(), b.NextU64());
 }
 
 TEST(Random, ReseedsWithinOneClockTickStillDiffer)

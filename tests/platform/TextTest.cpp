@@ -18,11 +18,11 @@ TEST(Text, Cp1252RoundTripsEveryAssignedByte)
 
 TEST(Text, CharactersOutsideCp1252BecomeQuestionMarks)
 {
-    EXPECT_EQ(Utf8ToCp1252("\xE2\x99\xA0"), "?");           // spade sign
+    EXPECT_EQ(Utf8ToCp1252("\xE2\x99\xA0"), "?"); // spade sign
     EXPECT_EQ(Utf8ToCp1252("J\xC3\xBCrgen \xE2\x82\xAC"), "J\xFCrgen \x80");
     EXPECT_FALSE(IsValidUtf8("\xFF\xFE"));
-    EXPECT_FALSE(IsValidUtf8("\xC0\xAF"));                  // overlong
-    EXPECT_FALSE(IsValidUtf8("\xE2\x99"));                  // cut short
+    EXPECT_FALSE(IsValidUtf8("\xC0\xAF")); // overlong
+    EXPECT_FALSE(IsValidUtf8("\xE2\x99")); // cut short
 }
 
 TEST(Text, ValReadsTheLeadingNumber)

@@ -56,17 +56,19 @@ int main(int argc, char** argv)
 {
     tool::Options options;
     std::string error;
-    if (!options.Parse(argc, argv, {"--dir", "--name", "--seed", "--policy", "--delay", "--game", "--wait"}, {"--help"},
-                       error))
+    if (!options.Parse(argc, argv, {"--dir", "--name", "--seed", "--policy", "--delay", "--game", "--wait"},
+                       {"--help"}, error))
         return Fail(error + "\n" + Usage);
     if (options.Has("--help")) {
         std::printf("%s", Usage);
         return 0;
     }
-    if (!options.Has("--dir") || !options.Has("--name")) return Fail(std::string("--dir and --name are required\n") + Usage);
+    if (!options.Has("--dir") || !options.Has("--name"))
+        return Fail(std::string("--dir and --name are required\n") + Usage);
     long long seed = 0, delay = 0, wait = 0;
     if (!options.GetInt("--seed", 0, 0, 0x7fffffffffffffffLL, seed, error) ||
-        !options.GetInt("--delay", 100, 0, 600000, delay, error) || !options.GetInt("--wait", 60, 0, 86400, wait, error))
+        !options.GetInt("--delay", 100, 0, 600000, delay, error) ||
+        !options.GetInt("--wait", 60, 0, 86400, wait, error))
         return Fail(error);
     if (options.Has("--seed")) ProgramRandom().Seed(static_cast<std::uint64_t>(seed));
     tool::Policy policy;

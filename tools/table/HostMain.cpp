@@ -88,19 +88,24 @@ int main(int argc, char** argv)
     if (!options.Has("--dir")) return Fail(std::string("--dir is required\n") + Usage);
 
     long long bots = 0, hands = 0, delay = 0, seed = 0, waitPlayers = 0;
-    if (!options.GetInt("--bots", 2, 0, 8, bots, error) || !options.GetInt("--hands", 0, 0, 1000000000, hands, error) ||
+    if (!options.GetInt("--bots", 2, 0, 8, bots, error) ||
+        !options.GetInt("--hands", 0, 0, 1000000000, hands, error) ||
         !options.GetInt("--delay", 100, 0, 600000, delay, error) ||
         !options.GetInt("--seed", 0, 0, 0x7fffffffffffffffLL, seed, error) ||
         !options.GetInt("--wait-players", 0, 0, 8, waitPlayers, error))
         return Fail(error);
-    if (bots + waitPlayers > 8) return Fail("a table seats nine: the host, bots and waited-for players together");
+    if (bots + waitPlayers > 8)
+        return Fail("a table seats nine: the host, bots and waited-for players together");
     if (options.Has("--seed")) ProgramRandom().Seed(static_cast<std::uint64_t>(seed));
 
     const std::string type = options.Get("--type", "THNL");
     int limitType = 2;
-    if (type == "THLI") limitType = 0;
-    else if (type == "THPL") limitType = 1;
-    else if (type != "THNL") return Fail("--type must be THLI, THPL or THNL");
+    if (type == "THLI")
+        limitType = 0;
+    else if (type == "THPL")
+        limitType = 1;
+    else if (type != "THNL")
+        return Fail("--type must be THLI, THPL or THNL");
 
     const std::string cash = options.Get("--cash", "1000");
     const std::string blinds = options.Get("--blinds", "5/10");
@@ -160,8 +165,7 @@ int main(int argc, char** argv)
         policy.Act(table);
         pause();
     }
-    const double seconds =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     // The lines of the last hand were written during the last tick.
     table.Tick();
 
@@ -179,11 +183,13 @@ int main(int argc, char** argv)
     if (!options.Has("--keep")) table.Leave();
 
     const TableCounters& c = table.Counters();
-    std::fprintf(stderr, "scrivo-host: ticks=%lld record_opens=%lld opens_per_action=%.2f\n", c.ticks, c.recordOpens,
-                 c.actionsProcessed > 0 ? static_cast<double>(c.recordOpens) / static_cast<double>(c.actionsProcessed)
-                                        : 0.0);
-    std::printf("hands=%lld actions=%lld seconds=%.3f hands_per_s=%.1f conserved=%s winner=%s\n", c.handsEnded,
-                c.actionsProcessed, seconds, seconds > 0 ? static_cast<double>(c.handsEnded) / seconds : 0.0,
+    std::fprintf(
+        stderr, "scrivo-host: ticks=%lld record_opens=%lld opens_per_action=%.2f\n", c.ticks, c.recordOpens,
+        c.actionsProcessed > 0 ? static_cast<double>(c.recordOpens) / static_cast<double>(c.actionsProcessed)
+                               : 0.0);
+    std::printf("hands=%lld actions=%lld seconds=%.3f hands_per_s=%.1f conserved=%s winner=%s\n",
+                c.handsEnded, c.actionsProcessed, seconds,
+                seconds > 0 ? static_cast<double>(c.handsEnded) / seconds : 0.0,
                 view.conserved ? "yes" : "no", winner.c_str());
     std::fflush(stdout);
     return 0;

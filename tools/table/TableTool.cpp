@@ -40,8 +40,8 @@ std::string Options::Get(const std::string& name, const std::string& fallback) c
     return it == m_values.end() ? fallback : it->second;
 }
 
-bool Options::GetInt(const std::string& name, long long fallback, long long min, long long max, long long& out,
-                     std::string& error) const
+bool Options::GetInt(const std::string& name, long long fallback, long long min, long long max,
+                     long long& out, std::string& error) const
 {
     out = fallback;
     if (!Has(name)) return true;
@@ -77,7 +77,8 @@ bool LoadLanguage()
 std::string ServerDirectoryOf(const std::string& dir)
 {
     std::string d = dir;
-    while (d.size() > 1 && d.back() == PathSeparator) d.pop_back();
+    while (d.size() > 1 && d.back() == PathSeparator)
+        d.pop_back();
     return d + PathSeparator;
 }
 
@@ -94,7 +95,8 @@ bool Policy::Set(const std::string& text, std::string& error)
         std::size_t start = 0;
         while (start <= rest.size()) {
             const std::size_t comma = rest.find(',', start);
-            const std::string item = rest.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+            const std::string item =
+                rest.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
             if (!item.empty()) m_script.push_back(item);
             if (comma == std::string::npos) break;
             start = comma + 1;
@@ -147,10 +149,18 @@ bool Policy::Act(Table& table)
         command = x < 0.08 ? "F" : x < 0.12 ? "A" : x < 0.34 ? "B" : "C";
     }
     switch (command[0]) {
-    case 'F': out = Fold(); break;
-    case 'A': out = AllIn(limits); break;
-    case 'B': out = EnterAmount(command.size() > 1 ? command.substr(1) : PickBet(limits, random), limits); break;
-    default: out = CheckOrCall(limits); break;
+    case 'F':
+        out = Fold();
+        break;
+    case 'A':
+        out = AllIn(limits);
+        break;
+    case 'B':
+        out = EnterAmount(command.size() > 1 ? command.substr(1) : PickBet(limits, random), limits);
+        break;
+    default:
+        out = CheckOrCall(limits);
+        break;
     }
     // What the checks refuse, a player follows with a call, and when even
     // the call is out of reach, with all in or a fold.

@@ -17,8 +17,8 @@ namespace tool {
 class Options {
 public:
     // valued: options that take a value; flags: options that do not.
-    bool Parse(int argc, char** argv, const std::vector<std::string>& valued, const std::vector<std::string>& flags,
-               std::string& error);
+    bool Parse(int argc, char** argv, const std::vector<std::string>& valued,
+               const std::vector<std::string>& flags, std::string& error);
     bool Has(const std::string& name) const { return m_values.count(name) > 0; }
     std::string Get(const std::string& name, const std::string& fallback = {}) const;
     // A whole number; false (with error) when the text is not one in [min, max].
