@@ -1,9 +1,11 @@
 #include "gamefolder/RecordFile.h"
 
 #include <chrono>
+#include <optional>
 
 #include "gamefolder/CurrentGame.h"
 #include "platform/Clock.h"
+#include "platform/LockBackoff.h"
 #include "platform/MessageBox.h"
 #include "platform/Paths.h"
 #include "platform/Text.h"
@@ -11,8 +13,6 @@
 namespace scrivo {
 
 namespace {
-
-constexpr auto HeldWait = std::chrono::seconds(1);
 
 // Reports a failed operation with its fixed prefix, unless the user already
 // chose to give up at the open.
@@ -128,14 +128,17 @@ FolderResult<RecordFile> OpenRecordFile(const std::string& path, int recordLengt
     // A bare file name means no game folder was set: never make record files
     // in whatever the working folder happens to be.
     if (path.find(PathSeparator) == std::string::npos) return FolderStatus::Failure("No game folder");
+    std::optional<LockBackoff> backoff; // seeded only when a file is found held
     for (;;) {
         LockedFile file;
         switch (file.TryOpen(path)) {
         case LockedFile::OpenStatus::Ok:
             return RecordFile(std::move(file), recordLength);
         case LockedFile::OpenStatus::Held:
-            // Another client is in the middle of its sequence.
-            ProgramClock().SleepFor(HeldWait);
+            // Another client is in the middle of its short sequence: try again
+            // soon, however long it takes, without asking.
+            if (!backoff) backoff.emplace(LockBackoff::FreshSeed());
+            ProgramClock().SleepFor(backoff->Next());
             break;
         case LockedFile::OpenStatus::Failed:
             if (MsgBox("File/Connection problem - " + file.ErrorText(), MsgButtons::RetryCancel,

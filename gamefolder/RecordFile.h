@@ -90,10 +90,11 @@ private:
 };
 
 // Opens and locks a record file (created when missing). A file held by
-// another client is waited for one second at a time on the program clock,
-// without limit; any other failure asks "File/Connection problem - " with
-// Retry and Cancel. Cancel gives FolderError::Cancelled: the caller skips
-// its operation.
+// another client is tried again after short random waits on the program
+// clock (see LockBackoff), without limit and without asking; any other
+// failure, a refused link or special file included, asks
+// "File/Connection problem - " with Retry and Cancel. Cancel gives
+// FolderError::Cancelled: the caller skips its operation.
 FolderResult<RecordFile> OpenRecordFile(const std::string& path, int recordLength);
 
 // Paths of the three files of a game folder.

@@ -6,9 +6,10 @@
 #include <fcntl.h>
 #include <mutex>
 #include <set>
-#include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
+
+#include "platform/FileOps.h"
 
 namespace scrivo {
 
@@ -28,7 +29,7 @@ void ForgetParentsFiles()
     }
 }
 
-void Forget(std::uint64_t dev, std::uint64_t ino)
+void ForgetHeld(std::uint64_t dev, std::uint64_t ino)
 {
     std::lock_guard lock(g_heldMutex);
     g_held.erase({dev, ino});
@@ -41,8 +42,10 @@ LockedFile::~LockedFile()
 }
 
 LockedFile::LockedFile(LockedFile&& other) noexcept
-    : m_fd(std::exchange(other.m_fd, -1)), m_error(other.m_error), m_path(std::move(other.m_path)),
-      m_dev(other.m_dev), m_ino(other.m_ino)
+    : m_fd(std::exchange(other.m_fd, -1)), m_error(other.m_error), m_refusal(std::move(other.m_refusal)),
+      m_path(std::move(other.m_path)), m_dev(other.m_dev), m_ino(other.m_ino), m_size(other.m_size),
+      m_windowOffset(other.m_windowOffset), m_window(std::move(other.m_window)),
+      m_windowAtEnd(other.m_windowAtEnd)
 {
 }
 
@@ -52,9 +55,14 @@ LockedFile& LockedFile::operator=(LockedFile&& other) noexcept
         Close();
         m_fd = std::exchange(other.m_fd, -1);
         m_error = other.m_error;
+        m_refusal = std::move(other.m_refusal);
         m_path = std::move(other.m_path);
         m_dev = other.m_dev;
         m_ino = other.m_ino;
+        m_size = other.m_size;
+        m_windowOffset = other.m_windowOffset;
+        m_window = std::move(other.m_window);
+        m_windowAtEnd = other.m_windowAtEnd;
     }
     return *this;
 }
@@ -62,34 +70,49 @@ LockedFile& LockedFile::operator=(LockedFile&& other) noexcept
 LockedFile::OpenStatus LockedFile::TryOpen(const std::string& path)
 {
     Close();
+    FileOps& ops = CurrentFileOps();
     m_path = path;
     m_error = 0;
-    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    m_refusal.clear();
+    // Never through a link: a link planted in a game folder would have us
+    // write into whatever file it points at.
+    const int fd = ops.Open(path, O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0666);
     if (fd < 0) {
         m_error = errno;
+        FileStat link;
+        if (m_error == ELOOP && ops.Lstat(path, link) == 0 && link.IsSymlink())
+            m_refusal = path + " is a symbolic link, not a record file";
         return OpenStatus::Failed;
     }
-    struct stat st {};
-    if (::fstat(fd, &st) == 0) {
-        std::lock_guard lock(g_heldMutex);
-        ForgetParentsFiles();
-        assert(!g_held.count({st.st_dev, st.st_ino}) && "record file opened twice by one process");
-    }
-    struct flock fl {};
-    fl.l_type = F_WRLCK;
-    fl.l_whence = SEEK_SET;
-    fl.l_start = 0;
-    fl.l_len = 0; // the whole file, however long it grows
-    if (::fcntl(fd, F_OFD_SETLK, &fl) != 0) {
+    if (ops.SetLock(fd, F_WRLCK) != 0) {
         const int err = errno;
-        ::close(fd);
+#ifndef NDEBUG
+        FileStat mine;
+        if (ops.Fstat(fd, mine) == 0) {
+            std::lock_guard lock(g_heldMutex);
+            ForgetParentsFiles();
+            assert(!g_held.count({mine.device, mine.inode}) && "record file opened twice by one process");
+        }
+#endif
+        ops.Close(fd);
         if (err == EAGAIN || err == EACCES) return OpenStatus::Held;
         m_error = err;
         return OpenStatus::Failed;
     }
+    // Stat under the lock: the size it gives stays true until we let go.
+    FileStat st;
+    const bool statted = ops.Fstat(fd, st) == 0;
+    if (!statted || !st.IsRegular()) {
+        m_error = statted ? EINVAL : errno;
+        if (statted) m_refusal = path + " is not a regular file";
+        ops.SetLock(fd, F_UNLCK);
+        ops.Close(fd);
+        return OpenStatus::Failed;
+    }
     m_fd = fd;
-    m_dev = st.st_dev;
-    m_ino = st.st_ino;
+    m_dev = st.device;
+    m_ino = st.inode;
+    m_size = st.size;
     {
         std::lock_guard lock(g_heldMutex);
         ForgetParentsFiles();
@@ -101,21 +124,28 @@ LockedFile::OpenStatus LockedFile::TryOpen(const std::string& path)
 void LockedFile::Close()
 {
     if (m_fd < 0) return;
-    struct flock fl {};
-    fl.l_type = F_UNLCK;
-    fl.l_whence = SEEK_SET;
-    ::fcntl(m_fd, F_OFD_SETLK, &fl);
-    ::close(m_fd);
+    FileOps& ops = CurrentFileOps();
+    ops.SetLock(m_fd, F_UNLCK);
+    ops.Close(m_fd);
     m_fd = -1;
-    Forget(m_dev, m_ino);
+    ForgetHeld(m_dev, m_ino);
+    ForgetContents();
 }
 
-long long LockedFile::ReadAt(std::int64_t offset, void* buffer, std::size_t size)
+void LockedFile::ForgetContents()
 {
+    m_size = -1;
+    m_window.clear();
+    m_windowAtEnd = false;
+}
+
+long long LockedFile::ReadAll(std::int64_t offset, char* buffer, std::size_t size)
+{
+    FileOps& ops = CurrentFileOps();
     std::size_t done = 0;
-    auto* p = static_cast<char*>(buffer);
     while (done < size) {
-        const ssize_t n = ::pread(m_fd, p + done, size - done, offset + static_cast<std::int64_t>(done));
+        const long long n =
+            ops.ReadAt(m_fd, buffer + done, size - done, offset + static_cast<std::int64_t>(done));
         if (n < 0) {
             if (errno == EINTR) continue;
             m_error = errno;
@@ -127,15 +157,69 @@ long long LockedFile::ReadAt(std::int64_t offset, void* buffer, std::size_t size
     return static_cast<long long>(done);
 }
 
-bool LockedFile::WriteAt(std::int64_t offset, const void* data, std::size_t size)
+long long LockedFile::ReadAt(std::int64_t offset, void* buffer, std::size_t size)
 {
+    auto* p = static_cast<char*>(buffer);
+    const long long got = ReadAll(offset, p, size);
+    if (got < 0) return -1;
+    constexpr std::size_t WindowLimit = 4096; // records are far shorter
+    if (size <= WindowLimit) {
+        m_windowOffset = offset;
+        m_window.assign(p, static_cast<std::size_t>(got));
+        m_windowAtEnd = static_cast<std::size_t>(got) < size;
+    }
+    return got;
+}
+
+bool LockedFile::ReadPrior(std::int64_t offset, std::size_t size, Prior& prior)
+{
+    const auto n = static_cast<std::int64_t>(size);
+    if (m_size >= 0 && offset >= m_size) { // an append: nothing is replaced
+        prior.endsInside = true;
+        prior.end = m_size;
+        return true;
+    }
+    const std::int64_t windowEnd = m_windowOffset + static_cast<std::int64_t>(m_window.size());
+    if (offset >= m_windowOffset && offset <= windowEnd && (offset + n <= windowEnd || m_windowAtEnd)) {
+        const auto from = static_cast<std::size_t>(offset - m_windowOffset);
+        prior.bytes = m_window.substr(from, size);
+        prior.endsInside = offset + n > windowEnd;
+        prior.end = windowEnd;
+        return true;
+    }
+    prior.bytes.resize(size);
+    const long long got = ReadAll(offset, prior.bytes.data(), size);
+    if (got < 0) return false;
+    prior.bytes.resize(static_cast<std::size_t>(got));
+    if (got < n) {
+        prior.endsInside = true;
+        prior.end = offset + got;
+        FileStat st; // nothing read: the end may lie before the offset
+        if (got == 0) {
+            if (CurrentFileOps().Fstat(m_fd, st) != 0) {
+                m_error = errno;
+                return false;
+            }
+            prior.end = st.size;
+        }
+    }
+    return true;
+}
+
+bool LockedFile::WriteAll(std::int64_t offset, const char* data, std::size_t size)
+{
+    FileOps& ops = CurrentFileOps();
     std::size_t done = 0;
-    const auto* p = static_cast<const char*>(data);
     while (done < size) {
-        const ssize_t n = ::pwrite(m_fd, p + done, size - done, offset + static_cast<std::int64_t>(done));
+        const long long n =
+            ops.WriteAt(m_fd, data + done, size - done, offset + static_cast<std::int64_t>(done));
         if (n < 0) {
             if (errno == EINTR) continue;
             m_error = errno;
+            return false;
+        }
+        if (n == 0) { // no progress and no reason: a full disk that does not say so
+            m_error = ENOSPC;
             return false;
         }
         done += static_cast<std::size_t>(n);
@@ -143,18 +227,50 @@ bool LockedFile::WriteAt(std::int64_t offset, const void* data, std::size_t size
     return true;
 }
 
+bool LockedFile::WriteAt(std::int64_t offset, const void* data, std::size_t size)
+{
+    if (m_fd < 0) {
+        m_error = EBADF;
+        return false;
+    }
+    Prior prior;
+    if (!ReadPrior(offset, size, prior)) return false; // nothing written yet
+    m_window.clear();
+    m_windowAtEnd = false;
+    const auto end = offset + static_cast<std::int64_t>(size);
+    if (WriteAll(offset, static_cast<const char*>(data), size)) {
+        if (m_size >= 0 && end > m_size) m_size = end;
+        return true;
+    }
+    // Cut short: put the old bytes and the old length back, keeping the
+    // first error as the one reported.
+    const int error = m_error;
+    bool restored = WriteAll(offset, prior.bytes.data(), prior.bytes.size());
+    if (restored && prior.endsInside && CurrentFileOps().Truncate(m_fd, prior.end) != 0) restored = false;
+    if (!restored) m_size = -1;
+    m_error = error;
+    return false;
+}
+
 std::int64_t LockedFile::Size()
 {
-    struct stat st {};
-    if (::fstat(m_fd, &st) != 0) {
+    if (m_fd < 0) {
+        m_error = EBADF;
+        return -1;
+    }
+    if (m_size >= 0) return m_size;
+    FileStat st;
+    if (CurrentFileOps().Fstat(m_fd, st) != 0) {
         m_error = errno;
         return -1;
     }
-    return st.st_size;
+    m_size = st.size;
+    return m_size;
 }
 
 std::string LockedFile::ErrorText() const
 {
+    if (!m_refusal.empty()) return m_refusal;
     return ErrorDescription(m_error);
 }
 
