@@ -10,32 +10,19 @@
 //   append <folder> <count> <tag> append lines "<tag>:<i>"
 //   join <server dir> <id> <name> join; exits with the player number, or
 //                                 with the refusing caption
-#include <chrono>
 #include <csignal>
 #include <fstream>
 #include <string>
-#include <thread>
 #include <unistd.h>
 
 #include "gamefolder/CurrentGame.h"
 #include "gamefolder/Directory.h"
-#include "platform/Clock.h"
 #include "settings/Settings.h"
 
 using namespace scrivo;
 
-// The one-second wait shortened to a millisecond, so that eight busy
-// clients finish in moments; the protocol is the same.
-class QuickClock final : public Clock {
-public:
-    TimePoint Now() override { return std::chrono::steady_clock::now(); }
-    void SleepFor(std::chrono::milliseconds ms) override { std::this_thread::sleep_for(ms / 1000); }
-};
-
 int main(int argc, char** argv)
 {
-    static QuickClock clock;
-    SetProgramClock(&clock);
     const std::string mode = argc > 1 ? argv[1] : "";
     char start;
     if (mode == "hold" && argc == 4) {

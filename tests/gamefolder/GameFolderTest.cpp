@@ -11,6 +11,7 @@
 
 #include "gamefolder/CurrentGame.h"
 #include "gamefolder/Directory.h"
+#include "platform/LockBackoff.h"
 #include "platform/Paths.h"
 #include "settings/Language.h"
 #include "settings/Settings.h"
@@ -511,13 +512,15 @@ TEST_F(BetweenProcesses, AClientKilledWhileHoldingAFileReleasesIt)
     };
     ASSERT_TRUE(SendPlayerMessage(dir.Path(), "i second"));
     EXPECT_EQ(status, 128 + SIGKILL);
-    // Silent waits of one second; the try after the death gets the file.
-    EXPECT_EQ(clock.waits, (std::vector<std::chrono::milliseconds>{1s, 1s}));
+    // Silent short waits; the try after the death gets the file.
+    EXPECT_EQ(clock.waits.size(), 2u);
+    for (auto wait : clock.waits)
+        EXPECT_LE(wait, LockBackoff::LastStep);
     EXPECT_TRUE(boxes.shown.empty());
     EXPECT_EQ(ReadMessagesSince(dir.Path(), 0)->lines, (Lines{"i first", "i second"}));
 }
 
-TEST_F(BetweenProcesses, WritePlayerRecordWaitsWholeSecondsUntilTheOtherClientLetsGo)
+TEST_F(BetweenProcesses, WritePlayerRecordWaitsUntilTheOtherClientLetsGo)
 {
     MakeGame("g", "WS", 2);
     const std::string users = Read("g/usr.spk");
@@ -529,7 +532,9 @@ TEST_F(BetweenProcesses, WritePlayerRecordWaitsWholeSecondsUntilTheOtherClientLe
         if (n == 2) Finish(holder);
     }; // it lets go in the second wait
     ASSERT_TRUE(WritePlayerRecord(dir.File("g"), "R12.5", 1));
-    EXPECT_EQ(clock.waits, (std::vector<std::chrono::milliseconds>{1s, 1s}));
+    EXPECT_EQ(clock.waits.size(), 2u);
+    for (auto wait : clock.waits)
+        EXPECT_LE(wait, LockBackoff::LastStep);
     // Only the action changed.
     EXPECT_EQ(Read("g/usr.spk"), std::string(users).replace(80 + 43, 15, Pad("R12.5", 15)));
 }

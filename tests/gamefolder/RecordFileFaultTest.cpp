@@ -1,0 +1,205 @@
+// Record operations when the file layer fails or a file stays held: the
+// records stay whole, the user is asked only when the description says so,
+// and a held file is retried after short waits rather than whole seconds.
+#include <cerrno>
+#include <chrono>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+#include <vector>
+
+#include "gamefolder/RecordFile.h"
+#include "gamefolder/Records.h"
+#include "platform/FileOps.h"
+#include "platform/LockBackoff.h"
+#include "testsupport/FakeClock.h"
+#include "testsupport/FaultFileOps.h"
+#include "testsupport/RecordingMessageBox.h"
+#include "testsupport/TempDir.h"
+
+namespace scrivo {
+namespace {
+
+using namespace std::chrono_literals;
+using test::FileCall;
+using Lines = std::vector<std::string>;
+
+// The fake clock, noting each wait and when the questions came.
+struct NotingClock final : Clock {
+    NotingClock() { SetProgramClock(this); }
+    ~NotingClock() override { SetProgramClock(nullptr); }
+    TimePoint Now() override { return now; }
+    void SleepFor(std::chrono::milliseconds ms) override
+    {
+        waits.push_back(ms);
+        now += ms;
+    }
+    std::chrono::milliseconds Since(TimePoint t) const
+    {
+        return std::chrono::duration_cast<std::chrono::milliseconds>(now - t);
+    }
+    TimePoint now{1h};
+    std::vector<std::chrono::milliseconds> waits;
+};
+
+// Another client holds every file until the clock reaches `until`.
+struct HeldUntil final : ForwardingFileOps {
+    HeldUntil(NotingClock& clock, Clock::TimePoint until)
+        : ForwardingFileOps(CurrentFileOps()), clock(clock), until(until), scope(*this)
+    {
+    }
+    int SetLock(int fd, short type) override
+    {
+        ++tries;
+        if (type != F_UNLCK && clock.now < until) return errno = EAGAIN, -1;
+        return Inner().SetLock(fd, type);
+    }
+    NotingClock& clock;
+    Clock::TimePoint until;
+    int tries = 0;
+    ScopedFileOps scope;
+};
+
+class RecordFileFaults : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        std::string users = EncodePlayerRecord(NewBoardRecord());
+        for (int p = 1; p <= 3; ++p)
+            users += EncodePlayerRecord(NewSeatRecord(p, "P" + std::to_string(p), Currency::FromWhole(100)));
+        dir.Write("usr.spk", users);
+        for (const char* line : {"i one", "i two"})
+            ASSERT_TRUE(SendPlayerMessage(dir.Path(), line));
+        before = {Read("usr.spk"), Read("msg.spk")};
+    }
+    std::string Read(const std::string& name) const { return test::TempDir::Read(dir.File(name)); }
+    bool Unchanged() const { return Read("usr.spk") == before[0] && Read("msg.spk") == before[1]; }
+    // Nobody holds the file any more.
+    bool Free(const std::string& name) const
+    {
+        LockedFile f;
+        return f.TryOpen(dir.File(name)) == LockedFile::OpenStatus::Ok;
+    }
+
+    test::TempDir dir;
+    test::RecordingMessageBox boxes;
+    NotingClock clock;
+    Lines before;
+};
+
+TEST_F(RecordFileFaults, AFailedWriteInTheMiddleOfAnOperationLeavesEveryRecordWhole)
+{
+    const std::string io = ErrorDescription(EIO);
+    {
+        test::FaultFileOps faults; // half the action written, then the device fails
+        faults.ShortWrite(1, 7);
+        faults.Fail(FileCall::Write, 2, EIO);
+        EXPECT_FALSE(WritePlayerRecord(dir.Path(), "R12.5", 2));
+    }
+    {
+        test::FaultFileOps faults; // the disk fills up half way through a line
+        faults.LimitWrites(40);
+        EXPECT_FALSE(SendPlayerMessage(dir.Path(), "i three"));
+    }
+    {
+        test::FaultFileOps faults; // the read of the seat fails before any write
+        faults.Fail(FileCall::Read, 1, EIO);
+        EXPECT_FALSE(WritePlayerRecord(dir.Path(), "F", 3));
+        EXPECT_EQ(faults.Calls(FileCall::Write), 0);
+    }
+    EXPECT_EQ(boxes.Texts(), (Lines{"Error writing player status: " + io,
+                                    "Error Sending player message: " + ErrorDescription(ENOSPC),
+                                    "Error writing player status: " + io}));
+    EXPECT_TRUE(Unchanged());
+    EXPECT_TRUE(Free("usr.spk") && Free("msg.spk"));
+    EXPECT_EQ(ReadMessagesSince(dir.Path(), 0)->lines, (Lines{"i one", "i two"}));
+
+    // Once the fault is gone the next operations land where they belong.
+    ASSERT_TRUE(WritePlayerRecord(dir.Path(), "R12.5", 2));
+    ASSERT_TRUE(SendPlayerMessage(dir.Path(), "i three"));
+    EXPECT_EQ(ReadPlayerRecord(dir.Path(), 2).value, "R12.5");
+    EXPECT_EQ(ReadPlayerRecord(dir.Path(), 3).value, "-");
+    EXPECT_EQ(ReadMessagesSince(dir.Path(), 0)->lines, (Lines{"i one", "i two", "i three"}));
+}
+
+TEST_F(RecordFileFaults, ALinkInPlaceOfARecordFileIsAQuestionAndNeverAWrite)
+{
+    const std::string victim = dir.Write("victim.txt", "someone else's");
+    ASSERT_EQ(::unlink(dir.File("msg.spk").c_str()), 0);
+    ASSERT_EQ(::symlink(victim.c_str(), dir.File("msg.spk").c_str()), 0);
+    boxes.answers = {MsgAnswer::Retry, MsgAnswer::Cancel};
+    EXPECT_EQ(SendPlayerMessage(dir.Path(), "i hello").error, FolderError::Cancelled);
+    ASSERT_EQ(boxes.shown.size(), 2u); // asked, retried, asked again; nothing else reported
+    EXPECT_EQ(boxes.LastText(),
+              "File/Connection problem - " + dir.File("msg.spk") + " is a symbolic link, not a record file");
+    EXPECT_EQ(boxes.shown[0].buttons, MsgButtons::RetryCancel);
+    EXPECT_EQ(test::TempDir::Read(victim), "someone else's");
+}
+
+TEST_F(RecordFileFaults, AHeldFileIsTriedAgainSoonAndSilentlyHoweverLongItIsHeld)
+{
+    const auto start = clock.now;
+    HeldUntil held(clock, start + 10min);
+    ASSERT_TRUE(WritePlayerRecord(dir.Path(), "C", 1));
+    EXPECT_TRUE(boxes.shown.empty());
+    // Nothing asked in ten minutes, and the file taken within one wait of its release.
+    EXPECT_GE(clock.Since(start), 10min);
+    EXPECT_LE(clock.Since(start), 10min + LockBackoff::LastStep);
+    EXPECT_EQ(held.tries, static_cast<int>(clock.waits.size()) + 2); // the last try, and letting go
+    // The first tries come within milliseconds, later ones no more than a few
+    // hundred apart: a long hold costs a few thousand tries, not millions.
+    EXPECT_LE(clock.waits[0], 2ms);
+    EXPECT_LE(clock.waits[0] + clock.waits[1] + clock.waits[2], 15ms);
+    for (auto wait : clock.waits)
+        EXPECT_LE(wait, LockBackoff::LastStep);
+    EXPECT_LT(clock.waits.size(), 10min / (LockBackoff::LastStep / 2) + 10);
+}
+
+TEST_F(RecordFileFaults, OtherFailuresAskAtOnceEvenAfterAHold)
+{
+    // Held for three seconds; then the share is gone for two tries.
+    const auto start = clock.now;
+    HeldUntil held(clock, start + 3s);
+    struct Gone final : ForwardingFileOps {
+        explicit Gone(NotingClock& c) : ForwardingFileOps(CurrentFileOps()), clock(c), scope(*this) {}
+        int Open(const std::string& path, int flags, unsigned mode) override
+        {
+            tries.push_back(clock.now);
+            if (clock.now >= start + 3s && failures < 2) return ++failures, errno = EIO, -1;
+            return Inner().Open(path, flags, mode);
+        }
+        NotingClock& clock;
+        Clock::TimePoint start = clock.now;
+        int failures = 0;
+        std::vector<Clock::TimePoint> tries;
+        ScopedFileOps scope;
+    } gone(clock);
+    struct Asking final : MessageBoxService {
+        explicit Asking(NotingClock& c) : clock(c) { SetMessageBoxService(this); }
+        ~Asking() override { SetMessageBoxService(nullptr); }
+        MsgAnswer Show(const MessageBoxRequest& r) override
+        {
+            asked.push_back(clock.now);
+            texts.push_back(r.text);
+            return MsgAnswer::Retry;
+        }
+        NotingClock& clock;
+        std::vector<Clock::TimePoint> asked;
+        Lines texts;
+    } asking(clock);
+
+    ASSERT_TRUE(WritePlayerRecord(dir.Path(), "F", 2));
+    EXPECT_EQ(asking.texts, Lines(2, "File/Connection problem - " + ErrorDescription(EIO)));
+    // The hold asked nothing; the first failure after it asked at once, about
+    // when the one-second waits would have reached it too, and each Retry
+    // tried again without waiting.
+    ASSERT_EQ(asking.asked.size(), 2u);
+    EXPECT_GE(asking.asked[0], start + 3s);
+    EXPECT_LE(asking.asked[0], start + 3s + LockBackoff::LastStep);
+    EXPECT_EQ(asking.asked[1], asking.asked[0]);
+    EXPECT_EQ(gone.tries.back(), asking.asked[0]);
+    EXPECT_EQ(ReadPlayerRecord(dir.Path(), 2).value, "F");
+}
+
+} // namespace
+} // namespace scrivo
