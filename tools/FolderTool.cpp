@@ -1,4 +1,5 @@
 // scrivo-folder <game folder>
+// scrivo-folder --check-locks <folder> [<the same folder elsewhere>]
 // Prints what a game folder holds: the game record field by field, every
 // player record, and every message line unscrambled with its record number.
 // Each file is locked only while it is read, like any other client does.
@@ -8,6 +9,7 @@
 #include "gamefolder/RecordFile.h"
 #include "gamefolder/Records.h"
 #include "platform/Paths.h"
+#include "tools/CheckLocks.h"
 
 namespace {
 
@@ -148,8 +150,13 @@ int PrintMessages(const std::string& folder)
 
 int main(int argc, char** argv)
 {
+    if ((argc == 3 || argc == 4) && std::string(argv[1]) == "--check-locks")
+        return tool::CheckLocks(argv[2], argc == 4 ? argv[3] : "");
     if (argc != 2) {
-        std::fprintf(stderr, "usage: scrivo-folder <game folder>\n");
+        std::fprintf(
+            stderr,
+            "usage: scrivo-folder <game folder>\n"
+            "       scrivo-folder --check-locks <folder> [<the same folder through another mount>]\n");
         return 2;
     }
     const std::string folder = argv[1];
