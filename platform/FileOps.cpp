@@ -70,12 +70,12 @@ int PosixFileOps::Truncate(int fd, std::int64_t size)
     return ::ftruncate(fd, size);
 }
 
-int PosixFileOps::Fstat(int fd, FileStat& out)
+namespace {
+// statx forced past any attribute cache, or plain stat where statx is missing.
+int FreshStat(int dirFd, const char* path, int flags, FileStat& out)
 {
-    // A network file system may answer fstat from attributes cached before
-    // another machine appended; the forced form asks the server.
     struct statx sx {};
-    if (::statx(fd, "", AT_EMPTY_PATH | AT_STATX_FORCE_SYNC, STATX_BASIC_STATS, &sx) == 0) {
+    if (::statx(dirFd, path, flags | AT_STATX_FORCE_SYNC, STATX_BASIC_STATS, &sx) == 0) {
         out.device = (static_cast<std::uint64_t>(sx.stx_dev_major) << 32) | sx.stx_dev_minor;
         out.inode = sx.stx_ino;
         out.mode = sx.stx_mode;
@@ -84,17 +84,24 @@ int PosixFileOps::Fstat(int fd, FileStat& out)
     }
     if (errno != ENOSYS) return -1;
     struct stat st {};
-    if (::fstat(fd, &st) != 0) return -1;
+    if ((flags & AT_EMPTY_PATH) ? ::fstat(dirFd, &st) : ::stat(path, &st)) return -1;
     Fill(st, out);
     return 0;
+}
+} // namespace
+
+int PosixFileOps::Fstat(int fd, FileStat& out)
+{
+    // A network file system may answer fstat from attributes cached before
+    // another machine appended; under a lock the size must be the server's.
+    return FreshStat(fd, "", AT_EMPTY_PATH, out);
 }
 
 int PosixFileOps::Stat(const std::string& path, FileStat& out)
 {
-    struct stat st {};
-    if (::stat(path.c_str(), &st) != 0) return -1;
-    Fill(st, out);
-    return 0;
+    // Asked by a table to see whether another machine added anything: a
+    // cached answer would show it late.
+    return FreshStat(AT_FDCWD, path.c_str(), 0, out);
 }
 
 int PosixFileOps::Lstat(const std::string& path, FileStat& out)

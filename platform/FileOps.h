@@ -37,8 +37,9 @@ public:
     virtual long long ReadAt(int fd, void* buffer, std::size_t size, std::int64_t offset) = 0;
     virtual long long WriteAt(int fd, const void* data, std::size_t size, std::int64_t offset) = 0;
     virtual int Truncate(int fd, std::int64_t size) = 0;
-    // The attributes of an open file, fetched from the file's server rather
-    // than from a cache: under a lock the size must be the true one.
+    // The attributes of an open file or a path, fetched from the file's
+    // server rather than from a cache: under a lock the size must be the
+    // true one, and a poll for news must not be told of old news.
     virtual int Fstat(int fd, FileStat& out) = 0;
     virtual int Stat(const std::string& path, FileStat& out) = 0;
     // Like Stat, but a symbolic link is described, not followed.

@@ -1,0 +1,234 @@
+// Machines sharing one server directory, simulated on one machine: the folder
+// is mounted several times through bindfs (FUSE). With lock forwarding each
+// mount passes its locks down to the folder below, where they meet those of
+// the other mounts, as two machines' locks meet on a file server. Every
+// process gets a mount of its own: bindfs holds all the locks of one mount
+// as one process's locks, which never exclude each other, so two processes
+// on one forwarding mount would not model two machines. Without forwarding
+// the locks stay in each mount, as on a share that ignores them; the tests
+// show that such a share is caught.
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <set>
+#include <sstream>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "gamefolder/RecordFile.h"
+#include "platform/Paths.h"
+#include "platform/Text.h"
+#include "testsupport/EngineFixtures.h"
+
+namespace scrivo {
+namespace {
+
+bool Mounted(const std::string& point)
+{
+    std::ifstream in("/proc/self/mountinfo");
+    for (std::string line; std::getline(in, line);) {
+        std::istringstream fields(line);
+        std::string id, parent, dev, root, mountPoint;
+        fields >> id >> parent >> dev >> root >> mountPoint;
+        if (mountPoint == point) return true;
+    }
+    return false;
+}
+
+int Shell(const std::string& command)
+{
+    const int status = std::system(command.c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128;
+}
+
+// A folder and `count` bindfs views of it, unmounted again whatever happens
+// to the test.
+class BindMounts {
+public:
+    BindMounts(int count, bool forwardLocks, const std::string& options = {})
+    {
+        if (::access("/dev/fuse", R_OK | W_OK) != 0) {
+            why = "no usable /dev/fuse";
+            return;
+        }
+        if (Shell("command -v bindfs >/dev/null 2>&1") != 0) {
+            why = "bindfs is not installed";
+            return;
+        }
+        ::mkdir(source().c_str(), 0777);
+        for (int i = 0; i < count; ++i) {
+            const std::string point = m_root.File("m" + std::to_string(i));
+            ::mkdir(point.c_str(), 0777);
+            const std::string command = std::string("bindfs --multithreaded ") +
+                                        (forwardLocks ? "--enable-lock-forwarding " : "") + options + " '" +
+                                        source() + "' '" + point + "' 2>&1";
+            if (Shell(command) != 0 || !Mounted(point)) {
+                why = "bindfs could not mount here (" + command + ")";
+                return;
+            }
+            points.push_back(point);
+        }
+    }
+    ~BindMounts()
+    {
+        for (const std::string& point : points)
+            if (Shell("fusermount -u -z '" + point + "' 2>/dev/null") != 0 || Mounted(point))
+                Shell("umount -l '" + point + "' 2>/dev/null");
+    }
+    BindMounts(const BindMounts&) = delete;
+    BindMounts& operator=(const BindMounts&) = delete;
+
+    bool Ready() const { return why.empty(); }
+    std::string source() const { return m_root.File("shared"); }
+
+    std::string why;
+    std::vector<std::string> points;
+
+private:
+    test::TempDir m_root; // goes last, once nothing is mounted in it
+};
+
+#define SKIP_WITHOUT_FUSE(mounts)                                                                            \
+    if (!(mounts).Ready()) GTEST_SKIP() << "FUSE is not available: " << (mounts).why
+
+std::map<std::string, std::string> Summary(const std::string& path)
+{
+    std::ifstream in(path);
+    std::string line, last;
+    while (std::getline(in, line))
+        if (!line.empty() && line[0] != '#') last = line;
+    std::map<std::string, std::string> summary;
+    std::istringstream fields(last);
+    for (std::string field; fields >> field;)
+        if (const std::size_t eq = field.find('='); eq != std::string::npos)
+            summary[field.substr(0, eq)] = field.substr(eq + 1);
+    return summary;
+}
+
+// Lines seen by everybody, by record number.
+std::map<long, std::string> PublicLines(const std::string& path)
+{
+    std::map<long, std::string> lines;
+    std::ifstream in(path);
+    for (std::string line; std::getline(in, line);) {
+        if (line.rfind('#', 0) != 0) continue;
+        const std::size_t space = line.find(' ');
+        const long record = std::stol(line.substr(1, space - 1));
+        const std::string text = line.substr(space + 1);
+        if (record > 0 && !text.empty() && (text[0] < '1' || text[0] > '9')) lines[record] = text;
+    }
+    return lines;
+}
+
+TEST(TwoMachines, AHostAndTwoClientsOnSeparateMountsPlayWithChipsConservedAndNoTornRecord)
+{
+    // The table looks for new lines with a stat by path, which a mount
+    // answers from its attribute cache for a second: these mounts keep none,
+    // like a share mounted with actimeo=0.
+    BindMounts mounts(3, true, "-o attr_timeout=0");
+    SKIP_WITHOUT_FUSE(mounts);
+    const std::string bin = ProgramFolder();
+    test::TempDir out;
+    struct Player {
+        std::string name, command;
+        int mount;
+    };
+    const std::vector<Player> players{
+        {"host",
+         "scrivo-host --bots 1 --wait-players 2 --hands 12 --delay 5 --seed 7 --keep --cash 3000 --blinds "
+         "5/10 "
+         "--type THLI --policy call",
+         0},
+        {"Cleo", "scrivo-client --name Cleo --seed 11 --delay 10 --policy script:C,B,C,F,C,C", 1},
+        {"Dan", "scrivo-client --name Dan --seed 12 --delay 10 --policy script:C,C,B,C,F", 2}};
+    std::string script = "cd '" + out.Path() + "' || exit 1; B='" + bin + "'; ";
+    for (const Player& p : players)
+        script += "(timeout -s KILL 240 \"$B\"/" + p.command + " --dir '" + mounts.points[p.mount] + "' >" +
+                  p.name + ".txt; echo $? >" + p.name + ".rc) & ";
+    ASSERT_EQ(Shell(script + "wait"), 0);
+    for (const Player& p : players)
+        EXPECT_EQ(test::TempDir::Read(out.File(p.name + ".rc")), "0\n") << p.name;
+    if (HasFailure()) return;
+
+    auto host = Summary(out.File("host.txt"));
+    EXPECT_EQ(host["conserved"], "yes");
+    EXPECT_GE(std::stol("0" + host["hands"]), 12);
+
+    // Every record whole, every chip there, and each machine saw the same game.
+    std::string folder;
+    for (const auto& entry : std::filesystem::directory_iterator(mounts.source()))
+        folder = entry.path().string();
+    EXPECT_EQ(std::filesystem::file_size(GameFilePath(folder)), std::uintmax_t(GameRecordLength));
+    EXPECT_EQ(std::filesystem::file_size(PlayerFilePath(folder)), 5u * PlayerRecordLength);
+    EXPECT_EQ(std::filesystem::file_size(MessageFilePath(folder)) % MessageRecordLength, 0u);
+    Currency total;
+    for (int p = 1; p <= 4; ++p)
+        total += test::ReadSeat(folder, p).Cash;
+    EXPECT_EQ(total, Currency::FromWhole(12000));
+    const auto seen = PublicLines(out.File("host.txt"));
+    ASSERT_FALSE(seen.empty());
+    for (const std::string name : {"Cleo", "Dan"}) {
+        EXPECT_EQ(Summary(out.File(name + ".txt"))["hands"], host["hands"]) << name;
+        auto theirs = PublicLines(out.File(name + ".txt"));
+        for (const auto& [record, line] : seen)
+            if (theirs[record] != line) {
+                ADD_FAILURE() << name << " saw record " << record << " as \"" << theirs[record]
+                              << "\", not \"" << line << "\"";
+                break;
+            }
+    }
+}
+
+// Four processes append lines at once, each through a mount of its own.
+class SharedLocks : public ::testing::TestWithParam<bool> {};
+
+TEST_P(SharedLocks, AreFoundWorkingOrBrokenByTheLockCheckAndByLostLines)
+{
+    const bool forwarded = GetParam();
+    BindMounts mounts(4, forwarded);
+    SKIP_WITHOUT_FUSE(mounts);
+
+    const std::string check = ProgramFolder() + "/scrivo-folder --check-locks '" + mounts.points[0] + "' '" +
+                              mounts.points[1] + "' >/dev/null";
+    EXPECT_EQ(Shell(check), forwarded ? 0 : 1);
+
+    constexpr int Writers = 4, Lines = 300;
+    std::vector<pid_t> writers;
+    for (int w = 0; w < Writers; ++w) {
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            int failed = 0;
+            for (int i = 0; i < Lines; ++i)
+                failed +=
+                    !SendPlayerMessage(mounts.points[w], "i w" + std::to_string(w) + ":" + std::to_string(i));
+            ::_exit(failed == 0 ? 0 : 1);
+        }
+        writers.push_back(pid);
+    }
+    for (pid_t pid : writers) {
+        int status = 0;
+        ::waitpid(pid, &status, 0);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    auto all = ReadMessagesSince(mounts.source(), 0);
+    ASSERT_TRUE(all);
+    const std::set<std::string> distinct(all->lines.begin(), all->lines.end());
+    const std::size_t lost = Writers * Lines - distinct.size();
+    if (forwarded) {
+        EXPECT_EQ(lost, 0u);
+        EXPECT_EQ(all->lines.size(), std::size_t(Writers * Lines));
+    } else {
+        EXPECT_GT(lost, 0u) << "locks that do not meet went unnoticed";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(TwoMachines, SharedLocks, ::testing::Bool(),
+                         [](const auto& info) { return info.param ? "Forwarded" : "KeptInEachMount"; });
+
+} // namespace
+} // namespace scrivo
