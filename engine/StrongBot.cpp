@@ -311,9 +311,24 @@ void TakeHand(Deck& deck, const Simulation& sim, const Range& range, int rangeHa
     deck.PutBack(to);
 }
 
+// Hand ratings one decision may spend: deals that pick opponents' hands
+// from several candidates cost more, so fewer of them are simulated, which
+// bounds the time of a decision at a crowded table.
+constexpr int RatingBudget = 6000;
+constexpr int FewestTrials = 300;
+
+int AffordableTrials(const Simulation& sim, int trials)
+{
+    int perTrial = 1;
+    for (const Range& r : sim.ranges)
+        perTrial += 1 + (sim.boardKnown >= 3 && r.pick >= 2.0 ? static_cast<int>(std::ceil(r.pick)) : 0);
+    return std::min(trials, std::max(FewestTrials, RatingBudget / perTrial));
+}
+
 double Equity(const Simulation& sim, Random& random, int trials)
 {
     if (sim.ranges.empty()) return 1.0;
+    trials = AffordableTrials(sim, trials);
     std::vector<CardId> known(sim.hole.begin(), sim.hole.end());
     known.insert(known.end(), sim.board.begin(), sim.board.begin() + sim.boardKnown);
     Deck deck;
@@ -454,16 +469,6 @@ double ValueShare(int n)
     return Shares[std::clamp(n, 0, MaxOpponents)];
 }
 
-double ToDouble(Currency c)
-{
-    return c.ToDouble();
-}
-
-Currency FromDouble(double value)
-{
-    return Currency::FromDouble(value);
-}
-
 class Decision {
 public:
     Decision(const BotSituation& s, Random& random, int trials)
@@ -474,7 +479,7 @@ public:
     std::string Decide();
 
 private:
-    std::string Check() const { return m_options.toCall > Currency() ? Fold() : std::string("C"); }
+    // A fold, or a check when staying in costs nothing.
     std::string Fold() const { return m_options.toCall > Currency() ? std::string("F") : std::string("C"); }
     std::string Call() const
     {
@@ -486,8 +491,8 @@ private:
     // A raise that adds about `fraction` of the pot after calling.
     std::string RaisePot(double fraction) const
     {
-        const double afterCall = ToDouble(m_s.pot + m_options.call);
-        return Raise(m_options.toCall + FromDouble(fraction * afterCall));
+        const double afterCall = (m_s.pot + m_options.call).ToDouble();
+        return Raise(m_options.toCall + Currency::FromDouble(fraction * afterCall));
     }
 
     std::string PreFlop();
@@ -579,20 +584,20 @@ std::string Decision::Raise(Currency target) const
         if (opp.live && !opp.allIn) deepest = std::max(deepest, opp.stake + opp.cash - m_s.stake);
     if (deepest > Currency()) target = std::min(target, deepest);
     // Round to a tenth of the big blind's order of magnitude, at least a cent.
-    const double bb = std::max(0.01, ToDouble(m_s.bigBlind));
+    const double bb = std::max(0.01, m_s.bigBlind.ToDouble());
     const double unit = std::max(0.01, std::pow(10.0, std::floor(std::log10(bb / 5))));
-    target = FromDouble(std::round(ToDouble(target) / unit) * unit);
+    target = Currency::FromDouble(std::round(target.ToDouble() / unit) * unit);
     // What would be left behind is not worth keeping back.
     const Currency left = m_s.cash - target;
-    if (left < FromDouble(0.3 * ToDouble(m_s.pot + target + target))) target = m_s.cash;
+    if (left < Currency::FromDouble(0.3 * (m_s.pot + target + target).ToDouble())) target = m_s.cash;
     target = std::clamp(target, o.minRaise, o.maxRaise);
     return BetRequest(target);
 }
 
 std::string Decision::Decide()
 {
-    if (m_s.cash <= Currency()) return Check();
-    if (!ReadCards(m_s, m_sim)) return Check();
+    if (m_s.cash <= Currency()) return Fold();
+    if (!ReadCards(m_s, m_sim)) return Fold();
     if (Live() == 0) return Call();
     return m_sim.boardKnown == 0 ? PreFlop() : Later();
 }
@@ -613,10 +618,10 @@ std::string Decision::PreFlop()
     }
     raised = raised || m_s.level > m_s.bigBlind;
     const double equity = Equity(true);
-    const double bb = ToDouble(m_s.bigBlind);
+    const double bb = m_s.bigBlind.ToDouble();
     const Currency toCall = m_options.toCall;
     const double potOdds =
-        toCall > Currency() ? ToDouble(m_options.call) / ToDouble(m_s.pot + m_options.call) : 0.0;
+        toCall > Currency() ? m_options.call.ToDouble() / (m_s.pot + m_options.call).ToDouble() : 0.0;
     const bool value = m_field > 0 && equity >= ValueShare(m_field);
 
     if (!raised) {
@@ -625,8 +630,8 @@ std::string Decision::PreFlop()
         if (rank < open || value) {
             double to = (3 + limpers) * bb;
             // Against players who call anything a strong hand wants more in.
-            if (value && MeanFoldRate() < 0.3) to += ToDouble(m_s.pot);
-            return Raise(FromDouble(to) - m_s.stake);
+            if (value && MeanFoldRate() < 0.3) to += m_s.pot.ToDouble();
+            return Raise(Currency::FromDouble(to) - m_s.stake);
         }
         if (toCall.IsZero()) return "C";
         // Cheap looks: the small blind completing, or joining limpers.
@@ -652,7 +657,7 @@ std::string Decision::Later()
     const double value = ValueShare(m_field);
 
     if (m_options.toCall > Currency()) {
-        const double potOdds = ToDouble(m_options.call) / ToDouble(m_s.pot + m_options.call);
+        const double potOdds = m_options.call.ToDouble() / (m_s.pot + m_options.call).ToDouble();
         if (canBet && equity >= value + 0.12) return RaisePot(stations ? 1.0 : 0.75);
         const double margin = street == Street::Flop ? 0.03 : street == Street::Turn ? 0.02 : 0.0;
         if (equity >= potOdds + margin) return Call();

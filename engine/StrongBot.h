@@ -64,7 +64,8 @@ struct BotSituation {
     bool bigBet = false;           // limit: the fourth board card is on show
 };
 
-// Random deals simulated per decision.
+// Random deals simulated per decision, at most: fewer when many opponents'
+// hands must be picked, so that a crowded table takes no longer.
 inline constexpr int StrongTrials = 1500;
 
 // The bot's request for its turn: "F", "C" (check; only when nothing is to
@@ -77,8 +78,9 @@ inline constexpr int StrongTrials = 1500;
 std::string StrongDecide(const BotSituation& situation, Random& random, int trials = StrongTrials);
 
 // The bot's share of the pot at the showdown against the live opponents,
-// their cards drawn from what their actions suggest, from `trials` random
-// deals. Ties count shared.
+// their cards drawn from what their actions suggest, from up to `trials`
+// random deals. Ties count shared. 0 when the cards cannot be (out of range
+// or seen twice).
 double StrongEquity(const BotSituation& situation, Random& random, int trials);
 
 // Where two hole cards stand among the 1326 starting hands: the share of
