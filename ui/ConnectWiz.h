@@ -11,6 +11,9 @@ class QToolButton;
 
 namespace scrivo {
 
+class Language;
+struct Settings;
+
 class ClickLabel;
 
 // The start-up wizard: language, player name and the shared game folder.
@@ -18,7 +21,7 @@ class ClickLabel;
 class ConnectWiz : public QDialog {
     Q_OBJECT
 public:
-    explicit ConnectWiz(QWidget* parent = nullptr);
+    ConnectWiz(Settings& settings, Language& language, QWidget* parent = nullptr);
 
     void ApplyLang();
     // Handlers.
@@ -51,6 +54,8 @@ protected:
     void reject() override;
 
 private:
+    Settings& m_settings;
+    Language& m_language;
     void BuildWidgets();
     void Load();
     bool m_programClose = false;

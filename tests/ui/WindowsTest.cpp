@@ -170,14 +170,14 @@ TEST_P(StartupPaths, OpenTheBrowserOnlyWhenEverythingIsSetUp)
         EXPECT_EQ(frm.HeightTwips(), 3230);
         EXPECT_TRUE(frm.RefreshRunning());
         EXPECT_EQ(frm.Timer1->interval(), 5000);
-        EXPECT_EQ(StdStr(frm.PNameLbl->text()), "Ann");
-        EXPECT_EQ(StdStr(frm.Command2->text()), AppText[12]); // captions filled after the language
+        EXPECT_EQ(FromQ(frm.PNameLbl->text()), "Ann");
+        EXPECT_EQ(FromQ(frm.Command2->text()), AppText[12]); // captions filled after the language
     } else {
         // The only language file is chosen, loaded and labels the wizard.
         EXPECT_FALSE(TheConnectWiz().isModal());
         EXPECT_EQ(Language, "English");
-        EXPECT_EQ(StdStr(TheConnectWiz().Label1->text()), AppText[4]);
-        EXPECT_EQ(StdStr(TheConnectWiz().VersionLbl->text()), std::string("v") + SCRIVO_VERSION + " 1st Ed");
+        EXPECT_EQ(FromQ(TheConnectWiz().Label1->text()), AppText[4]);
+        EXPECT_EQ(FromQ(TheConnectWiz().VersionLbl->text()), std::string("v") + SCRIVO_VERSION + " 1st Ed");
     }
 }
 
@@ -271,7 +271,7 @@ TEST_F(WizardTest, ChecksRunInOrderThenOkStoresTheEntriesAndOpensTheBrowser)
     ConnectFrm& frm = TheConnectFrm();
     EXPECT_TRUE(frm.isVisible());
     EXPECT_TRUE(frm.RefreshRunning());
-    EXPECT_EQ(StdStr(frm.PNameLbl->text()), "  Ann ");
+    EXPECT_EQ(FromQ(frm.PNameLbl->text()), "  Ann ");
     EXPECT_EQ(quits, 0);
 }
 
@@ -282,8 +282,8 @@ TEST_F(WizardTest, ChoosingALanguageRelabelsAtOnceAndOkUsesIt)
     wiz.LangCombo->setCurrentIndex(wiz.LangCombo->findText("Beta"));
     wiz.LangComboClick();
     EXPECT_EQ(Language, "Beta");
-    EXPECT_EQ(StdStr(wiz.ConnectButton->text()), "Beta OK");
-    EXPECT_EQ(StdStr(wiz.Label1->text()), "Beta name");
+    EXPECT_EQ(FromQ(wiz.ConnectButton->text()), "Beta OK");
+    EXPECT_EQ(FromQ(wiz.Label1->text()), "Beta name");
     EXPECT_FALSE(wiz.ConnectClick());
     EXPECT_EQ(boxes->LastText(), "Beta wants a name");
 }
@@ -296,10 +296,10 @@ TEST_F(WizardTest, FolderPickerStartsAtTheTypedFolderAndCancelKeepsIt)
     wiz.ServerCombo->setText(QString::fromStdString(serverDir.Path()));
     wiz.SelFolderClick();
     EXPECT_EQ(startedAt, serverDir.Path());
-    EXPECT_EQ(StdStr(wiz.ServerCombo->text()), serverDir.Path());
+    EXPECT_EQ(FromQ(wiz.ServerCombo->text()), serverDir.Path());
     answer = programDir.Path();
     wiz.SelFolderClick();
-    EXPECT_EQ(StdStr(wiz.ServerCombo->text()), programDir.Path());
+    EXPECT_EQ(FromQ(wiz.ServerCombo->text()), programDir.Path());
     // An empty start folder (the old default "c") opens at an existing folder.
     wiz.ServerCombo->setText("");
     wiz.SelFolderClick();
@@ -522,8 +522,8 @@ TEST_F(OptionsTest, OpensWithTheSettingsAndCancelStoresNothing)
     CardText = true;
     Animated = false;
     opts->LoadFromSettings();
-    EXPECT_EQ(StdStr(opts->Combo1->currentText()), "DejaVu Sans");
-    EXPECT_EQ(StdStr(opts->Combo2->currentText()), "10");
+    EXPECT_EQ(FromQ(opts->Combo1->currentText()), "DejaVu Sans");
+    EXPECT_EQ(FromQ(opts->Combo2->currentText()), "10");
     EXPECT_TRUE(opts->CardTxtChk->isChecked());
     EXPECT_FALSE(opts->AnimChk->isChecked());
     const Snapshot before = Take();
@@ -533,7 +533,7 @@ TEST_F(OptionsTest, OpensWithTheSettingsAndCancelStoresNothing)
     EXPECT_EQ(Take(), before);
     // The next opening shows the settings again, not the abandoned choices.
     opts->LoadFromSettings();
-    EXPECT_EQ(StdStr(opts->Combo2->currentText()), "10");
+    EXPECT_EQ(FromQ(opts->Combo2->currentText()), "10");
 }
 
 TEST_F(OptionsTest, NoCardDisplayIsRefusedThenOkStoresEveryChoice)
