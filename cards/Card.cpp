@@ -34,11 +34,6 @@ std::string Quoted(std::string_view s)
 
 } // namespace
 
-bool IsValidCard(const clsCard& card)
-{
-    return card.suit >= 0 && card.suit < SuitCount && card.facevalue >= 0 && card.facevalue < FaceCount;
-}
-
 std::string CardToText(const clsCard& card)
 {
     return std::to_string(card.suit) + "_" + std::to_string(card.facevalue);

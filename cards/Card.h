@@ -31,9 +31,6 @@ struct clsCard {
 inline constexpr int SuitCount = 4;
 inline constexpr int FaceCount = 13;
 
-// True for suit 0..3 and face value 0..12.
-bool IsValidCard(const clsCard& card);
-
 // Text form of one card: suit "_" facevalue in decimal ("3_12" is the ace of
 // clubs). A card list joins such texts with ",".
 std::string CardToText(const clsCard& card);

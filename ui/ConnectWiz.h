@@ -17,7 +17,7 @@ struct Settings;
 class ClickLabel;
 
 // The start-up wizard: language, player name and the shared game folder.
-// OK stores them in the settings globals and opens the session browser.
+// OK stores them in the program's settings and opens the session browser.
 class ConnectWiz : public QDialog {
     Q_OBJECT
 public:
@@ -31,9 +31,6 @@ public:
     // wizard closed.
     bool ConnectClick();
     void LogoClick();
-
-    // True while the program itself closes the wizard (after OK).
-    bool ClosingByProgram() const { return m_programClose; }
 
     QFrame* DetailFrame = nullptr;
     ClickLabel* LogoPic = nullptr;

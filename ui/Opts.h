@@ -15,8 +15,8 @@ class Language;
 struct Settings;
 
 // The options dialog: the log pane's font and size, colour, bold, suit
-// symbols, animation and how cards are named. Stores into the settings
-// globals on OK only.
+// symbols, animation and how cards are named. Stores into the program's
+// settings on OK only.
 class Opts : public QDialog {
     Q_OBJECT
 public:

@@ -47,7 +47,7 @@ protected:
     }
     std::string IniPath() const { return dir.File("SPK.ini"); }
     std::string IniText() const { return test::TempDir::Read(IniPath()); }
-    // The globals (booleans in the order they are read), then what the windows
+    // The settings (booleans in the order they are read), then what the windows
     // were given, on one line; "~" is the program folder.
     std::string State() const
     {

@@ -19,6 +19,7 @@
 
 #include "console/MainForm.h"
 #include "engine/Table.h"
+#include "engine/TableView.h"
 #include "gamefolder/RecordFile.h"
 #include "platform/MessageBox.h"
 #include "ui/AboutFrm.h"
@@ -219,6 +220,17 @@ private:
             out << FromQ(log->toPlainText());
             return true;
         }
+        if (cmd == "savepublic") {
+            // Every line of the game that all players see, one per line, in
+            // the order this table received them (the local welcome left out).
+            const Table* table = TableWindowLoaded() ? TableWindow()->Engine() : nullptr;
+            if (table == nullptr) Fail("no table");
+            std::ofstream out(arg(1), std::ios::binary);
+            const std::vector<std::string>& lines = table->MsgLines();
+            for (std::size_t r = 1; r < lines.size(); ++r)
+                if (LogLine{static_cast<long>(r), lines[r]}.PrivateTo() == 0) out << lines[r] << "\n";
+            return true;
+        }
         if (cmd == "shot") {
             const std::string which = arg(1);
             const std::string file = arg(2);
@@ -310,6 +322,8 @@ void InstallTestHooks()
     if (path == nullptr || *path == '\0') return;
     static AnsweringMessageBox answers;
     SetMessageBoxService(&answers);
+    // Scripted games need not hold every dealer and win line for seconds.
+    if (const char* scale = std::getenv("SCRIVO_HOOK_PAUSE_SCALE")) MainForm::SetPauseScale(std::atof(scale));
     std::ifstream in(path);
     std::vector<std::string> lines;
     std::string line;
