@@ -13,7 +13,6 @@
 
 #include "console/MainForm.h"
 #include "engine/Table.h"
-#include "gamefolder/CurrentGame.h"
 #include "gamefolder/Directory.h"
 #include "gamefolder/RecordFile.h"
 #include "platform/Paths.h"
@@ -39,25 +38,26 @@ long ResidentKb()
     return 0;
 }
 
-// A game folder whose message file holds a long game's lines, every kind.
-std::string MakeLongGame()
+// A game in a new server directory whose message file holds a long game's
+// lines, every kind.
+GameSession MakeLongGame(std::string& dir)
 {
     char pattern[] = "/tmp/scrivo-bench-XXXXXX";
-    const char* dir = mkdtemp(pattern);
-    if (!dir) std::abort();
-    ServerDirectory = std::string(dir) + "/";
-    LastPlayer = "Ann";
-    BotCounter bots;
-    if (!CreateGame(CreateRequest{"Bench", "500", "5", "10", "$", "3", 2}, bots).Ok()) std::abort();
+    const char* made = mkdtemp(pattern);
+    if (!made) std::abort();
+    dir = made;
+    FolderResult<GameSession> game =
+        CreateGame(dir + "/", CreateRequest{"Bench", "500", "5", "10", "$", "3", 2}, "Ann");
+    if (!game) std::abort();
     const char* kinds[] = {
         "sAnn calls $10.",  "dDealing the flop", "c0_12,2_8,3_3",  "wBob folds.",
         "mAnn: nice hand",  "iHand 12",          "nBob: ",         "tFull house, Kings over Twos",
         "1sYour turn, Ann", "2sYour turn, Bob",  "bCarla is out.", "pDan joined."};
-    auto file = OpenRecordFile(MessageFilePath(GameFolder), MessageRecordLength);
+    auto file = OpenRecordFile(MessageFilePath(game->GameFolder), MessageRecordLength);
     if (!file) std::abort();
     for (int i = 0; i < LineCount; ++i)
         if (!file->AppendMessage(kinds[i % std::size(kinds)])) std::abort();
-    return dir;
+    return *game;
 }
 
 void BM_MsgRefresh20000(benchmark::State& state)
@@ -67,19 +67,22 @@ void BM_MsgRefresh20000(benchmark::State& state)
     static char* argv[] = {name, nullptr};
     if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
     static QApplication app(argc, argv);
+    Language language;
     for (int i = 52; i <= 68; ++i)
-        LangText[i] = "Name" + std::to_string(i);
-    LangText[93] = "% of $";
-    Animated = true; // the quiet flag must switch it off
+        language.LangText[i] = "Name" + std::to_string(i);
+    language.LangText[93] = "% of $";
+    Settings settings;
+    settings.Animated = true; // the quiet flag must switch it off
 
-    const std::string dir = MakeLongGame();
+    std::string dir;
+    const GameSession game = MakeLongGame(dir);
     const long before = ResidentKb();
     {
-        MainForm form;
+        MainForm form(settings, language);
         form.resize(800, 600);
         form.show();
         MainForm::SetPauseScale(0); // the first collection shows the lines live
-        form.Init();
+        form.Init(game);
         form.Engine()->Tick();
         MainForm::SetPauseScale(1);
         if (form.Engine()->LastMsgNo() < LineCount) state.SkipWithError("lines not collected");
@@ -91,7 +94,6 @@ void BM_MsgRefresh20000(benchmark::State& state)
         state.counters["blocks"] = log->document()->blockCount();
         state.counters["window_MB"] = static_cast<double>(ResidentKb() - before) / 1024.0;
         state.counters["process_MB"] = static_cast<double>(ResidentKb()) / 1024.0;
-        IsHost = false; // leave the folder as it is; removed below
     }
     if (std::system(("rm -rf '" + dir + "'").c_str()) != 0)
         state.SkipWithError("could not remove the game folder");

@@ -98,15 +98,16 @@ void BM_EvaluateShowdown(benchmark::State& state)
                            "Nine", "Ten",   "Jack", "Queen", "King", "Ace"};
     const char* plurals[] = {"Twos",  "Threes", "Fours", "Fives",  "Sixes", "Sevens", "Eights",
                              "Nines", "Tens",   "Jacks", "Queens", "Kings", "Aces"};
+    Language language;
     for (int f = 0; f < 13; ++f) {
-        LangText[56 + f] = faces[f];
-        LangText[69 + f] = plurals[f];
+        language.LangText[56 + f] = faces[f];
+        language.LangText[69 + f] = plurals[f];
     }
     const auto& deals = Deals().hands;
     std::size_t i = 0;
     for (auto _ : state) {
         const Deal& deal = deals[i++ & (DealCount - 1)];
-        ShowdownResult result = EvaluateShowdown(deal.hole, deal.board);
+        ShowdownResult result = EvaluateShowdown(deal.hole, deal.board, language);
         benchmark::DoNotOptimize(result);
     }
     state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations()));

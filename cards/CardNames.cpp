@@ -11,27 +11,28 @@ constexpr int FirstPluralName = 69;
 constexpr int CardTextMessage = 93;
 } // namespace
 
-std::string SuitName(std::int32_t suit)
+std::string SuitName(const Language& language, std::int32_t suit)
 {
     if (suit < 0 || suit >= SuitCount) return {};
-    return LangText[FirstSuitName + suit];
+    return language.LangText[FirstSuitName + suit];
 }
 
-std::string FaceName(std::int32_t facevalue)
+std::string FaceName(const Language& language, std::int32_t facevalue)
 {
     if (facevalue < 0 || facevalue >= FaceCount) return {};
-    return LangText[FirstFaceName + facevalue];
+    return language.LangText[FirstFaceName + facevalue];
 }
 
-std::string FaceNamePlural(std::int32_t facevalue)
+std::string FaceNamePlural(const Language& language, std::int32_t facevalue)
 {
     if (facevalue < 0 || facevalue >= FaceCount) return {};
-    return LangText[FirstPluralName + facevalue];
+    return language.LangText[FirstPluralName + facevalue];
 }
 
-std::string CardText(const clsCard& card)
+std::string CardText(const Language& language, const clsCard& card)
 {
-    return FormatText(CardTextMessage, FaceName(card.facevalue), SuitName(card.suit));
+    return language.FormatText(CardTextMessage, FaceName(language, card.facevalue),
+                               SuitName(language, card.suit));
 }
 
 } // namespace scrivo::modCards

@@ -7,19 +7,21 @@
 
 namespace scrivo {
 
+class Language;
+
 // Localised card names from the loaded language texts. They live in their own
 // namespace because the settings flag of the same name (show cards as text)
-// is scrivo::CardText.
+// is Settings::CardText.
 namespace modCards {
 
 // Suit name for suit 0..3, else empty.
-std::string SuitName(std::int32_t suit);
+std::string SuitName(const Language& language, std::int32_t suit);
 // Face name for face value 0..12 (two .. ace), else empty.
-std::string FaceName(std::int32_t facevalue);
+std::string FaceName(const Language& language, std::int32_t facevalue);
 // Plural face name ("Kings") for face value 0..12, else empty.
-std::string FaceNamePlural(std::int32_t facevalue);
+std::string FaceNamePlural(const Language& language, std::int32_t facevalue);
 // The card in words: message 93 with the face name and the suit name.
-std::string CardText(const clsCard& card);
+std::string CardText(const Language& language, const clsCard& card);
 
 } // namespace modCards
 

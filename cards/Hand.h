@@ -17,7 +17,6 @@ public:
     enum class Kind { InvalidPosition, InvalidKey, DuplicateKey };
 
     explicit CollectionError(Kind kind);
-    Kind GetKind() const { return m_kind; }
     // The classic error number of the collection error (9, 5 or 457).
     int Number() const;
 

@@ -76,9 +76,9 @@ QPushButton* MakeButton(QWidget* parent, const char* name, double left, double t
     return b;
 }
 
-QString Suffixed(int index, const char* suffix)
+QString Suffixed(const std::string& caption, const char* suffix)
 {
-    return ToQ(AppText[index]) + QString::fromLatin1(suffix);
+    return ToQ(caption) + QString::fromLatin1(suffix);
 }
 
 } // namespace
@@ -110,8 +110,8 @@ void MainForm::BuildWidgets()
     // The panes are only ever written by the program: no undo history to keep.
     RTB1->document()->setUndoRedoEnabled(false);
     RTB2->document()->setUndoRedoEnabled(false);
-    RTB2->setFont(MakeFont(ToQ(FontName.empty() ? std::string("Arial") : FontName),
-                           FontSize > 0 ? static_cast<double>(FontSize) : 10.0));
+    RTB2->setFont(MakeFont(ToQ(m_settings.FontName.empty() ? std::string("Arial") : m_settings.FontName),
+                           m_settings.FontSize > 0 ? static_cast<double>(m_settings.FontSize) : 10.0));
 
     auto makeLine = [this](const char* name) {
         auto* e = new QLineEdit(m_back);
@@ -294,37 +294,37 @@ void MainForm::SetDesignCaptions()
 
 void MainForm::ApplyLang()
 {
-    if (AppText[1].empty()) return;
-    StartRoundBtn->setText(ToQ(AppText[24]));
-    M_Button->setText(ToQ(AppText[25]));
-    M_Button->setToolTip(ToQ(AppText[45]));
-    C_Button->setText(ToQ(AppText[26]));
-    C_Button->setToolTip(ToQ(AppText[41]));
-    F_Button->setText(ToQ(AppText[27]));
-    F_Button->setToolTip(ToQ(AppText[43]));
-    B_Button->setText(ToQ(AppText[28]));
-    B_Button->setToolTip(ToQ(AppText[42]));
-    CashCaption->setText(ToQ(AppText[29]));
-    PotCaption->setText(ToQ(AppText[30]));
-    mFile->setTitle(ToQ(AppText[31]));
-    mView->setTitle(ToQ(AppText[32]));
-    mTools->setTitle(ToQ(AppText[33]));
-    mhelp->setTitle(ToQ(AppText[34]));
-    mSave->setText(ToQ(AppText[35]));
-    mSpeech->setText(ToQ(AppText[36]));
-    mExit->setText(ToQ(AppText[37]));
-    mToolHide->setText(Suffixed(38, " [T]"));
-    mSbar->setText(Suffixed(39, " [U]"));
-    mScrivo->setText(Suffixed(40, " [N]"));
-    mChkCall->setText(Suffixed(41, " [C]"));
-    mBet->setText(Suffixed(42, " [B]"));
-    mFold->setText(Suffixed(43, " [F]"));
-    mAllIn->setText(Suffixed(44, " [A]"));
-    mMsg->setText(Suffixed(45, " [M]"));
-    mStartRound->setText(Suffixed(46, " [S]"));
-    mVOpt->setText(ToQ(AppText[48]));
-    mInstr->setText(ToQ(AppText[49]));
-    mAbout->setText(ToQ(AppText[50]));
+    if (m_language.AppText[1].empty()) return;
+    StartRoundBtn->setText(ToQ(m_language.AppText[24]));
+    M_Button->setText(ToQ(m_language.AppText[25]));
+    M_Button->setToolTip(ToQ(m_language.AppText[45]));
+    C_Button->setText(ToQ(m_language.AppText[26]));
+    C_Button->setToolTip(ToQ(m_language.AppText[41]));
+    F_Button->setText(ToQ(m_language.AppText[27]));
+    F_Button->setToolTip(ToQ(m_language.AppText[43]));
+    B_Button->setText(ToQ(m_language.AppText[28]));
+    B_Button->setToolTip(ToQ(m_language.AppText[42]));
+    CashCaption->setText(ToQ(m_language.AppText[29]));
+    PotCaption->setText(ToQ(m_language.AppText[30]));
+    mFile->setTitle(ToQ(m_language.AppText[31]));
+    mView->setTitle(ToQ(m_language.AppText[32]));
+    mTools->setTitle(ToQ(m_language.AppText[33]));
+    mhelp->setTitle(ToQ(m_language.AppText[34]));
+    mSave->setText(ToQ(m_language.AppText[35]));
+    mSpeech->setText(ToQ(m_language.AppText[36]));
+    mExit->setText(ToQ(m_language.AppText[37]));
+    mToolHide->setText(Suffixed(m_language.AppText[38], " [T]"));
+    mSbar->setText(Suffixed(m_language.AppText[39], " [U]"));
+    mScrivo->setText(Suffixed(m_language.AppText[40], " [N]"));
+    mChkCall->setText(Suffixed(m_language.AppText[41], " [C]"));
+    mBet->setText(Suffixed(m_language.AppText[42], " [B]"));
+    mFold->setText(Suffixed(m_language.AppText[43], " [F]"));
+    mAllIn->setText(Suffixed(m_language.AppText[44], " [A]"));
+    mMsg->setText(Suffixed(m_language.AppText[45], " [M]"));
+    mStartRound->setText(Suffixed(m_language.AppText[46], " [S]"));
+    mVOpt->setText(ToQ(m_language.AppText[48]));
+    mInstr->setText(ToQ(m_language.AppText[49]));
+    mAbout->setText(ToQ(m_language.AppText[50]));
 }
 
 // ---------------------------------------------------------------- layout
@@ -363,10 +363,10 @@ void MainForm::LayoutForm()
         setTop(c, h - 1065);
     if (h > 4000) {
         setHeight(BackLbl, h - 800);
-        setHeight(RTB2, StatusBar ? h - 1400 : h - 1100);
+        setHeight(RTB2, m_settings.StatusBar ? h - 1400 : h - 1100);
     }
     // The hand line is the status bar: with it off, the log covers it.
-    RTB1->setVisible(StatusBar);
+    RTB1->setVisible(m_settings.StatusBar);
     KeepToolBoxInside();
 }
 
@@ -413,9 +413,9 @@ FormGeometry& MainForm::Geometry()
 
 void MainForm::ToggleScrivo()
 {
-    ScrivoMode = !ScrivoMode;
-    SetPlainMode(ScrivoMode);
-    mScrivo->setChecked(ScrivoMode);
+    m_settings.ScrivoMode = !m_settings.ScrivoMode;
+    SetPlainMode(m_settings.ScrivoMode);
+    mScrivo->setChecked(m_settings.ScrivoMode);
 }
 
 void MainForm::SetPlainMode(bool on)
@@ -423,8 +423,8 @@ void MainForm::SetPlainMode(bool on)
     StopTimer1();
     ToolBox->setVisible(!on);
     mToolHide->setChecked(!on);
-    StatusBar = !on;
-    mSbar->setChecked(StatusBar);
+    m_settings.StatusBar = !on;
+    mSbar->setChecked(m_settings.StatusBar);
     LayoutForm();
     MsgRefresh();
     StartTimer1();
@@ -438,8 +438,8 @@ void MainForm::ToggleToolBox()
 
 void MainForm::ToggleStatusBar()
 {
-    StatusBar = !StatusBar;
-    mSbar->setChecked(StatusBar);
+    m_settings.StatusBar = !m_settings.StatusBar;
+    mSbar->setChecked(m_settings.StatusBar);
     LayoutForm();
 }
 

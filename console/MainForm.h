@@ -23,23 +23,28 @@ class QTimer;
 
 namespace scrivo {
 
+class Language;
+struct GameSession;
+struct Settings;
 class Table;
 class WidgetGeometry;
 
 // The table window: the log pane, the hand/board line, the floating tool box
 // with the seats, the entry line and the menus. It shows what the table
 // engine tells it and passes the player's commands on; Timer1 drives the
-// engine, one poll per tick.
+// engine, one poll per tick. The settings and the language belong to whoever
+// opens the window; the window changes the looks it toggles in the
+// settings. Several windows may share a process, each at its own game.
 class MainForm : public QMainWindow {
     Q_OBJECT
 
 public:
-    explicit MainForm(QWidget* parent = nullptr);
+    MainForm(Settings& settings, const Language& language, QWidget* parent = nullptr);
     ~MainForm() override;
 
-    // Opens the table for the current game (the current-game globals must be
-    // set) and starts Timer1. Call once, then show the window.
-    void Init();
+    // Opens the table for the session's game and starts Timer1. Call once,
+    // then show the window.
+    void Init(GameSession session);
 
     // The log: rebuilt from the engine's stored lines, or one line logged
     // (optional private digit, kind letter, text with its line break).
@@ -48,7 +53,6 @@ public:
     // Waits; with letEventsRun the window stays live meanwhile. Ends early
     // when the window is closing. Never spins a core.
     void Pause(double milliseconds, bool letEventsRun);
-    bool Quiet() const { return m_quiet; }
     // Tools and tests that play many hands shorten the reading waits after
     // dealer and win lines (1 = as they are, 0 = none).
     static void SetPauseScale(double factor);
@@ -113,7 +117,7 @@ private:
     void OnTimer1();
     void StartTimer1();
     void StopTimer1();
-    void TableOpening();
+    void TableOpening(const Table& table);
     void LoadSeats(const Table& table);
     void UpdateTableView(const Table& table);
     void SetStartRoundAllowed(bool allowed);
@@ -139,6 +143,8 @@ private:
     void AnimateSelection(QTextEdit* target, int start, int length, int size);
     QString PlainFontFamily() const;
 
+    Settings& m_settings;
+    const Language& m_language;
     std::unique_ptr<View> m_view;
     std::unique_ptr<Table> m_table;
     std::unique_ptr<WidgetGeometry> m_geometry;
@@ -196,8 +202,7 @@ private:
     bool m_left = false;
     bool m_inTick = false;
     bool m_leavePending = false; // closed during a tick: leave once it is over
-    int m_myPlayerNo = 0;        // taken at Init; several windows may share a process
-    int MyNo() const;
+    int MyNo() const;            // the session's player number; 0 before Init
     QEventLoop* m_pauseLoop = nullptr;
 
     QPoint m_dragStart;

@@ -19,7 +19,6 @@
 #include "console/QtPlatform.h"
 #include "console/RtfWriter.h"
 #include "engine/Table.h"
-#include "gamefolder/CurrentGame.h"
 #include "platform/Clock.h"
 #include "platform/MessageBox.h"
 #include "platform/Text.h"
@@ -194,19 +193,19 @@ void MainForm::LogText(const std::string& text)
     }
     if (kind == 'n') body = body.size() >= 2 ? body.substr(0, body.size() - 2) : std::string();
 
-    const QString logFamily = ToQ(FontName.empty() ? std::string("Arial") : FontName);
-    const double logSize = FontSize > 0 ? static_cast<double>(FontSize) : 10.0;
-    if (ScrivoMode) {
+    const QString logFamily = ToQ(m_settings.FontName.empty() ? std::string("Arial") : m_settings.FontName);
+    const double logSize = m_settings.FontSize > 0 ? static_cast<double>(m_settings.FontSize) : 10.0;
+    if (m_settings.ScrivoMode) {
         const QTextCharFormat plain = Look(PlainFontFamily(), 10, bgr::Black);
         if (kind != 'c') {
             Append(RTB2, ToQ(body), plain);
         } else {
             const std::string cards = CardList(body);
-            if (ShortText) {
+            if (m_settings.ShortText) {
                 ShowCardSymbols(cards, RTB2, 10, false, false, false);
                 Append(RTB2, QStringLiteral("\n"), plain);
             }
-            if (CardText) {
+            if (m_settings.CardText) {
                 Append(RTB2, QString(), plain);
                 ShowCardText(cards, RTB2);
                 Append(RTB2, QStringLiteral("\n"), plain);
@@ -222,23 +221,24 @@ void MainForm::LogText(const std::string& text)
             f.setFontWeight(QFont::Normal);
             f.setFontItalic(false);
             f.setFontUnderline(false);
-            if (!ColourText) f.setForeground(FromBgr(bgr::Black));
+            if (!m_settings.ColourText) f.setForeground(FromBgr(bgr::Black));
         } else {
             const KindLook look = LookOf(kind);
-            f = Look(logFamily, logSize, ColourText ? look.colour : bgr::Black, look.bold && BoldText,
-                     look.italic);
+            f = Look(logFamily, logSize, m_settings.ColourText ? look.colour : bgr::Black,
+                     look.bold && m_settings.BoldText, look.italic);
         }
         Append(RTB2, ToQ(body), f);
     } else {
         const std::string cards = CardList(body);
-        if (ShortText) {
-            ShowCardSymbols(cards, RTB2, static_cast<int>(logSize) + 2, Animated, Symbols, ColourText);
+        if (m_settings.ShortText) {
+            ShowCardSymbols(cards, RTB2, static_cast<int>(logSize) + 2, m_settings.Animated,
+                            m_settings.Symbols, m_settings.ColourText);
             // The cards leave the colour at black.
             QTextCharFormat after = EndOf(RTB2).charFormat();
             after.setForeground(FromBgr(bgr::Black));
             Append(RTB2, QStringLiteral("\n"), after);
         }
-        if (CardText) {
+        if (m_settings.CardText) {
             const QTextCharFormat f = Look(logFamily, logSize, bgr::Black);
             Append(RTB2, QString(), f);
             QTextCursor c = EndOf(RTB2);
@@ -264,7 +264,7 @@ void MainForm::ShowCardText(const std::string& cards, QTextEdit* target)
         const std::vector<std::string> parts = Split(list[i], '_');
         const auto suit = static_cast<std::int32_t>(Val(parts[0]));
         const auto face = static_cast<std::int32_t>(parts.size() > 1 ? Val(parts[1]) : 0);
-        names += modCards::CardText(clsCard(suit, face));
+        names += modCards::CardText(m_language, clsCard(suit, face));
         if (i + 1 < list.size()) names += ", ";
     }
     QTextCursor c = EndOf(target);
@@ -279,14 +279,14 @@ void MainForm::ShowCardText(const std::string& cards, QTextEdit* target)
 void MainForm::ShowCardSymbols(const std::string& cards, QTextEdit* target, int size, bool animate,
                                bool useSymbols, bool useColour)
 {
-    if (ScrivoMode) {
+    if (m_settings.ScrivoMode) {
         useSymbols = false;
         useColour = false;
     }
     if (m_quiet) animate = false;
     animate = animate && target == RTB2;
     // In the disguise mode the cards take the pane's one monospaced font.
-    const QString family = ScrivoMode ? PlainFontFamily() : QStringLiteral("Arial");
+    const QString family = m_settings.ScrivoMode ? PlainFontFamily() : QStringLiteral("Arial");
 
     int spacer = -1;
     if (animate) {
@@ -315,12 +315,14 @@ void MainForm::ShowCardSymbols(const std::string& cards, QTextEdit* target, int 
         static constexpr char faceLetters[] = {'J', 'Q', 'K', 'A'};
         static constexpr char suitLetters[] = {'h', 'd', 's', 'c'};
         const bool ten = face == 8;
-        const QString faceText = face <= 8 ? QString::number(face + 2)
-                                           : FirstLetter(LangText[65 + face - 9], faceLetters[face - 9]);
+        const QString faceText = face <= 8
+                                     ? QString::number(face + 2)
+                                     : FirstLetter(m_language.LangText[65 + face - 9], faceLetters[face - 9]);
         Append(target, faceText, Look(family, size, bgr::Black));
         const bool red = suit <= 1 && useColour;
-        const QString sign = useSymbols ? QString(QChar(SuitSigns[suit]))
-                                        : FirstLetter(LangText[52 + suit], suitLetters[suit]).toLower();
+        const QString sign = useSymbols
+                                 ? QString(QChar(SuitSigns[suit]))
+                                 : FirstLetter(m_language.LangText[52 + suit], suitLetters[suit]).toLower();
         Append(target, sign + QStringLiteral("   "), Look(family, size, red ? bgr::Red : bgr::Black));
         if (animate) {
             const int end = EndOf(target).position();

@@ -19,10 +19,10 @@
 #include "console/Looks.h"
 #include "console/QtPlatform.h"
 #include "engine/Commands.h"
+#include "engine/Lobby.h"
 #include "engine/FormatCash.h"
 #include "engine/Table.h"
 #include "engine/TableView.h"
-#include "gamefolder/CurrentGame.h"
 #include "gamefolder/RecordFile.h"
 #include "platform/MessageBox.h"
 #include "platform/Text.h"
@@ -47,7 +47,7 @@ void SetUnderline(QLabel* l, bool on)
 class MainForm::View final : public TableView {
 public:
     explicit View(MainForm& form) : m_form(form) {}
-    void TableOpening(const Table&) override { m_form.TableOpening(); }
+    void TableOpening(const Table& table) override { m_form.TableOpening(table); }
     void SeatsLoaded(const Table& table) override { m_form.LoadSeats(table); }
     void ShowPlayerLabel(const std::string& text) override { m_form.PlayerLbl->setText(ToQ(text)); }
     void UpdateTableView(const Table& table) override { m_form.UpdateTableView(table); }
@@ -66,7 +66,8 @@ private:
     MainForm& m_form;
 };
 
-MainForm::MainForm(QWidget* parent) : QMainWindow(parent)
+MainForm::MainForm(Settings& settings, const Language& language, QWidget* parent)
+    : QMainWindow(parent), m_settings(settings), m_language(language)
 {
     setObjectName(QStringLiteral("MainForm"));
     m_view = std::make_unique<View>(*this);
@@ -85,7 +86,7 @@ MainForm::~MainForm()
     if (Timer1) Timer1->stop();
 }
 
-void MainForm::Init()
+void MainForm::Init(GameSession session)
 {
     try {
         Timer1->stop();
@@ -93,13 +94,12 @@ void MainForm::Init()
         m_left = false;
         m_quiet = false;
         m_table.reset();
-        m_myPlayerNo = MyPlayerNo;
-        m_table = std::make_unique<Table>(*m_view);
+        m_table = std::make_unique<Table>(*m_view, std::move(session), m_language);
         // The looks the settings ask for.
-        ToolBox->setVisible(!ScrivoMode);
-        mToolHide->setChecked(!ScrivoMode);
-        mSbar->setChecked(StatusBar);
-        mScrivo->setChecked(ScrivoMode);
+        ToolBox->setVisible(!m_settings.ScrivoMode);
+        mToolHide->setChecked(!m_settings.ScrivoMode);
+        mSbar->setChecked(m_settings.StatusBar);
+        mScrivo->setChecked(m_settings.ScrivoMode);
         LayoutForm();
         SetActionsEnabled(false);
         if (!m_table->Init()) return; // reported by the engine
@@ -112,21 +112,21 @@ void MainForm::Init()
 
 int MainForm::MyNo() const
 {
-    return m_table ? m_myPlayerNo : MyPlayerNo;
+    return m_table ? m_table->Session().MyPlayerNo : 0;
 }
 
-void MainForm::TableOpening()
+void MainForm::TableOpening(const Table& table)
 {
     ApplyLang();
     RTB1->clear();
     RTB2->clear();
-    setWindowTitle(ToQ(GameName));
+    setWindowTitle(ToQ(table.Session().GameName));
 }
 
 void MainForm::StartTimer1()
 {
     if (m_closing || !m_table) return;
-    Timer1->start(ServerDelay > 0 ? static_cast<int>(ServerDelay) : 1500);
+    Timer1->start(m_settings.ServerDelay > 0 ? static_cast<int>(m_settings.ServerDelay) : 1500);
 }
 
 void MainForm::StopTimer1()
@@ -196,7 +196,7 @@ void MainForm::UpdateTableView(const Table& table)
         for (int p = 1; p <= count; ++p) {
             const PlayerRecord& r = seats[p];
             const int i = p - 1;
-            if (p == m_myPlayerNo) {
+            if (p == table.Session().MyPlayerNo) {
                 RTB1->clear();
                 QTextCursor c(RTB1->document());
                 QTextCharFormat f;
@@ -206,10 +206,13 @@ void MainForm::UpdateTableView(const Table& table)
                 RTB1->setTextCursor(c);
                 if (!Trim(r.Card1).empty()) {
                     f.setFontFamilies({QStringLiteral("Arial")});
-                    c.insertText(QStringLiteral(" ") + ToQ(LangText[38]) + QStringLiteral(": "), f);
-                    ShowCardSymbols(Trim(r.Card1), RTB1, 10, false, Symbols, ColourText);
+                    c.insertText(QStringLiteral(" ") + ToQ(m_language.LangText[38]) + QStringLiteral(": "),
+                                 f);
+                    ShowCardSymbols(Trim(r.Card1), RTB1, 10, false, m_settings.Symbols,
+                                    m_settings.ColourText);
                     if (!Trim(r.Card2).empty())
-                        ShowCardSymbols(Trim(r.Card2), RTB1, 10, false, Symbols, ColourText);
+                        ShowCardSymbols(Trim(r.Card2), RTB1, 10, false, m_settings.Symbols,
+                                        m_settings.ColourText);
                 }
             }
             PlayersCash[i]->setText(ToQ(FormatCash(r.Cash)));
@@ -259,16 +262,17 @@ void MainForm::UpdateTableView(const Table& table)
             // In the style the hole cards left, back in black.
             QTextCharFormat f = c.charFormat();
             f.setForeground(FromBgr(bgr::Black));
-            c.insertText(QStringLiteral("    ") + ToQ(LangText[39]) + QStringLiteral(": "), f);
+            c.insertText(QStringLiteral("    ") + ToQ(m_language.LangText[39]) + QStringLiteral(": "), f);
             for (const std::string* card :
                  {&board.Card1, &board.Card2, &board.Card3, &board.Card4, &board.Card5})
-                if (!Trim(*card).empty()) ShowCardSymbols(Trim(*card), RTB1, 10, false, Symbols, ColourText);
+                if (!Trim(*card).empty())
+                    ShowCardSymbols(Trim(*card), RTB1, 10, false, m_settings.Symbols, m_settings.ColourText);
         }
         QTextCursor end(RTB1->document());
         end.movePosition(QTextCursor::End);
         RTB1->setTextCursor(end);
 
-        CashLbl->setText(ToQ(FormatCash(MyCash)));
+        CashLbl->setText(ToQ(FormatCash(table.Session().MyCash)));
         PotLbl->setText(ToQ(FormatCash(s.Pot)));
 
         // The status line and the action controls follow from the engine.
@@ -321,9 +325,9 @@ void MainForm::DoCommand(const std::string& letter)
         break;
     case 'B':
         if (myTurn) {
-            ShowStatus(LangText[13]);
+            ShowStatus(m_language.LangText[13]);
             // The box covers the status line: let it carry the prompt itself.
-            EnterBox->setPlaceholderText(ToQ(LangText[13]));
+            EnterBox->setPlaceholderText(ToQ(m_language.LangText[13]));
             EnterBox->clear();
             EnterBox->show();
             EnterBox->setFocus();
@@ -331,19 +335,19 @@ void MainForm::DoCommand(const std::string& letter)
         break;
     case 'F':
         if (myTurn) {
-            const CommandOutcome outcome = Fold();
+            const CommandOutcome outcome = Fold(m_language);
             if (WriteRequest(*m_table, outcome)) ShowStatus(outcome.status);
         }
         break;
     case 'A':
         if (myTurn) {
-            const CommandOutcome outcome = AllIn(LimitsOf(*m_table));
+            const CommandOutcome outcome = AllIn(LimitsOf(*m_table), m_language);
             if (WriteRequest(*m_table, outcome)) ShowStatus(outcome.status);
         }
         break;
     case 'M':
-        ShowStatus(LangText[12]);
-        EnterMsgBox->setPlaceholderText(ToQ(LangText[12]));
+        ShowStatus(m_language.LangText[12]);
+        EnterMsgBox->setPlaceholderText(ToQ(m_language.LangText[12]));
         EnterMsgBox->clear();
         EnterMsgBox->show();
         EnterMsgBox->setFocus();
@@ -365,7 +369,7 @@ void MainForm::DoCommand(const std::string& letter)
 
 void MainForm::CheckOrCall()
 {
-    const CommandOutcome outcome = scrivo::CheckOrCall(LimitsOf(*m_table));
+    const CommandOutcome outcome = scrivo::CheckOrCall(LimitsOf(*m_table), m_language);
     ShowStatus(outcome.status);
     if (outcome.accepted) WriteRequest(*m_table, outcome);
 }
@@ -375,7 +379,8 @@ void MainForm::EnterAmount()
     if (!EnterBox->isVisible()) return;
     StopTimer1();
     if (m_table) {
-        const CommandOutcome outcome = scrivo::EnterAmount(FromQ(EnterBox->text()), LimitsOf(*m_table));
+        const CommandOutcome outcome =
+            scrivo::EnterAmount(FromQ(EnterBox->text()), LimitsOf(*m_table), m_language);
         ShowStatus(outcome.status);
         if (outcome.accepted) WriteRequest(*m_table, outcome);
     }
@@ -395,9 +400,12 @@ void MainForm::SendChatLine()
     if (!Trim(text).empty() && m_table) {
         const auto& names = m_table->State().PlayerNames;
         const int no = MyNo();
-        const std::string me = no > 0 && no < static_cast<int>(names.size()) ? names[no] : LastPlayer;
-        SendPlayerMessage("m" + FormatText(18, me, text));
-        ShowStatus(FormatText(19));
+        const std::string me =
+            no > 0 && no < static_cast<int>(names.size()) ? names[no] : m_settings.LastPlayer;
+        ReportFailure(
+            "Error Sending player message: ",
+            SendPlayerMessage(m_table->Session().GameFolder, "m" + m_language.FormatText(18, me, text)));
+        ShowStatus(m_language.FormatText(19));
     } else {
         ShowStatus("");
     }
@@ -436,7 +444,7 @@ void MainForm::closeEvent(QCloseEvent* event)
         return;
     }
     StopTimer1();
-    std::string question = AppText[60];
+    std::string question = m_language.AppText[60];
     if (question.empty()) question = "Leave the table?";
     if (MsgBox(question, MsgButtons::YesNo, MsgIcon::Question) != MsgAnswer::Yes) {
         event->ignore();

@@ -3,8 +3,8 @@
 #include <cctype>
 
 #include "engine/FormatCash.h"
+#include "engine/Lobby.h"
 #include "engine/Table.h"
-#include "gamefolder/CurrentGame.h"
 #include "gamefolder/RecordFile.h"
 #include "platform/Text.h"
 #include "settings/Language.h"
@@ -30,13 +30,13 @@ BetLimits LimitsOf(const Table& table)
 {
     const TableState& s = table.State();
     BetLimits limits;
-    limits.myCash = MyCash;
+    limits.myCash = table.Session().MyCash;
     limits.myBet = s.MyBet;
     limits.minBet = s.MinBet;
     limits.lastRaise = s.LastRaise;
     limits.pot = s.Pot;
     limits.bigBlind = s.BigBlind;
-    limits.gameType = GameType;
+    limits.gameType = table.Session().GameType;
     limits.bigBet = s.BigBet;
     limits.currencySymbol = s.CurrencySymbol;
     return limits;
@@ -47,7 +47,7 @@ std::string BetRequest(Currency amount)
     return "R" + amount.ToString();
 }
 
-CommandOutcome CheckOrCall(const BetLimits& limits)
+CommandOutcome CheckOrCall(const BetLimits& limits, const Language& language)
 {
     CommandOutcome out;
     if (limits.myBet < limits.minBet) {
@@ -55,37 +55,37 @@ CommandOutcome CheckOrCall(const BetLimits& limits)
         if (call <= limits.myCash) {
             out.accepted = true;
             out.request = BetRequest(call);
-            out.status = LangText[8];
+            out.status = language.LangText[8];
         } else {
-            out.status = FormatText(14, FormatCash(limits.myCash, limits.currencySymbol));
+            out.status = language.FormatText(14, FormatCash(limits.myCash, limits.currencySymbol));
         }
         return out;
     }
     out.accepted = true;
     out.request = "C";
-    out.status = LangText[9];
+    out.status = language.LangText[9];
     return out;
 }
 
-CommandOutcome Fold()
+CommandOutcome Fold(const Language& language)
 {
     CommandOutcome out;
     out.accepted = true;
     out.request = "F";
-    out.status = LangText[10];
+    out.status = language.LangText[10];
     return out;
 }
 
-CommandOutcome AllIn(const BetLimits& limits)
+CommandOutcome AllIn(const BetLimits& limits, const Language& language)
 {
     CommandOutcome out;
     out.accepted = true;
     out.request = BetRequest(limits.myCash);
-    out.status = FormatText(11, FormatCash(limits.myCash, limits.currencySymbol));
+    out.status = language.FormatText(11, FormatCash(limits.myCash, limits.currencySymbol));
     return out;
 }
 
-CommandOutcome EnterAmount(const std::string& typed, const BetLimits& limits)
+CommandOutcome EnterAmount(const std::string& typed, const BetLimits& limits, const Language& language)
 {
     const auto cash = [&](Currency c) { return FormatCash(c, limits.currencySymbol); };
     double value = Val(typed);
@@ -101,21 +101,24 @@ CommandOutcome EnterAmount(const std::string& typed, const BetLimits& limits)
     };
 
     if (amount.IsZero()) refuse("");
-    if (amount.Raw() % Currency::Scale != 0 && !EndsWithPointAndTwoDigits(typed)) refuse(LangText[96]);
-    if (amount > limits.myCash) refuse(FormatText(14, cash(limits.myCash)));
+    if (amount.Raw() % Currency::Scale != 0 && !EndsWithPointAndTwoDigits(typed))
+        refuse(language.LangText[96]);
+    if (amount > limits.myCash) refuse(language.FormatText(14, cash(limits.myCash)));
     if (limits.gameType == "THLI") {
         const Currency limit = limits.bigBet ? limits.bigBlind * 2 : limits.bigBlind;
-        if (amount != limit) refuse(FormatText(15, cash(limit)));
+        if (amount != limit) refuse(language.FormatText(15, cash(limit)));
     }
-    if (limits.gameType == "THPL" && amount > limits.pot) refuse(LangText[16]);
-    if (limits.myBet + amount < limits.minBet) refuse(FormatText(17, cash(limits.minBet - limits.myBet)));
+    if (limits.gameType == "THPL" && amount > limits.pot) refuse(language.LangText[16]);
+    if (limits.myBet + amount < limits.minBet)
+        refuse(language.FormatText(17, cash(limits.minBet - limits.myBet)));
     const Currency raise = limits.myBet + amount - limits.minBet;
-    if (raise > Currency() && raise < limits.lastRaise) refuse(FormatText(92, cash(limits.lastRaise)));
+    if (raise > Currency() && raise < limits.lastRaise)
+        refuse(language.FormatText(92, cash(limits.lastRaise)));
 
     if (accepted) {
         out.accepted = true;
         out.request = BetRequest(amount);
-        out.status = FormatText(45, cash(amount));
+        out.status = language.FormatText(45, cash(amount));
     }
     return out;
 }
@@ -126,8 +129,11 @@ bool WriteRequest(Table& table, const CommandOutcome& outcome)
     // The turn is given up before the write so that a second key press
     // cannot write a second request for the same turn.
     table.ClearMyTurn();
-    if (!WritePlayerRecord(GameFolder, outcome.request, MyPlayerNo)) {
-        table.MutableState().MyTurn = true;
+    const GameSession& session = table.Session();
+    const FolderStatus written = WritePlayerRecord(session.GameFolder, outcome.request, session.MyPlayerNo);
+    if (!written) {
+        ReportFailure("Error writing player status: ", written);
+        table.RestoreMyTurn();
         return false;
     }
     table.RequestWritten();

@@ -6,6 +6,7 @@
 
 namespace scrivo {
 
+class Language;
 class Table;
 
 // What command entry sees of the table when it checks an amount: the own
@@ -35,21 +36,22 @@ struct CommandOutcome {
 
 // "C": check, or call the difference; refused when the call is more than
 // the cash.
-CommandOutcome CheckOrCall(const BetLimits& limits);
+CommandOutcome CheckOrCall(const BetLimits& limits, const Language& language);
 // "F"
-CommandOutcome Fold();
+CommandOutcome Fold(const Language& language);
 // "A": the whole cash.
-CommandOutcome AllIn(const BetLimits& limits);
+CommandOutcome AllIn(const BetLimits& limits, const Language& language);
 // The amount typed into the amount box, run through all the checks in
 // order; the last failing check's message is the one kept.
-CommandOutcome EnterAmount(const std::string& typed, const BetLimits& limits);
+CommandOutcome EnterAmount(const std::string& typed, const BetLimits& limits, const Language& language);
 
 // The request text for an amount: "R" and the plain decimal text.
 std::string BetRequest(Currency amount);
 
-// Writes an accepted outcome's request into the own Action and clears the
-// my-turn flag; nothing happens unless it is this client's turn and the
-// outcome is accepted. False when nothing was written.
+// Writes an accepted outcome's request into the own Action of the table's
+// session and clears the my-turn flag; nothing happens unless it is this
+// client's turn and the outcome is accepted. False when nothing was written
+// (a failed write is reported with "Error writing player status: ").
 bool WriteRequest(Table& table, const CommandOutcome& outcome);
 
 } // namespace scrivo

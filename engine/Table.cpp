@@ -7,8 +7,7 @@
 #include "engine/FormatCash.h"
 #include "engine/TableInternal.h"
 #include "engine/TableView.h"
-#include "gamefolder/CurrentGame.h"
-#include "gamefolder/Directory.h"
+#include "engine/Lobby.h"
 #include "platform/MessageBox.h"
 #include "platform/Paths.h"
 #include "platform/Text.h"
@@ -36,7 +35,8 @@ private:
 
 } // namespace
 
-Table::Table(TableView& view) : m_view(view), m_deal(std::make_unique<DealState>())
+Table::Table(TableView& view, GameSession session, const Language& language)
+    : m_view(view), m_session(std::move(session)), m_language(language), m_deal(std::make_unique<DealState>())
 {
     m_deal->board = PlaceholderBoard();
 }
@@ -45,7 +45,13 @@ Table::~Table() = default;
 
 bool Table::IsHostTable() const
 {
-    return IsHost && m_myPlayerNo == 1;
+    return m_session.IsHost && m_session.MyPlayerNo == 1;
+}
+
+std::string Table::FormatText(int n, std::string_view arg1, std::string_view arg2,
+                              std::string_view arg3) const
+{
+    return m_language.FormatText(n, arg1, arg2, arg3);
 }
 
 std::string Table::FormatCash(Currency amount) const
@@ -69,7 +75,7 @@ void Table::ReportError(const std::string& prefix, const std::string& descriptio
 RecordFile Table::OpenFile(const char* name, int recordLength)
 {
     ++m_counters.recordOpens;
-    return Need(OpenRecordFile(JoinPath(m_gameFolder, name), recordLength));
+    return Need(OpenRecordFile(JoinPath(m_session.GameFolder, name), recordLength));
 }
 
 GameRecord Table::ReadGame()
@@ -140,7 +146,7 @@ void Table::WriteStatus(const std::string& status, bool resetLastRaise)
 long Table::MessageCountOnDisk() const
 {
     std::error_code ec;
-    const auto size = std::filesystem::file_size(JoinPath(m_gameFolder, MessageFileName), ec);
+    const auto size = std::filesystem::file_size(JoinPath(m_session.GameFolder, MessageFileName), ec);
     if (ec) return 0;
     return static_cast<long>(size / MessageRecordLength);
 }
@@ -189,8 +195,6 @@ bool Table::Init()
         m_roundStarting = false;
         m_gamePending = false;
         m_pendingRaise = Currency();
-        m_gameFolder = GameFolder;
-        m_myPlayerNo = MyPlayerNo;
         m_deal = std::make_unique<DealState>();
         m_deal->board = PlaceholderBoard();
         m_view.TableOpening(*this);
@@ -201,12 +205,13 @@ bool Table::Init()
         m_state.SmallBlind = g.SmallBlind;
         m_state.BigBlind = g.BigBlind;
         m_state.CurrencySymbol = Trim(g.CurrencySymbol);
-        BotCount = g.BotCount;
+        m_session.BotCount = g.BotCount;
         LoadSeats();
 
-        const bool me = m_myPlayerNo >= 1 && m_myPlayerNo <= m_state.PlayerCount;
-        const std::string ownName = me ? m_state.PlayerNames[m_myPlayerNo] : std::string();
-        m_view.ShowPlayerLabel(IsHostTable() ? ownName + " " + AppText[HostSuffixCaption] : ownName);
+        const bool me = m_session.MyPlayerNo >= 1 && m_session.MyPlayerNo <= m_state.PlayerCount;
+        const std::string ownName = me ? m_state.PlayerNames[m_session.MyPlayerNo] : std::string();
+        m_view.ShowPlayerLabel(IsHostTable() ? ownName + " " + m_language.AppText[HostSuffixCaption]
+                                             : ownName);
 
         std::string welcome = "i" + FormatText(1, ownName) + "\r\n" + FormatText(2, m_state.CurrencySymbol) +
                               "\r" + FormatText(3) + ": ";
@@ -292,7 +297,7 @@ void Table::TickBody()
         m_rearmCandidate = false;
         if (!status.empty() && status[0] == 'P') {
             const int named = status.size() >= 2 ? status.back() - '0' : 0;
-            m_state.MyTurn = named == m_myPlayerNo;
+            m_state.MyTurn = named == m_session.MyPlayerNo;
             if (!host && named >= 0 && named <= 9) m_state.CurrentPlayer = named;
         } else {
             m_state.MyTurn = false;
@@ -310,7 +315,8 @@ void Table::TickBody()
     }
     if (m_state.Closing) return;
 
-    if (host && BotCount >= 1 && m_state.CurrentPlayer >= 2 && m_state.CurrentPlayer <= BotCount + 1)
+    if (host && m_session.BotCount >= 1 && m_state.CurrentPlayer >= 2 &&
+        m_state.CurrentPlayer <= m_session.BotCount + 1)
         BotStep(status);
 
     m_state.LastStatus = status;
@@ -334,7 +340,7 @@ void Table::CheckRearm()
     m_rearmCandidate = false;
     const GameRecord g = ReadGame();
     const std::string status = Trim(g.Status);
-    if (status.size() >= 2 && status[0] == 'P' && status.back() - '0' == m_myPlayerNo) {
+    if (status.size() >= 2 && status[0] == 'P' && status.back() - '0' == m_session.MyPlayerNo) {
         m_requestPending = false;
         m_state.MyTurn = true;
         m_state.Pot = g.Pot;
@@ -347,9 +353,9 @@ void Table::CheckRearm()
 // A private line for this client written after its last request.
 void Table::NoteLine(const LogLine& line)
 {
-    if (m_requestPending && line.recordNo > m_requestMark && line.PrivateTo() == m_myPlayerNo)
+    if (m_requestPending && line.recordNo > m_requestMark && line.PrivateTo() == m_session.MyPlayerNo)
         m_rearmCandidate = true;
-    if (line.Kind() == 'c' && line.VisibleTo(m_myPlayerNo)) m_boardDealt = true;
+    if (line.Kind() == 'c' && line.VisibleTo(m_session.MyPlayerNo)) m_boardDealt = true;
 }
 
 void Table::GetMsgs()
@@ -370,7 +376,7 @@ void Table::GetMsgs()
     // Nothing whole was added: no need to open the file at all.
     if (MessageCountOnDisk() <= m_lastMsgNo) return;
     ++m_counters.recordOpens;
-    const MessageBatch batch = Need(ReadMessagesSince(m_gameFolder, m_lastMsgNo));
+    const MessageBatch batch = Need(ReadMessagesSince(m_session.GameFolder, m_lastMsgNo));
     if (batch.lines.empty()) return;
     std::vector<LogLine> fresh;
     fresh.reserve(batch.lines.size());
@@ -392,9 +398,9 @@ void Table::UpdateTableView()
     if (IsHostTable() && !m_view.DrawsSeats()) {
         // The host keeps all it needs in memory: no records to read.
         m_seats.clear();
-        if (m_myPlayerNo >= 1 && m_myPlayerNo <= m_state.PlayerCount) {
-            MyCash = m_state.PlayerCash[m_myPlayerNo];
-            m_state.MyBet = m_betThisHand[static_cast<std::size_t>(m_myPlayerNo)];
+        if (m_session.MyPlayerNo >= 1 && m_session.MyPlayerNo <= m_state.PlayerCount) {
+            m_session.MyCash = m_state.PlayerCash[m_session.MyPlayerNo];
+            m_state.MyBet = m_betThisHand[static_cast<std::size_t>(m_session.MyPlayerNo)];
         }
         m_state.BigBet = m_state.Stage >= StageTurn && m_state.Stage < StageShowdown;
         FinishViewUpdate();
@@ -406,11 +412,11 @@ void Table::UpdateTableView()
         m_seats[0] = Need(file.ReadPlayer(BoardPlayerNo));
         const bool all = m_view.DrawsSeats();
         for (int p = 1; p <= m_state.PlayerCount; ++p)
-            if (all || p == m_myPlayerNo) m_seats[p] = Need(file.ReadPlayer(p));
+            if (all || p == m_session.MyPlayerNo) m_seats[p] = Need(file.ReadPlayer(p));
     }
-    if (m_myPlayerNo >= 1 && m_myPlayerNo <= m_state.PlayerCount) {
-        MyCash = m_seats[m_myPlayerNo].Cash;
-        m_state.MyBet = m_seats[m_myPlayerNo].Bet;
+    if (m_session.MyPlayerNo >= 1 && m_session.MyPlayerNo <= m_state.PlayerCount) {
+        m_session.MyCash = m_seats[m_session.MyPlayerNo].Cash;
+        m_state.MyBet = m_seats[m_session.MyPlayerNo].Bet;
     }
     if (!Trim(m_seats[0].Card1).empty() && !Trim(m_seats[0].Card4).empty()) m_state.BigBet = true;
     FinishViewUpdate();
@@ -420,7 +426,7 @@ void Table::FinishViewUpdate()
 {
     m_view.UpdateTableView(*this);
     if (m_state.MyTurn) {
-        m_view.ShowStatus(LangText[40]);
+        m_view.ShowStatus(m_language.LangText[40]);
         m_view.SetActionsEnabled(true);
     } else {
         if (m_state.CurrentPlayer > 0 && m_state.CurrentPlayer < static_cast<int>(m_state.PlayerNames.size()))
@@ -443,7 +449,7 @@ bool Table::StartRound()
         m_view.SetStartRoundAllowed(false);
         WriteStatus(m_state.HandNo == 1 ? "GS" : "GP", true);
         m_roundStarting = true;
-        m_view.ShowStatus(LangText[5]);
+        m_view.ShowStatus(m_language.LangText[5]);
         return true;
     } catch (const OperationCancelled&) {
         m_outbox.clear();
@@ -612,8 +618,9 @@ void Table::Leave()
         FlushMessages();
         CommitGame();
         if (m_state.PlayerCount >= 1) {
-            const bool me = m_myPlayerNo >= 1 && m_myPlayerNo < static_cast<int>(m_state.PlayerNames.size());
-            LeaveGame(me ? m_state.PlayerNames[m_myPlayerNo] : std::string());
+            const bool me = m_session.MyPlayerNo >= 1 &&
+                            m_session.MyPlayerNo < static_cast<int>(m_state.PlayerNames.size());
+            LeaveGame(m_session, me ? m_state.PlayerNames[m_session.MyPlayerNo] : std::string(), m_language);
         }
     } catch (const OperationCancelled&) {
         m_outbox.clear();

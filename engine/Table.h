@@ -4,14 +4,17 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "gamefolder/GameSession.h"
 #include "gamefolder/RecordFile.h"
 #include "gamefolder/Records.h"
 #include "platform/Currency.h"
 
 namespace scrivo {
 
+class Language;
 class TableView;
 struct DealState;
 struct LogLine;
@@ -81,19 +84,21 @@ struct TableCounters {
     long long recordOpens = 0; // opens of gam.spk, usr.spk, msg.spk by the engine
 };
 
-// The table engine of one client. Reads the current-game globals
-// (GameFolder, MyPlayerNo, IsHost, GameType) and the settings; reports
-// errors with their fixed prefix through MsgBox and goes on. All calls come
-// from one thread; Tick is not re-entrant (a nested call returns at once).
+// The table engine of one client, at the game of its session. It reads and
+// writes only that game folder and its own session (the engine keeps
+// BotCount and MyCash there up to date), so several tables can run in one
+// process. Reports errors with their fixed prefix through MsgBox and goes
+// on. All calls come from one thread; Tick is not re-entrant (a nested call
+// returns at once).
 class Table {
 public:
-    explicit Table(TableView& view);
+    Table(TableView& view, GameSession session, const Language& language);
     ~Table();
     Table(const Table&) = delete;
     Table& operator=(const Table&) = delete;
 
-    // Opens the table for the current game. False when it failed (reported
-    // as "Error Initialising Game: ").
+    // Opens the table for the session's game. False when it failed
+    // (reported as "Error Initialising Game: ").
     bool Init();
     // One poll of the game folder: read the game record, pick up joined
     // players, collect new message lines, let the host act, redraw on a
@@ -106,9 +111,10 @@ public:
     void Leave();
 
     const TableState& State() const { return m_state; }
-    TableState& MutableState() { return m_state; } // tests set up positions
     const TableCounters& Counters() const { return m_counters; }
     TableView& View() { return m_view; }
+    const GameSession& Session() const { return m_session; }
+    const Language& Texts() const { return m_language; }
 
     // The player records as last read for the view (index p = player p,
     // index 0 = the board record). Empty on a host whose view draws no seats.
@@ -124,6 +130,8 @@ public:
     // cleared when a request is written.
     bool MyTurn() const { return m_state.MyTurn; }
     void ClearMyTurn() { m_state.MyTurn = false; }
+    // A request that could not be written: the turn stays with this client.
+    void RestoreMyTurn() { m_state.MyTurn = true; }
     // A request written by command entry: clears the turn and remembers it
     // so that a refused or missed turn can be given back.
     void RequestWritten();
@@ -131,8 +139,11 @@ public:
     std::string FormatCash(Currency amount) const;
     bool IsHostTable() const;
 
-    // Host routines, public for the tool and the tests. They work on the
-    // game folder's records like the tick does.
+private:
+    // Tests stage positions through it (testsupport).
+    friend class TableTestAccess;
+
+    // Host routines. They work on the game folder's records like the tick does.
     void StartHand();
     void PrepareNextHand(const GameRecord& asRead);
     void EndHand();
@@ -159,12 +170,14 @@ public:
 
     // Cards of the current hand as card lists ("0_12,3_5"); tests set them
     // to stage a showdown. The board holds placeholders until dealt.
-    std::string HoleCards(int player) const;
     void SetHoleCards(int player, const std::string& cards);
     std::string BoardCards() const;
     void SetBoardCards(const std::string& cards);
 
-private:
+    // Message n of the table's language with its arguments filled in.
+    std::string FormatText(int n, std::string_view arg1 = {}, std::string_view arg2 = {},
+                           std::string_view arg3 = {}) const;
+
     void TickBody();
     RecordFile OpenFile(const char* name, int recordLength);
     GameRecord ReadGame();
@@ -191,6 +204,8 @@ private:
     void FlushPayments();
 
     TableView& m_view;
+    GameSession m_session;
+    const Language& m_language;
     TableState m_state;
     TableCounters m_counters;
     std::unique_ptr<DealState> m_deal;
@@ -199,8 +214,6 @@ private:
     long m_lastMsgNo = 0;
     std::vector<std::string> m_outbox;
     bool m_inTick = false;
-    std::string m_gameFolder;
-    int m_myPlayerNo = 0;
     // A request written by this client that the host has not answered yet,
     // and the number of message records there were when it was written: a
     // private line for this client after that mark means a new turn (or a

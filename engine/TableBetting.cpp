@@ -3,7 +3,6 @@
 #include <optional>
 
 #include "engine/TableInternal.h"
-#include "gamefolder/CurrentGame.h"
 #include "platform/MessageBox.h"
 #include "platform/Text.h"
 #include "settings/Language.h"

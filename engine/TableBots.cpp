@@ -5,7 +5,6 @@
 
 #include "engine/Commands.h"
 #include "engine/TableInternal.h"
-#include "gamefolder/CurrentGame.h"
 #include "platform/Random.h"
 #include "settings/Language.h"
 
@@ -14,11 +13,11 @@ namespace scrivo {
 void Table::BotStep(const std::string& status)
 {
     Random& random = ProgramRandom();
-    const int lines = static_cast<int>(BotChat.size()) - 1;
+    const int lines = static_cast<int>(m_language.BotChat.size()) - 1;
     if (lines >= 1 && random.Below(20) == 1) {
         const int i = random.Below(lines) + 1;
         Send("m" + FormatText(18, m_state.PlayerNames[m_state.CurrentPlayer],
-                              BotChat[static_cast<std::size_t>(i)]));
+                              m_language.BotChat[static_cast<std::size_t>(i)]));
     }
     if (!status.empty() && status[0] == 'P') {
         if (++m_state.BotTicks >= 3) {
@@ -54,15 +53,15 @@ void Table::BotDecide()
                 const double units = std::floor(span * random.Next());
                 return Currency::FromDouble(units) + s.LastRaise;
             };
-            if (GameType == "THLI") {
+            if (m_session.GameType == "THLI") {
                 // The host knows its own board: the drawn flag may lag behind
                 // when the same player ends one round and opens the next.
                 const bool bigBet = s.BigBet || m_deal->board.Item(4).facevalue >= 0;
                 const Currency limit = bigBet ? s.BigBlind * 2 : s.BigBlind;
                 amount = cash >= limit ? limit : Currency();
-            } else if (GameType == "THPL") {
+            } else if (m_session.GameType == "THPL") {
                 amount = upTo(std::min(cash, s.Pot));
-            } else if (GameType == "THNL") {
+            } else if (m_session.GameType == "THNL") {
                 amount = upTo(cash);
             }
             // A bot never bets more than it has.

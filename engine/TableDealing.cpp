@@ -288,7 +288,7 @@ void Table::Showdown()
             double best = -1.0;
             for (int p : contenders) {
                 const ShowdownResult result =
-                    EvaluateShowdown(m_deal->hands[static_cast<std::size_t>(p)], m_deal->board);
+                    EvaluateShowdown(m_deal->hands[static_cast<std::size_t>(p)], m_deal->board, m_language);
                 score[static_cast<std::size_t>(p)] = result.Score;
                 Send("n" + s.PlayerNames[p] + ": ");
                 Send("c" + result.BestCards);
@@ -311,12 +311,6 @@ void Table::Showdown()
 }
 
 // ---------------------------------------------------------------- cards for tests
-
-std::string Table::HoleCards(int player) const
-{
-    if (player < 0 || player >= static_cast<int>(m_deal->hands.size())) return {};
-    return CardListText(m_deal->hands[static_cast<std::size_t>(player)].Cards());
-}
 
 void Table::SetHoleCards(int player, const std::string& cards)
 {

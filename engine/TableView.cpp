@@ -26,18 +26,6 @@ std::string LogLine::Text() const
     return at < line.size() ? line.substr(at) : std::string();
 }
 
-int LogLine::PauseMs() const
-{
-    switch (Kind()) {
-    case 'd':
-        return 2000;
-    case 'w':
-        return 3000;
-    default:
-        return 0;
-    }
-}
-
 bool TableView::DrawsSeats() const
 {
     return true;

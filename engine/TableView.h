@@ -20,10 +20,6 @@ struct LogLine {
     bool VisibleTo(int playerNo) const;
     char Kind() const;        // '\0' for an empty line
     std::string Text() const; // the line without digit and kind
-    // How long the window holds the game after showing the line so that the
-    // player can read it: 2000 ms for dealer lines ("d"), 3000 ms for wins and
-    // folds ("w"), else 0. Headless views ignore it.
-    int PauseMs() const;
 };
 
 // What the table engine asks of a window. The engine never draws and never

@@ -8,30 +8,19 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "gamefolder/CurrentGame.h"
-#include "platform/Clock.h"
-#include "platform/MessageBox.h"
 #include "platform/Paths.h"
 #include "platform/Random.h"
 #include "platform/Text.h"
-#include "settings/Language.h"
-#include "settings/Settings.h"
 
 namespace scrivo {
 
 namespace {
 
-constexpr double MaxStartCash = 999999;
 constexpr double GameIdRange = 1000000000.0;
 
 bool EndsWith(const std::string& s, std::string_view suffix)
 {
     return s.size() >= suffix.size() && s.compare(s.size() - suffix.size(), suffix.size(), suffix) == 0;
-}
-
-std::string AppCaption(int n)
-{
-    return AppText.at(static_cast<std::size_t>(n));
 }
 
 // Case folding of a Windows-1252 byte, so that names with accented letters
@@ -105,14 +94,9 @@ std::vector<std::string> GameFolderNames(const std::string& serverDirectory, Fol
     return names;
 }
 
-std::string GamePathOf(const std::string& id)
+bool IsCurrentGame(const GameSession& current, const std::string& folder)
 {
-    return JoinPath(ServerDirectory, id);
-}
-
-bool IsCurrentGame(const std::string& folder)
-{
-    return !GameName.empty() && !GameFolder.empty() && folder == GameFolder;
+    return !current.GameName.empty() && !current.GameFolder.empty() && folder == current.GameFolder;
 }
 
 FolderStatus RemoveFile(const std::string& path)
@@ -158,11 +142,11 @@ std::string GameListRow::Line() const
     return name + '\t' + std::to_string(players) + '\t' + blinds + '\t' + status;
 }
 
-FolderResult<GameList> UpdateList(const std::string& selectedGameId)
+FolderResult<GameList> ListGames(const std::string& serverDirectory, const std::string& selectedGameId,
+                                 const GameSession& current)
 {
     GameList list;
-    if (!FolderExists(ServerDirectory)) {
-        MsgBox(AppCaption(69));
+    if (!FolderExists(serverDirectory)) {
         list.serverMissing = true;
         list.showNoGamesBox = true;
         return list;
@@ -170,8 +154,8 @@ FolderResult<GameList> UpdateList(const std::string& selectedGameId)
 
     FolderStatus status;
     int remembered = -1;
-    for (const std::string& id : GameFolderNames(ServerDirectory, status)) {
-        const std::string folder = GamePathOf(id);
+    for (const std::string& id : GameFolderNames(serverDirectory, status)) {
+        const std::string folder = JoinPath(serverDirectory, id);
         if (!FolderExists(GameFilePath(folder))) continue;
         auto game = ReadGameRecord(folder);
         if (!game) {
@@ -193,9 +177,9 @@ FolderResult<GameList> UpdateList(const std::string& selectedGameId)
         if (id == selectedGameId) remembered = static_cast<int>(list.rows.size());
         list.rows.push_back(row);
 
-        if (IsCurrentGame(folder)) {
-            if (IsHost && game->PlayerCount > 1) list.enableCreate = true;
-            if (code != "WS" && !IsHost) list.openTable = true;
+        if (IsCurrentGame(current, folder)) {
+            if (current.IsHost && game->PlayerCount > 1) list.enableCreate = true;
+            if (code != "WS" && !current.IsHost) list.openTable = true;
         }
     }
 
@@ -205,160 +189,105 @@ FolderResult<GameList> UpdateList(const std::string& selectedGameId)
         list.showNoGamesBox = true;
     }
     FolderResult<GameList> result(std::move(list));
-    if (!status.Ok()) {
-        MsgBox("Error updating list: " + status.description);
-        result.status = status;
-    }
+    result.status = status;
     return result;
 }
 
-RowSelection SelectRow(const GameList& list, int row)
+RowSelection SelectRow(const GameList& list, int row, bool isHost)
 {
     RowSelection selection;
     if (row < 0 || row >= static_cast<int>(list.rows.size())) return selection;
     selection.selectedGameId = list.rows[static_cast<std::size_t>(row)].id;
-    selection.enableJoin = !IsHost;
+    selection.enableJoin = !isHost;
     return selection;
 }
 
-int CheckCreate(const CreateRequest& request)
+FolderResult<GameSession> CreateGame(const std::string& serverDirectory, const CreateRequest& request,
+                                     const std::string& creatorName)
 {
-    if (Trim(request.gameName).empty()) return 61;
-    const double cash = Val(request.startCash);
-    if (cash <= 0) return 62;
-    if (cash >= MaxStartCash) return 63;
-    const double small = Val(request.smallBlind);
-    if (small <= 0 || small >= Val(request.bigBlind)) return 64;
-    return 0;
+    GameRecord game;
+    game.PlayerCount = 1;
+    const long long botCount = std::clamp<long long>(RoundHalfEven(Val(request.bots)), 0, MaxBots);
+    game.BotCount = static_cast<std::int16_t>(botCount);
+    game.Status = "WS";
+    game.GameName = request.gameName;
+    game.GameType = request.limitType == 0 ? "THLI" : request.limitType == 1 ? "THPL" : "THNL";
+    const auto startCash = MoneyOf(request.startCash);
+    const auto smallBlind = MoneyOf(request.smallBlind);
+    const auto bigBlind = MoneyOf(request.bigBlind);
+    if (!startCash || !smallBlind || !bigBlind) return FolderStatus::Failure("Overflow");
+    game.StartCash = *startCash;
+    game.SmallBlind = *smallBlind;
+    game.BigBlind = *bigBlind;
+    game.CurrencySymbol = request.currency; // stored as its first character
+
+    // A new random id until the folder can be made; mkdir itself decides,
+    // so two creators never share a folder.
+    ProgramRandom().Randomize();
+    std::string folder;
+    for (;;) {
+        const auto id = static_cast<long long>(std::floor(ProgramRandom().Next() * GameIdRange));
+        folder = JoinPath(serverDirectory, std::to_string(id) + GameFolderSuffix);
+        if (FolderExists(folder)) continue;
+        if (::mkdir(folder.c_str(), 0777) == 0) break;
+        if (errno != EEXIST) return FolderStatus::Failure(ErrorDescription(errno));
+    }
+    if (auto s = WriteNewGame(folder, game, creatorName); !s) {
+        RemoveGameFolder(folder); // nothing half-made stays behind
+        return s;
+    }
+
+    GameSession session;
+    session.GameName = request.gameName;
+    session.GameType = game.GameType;
+    session.BotCount = static_cast<int>(botCount);
+    session.GameFolder = folder;
+    session.IsHost = true;
+    session.MyPlayerNo = 1;
+    session.MyCash = game.StartCash;
+    return session;
 }
 
-FolderStatus CreateGame(const CreateRequest& request, BotCounter& bots)
+FolderStatus AddBot(const GameSession& session, const std::string& creatorName,
+                    const std::array<std::string, 9>& botNames, BotCounter& bots)
 {
-    auto run = [&]() -> FolderStatus {
-        GameRecord game;
-        game.PlayerCount = 1;
-        const long long botCount = std::clamp<long long>(RoundHalfEven(Val(request.bots)), 0, MaxBots);
-        game.BotCount = static_cast<std::int16_t>(botCount);
-        game.Status = "WS";
-        game.GameName = request.gameName;
-        game.GameType = request.limitType == 0 ? "THLI" : request.limitType == 1 ? "THPL" : "THNL";
-        const auto startCash = MoneyOf(request.startCash);
-        const auto smallBlind = MoneyOf(request.smallBlind);
-        const auto bigBlind = MoneyOf(request.bigBlind);
-        if (!startCash || !smallBlind || !bigBlind) return FolderStatus::Failure("Overflow");
-        game.StartCash = *startCash;
-        game.SmallBlind = *smallBlind;
-        game.BigBlind = *bigBlind;
-        game.CurrencySymbol = request.currency; // stored as its first character
-
-        // A new random id until the folder can be made; mkdir itself decides,
-        // so two creators never share a folder.
-        ProgramRandom().Randomize();
-        std::string folder;
-        for (;;) {
-            const auto id = static_cast<long long>(std::floor(ProgramRandom().Next() * GameIdRange));
-            folder = JoinPath(ServerDirectory, std::to_string(id) + GameFolderSuffix);
-            if (FolderExists(folder)) continue;
-            if (::mkdir(folder.c_str(), 0777) == 0) break;
-            if (errno != EEXIST) return FolderStatus::Failure(ErrorDescription(errno));
-        }
-        if (auto s = WriteNewGame(folder, game, LastPlayer); !s) {
-            RemoveGameFolder(folder); // nothing half-made stays behind
+    int n = bots.Next();
+    if (n < 1 || n > MaxBots) return FolderStatus::Failure("Subscript out of range");
+    // A bot named like its creator makes every log line about either of
+    // them ambiguous: take the next name while there is one.
+    if (n < MaxBots && SameStoredName(botNames.at(static_cast<std::size_t>(n)), creatorName)) n = bots.Next();
+    if (!FolderExists(GameFilePath(session.GameFolder))) return FolderStatus::NotThere("Error adding bots");
+    auto file = OpenRecordFile(GameFilePath(session.GameFolder), GameRecordLength);
+    if (!file) return file.status;
+    auto game = file->ReadGame();
+    if (!game) return game.status;
+    if (game->PlayerCount >= MaxPlayers) return FolderStatus::Success();
+    if (!IsSeatCount(game->PlayerCount)) return FolderStatus::Failure("The game record is damaged");
+    const int seat = game->PlayerCount + 1;
+    {
+        // The seat is written while the game record is still held and
+        // before the count, so nobody counts a seat without its record.
+        auto users = OpenRecordFile(PlayerFilePath(session.GameFolder), PlayerRecordLength);
+        if (!users) return users.status;
+        const auto name = botNames.at(static_cast<std::size_t>(n));
+        if (auto s = users->WritePlayer(seat, NewSeatRecord(session.MyPlayerNo, name, game->StartCash)); !s)
             return s;
-        }
-
-        GameName = request.gameName;
-        GameType = game.GameType;
-        BotCount = static_cast<int>(botCount);
-        GameFolder = folder;
-        IsHost = true;
-        MyPlayerNo = 1;
-        MyCash = game.StartCash;
-        return FolderStatus::Success();
-    };
-    FolderStatus status = run();
-    if (!status.Ok()) {
-        if (status.error != FolderError::Cancelled) MsgBox("Error in Create Game: " + status.description);
-        return status;
     }
-    for (int i = 1; i <= BotCount; ++i)
-        AddBot(bots);
-    return status;
+    game->PlayerCount = static_cast<std::int16_t>(seat);
+    return file->WriteGame(*game);
 }
 
-FolderStatus AddBot(BotCounter& bots)
+JoinResult JoinGame(const std::string& serverDirectory, const std::string& gameId,
+                    const std::string& playerName)
 {
-    auto run = [&]() -> FolderStatus {
-        int n = bots.Next();
-        if (n < 1 || n > MaxBots) return FolderStatus::Failure("Subscript out of range");
-        // A bot named like its creator makes every log line about either of
-        // them ambiguous: take the next name while there is one.
-        if (n < MaxBots && SameStoredName(BotNames.at(static_cast<std::size_t>(n)), LastPlayer))
-            n = bots.Next();
-        if (!FolderExists(GameFilePath(GameFolder))) {
-            MsgBox("Error adding bots");
-            GameName.clear();
-            return FolderStatus::NotThere("Error adding bots");
-        }
-        auto file = OpenRecordFile(GameFilePath(GameFolder), GameRecordLength);
-        if (!file) return file.status;
-        auto game = file->ReadGame();
-        if (!game) return game.status;
-        if (game->PlayerCount >= MaxPlayers) return FolderStatus::Success();
-        if (!IsSeatCount(game->PlayerCount)) return FolderStatus::Failure("The game record is damaged");
-        const int seat = game->PlayerCount + 1;
-        {
-            // The seat is written while the game record is still held and
-            // before the count, so nobody counts a seat without its record.
-            auto users = OpenRecordFile(PlayerFilePath(GameFolder), PlayerRecordLength);
-            if (!users) return users.status;
-            const auto name = BotNames.at(static_cast<std::size_t>(n));
-            if (auto s = users->WritePlayer(seat, NewSeatRecord(MyPlayerNo, name, game->StartCash)); !s)
-                return s;
-        }
-        game->PlayerCount = static_cast<std::int16_t>(seat);
-        return file->WriteGame(*game);
-    };
-    FolderStatus status = run();
-    if (!status.Ok() && status.error != FolderError::Cancelled && status.error != FolderError::NotThere)
-        MsgBox("Error in Bot Join: " + status.description);
-    return status;
-}
-
-BrowserOutcome CreateButton(const CreateRequest& request, BotCounter& bots)
-{
-    BrowserOutcome outcome;
-    outcome.caption = CheckCreate(request);
-    if (outcome.caption != 0) {
-        MsgBox(AppCaption(outcome.caption));
-        outcome.status = FolderStatus::Failure(AppCaption(outcome.caption));
-        return outcome;
-    }
-    outcome.status = CreateGame(request, bots);
-    outcome.openTable = outcome.status.Ok();
-    return outcome;
-}
-
-BrowserOutcome JoinGame(const std::string& gameId)
-{
-    BrowserOutcome outcome;
-    auto refuse = [&](int caption, MsgIcon icon) {
-        MsgBox(AppCaption(caption), MsgButtons::Ok, icon);
-        outcome.caption = caption;
-        outcome.status = FolderStatus::Failure(AppCaption(caption));
-        return outcome;
-    };
-    if (gameId.empty()) return refuse(65, MsgIcon::Information);
-
-    const std::string folder = GamePathOf(gameId);
-    if (!FolderExists(GameFilePath(folder))) {
-        MsgBox("Error connecting to game.");
-        GameName.clear();
-        outcome.status = FolderStatus::NotThere("Error connecting to game.");
-        return outcome;
+    JoinResult result;
+    const std::string folder = JoinPath(serverDirectory, gameId);
+    if (gameId.empty() || !FolderExists(GameFilePath(folder))) {
+        result.outcome = JoinOutcome::NoGame;
+        result.status = FolderStatus::NotThere("Error connecting to game.");
+        return result;
     }
 
-    int caption = 0;
     GameRecord joined;
     auto run = [&]() -> FolderStatus {
         // The game record stays held until the new count is written, so two
@@ -368,11 +297,11 @@ BrowserOutcome JoinGame(const std::string& gameId)
         auto game = file->ReadGame();
         if (!game) return game.status;
         if (game->PlayerCount >= MaxPlayers) {
-            caption = 66;
+            result.outcome = JoinOutcome::Full;
             return FolderStatus::Success();
         }
         if (Trim(game->Status) != "WS") {
-            caption = 67;
+            result.outcome = JoinOutcome::Started;
             return FolderStatus::Success();
         }
         if (!IsSeatCount(game->PlayerCount)) return FolderStatus::Failure("The game record is damaged");
@@ -386,8 +315,8 @@ BrowserOutcome JoinGame(const std::string& gameId)
                 if (seat.status.error == FolderError::NotThere) continue;
                 return seat.status;
             }
-            if (SameStoredName(seat->Name, LastPlayer)) {
-                caption = 68;
+            if (SameStoredName(seat->Name, playerName)) {
+                result.outcome = JoinOutcome::NameTaken;
                 return FolderStatus::Success();
             }
             last = *seat;
@@ -398,7 +327,7 @@ BrowserOutcome JoinGame(const std::string& gameId)
         // client has always written them.
         PlayerRecord mine = last;
         mine.PlayerNo = static_cast<std::int16_t>(myNo);
-        mine.Name = LastPlayer;
+        mine.Name = playerName;
         mine.Cash = game->StartCash;
         mine.Action = "-";
         mine.Blind = "";
@@ -409,83 +338,49 @@ BrowserOutcome JoinGame(const std::string& gameId)
         game->PlayerCount = static_cast<std::int16_t>(myNo);
         if (auto s = file->WriteGame(*game); !s) return s;
         joined = *game;
+        result.outcome = JoinOutcome::Joined;
         return FolderStatus::Success();
     };
-    FolderStatus status = run();
-    if (!status.Ok()) {
-        if (status.error != FolderError::Cancelled) MsgBox("Error in Join Game: " + status.description);
-        outcome.status = status;
-        return outcome;
+    result.status = run();
+    if (!result.status.Ok()) {
+        result.outcome = JoinOutcome::Failed;
+        return result;
     }
-    if (caption == 66) return refuse(66, MsgIcon::Information);
-    if (caption != 0) return refuse(caption, MsgIcon::None);
+    if (result.outcome != JoinOutcome::Joined) return result;
 
-    MyPlayerNo = joined.PlayerCount;
-    GameName = Trim(joined.GameName);
-    GameType = joined.GameType;
-    MyCash = joined.StartCash;
-    GameFolder = folder;
-    IsHost = false;
-    outcome.openTable = true;
-    return outcome;
+    result.session.MyPlayerNo = joined.PlayerCount;
+    result.session.GameName = Trim(joined.GameName);
+    result.session.GameType = joined.GameType;
+    result.session.MyCash = joined.StartCash;
+    result.session.GameFolder = folder;
+    result.session.IsHost = false;
+    return result;
 }
 
 FolderStatus CleanUpGameFiles(const std::string& folder)
 {
     if (folder.empty() || !FolderExists(folder)) return FolderStatus::Success();
-    FolderStatus status = RemoveGameFolder(folder);
-    if (!status.Ok()) MsgBox("Error cleaning up game files: " + status.description);
-    return status;
+    return RemoveGameFolder(folder);
 }
 
-FolderStatus CleanUpGameFiles()
+bool HumansRemain(const GameSession& session)
 {
-    return CleanUpGameFiles(GameFolder);
-}
-
-LeaveOutcome LeaveGame(const std::string& ownName)
-{
-    LeaveOutcome outcome;
-    if (GameFolder.empty() || !FolderExists(GameFilePath(GameFolder))) {
-        outcome.status = FolderStatus::NotThere("No game to leave");
-        return outcome;
-    }
-    outcome.status = WritePlayerRecord("D", MyPlayerNo);
-
-    // Who is still at the table: the host and every player after the bots.
-    // When the seats cannot be read, the game is kept.
-    bool othersRemain = true;
-    if (auto game = ReadGameRecord(GameFolder)) {
-        if (auto users = OpenRecordFile(PlayerFilePath(GameFolder), PlayerRecordLength)) {
-            othersRemain = false;
-            const int botCount = game->BotCount;
-            for (int p = 1; p <= game->PlayerCount; ++p) {
-                if (p >= 2 && p <= botCount + 1) continue;
-                auto seat = users->ReadPlayer(p);
-                if (!seat) {
-                    if (seat.status.error == FolderError::NotThere) continue;
-                    othersRemain = true;
-                    break;
-                }
-                if (Trim(seat->Action) != "D") othersRemain = true;
-            }
+    auto game = ReadGameRecord(session.GameFolder);
+    if (!game) return true;
+    auto users = OpenRecordFile(PlayerFilePath(session.GameFolder), PlayerRecordLength);
+    if (!users) return true;
+    const int botCount = game->BotCount;
+    bool remain = false;
+    for (int p = 1; p <= game->PlayerCount; ++p) {
+        if (p >= 2 && p <= botCount + 1) continue;
+        auto seat = users->ReadPlayer(p);
+        if (!seat) {
+            if (seat.status.error == FolderError::NotThere) continue;
+            return true;
         }
+        if (Trim(seat->Action) != "D") remain = true;
     }
-
-    if (!othersRemain) {
-        outcome.status = CleanUpGameFiles(GameFolder);
-        outcome.removedGame = outcome.status.Ok();
-        return outcome;
-    }
-    if (!IsHost) {
-        SendPlayerMessage("w" + FormatText(7, ownName));
-        return outcome;
-    }
-    SendPlayerMessage("w" + FormatText(6, ownName));
-    outcome.status = WriteGameRecord("GE", false);
-    outcome.endedGame = true;
-    IsHost = false;
-    return outcome;
+    return remain;
 }
 
 } // namespace scrivo

@@ -1,17 +1,18 @@
 #pragma once
 
+#include <array>
 #include <string>
 #include <vector>
 
+#include "gamefolder/GameSession.h"
 #include "gamefolder/RecordFile.h"
 
 namespace scrivo {
 
-// The games of the server directory, and creating, joining and leaving one.
-// These are the session browser's operations with its controls replaced by
-// arguments and results; the window shows what comes back. They work on the
-// settings globals (ServerDirectory, LastPlayer), the language tables
-// (AppText, BotNames, FormatText) and the current-game globals.
+// The games of the server directory, and creating, joining and leaving one:
+// folder work only. Each operation takes the folders and names it works on
+// and returns what happened; none shows a message (apart from the
+// file-problem question of OpenRecordFile) or keeps state between calls.
 
 inline constexpr const char* GameFolderSuffix = "_tmp";
 inline constexpr const char* WaitingStatusText = "Waiting for Players";
@@ -34,12 +35,15 @@ struct GameList {
     bool showNoGamesBox = false;   // ActiveLbl
     bool enableCreate = false;     // the host's own game has more than one player
     bool openTable = false;        // our game has started and we are not its host
-    bool serverMissing = false;    // caption 69 was shown: stop the refresh timer
+    bool serverMissing = false;    // the server directory is not there: stop the refresh timer
 };
 
-// Lists the games. selectedGameId is the id of the row last selected. Errors
-// are reported with "Error updating list: "; the rows found so far are kept.
-FolderResult<GameList> UpdateList(const std::string& selectedGameId);
+// Lists the games of serverDirectory. selectedGameId is the id of the row
+// last selected; current is the game this client sits at (an empty
+// GameName: none). On an error the rows found so far are kept and the
+// status says what went wrong.
+FolderResult<GameList> ListGames(const std::string& serverDirectory, const std::string& selectedGameId,
+                                 const GameSession& current);
 
 // Selecting a row: the id to remember, and whether join is to be enabled
 // (never in the host's client).
@@ -47,7 +51,7 @@ struct RowSelection {
     std::string selectedGameId;
     bool enableJoin = false;
 };
-RowSelection SelectRow(const GameList& list, int row);
+RowSelection SelectRow(const GameList& list, int row, bool isHost);
 
 // The contents of the create pane, as typed.
 struct CreateRequest {
@@ -70,48 +74,42 @@ private:
     int m_count = 0;
 };
 
-// The AppText caption of the first create check that fails (61 to 64), or 0.
-int CheckCreate(const CreateRequest& request);
+// Creates a game folder in serverDirectory with its files and seats the
+// creator; the bots are seated afterwards with AddBot. The session is the
+// creator's: player 1, host, BotCount as asked.
+FolderResult<GameSession> CreateGame(const std::string& serverDirectory, const CreateRequest& request,
+                                     const std::string& creatorName);
 
-// Creates the game folder and files, seats the creator and the bots, and
-// sets the current-game globals. Errors: "Error in Create Game: ".
-FolderStatus CreateGame(const CreateRequest& request, BotCounter& bots);
+// Seats one bot in the session's game, named from botNames (1..8) and never
+// like its creator. A full table is silently skipped; NotThere when the game
+// file is gone.
+FolderStatus AddBot(const GameSession& session, const std::string& creatorName,
+                    const std::array<std::string, 9>& botNames, BotCounter& bots);
 
-// Seats one bot in the current game. A full table is silently skipped.
-// Errors: "Error adding bots" / "Error in Bot Join: ".
-FolderStatus AddBot(BotCounter& bots);
-
-// The outcome of the create and join buttons. caption is the AppText caption
-// of a failed check (already shown), 0 otherwise; openTable is true only
-// when the game was created or joined.
-struct BrowserOutcome {
-    int caption = 0;
-    FolderStatus status;
-    bool openTable = false;
+// Joining the game gameId of serverDirectory as playerName.
+enum class JoinOutcome {
+    Joined,
+    Full,      // every seat is taken
+    Started,   // the game is no longer waiting for players
+    NameTaken, // a player of that name already sits there
+    NoGame,    // the game's files are gone
+    Failed,    // status says why
 };
+struct JoinResult {
+    JoinOutcome outcome = JoinOutcome::Failed;
+    FolderStatus status;
+    GameSession session; // the joiner's, when Joined
+};
+JoinResult JoinGame(const std::string& serverDirectory, const std::string& gameId,
+                    const std::string& playerName);
 
-// "Create Now": the checks, then CreateGame.
-BrowserOutcome CreateButton(const CreateRequest& request, BotCounter& bots);
-
-// "join" for the game of the selected row (empty: no row selected).
-// Captions 65 to 68; errors "Error connecting to game." / "Error in Join
-// Game: ". On success MyPlayerNo, GameName, GameType, MyCash and GameFolder
-// are set.
-BrowserOutcome JoinGame(const std::string& gameId);
-
-// Deletes the files of GameFolder and the folder. Errors: "Error cleaning
-// up game files: ".
+// Deletes the files of a game folder and the folder. A folder that is not
+// there is no error.
 FolderStatus CleanUpGameFiles(const std::string& folder);
-FolderStatus CleanUpGameFiles();
 
-// Leaving the table: marks this client departed, then either removes the
-// game (no human left) or tells the others, and ends the game when the host
-// leaves. ownName is this client's name at the table.
-struct LeaveOutcome {
-    bool removedGame = false;
-    bool endedGame = false; // the host left with others still seated
-    FolderStatus status;
-};
-LeaveOutcome LeaveGame(const std::string& ownName);
+// Whether anybody but the bots still sits at the session's game: the host
+// and every player after the bots, unless departed. True when the seats
+// cannot be read, so that the game is kept.
+bool HumansRemain(const GameSession& session);
 
 } // namespace scrivo

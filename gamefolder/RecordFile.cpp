@@ -3,7 +3,6 @@
 #include <chrono>
 #include <optional>
 
-#include "gamefolder/CurrentGame.h"
 #include "platform/Clock.h"
 #include "platform/LockBackoff.h"
 #include "platform/MessageBox.h"
@@ -14,13 +13,6 @@ namespace scrivo {
 
 namespace {
 
-// Reports a failed operation with its fixed prefix, unless the user already
-// chose to give up at the open.
-FolderStatus Report(const std::string& prefix, FolderStatus status)
-{
-    if (!status.Ok() && status.error != FolderError::Cancelled) MsgBox(prefix + status.description);
-    return status;
-}
 
 std::string RecordNotThere(const std::string& path, std::int64_t n)
 {
@@ -169,81 +161,42 @@ FolderResult<GameRecord> ReadGameRecord(const std::string& folder)
     return file->ReadGame();
 }
 
-FolderResult<GameRecord> ReadGameRecord()
-{
-    return ReadGameRecord(GameFolder);
-}
-
 FolderStatus WriteGameRecord(const std::string& folder, const std::string& status, bool resetLastRaise)
 {
-    auto run = [&]() -> FolderStatus {
-        auto file = OpenRecordFile(GameFilePath(folder), GameRecordLength);
-        if (!file) return file.status;
-        auto game = file->ReadGame();
-        if (!game) return game.status;
-        game->Status = status;
-        if (resetLastRaise) game->LastRaise = Currency();
-        return file->WriteGame(*game);
-    };
-    return Report("Error writing status: ", run());
-}
-
-FolderStatus WriteGameRecord(const std::string& status, bool resetLastRaise)
-{
-    return WriteGameRecord(GameFolder, status, resetLastRaise);
+    auto file = OpenRecordFile(GameFilePath(folder), GameRecordLength);
+    if (!file) return file.status;
+    auto game = file->ReadGame();
+    if (!game) return game.status;
+    game->Status = status;
+    if (resetLastRaise) game->LastRaise = Currency();
+    return file->WriteGame(*game);
 }
 
 FolderResult<std::string> ReadPlayerRecord(const std::string& folder, int playerNo)
 {
-    auto run = [&]() -> FolderResult<std::string> {
-        auto file = OpenRecordFile(PlayerFilePath(folder), PlayerRecordLength);
-        if (!file) return file.status;
-        auto player = file->ReadPlayer(playerNo);
-        if (!player) return player.status;
-        return Trim(player->Action);
-    };
-    auto result = run();
-    Report("Error getting player status: ", result.status);
-    return result;
-}
-
-FolderResult<std::string> ReadPlayerRecord(int playerNo)
-{
-    return ReadPlayerRecord(GameFolder, playerNo);
+    auto file = OpenRecordFile(PlayerFilePath(folder), PlayerRecordLength);
+    if (!file) return file.status;
+    auto player = file->ReadPlayer(playerNo);
+    if (!player) return player.status;
+    return Trim(player->Action);
 }
 
 FolderStatus WritePlayerRecord(const std::string& folder, const std::string& action, int playerNo)
 {
-    auto run = [&]() -> FolderStatus {
-        auto file = OpenRecordFile(PlayerFilePath(folder), PlayerRecordLength);
-        if (!file) return file.status;
-        // Never make a seat that nobody took: the record must be there.
-        auto player = file->ReadPlayer(playerNo);
-        if (!player) return player.status;
-        player->Action = action;
-        return file->WritePlayer(playerNo, *player);
-    };
-    return Report("Error writing player status: ", run());
-}
-
-FolderStatus WritePlayerRecord(const std::string& action, int playerNo)
-{
-    return WritePlayerRecord(GameFolder, action, playerNo);
+    auto file = OpenRecordFile(PlayerFilePath(folder), PlayerRecordLength);
+    if (!file) return file.status;
+    // Never make a seat that nobody took: the record must be there.
+    auto player = file->ReadPlayer(playerNo);
+    if (!player) return player.status;
+    player->Action = action;
+    return file->WritePlayer(playerNo, *player);
 }
 
 FolderStatus SendPlayerMessage(const std::string& folder, const std::string& line)
 {
-    auto run = [&]() -> FolderStatus {
-        auto file = OpenRecordFile(MessageFilePath(folder), MessageRecordLength);
-        if (!file) return file.status;
-        return file->AppendMessage(line).status;
-    };
-    return Report("Error Sending player message: ", run());
-}
-
-FolderStatus SendPlayerMessage(const std::string& line)
-{
-    return SendPlayerMessage(GameFolder, line);
+    auto file = OpenRecordFile(MessageFilePath(folder), MessageRecordLength);
+    if (!file) return file.status;
+    return file->AppendMessage(line).status;
 }
 
 FolderResult<MessageBatch> ReadMessagesSince(const std::string& folder, std::int64_t lastRecord)
@@ -264,11 +217,6 @@ FolderResult<MessageBatch> ReadMessagesSince(const std::string& folder, std::int
         batch.lastRecord = n;
     }
     return batch;
-}
-
-FolderResult<MessageBatch> ReadMessagesSince(std::int64_t lastRecord)
-{
-    return ReadMessagesSince(GameFolder, lastRecord);
 }
 
 } // namespace scrivo

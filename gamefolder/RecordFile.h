@@ -102,28 +102,22 @@ std::string GameFilePath(const std::string& folder);
 std::string PlayerFilePath(const std::string& folder);
 std::string MessageFilePath(const std::string& folder);
 
-// The small operations of the table. The forms without a folder work on the
-// current GameFolder. Apart from ReadGameRecord, each reports its own errors
-// with its fixed prefix through MsgBox (a cancelled open is not reported
-// again) and returns what went wrong; the file is always closed first.
+// The small operations of the table, each on the game folder it is given.
+// They show nothing: each returns what went wrong (a cancelled open as
+// FolderError::Cancelled) and the caller reports it with its own prefix;
+// the file is always closed first.
 
-// Traps nothing: the caller decides what to show.
 FolderResult<GameRecord> ReadGameRecord(const std::string& folder);
-FolderResult<GameRecord> ReadGameRecord();
 
 // Sets Status (and zeroes LastRaise when asked) in one read-modify-write.
 FolderStatus WriteGameRecord(const std::string& folder, const std::string& status, bool resetLastRaise);
-FolderStatus WriteGameRecord(const std::string& status, bool resetLastRaise);
 
 // The player's Action, trimmed; empty with the error on failure.
 FolderResult<std::string> ReadPlayerRecord(const std::string& folder, int playerNo);
-FolderResult<std::string> ReadPlayerRecord(int playerNo);
 
 FolderStatus WritePlayerRecord(const std::string& folder, const std::string& action, int playerNo);
-FolderStatus WritePlayerRecord(const std::string& action, int playerNo);
 
 FolderStatus SendPlayerMessage(const std::string& folder, const std::string& line);
-FolderStatus SendPlayerMessage(const std::string& line);
 
 // The message lines added after record lastRecord, unscrambled and trimmed,
 // in record order; lastRecord becomes the number of the last whole record.
@@ -132,6 +126,5 @@ struct MessageBatch {
     std::int64_t lastRecord = 0;
 };
 FolderResult<MessageBatch> ReadMessagesSince(const std::string& folder, std::int64_t lastRecord);
-FolderResult<MessageBatch> ReadMessagesSince(std::int64_t lastRecord);
 
 } // namespace scrivo

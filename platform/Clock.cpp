@@ -4,11 +4,6 @@
 
 namespace scrivo {
 
-long long Clock::TickMs()
-{
-    return std::chrono::duration_cast<std::chrono::milliseconds>(Now().time_since_epoch()).count();
-}
-
 Clock::TimePoint SteadyClock::Now()
 {
     return std::chrono::steady_clock::now();

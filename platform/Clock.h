@@ -12,8 +12,6 @@ public:
     virtual ~Clock() = default;
     virtual TimePoint Now() = 0;
     virtual void SleepFor(std::chrono::milliseconds ms) = 0;
-    // Milliseconds since an arbitrary start, like a tick counter.
-    long long TickMs();
 };
 
 class SteadyClock final : public Clock {

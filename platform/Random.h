@@ -14,7 +14,6 @@ public:
 
     // Fixed seed: later Randomize() calls keep this sequence.
     void Seed(std::uint64_t seed);
-    bool IsFixed() const { return m_fixed; }
     // Lets Randomize() reseed again.
     void Unfix() { m_fixed = false; }
 

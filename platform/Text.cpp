@@ -140,14 +140,6 @@ std::string TrimRight(std::string_view s)
     return std::string(s.substr(0, e));
 }
 
-std::string ToUpperAscii(std::string_view s)
-{
-    std::string out(s);
-    for (auto& c : out)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    return out;
-}
-
 std::string ToLowerAscii(std::string_view s)
 {
     std::string out(s);

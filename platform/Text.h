@@ -14,7 +14,6 @@ bool IsValidUtf8(std::string_view bytes);
 // Blanks (spaces) removed from the ends.
 std::string Trim(std::string_view s);
 std::string TrimRight(std::string_view s);
-std::string ToUpperAscii(std::string_view s);
 std::string ToLowerAscii(std::string_view s);
 bool EqualsNoCase(std::string_view a, std::string_view b);
 

@@ -16,13 +16,6 @@
 
 namespace scrivo {
 
-std::array<std::string, 101> LangText;
-std::array<std::string, 101> AppText;
-std::array<std::string, 9> BotNames;
-std::vector<std::string> BotChat{std::string()};
-std::vector<std::string> LangNames{std::string()};
-std::vector<std::string> LangFiles{std::string()};
-
 namespace {
 
 constexpr const char* kSubscript = "Subscript out of range";
@@ -119,7 +112,7 @@ bool IsLanguageFileName(const std::string& name)
 
 } // namespace
 
-void ScanLanguageFiles()
+void Language::ScanLanguageFiles(Settings& settings)
 {
     LangNames.assign(1, std::string());
     LangFiles.assign(1, std::string());
@@ -163,17 +156,17 @@ void ScanLanguageFiles()
             });
             // A file without a name is never the chosen one, even while no
             // language is chosen yet.
-            if (!displayName.empty() && displayName == Language) LanguageFile = path;
+            if (!displayName.empty() && displayName == settings.Language) settings.LanguageFile = path;
         }
     } catch (const std::exception& e) {
         MsgBox(std::string("Error getting headers from language files.\r\n") + e.what());
     }
 }
 
-void ReadLanguageFile(const std::string& path)
+void Language::ReadLanguageFile(const std::string& path, Settings& settings)
 {
     if (path.empty()) {
-        Language.clear();
+        settings.Language.clear();
         return;
     }
     for (std::size_t i = 1; i < LangText.size(); ++i)
@@ -212,7 +205,7 @@ void ReadLanguageFile(const std::string& path)
         MsgBox("Error reading Language file: " + path + "\r\n" + e.what());
         return;
     }
-    Language = displayName;
+    settings.Language = displayName;
     if (displayName.empty()) MsgBox("Invalid language file.");
 }
 
@@ -234,7 +227,8 @@ void ReplaceAll(std::string& text, char from, std::string_view to)
 
 } // namespace
 
-std::string FormatText(int n, std::string_view arg1, std::string_view arg2, std::string_view arg3)
+std::string Language::FormatText(int n, std::string_view arg1, std::string_view arg2,
+                                 std::string_view arg3) const
 {
     if (n < 0 || n > 100) {
         MsgBox(std::string("Error parsing and showing text: ") + kSubscript);

@@ -7,23 +7,33 @@
 
 namespace scrivo {
 
-// Text tables of the loaded language file. Entries the file does not define
-// are empty.
-extern std::array<std::string, 101> LangText; // game messages
-extern std::array<std::string, 101> AppText;  // captions
-extern std::array<std::string, 9> BotNames;   // 1..8 used
-extern std::vector<std::string> BotChat;      // 1..n used, entry 0 empty
+struct Settings;
 
-// Display names and full paths of the language files found, from 0.
-extern std::vector<std::string> LangNames;
-extern std::vector<std::string> LangFiles;
+// The texts of the loaded language file and the language files found beside
+// the program. Entries the file does not define are empty. The program keeps
+// one and passes it to whoever shows or writes a text.
+class Language {
+public:
+    std::array<std::string, 101> LangText;           // game messages
+    std::array<std::string, 101> AppText;            // captions
+    std::array<std::string, 9> BotNames;             // 1..8 used
+    std::vector<std::string> BotChat{std::string()}; // 1..n used, entry 0 empty
 
-void ScanLanguageFiles();
-void ReadLanguageFile(const std::string& path);
+    // Display names and full paths of the language files found, from 0.
+    std::vector<std::string> LangNames{std::string()};
+    std::vector<std::string> LangFiles{std::string()};
 
-// Message n of LangText with "%", "$" and "*" replaced by the arguments that
-// are given (an empty argument means not given).
-std::string FormatText(int n, std::string_view arg1 = {}, std::string_view arg2 = {},
-                       std::string_view arg3 = {});
+    // Finds the language files beside the program; the one named like
+    // settings.Language becomes settings.LanguageFile.
+    void ScanLanguageFiles(Settings& settings);
+    // Loads the texts of a language file; its name becomes settings.Language
+    // (an empty path clears it).
+    void ReadLanguageFile(const std::string& path, Settings& settings);
+
+    // Message n of LangText with "%", "$" and "*" replaced by the arguments
+    // that are given (an empty argument means not given).
+    std::string FormatText(int n, std::string_view arg1 = {}, std::string_view arg2 = {},
+                           std::string_view arg3 = {}) const;
+};
 
 } // namespace scrivo

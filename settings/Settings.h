@@ -4,22 +4,25 @@
 
 namespace scrivo {
 
-// The settings globals, filled once at start-up by LoadSettings and written
-// back once at program end by SaveSettings.
-extern long ServerDelay;            // poll interval of the table, ms
-extern std::string ServerDirectory; // shared folder of the games, with a trailing separator
-extern std::string LastPlayer;      // the player's name
-extern std::string Language;        // Lang_Name of the loaded language file
-extern std::string LanguageFile;    // full path of the loaded language file (not stored)
-extern std::string FontName;
-extern long FontSize;
-extern bool ColourText;
-extern bool BoldText;
-extern bool Symbols;
-extern bool CardText;
-extern bool ShortText;
-extern bool Animated;
-extern bool StatusBar;
-extern bool ScrivoMode;
+// The program's settings, loaded once at start-up by LoadSettings and
+// written back once at program end by SaveSettings. The program keeps one
+// and passes it by reference to whoever reads or changes a setting.
+struct Settings {
+    long ServerDelay = 0;        // poll interval of the table, ms
+    std::string ServerDirectory; // shared folder of the games, with a trailing separator
+    std::string LastPlayer;      // the player's name
+    std::string Language;        // Lang_Name of the loaded language file
+    std::string LanguageFile;    // full path of the loaded language file (not stored)
+    std::string FontName;
+    long FontSize = 0;
+    bool ColourText = false;
+    bool BoldText = false;
+    bool Symbols = false;
+    bool CardText = false;
+    bool ShortText = false;
+    bool Animated = false;
+    bool StatusBar = false;
+    bool ScrivoMode = false;
+};
 
 } // namespace scrivo

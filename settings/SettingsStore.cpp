@@ -5,7 +5,7 @@
 #include "platform/MessageBox.h"
 #include "platform/Paths.h"
 #include "settings/Convert.h"
-#include "settings/Settings.h"
+#include "settings/cInifile.h"
 
 namespace scrivo {
 
@@ -77,47 +77,45 @@ private:
     long m_failedBefore;
 };
 
-} // namespace
-
-cInifile& SettingsIni()
+// The value of key in the current section, or the default when it is
+// missing or empty.
+std::string ReadIniValue(cInifile& ini, const std::string& key, const std::string& defaultValue)
 {
-    static cInifile ini;
-    return ini;
+    ini.SetKey(key);
+    std::string value = ini.Value();
+    return value.empty() ? defaultValue : value;
 }
+
+} // namespace
 
 std::string SettingsFilePath()
 {
     return JoinPath(SettingsFolder(), "SPK.ini");
 }
 
-std::string ReadIniValue(const std::string& key, const std::string& defaultValue)
-{
-    cInifile& ini = SettingsIni();
-    ini.SetKey(key);
-    std::string value = ini.Value();
-    return value.empty() ? defaultValue : value;
-}
-
-void LoadSettings(SettingsControls* controls)
+void LoadSettings(Settings& settings, SettingsControls* controls)
 {
     using Field = SettingsControls::Field;
     try {
-        cInifile& ini = SettingsIni();
+        cInifile ini;
+        const auto read = [&ini](const std::string& key, const std::string& defaultValue) {
+            return ReadIniValue(ini, key, defaultValue);
+        };
         ini.SetPath(SettingsFilePath());
 
         ini.SetSection("System");
-        ServerDelay = LongOf(ReadIniValue("Server Delay", "1500"));
-        ServerDirectory = WithSeparator(ReadIniValue("Server Directory", ProgramFolder()));
+        settings.ServerDelay = LongOf(read("Server Delay", "1500"));
+        settings.ServerDirectory = WithSeparator(read("Server Directory", ProgramFolder()));
 
         ini.SetSection("Game");
-        LastPlayer = ReadIniValue("Last Player", "");
-        if (controls) controls->SetPlayerNameCaption(LastPlayer);
-        const int game = IntegerOf(ReadIniValue("Game", "0"));
+        settings.LastPlayer = read("Last Player", "");
+        if (controls) controls->SetPlayerNameCaption(settings.LastPlayer);
+        const int game = IntegerOf(read("Game", "0"));
         if (controls) {
             CheckComboIndex(game, controls->GameTypeComboCount());
             controls->SetGameTypeComboIndex(game);
         }
-        const int type = IntegerOf(ReadIniValue("Type", "2"));
+        const int type = IntegerOf(read("Type", "2"));
         if (controls) {
             CheckComboIndex(type, controls->TypeComboCount());
             controls->SetTypeComboIndex(type);
@@ -130,22 +128,22 @@ void LoadSettings(SettingsControls* controls)
                       {"BB", "10", Field::BigBlind},      {"SB", "5", Field::SmallBlind},
                       {"Currency", "$", Field::Currency}, {"Bots", "2", Field::Bots}};
         for (const auto& f : fields) {
-            const std::string text = ReadIniValue(f.key, f.defaultValue);
+            const std::string text = read(f.key, f.defaultValue);
             if (controls) controls->SetFieldText(f.field, text);
         }
 
         ini.SetSection("Options");
-        Language = ReadIniValue("Language", "");
-        FontName = ReadIniValue("FontName", "Arial");
-        FontSize = LongOf(ReadIniValue("FontSize", "10"));
-        ColourText = BooleanOf(ReadIniValue("Colour Text", "True"));
-        BoldText = BooleanOf(ReadIniValue("Bold Text", "True"));
-        Symbols = BooleanOf(ReadIniValue("Symbols", "True"));
-        Animated = BooleanOf(ReadIniValue("Animated", "True"));
-        StatusBar = BooleanOf(ReadIniValue("Status Bar", "True"));
-        CardText = BooleanOf(ReadIniValue("Card Text", "False"));
-        ShortText = BooleanOf(ReadIniValue("Short Text", "True"));
-        ScrivoMode = BooleanOf(ReadIniValue("ScrivoMode", "False"));
+        settings.Language = read("Language", "");
+        settings.FontName = read("FontName", "Arial");
+        settings.FontSize = LongOf(read("FontSize", "10"));
+        settings.ColourText = BooleanOf(read("Colour Text", "True"));
+        settings.BoldText = BooleanOf(read("Bold Text", "True"));
+        settings.Symbols = BooleanOf(read("Symbols", "True"));
+        settings.Animated = BooleanOf(read("Animated", "True"));
+        settings.StatusBar = BooleanOf(read("Status Bar", "True"));
+        settings.CardText = BooleanOf(read("Card Text", "False"));
+        settings.ShortText = BooleanOf(read("Short Text", "True"));
+        settings.ScrivoMode = BooleanOf(read("ScrivoMode", "False"));
 
         if (controls) {
             if (FormGeometry* table = controls->TableWindow()) {
@@ -159,29 +157,29 @@ void LoadSettings(SettingsControls* controls)
         }
 
         ini.SetSection("Tool Window");
-        const double left = SingleOf(ReadIniValue("Left", "2700"));
+        const double left = SingleOf(read("Left", "2700"));
         if (controls) controls->SetToolBoxLeft(left);
-        const double top = SingleOf(ReadIniValue("Top", "1620"));
+        const double top = SingleOf(read("Top", "1620"));
         if (controls) controls->SetToolBoxTop(top);
     } catch (const std::exception& e) {
         MsgBox(std::string("Error loading settings from .ini file.\r\n") + e.what());
     }
 }
 
-void SaveSettings(SettingsControls* controls)
+void SaveSettings(const Settings& settings, SettingsControls* controls)
 {
     using Field = SettingsControls::Field;
-    cInifile& ini = SettingsIni();
+    cInifile ini;
     Writer w(ini);
     try {
         ini.SetPath(SettingsFilePath());
 
         ini.SetSection("System");
-        w.Put("Server Delay", std::to_string(ServerDelay));
-        w.Put("Server Directory", ServerDirectory);
+        w.Put("Server Delay", std::to_string(settings.ServerDelay));
+        w.Put("Server Directory", settings.ServerDirectory);
 
         ini.SetSection("Game");
-        w.Put("Last Player", LastPlayer);
+        w.Put("Last Player", settings.LastPlayer);
         if (controls) {
             w.Put("Game", std::to_string(controls->GameTypeComboIndex()));
             w.Put("Type", std::to_string(controls->TypeComboIndex()));
@@ -194,17 +192,17 @@ void SaveSettings(SettingsControls* controls)
         }
 
         ini.SetSection("Options");
-        w.Put("Language", Language);
-        w.Put("FontName", FontName);
-        w.Put("FontSize", std::to_string(FontSize));
-        w.Put("Colour Text", BooleanText(ColourText));
-        w.Put("Bold Text", BooleanText(BoldText));
-        w.Put("Short Text", BooleanText(ShortText));
-        w.Put("Card Text", BooleanText(CardText));
-        w.Put("Symbols", BooleanText(Symbols));
-        w.Put("Animated", BooleanText(Animated));
-        w.Put("Status Bar", BooleanText(StatusBar));
-        w.Put("ScrivoMode", BooleanText(ScrivoMode));
+        w.Put("Language", settings.Language);
+        w.Put("FontName", settings.FontName);
+        w.Put("FontSize", std::to_string(settings.FontSize));
+        w.Put("Colour Text", BooleanText(settings.ColourText));
+        w.Put("Bold Text", BooleanText(settings.BoldText));
+        w.Put("Short Text", BooleanText(settings.ShortText));
+        w.Put("Card Text", BooleanText(settings.CardText));
+        w.Put("Symbols", BooleanText(settings.Symbols));
+        w.Put("Animated", BooleanText(settings.Animated));
+        w.Put("Status Bar", BooleanText(settings.StatusBar));
+        w.Put("ScrivoMode", BooleanText(settings.ScrivoMode));
 
         if (controls) {
             if (const FormGeometry* table = controls->TableWindow()) {

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "platform/Screen.h"
-#include "settings/cInifile.h"
+#include "settings/Settings.h"
 
 namespace scrivo {
 
@@ -46,23 +46,16 @@ public:
     virtual void SetToolBoxTop(double twips) = 0;
 };
 
-// The program's one settings object.
-cInifile& SettingsIni();
-
 // Full path of SPK.ini.
 std::string SettingsFilePath();
 
-// Fills the settings globals (and the controls, when given) from SPK.ini.
-// A value that does not convert stops the load with a message; what was read
-// before it stays.
-void LoadSettings(SettingsControls* controls = nullptr);
+// Fills settings (and the controls, when given) from SPK.ini. A value that
+// does not convert stops the load with a message; what was read before it
+// stays.
+void LoadSettings(Settings& settings, SettingsControls* controls = nullptr);
 
-// Writes the settings globals (and the controls' values, when given) to
-// SPK.ini. Without controls the windows' keys keep what the file holds.
-void SaveSettings(SettingsControls* controls = nullptr);
-
-// The value of key in the settings object's current file and section, or the
-// default when it is missing or empty.
-std::string ReadIniValue(const std::string& key, const std::string& defaultValue);
+// Writes settings (and the controls' values, when given) to SPK.ini.
+// Without controls the windows' keys keep what the file holds.
+void SaveSettings(const Settings& settings, SettingsControls* controls = nullptr);
 
 } // namespace scrivo

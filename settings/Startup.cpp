@@ -6,15 +6,15 @@
 
 namespace scrivo {
 
-StartWindow DecideStartWindow(SettingsControls* controls)
+StartWindow DecideStartWindow(Settings& settings, Language& language, SettingsControls* controls)
 {
-    LoadSettings(controls);
-    ScanLanguageFiles();
-    ReadLanguageFile(LanguageFile);
-    const bool named = !LastPlayer.empty();
-    const bool reachable = FolderExists(ServerDirectory);
-    const bool language = !Language.empty();
-    return named && reachable && language ? StartWindow::Browser : StartWindow::Wizard;
+    LoadSettings(settings, controls);
+    language.ScanLanguageFiles(settings);
+    language.ReadLanguageFile(settings.LanguageFile, settings);
+    const bool named = !settings.LastPlayer.empty();
+    const bool reachable = FolderExists(settings.ServerDirectory);
+    const bool chosen = !settings.Language.empty();
+    return named && reachable && chosen ? StartWindow::Browser : StartWindow::Wizard;
 }
 
 } // namespace scrivo

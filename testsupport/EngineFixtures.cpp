@@ -3,11 +3,8 @@
 #include <algorithm>
 #include <stdexcept>
 
-#include "gamefolder/CurrentGame.h"
 #include "gamefolder/RecordFile.h"
-#include "platform/Random.h"
 #include "platform/Text.h"
-#include "settings/Language.h"
 
 namespace scrivo::test {
 
@@ -57,11 +54,12 @@ void WriteGameFolder(const std::string& folder, const GameSetup& setup)
     }
 }
 
-void UseNumberedLanguage()
+Language NumberedLanguage()
 {
-    for (std::size_t n = 0; n < LangText.size(); ++n)
-        LangText[n] = "[" + std::to_string(n) + "]%|$|*";
-    BotChat.assign(1, std::string());
+    Language language;
+    for (std::size_t n = 0; n < language.LangText.size(); ++n)
+        language.LangText[n] = "[" + std::to_string(n) + "]%|$|*";
+    return language;
 }
 
 std::string Numbered(int n, const std::string& a1, const std::string& a2, const std::string& a3)
@@ -101,21 +99,19 @@ std::vector<std::string> ReadAllMessages(const std::string& folder)
     return Need(ReadMessagesSince(folder, 0)).lines;
 }
 
-void SitAt(const std::string& folder, int playerNo, const std::string& gameType, int bots)
+GameSession SessionAt(const std::string& folder, int playerNo, const std::string& gameType, int bots)
 {
-    GameFolder = folder;
-    MyPlayerNo = playerNo;
-    IsHost = playerNo == 1;
-    GameType = gameType;
-    BotCount = bots;
-    GameName = "Test table";
+    GameSession session;
+    session.GameFolder = folder;
+    session.MyPlayerNo = playerNo;
+    session.IsHost = playerNo == 1;
+    session.GameType = gameType;
+    session.BotCount = bots;
+    session.GameName = "Test table";
+    return session;
 }
 
-HostTable::HostTable()
-{
-    UseNumberedLanguage();
-    ProgramRandom().Seed(4242);
-}
+HostTable::HostTable() = default;
 
 void HostTable::Open(std::vector<std::string> names, std::vector<Currency> cash, std::string type, int bots)
 {
@@ -125,8 +121,7 @@ void HostTable::Open(std::vector<std::string> names, std::vector<Currency> cash,
     setup.type = std::move(type);
     setup.bots = bots;
     WriteGameFolder(dir.Path(), setup);
-    SitAt(dir.Path(), 1, setup.type, bots);
-    table = std::make_unique<Table>(view);
+    table = std::make_unique<Table>(view, SessionAt(dir.Path(), 1, setup.type, bots), language);
     ASSERT_TRUE(table->Init());
     mark = ReadAllMessages(dir.Path()).size();
 }

@@ -9,8 +9,11 @@
 
 #include "engine/Table.h"
 #include "engine/TableView.h"
+#include "gamefolder/GameSession.h"
 #include "gamefolder/Records.h"
 #include "platform/Currency.h"
+#include "settings/Language.h"
+#include "testsupport/ProcessState.h"
 #include "testsupport/RecordingMessageBox.h"
 #include "testsupport/TempDir.h"
 
@@ -58,8 +61,8 @@ struct GameSetup {
 void WriteGameFolder(const std::string& folder, const GameSetup& setup);
 
 // Message n becomes "[n]%|$|*", so that a test sees which message was used
-// and with which arguments.
-void UseNumberedLanguage();
+// and with which arguments. No bot chat.
+Language NumberedLanguage();
 // "[n]" followed by the arguments as FormatText would fill them.
 std::string Numbered(int n, const std::string& a1 = {}, const std::string& a2 = {},
                      const std::string& a3 = {});
@@ -70,8 +73,8 @@ void SetAction(const std::string& folder, int playerNo, const std::string& actio
 void SetStatus(const std::string& folder, const std::string& status);
 std::vector<std::string> ReadAllMessages(const std::string& folder);
 
-// Sets the current-game globals for one client of the game in folder.
-void SitAt(const std::string& folder, int playerNo, const std::string& gameType, int bots = 0);
+// The session of one client of the game in folder (player 1 hosts).
+GameSession SessionAt(const std::string& folder, int playerNo, const std::string& gameType, int bots = 0);
 
 // The host's table on a fresh game folder, driven tick by tick.
 class HostTable : public ::testing::Test {
@@ -91,8 +94,10 @@ protected:
     std::vector<std::string> NewLines();
     static bool Has(const std::vector<std::string>& lines, const std::string& line);
 
+    FreshProcessState fresh;
     TempDir dir;
     RecordingMessageBox box;
+    Language language = NumberedLanguage();
     RecordingView view;
     std::unique_ptr<Table> table;
     std::size_t mark = 0;

@@ -14,7 +14,7 @@
 
 namespace scrivo {
 
-AboutFrm::AboutFrm(QWidget* parent) : QDialog(parent)
+AboutFrm::AboutFrm(const Language& language, QWidget* parent) : QDialog(parent), m_language(language)
 {
     setObjectName("AboutFrm");
     setWindowTitle("Scrivo Poker");
@@ -78,7 +78,7 @@ AboutFrm::AboutFrm(QWidget* parent) : QDialog(parent)
 void AboutFrm::Prepare()
 {
     ApplyLang();
-    VerLbl->setText(QStr(VersionText("V")));
+    VerLbl->setText(ToQ(VersionText("V")));
 }
 
 void AboutFrm::showEvent(QShowEvent* event)
@@ -89,8 +89,8 @@ void AboutFrm::showEvent(QShowEvent* event)
 
 void AboutFrm::ApplyLang()
 {
-    if (AppText[1].empty()) return;
-    OKBtn->setText(QStr(AppText[1]));
+    if (m_language.AppText[1].empty()) return;
+    OKBtn->setText(ToQ(m_language.AppText[1]));
 }
 
 } // namespace scrivo

@@ -7,13 +7,15 @@ class QPushButton;
 
 namespace scrivo {
 
+class Language;
+
 class ClickLabel;
 
 // The about box: program name, version and edition, and the logos.
 class AboutFrm : public QDialog {
     Q_OBJECT
 public:
-    explicit AboutFrm(QWidget* parent = nullptr);
+    explicit AboutFrm(const Language& language, QWidget* parent = nullptr);
 
     // Captions and the version label, as on every opening.
     void Prepare();
@@ -27,6 +29,7 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    const Language& m_language;
     void ApplyLang();
 };
 

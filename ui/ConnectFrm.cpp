@@ -23,7 +23,6 @@
 #include "platform/Text.h"
 #include "settings/Language.h"
 #include "settings/Settings.h"
-#include "gamefolder/CurrentGame.h"
 #include "ui/MainMod.h"
 #include "ui/TableLink.h"
 #include "ui/UiCommon.h"
@@ -46,7 +45,8 @@ QLabel* FieldLabel(const QString& text, QWidget* parent)
 
 } // namespace
 
-ConnectFrm::ConnectFrm(QWidget* parent) : QWidget(parent)
+ConnectFrm::ConnectFrm(Settings& settings, Language& language, QWidget* parent)
+    : QWidget(parent), m_language(language), m_lobby(settings, language)
 {
     setObjectName("ConnectFrm");
     setWindowTitle("Scrivo Poker");
@@ -212,7 +212,7 @@ void ConnectFrm::BuildWidgets()
     Timer1->setObjectName("Timer1");
     connect(Timer1, &QTimer::timeout, this, [this] { UpdateList(); });
 
-    resize(TwipsToPixels(7800, this), TwipsToPixels(FirstShowHeight, this));
+    resize(TwipsToPixelsX(7800, screen()), TwipsToPixelsY(FirstShowHeight, screen()));
 }
 
 void ConnectFrm::Load()
@@ -223,9 +223,9 @@ void ConnectFrm::Load()
         SetLBTabStops(80, 105, 130);
         GameTypeCombo->addItem("Texas Hold 'Em");
         GameTypeCombo->setCurrentIndex(0);
-        TypeCombo->addItem(QStr(AppText[73]));
-        TypeCombo->addItem(QStr(AppText[74]));
-        TypeCombo->addItem(QStr(AppText[75]));
+        TypeCombo->addItem(ToQ(m_language.AppText[73]));
+        TypeCombo->addItem(ToQ(m_language.AppText[74]));
+        TypeCombo->addItem(ToQ(m_language.AppText[75]));
         TypeCombo->setCurrentIndex(2);
         BotsTxt->setText("3");
         StartPotTxt->setText("50");
@@ -236,26 +236,27 @@ void ConnectFrm::Load()
 
 void ConnectFrm::ApplyLang()
 {
-    if (AppText[1].empty()) return;
-    GList->setHeaderLabels({QStr(AppText[16]), QStr(AppText[8]), QStr(AppText[9]), QStr(AppText[10])});
-    Command1->setText(QStr(AppText[11]));
-    Command2->setText(QStr(AppText[12]));
-    Command3->setText(QStr(AppText[13]));
-    Command4->setText(QStr(AppText[49]));
-    Label1->setText(QStr(AppText[4] + ":"));
-    Label2->setText(QStr(AppText[12]));
-    Label3->setText(QStr(AppText[14]));
-    Label6->setText(QStr(AppText[15]));
-    Label7->setText(QStr(AppText[16]));
-    Label4->setText(QStr(AppText[17]));
-    Label5->setText(QStr(AppText[18]));
-    Label15->setText(QStr(AppText[19]));
-    Label9->setText(QStr(AppText[20]));
-    CreateButton->setText(QStr(AppText[21]));
-    HideBtn->setText(QStr(AppText[22]));
-    ActiveLbl->setText(QStr(AppText[23]));
+    if (m_language.AppText[1].empty()) return;
+    GList->setHeaderLabels({ToQ(m_language.AppText[16]), ToQ(m_language.AppText[8]),
+                            ToQ(m_language.AppText[9]), ToQ(m_language.AppText[10])});
+    Command1->setText(ToQ(m_language.AppText[11]));
+    Command2->setText(ToQ(m_language.AppText[12]));
+    Command3->setText(ToQ(m_language.AppText[13]));
+    Command4->setText(ToQ(m_language.AppText[49]));
+    Label1->setText(ToQ(m_language.AppText[4] + ":"));
+    Label2->setText(ToQ(m_language.AppText[12]));
+    Label3->setText(ToQ(m_language.AppText[14]));
+    Label6->setText(ToQ(m_language.AppText[15]));
+    Label7->setText(ToQ(m_language.AppText[16]));
+    Label4->setText(ToQ(m_language.AppText[17]));
+    Label5->setText(ToQ(m_language.AppText[18]));
+    Label15->setText(ToQ(m_language.AppText[19]));
+    Label9->setText(ToQ(m_language.AppText[20]));
+    CreateButton->setText(ToQ(m_language.AppText[21]));
+    HideBtn->setText(ToQ(m_language.AppText[22]));
+    ActiveLbl->setText(ToQ(m_language.AppText[23]));
     for (int i = 0; i < 3 && i < TypeCombo->count(); ++i)
-        TypeCombo->setItemText(i, QStr(AppText[73 + i]));
+        TypeCombo->setItemText(i, ToQ(m_language.AppText[73 + i]));
 }
 
 void ConnectFrm::SetLBTabStops(int stop1, int stop2, int stop3)
@@ -275,7 +276,7 @@ void ConnectFrm::SetHeightTwips(long twips)
     // The stored height counts the title bar, as the settings file does.
     const int frameExtra = isVisible() ? frameGeometry().height() - geometry().height() : 0;
     if (layout() != nullptr) layout()->activate();
-    const int wanted = TwipsToPixels(twips, this) - std::max(frameExtra, 0);
+    const int wanted = TwipsToPixelsY(static_cast<double>(twips), screen()) - std::max(frameExtra, 0);
     const int needed = minimumSizeHint().height();
     resize(width(), std::max(wanted, needed));
 }
@@ -294,17 +295,17 @@ bool ConnectFrm::RefreshRunning() const
 
 void ConnectFrm::UpdateList()
 {
-    FolderResult<GameList> result = ::scrivo::UpdateList(m_selectedGameId);
+    FolderResult<GameList> result = m_lobby.UpdateList(m_selectedGameId);
     // The rows found before an error are still shown.
     m_games = result.value;
     m_filling = true;
     GList->clear();
     for (const GameListRow& row : m_games.rows) {
         auto* item = new QTreeWidgetItem(GList);
-        item->setText(0, QStr(row.name));
+        item->setText(0, ToQ(row.name));
         item->setText(1, QString::number(row.players));
-        item->setText(2, QStr(row.blinds));
-        item->setText(3, QStr(row.status));
+        item->setText(2, ToQ(row.blinds));
+        item->setText(3, ToQ(row.status));
     }
     m_filling = false;
     if (m_games.serverMissing) Timer1->stop();
@@ -322,13 +323,13 @@ void ConnectFrm::UpdateList()
         ActiveLbl->show();
         PlaceActiveLbl();
     }
-    if (m_games.openTable) OpenTable();
+    if (m_games.openTable) OpenTable(m_lobby.Current());
 }
 
 void ConnectFrm::RowSelected(int row)
 {
     if (m_filling || row < 0) return;
-    const RowSelection selection = SelectRow(m_games, row);
+    const RowSelection selection = m_lobby.SelectRow(m_games, row);
     m_selectedGameId = selection.selectedGameId;
     if (selection.enableJoin) Command1->setEnabled(true);
 }
@@ -372,7 +373,7 @@ void ConnectFrm::HelpClick()
 
 void ConnectFrm::ClampBots()
 {
-    const long long value = RoundHalfEven(Val(StdStr(BotsTxt->text())));
+    const long long value = RoundHalfEven(Val(FromQ(BotsTxt->text())));
     const long long clamped = std::clamp<long long>(value, 0, 8);
     const QString text = QString::number(clamped);
     if (BotsTxt->text() != text) {
@@ -384,12 +385,12 @@ void ConnectFrm::ClampBots()
 CreateRequest ConnectFrm::ReadCreatePane() const
 {
     CreateRequest request;
-    request.gameName = StdStr(GameNametxt->text());
-    request.startCash = StdStr(StartPotTxt->text());
-    request.smallBlind = StdStr(SmallBlindTxt->text());
-    request.bigBlind = StdStr(BigBlindTxt->text());
-    request.currency = StdStr(CurrencyTxt->text());
-    request.bots = StdStr(BotsTxt->text());
+    request.gameName = FromQ(GameNametxt->text());
+    request.startCash = FromQ(StartPotTxt->text());
+    request.smallBlind = FromQ(SmallBlindTxt->text());
+    request.bigBlind = FromQ(BigBlindTxt->text());
+    request.currency = FromQ(CurrencyTxt->text());
+    request.bots = FromQ(BotsTxt->text());
     request.limitType = TypeCombo->currentIndex();
     return request;
 }
@@ -397,8 +398,8 @@ CreateRequest ConnectFrm::ReadCreatePane() const
 void ConnectFrm::CreateNowClick()
 {
     const CreateRequest request = ReadCreatePane();
-    if (CheckCreate(request) == 0) Timer1->stop();
-    const BrowserOutcome outcome = ::scrivo::CreateButton(request, m_bots);
+    if (Lobby::CheckCreate(request) == 0) Timer1->stop();
+    const BrowserOutcome outcome = m_lobby.CreateButton(request);
     if (outcome.caption != 0) return;
     if (!outcome.openTable) {
         // The game could not be made: stay in the browser and keep listing.
@@ -408,7 +409,7 @@ void ConnectFrm::CreateNowClick()
     Command1->setEnabled(false);
     CreateFrame->hide();
     SetHeightTwips(CollapsedHeight);
-    OpenTable();
+    OpenTable(outcome.session);
 }
 
 void ConnectFrm::JoinClick()
@@ -419,7 +420,7 @@ void ConnectFrm::JoinClick()
     const int row = item != nullptr ? GList->indexOfTopLevelItem(item) : -1;
     if (row >= 0 && row < static_cast<int>(m_games.rows.size()))
         gameId = m_games.rows[static_cast<std::size_t>(row)].id;
-    const BrowserOutcome outcome = JoinGame(gameId);
+    const BrowserOutcome outcome = m_lobby.JoinGame(gameId);
     if (!outcome.openTable) {
         // Refused or failed: the browser stays and goes on refreshing.
         StartTimer();
@@ -428,13 +429,13 @@ void ConnectFrm::JoinClick()
     Command2->setEnabled(false);
     Command1->setEnabled(false);
     Command3->setEnabled(false);
-    OpenTable();
+    OpenTable(outcome.session);
 }
 
-void ConnectFrm::OpenTable()
+void ConnectFrm::OpenTable(const GameSession& session)
 {
     Timer1->stop();
-    OpenTableWindow();
+    OpenTableWindow(session);
     hide();
 }
 

@@ -4,7 +4,7 @@
 
 #include <QWidget>
 
-#include "gamefolder/Directory.h"
+#include "engine/Lobby.h"
 
 class QComboBox;
 class QFrame;
@@ -16,12 +16,16 @@ class QTreeWidget;
 
 namespace scrivo {
 
+class Language;
+struct Settings;
+
 // The session browser: the games of the server directory, and the pane in
-// which a game is created. One instance lives for the whole program.
+// which a game is created. One instance lives for the whole program; its
+// lobby does the work behind the buttons, the window shows what comes back.
 class ConnectFrm : public QWidget {
     Q_OBJECT
 public:
-    explicit ConnectFrm(QWidget* parent = nullptr);
+    ConnectFrm(Settings& settings, Language& language, QWidget* parent = nullptr);
 
     void ApplyLang();
     // Refresh every 5 seconds, and at once.
@@ -44,11 +48,13 @@ public:
     void HelpClick();      // Command4
     void CreateNowClick(); // CreateButton
     void RowSelected(int row);
-    void OpenTable();
+    // Opens the table window at the game (created, joined or started).
+    void OpenTable(const GameSession& session);
 
     const GameList& Games() const { return m_games; }
-    const std::string& SelectedGameId() const { return m_selectedGameId; }
-    const BotCounter& Bots() const { return m_bots; }
+    const BotCounter& Bots() const { return m_lobby.Bots(); }
+    // The game this client created or joined last (an empty GameName: none).
+    const GameSession& CurrentGame() const { return m_lobby.Current(); }
     bool RefreshRunning() const;
     // The list row as a tab-separated line, for tests and tools.
     std::string RowText(int row) const;
@@ -92,15 +98,16 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    const Language& m_language;
     void BuildWidgets();
     void Load();
     void ClampBots();
     void PlaceActiveLbl();
     CreateRequest ReadCreatePane() const;
 
+    Lobby m_lobby;
     GameList m_games;
     std::string m_selectedGameId;
-    BotCounter m_bots;
     long m_heightTwips = 3230;
     bool m_filling = false;
 };

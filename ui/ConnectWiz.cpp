@@ -27,7 +27,8 @@
 
 namespace scrivo {
 
-ConnectWiz::ConnectWiz(QWidget* parent) : QDialog(parent)
+ConnectWiz::ConnectWiz(Settings& settings, Language& language, QWidget* parent)
+    : QDialog(parent), m_settings(settings), m_language(language)
 {
     setObjectName("ConnectWiz");
     setWindowTitle("Startup Wizard");
@@ -118,21 +119,23 @@ void ConnectWiz::BuildWidgets()
 void ConnectWiz::Load()
 {
     try {
-        VersionLbl->setText(QStr(VersionText("v")));
-        PName->setText(QStr(LastPlayer));
-        ServerCombo->setText(QStr(ServerDirectory));
-        if (!LangNames.empty() && !LangNames[0].empty()) {
+        VersionLbl->setText(ToQ(VersionText("v")));
+        PName->setText(ToQ(m_settings.LastPlayer));
+        ServerCombo->setText(ToQ(m_settings.ServerDirectory));
+        if (!m_language.LangNames.empty() && !m_language.LangNames[0].empty()) {
             const QSignalBlocker block(LangCombo);
-            for (std::size_t i = 0; i < LangNames.size(); ++i) {
-                LangCombo->addItem(QStr(LangNames[i]));
-                if (LangNames[i] == Language) LangCombo->setCurrentIndex(static_cast<int>(i));
+            for (std::size_t i = 0; i < m_language.LangNames.size(); ++i) {
+                LangCombo->addItem(ToQ(m_language.LangNames[i]));
+                if (m_language.LangNames[i] == m_settings.Language)
+                    LangCombo->setCurrentIndex(static_cast<int>(i));
             }
-            if (!Language.empty() && LangCombo->currentIndex() >= 0 &&
-                LangNames[static_cast<std::size_t>(LangCombo->currentIndex())] == Language) {
+            if (!m_settings.Language.empty() && LangCombo->currentIndex() >= 0 &&
+                m_language.LangNames[static_cast<std::size_t>(LangCombo->currentIndex())] ==
+                    m_settings.Language) {
                 // the loaded language is already selected
             } else {
                 LangCombo->setCurrentIndex(0);
-                ReadLanguageFile(LangFiles[0]);
+                m_language.ReadLanguageFile(m_language.LangFiles[0], m_settings);
             }
         } else {
             MsgBox("Problem - No language files exist (Lang_*.ini)", MsgButtons::Ok, MsgIcon::Exclamation);
@@ -145,56 +148,56 @@ void ConnectWiz::Load()
 
 void ConnectWiz::ApplyLang()
 {
-    if (AppText[1].empty()) return;
-    ConnectButton->setText(QStr(AppText[1]));
-    Label1->setText(QStr(AppText[4]));
-    Label8->setText(QStr(AppText[5]));
-    Label5->setText(QStr(AppText[6]));
+    if (m_language.AppText[1].empty()) return;
+    ConnectButton->setText(ToQ(m_language.AppText[1]));
+    Label1->setText(ToQ(m_language.AppText[4]));
+    Label8->setText(ToQ(m_language.AppText[5]));
+    Label5->setText(ToQ(m_language.AppText[6]));
     // Caption 3 names the language box.
-    if (!AppText[3].empty()) Label4->setText(QStr(AppText[3]));
+    if (!m_language.AppText[3].empty()) Label4->setText(ToQ(m_language.AppText[3]));
 }
 
 void ConnectWiz::LangComboClick()
 {
     const int pos = LangCombo->currentIndex();
-    if (pos >= 0 && static_cast<std::size_t>(pos) < LangFiles.size())
-        ReadLanguageFile(LangFiles[static_cast<std::size_t>(pos)]);
+    if (pos >= 0 && static_cast<std::size_t>(pos) < m_language.LangFiles.size())
+        m_language.ReadLanguageFile(m_language.LangFiles[static_cast<std::size_t>(pos)], m_settings);
     ApplyLang();
 }
 
 void ConnectWiz::SelFolderClick()
 {
-    std::string start = StdStr(ServerCombo->text());
+    std::string start = FromQ(ServerCombo->text());
     if (start.empty()) start = "c";
     const std::string path = BrowseForFolder("Select folder:", start, true);
-    if (!path.empty()) ServerCombo->setText(QStr(path));
+    if (!path.empty()) ServerCombo->setText(ToQ(path));
 }
 
 bool ConnectWiz::ConnectClick()
 {
     try {
         const int pos = LangCombo->currentIndex();
-        if (pos < 0 || static_cast<std::size_t>(pos) >= LangFiles.size() ||
-            LangFiles[static_cast<std::size_t>(pos)].empty()) {
+        if (pos < 0 || static_cast<std::size_t>(pos) >= m_language.LangFiles.size() ||
+            m_language.LangFiles[static_cast<std::size_t>(pos)].empty()) {
             MsgBox("No language selected.", MsgButtons::Ok, MsgIcon::Information);
             return false;
         }
-        ReadLanguageFile(LangFiles[static_cast<std::size_t>(pos)]);
+        m_language.ReadLanguageFile(m_language.LangFiles[static_cast<std::size_t>(pos)], m_settings);
         if (PName->text().isEmpty()) {
-            MsgBox(AppText[71], MsgButtons::Ok, MsgIcon::Information);
+            MsgBox(m_language.AppText[71], MsgButtons::Ok, MsgIcon::Information);
             return false;
         }
-        const std::string folder = StdStr(ServerCombo->text());
+        const std::string folder = FromQ(ServerCombo->text());
         if (!FolderExists(folder)) {
-            MsgBox(AppText[72], MsgButtons::Ok, MsgIcon::Information);
+            MsgBox(m_language.AppText[72], MsgButtons::Ok, MsgIcon::Information);
             return false;
         }
-        ServerDirectory = folder;
-        LastPlayer = StdStr(PName->text());
+        m_settings.ServerDirectory = folder;
+        m_settings.LastPlayer = FromQ(PName->text());
         ConnectFrm& browser = TheConnectFrm();
-        browser.PNameLbl->setText(QStr(LastPlayer));
-        if (ServerDirectory.empty() || ServerDirectory.back() != PathSeparator)
-            ServerDirectory += PathSeparator;
+        browser.PNameLbl->setText(ToQ(m_settings.LastPlayer));
+        if (m_settings.ServerDirectory.empty() || m_settings.ServerDirectory.back() != PathSeparator)
+            m_settings.ServerDirectory += PathSeparator;
         if (!browser.isVisible()) {
             browser.SetHeightTwips(3230);
             browser.show();

@@ -11,14 +11,17 @@ class QToolButton;
 
 namespace scrivo {
 
+class Language;
+struct Settings;
+
 class ClickLabel;
 
 // The start-up wizard: language, player name and the shared game folder.
-// OK stores them in the settings globals and opens the session browser.
+// OK stores them in the program's settings and opens the session browser.
 class ConnectWiz : public QDialog {
     Q_OBJECT
 public:
-    explicit ConnectWiz(QWidget* parent = nullptr);
+    ConnectWiz(Settings& settings, Language& language, QWidget* parent = nullptr);
 
     void ApplyLang();
     // Handlers.
@@ -28,9 +31,6 @@ public:
     // wizard closed.
     bool ConnectClick();
     void LogoClick();
-
-    // True while the program itself closes the wizard (after OK).
-    bool ClosingByProgram() const { return m_programClose; }
 
     QFrame* DetailFrame = nullptr;
     ClickLabel* LogoPic = nullptr;
@@ -51,6 +51,8 @@ protected:
     void reject() override;
 
 private:
+    Settings& m_settings;
+    Language& m_language;
     void BuildWidgets();
     void Load();
     bool m_programClose = false;

@@ -29,13 +29,13 @@ std::string BrowseForFolder(const std::string& prompt, const std::string& startF
     // A start folder that is not there (the old default "c" included) opens
     // the dialog in the user's home folder instead.
     std::string start = startFolder;
-    if (!IsDirectory(start)) start = StdStr(QDir::homePath());
+    if (!IsDirectory(start)) start = FromQ(QDir::homePath());
     if (Picker()) return Picker()(prompt, start);
     QFileDialog::Options options = QFileDialog::ShowDirsOnly;
     if (!newStyle) options |= QFileDialog::DontUseNativeDialog;
     const QString chosen =
-        QFileDialog::getExistingDirectory(QApplication::activeWindow(), QStr(prompt), QStr(start), options);
-    return StdStr(chosen);
+        QFileDialog::getExistingDirectory(QApplication::activeWindow(), ToQ(prompt), ToQ(start), options);
+    return FromQ(chosen);
 }
 
 } // namespace scrivo

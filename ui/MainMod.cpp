@@ -27,6 +27,8 @@ namespace scrivo {
 namespace {
 
 struct Windows {
+    Settings settings;
+    Language language;
     QPointer<ConnectFrm> browser;
     QPointer<ConnectWiz> wizard;
     QPointer<Opts> options;
@@ -49,7 +51,7 @@ void Main()
 {
     try {
         WindowSettingsControls controls;
-        const StartWindow start = DecideStartWindow(&controls);
+        const StartWindow start = DecideStartWindow(W().settings, W().language, &controls);
         if (start == StartWindow::Browser) {
             ConnectFrm& browser = TheConnectFrm();
             browser.SetHeightTwips(BrowserFirstHeight);
@@ -86,9 +88,19 @@ void OpenInstructions()
     OpenInBrowser(InstructionsPath());
 }
 
+Settings& ProgramSettings()
+{
+    return W().settings;
+}
+
+Language& ProgramLanguage()
+{
+    return W().language;
+}
+
 ConnectFrm& TheConnectFrm()
 {
-    if (W().browser.isNull()) W().browser = new ConnectFrm;
+    if (W().browser.isNull()) W().browser = new ConnectFrm(W().settings, W().language);
     return *W().browser;
 }
 
@@ -99,7 +111,7 @@ bool ConnectFrmLoaded()
 
 ConnectWiz& TheConnectWiz()
 {
-    if (W().wizard.isNull()) W().wizard = new ConnectWiz;
+    if (W().wizard.isNull()) W().wizard = new ConnectWiz(W().settings, W().language);
     return *W().wizard;
 }
 
@@ -129,13 +141,13 @@ void ShowWizardModal()
 
 Opts& TheOpts()
 {
-    if (W().options.isNull()) W().options = new Opts;
+    if (W().options.isNull()) W().options = new Opts(W().settings, W().language);
     return *W().options;
 }
 
 AboutFrm& TheAboutFrm()
 {
-    if (W().about.isNull()) W().about = new AboutFrm;
+    if (W().about.isNull()) W().about = new AboutFrm(W().language);
     return *W().about;
 }
 
@@ -155,7 +167,7 @@ void EndProgram()
     W().ending = true;
     {
         WindowSettingsControls controls;
-        SaveSettings(&controls);
+        SaveSettings(W().settings, &controls);
     }
     if (!W().browser.isNull()) W().browser->hide();
     if (!W().options.isNull()) W().options->hide();

@@ -8,7 +8,9 @@ namespace scrivo {
 class AboutFrm;
 class ConnectFrm;
 class ConnectWiz;
+class Language;
 class Opts;
+struct Settings;
 
 // Start of the program: loads the settings and the language and opens the
 // first window, the session browser or the start-up wizard. The caller runs
@@ -21,6 +23,11 @@ void OpenInBrowser(const std::string& document);
 // The instructions, readme.html beside the program.
 std::string InstructionsPath();
 void OpenInstructions();
+
+// The program's settings and language: loaded by Main, saved by EndProgram,
+// handed to every window when it is made.
+Settings& ProgramSettings();
+Language& ProgramLanguage();
 
 // The windows, each created on first use and kept until the program ends.
 ConnectFrm& TheConnectFrm();

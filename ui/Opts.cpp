@@ -39,7 +39,8 @@ long LeadingNumber(const QString& text)
 
 } // namespace
 
-Opts::Opts(QWidget* parent) : QDialog(parent)
+Opts::Opts(Settings& settings, Language& language, QWidget* parent)
+    : QDialog(parent), m_settings(settings), m_language(language)
 {
     setObjectName("Opts");
     setWindowTitle("Options");
@@ -112,18 +113,18 @@ Opts::Opts(QWidget* parent) : QDialog(parent)
 
 void Opts::ApplyLang()
 {
-    if (AppText[1].empty()) return;
-    setWindowTitle(QStr(AppText[51]));
-    Command1->setText(QStr(AppText[1]));
-    Command2->setText(QStr(AppText[2]));
-    Label2->setText(QStr(AppText[52]));
-    Label3->setText(QStr(AppText[53]));
-    BoldChk->setText(QStr(AppText[54]));
-    MonoChk->setText(QStr(AppText[55]));
-    ShortNmChk->setText(QStr(AppText[56]));
-    SymChk->setText(QStr(AppText[57]));
-    AnimChk->setText(QStr(AppText[58]));
-    CardTxtChk->setText(QStr(AppText[59]));
+    if (m_language.AppText[1].empty()) return;
+    setWindowTitle(ToQ(m_language.AppText[51]));
+    Command1->setText(ToQ(m_language.AppText[1]));
+    Command2->setText(ToQ(m_language.AppText[2]));
+    Label2->setText(ToQ(m_language.AppText[52]));
+    Label3->setText(ToQ(m_language.AppText[53]));
+    BoldChk->setText(ToQ(m_language.AppText[54]));
+    MonoChk->setText(ToQ(m_language.AppText[55]));
+    ShortNmChk->setText(ToQ(m_language.AppText[56]));
+    SymChk->setText(ToQ(m_language.AppText[57]));
+    AnimChk->setText(ToQ(m_language.AppText[58]));
+    CardTxtChk->setText(ToQ(m_language.AppText[59]));
 }
 
 void Opts::FillLists()
@@ -150,15 +151,15 @@ void Opts::LoadFromSettings()
     FillLists();
     const QSignalBlocker b1(Combo1);
     const QSignalBlocker b2(Combo2);
-    Combo1->setCurrentText(QStr(FontName));
-    Combo2->setCurrentText(QString::number(FontSize));
+    Combo1->setCurrentText(ToQ(m_settings.FontName));
+    Combo2->setCurrentText(QString::number(m_settings.FontSize));
     UpdatePreview();
-    BoldChk->setChecked(BoldText);
-    MonoChk->setChecked(ColourText);
-    SymChk->setChecked(Symbols);
-    AnimChk->setChecked(Animated);
-    ShortNmChk->setChecked(ShortText);
-    CardTxtChk->setChecked(CardText);
+    BoldChk->setChecked(m_settings.BoldText);
+    MonoChk->setChecked(m_settings.ColourText);
+    SymChk->setChecked(m_settings.Symbols);
+    AnimChk->setChecked(m_settings.Animated);
+    ShortNmChk->setChecked(m_settings.ShortText);
+    CardTxtChk->setChecked(m_settings.CardText);
 }
 
 void Opts::UpdatePreview()
@@ -178,19 +179,19 @@ bool Opts::Accept()
 {
     // Cards must be shown one way or the other.
     if (!ShortNmChk->isChecked() && !CardTxtChk->isChecked()) {
-        MsgBox(AppText[70], MsgButtons::Ok, MsgIcon::Information);
+        MsgBox(m_language.AppText[70], MsgButtons::Ok, MsgIcon::Information);
         return false;
     }
-    BoldText = BoldChk->isChecked();
-    ColourText = MonoChk->isChecked();
-    Symbols = SymChk->isChecked();
-    Animated = AnimChk->isChecked();
-    CardText = CardTxtChk->isChecked();
-    ShortText = ShortNmChk->isChecked();
-    FontName = StdStr(Combo1->currentText());
+    m_settings.BoldText = BoldChk->isChecked();
+    m_settings.ColourText = MonoChk->isChecked();
+    m_settings.Symbols = SymChk->isChecked();
+    m_settings.Animated = AnimChk->isChecked();
+    m_settings.CardText = CardTxtChk->isChecked();
+    m_settings.ShortText = ShortNmChk->isChecked();
+    m_settings.FontName = FromQ(Combo1->currentText());
     // A size box without a positive number keeps the size it had.
     const long size = LeadingNumber(Combo2->currentText());
-    if (size > 0) FontSize = size;
+    if (size > 0) m_settings.FontSize = size;
     RefreshTableLog();
     accept();
     return true;

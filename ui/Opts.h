@@ -11,13 +11,16 @@ class QTextEdit;
 
 namespace scrivo {
 
+class Language;
+struct Settings;
+
 // The options dialog: the log pane's font and size, colour, bold, suit
-// symbols, animation and how cards are named. Stores into the settings
-// globals on OK only.
+// symbols, animation and how cards are named. Stores into the program's
+// settings on OK only.
 class Opts : public QDialog {
     Q_OBJECT
 public:
-    explicit Opts(QWidget* parent = nullptr);
+    Opts(Settings& settings, Language& language, QWidget* parent = nullptr);
 
     // Fills every control from the current settings, as on each opening.
     void LoadFromSettings();
@@ -45,6 +48,8 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    Settings& m_settings;
+    Language& m_language;
     void ApplyLang();
     void FillLists();
     bool m_listsFilled = false;

@@ -10,7 +10,7 @@ namespace scrivo {
 
 bool QtShellService::OpenDocument(const std::string& pathOrUrl)
 {
-    const QString target = QStr(pathOrUrl);
+    const QString target = ToQ(pathOrUrl);
     if (target.contains("://")) return QDesktopServices::openUrl(QUrl(target));
     if (!QFileInfo::exists(target)) return false;
     return QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(target).absoluteFilePath()));

@@ -46,7 +46,7 @@ WindowSettingsControls::~WindowSettingsControls() = default;
 
 void WindowSettingsControls::SetPlayerNameCaption(const std::string& text)
 {
-    TheConnectFrm().PNameLbl->setText(QStr(text));
+    TheConnectFrm().PNameLbl->setText(ToQ(text));
 }
 
 int WindowSettingsControls::GameTypeComboCount() const
@@ -81,12 +81,12 @@ void WindowSettingsControls::SetTypeComboIndex(int index)
 
 std::string WindowSettingsControls::FieldText(Field field) const
 {
-    return StdStr(FieldBox(TheConnectFrm(), field)->text());
+    return FromQ(FieldBox(TheConnectFrm(), field)->text());
 }
 
 void WindowSettingsControls::SetFieldText(Field field, const std::string& text)
 {
-    FieldBox(TheConnectFrm(), field)->setText(QStr(text));
+    FieldBox(TheConnectFrm(), field)->setText(ToQ(text));
 }
 
 FormGeometry* WindowSettingsControls::TableWindow()

@@ -3,6 +3,7 @@
 #include <QPointer>
 
 #include "console/MainForm.h"
+#include "gamefolder/GameSession.h"
 #include "ui/MainMod.h"
 
 namespace scrivo {
@@ -20,7 +21,7 @@ QPointer<MainForm>& Instance()
 MainForm* TableWindow()
 {
     if (Instance().isNull()) {
-        auto* form = new MainForm;
+        auto* form = new MainForm(ProgramSettings(), ProgramLanguage());
         form->setAttribute(Qt::WA_DeleteOnClose, false);
         QObject::connect(form, &MainForm::tableClosed, form, [] { EndProgram(); });
         QObject::connect(form, &MainForm::optionsRequested, form, [] { ShowOptions(); });
@@ -41,11 +42,11 @@ bool TableWindowVisible()
     return !Instance().isNull() && Instance()->isVisible();
 }
 
-void OpenTableWindow()
+void OpenTableWindow(const GameSession& session)
 {
     MainForm* form = TableWindow();
     // The table opens once per program run; a second request only brings it up.
-    if (!form->isVisible()) form->Init();
+    if (!form->isVisible()) form->Init(session);
     form->show();
     form->raise();
     form->activateWindow();

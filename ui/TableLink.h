@@ -2,6 +2,7 @@
 
 namespace scrivo {
 
+struct GameSession;
 class MainForm;
 
 // The table window as the other windows see it. The table window is
@@ -9,8 +10,8 @@ class MainForm;
 MainForm* TableWindow(); // creates it when needed (null without a table window)
 bool TableWindowLoaded();
 bool TableWindowVisible();
-// Init for the current game, then show it.
-void OpenTableWindow();
+// Init for the session's game, then show it.
+void OpenTableWindow(const GameSession& session);
 // Asks the table window to close (it asks its own question). True when it
 // closed or there is none.
 bool UnloadTableWindow();

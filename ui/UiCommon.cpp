@@ -8,17 +8,6 @@
 
 namespace scrivo {
 
-QString QStr(const std::string& s)
-{
-    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
-}
-
-std::string StdStr(const QString& s)
-{
-    const QByteArray bytes = s.toUtf8();
-    return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
-}
-
 std::string VersionText(const std::string& prefix)
 {
     // SCRIVO_VERSION is "major.minor.revision"; each part is printed as a
@@ -43,29 +32,6 @@ std::string VersionText(const std::string& prefix)
         }
     }
     return out + " 1st Ed";
-}
-
-namespace {
-
-double DotsPerInch(const QWidget* widget)
-{
-    const QScreen* screen = widget != nullptr && widget->screen() != nullptr
-                                ? widget->screen()
-                                : QGuiApplication::primaryScreen();
-    const double dpi = screen != nullptr ? screen->logicalDotsPerInchY() : 0.0;
-    return dpi > 1.0 ? dpi : 96.0;
-}
-
-} // namespace
-
-int TwipsToPixels(long twips, const QWidget* widget)
-{
-    return static_cast<int>(static_cast<double>(twips) * DotsPerInch(widget) / 1440.0 + 0.5);
-}
-
-long PixelsToTwips(int pixels, const QWidget* widget)
-{
-    return static_cast<long>(static_cast<double>(pixels) * 1440.0 / DotsPerInch(widget) + 0.5);
 }
 
 QPixmap ProgramLogo(int size)

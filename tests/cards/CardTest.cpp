@@ -46,21 +46,21 @@ TEST_F(CardNames, ComeFromTheShippedLanguageFile)
 {
     std::string suits, faces, plurals;
     for (int i = 0; i < 13; ++i) {
-        if (i < 4) suits += SuitName(i) + " ";
-        faces += FaceName(i) + " ";
-        plurals += FaceNamePlural(i) + " ";
+        if (i < 4) suits += SuitName(language, i) + " ";
+        faces += FaceName(language, i) + " ";
+        plurals += FaceNamePlural(language, i) + " ";
     }
     EXPECT_EQ(suits, "Hearts Diamonds Spades Clubs ");
     EXPECT_EQ(faces, "Two Three Four Five Six Seven Eight Nine Ten Jack Queen King Ace ");
     EXPECT_EQ(plurals, "Twos Threes Fours Fives Sixes Sevens Eights Nines Tens Jacks Queens Kings Aces ");
-    EXPECT_EQ(modCards::CardText(clsCard(2, 11)), "King of Spades");
-    LangText[93] = "$: %"; // the wording decides the order
-    EXPECT_EQ(modCards::CardText(clsCard(0, 12)), "Hearts: Ace");
+    EXPECT_EQ(modCards::CardText(language, clsCard(2, 11)), "King of Spades");
+    language.LangText[93] = "$: %"; // the wording decides the order
+    EXPECT_EQ(modCards::CardText(language, clsCard(0, 12)), "Hearts: Ace");
     // Values out of range have no name rather than reading past the table.
     for (int bad : {-1, 4, 13, INT32_MIN})
-        EXPECT_EQ(SuitName(bad), "") << bad;
+        EXPECT_EQ(SuitName(language, bad), "") << bad;
     for (int bad : {-1, 13, 69, INT32_MAX})
-        EXPECT_EQ(FaceName(bad) + FaceNamePlural(bad), "") << bad;
+        EXPECT_EQ(FaceName(language, bad) + FaceNamePlural(language, bad), "") << bad;
 }
 
 // Number and text of the collection error that action fails with.

@@ -6,6 +6,7 @@
 
 #include "cards/Hand.h"
 #include "settings/Language.h"
+#include "settings/Settings.h"
 
 namespace scrivo::cardstest {
 
@@ -20,7 +21,10 @@ inline colHand HandOf(std::string_view cards)
 // The English texts shipped beside the program, loaded afresh for each test.
 class EnglishTexts : public ::testing::Test {
 protected:
-    void SetUp() override { ReadLanguageFile("Lang_English.ini"); }
+    void SetUp() override { language.ReadLanguageFile("Lang_English.ini", settings); }
+
+    Settings settings;
+    Language language;
 };
 
 } // namespace scrivo::cardstest

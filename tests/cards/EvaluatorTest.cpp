@@ -185,7 +185,7 @@ TEST(Evaluator, CombinationsFollowTheTableAndNeedEveryCard)
         EXPECT_THROW(BestScore(*h, *b), CollectionError);
         EXPECT_THROW(BestHand(*h, *b), CollectionError);
         EXPECT_THROW(BestScoreReference(*h, *b), CollectionError);
-        EXPECT_THROW(EvaluateShowdown(*h, *b), CollectionError);
+        EXPECT_THROW(EvaluateShowdown(*h, *b, Language()), CollectionError);
     }
     EXPECT_THROW(RankHand(shortBoard), CollectionError);
     // A rank no hand can have must not overflow silently.
@@ -318,15 +318,17 @@ TEST_F(Showdown, DescribesAndScoresEveryCategory)
         {"3_12,3_0", "3_1,3_2,3_3,1_9,2_11", "Straight Flush (Five high)", 80312.030201},
         {"3_4,3_0", "3_1,3_2,3_3,3_12,2_11", "Straight Flush (Six high)", 80404.030201}};
     for (const auto& [hole, board, description, score] : rows) {
-        const ShowdownResult r = EvaluateShowdown(HandOf(hole), HandOf(board));
+        const ShowdownResult r = EvaluateShowdown(HandOf(hole), HandOf(board), language);
         EXPECT_EQ(r.Description, description) << hole << " " << board;
         EXPECT_DOUBLE_EQ(r.Score, score) << hole << " " << board;
     }
-    EXPECT_EQ(EvaluateShowdown(HandOf("0_11,2_11"), HandOf("1_0,3_5,0_12,1_7,2_2")).BestCards,
+    EXPECT_EQ(EvaluateShowdown(HandOf("0_11,2_11"), HandOf("1_0,3_5,0_12,1_7,2_2"), language).BestCards,
               "3_5,1_7,0_11,2_11,0_12");
     // Ranks no hand has give no text rather than a crash.
-    EXPECT_EQ(DescribeHand(HandRank{9, 0}, colHand()) + DescribeHand(HandRank{-1, 0}, colHand()), "");
-    EXPECT_EQ(DescribeHand(HandRank{1, 99}, colHand()), "One Pair ()");
+    EXPECT_EQ(DescribeHand(HandRank{9, 0}, colHand(), language) +
+                  DescribeHand(HandRank{-1, 0}, colHand(), language),
+              "");
+    EXPECT_EQ(DescribeHand(HandRank{1, 99}, colHand(), language), "One Pair ()");
 }
 
 } // namespace

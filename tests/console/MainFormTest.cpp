@@ -31,7 +31,7 @@
 #include "console/QtPlatform.h"
 #include "engine/Commands.h"
 #include "engine/Table.h"
-#include "gamefolder/CurrentGame.h"
+#include "engine/Lobby.h"
 #include "gamefolder/Directory.h"
 #include "gamefolder/RecordFile.h"
 #include "platform/Paths.h"
@@ -39,6 +39,7 @@
 #include "platform/Text.h"
 #include "settings/Language.h"
 #include "settings/Settings.h"
+#include "testsupport/ProcessState.h"
 #include "testsupport/RecordingMessageBox.h"
 #include "testsupport/TempDir.h"
 
@@ -168,16 +169,17 @@ protected:
         static char* argv[] = {const_cast<char*>("console-tests"), nullptr};
         if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
         if (!QApplication::instance()) new QApplication(argc, argv);
-        ColourText = BoldText = Symbols = ShortText = StatusBar = true;
-        CardText = Animated = ScrivoMode = false;
-        LangText.fill({});
-        AppText.fill({});
+        settings.ColourText = settings.BoldText = settings.Symbols = settings.ShortText = settings.StatusBar =
+            true;
+        settings.CardText = settings.Animated = settings.ScrivoMode = false;
+        language.LangText.fill({});
+        language.AppText.fill({});
         const QStringList names = QStringLiteral("Hearts Diamonds Spades Clubs Two Three Four Five Six Seven "
                                                  "Eight Nine Ten Jack Queen King Ace")
                                       .split(' ');
         for (int i = 0; i < names.size(); ++i)
-            LangText[52 + i] = FromQ(names[i]);
-        LangText[93] = "% of $";
+            language.LangText[52 + i] = FromQ(names[i]);
+        language.LangText[93] = "% of $";
         MainForm::SetPauseScale(0);
     }
 
@@ -194,8 +196,11 @@ protected:
     }
     static std::string LogOf(const QWidget& w) { return Text(w, "RTB2", "plainText"); }
 
+    test::FreshProcessState fresh;
     test::RecordingMessageBox boxes;
     test::TempDir dir;
+    Settings settings;
+    Language language;
 };
 
 // ---- The log pane and its export.
@@ -203,13 +208,14 @@ protected:
 // Answers the save dialog with a chosen name.
 class SavingForm : public MainForm {
 public:
+    using MainForm::MainForm;
     QString chosen;
     QString ShowSave() override { return chosen; }
 };
 
 class LogPaneTest : public ConsoleTest {
 protected:
-    SavingForm form;
+    SavingForm form{settings, language};
     QTextEdit* pane = Child<QTextEdit>(form, "RTB2");
 };
 
@@ -235,12 +241,12 @@ class LogLookTest : public LogPaneTest, public ::testing::WithParamInterface<Loo
 TEST_P(LogLookTest, EachLineHasItsLook)
 {
     const LookCase& c = GetParam();
-    ColourText = !(c.options & NoColour);
-    BoldText = !(c.options & NoBold);
-    Symbols = !(c.options & NoSymbols);
-    CardText = c.options & Words;
-    ShortText = !(c.options & NoShort);
-    ScrivoMode = c.options & Disguise;
+    settings.ColourText = !(c.options & NoColour);
+    settings.BoldText = !(c.options & NoBold);
+    settings.Symbols = !(c.options & NoSymbols);
+    settings.CardText = c.options & Words;
+    settings.ShortText = !(c.options & NoShort);
+    settings.ScrivoMode = c.options & Disguise;
     for (const QString& line : QString::fromUtf8(c.lines).split(QLatin1Char('|')))
         form.LogText(FromQ(line) + "\r\n");
     EXPECT_EQ(LogOf(form), c.text);
@@ -249,8 +255,8 @@ TEST_P(LogLookTest, EachLineHasItsLook)
         if (r.text == "\n") continue;
         EXPECT_EQ(LooksOf(r), c.looks) << r.text;
         // The disguise mode writes everything in one fixed-width font.
-        EXPECT_EQ(r.family, ScrivoMode ? runs.front().family : "Arial") << r.text;
-        EXPECT_TRUE(!ScrivoMode || r.family != "Arial");
+        EXPECT_EQ(r.family, settings.ScrivoMode ? runs.front().family : "Arial") << r.text;
+        EXPECT_TRUE(!settings.ScrivoMode || r.family != "Arial");
     }
 }
 
@@ -350,7 +356,7 @@ protected:
         send(QEvent::MouseButtonRelease, to, Qt::NoButton);
     }
 
-    MainForm form;
+    MainForm form{settings, language};
 };
 
 TEST_F(WindowLooksTest, MenusComeInTheirOrderAndLanguageCaptionsKeepTheShortcut)
@@ -369,7 +375,7 @@ TEST_F(WindowLooksTest, MenusComeInTheirOrderAndLanguageCaptionsKeepTheShortcut)
               "Scrivo Mode! [N]|Tools|Check / Call [C]|Bet / Raise [B]|Fold [F]|All In [A]|-|"
               "Message [M]|Start Round [S]|-|Options...|&Help|Instructions|About...|C/C|Bet/Raise");
     for (int i = 1; i <= 60; ++i)
-        AppText[i] = "Cap" + std::to_string(i);
+        language.AppText[i] = "Cap" + std::to_string(i);
     form.ApplyLang();
     EXPECT_EQ(captions(),
               "Cap31|Cap35|-|Cap36|-|Cap37|Cap32|Cap38 [T]|Cap39 [U]|-|Cap40 [N]|Cap33|Cap41 [C]|"
@@ -380,9 +386,9 @@ TEST_F(WindowLooksTest, PaneKeysAreCommandsButShortcutsStayTheEditors)
 {
     QWidget* log = Child(form, "RTB2");
     Key(log, Qt::Key_N, QStringLiteral("\x0e"), Qt::ControlModifier);
-    EXPECT_FALSE(ScrivoMode);
+    EXPECT_FALSE(settings.ScrivoMode);
     Type(log, "n");
-    EXPECT_TRUE(ScrivoMode);
+    EXPECT_TRUE(settings.ScrivoMode);
     EXPECT_EQ(LogOf(form), "") << "typing never edits the pane";
 }
 
@@ -443,23 +449,23 @@ protected:
     {
         // Recognisable texts: every message shows its number and arguments.
         for (int n = 0; n <= 100; ++n) {
-            if (LangText[n].empty()) LangText[n] = "M" + std::to_string(n) + "[%|$|*]";
-            if (n) AppText[n] = "A" + std::to_string(n);
-            if (n && n <= 8) BotNames[n] = "Bot" + std::to_string(n);
+            if (language.LangText[n].empty()) language.LangText[n] = "M" + std::to_string(n) + "[%|$|*]";
+            if (n) language.AppText[n] = "A" + std::to_string(n);
+            if (n && n <= 8) language.BotNames[n] = "Bot" + std::to_string(n);
         }
-        BotChat.assign(1, std::string());
-        ServerDelay = 15;
-        ServerDirectory = dir.Path() + "/";
-        LastPlayer = "Ann";
+        language.BotChat.assign(1, std::string());
+        settings.ServerDelay = 15;
+        settings.ServerDirectory = dir.Path() + "/";
+        settings.LastPlayer = "Ann";
     }
     void Open(MainForm& form, const char* bots)
     {
-        BotCounter counter;
-        ASSERT_TRUE(CreateGame({"Test table", "500", "5", "10", "$", bots, 2}, counter).Ok());
-        folder = GameFolder;
+        const BrowserOutcome made = lobby.CreateButton({"Test table", "500", "5", "10", "$", bots, 2});
+        ASSERT_TRUE(made.openTable);
+        folder = made.session.GameFolder;
         ProgramRandom().Seed(11);
         form.resize(TwipsToPixelsX(9600), TwipsToPixelsY(7200));
-        form.Init();
+        form.Init(made.session);
         form.show();
         QApplication::setActiveWindow(&form);
     }
@@ -476,19 +482,20 @@ protected:
     {
         return Seat(w, "PlayersLbl", p)->palette().color(QPalette::WindowText) == QColor(0xC0, 0, 0);
     }
-    static std::string ActionOf(int player) { return ReadPlayerRecord(GameFolder, player).value; }
+    std::string ActionOf(int player) const { return ReadPlayerRecord(folder, player).value; }
     static int SuitSigns(const QString& text)
     {
         return int(std::count_if(text.begin(), text.end(),
                                  [](QChar c) { return c >= QChar(0x2660) && c <= QChar(0x2666); }));
     }
 
+    Lobby lobby{settings, language};
     std::string folder;
 };
 
 TEST_F(TableWindowTest, AHandIsPlayedThroughTheWindow)
 {
-    MainForm form;
+    MainForm form{settings, language};
     Open(form, "2");
     Table& table = *form.Engine();
     QWidget* log = Child(form, "RTB2");
@@ -510,7 +517,7 @@ TEST_F(TableWindowTest, AHandIsPlayedThroughTheWindow)
     EXPECT_TRUE(!Seat(form, "BlindsLbl", 1)->isVisibleTo(&form) &&
                 Seat(form, "PlayersLbl", 1)->font().underline());
     EXPECT_TRUE(handLine().contains(QLatin1String("M38")) && SuitSigns(handLine()) == 2) << FromQ(handLine());
-    EXPECT_EQ(status(), " " + LangText[40]);
+    EXPECT_EQ(status(), " " + language.LangText[40]);
     EXPECT_TRUE(Child(form, "C_Button")->isEnabled());
 
     // Amounts typed into the open box; a command key meanwhile does nothing.
@@ -525,15 +532,15 @@ TEST_F(TableWindowTest, AHandIsPlayedThroughTheWindow)
     };
     // Refused: the message of the last failing check, nothing written.
     bet("600");
-    EXPECT_EQ(status(), " " + FormatText(14, "$500"));
+    EXPECT_EQ(status(), " " + language.FormatText(14, "$500"));
     bet("c");
-    EXPECT_EQ(status(), " " + FormatText(17, "$10"));
+    EXPECT_EQ(status(), " " + language.FormatText(17, "$10"));
     bet("12.5");
-    EXPECT_EQ(status(), " " + LangText[96]);
+    EXPECT_EQ(status(), " " + language.LangText[96]);
     EXPECT_EQ(ActionOf(1), "-");
     bet("30");
     EXPECT_EQ(ActionOf(1), "R30");
-    EXPECT_EQ(status(), " " + FormatText(45, "$30"));
+    EXPECT_EQ(status(), " " + language.FormatText(45, "$30"));
     EXPECT_FALSE(table.MyTurn());
 
     // The host moves on: a bot gets the turn and its label is underlined.
@@ -565,15 +572,15 @@ TEST_F(TableWindowTest, AHandIsPlayedThroughTheWindow)
         if (plan[step] == 'c') {
             const Currency toCall = limits.minBet - limits.myBet;
             EXPECT_EQ(ActionOf(1), toCall > Currency() ? "R" + toCall.ToString() : std::string("C"));
-            EXPECT_EQ(status(), " " + (toCall > Currency() ? LangText[8] : LangText[9]));
+            EXPECT_EQ(status(), " " + (toCall > Currency() ? language.LangText[8] : language.LangText[9]));
         } else if (plan[step] == 'f') {
             EXPECT_EQ(ActionOf(1), "F");
-            EXPECT_EQ(status(), " " + LangText[10]);
+            EXPECT_EQ(status(), " " + language.LangText[10]);
             ASSERT_TRUE(RunUntil([&] { return Shows(form, "StateLbl", 1, "F"); }));
             EXPECT_TRUE(FoldedRed(form, 1));
         } else {
             EXPECT_EQ(ActionOf(1), "R" + limits.myCash.ToString());
-            EXPECT_EQ(status(), " " + FormatText(11, form.FormatCash(limits.myCash)));
+            EXPECT_EQ(status(), " " + language.FormatText(11, form.FormatCash(limits.myCash)));
             ASSERT_TRUE(RunUntil([&] { return Shows(form, "StateLbl", 1, "A"); }));
         }
         EXPECT_FALSE(table.MyTurn());
@@ -595,7 +602,7 @@ TEST_F(TableWindowTest, AHandIsPlayedThroughTheWindow)
 
 TEST_F(TableWindowTest, ClosingWhileALineHoldsTheGameLeavesOnceTheTickIsOver)
 {
-    MainForm form;
+    MainForm form{settings, language};
     Open(form, "0");
     MainForm::SetPauseScale(1);
     bool closed = false;
@@ -620,8 +627,8 @@ TEST_F(TableWindowTest, ClosingWhileALineHoldsTheGameLeavesOnceTheTickIsOver)
 TEST_F(TableWindowTest, TheThreeLooksArePictured)
 {
     const std::string english = JoinPath(ProgramFolder(), "Lang_English.ini");
-    if (FolderExists(english)) ReadLanguageFile(english);
-    MainForm form;
+    if (FolderExists(english)) language.ReadLanguageFile(english, settings);
+    MainForm form{settings, language};
     Open(form, "3");
     Table& table = *form.Engine();
     QWidget* log = Child(form, "RTB2");
@@ -644,29 +651,29 @@ TEST_F(TableWindowTest, TheThreeLooksArePictured)
     picture("table-no-toolbox");
     // The disguise hides the tool box, the hand line and the status bar.
     Type(log, "tn");
-    EXPECT_FALSE(box->isVisible() || StatusBar || Child(form, "RTB1")->isVisible());
-    EXPECT_TRUE(ScrivoMode && Child<QAction>(form, "mScrivo")->isChecked());
+    EXPECT_FALSE(box->isVisible() || settings.StatusBar || Child(form, "RTB1")->isVisible());
+    EXPECT_TRUE(settings.ScrivoMode && Child<QAction>(form, "mScrivo")->isChecked());
     picture("table-disguise");
     Type(log, "n");
-    EXPECT_TRUE(box->isVisible() && StatusBar && Child<QAction>(form, "mSbar")->isChecked());
+    EXPECT_TRUE(box->isVisible() && settings.StatusBar && Child<QAction>(form, "mSbar")->isChecked());
 }
 
 TEST_F(TableWindowTest, ChatReachesEveryWindowAndPrivateLinesOnlyTheirOwn)
 {
-    MainForm ann, bea;
+    MainForm ann{settings, language}, bea{settings, language};
     Open(ann, "0");
-    LastPlayer = "Bea";
-    ASSERT_TRUE(JoinGame(folder.substr(folder.find_last_of('/') + 1)).openTable);
-    bea.Init();
+    settings.LastPlayer = "Bea";
+    const BrowserOutcome joined = lobby.JoinGame(folder.substr(folder.find_last_of('/') + 1));
+    ASSERT_TRUE(joined.openTable);
+    bea.Init(joined.session);
     bea.show();
-    std::tie(MyPlayerNo, IsHost) = std::tuple(1, true);
     ASSERT_TRUE(RunUntil([&] { return Shows(ann, "PlayersLbl", 2, "Bea"); }));
 
     QApplication::setActiveWindow(&bea);
     QWidget* log = Child(bea, "RTB2");
     QWidget* chat = Child(bea, "EnterMsgBox");
     Type(log, "m");
-    EXPECT_EQ(Text(bea, "StatusMsg"), " " + LangText[12]);
+    EXPECT_EQ(Text(bea, "StatusMsg"), " " + language.LangText[12]);
     EXPECT_EQ(QApplication::focusWidget(), chat);
     Type(QApplication::focusWidget(), "Call me");
     Type(log, "t"); // ignored while the box is open
@@ -674,7 +681,7 @@ TEST_F(TableWindowTest, ChatReachesEveryWindowAndPrivateLinesOnlyTheirOwn)
     EXPECT_EQ(Text(bea, "EnterMsgBox"), "Call me");
     Key(chat, Qt::Key_Return, QStringLiteral("\r"));
     EXPECT_FALSE(chat->isVisible());
-    EXPECT_EQ(Text(bea, "StatusMsg"), " " + FormatText(19));
+    EXPECT_EQ(Text(bea, "StatusMsg"), " " + language.FormatText(19));
 
     ASSERT_TRUE(SendPlayerMessage(folder, "1sOnly for Ann").Ok());
     ASSERT_TRUE(SendPlayerMessage(folder, "2sOnly for Bea").Ok());
@@ -682,7 +689,7 @@ TEST_F(TableWindowTest, ChatReachesEveryWindowAndPrivateLinesOnlyTheirOwn)
         return LogOf(ann).find("Only for Ann") != std::string::npos &&
                LogOf(bea).find("Only for Bea") != std::string::npos;
     }));
-    const std::string line = FormatText(18, "Bea", "Call me");
+    const std::string line = language.FormatText(18, "Bea", "Call me");
     for (const MainForm* win : {&ann, &bea}) {
         EXPECT_NE(LogOf(*win).find(line), std::string::npos);
         EXPECT_EQ(LogOf(*win).find(line), LogOf(*win).rfind(line)) << "once";
@@ -693,10 +700,8 @@ TEST_F(TableWindowTest, ChatReachesEveryWindowAndPrivateLinesOnlyTheirOwn)
     // Leaving: the guest gives up the seat; the host's No keeps the table
     // running, Yes leaves and removes the game.
     boxes.answers = {MsgAnswer::Yes, MsgAnswer::No, MsgAnswer::Yes};
-    std::tie(MyPlayerNo, IsHost) = std::tuple(2, false);
     bea.close();
     EXPECT_TRUE(ActionOf(2) == "D" && FolderExists(folder)) << ActionOf(2);
-    std::tie(MyPlayerNo, IsHost) = std::tuple(1, true);
     ann.close();
     EXPECT_TRUE(ann.isVisible() && Child<QTimer>(ann, "Timer1")->isActive());
     ann.close();

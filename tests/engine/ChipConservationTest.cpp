@@ -5,6 +5,7 @@
 #include "gamefolder/RecordFile.h"
 #include "platform/Random.h"
 #include "testsupport/EngineFixtures.h"
+#include "testsupport/ProcessState.h"
 
 namespace scrivo {
 namespace {
@@ -34,12 +35,12 @@ std::string RandomRequest(Random& random, const TableState& s, int p)
 // over, checking every hand's books; adds the hands played to `played`.
 void PlayGame(const test::GameSetup& setup, long long hands, Random& random, long long& played)
 {
+    const Language language = test::NumberedLanguage();
     test::TempDir dir;
     test::WriteGameFolder(dir.Path(), setup);
-    test::SitAt(dir.Path(), 1, setup.type);
     test::RecordingView view;
     view.drawsSeats = false;
-    Table table(view);
+    Table table(view, test::SessionAt(dir.Path(), 1, setup.type), language);
     ASSERT_TRUE(table.Init());
     const Currency total = setup.startCash * static_cast<long long>(setup.names.size());
     const TableState& s = table.State();
@@ -86,7 +87,7 @@ void PlayGame(const test::GameSetup& setup, long long hands, Random& random, lon
 
 TEST(ChipConservationTest, RandomGamesNeverCreateOrLoseChips)
 {
-    test::UseNumberedLanguage();
+    test::ResetProcessState();
     test::RecordingMessageBox box; // internal-check reports of odd requests
     Random random(31337);
     ProgramRandom().Seed(271828);

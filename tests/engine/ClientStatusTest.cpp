@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include "engine/Table.h"
-#include "gamefolder/CurrentGame.h"
 #include "testsupport/EngineFixtures.h"
 
 namespace scrivo {
@@ -19,15 +18,14 @@ public:
 
 TEST(ClientStatusTest, NobodyIsWaitedForOnceTheHandIsOver)
 {
-    test::UseNumberedLanguage();
+    const Language language = test::NumberedLanguage();
     test::TempDir dir;
     test::RecordingMessageBox box;
     test::GameSetup setup;
     setup.names = {"Ann", "Bob", "Cy"};
     test::WriteGameFolder(dir.Path(), setup);
-    test::SitAt(dir.Path(), 2, setup.type);
     StatusView view;
-    Table table(view);
+    Table table(view, test::SessionAt(dir.Path(), 2, setup.type), language);
     ASSERT_TRUE(table.Init());
 
     test::SetStatus(dir.Path(), "P3");

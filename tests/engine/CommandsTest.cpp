@@ -26,14 +26,14 @@ class CommandsTest : public ::testing::TestWithParam<EntryCase> {};
 
 TEST_P(CommandsTest, RunsEveryCheckAndKeepsTheLastMessage)
 {
-    test::UseNumberedLanguage();
+    const Language language = test::NumberedLanguage();
     const EntryCase& c = GetParam();
     const BetLimits limits{c.myCash,  c.myBet,    Whole(20), c.lastRaise, Whole(60),
                            Whole(10), c.gameType, c.bigBet,  "$"};
-    const CommandOutcome out = c.typed == "<C>"   ? CheckOrCall(limits)
-                               : c.typed == "<A>" ? AllIn(limits)
-                               : c.typed == "<F>" ? Fold()
-                                                  : EnterAmount(c.typed, limits);
+    const CommandOutcome out = c.typed == "<C>"   ? CheckOrCall(limits, language)
+                               : c.typed == "<A>" ? AllIn(limits, language)
+                               : c.typed == "<F>" ? Fold(language)
+                                                  : EnterAmount(c.typed, limits, language);
     EXPECT_EQ(out.accepted, c.accepted);
     EXPECT_EQ(out.status, c.status);
     EXPECT_EQ(out.request, c.request);

@@ -65,7 +65,7 @@ std::string WhyIllegal(const BotSituation& s, const std::string& request)
     if (amount->Raw() % 100 != 0) return "not whole cents";
     const BetLimits limits{s.cash,     s.stake,    s.level,  s.lastRaise, s.pot,
                            s.bigBlind, s.gameType, s.bigBet, ""};
-    const CommandOutcome entry = EnterAmount(Typed(*amount), limits);
+    const CommandOutcome entry = EnterAmount(Typed(*amount), limits, test::NumberedLanguage());
     if (!entry.accepted) return "refused by the amount box: " + entry.status;
     if (s.gameType != "THLI" && *amount - toCall < s.bigBlind) return "raises by less than the big blind";
     return "";
@@ -279,10 +279,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 // ---- every request keeps to the rules ----
 
-class StrongRules : public ::testing::TestWithParam<std::string> {
-protected:
-    void SetUp() override { test::UseNumberedLanguage(); }
-};
+class StrongRules : public ::testing::TestWithParam<std::string> {};
 
 TEST_P(StrongRules, EveryRequestIsOneAPlayerCouldMake)
 {

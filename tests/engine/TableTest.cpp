@@ -11,6 +11,7 @@
 #include "platform/Random.h"
 #include "platform/Text.h"
 #include "testsupport/EngineFixtures.h"
+#include "testsupport/TableTestAccess.h"
 
 namespace scrivo {
 namespace {
@@ -65,7 +66,7 @@ TEST_P(BlindsAllInTest, BoardRunsOutAndNobodyIsAskedToAct)
     if (c.callNeeded) Act("C");
     EXPECT_TRUE(Has(test::ReadAllMessages(dir.Path()), "d\r\n" + Numbered(36)));
     EXPECT_EQ(Status(), "RE");
-    EXPECT_EQ(table->BoardCards().find('-'), std::string::npos); // no placeholder left
+    EXPECT_EQ(TableTestAccess::BoardCards(*table).find('-'), std::string::npos); // no placeholder left
     table->Tick();
     EXPECT_EQ(TotalCash(), c.annCash + c.bobCash);
 }
@@ -115,16 +116,14 @@ TEST_P(RefusedRequestTest, IsHandedBackAndTheTurnStays)
 {
     Open({"Ann", "Bob"});
     StartHand();
-    test::SitAt(dir.Path(), 2, "THNL");
     test::RecordingView bobView;
-    Table bob(bobView);
+    Table bob(bobView, test::SessionAt(dir.Path(), 2, "THNL"), language);
     ASSERT_TRUE(bob.Init());
     bob.Tick();
     ASSERT_TRUE(WriteRequest(bob, CommandOutcome{true, GetParam(), ""}));
     bob.Tick();
     EXPECT_FALSE(bob.MyTurn());
     NewLines();
-    test::SitAt(dir.Path(), 1, "THNL");
     table->Tick();
     EXPECT_EQ(Status(), "P2");
     EXPECT_EQ(Action(2), "-");
@@ -132,11 +131,9 @@ TEST_P(RefusedRequestTest, IsHandedBackAndTheTurnStays)
     EXPECT_EQ(test::ReadGameFile(dir.Path()).Pot, Whole(15));
     EXPECT_EQ(NewLines(), Lines{"2s" + Numbered(40)});
     EXPECT_TRUE(box.shown.empty());
-    test::SitAt(dir.Path(), 2, "THNL");
     bob.Tick();
     ASSERT_TRUE(bob.MyTurn());
-    ASSERT_TRUE(WriteRequest(bob, CheckOrCall(LimitsOf(bob))));
-    test::SitAt(dir.Path(), 1, "THNL");
+    ASSERT_TRUE(WriteRequest(bob, CheckOrCall(LimitsOf(bob), language)));
     table->Tick();
     EXPECT_EQ(Status(), "P1");
 }
@@ -163,7 +160,7 @@ TEST_F(TableTest, DepartedPlayerIsSkippedSilently)
 TEST_F(TableTest, LastPlayerWithCashEndsTheGame)
 {
     Open({"Ann", "Bob", "Cleo"}, {Whole(3000), Whole(0), Whole(0)});
-    table->MutableState().Stage = StagePreFlop;
+    TableTestAccess::State(*table).Stage = StagePreFlop;
     test::SetStatus(dir.Path(), "RE");
     table->Tick();
     const Lines lines = NewLines();
@@ -226,7 +223,7 @@ TEST_P(BotsTest, RequestsStayWithinTheGameAndItsCash)
 {
     const BotCase& c = GetParam();
     Open({"Ann", "Robo"}, {}, c.type, 1);
-    TableState& s = table->MutableState();
+    TableState& s = TableTestAccess::State(*table);
     s.CurrentPlayer = 2;
     s.PlayerCash[2] = c.cash;
     s.HandStake[2] = c.stake;
@@ -234,11 +231,11 @@ TEST_P(BotsTest, RequestsStayWithinTheGameAndItsCash)
     s.LastRaise = c.lastRaise;
     s.Pot = c.pot;
     s.BigBet = c.bigBet;
-    table->SetBoardCards(c.board);
+    TableTestAccess::SetBoardCards(*table, c.board);
     Kinds seen;
     for (int i = 0; i < 300; ++i) {
         test::SetAction(dir.Path(), 2, "-");
-        table->BotDecide();
+        TableTestAccess::BotDecide(*table);
         std::string a = Action(2);
         const std::optional<Currency> amount = Currency::Parse(a.substr(1));
         if (a[0] == 'R' && amount && *amount > Currency() && *amount <= c.pot) a = "R<=";
@@ -281,21 +278,21 @@ TEST_P(ShowdownTest, PaysEveryPotOnceToItsWinners)
 {
     const ShowdownCase& c = GetParam();
     Open({"Ann", "Bob", "Cleo"});
-    TableState& s = table->MutableState();
+    TableState& s = TableTestAccess::State(*table);
     s.Stage = StageRiver;
     Currency total = Whole(3000);
     for (std::size_t p = 1; p <= 3; ++p) {
         s.HandStake[p] = c.stakes[p - 1];
-        table->SetHoleCards(static_cast<int>(p), c.holes[p - 1]);
+        TableTestAccess::SetHoleCards(*table, static_cast<int>(p), c.holes[p - 1]);
     }
-    table->SetBoardCards(c.board);
+    TableTestAccess::SetBoardCards(*table, c.board);
     for (const auto& [amount, players] : c.pots) {
         s.Pots[s.CurrentPot] = amount;
         s.PotPlayers[s.CurrentPot++] = players;
         total += amount;
     }
     --s.CurrentPot;
-    table->Showdown();
+    TableTestAccess::Showdown(*table);
     table->Tick();
     const Lines lines = NewLines();
     for (const std::string& line : c.lines)
@@ -337,11 +334,11 @@ using PotsTest = test::HostTable;
 TEST_F(PotsTest, FoldedPlayerPaysIntoThePotButDoesNotContend)
 {
     Open({"Ann", "Bob", "Cleo"});
-    TableState& s = table->MutableState();
+    TableState& s = TableTestAccess::State(*table);
     s.HandStake[1] = StakeFolded;
     s.HandStake[2] = s.HandStake[3] = s.RoundStake[2] = s.RoundStake[3] = Whole(40);
     s.RoundStake[1] = Whole(20);
-    table->BuildSidePots();
+    TableTestAccess::BuildSidePots(*table);
     EXPECT_EQ(s.Pots[1], Whole(100));
     EXPECT_EQ(s.PotPlayers[1], "23");
 }
@@ -352,7 +349,7 @@ TEST_F(PotsTest, FoldedPlayerPaysIntoThePotButDoesNotContend)
 TEST_F(PotsTest, SidePotsAgreeWithAnIndependentCalculation)
 {
     Open({"P1", "P2", "P3", "P4", "P5", "P6", "P7", "P8", "P9"});
-    TableState& s = table->MutableState();
+    TableState& s = TableTestAccess::State(*table);
     Random random(2024);
     for (int i = 0; i < 5000; ++i) {
         const int n = 2 + random.Below(8);
@@ -388,7 +385,7 @@ TEST_F(PotsTest, SidePotsAgreeWithAnIndependentCalculation)
                 s.RoundStake[p] = stake;
                 s.HandStake[p] = folded[p] ? StakeFolded : allIn[p] ? StakeAllIn : total[p];
             }
-            table->BuildSidePots();
+            TableTestAccess::BuildSidePots(*table);
         }
 
         std::set<Currency> caps{*std::max_element(total.begin(), total.end())};

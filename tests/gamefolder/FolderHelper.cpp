@@ -8,16 +8,14 @@
 //                                 by SIGKILL if n > 0 (in the middle of an
 //                                 append), else exit
 //   append <folder> <count> <tag> append lines "<tag>:<i>"
-//   join <server dir> <id> <name> join; exits with the player number, or
-//                                 with the refusing caption
+//   join <server dir> <id> <name> join; exits with the player number, 66
+//                                 for a full table, or 1
 #include <csignal>
 #include <fstream>
 #include <string>
 #include <unistd.h>
 
-#include "gamefolder/CurrentGame.h"
 #include "gamefolder/Directory.h"
-#include "settings/Settings.h"
 
 using namespace scrivo;
 
@@ -38,8 +36,7 @@ int main(int argc, char** argv)
     for (int i = 0; mode == "append" && i < std::stoi(argv[3]); ++i)
         if (!SendPlayerMessage(argv[2], std::string(argv[4]) + ":" + std::to_string(i))) return 1;
     if (mode == "append") return 0;
-    ServerDirectory = argv[2];
-    LastPlayer = argv[4];
-    const BrowserOutcome outcome = JoinGame(argv[3]);
-    return outcome.openTable ? MyPlayerNo : outcome.caption;
+    const JoinResult joined = JoinGame(argv[2], argv[3], argv[4]);
+    if (joined.outcome == JoinOutcome::Joined) return joined.session.MyPlayerNo;
+    return joined.outcome == JoinOutcome::Full ? 66 : 1;
 }

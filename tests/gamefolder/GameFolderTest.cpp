@@ -1,3 +1,4 @@
+#include <array>
 #include <cerrno>
 #include <csignal>
 #include <functional>
@@ -9,13 +10,11 @@
 #include <thread>
 #include <unistd.h>
 
-#include "gamefolder/CurrentGame.h"
 #include "gamefolder/Directory.h"
 #include "platform/LockBackoff.h"
 #include "platform/Paths.h"
-#include "settings/Language.h"
-#include "settings/Settings.h"
 #include "testsupport/FakeClock.h"
+#include "testsupport/ProcessState.h"
 #include "testsupport/RecordingMessageBox.h"
 #include "testsupport/TempDir.h"
 
@@ -147,19 +146,13 @@ struct AnswerBox final : MessageBoxService {
 
 class FolderTest : public ::testing::Test {
 protected:
-    void SetUp() override
+    // A game as the browser makes it: the folder, then the bots one by one.
+    FolderResult<GameSession> Create(const CreateRequest& request, const std::string& creator = "Ann")
     {
-        ServerDirectory = dir.Path() + "/";
-        LastPlayer = "Ann";
-        for (int i = 61; i <= 69; ++i)
-            AppText[i] = "caption " + std::to_string(i);
-        for (int i = 1; i <= 8; ++i)
-            BotNames[i] = "Bot" + std::to_string(i);
-        LangText[6] = "% closed the table";
-        LangText[7] = "% has left";
-        GameFolder = GameName = "";
-        MyPlayerNo = 0;
-        IsHost = false;
+        FolderResult<GameSession> made = CreateGame(server, request, creator);
+        for (int i = 1; made && i <= made->BotCount; ++i)
+            EXPECT_TRUE(AddBot(*made, creator, botNames, bots));
+        return made;
     }
 
     static std::string Id(const std::string& folder) { return folder.substr(folder.rfind('/') + 1); }
@@ -189,34 +182,34 @@ protected:
         dir.Write(id + "/gam.spk", EncodeGameRecord(game));
     }
 
+    test::FreshProcessState fresh;
     test::TempDir dir;
     test::RecordingMessageBox boxes;
     test::ScopedFakeClock clock;
+    const std::string server = dir.Path() + "/";
+    const std::array<std::string, 9> botNames{"",     "Bot1", "Bot2", "Bot3", "Bot4",
+                                              "Bot5", "Bot6", "Bot7", "Bot8"};
     BotCounter bots;
 };
 
-TEST_F(FolderTest, FailuresAreReportedOnceTheFileIsClosedAndOthersAskRetryOrCancel)
+TEST_F(FolderTest, FailuresComeBackWithTheFileClosedAndOthersAskRetryOrCancel)
 {
     // A short gam.spk and a usr.spk without the record asked for.
     MakeGame("g", "WS", 1);
     const std::string users = Read("g/usr.spk");
     dir.Write("g/gam.spk", Read("g/gam.spk").substr(0, 83));
-    EXPECT_EQ(ReadGameRecord(dir.File("g")).status.error, FolderError::NotThere); // the caller reports it
-    Lines reports;
-    AnswerBox checking([&](const MessageBoxRequest& r) {
-        LockedFile gam, usr;
-        EXPECT_EQ(gam.TryOpen(dir.File("g/gam.spk")), LockedFile::OpenStatus::Ok) << r.text;
-        EXPECT_EQ(usr.TryOpen(dir.File("g/usr.spk")), LockedFile::OpenStatus::Ok) << r.text;
-        reports.push_back(r.text.substr(0, r.text.find(':')));
-        return MsgAnswer::Ok;
-    });
+    EXPECT_EQ(ReadGameRecord(dir.File("g")).status.error, FolderError::NotThere);
     EXPECT_EQ(WriteGameRecord(dir.File("g"), "GE", false).error, FolderError::NotThere);
     EXPECT_EQ(ReadPlayerRecord(dir.File("g"), 2).status.error, FolderError::NotThere);
     EXPECT_EQ(WritePlayerRecord(dir.File("g"), "D", 9).error, FolderError::NotThere);
     // Without a game folder nothing is made in the working folder.
     EXPECT_EQ(WritePlayerRecord("", "D", 1).description, "No game folder");
-    EXPECT_EQ(reports, (Lines{"Error writing status", "Error getting player status",
-                              "Error writing player status", "Error writing player status"}));
+    EXPECT_TRUE(boxes.shown.empty()); // the caller reports, with its own prefix
+    LockedFile gam, usr;
+    EXPECT_EQ(gam.TryOpen(dir.File("g/gam.spk")), LockedFile::OpenStatus::Ok);
+    EXPECT_EQ(usr.TryOpen(dir.File("g/usr.spk")), LockedFile::OpenStatus::Ok);
+    gam.Close();
+    usr.Close();
     EXPECT_EQ(Read("g/gam.spk").size(), 83u);
     EXPECT_EQ(Read("g/usr.spk"), users);
 
@@ -224,12 +217,12 @@ TEST_F(FolderTest, FailuresAreReportedOnceTheFileIsClosedAndOthersAskRetryOrCanc
     // without a report.
     const std::string later = dir.File("later");
     int asked = 0;
-    checking.answer = [&](const MessageBoxRequest& r) {
+    AnswerBox checking([&](const MessageBoxRequest& r) {
         EXPECT_EQ(r.text, "File/Connection problem - " + ErrorDescription(ENOENT));
         EXPECT_TRUE(r.buttons == MsgButtons::RetryCancel && r.icon == MsgIcon::Exclamation);
         if (++asked == 2) ::mkdir(later.c_str(), 0777);
         return asked == 3 ? MsgAnswer::Cancel : MsgAnswer::Retry;
-    };
+    });
     EXPECT_TRUE(SendPlayerMessage(later, "i hello"));
     EXPECT_EQ(WritePlayerRecord(dir.File("gone"), "D", 1).error, FolderError::Cancelled);
     EXPECT_EQ(asked, 3);
@@ -250,9 +243,11 @@ TEST_F(FolderTest, MessagesAreReadFromARecordNumberAndAPartialLastRecordWaits)
     EXPECT_EQ(later->lastRecord, 4);
 }
 
-TEST_F(FolderTest, TheListShowsLiveGamesAndJoinsThatFailOpenNothingAndChangeNoFile)
+TEST_F(FolderTest, TheListShowsLiveGamesAndJoinsThatFailChangeNoFile)
 {
-    EXPECT_TRUE(UpdateList("")->showNoGamesBox);
+    GameSession current;
+    EXPECT_TRUE(ListGames(server, "", current)->showNoGamesBox);
+    EXPECT_TRUE(ListGames(dir.File("gone/"), "", current)->serverMissing);
     MakeGame("10_tmp", "WS", 9);
     MakeGame("20_tmp", "WS", 3);
     MakeGame("25_tmp", "WS", 1);
@@ -264,26 +259,26 @@ TEST_F(FolderTest, TheListShowsLiveGamesAndJoinsThatFailOpenNothingAndChangeNoFi
     MakeGame("70_other", "WS", 2); // not a game folder name
     MakeGame("80_tmp", "WS", 1);
     dir.Write("80_tmp/gam.spk", std::string(40, 'x')); // still being written
-    const auto list = UpdateList("30_tmp");
+    const auto list = ListGames(server, "30_tmp", current);
     ASSERT_EQ(list->rows.size(), 4u);
     EXPECT_EQ(list->rows[1].Line(), "Friday\t3\t0.5/1\tWaiting for Players");
     EXPECT_EQ(list->rows[3].Line(), "Friday\t5\t0.5/1\tIn Progress");
     EXPECT_EQ(list->selectRow, 3);
-    EXPECT_EQ(UpdateList("40_tmp")->selectRow, 0); // no longer listed: the first row
-    EXPECT_TRUE(SelectRow(*list, 3).enableJoin);
+    EXPECT_EQ(ListGames(server, "40_tmp", current)->selectRow, 0); // no longer listed: the first row
+    EXPECT_TRUE(SelectRow(*list, 3, false).enableJoin);
+    EXPECT_FALSE(SelectRow(*list, 3, true).enableJoin);
 
     // A joined client opens the table once its own game has started; another
     // game of the same name is not its own.
-    GameName = "Friday";
-    GameFolder = dir.File("20_tmp");
-    EXPECT_FALSE(UpdateList("")->openTable);
-    GameFolder = dir.File("30_tmp");
-    EXPECT_TRUE(UpdateList("")->openTable);
-    IsHost = true;
-    EXPECT_TRUE(UpdateList("")->enableCreate);
-    EXPECT_FALSE(SelectRow(*list, 3).enableJoin);
-    GameFolder = dir.File("25_tmp");
-    EXPECT_FALSE(UpdateList("")->enableCreate); // alone at the table
+    current.GameName = "Friday";
+    current.GameFolder = dir.File("20_tmp");
+    EXPECT_FALSE(ListGames(server, "", current)->openTable);
+    current.GameFolder = dir.File("30_tmp");
+    EXPECT_TRUE(ListGames(server, "", current)->openTable);
+    current.IsHost = true;
+    EXPECT_TRUE(ListGames(server, "", current)->enableCreate);
+    current.GameFolder = dir.File("25_tmp");
+    EXPECT_FALSE(ListGames(server, "", current)->enableCreate); // alone at the table
     EXPECT_TRUE(boxes.shown.empty());
 
     // usr.spk cannot be opened: the seat goes before the count, so the count stays.
@@ -296,60 +291,45 @@ TEST_F(FolderTest, TheListShowsLiveGamesAndJoinsThatFailOpenNothingAndChangeNoFi
         return all + Read("10_tmp/usr.spk") + Read("20_tmp/usr.spk") + Read("30_tmp/usr.spk");
     };
     const std::string before = snapshot();
-    const auto info = MsgIcon::Information, none = MsgIcon::None;
     boxes.defaultAnswer = MsgAnswer::Cancel;
-    // Names compare as stored: cut to the field, without regard to case.
-    for (const auto& [id, player, text, icon] :
-         std::vector<std::tuple<std::string, std::string, std::string, MsgIcon>>{
-             {"", "Zed", "caption 65", info},
-             {"10_tmp", "Zed", "caption 66", info},
-             {"30_tmp", "Zed", "caption 67", none},
-             {"20_tmp", "AL", "caption 68", none},
-             {"20_tmp", "cheats beware!", "caption 68", none},
-             {"20_tmp", "émile " + std::string(40, 'X'), "caption 68", none},
-             {"25_tmp", "Zed", "File/Connection problem - " + ErrorDescription(EISDIR), MsgIcon::Exclamation},
-             {"99_tmp", "Zed", "Error connecting to game.", none}}) {
+    // Names compare as stored: cut to the field, without regard to case. Only
+    // the file problem asks anything.
+    for (const auto& [id, player, outcome, asks] :
+         std::vector<std::tuple<std::string, std::string, JoinOutcome, bool>>{
+             {"", "Zed", JoinOutcome::NoGame, false},
+             {"10_tmp", "Zed", JoinOutcome::Full, false},
+             {"30_tmp", "Zed", JoinOutcome::Started, false},
+             {"20_tmp", "AL", JoinOutcome::NameTaken, false},
+             {"20_tmp", "cheats beware!", JoinOutcome::NameTaken, false},
+             {"20_tmp", "émile " + std::string(40, 'X'), JoinOutcome::NameTaken, false},
+             {"25_tmp", "Zed", JoinOutcome::Failed, true},
+             {"99_tmp", "Zed", JoinOutcome::NoGame, false}}) {
         boxes.Clear();
-        LastPlayer = player;
-        const BrowserOutcome outcome = JoinGame(id);
-        EXPECT_EQ(outcome.caption, text.rfind("caption ", 0) ? 0 : std::stoi(text.substr(8))) << text;
-        EXPECT_FALSE(outcome.openTable || MyPlayerNo != 0) << id << " " << player;
-        ASSERT_EQ(boxes.Texts(), Lines{text});
-        EXPECT_EQ(boxes.shown[0].icon, icon) << text;
+        const JoinResult joined = JoinGame(server, id, player);
+        EXPECT_EQ(joined.outcome, outcome) << id << " " << player;
+        EXPECT_EQ(joined.session.MyPlayerNo, 0) << id << " " << player;
+        EXPECT_EQ(boxes.Texts(),
+                  asks ? Lines{"File/Connection problem - " + ErrorDescription(EISDIR)} : Lines{});
     }
     EXPECT_EQ(snapshot(), before);
-    LastPlayer = "Emile " + std::string(40, 'X'); // E is not É
-    EXPECT_TRUE(JoinGame("20_tmp").openTable);
-}
-
-TEST_F(FolderTest, FailedCreateChecksShowTheirCaptionAndOpenNothing)
-{
-    for (const auto& [name, cash, small, big, caption] :
-         std::vector<std::tuple<std::string, std::string, std::string, std::string, int>>{
-             {"   ", "50", "1", "2", 61},
-             {"T", "abc", "1", "2", 62},
-             {"T", "999999", "1", "2", 63},
-             {"T", "50", "0", "2", 64},
-             {"T", "50", "2", "2", 64},
-             {"T", "50", "3", "2", 64},
-             {"T", "50", "1e300", "2e300", 0}}) { // beyond any amount: passes the checks, makes nothing
-        boxes.Clear();
-        const CreateRequest r{name, cash, small, big, "$", "0", 1};
-        EXPECT_EQ(CheckCreate(r), caption);
-        EXPECT_FALSE(CreateButton(r, bots).openTable);
-        EXPECT_EQ(boxes.Texts(), Lines{caption ? AppText[caption] : "Error in Create Game: Overflow"});
-    }
-    EXPECT_TRUE(UpdateList("")->rows.empty());
-    EXPECT_TRUE(CreateButton({"T", "999998", "0.5", "1", "$", "0", 1}, bots).openTable);
+    // E is not É.
+    EXPECT_EQ(JoinGame(server, "20_tmp", "Emile " + std::string(40, 'X')).outcome, JoinOutcome::Joined);
 }
 
 TEST_F(FolderTest, CreateSeatsTheCreatorAndThreeBotsAndAJoinerTakesTheNextSeat)
 {
-    ASSERT_TRUE(CreateGame({"Friday", "50", "1", "2", "$", "3", 1}, bots));
-    const std::string folder = GameFolder;
+    // Beyond any amount: nothing is made.
+    EXPECT_EQ(CreateGame(server, {"T", "50", "1e300", "2e300", "$", "0", 1}, "Ann").status.description,
+              "Overflow");
+    EXPECT_TRUE(ListGames(server, "", GameSession())->rows.empty());
+
+    const auto created = Create({"Friday", "50", "1", "2", "$", "3", 1});
+    ASSERT_TRUE(created);
+    const std::string folder = created->GameFolder;
     const Currency one = Currency::FromWhole(1), cash = one * 50;
     EXPECT_TRUE(std::regex_match(folder, std::regex(dir.Path() + "/(0|[1-9][0-9]{0,8})_tmp"))) << folder;
-    EXPECT_TRUE(IsHost && MyPlayerNo == 1 && BotCount == 3 && GameType == "THPL" && MyCash == cash);
+    EXPECT_TRUE(created->IsHost && created->MyPlayerNo == 1 && created->BotCount == 3 &&
+                created->GameType == "THPL" && created->MyCash == cash && created->GameName == "Friday");
     const GameRecord game{4, 3, "WS", "Friday", "THPL", cash, {}, {}, {}, one, one * 2, "$"};
     EXPECT_EQ(Read(Id(folder) + "/gam.spk"), EncodeGameRecord(game));
     const PlayerRecord creator{2, "Ann", cash, {}, "-", "", "", "", "", "", ""};
@@ -358,60 +338,39 @@ TEST_F(FolderTest, CreateSeatsTheCreatorAndThreeBotsAndAJoinerTakesTheNextSeat)
         users += EncodePlayerRecord(NewSeatRecord(1, bot, cash));
     EXPECT_EQ(Read(Id(folder) + "/usr.spk"), users);
 
-    // Another program run; bet and last three cards carry over from the last
-    // seat read (a bot's).
-    GameFolder = GameName = GameType = "";
-    IsHost = false;
-    LastPlayer = "Bob";
-    ASSERT_TRUE(JoinGame(Id(folder)).openTable) << boxes.LastText();
-    EXPECT_TRUE(MyPlayerNo == 5 && GameName == "Friday" && GameType == "THPL" && GameFolder == folder);
+    // Another client; bet and last three cards carry over from the last seat
+    // read (a bot's).
+    const JoinResult joined = JoinGame(server, Id(folder), "Bob");
+    ASSERT_EQ(joined.outcome, JoinOutcome::Joined) << joined.status.description;
+    const GameSession& bob = joined.session;
+    EXPECT_TRUE(bob.MyPlayerNo == 5 && bob.GameName == "Friday" && bob.GameType == "THPL" &&
+                bob.GameFolder == folder && !bob.IsHost && bob.MyCash == cash);
     EXPECT_EQ(Read(Id(folder) + "/usr.spk"), users + EncodePlayerRecord(NewSeatRecord(5, "Bob", cash)));
 }
 
 TEST_F(FolderTest, NoBotIsNamedLikeItsCreator)
 {
-    LastPlayer = " bot1 ";
-    ASSERT_TRUE(CreateGame({"Friday", "50", "1", "2", "$", "2", 1}, bots));
+    const auto created = Create({"Friday", "50", "1", "2", "$", "2", 1}, " bot1 ");
+    ASSERT_TRUE(created);
     const Currency cash = Currency::FromWhole(50);
     const PlayerRecord creator{2, " bot1 ", cash, {}, "-", "", "", "", "", "", ""};
     std::string users = EncodePlayerRecord(NewBoardRecord()) + EncodePlayerRecord(creator);
     for (const char* bot : {"Bot2", "Bot3"})
         users += EncodePlayerRecord(NewSeatRecord(1, bot, cash));
-    EXPECT_EQ(Read(Id(GameFolder) + "/usr.spk"), users);
+    EXPECT_EQ(Read(Id(created->GameFolder) + "/usr.spk"), users);
 }
 
-TEST_F(FolderTest, LeavingEndsTheGameOrCleansItUpWithTheLastHuman)
+TEST_F(FolderTest, CleanUpRemovesTheGameFilesAndKeepsAStrangersFolder)
 {
-    for (bool hostFirst : {true, false}) {
-        // The host, one bot and Bob at a game in progress.
-        LastPlayer = "Ann";
-        ASSERT_TRUE(CreateGame({"Friday", "50", "1", "2", "$", "1", 1}, bots));
-        const std::string folder = GameFolder;
-        LastPlayer = "Bob";
-        ASSERT_TRUE(JoinGame(Id(folder)).openTable);
-        ASSERT_TRUE(WriteGameRecord(folder, "P1", false));
-        auto leave = [&](bool host) {
-            IsHost = host;
-            MyPlayerNo = host ? 1 : 3;
-            return LeaveGame(host ? "Ann" : "Bob");
-        };
-        const LeaveOutcome first = leave(hostFirst);
-        EXPECT_TRUE(first.endedGame == hostFirst && !first.removedGame);
-        EXPECT_EQ(ReadMessagesSince(folder, 0)->lines,
-                  Lines{hostFirst ? "wAnn closed the table" : "wBob has left"});
-        EXPECT_EQ(ReadGameRecord(folder)->Status, hostFirst ? "GE" : "P1");
-        EXPECT_EQ(*ReadPlayerRecord(folder, hostFirst ? 1 : 3), "D");
-        EXPECT_TRUE(leave(!hostFirst).removedGame); // the bot does not keep the game alive
-        EXPECT_FALSE(FolderExists(folder));
-    }
-    EXPECT_TRUE(boxes.shown.empty()) << boxes.LastText();
     MakeGame("15_tmp", "WS", 1); // without msg.spk
     EXPECT_TRUE(CleanUpGameFiles(dir.File("15_tmp")) && !FolderExists(dir.File("15_tmp")));
+    EXPECT_TRUE(CleanUpGameFiles(dir.File("15_tmp"))); // gone already
     MakeGame("16_tmp", "WS", 1);
     dir.Write("16_tmp/notes.txt", "x"); // a stranger's file keeps the folder
-    EXPECT_FALSE(CleanUpGameFiles(dir.File("16_tmp")));
-    EXPECT_EQ(boxes.LastText().rfind("Error cleaning up game files: ", 0), 0u);
+    EXPECT_EQ(CleanUpGameFiles(dir.File("16_tmp")).error, FolderError::Failed);
     EXPECT_FALSE(FolderExists(dir.File("16_tmp/gam.spk")));
+    EXPECT_TRUE(FolderExists(dir.File("16_tmp/notes.txt")));
+    EXPECT_TRUE(boxes.shown.empty());
 }
 
 // Other clients, as separate processes: the only lock between machines is
@@ -471,12 +430,14 @@ TEST_F(BetweenProcesses, EightClientsAppendingGiveEveryLineOnceAndWhole)
 
 TEST_F(BetweenProcesses, EightJoinersFillTheTableWithoutSharingASeat)
 {
-    ASSERT_TRUE(CreateGame({"Friday", "50", "1", "2", "$", "3", 1}, bots));
+    const auto created = Create({"Friday", "50", "1", "2", "$", "3", 1});
+    ASSERT_TRUE(created);
+    const std::string& folder = created->GameFolder;
     // A client holding usr.spk for a moment lines the joiners up behind each other.
-    FILE* holder = StartClient("hold " + PlayerFilePath(GameFolder) + " 0");
-    while (!FolderExists(PlayerFilePath(GameFolder) + ".held"))
+    FILE* holder = StartClient("hold " + PlayerFilePath(folder) + " 0");
+    while (!FolderExists(PlayerFilePath(folder) + ".held"))
         std::this_thread::sleep_for(1ms);
-    const std::string join = "join " + ServerDirectory + " " + Id(GameFolder) + " J";
+    const std::string join = "join " + server + " " + Id(folder) + " J";
     std::vector<FILE*> joiners;
     for (int j = 0; j < 8; ++j)
         joiners.push_back(StartClient(join + std::to_string(j)));
@@ -484,17 +445,17 @@ TEST_F(BetweenProcesses, EightJoinersFillTheTableWithoutSharingASeat)
         std::fputc('g', j);
     std::this_thread::sleep_for(300ms);
     EXPECT_EQ(Finish(holder), 0);
-    std::multiset<int> outcomes; // the player number, or the refusing caption
+    std::multiset<int> outcomes; // the player number, or 66 for a full table
     for (FILE* j : joiners)
         outcomes.insert(Finish(j));
     EXPECT_EQ(outcomes, (std::multiset<int>{5, 6, 7, 8, 9, 66, 66, 66}));
-    EXPECT_EQ(ReadGameRecord(GameFolder)->PlayerCount, 9);
-    const std::string users = Read(Id(GameFolder) + "/usr.spk");
+    EXPECT_EQ(ReadGameRecord(folder)->PlayerCount, 9);
+    const std::string users = Read(Id(folder) + "/usr.spk");
     ASSERT_EQ(users.size(), 10u * PlayerRecordLength);
     for (int p = 5; p <= 9; ++p) {
         const PlayerRecord seat = DecodePlayerRecord(users.substr(p * 80u, 80));
         EXPECT_TRUE(seat.PlayerNo == p && std::regex_match(seat.Name, std::regex("J[0-7]")) &&
-                    seat.Action == "-" && seat.Cash == MyCash)
+                    seat.Action == "-" && seat.Cash == created->MyCash)
             << p;
     }
 }
@@ -542,12 +503,13 @@ TEST_F(BetweenProcesses, WritePlayerRecordWaitsUntilTheOtherClientLetsGo)
 #ifdef SCRIVO_FOLDER_TOOL
 TEST_F(FolderTest, FolderToolPrintsEveryRecordOfAGameFolderMadeByTheCode)
 {
-    LastPlayer = "Zoë";
-    ASSERT_TRUE(CreateGame({"Tool table", "75.5", "0.25", "0.5", "£", "1", 2}, bots));
-    ASSERT_TRUE(SendPlayerMessage(GameFolder, "pZoë joined"));
-    ASSERT_TRUE(WriteGameRecord(GameFolder, "P2", true)); // and keeps the other fields
-    dir.Write(Id(GameFolder) + "/msg.spk", Read(Id(GameFolder) + "/msg.spk") + std::string(30, 'q'));
-    FILE* tool = ::popen((SCRIVO_FOLDER_TOOL " " + GameFolder + " 2>&1").c_str(), "r");
+    const auto created = Create({"Tool table", "75.5", "0.25", "0.5", "£", "1", 2}, "Zoë");
+    ASSERT_TRUE(created);
+    const std::string& folder = created->GameFolder;
+    ASSERT_TRUE(SendPlayerMessage(folder, "pZoë joined"));
+    ASSERT_TRUE(WriteGameRecord(folder, "P2", true)); // and keeps the other fields
+    dir.Write(Id(folder) + "/msg.spk", Read(Id(folder) + "/msg.spk") + std::string(30, 'q'));
+    FILE* tool = ::popen((SCRIVO_FOLDER_TOOL " " + folder + " 2>&1").c_str(), "r");
     std::string out(65536, '\0');
     out.resize(std::fread(out.data(), 1, out.size(), tool));
     EXPECT_EQ(::pclose(tool), 0) << out;

@@ -16,6 +16,7 @@
 #include "settings/Language.h"
 #include "settings/Settings.h"
 #include "settings/Startup.h"
+#include "settings/cInifile.h"
 #include "testsupport/RecordingMessageBox.h"
 #include "testsupport/SettingsFakes.h"
 #include "testsupport/TempDir.h"
@@ -30,8 +31,8 @@ using Field = SettingsControls::Field;
 using Strings = std::vector<std::string>;
 using Rows = std::vector<Strings>;
 
-// Every test runs in its own program folder, with the globals and text tables
-// as a fresh program start has them and every message recorded.
+// Every test runs in its own program folder, with the settings and texts as a
+// fresh program start has them and every message recorded.
 class SettingsTest : public ::testing::Test {
 protected:
     SettingsTest() : m_previousFolder(ProgramFolder()) { Reset(); }
@@ -39,27 +40,22 @@ protected:
     void Reset()
     {
         SetProgramFolder(dir.Path());
-        SettingsIni() = cInifile();
         messages.Clear();
         controls = test::FakeSettingsControls();
-        ServerDelay = FontSize = 0;
-        for (std::string* s : {&ServerDirectory, &LastPlayer, &Language, &LanguageFile, &FontName})
-            s->clear();
-        ColourText = BoldText = Symbols = CardText = ShortText = Animated = StatusBar = ScrivoMode = false;
-        LangText = AppText = {};
-        BotNames = {};
-        BotChat = LangNames = LangFiles = {std::string()};
+        settings = Settings();
+        language = Language();
     }
     std::string IniPath() const { return dir.File("SPK.ini"); }
     std::string IniText() const { return test::TempDir::Read(IniPath()); }
-    // The globals (booleans in the order they are read), then what the windows
+    // The settings (booleans in the order they are read), then what the windows
     // were given, on one line; "~" is the program folder.
     std::string State() const
     {
         std::ostringstream s;
-        s << ServerDelay << '|' << ServerDirectory << '|' << LastPlayer << '|' << Language << '|' << FontName
-          << '|' << FontSize << '|';
-        for (bool b : {ColourText, BoldText, Symbols, Animated, StatusBar, CardText, ShortText, ScrivoMode})
+        s << settings.ServerDelay << '|' << settings.ServerDirectory << '|' << settings.LastPlayer << '|'
+          << settings.Language << '|' << settings.FontName << '|' << settings.FontSize << '|';
+        for (bool b : {settings.ColourText, settings.BoldText, settings.Symbols, settings.Animated,
+                       settings.StatusBar, settings.CardText, settings.ShortText, settings.ScrivoMode})
             s << (b ? 'T' : 'F');
         s << '|' << controls.playerCaption << '|' << controls.gameIndex << controls.typeIndex;
         for (const auto& field : controls.fields)
@@ -74,6 +70,8 @@ protected:
     test::TempDir dir;
     test::RecordingMessageBox messages;
     test::FakeSettingsControls controls;
+    Settings settings;
+    Language language;
 
 private:
     std::string m_previousFolder;
@@ -285,7 +283,7 @@ TEST_F(SettingsTest, LoadTakesWhatItCanAndStopsAtTheFirstBadValue)
     for (const auto& r : rows) {
         Reset();
         if (r[0] != "<none>") dir.Write("SPK.ini", r[0]);
-        LoadSettings(&controls);
+        LoadSettings(settings, &controls);
         EXPECT_EQ(messages.Texts(),
                   r[1].empty() ? Strings{} : Strings{"Error loading settings from .ini file.\r\n" + r[1]})
             << r[0].substr(0, 40);
@@ -298,9 +296,10 @@ TEST_F(SettingsTest, LoadTakesWhatItCanAndStopsAtTheFirstBadValue)
 TEST_F(SettingsTest, SaveWritesEveryKeyInOrderKeepsOtherLinesAndLoadsBackUnchanged)
 {
     dir.Write("SPK.ini", "; my notes\n[System]\nMine=keep me\n[Extra]\nx=1\n");
-    std::tie(ServerDelay, ServerDirectory, LastPlayer, Language, FontName, FontSize) =
+    std::tie(settings.ServerDelay, settings.ServerDirectory, settings.LastPlayer, settings.Language,
+             settings.FontName, settings.FontSize) =
         std::tuple(900L, "/mnt/share/", "J\xC3\xB6rg", "Deutsch", "DejaVu Sans Mono", 14L);
-    BoldText = CardText = StatusBar = ScrivoMode = true;
+    settings.BoldText = settings.CardText = settings.StatusBar = settings.ScrivoMode = true;
     controls.gameIndex = -1;
     controls.typeIndex = 1;
     controls.fields = {
@@ -308,7 +307,7 @@ TEST_F(SettingsTest, SaveWritesEveryKeyInOrderKeepsOtherLinesAndLoadsBackUnchang
     controls.toolLeft = 1234.567f;
     controls.table = FakeForm(500, 600, 8000, 6000);
     controls.browser.state = FormGeometry::Maximised;
-    SaveSettings(&controls);
+    SaveSettings(settings, &controls);
     // clang-format off
     EXPECT_EQ(IniText(), "; my notes\n[System]\nMine=keep me\nServer Delay=900\n"
         "Server Directory=/mnt/share/\n[Extra]\nx=1\n\n[Game]\nLast Player=J\xC3\xB6rg\nGame=-1\nType=1\n"
@@ -319,7 +318,7 @@ TEST_F(SettingsTest, SaveWritesEveryKeyInOrderKeepsOtherLinesAndLoadsBackUnchang
         "[Tool Window]\nLeft=1234.567\nTop=0\n");
     // clang-format on
     Reset();
-    LoadSettings(&controls);
+    LoadSettings(settings, &controls);
     EXPECT_TRUE(messages.shown.empty());
     EXPECT_EQ(
         State(),
@@ -351,7 +350,7 @@ private:
 TEST_F(SettingsTest, SaveReportsEveryFailedWriteAndKeepsWhatWasWritten)
 {
     FailingControls sabotage(IniPath(), true); // only an earlier write fails
-    SaveSettings(&sabotage);
+    SaveSettings(settings, &sabotage);
     ASSERT_EQ(messages.Texts(), Strings{"Ini file write error."});
     EXPECT_EQ(messages.shown[0].icon, MsgIcon::Information);
     EXPECT_NE(IniText().find("[Tool Window]"), std::string::npos);
@@ -359,14 +358,14 @@ TEST_F(SettingsTest, SaveReportsEveryFailedWriteAndKeepsWhatWasWritten)
     Reset();
     fs::remove(IniPath());
     FailingControls throwing(IniPath(), false);
-    SaveSettings(&throwing);
+    SaveSettings(settings, &throwing);
     EXPECT_EQ(messages.Texts(), Strings{"Error saving settings to .ini file.\r\nObject required"});
     EXPECT_EQ(IniText().substr(IniText().find("Status Bar")), "Status Bar=False\nScrivoMode=False\n");
 }
 
 TEST_F(SettingsTest, StartWindowNeedsANameAReachableFolderAndAScannedLanguage)
 {
-    EXPECT_EQ(DecideStartWindow(), StartWindow::Wizard); // first run
+    EXPECT_EQ(DecideStartWindow(settings, language), StartWindow::Wizard); // first run
     dir.Write("readme.txt", "[Info]\nLang_Name=No\n");
     dir.Write("Lang_x.txt", "[Info]\nLang_Name=No\n");
     dir.Write("Lang_B.ini", "[Info]\nLang_Name=Beta\n");
@@ -392,19 +391,20 @@ TEST_F(SettingsTest, StartWindowNeedsANameAReachableFolderAndAScannedLanguage)
         Reset();
         dir.Write("SPK.ini", "[System]\nServer Directory=" + r[1] + "\n[Game]\nLast Player=" + r[0] +
                                  "\nGame=3\n[Options]\nLanguage=" + r[2] + "\n");
-        const char* window = DecideStartWindow() == StartWindow::Browser ? "B" : "W";
-        EXPECT_EQ(Strings({window, ServerDirectory, LanguageFile, Language}),
+        const char* window = DecideStartWindow(settings, language) == StartWindow::Browser ? "B" : "W";
+        EXPECT_EQ(Strings({window, settings.ServerDirectory, settings.LanguageFile, settings.Language}),
                   Strings({r[3], r[4], r[5].empty() ? "" : dir.File(r[5]), r[5].empty() ? "" : r[2]}));
     }
     EXPECT_TRUE(messages.shown.empty()); // no combo to check the game type against
-    EXPECT_EQ(LangNames, (Strings{"Beta", "Alpha", "Beta", "Gamma", "Gamma 2"}));
-    EXPECT_EQ(LangFiles, (Strings{dir.File("LANG_e.INI"), dir.File("Lang_A.ini"), dir.File("Lang_B.ini"),
-                                  dir.File("Lang_C.ini"), dir.File("Lang_C.ini")}));
+    EXPECT_EQ(language.LangNames, (Strings{"Beta", "Alpha", "Beta", "Gamma", "Gamma 2"}));
+    EXPECT_EQ(language.LangFiles,
+              (Strings{dir.File("LANG_e.INI"), dir.File("Lang_A.ini"), dir.File("Lang_B.ini"),
+                       dir.File("Lang_C.ini"), dir.File("Lang_C.ini")}));
 
     fs::create_symlink(dir.File("nowhere"), dir.File("Lang_Bb.ini"));
-    ScanLanguageFiles();
+    language.ScanLanguageFiles(settings);
     EXPECT_EQ(messages.Texts(), Strings{"Error getting headers from language files.\r\nFile not found"});
-    EXPECT_EQ(LangNames, (Strings{"Beta", "Alpha", "Beta"}));
+    EXPECT_EQ(language.LangNames, (Strings{"Beta", "Alpha", "Beta"}));
 }
 
 TEST_F(SettingsTest, ReadLanguageFileFillsEachTableFromItsExactSectionOrSaysWhyNot)
@@ -439,13 +439,13 @@ TEST_F(SettingsTest, ReadLanguageFileFillsEachTableFromItsExactSectionOrSaysWhyN
     // clang-format on
     for (const auto& r : rows) {
         Reset();
-        std::tie(Language, LangText[0], LangText[1], BotNames[5], BotChat) =
-            std::tuple("Before", "z", "old", "b5", Strings{"", "hi"});
+        std::tie(settings.Language, language.LangText[0], language.LangText[1], language.BotNames[5],
+                 language.BotChat) = std::tuple("Before", "z", "old", "b5", Strings{"", "hi"});
         const std::string path = r[0] == "<none>" ? "" : dir.File("Lang_Bad.ini");
         fs::remove_all(dir.File("Lang_Bad.ini"));
         if (r[0] == "<folder>") fs::create_directory(path);
         if (r[0][0] != '<') dir.Write("Lang_Bad.ini", r[0]);
-        ReadLanguageFile(path);
+        language.ReadLanguageFile(path, settings);
         const std::string message =
             r[1][0] == '*' ? "Error reading Language file: " + path + "\r\n" + r[1].substr(1) : r[1];
         EXPECT_EQ(messages.Texts(), message.empty() ? Strings{} : Strings{message}) << r[0].substr(0, 40);
@@ -455,8 +455,9 @@ TEST_F(SettingsTest, ReadLanguageFileFillsEachTableFromItsExactSectionOrSaysWhyN
                 if (!table[i].empty()) out += tag + std::to_string(i) + "=" + table[i] + " ";
             return out;
         };
-        const auto tables = put('T', LangText) + put('A', AppText) + put('B', BotNames) + put('C', BotChat);
-        EXPECT_EQ(Language + "|" + tables, r[2]) << r[0].substr(0, 40);
+        const auto tables = put('T', language.LangText) + put('A', language.AppText) +
+                            put('B', language.BotNames) + put('C', language.BotChat);
+        EXPECT_EQ(settings.Language + "|" + tables, r[2]) << r[0].substr(0, 40);
     }
 }
 
@@ -471,10 +472,10 @@ TEST_F(SettingsTest, FormatTextReplacesOnlyGivenPlaceholders)
         {"% of $", "K\xC3\xB6nig", "Herz", "", "K\xC3\xB6nig of Herz"}};
     // clang-format on
     for (const auto& r : rows) {
-        LangText[100] = r[0];
-        EXPECT_EQ(FormatText(100, r[1], r[2], r[3]), r[4]) << r[0];
+        language.LangText[100] = r[0];
+        EXPECT_EQ(language.FormatText(100, r[1], r[2], r[3]), r[4]) << r[0];
     }
-    EXPECT_EQ(FormatText(101, "a") + FormatText(-1), "");
+    EXPECT_EQ(language.FormatText(101, "a") + language.FormatText(-1), "");
     EXPECT_EQ(messages.Texts(), Strings(2, "Error parsing and showing text: Subscript out of range"));
 }
 
@@ -489,21 +490,21 @@ TEST_F(SettingsTest, ShippedLanguageFilesDefineEveryTextTheGameUses)
         "50%$ 51%$ 92% 93%$ 94% 95 96";
     for (const std::string name : {"English", "Deutsch"}) {
         SCOPED_TRACE(name);
-        ReadLanguageFile(std::string(SCRIVO_LANG_SOURCE_DIR) + "/Lang_" + name + ".ini");
+        language.ReadLanguageFile(std::string(SCRIVO_LANG_SOURCE_DIR) + "/Lang_" + name + ".ini", settings);
         EXPECT_TRUE(messages.shown.empty()) << messages.LastText();
-        EXPECT_EQ(Language, name);
+        EXPECT_EQ(settings.Language, name);
         for (int n = 1; n <= 96; ++n) {
             const bool cited = n <= 41 || n == 45 || n == 46 || (n >= 48 && n <= 81) || n >= 92;
-            EXPECT_TRUE(!cited || !LangText[n].empty()) << "message " << n;
-            EXPECT_TRUE(n > 75 || n == 7 || n == 47 || !AppText[n].empty()) << "caption " << n;
+            EXPECT_TRUE(!cited || !language.LangText[n].empty()) << "message " << n;
+            EXPECT_TRUE(n > 75 || n == 7 || n == 47 || !language.AppText[n].empty()) << "caption " << n;
         }
-        EXPECT_EQ(std::count(BotNames.begin() + 1, BotNames.end(), ""), 0);
-        EXPECT_GE(BotChat.size(), 13u);
-        EXPECT_EQ(std::count(BotChat.begin() + 1, BotChat.end(), ""), 0);
+        EXPECT_EQ(std::count(language.BotNames.begin() + 1, language.BotNames.end(), ""), 0);
+        EXPECT_GE(language.BotChat.size(), 13u);
+        EXPECT_EQ(std::count(language.BotChat.begin() + 1, language.BotChat.end(), ""), 0);
         std::istringstream in(uses);
         for (std::string use; in >> use;) {
             const int n = std::stoi(use);
-            const std::string marks = use.substr(std::to_string(n).size()), text = LangText[n];
+            const std::string marks = use.substr(std::to_string(n).size()), text = language.LangText[n];
             for (char mark : std::string("%$*"))
                 EXPECT_EQ(text.find(mark) != std::string::npos, marks.find(mark) != std::string::npos)
                     << "message " << n << " and " << mark;

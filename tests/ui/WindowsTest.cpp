@@ -26,8 +26,9 @@
 #include "settings/Language.h"
 #include "settings/Settings.h"
 #include "settings/SettingsStore.h"
-#include "gamefolder/CurrentGame.h"
+#include "gamefolder/Directory.h"
 #include "console/MainForm.h"
+#include "testsupport/ProcessState.h"
 #include "testsupport/RecordingMessageBox.h"
 #include "testsupport/TempDir.h"
 #include "ui/AboutFrm.h"
@@ -42,26 +43,21 @@
 namespace scrivo::test {
 namespace {
 
-void ResetGlobals()
+// The program's settings and language as a fresh start has them.
+void ResetProgramState()
 {
-    for (std::string* s :
-         {&ServerDirectory, &LastPlayer, &Language, &LanguageFile, &GameFolder, &GameName, &GameType})
-        s->clear();
-    FontName = "Arial";
-    FontSize = 10;
-    ColourText = BoldText = Symbols = ShortText = Animated = StatusBar = true;
-    CardText = ScrivoMode = IsHost = false;
-    MyPlayerNo = BotCount = 0;
-    LangText.fill({});
-    AppText.fill({});
-    BotNames.fill({});
-    LangNames.assign(1, std::string());
-    LangFiles.assign(1, std::string());
+    Settings& settings = ProgramSettings();
+    settings = Settings();
+    settings.FontName = "Arial";
+    settings.FontSize = 10;
+    settings.ColourText = settings.BoldText = settings.Symbols = settings.ShortText = settings.Animated =
+        settings.StatusBar = true;
+    ProgramLanguage() = Language();
 }
 
 // A program folder and a server directory of their own for each case, the
-// settings and current-game globals back at their start values, message
-// boxes recorded, and every window gone afterwards.
+// program's settings and language back at their start values, message boxes
+// recorded, and every window gone afterwards.
 class UiTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -70,9 +66,9 @@ protected:
         static char* argv[] = {const_cast<char*>("ui_tests"), nullptr};
         static QApplication* app = new QApplication(argc, argv);
         app->setQuitOnLastWindowClosed(false);
-        ResetGlobals();
+        ResetProcessState();
+        ResetProgramState();
         SetProgramFolder(programDir.Path());
-        SettingsIni().SetPath("");
         boxes = std::make_unique<RecordingMessageBox>();
         SetQuitHandler([this] { ++quits; });
         SetFolderPicker([](const std::string&, const std::string&) { return std::string(); });
@@ -86,7 +82,7 @@ protected:
         DestroyAllWindows();
         ProcessEvents();
         SetQuitHandler({});
-        ResetGlobals();
+        ResetProgramState();
     }
 
     void AddShippedLanguage()
@@ -170,14 +166,15 @@ TEST_P(StartupPaths, OpenTheBrowserOnlyWhenEverythingIsSetUp)
         EXPECT_EQ(frm.HeightTwips(), 3230);
         EXPECT_TRUE(frm.RefreshRunning());
         EXPECT_EQ(frm.Timer1->interval(), 5000);
-        EXPECT_EQ(StdStr(frm.PNameLbl->text()), "Ann");
-        EXPECT_EQ(StdStr(frm.Command2->text()), AppText[12]); // captions filled after the language
+        EXPECT_EQ(FromQ(frm.PNameLbl->text()), "Ann");
+        EXPECT_EQ(FromQ(frm.Command2->text()),
+                  ProgramLanguage().AppText[12]); // captions filled after the language
     } else {
         // The only language file is chosen, loaded and labels the wizard.
         EXPECT_FALSE(TheConnectWiz().isModal());
-        EXPECT_EQ(Language, "English");
-        EXPECT_EQ(StdStr(TheConnectWiz().Label1->text()), AppText[4]);
-        EXPECT_EQ(StdStr(TheConnectWiz().VersionLbl->text()), std::string("v") + SCRIVO_VERSION + " 1st Ed");
+        EXPECT_EQ(ProgramSettings().Language, "English");
+        EXPECT_EQ(FromQ(TheConnectWiz().Label1->text()), ProgramLanguage().AppText[4]);
+        EXPECT_EQ(FromQ(TheConnectWiz().VersionLbl->text()), std::string("v") + SCRIVO_VERSION + " 1st Ed");
     }
 }
 
@@ -213,7 +210,7 @@ TEST_F(StartupTest, LeavingTheTableSavesSettingsOnceAndEnds)
 {
     StartSetUp();
     ASSERT_TRUE(TableWindowLoaded()); // loaded hidden by the settings
-    FontSize = 14;
+    ProgramSettings().FontSize = 14;
     emit TableWindow()->tableClosed();
     emit TableWindow()->tableClosed();
     EXPECT_EQ(quits, 1);
@@ -253,7 +250,7 @@ TEST_F(WizardTest, ChecksRunInOrderThenOkStoresTheEntriesAndOpensTheBrowser)
     wiz.PName->setText("  Ann ");
     EXPECT_FALSE(wiz.ConnectClick());
     EXPECT_EQ(boxes->LastText(), "Alpha wants a folder");
-    EXPECT_TRUE(LastPlayer.empty());
+    EXPECT_TRUE(ProgramSettings().LastPlayer.empty());
     // No language selected comes before everything else.
     wiz.LangCombo->setCurrentIndex(-1);
     wiz.PName->setText("");
@@ -263,15 +260,15 @@ TEST_F(WizardTest, ChecksRunInOrderThenOkStoresTheEntriesAndOpensTheBrowser)
     wiz.PName->setText("  Ann ");
     wiz.ServerCombo->setText(QString::fromStdString(serverDir.Path()));
     ASSERT_TRUE(wiz.ConnectClick());
-    EXPECT_EQ(boxes->shown.size(), 3u); // nothing new
-    EXPECT_EQ(LastPlayer, "  Ann ");    // taken as typed
-    EXPECT_EQ(ServerDirectory, server);
+    EXPECT_EQ(boxes->shown.size(), 3u);                // nothing new
+    EXPECT_EQ(ProgramSettings().LastPlayer, "  Ann "); // taken as typed
+    EXPECT_EQ(ProgramSettings().ServerDirectory, server);
     ProcessEvents();
     EXPECT_FALSE(ConnectWizLoaded());
     ConnectFrm& frm = TheConnectFrm();
     EXPECT_TRUE(frm.isVisible());
     EXPECT_TRUE(frm.RefreshRunning());
-    EXPECT_EQ(StdStr(frm.PNameLbl->text()), "  Ann ");
+    EXPECT_EQ(FromQ(frm.PNameLbl->text()), "  Ann ");
     EXPECT_EQ(quits, 0);
 }
 
@@ -281,9 +278,9 @@ TEST_F(WizardTest, ChoosingALanguageRelabelsAtOnceAndOkUsesIt)
     ConnectWiz& wiz = StartWizard();
     wiz.LangCombo->setCurrentIndex(wiz.LangCombo->findText("Beta"));
     wiz.LangComboClick();
-    EXPECT_EQ(Language, "Beta");
-    EXPECT_EQ(StdStr(wiz.ConnectButton->text()), "Beta OK");
-    EXPECT_EQ(StdStr(wiz.Label1->text()), "Beta name");
+    EXPECT_EQ(ProgramSettings().Language, "Beta");
+    EXPECT_EQ(FromQ(wiz.ConnectButton->text()), "Beta OK");
+    EXPECT_EQ(FromQ(wiz.Label1->text()), "Beta name");
     EXPECT_FALSE(wiz.ConnectClick());
     EXPECT_EQ(boxes->LastText(), "Beta wants a name");
 }
@@ -296,10 +293,10 @@ TEST_F(WizardTest, FolderPickerStartsAtTheTypedFolderAndCancelKeepsIt)
     wiz.ServerCombo->setText(QString::fromStdString(serverDir.Path()));
     wiz.SelFolderClick();
     EXPECT_EQ(startedAt, serverDir.Path());
-    EXPECT_EQ(StdStr(wiz.ServerCombo->text()), serverDir.Path());
+    EXPECT_EQ(FromQ(wiz.ServerCombo->text()), serverDir.Path());
     answer = programDir.Path();
     wiz.SelFolderClick();
-    EXPECT_EQ(StdStr(wiz.ServerCombo->text()), programDir.Path());
+    EXPECT_EQ(FromQ(wiz.ServerCombo->text()), programDir.Path());
     // An empty start folder (the old default "c") opens at an existing folder.
     wiz.ServerCombo->setText("");
     wiz.SelFolderClick();
@@ -334,15 +331,13 @@ protected:
     // "Bea" with bots, waiting for players.
     static std::string OtherHostsGame(const std::string& name, const std::string& bots = "1")
     {
-        LastPlayer = "Bea";
+        FolderResult<GameSession> made =
+            CreateGame(ProgramSettings().ServerDirectory, {name, "500", "5", "10", "$", bots}, "Bea");
+        EXPECT_TRUE(made.Ok());
         BotCounter counter;
-        EXPECT_TRUE(CreateGame({name, "500", "5", "10", "$", bots}, counter).Ok());
-        const std::string folder = GameFolder;
-        // Back to being Ann, a plain client of this folder.
-        LastPlayer = "Ann";
-        IsHost = false;
-        GameName.clear();
-        return folder;
+        for (int i = 1; made && i <= made->BotCount; ++i)
+            EXPECT_TRUE(AddBot(*made, "Bea", ProgramLanguage().BotNames, counter).Ok());
+        return made->GameFolder;
     }
 
     static std::string SeatName(const std::string& folder, int playerNo)
@@ -378,14 +373,15 @@ TEST_F(BrowserTest, CreateWithThreeBotsSeatsTheFirstThreeBotNames)
     Frm().BotsTxt->setText("3");
     Frm().CreateNowClick();
     EXPECT_TRUE(boxes->shown.empty()) << boxes->LastText();
-    EXPECT_TRUE(IsHost);
-    EXPECT_EQ(MyPlayerNo, 1);
-    FolderResult<GameRecord> game = ReadGameRecord(GameFolder);
+    EXPECT_TRUE(Frm().CurrentGame().IsHost);
+    EXPECT_EQ(Frm().CurrentGame().MyPlayerNo, 1);
+    FolderResult<GameRecord> game = ReadGameRecord(Frm().CurrentGame().GameFolder);
     ASSERT_TRUE(game.Ok());
     EXPECT_EQ(game->PlayerCount, 4);
-    EXPECT_EQ(SeatName(GameFolder, 1), "Ann");
+    EXPECT_EQ(SeatName(Frm().CurrentGame().GameFolder, 1), "Ann");
     for (int p = 2; p <= 4; ++p)
-        EXPECT_EQ(SeatName(GameFolder, p), BotNames[static_cast<std::size_t>(p - 1)]);
+        EXPECT_EQ(SeatName(Frm().CurrentGame().GameFolder, p),
+                  ProgramLanguage().BotNames[static_cast<std::size_t>(p - 1)]);
     // The browser gives way to the table, collapsed and no longer listing.
     EXPECT_FALSE(Frm().isVisible());
     EXPECT_FALSE(Frm().RefreshRunning());
@@ -407,7 +403,8 @@ TEST_P(BrowserCreateChecks, RefuseWithTheirCaptionAndMakeNothing)
     const BadCreate& c = GetParam();
     FillCreatePane(c.table, c.cash, c.sb, c.bb);
     Frm().CreateNowClick();
-    EXPECT_EQ(boxes->Texts(), std::vector<std::string>{AppText[static_cast<std::size_t>(c.caption)]});
+    EXPECT_EQ(boxes->Texts(),
+              std::vector<std::string>{ProgramLanguage().AppText[static_cast<std::size_t>(c.caption)]});
     EXPECT_TRUE(std::filesystem::is_empty(serverDir.Path()));
     ExpectStillBrowsing();
 }
@@ -435,8 +432,8 @@ TEST_F(BrowserTest, ListsWaitingGamesAndJoinsTheSelectedOneAfterARefresh)
     Frm().UpdateList();                       // the refresh keeps the selection on its game
     Frm().JoinClick();
     EXPECT_TRUE(boxes->shown.empty()) << boxes->LastText();
-    EXPECT_EQ(GameName, second);
-    EXPECT_EQ(MyPlayerNo, 3);
+    EXPECT_EQ(Frm().CurrentGame().GameName, second);
+    EXPECT_EQ(Frm().CurrentGame().MyPlayerNo, 3);
     EXPECT_EQ(SeatName(second == "Lunch" ? lunch : tea, 3), "Ann");
     EXPECT_FALSE(Frm().Command1->isEnabled() || Frm().Command2->isEnabled() || Frm().Command3->isEnabled());
     EXPECT_TRUE(TableWindowVisible());
@@ -461,9 +458,10 @@ TEST_P(BrowserJoinRefusals, ShowTheirCaptionAndOpenNoTable)
     Frm().UpdateList();
     if (c.change) c.change(folder);
     Frm().JoinClick();
-    EXPECT_EQ(boxes->LastText(), c.caption != 0 ? AppText[static_cast<std::size_t>(c.caption)]
-                                                : std::string("Error connecting to game."));
-    EXPECT_TRUE(GameName.empty());
+    EXPECT_EQ(boxes->LastText(), c.caption != 0
+                                     ? ProgramLanguage().AppText[static_cast<std::size_t>(c.caption)]
+                                     : std::string("Error connecting to game."));
+    EXPECT_TRUE(Frm().CurrentGame().GameName.empty());
     ExpectStillBrowsing();
 }
 
@@ -473,7 +471,8 @@ INSTANTIATE_TEST_SUITE_P(
         BadJoin{"NoRow", nullptr, nullptr, 65}, BadJoin{"FullTable", "8", nullptr, 66},
         BadJoin{"InProgress", "1",
                 [](const std::string& f) { ASSERT_TRUE(WriteGameRecord(f, "P1", false).Ok()); }, 67},
-        BadJoin{"SeatedNameWhateverItsCase", "1", [](const std::string&) { LastPlayer = "bea "; }, 68},
+        BadJoin{"SeatedNameWhateverItsCase", "1",
+                [](const std::string&) { ProgramSettings().LastPlayer = "bea "; }, 68},
         BadJoin{"GameVanished", "1", [](const std::string& f) { std::filesystem::remove_all(f); }, 0}),
     [](const auto& info) { return std::string(info.param.name); });
 
@@ -491,9 +490,9 @@ TEST_F(BrowserTest, BotsBoxIsClampedAsTypedAndHideCollapses)
 
 TEST_F(BrowserTest, VanishedServerStopsTheRefresh)
 {
-    ServerDirectory = serverDir.File("gone") + "/";
+    ProgramSettings().ServerDirectory = serverDir.File("gone") + "/";
     Frm().UpdateList();
-    EXPECT_EQ(boxes->LastText(), AppText[69]);
+    EXPECT_EQ(boxes->LastText(), ProgramLanguage().AppText[69]);
     EXPECT_FALSE(Frm().RefreshRunning());
 }
 
@@ -503,8 +502,8 @@ protected:
     {
         UiTest::SetUp();
         AddShippedLanguage();
-        ReadLanguageFile(programDir.File("Lang_English.ini"));
-        FontName = "DejaVu Sans";
+        ProgramLanguage().ReadLanguageFile(programDir.File("Lang_English.ini"), ProgramSettings());
+        ProgramSettings().FontName = "DejaVu Sans";
         opts = &TheOpts();
         opts->LoadFromSettings();
     }
@@ -513,27 +512,29 @@ protected:
     using Snapshot = std::tuple<std::string, long, bool, bool, bool, bool, bool, bool>;
     static Snapshot Take()
     {
-        return {FontName, FontSize, BoldText, ColourText, Symbols, Animated, CardText, ShortText};
+        return {ProgramSettings().FontName,   ProgramSettings().FontSize, ProgramSettings().BoldText,
+                ProgramSettings().ColourText, ProgramSettings().Symbols,  ProgramSettings().Animated,
+                ProgramSettings().CardText,   ProgramSettings().ShortText};
     }
 };
 
 TEST_F(OptionsTest, OpensWithTheSettingsAndCancelStoresNothing)
 {
-    CardText = true;
-    Animated = false;
+    ProgramSettings().CardText = true;
+    ProgramSettings().Animated = false;
     opts->LoadFromSettings();
-    EXPECT_EQ(StdStr(opts->Combo1->currentText()), "DejaVu Sans");
-    EXPECT_EQ(StdStr(opts->Combo2->currentText()), "10");
+    EXPECT_EQ(FromQ(opts->Combo1->currentText()), "DejaVu Sans");
+    EXPECT_EQ(FromQ(opts->Combo2->currentText()), "10");
     EXPECT_TRUE(opts->CardTxtChk->isChecked());
     EXPECT_FALSE(opts->AnimChk->isChecked());
     const Snapshot before = Take();
-    opts->BoldChk->setChecked(!BoldText);
+    opts->BoldChk->setChecked(!ProgramSettings().BoldText);
     opts->Combo2->setCurrentText("14");
     opts->Command2->click();
     EXPECT_EQ(Take(), before);
     // The next opening shows the settings again, not the abandoned choices.
     opts->LoadFromSettings();
-    EXPECT_EQ(StdStr(opts->Combo2->currentText()), "10");
+    EXPECT_EQ(FromQ(opts->Combo2->currentText()), "10");
 }
 
 TEST_F(OptionsTest, NoCardDisplayIsRefusedThenOkStoresEveryChoice)
@@ -547,7 +548,7 @@ TEST_F(OptionsTest, NoCardDisplayIsRefusedThenOkStoresEveryChoice)
     EXPECT_EQ(opts->RTBp->document()->defaultFont().pointSize(), 30); // the preview follows
     EXPECT_FALSE(opts->Accept());
     ASSERT_EQ(boxes->shown.size(), 1u);
-    EXPECT_EQ(boxes->shown[0].text, AppText[70]);
+    EXPECT_EQ(boxes->shown[0].text, ProgramLanguage().AppText[70]);
     EXPECT_EQ(boxes->shown[0].icon, MsgIcon::Information);
     EXPECT_EQ(Take(), before);
     opts->CardTxtChk->setChecked(true);
@@ -560,12 +561,12 @@ TEST_F(OptionsTest, SizeWithoutAPositiveNumberKeepsTheSize)
     opts->Combo2->setCurrentText("big");
     opts->BoldChk->setChecked(false);
     EXPECT_TRUE(opts->Accept());
-    EXPECT_EQ(FontSize, 10);
-    EXPECT_FALSE(BoldText);
+    EXPECT_EQ(ProgramSettings().FontSize, 10);
+    EXPECT_FALSE(ProgramSettings().BoldText);
     opts->LoadFromSettings();
     opts->Combo2->setCurrentText("12 pt");
     EXPECT_TRUE(opts->Accept());
-    EXPECT_EQ(FontSize, 12);
+    EXPECT_EQ(ProgramSettings().FontSize, 12);
 }
 
 } // namespace

@@ -5,9 +5,8 @@
 #include <cstdio>
 #include <string>
 
+#include "engine/Lobby.h"
 #include "engine/Table.h"
-#include "gamefolder/CurrentGame.h"
-#include "gamefolder/Directory.h"
 #include "platform/Clock.h"
 #include "platform/Paths.h"
 #include "platform/Random.h"
@@ -39,15 +38,20 @@ int Fail(const std::string& text)
 // Counts the hands this seat saw dealt.
 class ClientView : public tool::PrintingView {
 public:
-    using PrintingView::PrintingView;
+    ClientView(int playerNo, const Language& language) : PrintingView(playerNo, false), m_language(language)
+    {
+    }
     void LogLines(const std::vector<LogLine>& lines) override
     {
         PrintingView::LogLines(lines);
-        const std::string dealing = "d" + FormatText(37);
+        const std::string dealing = "d" + m_language.FormatText(37);
         for (const LogLine& l : lines)
             if (l.line == dealing) ++hands;
     }
     long hands = 0;
+
+private:
+    const Language& m_language;
 };
 
 } // namespace
@@ -76,18 +80,21 @@ int main(int argc, char** argv)
 
     const std::string dir = options.Get("--dir");
     if (!IsDirectory(dir)) return Fail("no such folder: " + dir);
-    if (!tool::LoadLanguage()) return Fail("no language file beside the program");
-    ServerDirectory = tool::ServerDirectoryOf(dir);
-    LastPlayer = options.Get("--name");
-    ServerDelay = static_cast<long>(delay);
+    Settings settings;
+    Language language;
+    if (!tool::LoadLanguage(language, settings)) return Fail("no language file beside the program");
+    settings.ServerDirectory = tool::ServerDirectoryOf(dir);
+    settings.LastPlayer = options.Get("--name");
+    settings.ServerDelay = static_cast<long>(delay);
+    Lobby lobby(settings, language);
 
     Clock& clock = ProgramClock();
     const auto giveUp = clock.Now() + std::chrono::seconds(wait);
-    bool joined = false;
-    while (!joined) {
+    BrowserOutcome joined;
+    while (!joined.openTable) {
         std::string id = options.Get("--game");
         if (id.empty()) {
-            FolderResult<GameList> list = UpdateList("");
+            FolderResult<GameList> list = lobby.UpdateList("");
             if (list)
                 for (const GameListRow& row : list->rows)
                     if (row.status == WaitingStatusText) {
@@ -95,23 +102,23 @@ int main(int argc, char** argv)
                         break;
                     }
         }
-        if (!id.empty()) joined = JoinGame(id).openTable;
-        if (joined) break;
+        if (!id.empty()) joined = lobby.JoinGame(id);
+        if (joined.openTable) break;
         if (clock.Now() >= giveUp) return Fail("no game to join");
         clock.SleepFor(std::chrono::milliseconds(100));
     }
 
-    ClientView view(MyPlayerNo, false);
-    Table table(view);
+    ClientView view(joined.session.MyPlayerNo, language);
+    Table table(view, joined.session, language);
     if (!table.Init()) return Fail("the table could not be opened");
     for (;;) {
         table.Tick();
         const std::string& status = table.State().LastStatus;
-        if (status == "GE" || !FolderExists(GameFolder)) break;
+        if (status == "GE" || !FolderExists(table.Session().GameFolder)) break;
         policy.Act(table);
         if (delay > 0) clock.SleepFor(std::chrono::milliseconds(delay));
     }
-    std::printf("hands=%ld cash=%s\n", view.hands, MyCash.ToString().c_str());
+    std::printf("hands=%ld cash=%s\n", view.hands, table.Session().MyCash.ToString().c_str());
     std::fflush(stdout);
     table.Leave();
     return 0;

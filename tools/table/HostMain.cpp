@@ -6,14 +6,14 @@
 #include <cstdio>
 #include <string>
 
+#include "engine/Lobby.h"
 #include "engine/Table.h"
-#include "gamefolder/CurrentGame.h"
-#include "gamefolder/Directory.h"
 #include "gamefolder/RecordFile.h"
 #include "platform/Clock.h"
 #include "platform/Paths.h"
 #include "platform/Random.h"
 #include "platform/Text.h"
+#include "settings/Language.h"
 #include "settings/Settings.h"
 #include "tools/table/TableTool.h"
 
@@ -44,7 +44,8 @@ public:
     using PrintingView::PrintingView;
     void HandEnded(const Table& table) override
     {
-        FolderResult<RecordFile> file = OpenRecordFile(PlayerFilePath(GameFolder), PlayerRecordLength);
+        FolderResult<RecordFile> file =
+            OpenRecordFile(PlayerFilePath(table.Session().GameFolder), PlayerRecordLength);
         if (!file) {
             conserved = false;
             return;
@@ -121,10 +122,13 @@ int main(int argc, char** argv)
 
     const std::string dir = options.Get("--dir");
     if (!IsDirectory(dir)) return Fail("no such folder: " + dir);
-    if (!tool::LoadLanguage()) return Fail("no language file beside the program");
-    ServerDirectory = tool::ServerDirectoryOf(dir);
-    LastPlayer = options.Get("--name", "Host");
-    ServerDelay = static_cast<long>(delay);
+    Settings settings;
+    Language language;
+    if (!tool::LoadLanguage(language, settings)) return Fail("no language file beside the program");
+    settings.ServerDirectory = tool::ServerDirectoryOf(dir);
+    settings.LastPlayer = options.Get("--name", "Host");
+    settings.ServerDelay = static_cast<long>(delay);
+    Lobby lobby(settings, language);
 
     CreateRequest request;
     request.gameName = "Headless " + type;
@@ -134,10 +138,10 @@ int main(int argc, char** argv)
     request.currency = "$";
     request.bots = std::to_string(bots);
     request.limitType = limitType;
-    BotCounter counter;
-    const BrowserOutcome created = CreateButton(request, counter);
+    const BrowserOutcome created = lobby.CreateButton(request);
     if (!created.openTable) return Fail("the game could not be created");
-    std::fprintf(stderr, "scrivo-host: game folder %s\n", GameFolder.c_str());
+    const std::string& folder = created.session.GameFolder;
+    std::fprintf(stderr, "scrivo-host: game folder %s\n", folder.c_str());
 
     Clock& clock = ProgramClock();
     const auto pause = [&] {
@@ -145,13 +149,13 @@ int main(int argc, char** argv)
     };
     // Humans join while the game waits for its first hand.
     for (;;) {
-        FolderResult<GameRecord> g = ReadGameRecord(GameFolder);
+        FolderResult<GameRecord> g = ReadGameRecord(folder);
         if (g && g->PlayerCount >= 1 + bots + waitPlayers) break;
         clock.SleepFor(std::chrono::milliseconds(delay > 0 ? delay : 20));
     }
 
     HostView view(1, false);
-    Table table(view);
+    Table table(view, created.session, language);
     if (!table.Init()) return Fail("the table could not be opened");
     view.expected = *startCash * table.State().PlayerCount;
 
@@ -176,7 +180,7 @@ int main(int argc, char** argv)
             if (s.HandStake[p] > StakeOut && s.PlayerCash[p] > Currency()) winner = s.PlayerNames[p];
     } else {
         // The hand limit ends the game for everybody at the table.
-        WriteGameRecord(GameFolder, "GE", false);
+        ReportFailure("Error writing status: ", WriteGameRecord(folder, "GE", false));
     }
     // Leaving removes the folder once no human is seated; players still at
     // the table remove it when the last of them leaves.

@@ -10,6 +10,7 @@
 #include "platform/Paths.h"
 #include "platform/Random.h"
 #include "settings/Language.h"
+#include "settings/Settings.h"
 
 namespace scrivo::tool {
 
@@ -61,16 +62,16 @@ bool Options::GetInt(const std::string& name, long long fallback, long long min,
     return true;
 }
 
-bool LoadLanguage()
+bool LoadLanguage(Language& language, Settings& settings)
 {
     const std::string english = JoinPath(ProgramFolder(), "Lang_English.ini");
     if (FolderExists(english)) {
-        ReadLanguageFile(english);
+        language.ReadLanguageFile(english, settings);
         return true;
     }
-    ScanLanguageFiles();
-    if (LangFiles.size() < 2) return false;
-    ReadLanguageFile(LangFiles[1]);
+    language.ScanLanguageFiles(settings);
+    if (language.LangFiles.size() < 2) return false;
+    language.ReadLanguageFile(language.LangFiles[1], settings);
     return true;
 }
 
@@ -138,6 +139,7 @@ bool Policy::Act(Table& table)
 {
     if (!table.MyTurn()) return false;
     const BetLimits limits = LimitsOf(table);
+    const Language& language = table.Texts();
     Random& random = ProgramRandom();
     CommandOutcome out;
     std::string command = "C";
@@ -150,22 +152,23 @@ bool Policy::Act(Table& table)
     }
     switch (command[0]) {
     case 'F':
-        out = Fold();
+        out = Fold(language);
         break;
     case 'A':
-        out = AllIn(limits);
+        out = AllIn(limits, language);
         break;
     case 'B':
-        out = EnterAmount(command.size() > 1 ? command.substr(1) : PickBet(limits, random), limits);
+        out = EnterAmount(command.size() > 1 ? command.substr(1) : PickBet(limits, random), limits, language);
         break;
     default:
-        out = CheckOrCall(limits);
+        out = CheckOrCall(limits, language);
         break;
     }
     // What the checks refuse, a player follows with a call, and when even
     // the call is out of reach, with all in or a fold.
-    if (!out.accepted) out = CheckOrCall(limits);
-    if (!out.accepted) out = m_kind == "random" && random.Below(2) == 0 ? Fold() : AllIn(limits);
+    if (!out.accepted) out = CheckOrCall(limits, language);
+    if (!out.accepted)
+        out = m_kind == "random" && random.Below(2) == 0 ? Fold(language) : AllIn(limits, language);
     return WriteRequest(table, out);
 }
 

@@ -8,6 +8,8 @@
 
 namespace scrivo {
 
+class Language;
+struct Settings;
 class Table;
 
 namespace tool {
@@ -31,7 +33,7 @@ private:
 
 // Loads the English language file beside the program (or the first one
 // found). False when there is none.
-bool LoadLanguage();
+bool LoadLanguage(Language& language, Settings& settings);
 
 // The server directory with its one trailing separator.
 std::string ServerDirectoryOf(const std::string& dir);
@@ -57,7 +59,6 @@ private:
 class PrintingView : public HeadlessView {
 public:
     explicit PrintingView(int playerNo, bool quiet) : m_playerNo(playerNo), m_quiet(quiet) {}
-    void SetPlayerNo(int playerNo) { m_playerNo = playerNo; }
     bool DrawsSeats() const override { return false; }
     void LogLines(const std::vector<LogLine>& lines) override;
 

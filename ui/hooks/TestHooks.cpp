@@ -18,10 +18,10 @@
 #include <QTreeWidget>
 
 #include "console/MainForm.h"
-#include "gamefolder/CurrentGame.h"
+#include "engine/Table.h"
+#include "engine/TableView.h"
 #include "gamefolder/RecordFile.h"
 #include "platform/MessageBox.h"
-#include "settings/Settings.h"
 #include "ui/AboutFrm.h"
 #include "ui/ConnectFrm.h"
 #include "ui/ConnectWiz.h"
@@ -56,6 +56,15 @@ public:
     }
 };
 
+// The folder of the game this client plays: the open table's, else the one
+// the browser created or joined last.
+std::string CurrentFolder()
+{
+    if (TableWindowLoaded() && TableWindow()->Engine() != nullptr)
+        return TableWindow()->Engine()->Session().GameFolder;
+    return ConnectFrmLoaded() ? TheConnectFrm().CurrentGame().GameFolder : std::string();
+}
+
 class ScriptRunner : public QObject {
 public:
     explicit ScriptRunner(std::vector<std::string> lines) : m_lines(std::move(lines))
@@ -89,7 +98,7 @@ private:
     {
         if (w == nullptr) return false;
         QApplication::processEvents();
-        return w->window()->grab().save(QStr(file), "PNG");
+        return w->window()->grab().save(ToQ(file), "PNG");
     }
 
     void Fail(const std::string& why)
@@ -108,20 +117,20 @@ private:
             if (!ConnectWizLoaded() || !TheConnectWiz().isVisible()) return false;
             ConnectWiz& wiz = TheConnectWiz();
             if (w.size() > 3) {
-                const int pos = wiz.LangCombo->findText(QStr(arg(3)));
+                const int pos = wiz.LangCombo->findText(ToQ(arg(3)));
                 if (pos < 0) Fail("no language " + arg(3));
                 wiz.LangCombo->setCurrentIndex(pos);
                 wiz.LangComboClick();
             }
-            wiz.PName->setText(QStr(arg(1)));
-            wiz.ServerCombo->setText(QStr(arg(2)));
+            wiz.PName->setText(ToQ(arg(1)));
+            wiz.ServerCombo->setText(ToQ(arg(2)));
             if (!wiz.ConnectClick()) Fail("wizard refused");
             return true;
         }
         if (cmd == "language") {
             if (!ConnectWizLoaded() || !TheConnectWiz().isVisible()) return false;
             ConnectWiz& wiz = TheConnectWiz();
-            const int pos = wiz.LangCombo->findText(QStr(arg(1)));
+            const int pos = wiz.LangCombo->findText(ToQ(arg(1)));
             if (pos < 0) Fail("no language " + arg(1));
             wiz.LangCombo->setCurrentIndex(pos);
             wiz.LangComboClick();
@@ -131,15 +140,15 @@ private:
             if (!ConnectFrmLoaded() || !TheConnectFrm().isVisible()) return false;
             ConnectFrm& frm = TheConnectFrm();
             frm.CreateClick();
-            frm.GameNametxt->setText(QStr(arg(1)));
-            frm.BotsTxt->setText(QStr(arg(2)));
-            if (w.size() > 3) frm.StartPotTxt->setText(QStr(arg(3)));
+            frm.GameNametxt->setText(ToQ(arg(1)));
+            frm.BotsTxt->setText(ToQ(arg(2)));
+            if (w.size() > 3) frm.StartPotTxt->setText(ToQ(arg(3)));
             frm.CreateNowClick();
             return true;
         }
         if (cmd == "expand") {
             TheConnectFrm().CreateClick();
-            if (w.size() > 1) TheConnectFrm().GameNametxt->setText(QStr(arg(1)));
+            if (w.size() > 1) TheConnectFrm().GameNametxt->setText(ToQ(arg(1)));
             return true;
         }
         if (cmd == "showbrowser") {
@@ -166,13 +175,15 @@ private:
             return TableWindowVisible() || (Fail("join did not open the table"), true);
         }
         if (cmd == "waitplayers") {
-            if (GameFolder.empty()) return false;
-            FolderResult<GameRecord> game = ReadGameRecord(GameFolder);
+            const std::string folder = CurrentFolder();
+            if (folder.empty()) return false;
+            FolderResult<GameRecord> game = ReadGameRecord(folder);
             return game.Ok() && game->PlayerCount >= std::atoi(arg(1).c_str());
         }
         if (cmd == "waitstatus") {
-            if (GameFolder.empty()) return false;
-            FolderResult<GameRecord> game = ReadGameRecord(GameFolder);
+            const std::string folder = CurrentFolder();
+            if (folder.empty()) return false;
+            FolderResult<GameRecord> game = ReadGameRecord(folder);
             if (!game.Ok()) return false;
             // Alternatives are separated by "|": "GR|GE".
             std::istringstream codes(arg(1));
@@ -187,7 +198,7 @@ private:
             std::string text;
             for (std::size_t i = 1; i < w.size(); ++i)
                 text += (i > 1 ? " " : "") + w[i];
-            return log != nullptr && log->toPlainText().contains(QStr(text));
+            return log != nullptr && log->toPlainText().contains(ToQ(text));
         }
         if (cmd == "key") {
             if (!TableWindowVisible()) return false;
@@ -206,7 +217,18 @@ private:
             QTextEdit* log = Log();
             if (log == nullptr) Fail("no table log");
             std::ofstream out(arg(1), std::ios::binary);
-            out << StdStr(log->toPlainText());
+            out << FromQ(log->toPlainText());
+            return true;
+        }
+        if (cmd == "savepublic") {
+            // Every line of the game that all players see, one per line, in
+            // the order this table received them (the local welcome left out).
+            const Table* table = TableWindowLoaded() ? TableWindow()->Engine() : nullptr;
+            if (table == nullptr) Fail("no table");
+            std::ofstream out(arg(1), std::ios::binary);
+            const std::vector<std::string>& lines = table->MsgLines();
+            for (std::size_t r = 1; r < lines.size(); ++r)
+                if (LogLine{static_cast<long>(r), lines[r]}.PrivateTo() == 0) out << lines[r] << "\n";
             return true;
         }
         if (cmd == "shot") {
@@ -300,6 +322,8 @@ void InstallTestHooks()
     if (path == nullptr || *path == '\0') return;
     static AnsweringMessageBox answers;
     SetMessageBoxService(&answers);
+    // Scripted games need not hold every dealer and win line for seconds.
+    if (const char* scale = std::getenv("SCRIVO_HOOK_PAUSE_SCALE")) MainForm::SetPauseScale(std::atof(scale));
     std::ifstream in(path);
     std::vector<std::string> lines;
     std::string line;

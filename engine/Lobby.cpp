@@ -1,0 +1,151 @@
+#include "engine/Lobby.h"
+
+#include "platform/MessageBox.h"
+#include "platform/Paths.h"
+#include "platform/Text.h"
+#include "settings/Language.h"
+#include "settings/Settings.h"
+
+namespace scrivo {
+
+namespace {
+
+constexpr double MaxStartCash = 999999;
+
+} // namespace
+
+void ReportFailure(const std::string& prefix, const FolderStatus& status)
+{
+    if (!status.Ok() && status.error != FolderError::Cancelled) MsgBox(prefix + status.description);
+}
+
+Lobby::Lobby(const Settings& settings, const Language& language) : m_settings(settings), m_language(language)
+{
+}
+
+FolderResult<GameList> Lobby::UpdateList(const std::string& selectedGameId)
+{
+    FolderResult<GameList> result = ListGames(m_settings.ServerDirectory, selectedGameId, m_current);
+    if (result->serverMissing) MsgBox(m_language.AppText[69]);
+    ReportFailure("Error updating list: ", result.status);
+    return result;
+}
+
+RowSelection Lobby::SelectRow(const GameList& list, int row) const
+{
+    return scrivo::SelectRow(list, row, m_current.IsHost);
+}
+
+int Lobby::CheckCreate(const CreateRequest& request)
+{
+    if (Trim(request.gameName).empty()) return 61;
+    const double cash = Val(request.startCash);
+    if (cash <= 0) return 62;
+    if (cash >= MaxStartCash) return 63;
+    const double small = Val(request.smallBlind);
+    if (small <= 0 || small >= Val(request.bigBlind)) return 64;
+    return 0;
+}
+
+BrowserOutcome Lobby::CreateButton(const CreateRequest& request)
+{
+    BrowserOutcome outcome;
+    outcome.caption = CheckCreate(request);
+    if (outcome.caption != 0) {
+        const std::string& text = m_language.AppText[static_cast<std::size_t>(outcome.caption)];
+        MsgBox(text);
+        outcome.status = FolderStatus::Failure(text);
+        return outcome;
+    }
+    FolderResult<GameSession> created =
+        CreateGame(m_settings.ServerDirectory, request, m_settings.LastPlayer);
+    outcome.status = created.status;
+    if (!created) {
+        ReportFailure("Error in Create Game: ", created.status);
+        return outcome;
+    }
+    GameSession& session = *created;
+    for (int i = 1; i <= session.BotCount; ++i) {
+        const FolderStatus bot = AddBot(session, m_settings.LastPlayer, m_language.BotNames, m_bots);
+        if (bot.error == FolderError::NotThere) {
+            MsgBox(bot.description);
+            session.GameName.clear();
+        } else {
+            ReportFailure("Error in Bot Join: ", bot);
+        }
+    }
+    m_current = session;
+    outcome.session = session;
+    outcome.openTable = true;
+    return outcome;
+}
+
+BrowserOutcome Lobby::JoinGame(const std::string& gameId)
+{
+    BrowserOutcome outcome;
+    auto refuse = [&](int caption, MsgIcon icon) {
+        const std::string& text = m_language.AppText[static_cast<std::size_t>(caption)];
+        MsgBox(text, MsgButtons::Ok, icon);
+        outcome.caption = caption;
+        outcome.status = FolderStatus::Failure(text);
+        return outcome;
+    };
+    if (gameId.empty()) return refuse(65, MsgIcon::Information);
+
+    JoinResult joined = scrivo::JoinGame(m_settings.ServerDirectory, gameId, m_settings.LastPlayer);
+    switch (joined.outcome) {
+    case JoinOutcome::Joined:
+        m_current = joined.session;
+        outcome.session = joined.session;
+        outcome.openTable = true;
+        return outcome;
+    case JoinOutcome::Full:
+        return refuse(66, MsgIcon::Information);
+    case JoinOutcome::Started:
+        return refuse(67, MsgIcon::None);
+    case JoinOutcome::NameTaken:
+        return refuse(68, MsgIcon::None);
+    case JoinOutcome::NoGame:
+        MsgBox(joined.status.description);
+        m_current.GameName.clear();
+        break;
+    case JoinOutcome::Failed:
+        ReportFailure("Error in Join Game: ", joined.status);
+        break;
+    }
+    outcome.status = joined.status;
+    return outcome;
+}
+
+LeaveOutcome LeaveGame(GameSession& session, const std::string& ownName, const Language& language)
+{
+    LeaveOutcome outcome;
+    const std::string& folder = session.GameFolder;
+    if (folder.empty() || !FolderExists(GameFilePath(folder))) {
+        outcome.status = FolderStatus::NotThere("No game to leave");
+        return outcome;
+    }
+    outcome.status = WritePlayerRecord(folder, "D", session.MyPlayerNo);
+    ReportFailure("Error writing player status: ", outcome.status);
+
+    if (!HumansRemain(session)) {
+        outcome.status = CleanUpGameFiles(folder);
+        ReportFailure("Error cleaning up game files: ", outcome.status);
+        outcome.removedGame = outcome.status.Ok();
+        return outcome;
+    }
+    if (!session.IsHost) {
+        ReportFailure("Error Sending player message: ",
+                      SendPlayerMessage(folder, "w" + language.FormatText(7, ownName)));
+        return outcome;
+    }
+    ReportFailure("Error Sending player message: ",
+                  SendPlayerMessage(folder, "w" + language.FormatText(6, ownName)));
+    outcome.status = WriteGameRecord(folder, "GE", false);
+    ReportFailure("Error writing status: ", outcome.status);
+    outcome.endedGame = true;
+    session.IsHost = false;
+    return outcome;
+}
+
+} // namespace scrivo

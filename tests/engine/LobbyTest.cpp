@@ -1,0 +1,176 @@
+// What the player sees around creating, joining, listing and leaving games:
+// the captions of refused requests, the messages of failed ones and the
+// game the lobby remembers as this client's.
+#include "engine/Lobby.h"
+
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include "platform/Paths.h"
+#include "settings/Language.h"
+#include "settings/Settings.h"
+#include "testsupport/EngineFixtures.h"
+#include "testsupport/ProcessState.h"
+
+namespace scrivo {
+namespace {
+
+using Lines = std::vector<std::string>;
+
+class LobbyTest : public ::testing::Test {
+protected:
+    LobbyTest()
+    {
+        settings.ServerDirectory = dir.Path() + "/";
+        settings.LastPlayer = "Ann";
+        for (int i = 61; i <= 69; ++i)
+            language.AppText[i] = "caption " + std::to_string(i);
+        for (int i = 1; i <= 8; ++i)
+            language.BotNames[i] = "Bot" + std::to_string(i);
+        language.LangText[6] = "% closed the table";
+        language.LangText[7] = "% has left";
+    }
+
+    // A game another client made, with the given seats.
+    std::string MakeGame(const std::string& id, const std::string& status, std::vector<std::string> names)
+    {
+        const std::string folder = dir.File(id);
+        ::mkdir(folder.c_str(), 0777);
+        test::GameSetup setup;
+        setup.names = std::move(names);
+        test::WriteGameFolder(folder, setup);
+        test::SetStatus(folder, status);
+        return folder;
+    }
+
+    test::FreshProcessState fresh;
+    test::TempDir dir;
+    test::RecordingMessageBox boxes;
+    Settings settings;
+    Language language;
+    Lobby lobby{settings, language};
+};
+
+TEST_F(LobbyTest, RefusedCreateShowsTheCaptionOfTheFirstFailedCheckAndMakesNothing)
+{
+    for (const auto& [name, cash, small, big, caption] :
+         std::vector<std::tuple<std::string, std::string, std::string, std::string, int>>{
+             {"   ", "50", "1", "2", 61},
+             {"T", "abc", "1", "2", 62},
+             {"T", "999999", "1", "2", 63},
+             {"T", "50", "0", "2", 64},
+             {"T", "50", "2", "2", 64},
+             {"T", "50", "3", "2", 64},
+             {"T", "50", "1e300", "2e300", 0}}) { // beyond any amount: passes the checks, makes nothing
+        boxes.Clear();
+        const CreateRequest r{name, cash, small, big, "$", "0", 1};
+        EXPECT_EQ(Lobby::CheckCreate(r), caption);
+        const BrowserOutcome outcome = lobby.CreateButton(r);
+        EXPECT_FALSE(outcome.openTable);
+        EXPECT_EQ(outcome.caption, caption);
+        EXPECT_EQ(boxes.Texts(),
+                  Lines{caption ? "caption " + std::to_string(caption) : "Error in Create Game: Overflow"});
+    }
+    EXPECT_TRUE(lobby.UpdateList("")->rows.empty());
+    EXPECT_TRUE(lobby.Current().GameName.empty());
+
+    const BrowserOutcome made = lobby.CreateButton({"T", "999998", "0.5", "1", "$", "2", 1});
+    ASSERT_TRUE(made.openTable);
+    EXPECT_EQ(made.session.GameFolder, lobby.Current().GameFolder);
+    EXPECT_EQ(test::ReadGameFile(made.session.GameFolder).PlayerCount, 3); // the creator and two bots
+    EXPECT_EQ(lobby.Bots().Count(), 2);
+}
+
+TEST_F(LobbyTest, RefusedJoinShowsItsCaptionOrMessageAndOpensNothing)
+{
+    MakeGame("10_tmp", "WS", {"A", "B", "C", "D", "E", "F", "G", "H", "I"});
+    MakeGame("20_tmp", "WS", {"Al", "Ann"});
+    MakeGame("30_tmp", "P1", {"Al", "Bo"});
+    const std::string broken = MakeGame("40_tmp", "WS", {"Al"});
+    ::unlink(PlayerFilePath(broken).c_str());
+    ::mkdir(PlayerFilePath(broken).c_str(), 0777);
+    boxes.defaultAnswer = MsgAnswer::Cancel;
+    const auto info = MsgIcon::Information, none = MsgIcon::None;
+    for (const auto& [id, text, icon] : std::vector<std::tuple<std::string, std::string, MsgIcon>>{
+             {"", "caption 65", info},
+             {"10_tmp", "caption 66", info},
+             {"30_tmp", "caption 67", none},
+             {"20_tmp", "caption 68", none},
+             {"99_tmp", "Error connecting to game.", none},
+             // Cancel at the file problem: nothing more is said.
+             {"40_tmp", "File/Connection problem - " + ErrorDescription(EISDIR), MsgIcon::Exclamation}}) {
+        boxes.Clear();
+        const BrowserOutcome outcome = lobby.JoinGame(id);
+        EXPECT_FALSE(outcome.openTable) << id;
+        EXPECT_EQ(outcome.caption, text.rfind("caption ", 0) ? 0 : std::stoi(text.substr(8))) << text;
+        ASSERT_EQ(boxes.Texts(), Lines{text});
+        EXPECT_EQ(boxes.shown[0].icon, icon) << text;
+    }
+    EXPECT_TRUE(lobby.Current().GameFolder.empty());
+
+    settings.LastPlayer = "Bea"; // the settings are read at each call
+    const BrowserOutcome joined = lobby.JoinGame("20_tmp");
+    ASSERT_TRUE(joined.openTable);
+    EXPECT_EQ(joined.session.MyPlayerNo, 3);
+    EXPECT_EQ(lobby.Current().GameFolder, dir.File("20_tmp"));
+    const FolderResult<GameList> list = lobby.UpdateList("");
+    EXPECT_TRUE(lobby.SelectRow(*list, 0).enableJoin); // a joiner may look at other games
+}
+
+TEST_F(LobbyTest, TheListNamesAMissingServerDirectoryAndTheHostCannotJoin)
+{
+    ASSERT_TRUE(lobby.CreateButton({"Friday", "50", "1", "2", "$", "0", 1}).openTable);
+    boxes.Clear();
+    const FolderResult<GameList> list = lobby.UpdateList("");
+    ASSERT_EQ(list->rows.size(), 1u);
+    EXPECT_FALSE(lobby.SelectRow(*list, 0).enableJoin);
+    EXPECT_TRUE(boxes.shown.empty());
+
+    settings.ServerDirectory = dir.File("gone/");
+    EXPECT_TRUE(lobby.UpdateList("")->serverMissing);
+    EXPECT_EQ(boxes.Texts(), Lines{"caption 69"});
+}
+
+TEST_F(LobbyTest, LeavingEndsTheGameOrCleansItUpWithTheLastHuman)
+{
+    for (bool hostFirst : {true, false}) {
+        // The host, one bot and Bob at a game in progress.
+        settings.LastPlayer = "Ann";
+        BrowserOutcome ann = lobby.CreateButton({"Friday", "50", "1", "2", "$", "1", 1});
+        ASSERT_TRUE(ann.openTable);
+        const std::string folder = ann.session.GameFolder;
+        settings.LastPlayer = "Bob";
+        BrowserOutcome bob = lobby.JoinGame(folder.substr(folder.rfind('/') + 1));
+        ASSERT_TRUE(bob.openTable);
+        ASSERT_TRUE(WriteGameRecord(folder, "P1", false));
+        auto leave = [&](bool host) {
+            return host ? LeaveGame(ann.session, "Ann", language) : LeaveGame(bob.session, "Bob", language);
+        };
+        const LeaveOutcome first = leave(hostFirst);
+        EXPECT_TRUE(first.endedGame == hostFirst && !first.removedGame);
+        EXPECT_FALSE(ann.session.IsHost && hostFirst); // a host that left hosts no more
+        EXPECT_EQ(test::ReadAllMessages(folder),
+                  Lines{hostFirst ? "wAnn closed the table" : "wBob has left"});
+        EXPECT_EQ(test::ReadGameFile(folder).Status, hostFirst ? "GE" : "P1");
+        EXPECT_EQ(test::ReadSeat(folder, hostFirst ? 1 : 3).Action, "D");
+        EXPECT_TRUE(leave(!hostFirst).removedGame); // the bot does not keep the game alive
+        EXPECT_FALSE(FolderExists(folder));
+    }
+    EXPECT_TRUE(boxes.shown.empty()) << boxes.LastText();
+
+    // A stranger's file keeps the folder: said once, with its prefix.
+    BrowserOutcome alone = lobby.CreateButton({"Friday", "50", "1", "2", "$", "0", 1});
+    ASSERT_TRUE(alone.openTable);
+    const std::string id = alone.session.GameFolder.substr(alone.session.GameFolder.rfind('/') + 1);
+    dir.Write(id + "/notes.txt", "x");
+    EXPECT_FALSE(LeaveGame(alone.session, "Ann", language).removedGame);
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.LastText().rfind("Error cleaning up game files: ", 0), 0u);
+}
+
+} // namespace
+} // namespace scrivo

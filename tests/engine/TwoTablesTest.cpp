@@ -1,0 +1,96 @@
+// Two games played side by side in one process, each by its host's table and
+// a joined client's table: nothing of one game may reach the other.
+#include <array>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "engine/Commands.h"
+#include "engine/Table.h"
+#include "testsupport/EngineFixtures.h"
+#include "testsupport/ProcessState.h"
+
+namespace scrivo {
+namespace {
+
+using test::Whole;
+
+struct Game {
+    Game(const std::string& type, std::vector<std::string> names, int bots, const Language& language)
+    {
+        setup.type = type;
+        setup.names = std::move(names);
+        setup.bots = bots;
+        test::WriteGameFolder(dir.Path(), setup);
+        host = std::make_unique<Table>(hostView, test::SessionAt(dir.Path(), 1, type, bots), language);
+        // The client sits after the bots, as a join seats it.
+        client = std::make_unique<Table>(clientView, test::SessionAt(dir.Path(), bots + 2, type), language);
+    }
+
+    bool MentionsAnyOf(const std::vector<std::string>& names) const
+    {
+        for (const std::string& line : test::ReadAllMessages(dir.Path()))
+            for (const std::string& name : names)
+                if (line.find(name) != std::string::npos) return true;
+        return false;
+    }
+
+    Currency TotalCash() const
+    {
+        Currency sum;
+        for (std::size_t p = 1; p <= setup.names.size(); ++p)
+            sum += test::ReadSeat(dir.Path(), static_cast<int>(p)).Cash;
+        return sum;
+    }
+
+    test::TempDir dir;
+    test::GameSetup setup;
+    test::RecordingView hostView;
+    test::RecordingView clientView;
+    std::unique_ptr<Table> host;
+    std::unique_ptr<Table> client;
+};
+
+TEST(TwoTablesTest, EachTablePlaysItsOwnGame)
+{
+    test::FreshProcessState fresh;
+    test::RecordingMessageBox box;
+    const Language language = test::NumberedLanguage();
+    // Limit with a bot beside no limit without: a bot that took the other
+    // game's type would bet amounts its own game refuses.
+    Game limit("THLI", {"Ann", "Otto", "Bob"}, 1, language);
+    Game noLimit("THNL", {"Cleo", "Dan"}, 0, language);
+    std::array<Game*, 2> games{&limit, &noLimit};
+    for (Game* g : games) {
+        ASSERT_TRUE(g->host->Init());
+        ASSERT_TRUE(g->client->Init());
+    }
+
+    const auto done = [&] { return limit.hostView.handsEnded >= 1 && noLimit.hostView.handsEnded >= 1; };
+    for (int round = 0; round < 500 && !done(); ++round) {
+        for (Game* g : games) {
+            if (g->hostView.handsEnded == 0 && g->host->CanStartRound()) {
+                ASSERT_TRUE(g->host->StartRound());
+            }
+            for (Table* t : {g->host.get(), g->client.get()}) {
+                t->Tick();
+                if (t->MyTurn()) {
+                    EXPECT_TRUE(WriteRequest(*t, CheckOrCall(LimitsOf(*t), language)));
+                }
+            }
+        }
+    }
+
+    ASSERT_TRUE(done());
+    EXPECT_EQ(box.Texts(), std::vector<std::string>{});
+    EXPECT_FALSE(limit.MentionsAnyOf({"Cleo", "Dan"}));
+    EXPECT_FALSE(noLimit.MentionsAnyOf({"Ann", "Otto", "Bob"}));
+    EXPECT_EQ(limit.TotalCash(), Whole(3000));
+    EXPECT_EQ(noLimit.TotalCash(), Whole(2000));
+    EXPECT_EQ(limit.host->Session().BotCount, 1);
+    EXPECT_EQ(noLimit.host->Session().BotCount, 0);
+}
+
+} // namespace
+} // namespace scrivo
