@@ -111,9 +111,9 @@ inline double TopFiveScore(std::int32_t category, std::uint32_t mask)
     return ScoreFromFaces(Base(category, a), a, b, c, d, e);
 }
 
-// The best score of five to seven cards given as 16-bit face masks per suit
-// (suit s in bits 16s..16s+12).
-double Evaluate(std::uint64_t cards)
+} // namespace
+
+double ScoreOfSuitMasks(std::uint64_t cards)
 {
     const auto m0 = static_cast<std::uint32_t>(cards & 0x1FFF);
     const auto m1 = static_cast<std::uint32_t>((cards >> 16) & 0x1FFF);
@@ -187,56 +187,6 @@ double Evaluate(std::uint64_t cards)
         return ScoreFromFaces(base, k1, k2, k3, p, p);
     }
     return TopFiveScore(0, all);
-}
-
-// Reads cards into suit masks (suit s in bits 16s..16s+12) and card ids
-// (4 * face + suit). Out-of-range values and repeated cards make it refuse
-// the cards.
-struct CardReader {
-    std::uint64_t cards = 0;
-    std::uint64_t repeated = 0;
-    std::uint64_t range = 0; // bits above the low four: a value out of range
-    std::array<std::uint8_t, 7> ids{};
-    std::size_t count = 0;
-
-    void Add(const clsCard& card)
-    {
-        const auto suit = static_cast<std::uint32_t>(card.suit);
-        const auto face = static_cast<std::uint32_t>(card.facevalue);
-        range |= (std::uint64_t{face} + 3) | (std::uint64_t{suit} << 2);
-        const std::uint32_t index = ((suit & 3) << 4) | (face & 15);
-        const std::uint64_t bit = std::uint64_t{1} << index;
-        repeated |= cards & bit;
-        cards |= bit;
-        ids[count++] = static_cast<std::uint8_t>(((face & 15) << 2) | (suit & 3));
-    }
-
-    bool Refused() const { return ((range & ~std::uint64_t{15}) | repeated) != 0; }
-};
-
-} // namespace
-
-bool FastBestScore(const clsCard* cards, int count, double& score)
-{
-    if (count < 5 || count > 7) return false;
-    CardReader reader;
-    for (int i = 0; i < count; ++i)
-        reader.Add(cards[i]);
-    if (reader.Refused()) return false;
-    score = count == 7 ? EvaluateSeven(reader.ids.data()) : Evaluate(reader.cards);
-    return true;
-}
-
-bool FastBestScore7(const clsCard* hole, const clsCard* board, double& score)
-{
-    CardReader reader;
-    reader.Add(hole[0]);
-    reader.Add(hole[1]);
-    for (int i = 0; i < 5; ++i)
-        reader.Add(board[i]);
-    if (reader.Refused()) return false;
-    score = EvaluateSeven(reader.ids.data());
-    return true;
 }
 
 } // namespace scrivo::detail

@@ -6,6 +6,9 @@
 // the score. A suit counter reaching five sends the cards to a second table,
 // indexed by the faces of that suit. Both tables are filled from the plain
 // five-card rules, so the scores are the plain ones bit for bit.
+//
+// The fast paths for clsCard values read their cards here too, summing the
+// same key as they go.
 
 #include "cards/Evaluator.h"
 
@@ -236,17 +239,77 @@ const SevenTables& Tables()
     return t.classScore[t.flushClass[mask]];
 }
 
-} // namespace
-
-double EvaluateSeven(const std::uint8_t* ids)
+inline double ScoreKey(std::uint64_t key, const std::uint8_t* ids)
 {
     const SevenTables& t = Tables();
-    const std::uint64_t key = ((SuitStart + IdKeys[ids[0]]) + (IdKeys[ids[1]] + IdKeys[ids[2]])) +
-                              ((IdKeys[ids[3]] + IdKeys[ids[4]]) + (IdKeys[ids[5]] + IdKeys[ids[6]]));
     if ((key & FlushBits) != 0) [[unlikely]]
         return FlushScore(t, ids, key);
     const auto faces = static_cast<std::uint32_t>(key);
     return t.classScore[t.slotClass[t.rowStart[faces >> RowShift] + (faces & (Columns - 1))]];
 }
+
+// Reads cards into suit masks (suit s in bits 16s..16s+12) and card ids
+// (4 * face + suit). Out-of-range values and repeated cards make it refuse
+// the cards.
+struct CardReader {
+    std::uint64_t cards = 0;
+    std::uint64_t repeated = 0;
+    std::uint64_t range = 0;       // bits above the low four: a value out of range
+    std::uint64_t key = SuitStart; // as EvaluateSeven sums it
+    std::array<std::uint8_t, 7> ids{};
+    std::size_t count = 0;
+
+    void Add(const clsCard& card)
+    {
+        const auto suit = static_cast<std::uint32_t>(card.suit);
+        const auto face = static_cast<std::uint32_t>(card.facevalue);
+        range |= (std::uint64_t{face} + 3) | (std::uint64_t{suit} << 2);
+        const std::uint32_t index = ((suit & 3) << 4) | (face & 15);
+        const std::uint64_t bit = std::uint64_t{1} << index;
+        repeated |= cards & bit;
+        cards |= bit;
+        const auto id = static_cast<std::uint8_t>(((face & 15) << 2) | (suit & 3));
+        ids[count++] = id;
+        key += IdKeys[id];
+    }
+
+    bool Refused() const { return ((range & ~std::uint64_t{15}) | repeated) != 0; }
+};
+
+} // namespace
+
+double EvaluateSeven(const std::uint8_t* ids)
+{
+    const std::uint64_t key = ((SuitStart + IdKeys[ids[0]]) + (IdKeys[ids[1]] + IdKeys[ids[2]])) +
+                              ((IdKeys[ids[3]] + IdKeys[ids[4]]) + (IdKeys[ids[5]] + IdKeys[ids[6]]));
+    return ScoreKey(key, ids);
+}
+
+namespace detail {
+
+bool FastBestScore(const clsCard* cards, int count, double& score)
+{
+    if (count < 5 || count > 7) return false;
+    CardReader reader;
+    for (int i = 0; i < count; ++i)
+        reader.Add(cards[i]);
+    if (reader.Refused()) return false;
+    score = count == 7 ? ScoreKey(reader.key, reader.ids.data()) : ScoreOfSuitMasks(reader.cards);
+    return true;
+}
+
+bool FastBestScore7(const clsCard* hole, const clsCard* board, double& score)
+{
+    CardReader reader;
+    reader.Add(hole[0]);
+    reader.Add(hole[1]);
+    for (int i = 0; i < 5; ++i)
+        reader.Add(board[i]);
+    if (reader.Refused()) return false;
+    score = ScoreKey(reader.key, reader.ids.data());
+    return true;
+}
+
+} // namespace detail
 
 } // namespace scrivo
