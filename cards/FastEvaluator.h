@@ -39,7 +39,7 @@ double ScoreOfSuitMasks(std::uint64_t cards);
 // 0..12, without building hands. False (score untouched) when a card is out
 // of range or appears twice: such input goes the plain way.
 bool FastBestScore(const clsCard* cards, int count, double& score);
-// Two hole cards and five board cards, through EvaluateSeven.
+// Two hole cards and five board cards, on the tables of EvaluateSeven.
 bool FastBestScore7(const clsCard* hole, const clsCard* board, double& score);
 
 } // namespace scrivo::detail
