@@ -34,9 +34,8 @@ HandRank RankHand(const colHand& hand);
 // better; equal is a tie.
 double ScoreHand(const HandRank& rank, const colHand& hand);
 
-// The greatest score of the 21 combinations. Computed from the seven cards'
-// face counts and suit masks (tables of about 600 KB made on first use);
-// cards out of range or repeated go through BestScoreReference instead.
+// The greatest score of the 21 combinations, through EvaluateSeven; cards
+// out of range or repeated go through BestScoreReference instead.
 double BestScore(const colHand& hole, const colHand& board);
 // The first combination (lowest k) that reaches the best score.
 colHand BestHand(const colHand& hole, const colHand& board);
@@ -45,6 +44,12 @@ colHand BestHand(const colHand& hole, const colHand& board);
 // Gives the same results as BestScore, only slower.
 double BestScoreReference(const colHand& hole, const colHand& board);
 colHand BestHandReference(const colHand& hole, const colHand& board);
+
+// BestScore of seven card ids (id = 4 * facevalue + suit, 0..51), in any
+// order: exactly the Double BestScore gives for those cards. The ids must be
+// seven distinct cards; other bytes give some score, never a read outside
+// the tables (about 300 KB, made on first use, safely from any thread).
+double EvaluateSeven(const std::uint8_t* ids);
 
 // The best score among all five-card choices of 5..7 cards, for code that
 // rates many hands. Equal to BestScore for two hole cards plus five board

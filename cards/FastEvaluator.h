@@ -31,11 +31,15 @@ inline double ScoreFromFaces(std::int32_t base, std::int32_t g5, std::int32_t g4
 HandRank RankSortedFive(const std::array<std::int32_t, 5>& f, const std::array<std::int32_t, 5>& s);
 double ScoreSortedFive(const HandRank& rank, const std::array<std::int32_t, 5>& f);
 
+// The best score of five to seven cards given as 13-bit face masks, suit s
+// in bits 16s..16s+12. Worked out from the masks, without tables.
+double ScoreOfSuitMasks(std::uint64_t cards);
+
 // The best score of 5..7 distinct cards with suits 0..3 and face values
 // 0..12, without building hands. False (score untouched) when a card is out
 // of range or appears twice: such input goes the plain way.
 bool FastBestScore(const clsCard* cards, int count, double& score);
-// Two hole cards and five board cards.
+// Two hole cards and five board cards, on the tables of EvaluateSeven.
 bool FastBestScore7(const clsCard* hole, const clsCard* board, double& score);
 
 } // namespace scrivo::detail

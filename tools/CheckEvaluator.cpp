@@ -1,6 +1,7 @@
 // Walks every seven-card hand once and compares the fast evaluator with the
-// plain 21-combination loop: BestScore on every hand, BestHand on a spread-out
-// share. The last line is "mismatches=N".
+// plain 21-combination loop: BestScore and EvaluateSeven (on card ids) on
+// every hand, BestHand on a spread-out share. The last line is
+// "mismatches=N".
 //
 //   scrivo-check-evaluator [--limit N]     stop after N hands (for a quick run)
 
@@ -66,7 +67,8 @@ int main(int argc, char** argv)
     const auto start = std::chrono::steady_clock::now();
     colHand hole({clsCard(), clsCard()});
     colHand board({clsCard(), clsCard(), clsCard(), clsCard(), clsCard()});
-    std::uint64_t hands = 0, bestHandChecks = 0, scoreMismatches = 0, handMismatches = 0;
+    std::array<std::uint8_t, 7> ids{};
+    std::uint64_t hands = 0, bestHandChecks = 0, scoreMismatches = 0, idMismatches = 0, handMismatches = 0;
 
     // Every 7-card set (card codes 13 * suit + face, increasing), each one
     // rotated by its number so that every card takes turns in the hole.
@@ -79,11 +81,16 @@ int main(int argc, char** argv)
                                   : board.Item(static_cast<std::int32_t>(i - 1));
             card.suit = code / 13;
             card.facevalue = code % 13;
+            ids[i] = static_cast<std::uint8_t>(4 * card.facevalue + card.suit);
         }
         const double fast = BestScore(hole, board);
         const double plain = BestScoreReference(hole, board);
         if (fast != plain && ++scoreMismatches <= ReportFirst)
             std::printf("score mismatch: %s fast %.10f plain %.10f\n", Describe(hole, board).c_str(), fast,
+                        plain);
+        const double byIds = EvaluateSeven(ids.data());
+        if (byIds != plain && ++idMismatches <= ReportFirst)
+            std::printf("card id mismatch: %s ids %.10f plain %.10f\n", Describe(hole, board).c_str(), byIds,
                         plain);
         if (hands % BestHandEvery == 0) {
             ++bestHandChecks;
@@ -98,9 +105,11 @@ int main(int argc, char** argv)
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     std::printf("hands=%llu best_hand_checks=%llu seconds=%.1f\n", static_cast<unsigned long long>(hands),
                 static_cast<unsigned long long>(bestHandChecks), seconds);
-    std::printf("score_mismatches=%llu best_hand_mismatches=%llu\n",
+    std::printf("score_mismatches=%llu card_id_mismatches=%llu best_hand_mismatches=%llu\n",
                 static_cast<unsigned long long>(scoreMismatches),
+                static_cast<unsigned long long>(idMismatches),
                 static_cast<unsigned long long>(handMismatches));
-    std::printf("mismatches=%llu\n", static_cast<unsigned long long>(scoreMismatches + handMismatches));
-    return scoreMismatches + handMismatches == 0 ? 0 : 1;
+    const std::uint64_t mismatches = scoreMismatches + idMismatches + handMismatches;
+    std::printf("mismatches=%llu\n", static_cast<unsigned long long>(mismatches));
+    return mismatches == 0 ? 0 : 1;
 }

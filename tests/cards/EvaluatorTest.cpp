@@ -246,6 +246,16 @@ Seven Deal(std::mt19937_64& engine, colHand& hole, colHand& board)
     return seven;
 }
 
+using Ids = std::array<std::uint8_t, 7>;
+
+Ids IdsOf(const Seven& seven)
+{
+    Ids ids;
+    for (std::size_t i = 0; i < 7; ++i)
+        ids[i] = static_cast<std::uint8_t>(4 * seven[i].facevalue + seven[i].suit);
+    return ids;
+}
+
 TEST(EvaluatorSample, AMillionSevenCardHandsScoreAsThePlainLoop)
 {
     std::mt19937_64 engine(7);
@@ -255,6 +265,9 @@ TEST(EvaluatorSample, AMillionSevenCardHandsScoreAsThePlainLoop)
         const Seven seven = Deal(engine, hole, board);
         const double expected = BestOfSeven(seven).first;
         ASSERT_EQ(BestScore(hole, board), expected) << CardListText({seven.begin(), seven.end()});
+        if (n % 3 == 0) { // the same cards as ids
+            ASSERT_EQ(EvaluateSeven(IdsOf(seven).data()), expected);
+        }
         ++categories[static_cast<int>(expected / 10000)];
         if (n % 8 == 0) { // any order of the seven rates the same
             Seven turned = seven;
@@ -265,6 +278,58 @@ TEST(EvaluatorSample, AMillionSevenCardHandsScoreAsThePlainLoop)
         }
     }
     EXPECT_EQ(std::count(categories.begin(), categories.end(), 0), 0); // every class shows up
+}
+
+TEST(EvaluatorSample, CardIdsScoreAsThePlainLoopInEveryOrder)
+{
+    // clang-format off
+    const char* const hands[] = {
+        "0_12,1_0,2_1,3_2,0_3,1_7,2_9",     // the wheel, mixed suits
+        "2_12,2_0,2_1,2_2,2_3,2_10,2_11",   // the wheel in one suit beats the king-high flush beside it
+        "1_0,1_1,1_2,1_3,1_4,1_12,1_11",    // six-high straight flush above an ace-high flush
+        "3_8,3_9,3_10,3_11,3_12,0_12,1_12", // the top straight flush, two more aces
+        "0_3,0_4,0_5,0_6,0_9,1_7,2_8",      // flush and straight, no straight flush
+        "0_0,1_1,2_2,3_3,0_4,1_5,2_6",      // seven in a row: the top five count
+        "0_12,1_12,2_12,0_11,1_11,2_11,3_0", // two trips: the higher full of the lower
+        "0_9,1_9,0_7,1_7,0_5,1_5,2_0",      // three pairs: the third pair beats the single card
+        "0_4,1_4,2_4,3_4,0_10,1_10,2_10",   // four of a kind beside three of a kind
+        "0_0,1_0,2_0,3_0,0_1,0_2,0_3",      // four twos and a four-card suit
+        "3_0,3_2,3_4,3_6,3_8,3_10,3_12",    // seven of one suit, no straight
+        "0_5,1_5,2_5,0_9,1_9,0_2,0_7"};     // a full house ahead of a flush draw
+    // clang-format on
+    for (const char* cards : hands) {
+        const std::vector<clsCard> dealt = HandOf(cards).ToVector();
+        Seven seven;
+        std::copy(dealt.begin(), dealt.end(), seven.begin());
+        const double expected = BestOfSeven(seven).first;
+        const colHand hole({seven[0], seven[1]}), board({seven.begin() + 2, seven.end()});
+        EXPECT_EQ(BestScore(hole, board), expected) << cards;
+        Ids ids = IdsOf(seven);
+        std::sort(ids.begin(), ids.end());
+        do { // all 5040 orders
+            ASSERT_EQ(EvaluateSeven(ids.data()), expected) << cards;
+        } while (std::next_permutation(ids.begin(), ids.end()));
+    }
+}
+
+TEST(EvaluatorSample, BytesThatAreNoSevenCardsStayInsideTheTables)
+{
+    // Repeated cards, bytes past the last card, and random bytes: any score
+    // will do, but no read may leave the tables (the sanitizers watch).
+    std::vector<Ids> odd = {{0, 0, 0, 0, 0, 0, 0},
+                            {51, 51, 51, 51, 51, 51, 51},
+                            {255, 255, 255, 255, 255, 255, 255},
+                            {48, 49, 50, 51, 48, 49, 50},
+                            {52, 60, 100, 200, 254, 0, 1}};
+    std::mt19937_64 engine(13);
+    for (int n = 0; n < 100000; ++n) {
+        Ids ids;
+        for (auto& id : ids)
+            id = static_cast<std::uint8_t>(engine() % (n % 2 == 0 ? 256 : 52));
+        odd.push_back(ids);
+    }
+    for (const Ids& ids : odd)
+        ASSERT_GE(EvaluateSeven(ids.data()), 0.0);
 }
 
 TEST(EvaluatorSample, BestHandPicksTheFirstBestCombination)
