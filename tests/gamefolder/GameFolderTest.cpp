@@ -331,7 +331,7 @@ TEST_F(FolderTest, FailedCreateChecksShowTheirCaptionAndOpenNothing)
              {"T", "50", "0", "2", 64},
              {"T", "50", "2", "2", 64},
              {"T", "50", "3", "2", 64},
-             {"T", "50", "1e300", "2e300", 0}}) { // beyond any amount: passes the checks, makes nothing
+             {"T", "50", "1e300", "2e300", 64}}) { // beyond any amount the table can hold
         boxes.Clear();
         const CreateRequest r{name, cash, small, big, "$", "0", 1};
         EXPECT_EQ(CheckCreate(r), caption);
