@@ -1,6 +1,7 @@
 // The INI reader and cInifile: any file reads, writes back byte for byte
 // when nothing changed, and a value set is read back while every other key
 // keeps its value.
+#include <algorithm>
 #include <map>
 #include <utility>
 
@@ -108,7 +109,14 @@ void IniBody(const std::uint8_t* data, std::size_t size)
     again.Parse(doc.Bytes());
     Require(again.Get(section, key) == value, "a value set is read back from the written file");
     RequireOthersKept(before, again, section, key);
-    Require(again.RemoveKey(section, key) && !again.Get(section, key), "a removed key is gone");
+    // The first of equal keys is the one changed and removed; a later one
+    // shows through once it is gone.
+    const auto names = again.KeyNames(section);
+    const auto copies = std::count_if(names.begin(), names.end(), [&](const std::string& name) {
+        return ToLowerAscii(name) == ToLowerAscii(key);
+    });
+    Require(again.RemoveKey(section, key), "a key set can be removed");
+    Require(copies > 1 || !again.Get(section, key), "a removed key is gone");
 
     // The same through cInifile and a real file.
     const std::string path = ScratchFolder() + "/fuzz.ini";
