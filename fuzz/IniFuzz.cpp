@@ -40,12 +40,11 @@ std::string CleanValue(const std::string& raw)
 {
     std::string value;
     for (char c : Cp1252ToUtf8(raw))
-        if (c != '\n' && c != '\r' && c != '\0') value += c;
+        if (c != '\n' && c != '\r' && c != '\0' && c != '"' && c != '\'') value += c;
     while (!value.empty() && Blank(value.back()))
         value.pop_back();
     while (!value.empty() && Blank(value.front()))
         value.erase(0, 1);
-    if (!value.empty() && (value.front() == '"' || value.front() == '\'')) value.erase(0, 1);
     return value;
 }
 
