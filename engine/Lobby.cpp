@@ -41,9 +41,10 @@ int Lobby::CheckCreate(const CreateRequest& request)
     if (Trim(request.gameName).empty()) return 61;
     const double cash = Val(request.startCash);
     if (cash <= 0) return 62;
-    if (cash >= MaxStartCash) return 63;
+    if (cash >= MaxStartCash || !IsCreateAmount(cash)) return 63;
     const double small = Val(request.smallBlind);
-    if (small <= 0 || small >= Val(request.bigBlind)) return 64;
+    const double big = Val(request.bigBlind);
+    if (small <= 0 || small >= big || !IsCreateAmount(big)) return 64;
     return 0;
 }
 

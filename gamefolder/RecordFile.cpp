@@ -1,5 +1,6 @@
 #include "gamefolder/RecordFile.h"
 
+#include <algorithm>
 #include <chrono>
 #include <optional>
 
@@ -207,7 +208,15 @@ FolderResult<MessageBatch> ReadMessagesSince(const std::string& folder, std::int
     if (!count) return count.status;
     MessageBatch batch;
     batch.lastRecord = lastRecord < 0 ? 0 : lastRecord;
-    for (std::int64_t n = batch.lastRecord + 1; n <= *count; ++n) {
+    if (batch.lastRecord > *count) {
+        batch.lastRecord = 0;
+        batch.restarted = true;
+    }
+    // A file grown out of all proportion is read a slice per call, so that
+    // one read never holds up the tick for long; the rest follows next time.
+    constexpr std::int64_t slice = 65536;
+    const std::int64_t last = std::min(*count, batch.lastRecord + slice);
+    for (std::int64_t n = batch.lastRecord + 1; n <= last; ++n) {
         auto text = file->ReadMessage(n);
         if (!text) {
             if (text.status.error == FolderError::NotThere) break;

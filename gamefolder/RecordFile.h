@@ -121,9 +121,14 @@ FolderStatus SendPlayerMessage(const std::string& folder, const std::string& lin
 
 // The message lines added after record lastRecord, unscrambled and trimmed,
 // in record order; lastRecord becomes the number of the last whole record.
+// A file that now holds fewer records than lastRecord was cut short, deleted
+// or made anew: reading starts again from its first record and restarted is
+// set, so that the caller renumbers from there instead of waiting for the
+// file to grow back past a position it never reaches again.
 struct MessageBatch {
     std::vector<std::string> lines;
     std::int64_t lastRecord = 0;
+    bool restarted = false;
 };
 FolderResult<MessageBatch> ReadMessagesSince(const std::string& folder, std::int64_t lastRecord);
 

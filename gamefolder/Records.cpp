@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "cards/Card.h"
 #include "platform/Text.h"
 
 namespace scrivo {
@@ -97,7 +98,100 @@ private:
     std::size_t m_pos = 0;
 };
 
+std::string Quoted(std::string_view text)
+{
+    std::string out = "\"";
+    for (unsigned char c : text) {
+        if (c < 0x20 || c == 0x7F) {
+            static constexpr char hex[] = "0123456789ABCDEF";
+            out += "\\x";
+            out += hex[c >> 4];
+            out += hex[c & 0xF];
+        } else {
+            out += static_cast<char>(c);
+        }
+    }
+    return out + "\"";
+}
+
+bool IsBlankOrZero(std::string_view text)
+{
+    return IsZeroText(text) || Trim(text).empty();
+}
+
+std::optional<std::string> CheckAmount(const char* field, Currency amount, Currency low, Currency high)
+{
+    if (amount >= low && amount <= high) return std::nullopt;
+    return std::string(field) + " " + amount.ToString() + " outside " + low.ToString() + ".." +
+           high.ToString();
+}
+
+std::optional<std::string> CheckCard(const char* field, const std::string& text)
+{
+    if (IsBlankOrZero(text) || ParseCard(text).ok) return std::nullopt;
+    return std::string(field) + " " + Quoted(text) + " is not a card";
+}
+
 } // namespace
+
+bool IsCreateAmount(double value)
+{
+    return value > 0 && value <= MaxCreateAmount.ToDouble();
+}
+
+bool IsKnownStatus(std::string_view status, int playerCount)
+{
+    for (const char* code : {"WS", "GS", "GP", "RE", "GR", "GE"})
+        if (status == code) return true;
+    return status.size() == 2 && status[0] == 'P' && status[1] >= '1' && status[1] - '0' <= playerCount;
+}
+
+std::optional<std::string> CheckGameRecord(const GameRecord& r)
+{
+    if (r.PlayerCount < 1 || r.PlayerCount > MaxPlayers)
+        return "PlayerCount " + std::to_string(r.PlayerCount) + " outside 1.." + std::to_string(MaxPlayers);
+    if (r.BotCount < 0 || r.BotCount > MaxBots)
+        return "BotCount " + std::to_string(r.BotCount) + " outside 0.." + std::to_string(MaxBots);
+    if (!IsKnownStatus(r.Status, r.PlayerCount)) return "Status " + Quoted(r.Status) + " is not a status";
+    if (r.GameType != "THLI" && r.GameType != "THPL" && r.GameType != "THNL")
+        return "GameType " + Quoted(r.GameType) + " is not a game type";
+    const Currency tiny = Currency::FromRaw(1);
+    for (auto [field, amount] : {std::pair{"StartCash", r.StartCash}, std::pair{"SmallBlind", r.SmallBlind},
+                                 std::pair{"BigBlind", r.BigBlind}})
+        if (auto bad = CheckAmount(field, amount, tiny, MaxCreateAmount)) return bad;
+    for (auto [field, amount] :
+         {std::pair{"Pot", r.Pot}, std::pair{"MinBet", r.MinBet}, std::pair{"LastRaise", r.LastRaise}})
+        if (auto bad = CheckAmount(field, amount, Currency(), MaxRecordAmount)) return bad;
+    return std::nullopt;
+}
+
+std::optional<std::string> CheckPlayerRecord(const PlayerRecord& r, int playerNo)
+{
+    if (playerNo < BoardPlayerNo || playerNo > MaxPlayers)
+        return "player " + std::to_string(playerNo) + " outside 1.." + std::to_string(MaxPlayers);
+    if (auto bad = CheckAmount("Cash", r.Cash, Currency(), MaxRecordAmount)) return bad;
+    if (auto bad = CheckAmount("Bet", r.Bet, Currency(), MaxRecordAmount)) return bad;
+    for (auto [field, card] :
+         {std::pair{"Card1", &r.Card1}, std::pair{"Card2", &r.Card2}, std::pair{"Card3", &r.Card3},
+          std::pair{"Card4", &r.Card4}, std::pair{"Card5", &r.Card5}})
+        if (auto bad = CheckCard(field, *card)) return bad;
+    if (playerNo == BoardPlayerNo) return std::nullopt; // its other fields are never read
+    const std::string action = Trim(r.Action);
+    if (!IsZeroText(r.Action) &&
+        (action.empty() || std::string_view("-CRFXADO").find(action[0]) == std::string_view::npos))
+        return "Action " + Quoted(r.Action) + " is not an action";
+    const std::string blind = Trim(r.Blind);
+    if (!IsZeroText(r.Blind) && !blind.empty() && blind != "SB" && blind != "BB")
+        return "Blind " + Quoted(r.Blind) + " is not a blind";
+    return std::nullopt;
+}
+
+std::optional<std::string> CheckSeatRecords(const GameRecord& r, std::int64_t playerFileRecords)
+{
+    if (playerFileRecords >= static_cast<std::int64_t>(r.PlayerCount) + 1) return std::nullopt;
+    return "PlayerCount " + std::to_string(r.PlayerCount) + " but " +
+           std::to_string(playerFileRecords < 1 ? 0 : playerFileRecords - 1) + " seat records";
+}
 
 std::string ZeroText(int width)
 {

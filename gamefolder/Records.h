@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -105,6 +106,40 @@ std::string ScrambleText(std::string_view bytes, int rotation);
 // fields every new seat sets (cards 3 to 5 are the caller's).
 PlayerRecord NewBoardRecord();
 PlayerRecord NewSeatRecord(int tag, const std::string& name, Currency cash);
+
+// Money limits. A new game's start cash and blinds stay at or below
+// MaxCreateAmount, so that nine stacks of it and every sum a table forms
+// from them (pots, bets, raises, a whole table's cash in one seat) fit a
+// Currency with a wide margin. No amount in a sound record exceeds
+// MaxRecordAmount: all the money of a full table in one place.
+inline constexpr Currency MaxCreateAmount = Currency::FromWhole(100'000'000'000);
+inline constexpr Currency MaxRecordAmount = Currency::FromWhole(100'000'000'000 * MaxPlayers);
+// True for an amount a new game may be created with: above 0, at most
+// MaxCreateAmount. Takes the number a create box reads as.
+bool IsCreateAmount(double value);
+
+// Checks of decoded records. Everything in a game folder is untrusted: any
+// player who can write to the server directory can put anything there. A
+// record is used only when its check finds nothing; otherwise the text says
+// what is damaged (for a message) and the record is not played.
+//
+// The game record: PlayerCount 1..9, BotCount 0..8, a known status ("P" and
+// a seated player's number for a turn), a known game type, start cash and
+// blinds above 0 and within the create limit, the other amounts 0 to
+// MaxRecordAmount.
+std::optional<std::string> CheckGameRecord(const GameRecord& record);
+// A record of usr.spk: playerNo is BoardPlayerNo for the board, 1..9 for a
+// seat. Cash and Bet 0 to MaxRecordAmount, cards blank, never written or
+// valid card text; for a seat also a known Action code (a request's amount
+// is the host's to judge when it processes it) and Blind "SB", "BB" or blank.
+std::optional<std::string> CheckPlayerRecord(const PlayerRecord& record, int playerNo);
+// PlayerCount against the records of usr.spk (board included). Right after
+// a join the count can lead the new seat's record for a moment, so a caller
+// that finds this should look again on its next tick before calling it
+// damage.
+std::optional<std::string> CheckSeatRecords(const GameRecord& record, std::int64_t playerFileRecords);
+// True for the status codes a game record may hold.
+bool IsKnownStatus(std::string_view status, int playerCount);
 
 // Low-level field codecs, shared with the tools.
 std::string EncodeText(std::string_view utf8, int width);

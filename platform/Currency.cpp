@@ -5,10 +5,19 @@
 
 namespace scrivo {
 
-Currency Currency::FromDouble(double value)
+std::optional<Currency> Currency::TryFromDouble(double value)
 {
     const double scaled = std::nearbyint(value * Scale); // default rounding mode: half to even
+    // 2^63 is exact in a double; NaN fails both comparisons.
+    constexpr double bound = 9223372036854775808.0;
+    if (!(scaled >= -bound && scaled < bound)) return std::nullopt;
     return FromRaw(static_cast<std::int64_t>(scaled));
+}
+
+Currency Currency::FromDouble(double value)
+{
+    if (auto c = TryFromDouble(value)) return *c;
+    throw CurrencyOverflow();
 }
 
 std::optional<Currency> Currency::Parse(std::string_view text)
@@ -23,16 +32,18 @@ std::optional<Currency> Currency::Parse(std::string_view text)
         negative = text[i] == '-';
         ++i;
     }
-    constexpr std::int64_t limit = std::numeric_limits<std::int64_t>::max() / 10 - 10;
-    std::int64_t whole = 0;
+    // The magnitude is built unsigned, so that the most negative amount
+    // (whose magnitude has no positive counterpart) reads back too.
+    std::uint64_t whole = 0;
     int digits = 0;
     while (i < n && text[i] >= '0' && text[i] <= '9') {
-        if (whole > limit / Scale) return std::nullopt;
-        whole = whole * 10 + (text[i] - '0');
+        if (__builtin_mul_overflow(whole, std::uint64_t(10), &whole) ||
+            __builtin_add_overflow(whole, std::uint64_t(text[i] - '0'), &whole))
+            return std::nullopt;
         ++i;
         ++digits;
     }
-    std::int64_t frac = 0;
+    std::uint64_t frac = 0;
     int fracDigits = 0;
     int roundDigit = -1; // fifth decimal
     bool stickyBeyond = false;
@@ -41,7 +52,7 @@ std::optional<Currency> Currency::Parse(std::string_view text)
         while (i < n && text[i] >= '0' && text[i] <= '9') {
             const int d = text[i] - '0';
             if (fracDigits < 4) {
-                frac = frac * 10 + d;
+                frac = frac * 10 + static_cast<std::uint64_t>(d);
             } else if (fracDigits == 4) {
                 roundDigit = d;
             } else if (d != 0) {
@@ -57,9 +68,18 @@ std::optional<Currency> Currency::Parse(std::string_view text)
     if (i != n || digits == 0) return std::nullopt;
     for (int k = fracDigits; k < 4; ++k)
         frac *= 10;
-    std::int64_t raw = whole * Scale + frac;
-    if (roundDigit > 5 || (roundDigit == 5 && (stickyBeyond || (raw % 2) != 0))) ++raw;
-    return FromRaw(negative ? -raw : raw);
+    std::uint64_t mag = 0;
+    if (__builtin_mul_overflow(whole, static_cast<std::uint64_t>(Scale), &mag) ||
+        __builtin_add_overflow(mag, frac, &mag))
+        return std::nullopt;
+    if (roundDigit > 5 || (roundDigit == 5 && (stickyBeyond || (mag % 2) != 0))) {
+        if (__builtin_add_overflow(mag, std::uint64_t(1), &mag)) return std::nullopt;
+    }
+    constexpr std::uint64_t largest = static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max());
+    if (mag > largest + (negative ? 1 : 0)) return std::nullopt;
+    if (!negative) return FromRaw(static_cast<std::int64_t>(mag));
+    if (mag == largest + 1) return FromRaw(std::numeric_limits<std::int64_t>::min());
+    return FromRaw(-static_cast<std::int64_t>(mag));
 }
 
 std::string Currency::ToString() const

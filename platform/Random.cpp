@@ -1,6 +1,8 @@
 #include "platform/Random.h"
 
-#include <chrono>
+#include <cerrno>
+#include <random>
+#include <sys/random.h>
 
 namespace scrivo {
 
@@ -39,10 +41,7 @@ void Random::Seed(std::uint64_t seed)
 void Random::Randomize()
 {
     if (m_fixed) return;
-    using namespace std::chrono;
-    const auto now = system_clock::now().time_since_epoch();
-    const auto sinceMidnight = duration_cast<nanoseconds>(now % hours(24)).count();
-    SetState(static_cast<std::uint64_t>(sinceMidnight) ^ Rotl(NextU64(), 17));
+    SetState(EntropySeed());
 }
 
 std::uint64_t Random::NextU64()
@@ -71,8 +70,27 @@ int Random::Below(int n)
 
 Random& ProgramRandom()
 {
-    static Random r{static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count())};
+    static Random r{EntropySeed()};
     return r;
+}
+
+std::uint64_t EntropySeed()
+{
+    std::uint64_t seed = 0;
+    auto* bytes = reinterpret_cast<unsigned char*>(&seed);
+    std::size_t got = 0;
+    while (got < sizeof seed) {
+        const ssize_t n = ::getrandom(bytes + got, sizeof seed - got, 0);
+        if (n > 0) {
+            got += static_cast<std::size_t>(n);
+        } else if (n < 0 && errno != EINTR) {
+            break;
+        }
+    }
+    if (got == sizeof seed) return seed;
+    // No getrandom (an old kernel, a sandbox that forbids it).
+    std::random_device device;
+    return (static_cast<std::uint64_t>(device()) << 32) ^ device();
 }
 
 } // namespace scrivo

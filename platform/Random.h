@@ -5,9 +5,10 @@
 namespace scrivo {
 
 // The program's source of randomness (shuffles, bots, game ids). The program
-// reseeds it from the time of day where a new random sequence is wanted;
-// tests and tools seed it with a fixed number instead, and from then on the
-// time-of-day reseeding leaves it alone so that runs repeat exactly.
+// reseeds it from the operating system's entropy where a new random sequence
+// is wanted, so that nobody who knows roughly when a hand was dealt can work
+// out the deal; tests and tools seed it with a fixed number instead, and from
+// then on the reseeding leaves it alone so that runs repeat exactly.
 class Random {
 public:
     explicit Random(std::uint64_t seed = 0x5eed);
@@ -17,8 +18,7 @@ public:
     // Lets Randomize() reseed again.
     void Unfix() { m_fixed = false; }
 
-    // Reseeds from the time of day, mixed with the current state so that two
-    // reseeds within one clock tick still give different sequences.
+    // Reseeds from the operating system's entropy.
     void Randomize();
 
     double Next();    // uniform in [0, 1)
@@ -31,7 +31,11 @@ private:
     bool m_fixed = false;
 };
 
-// The generator the program and tools use.
+// The generator the program and tools use; seeded from entropy at first use.
 Random& ProgramRandom();
+
+// 64 bits from the operating system's entropy (getrandom, or
+// std::random_device where that fails).
+std::uint64_t EntropySeed();
 
 } // namespace scrivo

@@ -15,23 +15,48 @@ namespace {
 
 using namespace scrivo;
 
+// Anything read from the folder may hold control characters meant to
+// rewrite the terminal. Every byte below 0x20 and DEL is printed as a \xHH
+// escape (NUL as \0), and the C1 controls U+0080..U+009F, which some
+// terminals obey in UTF-8 too, as \u00HH.
+std::string Escaped(const std::string& text)
+{
+    static constexpr char hex[] = "0123456789abcdef";
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (c == 0) {
+            out += "\\0";
+        } else if (c < 0x20 || c == 0x7F) {
+            out += "\\x";
+            out += hex[c >> 4];
+            out += hex[c & 0xF];
+        } else if (c == 0xC2 && i + 1 < text.size() &&
+                   (static_cast<unsigned char>(text[i + 1]) & 0xE0) == 0x80) {
+            const auto d = static_cast<unsigned char>(text[++i]);
+            out += "\\u00";
+            out += hex[d >> 4];
+            out += hex[d & 0xF];
+        } else {
+            out += static_cast<char>(c);
+        }
+    }
+    return out;
+}
+
 // Text fields are shown quoted; a field never written shows as <zero>.
 std::string Show(const std::string& text)
 {
     if (IsZeroText(text)) return "<zero>";
-    std::string out = "\"";
-    for (char c : text) {
-        if (c == '\0')
-            out += "\\0";
-        else
-            out += c;
-    }
-    return out + "\"";
+    return "\"" + text + "\"";
 }
 
+// Every line goes through the escaping: names, messages and error texts
+// (which quote paths) alike.
 void Line(const std::string& text)
 {
-    std::printf("%s\n", text.c_str());
+    std::printf("%s\n", Escaped(text).c_str());
 }
 
 int PrintGame(const std::string& folder)

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include "gamefolder/Records.h"
 #include "platform/Paths.h"
 #include "settings/Language.h"
 #include "settings/Settings.h"
@@ -65,7 +66,7 @@ TEST_F(LobbyTest, RefusedCreateShowsTheCaptionOfTheFirstFailedCheckAndMakesNothi
              {"T", "50", "0", "2", 64},
              {"T", "50", "2", "2", 64},
              {"T", "50", "3", "2", 64},
-             {"T", "50", "1e300", "2e300", 0}}) { // beyond any amount: passes the checks, makes nothing
+             {"T", "50", "1e300", "2e300", 64}}) { // beyond any amount the table can hold
         boxes.Clear();
         const CreateRequest r{name, cash, small, big, "$", "0", 1};
         EXPECT_EQ(Lobby::CheckCreate(r), caption);
@@ -170,6 +171,29 @@ TEST_F(LobbyTest, LeavingEndsTheGameOrCleansItUpWithTheLastHuman)
     EXPECT_FALSE(LeaveGame(alone.session, "Ann", language).removedGame);
     ASSERT_EQ(boxes.shown.size(), 1u);
     EXPECT_EQ(boxes.LastText().rfind("Error cleaning up game files: ", 0), 0u);
+}
+
+TEST_F(LobbyTest, AmountsBeyondTheCreateLimitAreRefusedWithTheCreateMessageAndMakeNothing)
+{
+    const std::string max = MaxCreateAmount.ToString();
+    struct Case {
+        const char* cash;
+        std::string small, big;
+        int caption;
+    };
+    for (const Case& c : {Case{"50", "5", "922337203685479", 64}, // wrapped into a negative big blind
+                          Case{"50", "5", "92233720368547", 64}, Case{"50", "5", max + ".0001", 64},
+                          Case{"50", "5", "1e300", 64}, Case{"1e300", "5", "10", 63}}) {
+        boxes.Clear();
+        const CreateRequest request{"T", c.cash, c.small, c.big, "$", "0", 2};
+        EXPECT_EQ(Lobby::CheckCreate(request), c.caption) << c.big;
+        EXPECT_FALSE(lobby.CreateButton(request).openTable) << c.big;
+        EXPECT_EQ(boxes.Texts(), Lines{"caption " + std::to_string(c.caption)});
+        EXPECT_TRUE(lobby.UpdateList("")->rows.empty()) << c.big;
+    }
+    EXPECT_TRUE(IsCreateAmount(MaxCreateAmount.ToDouble()));
+    EXPECT_FALSE(IsCreateAmount(0));
+    EXPECT_EQ(Lobby::CheckCreate({"T", "50", "5", max, "$", "0", 2}), 0);
 }
 
 } // namespace
