@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,16 @@ namespace scrivo::fuzz {
 namespace {
 
 namespace fs = std::filesystem;
+
+} // namespace
+
+// Test names and failure messages show a target by its name.
+void PrintTo(const Target& target, std::ostream* out)
+{
+    *out << target.name;
+}
+
+namespace {
 
 class CorpusReplay : public ::testing::TestWithParam<Target> {};
 
