@@ -19,6 +19,7 @@
 #include "platform/Random.h"
 #include "settings/Language.h"
 #include "settings/Settings.h"
+#include "settings/TextIds.h"
 
 namespace {
 
@@ -70,7 +71,7 @@ void BM_MsgRefresh20000(benchmark::State& state)
     Language language;
     for (int i = 52; i <= 68; ++i)
         language.LangText[i] = "Name" + std::to_string(i);
-    language.LangText[93] = "% of $";
+    language.LangText[Msg::CardName] = "% of $";
     Settings settings;
     settings.Animated = true; // the quiet flag must switch it off
 

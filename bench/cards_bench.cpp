@@ -12,6 +12,7 @@
 #include "cards/Evaluator.h"
 #include "cards/Showdown.h"
 #include "settings/Language.h"
+#include "settings/TextIds.h"
 
 namespace {
 
@@ -139,8 +140,8 @@ void BM_EvaluateShowdown(benchmark::State& state)
                              "Nines", "Tens",   "Jacks", "Queens", "Kings", "Aces"};
     Language language;
     for (int f = 0; f < 13; ++f) {
-        language.LangText[56 + f] = faces[f];
-        language.LangText[69 + f] = plurals[f];
+        language.LangText[Msg::FaceFirst + f] = faces[f];
+        language.LangText[Msg::FacePluralFirst + f] = plurals[f];
     }
     const auto& deals = Deals().hands;
     std::size_t i = 0;

@@ -21,6 +21,7 @@
 #include "platform/MessageBox.h"
 #include "settings/Language.h"
 #include "settings/Settings.h"
+#include "settings/TextIds.h"
 
 namespace scrivo {
 
@@ -294,37 +295,37 @@ void MainForm::SetDesignCaptions()
 
 void MainForm::ApplyLang()
 {
-    if (m_language.AppText[1].empty()) return;
-    StartRoundBtn->setText(ToQ(m_language.AppText[24]));
-    M_Button->setText(ToQ(m_language.AppText[25]));
-    M_Button->setToolTip(ToQ(m_language.AppText[45]));
-    C_Button->setText(ToQ(m_language.AppText[26]));
-    C_Button->setToolTip(ToQ(m_language.AppText[41]));
-    F_Button->setText(ToQ(m_language.AppText[27]));
-    F_Button->setToolTip(ToQ(m_language.AppText[43]));
-    B_Button->setText(ToQ(m_language.AppText[28]));
-    B_Button->setToolTip(ToQ(m_language.AppText[42]));
-    CashCaption->setText(ToQ(m_language.AppText[29]));
-    PotCaption->setText(ToQ(m_language.AppText[30]));
-    mFile->setTitle(ToQ(m_language.AppText[31]));
-    mView->setTitle(ToQ(m_language.AppText[32]));
-    mTools->setTitle(ToQ(m_language.AppText[33]));
-    mhelp->setTitle(ToQ(m_language.AppText[34]));
-    mSave->setText(ToQ(m_language.AppText[35]));
-    mSpeech->setText(ToQ(m_language.AppText[36]));
-    mExit->setText(ToQ(m_language.AppText[37]));
-    mToolHide->setText(Suffixed(m_language.AppText[38], " [T]"));
-    mSbar->setText(Suffixed(m_language.AppText[39], " [U]"));
-    mScrivo->setText(Suffixed(m_language.AppText[40], " [N]"));
-    mChkCall->setText(Suffixed(m_language.AppText[41], " [C]"));
-    mBet->setText(Suffixed(m_language.AppText[42], " [B]"));
-    mFold->setText(Suffixed(m_language.AppText[43], " [F]"));
-    mAllIn->setText(Suffixed(m_language.AppText[44], " [A]"));
-    mMsg->setText(Suffixed(m_language.AppText[45], " [M]"));
-    mStartRound->setText(Suffixed(m_language.AppText[46], " [S]"));
-    mVOpt->setText(ToQ(m_language.AppText[48]));
-    mInstr->setText(ToQ(m_language.AppText[49]));
-    mAbout->setText(ToQ(m_language.AppText[50]));
+    if (m_language.AppText[Cap::Ok].empty()) return;
+    StartRoundBtn->setText(ToQ(m_language.AppText[Cap::StartRound]));
+    M_Button->setText(ToQ(m_language.AppText[Cap::MessageButton]));
+    M_Button->setToolTip(ToQ(m_language.AppText[Cap::MenuMessage]));
+    C_Button->setText(ToQ(m_language.AppText[Cap::CheckCall]));
+    C_Button->setToolTip(ToQ(m_language.AppText[Cap::MenuCheckCall]));
+    F_Button->setText(ToQ(m_language.AppText[Cap::Fold]));
+    F_Button->setToolTip(ToQ(m_language.AppText[Cap::MenuFold]));
+    B_Button->setText(ToQ(m_language.AppText[Cap::BetRaise]));
+    B_Button->setToolTip(ToQ(m_language.AppText[Cap::MenuBetRaise]));
+    CashCaption->setText(ToQ(m_language.AppText[Cap::Cash]));
+    PotCaption->setText(ToQ(m_language.AppText[Cap::Pot]));
+    mFile->setTitle(ToQ(m_language.AppText[Cap::MenuFile]));
+    mView->setTitle(ToQ(m_language.AppText[Cap::MenuView]));
+    mTools->setTitle(ToQ(m_language.AppText[Cap::MenuTools]));
+    mhelp->setTitle(ToQ(m_language.AppText[Cap::MenuHelp]));
+    mSave->setText(ToQ(m_language.AppText[Cap::SaveText]));
+    mSpeech->setText(ToQ(m_language.AppText[Cap::Speech]));
+    mExit->setText(ToQ(m_language.AppText[Cap::Exit]));
+    mToolHide->setText(Suffixed(m_language.AppText[Cap::InfoPane], " [T]"));
+    mSbar->setText(Suffixed(m_language.AppText[Cap::StatusBar], " [U]"));
+    mScrivo->setText(Suffixed(m_language.AppText[Cap::ScrivoMode], " [N]"));
+    mChkCall->setText(Suffixed(m_language.AppText[Cap::MenuCheckCall], " [C]"));
+    mBet->setText(Suffixed(m_language.AppText[Cap::MenuBetRaise], " [B]"));
+    mFold->setText(Suffixed(m_language.AppText[Cap::MenuFold], " [F]"));
+    mAllIn->setText(Suffixed(m_language.AppText[Cap::MenuAllIn], " [A]"));
+    mMsg->setText(Suffixed(m_language.AppText[Cap::MenuMessage], " [M]"));
+    mStartRound->setText(Suffixed(m_language.AppText[Cap::MenuStartRound], " [S]"));
+    mVOpt->setText(ToQ(m_language.AppText[Cap::Options]));
+    mInstr->setText(ToQ(m_language.AppText[Cap::Instructions]));
+    mAbout->setText(ToQ(m_language.AppText[Cap::About]));
 }
 
 // ---------------------------------------------------------------- layout

@@ -24,6 +24,7 @@
 #include "platform/Text.h"
 #include "settings/Language.h"
 #include "settings/Settings.h"
+#include "settings/TextIds.h"
 
 namespace scrivo {
 
@@ -315,14 +316,14 @@ void MainForm::ShowCardSymbols(const std::string& cards, QTextEdit* target, int 
         static constexpr char faceLetters[] = {'J', 'Q', 'K', 'A'};
         static constexpr char suitLetters[] = {'h', 'd', 's', 'c'};
         const bool ten = face == 8;
-        const QString faceText = face <= 8
-                                     ? QString::number(face + 2)
-                                     : FirstLetter(m_language.LangText[65 + face - 9], faceLetters[face - 9]);
+        const QString faceText =
+            face <= 8 ? QString::number(face + 2)
+                      : FirstLetter(m_language.LangText[Msg::FaceFirst + face], faceLetters[face - 9]);
         Append(target, faceText, Look(family, size, bgr::Black));
         const bool red = suit <= 1 && useColour;
-        const QString sign = useSymbols
-                                 ? QString(QChar(SuitSigns[suit]))
-                                 : FirstLetter(m_language.LangText[52 + suit], suitLetters[suit]).toLower();
+        const QString sign =
+            useSymbols ? QString(QChar(SuitSigns[suit]))
+                       : FirstLetter(m_language.LangText[Msg::SuitFirst + suit], suitLetters[suit]).toLower();
         Append(target, sign + QStringLiteral("   "), Look(family, size, red ? bgr::Red : bgr::Black));
         if (animate) {
             const int end = EndOf(target).position();

@@ -28,6 +28,7 @@
 #include "platform/Text.h"
 #include "settings/Language.h"
 #include "settings/Settings.h"
+#include "settings/TextIds.h"
 
 namespace scrivo {
 
@@ -206,7 +207,8 @@ void MainForm::UpdateTableView(const Table& table)
                 RTB1->setTextCursor(c);
                 if (!Trim(r.Card1).empty()) {
                     f.setFontFamilies({QStringLiteral("Arial")});
-                    c.insertText(QStringLiteral(" ") + ToQ(m_language.LangText[38]) + QStringLiteral(": "),
+                    c.insertText(QStringLiteral(" ") + ToQ(m_language.LangText[Msg::YourCards]) +
+                                     QStringLiteral(": "),
                                  f);
                     ShowCardSymbols(Trim(r.Card1), RTB1, 10, false, m_settings.Symbols,
                                     m_settings.ColourText);
@@ -262,7 +264,8 @@ void MainForm::UpdateTableView(const Table& table)
             // In the style the hole cards left, back in black.
             QTextCharFormat f = c.charFormat();
             f.setForeground(FromBgr(bgr::Black));
-            c.insertText(QStringLiteral("    ") + ToQ(m_language.LangText[39]) + QStringLiteral(": "), f);
+            c.insertText(QStringLiteral("    ") + ToQ(m_language.LangText[Msg::Board]) + QStringLiteral(": "),
+                         f);
             for (const std::string* card :
                  {&board.Card1, &board.Card2, &board.Card3, &board.Card4, &board.Card5})
                 if (!Trim(*card).empty())
@@ -325,9 +328,9 @@ void MainForm::DoCommand(const std::string& letter)
         break;
     case 'B':
         if (myTurn) {
-            ShowStatus(m_language.LangText[13]);
+            ShowStatus(m_language.LangText[Msg::TypeBet]);
             // The box covers the status line: let it carry the prompt itself.
-            EnterBox->setPlaceholderText(ToQ(m_language.LangText[13]));
+            EnterBox->setPlaceholderText(ToQ(m_language.LangText[Msg::TypeBet]));
             EnterBox->clear();
             EnterBox->show();
             EnterBox->setFocus();
@@ -346,8 +349,8 @@ void MainForm::DoCommand(const std::string& letter)
         }
         break;
     case 'M':
-        ShowStatus(m_language.LangText[12]);
-        EnterMsgBox->setPlaceholderText(ToQ(m_language.LangText[12]));
+        ShowStatus(m_language.LangText[Msg::TypeMessage]);
+        EnterMsgBox->setPlaceholderText(ToQ(m_language.LangText[Msg::TypeMessage]));
         EnterMsgBox->clear();
         EnterMsgBox->show();
         EnterMsgBox->setFocus();
@@ -402,10 +405,10 @@ void MainForm::SendChatLine()
         const int no = MyNo();
         const std::string me =
             no > 0 && no < static_cast<int>(names.size()) ? names[no] : m_settings.LastPlayer;
-        ReportFailure(
-            "Error Sending player message: ",
-            SendPlayerMessage(m_table->Session().GameFolder, "m" + m_language.FormatText(18, me, text)));
-        ShowStatus(m_language.FormatText(19));
+        ReportFailure("Error Sending player message: ",
+                      SendPlayerMessage(m_table->Session().GameFolder,
+                                        "m" + m_language.FormatText(Msg::ChatLine, me, text)));
+        ShowStatus(m_language.FormatText(Msg::MessageSent));
     } else {
         ShowStatus("");
     }
@@ -444,7 +447,7 @@ void MainForm::closeEvent(QCloseEvent* event)
         return;
     }
     StopTimer1();
-    std::string question = m_language.AppText[60];
+    std::string question = m_language.AppText[Cap::LeaveQuestion];
     if (question.empty()) question = "Leave the table?";
     if (MsgBox(question, MsgButtons::YesNo, MsgIcon::Question) != MsgAnswer::Yes) {
         event->ignore();

@@ -8,6 +8,7 @@
 #include "gamefolder/RecordFile.h"
 #include "platform/Text.h"
 #include "settings/Language.h"
+#include "settings/TextIds.h"
 
 namespace scrivo {
 
@@ -55,15 +56,16 @@ CommandOutcome CheckOrCall(const BetLimits& limits, const Language& language)
         if (call <= limits.myCash) {
             out.accepted = true;
             out.request = BetRequest(call);
-            out.status = language.LangText[8];
+            out.status = language.LangText[Msg::YouCall];
         } else {
-            out.status = language.FormatText(14, FormatCash(limits.myCash, limits.currencySymbol));
+            out.status =
+                language.FormatText(Msg::BetAboveCash, FormatCash(limits.myCash, limits.currencySymbol));
         }
         return out;
     }
     out.accepted = true;
     out.request = "C";
-    out.status = language.LangText[9];
+    out.status = language.LangText[Msg::YouCheck];
     return out;
 }
 
@@ -72,7 +74,7 @@ CommandOutcome Fold(const Language& language)
     CommandOutcome out;
     out.accepted = true;
     out.request = "F";
-    out.status = language.LangText[10];
+    out.status = language.LangText[Msg::YouFold];
     return out;
 }
 
@@ -81,7 +83,7 @@ CommandOutcome AllIn(const BetLimits& limits, const Language& language)
     CommandOutcome out;
     out.accepted = true;
     out.request = BetRequest(limits.myCash);
-    out.status = language.FormatText(11, FormatCash(limits.myCash, limits.currencySymbol));
+    out.status = language.FormatText(Msg::YouAllIn, FormatCash(limits.myCash, limits.currencySymbol));
     return out;
 }
 
@@ -102,23 +104,23 @@ CommandOutcome EnterAmount(const std::string& typed, const BetLimits& limits, co
 
     if (amount.IsZero()) refuse("");
     if (amount.Raw() % Currency::Scale != 0 && !EndsWithPointAndTwoDigits(typed))
-        refuse(language.LangText[96]);
-    if (amount > limits.myCash) refuse(language.FormatText(14, cash(limits.myCash)));
+        refuse(language.LangText[Msg::TwoDecimals]);
+    if (amount > limits.myCash) refuse(language.FormatText(Msg::BetAboveCash, cash(limits.myCash)));
     if (limits.gameType == "THLI") {
         const Currency limit = limits.bigBet ? limits.bigBlind * 2 : limits.bigBlind;
-        if (amount != limit) refuse(language.FormatText(15, cash(limit)));
+        if (amount != limit) refuse(language.FormatText(Msg::LimitBetExact, cash(limit)));
     }
-    if (limits.gameType == "THPL" && amount > limits.pot) refuse(language.LangText[16]);
+    if (limits.gameType == "THPL" && amount > limits.pot) refuse(language.LangText[Msg::PotLimitExceeded]);
     if (limits.myBet + amount < limits.minBet)
-        refuse(language.FormatText(17, cash(limits.minBet - limits.myBet)));
+        refuse(language.FormatText(Msg::CallAtLeast, cash(limits.minBet - limits.myBet)));
     const Currency raise = limits.myBet + amount - limits.minBet;
     if (raise > Currency() && raise < limits.lastRaise)
-        refuse(language.FormatText(92, cash(limits.lastRaise)));
+        refuse(language.FormatText(Msg::MinRaise, cash(limits.lastRaise)));
 
     if (accepted) {
         out.accepted = true;
         out.request = BetRequest(amount);
-        out.status = language.FormatText(45, cash(amount));
+        out.status = language.FormatText(Msg::YouBet, cash(amount));
     }
     return out;
 }

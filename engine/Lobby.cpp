@@ -5,6 +5,7 @@
 #include "platform/Text.h"
 #include "settings/Language.h"
 #include "settings/Settings.h"
+#include "settings/TextIds.h"
 
 namespace scrivo {
 
@@ -26,7 +27,7 @@ Lobby::Lobby(const Settings& settings, const Language& language) : m_settings(se
 FolderResult<GameList> Lobby::UpdateList(const std::string& selectedGameId)
 {
     FolderResult<GameList> result = ListGames(m_settings.ServerDirectory, selectedGameId, m_current);
-    if (result->serverMissing) MsgBox(m_language.AppText[69]);
+    if (result->serverMissing) MsgBox(m_language.AppText[Cap::FolderNotFound]);
     ReportFailure("Error updating list: ", result.status);
     return result;
 }
@@ -38,13 +39,13 @@ RowSelection Lobby::SelectRow(const GameList& list, int row) const
 
 int Lobby::CheckCreate(const CreateRequest& request)
 {
-    if (Trim(request.gameName).empty()) return 61;
+    if (Trim(request.gameName).empty()) return Cap::NeedTableName;
     const double cash = Val(request.startCash);
-    if (cash <= 0) return 62;
-    if (cash >= MaxStartCash || !IsCreateAmount(cash)) return 63;
+    if (cash <= 0) return Cap::StartCashPositive;
+    if (cash >= MaxStartCash || !IsCreateAmount(cash)) return Cap::StartCashTooLarge;
     const double small = Val(request.smallBlind);
     const double big = Val(request.bigBlind);
-    if (small <= 0 || small >= big || !IsCreateAmount(big)) return 64;
+    if (small <= 0 || small >= big || !IsCreateAmount(big)) return Cap::BlindsInvalid;
     return 0;
 }
 
@@ -91,7 +92,7 @@ BrowserOutcome Lobby::JoinGame(const std::string& gameId)
         outcome.status = FolderStatus::Failure(text);
         return outcome;
     };
-    if (gameId.empty()) return refuse(65, MsgIcon::Information);
+    if (gameId.empty()) return refuse(Cap::ChooseGame, MsgIcon::Information);
 
     JoinResult joined = scrivo::JoinGame(m_settings.ServerDirectory, gameId, m_settings.LastPlayer);
     switch (joined.outcome) {
@@ -101,11 +102,11 @@ BrowserOutcome Lobby::JoinGame(const std::string& gameId)
         outcome.openTable = true;
         return outcome;
     case JoinOutcome::Full:
-        return refuse(66, MsgIcon::Information);
+        return refuse(Cap::TableFull, MsgIcon::Information);
     case JoinOutcome::Started:
-        return refuse(67, MsgIcon::None);
+        return refuse(Cap::GameStarted, MsgIcon::None);
     case JoinOutcome::NameTaken:
-        return refuse(68, MsgIcon::None);
+        return refuse(Cap::NameTaken, MsgIcon::None);
     case JoinOutcome::NoGame:
         MsgBox(joined.status.description);
         m_current.GameName.clear();
@@ -137,11 +138,11 @@ LeaveOutcome LeaveGame(GameSession& session, const std::string& ownName, const L
     }
     if (!session.IsHost) {
         ReportFailure("Error Sending player message: ",
-                      SendPlayerMessage(folder, "w" + language.FormatText(7, ownName)));
+                      SendPlayerMessage(folder, "w" + language.FormatText(Msg::PlayerLeft, ownName)));
         return outcome;
     }
     ReportFailure("Error Sending player message: ",
-                  SendPlayerMessage(folder, "w" + language.FormatText(6, ownName)));
+                  SendPlayerMessage(folder, "w" + language.FormatText(Msg::HostLeft, ownName)));
     outcome.status = WriteGameRecord(folder, "GE", false);
     ReportFailure("Error writing status: ", outcome.status);
     outcome.endedGame = true;

@@ -12,6 +12,7 @@
 #include "platform/Paths.h"
 #include "platform/Text.h"
 #include "settings/Language.h"
+#include "settings/TextIds.h"
 
 namespace scrivo {
 
@@ -19,7 +20,6 @@ namespace {
 
 // Caption 19 labels the browser's bot count; the host's own name on the table
 // carries a caption of its own, so the tool box never reads "Ann Bots:".
-constexpr int HostSuffixCaption = 7;
 
 // Clears the re-entrancy mark however the tick ends.
 class TickGuard {
@@ -210,11 +210,11 @@ bool Table::Init()
 
         const bool me = m_session.MyPlayerNo >= 1 && m_session.MyPlayerNo <= m_state.PlayerCount;
         const std::string ownName = me ? m_state.PlayerNames[m_session.MyPlayerNo] : std::string();
-        m_view.ShowPlayerLabel(IsHostTable() ? ownName + " " + m_language.AppText[HostSuffixCaption]
-                                             : ownName);
+        m_view.ShowPlayerLabel(IsHostTable() ? ownName + " " + m_language.AppText[Cap::HostSuffix] : ownName);
 
-        std::string welcome = "i" + FormatText(1, ownName) + "\r\n" + FormatText(2, m_state.CurrencySymbol) +
-                              "\r" + FormatText(3) + ": ";
+        std::string welcome = "i" + FormatText(Msg::Welcome, ownName) + "\r\n" +
+                              FormatText(Msg::CurrencyNotice, m_state.CurrencySymbol) + "\r" +
+                              FormatText(Msg::SeatedPlayers) + ": ";
         for (int p = 1; p <= m_state.PlayerCount; ++p) {
             if (p > 1) welcome += ", ";
             welcome += m_state.PlayerNames[p];
@@ -224,9 +224,9 @@ bool Table::Init()
         m_view.LogLines({LogLine{0, welcome}});
 
         if (IsHostTable())
-            Send("i" + FormatText(4, "1") + " " + FormatText(95));
+            Send("i" + FormatText(Msg::HandHeader, "1") + " " + FormatText(Msg::HostStartsRound));
         else
-            Send("p" + FormatText(94, ownName));
+            Send("p" + FormatText(Msg::PlayerJoined, ownName));
         FlushMessages();
         m_view.SetStartRoundAllowed(IsHostTable());
         return true;
@@ -426,11 +426,11 @@ void Table::FinishViewUpdate()
 {
     m_view.UpdateTableView(*this);
     if (m_state.MyTurn) {
-        m_view.ShowStatus(m_language.LangText[40]);
+        m_view.ShowStatus(m_language.LangText[Msg::YourTurn]);
         m_view.SetActionsEnabled(true);
     } else {
         if (m_state.CurrentPlayer > 0 && m_state.CurrentPlayer < static_cast<int>(m_state.PlayerNames.size()))
-            m_view.ShowStatus(FormatText(41, m_state.PlayerNames[m_state.CurrentPlayer]));
+            m_view.ShowStatus(FormatText(Msg::WaitingFor, m_state.PlayerNames[m_state.CurrentPlayer]));
         m_view.SetActionsEnabled(false);
     }
 }
@@ -449,7 +449,7 @@ bool Table::StartRound()
         m_view.SetStartRoundAllowed(false);
         WriteStatus(m_state.HandNo == 1 ? "GS" : "GP", true);
         m_roundStarting = true;
-        m_view.ShowStatus(m_language.LangText[5]);
+        m_view.ShowStatus(m_language.LangText[Msg::ShufflingDealing]);
         return true;
     } catch (const OperationCancelled&) {
         m_outbox.clear();
@@ -535,7 +535,7 @@ void Table::StartHand()
         int last = 0;
         for (int p = 1; p <= s.PlayerCount; ++p)
             if (s.HandStake[p] > StakeFolded) last = p;
-        if (last > 0) Send("s" + FormatText(46, s.PlayerNames[last]));
+        if (last > 0) Send("s" + FormatText(Msg::GameOver, s.PlayerNames[last]));
         WriteStatus("GE", false);
         s.Stage = StageGameOver;
         m_view.GameEnded(*this);
@@ -544,8 +544,8 @@ void Table::StartHand()
 
     const int sb = NextPlayer(s.Dealer);
     const int bb = NextPlayer(sb);
-    PostBlind(sb, s.SmallBlind, 20, 50, "SB");
-    PostBlind(bb, s.BigBlind, 21, 51, "BB");
+    PostBlind(sb, s.SmallBlind, Msg::PostsSmallBlind, Msg::AllInSmallBlind, "SB");
+    PostBlind(bb, s.BigBlind, Msg::PostsBigBlind, Msg::AllInBigBlind, "BB");
 
     s.CurrentPlayer = NextPlayer(bb);
     s.BetStarter = s.CurrentPlayer;
@@ -573,7 +573,7 @@ void Table::EndHand()
         if (s.HandStake[p] <= StakeOut) continue;
         if (s.PlayerCash[p] <= Currency()) {
             s.HandStake[p] = StakeOut;
-            Send("b" + FormatText(22, s.PlayerNames[p]));
+            Send("b" + FormatText(Msg::OutOfChips, s.PlayerNames[p]));
         } else {
             s.HandStake[p] = Currency();
             last = p;
@@ -582,7 +582,7 @@ void Table::EndHand()
     ++m_counters.handsEnded;
     if (CountActive() != 1) {
         ++s.HandNo;
-        Send("i" + FormatText(4, std::to_string(s.HandNo)) + "\r\n");
+        Send("i" + FormatText(Msg::HandHeader, std::to_string(s.HandNo)) + "\r\n");
         FlushMessages();
         m_view.HandEnded(*this);
         m_view.SetStartRoundAllowed(CanStartRound());
@@ -590,7 +590,7 @@ void Table::EndHand()
     }
     // The winner's line goes out before the final status, so every client
     // that sees the game end has the line that names the winner.
-    Send("s" + FormatText(46, last > 0 ? s.PlayerNames[last] : std::string()));
+    Send("s" + FormatText(Msg::GameOver, last > 0 ? s.PlayerNames[last] : std::string()));
     WriteStatus("GE", false);
     s.Stage = StageGameOver;
     ResetSeatsAfterGame();

@@ -6,6 +6,7 @@
 #include "platform/MessageBox.h"
 #include "platform/Text.h"
 #include "settings/Language.h"
+#include "settings/TextIds.h"
 
 namespace scrivo {
 
@@ -94,12 +95,12 @@ void Table::ProcessAction()
             r.Action = "-";
             Need(file.WritePlayer(current, r));
             file.Close();
-            Send(std::to_string(current) + "s" + FormatText(40));
+            Send(std::to_string(current) + "s" + FormatText(Msg::YourTurn));
         };
 
         switch (request[0]) {
         case 'C':
-            Send("s" + FormatText(23, name));
+            Send("s" + FormatText(Msg::Checks, name));
             if (s.HandStake[current] < s.MinBet)
                 checkWarning = name + " tried to check but it's only got " + s.HandStake[current].ToString();
             r.Action = "-";
@@ -116,9 +117,9 @@ void Table::ProcessAction()
                 s.HandStake[current] += amount;
                 if (s.HandStake[current] > s.MinBet) {
                     s.MinBet = s.HandStake[current];
-                    Send("s" + FormatText(49, name, FormatCash(amount), FormatCash(s.MinBet)));
+                    Send("s" + FormatText(Msg::AllInRaising, name, FormatCash(amount), FormatCash(s.MinBet)));
                 } else {
-                    Send("s" + FormatText(24, name, FormatCash(amount)));
+                    Send("s" + FormatText(Msg::GoesAllIn, name, FormatCash(amount)));
                 }
                 s.HandStake[current] = StakeAllIn;
                 r.Action = "A";
@@ -127,9 +128,10 @@ void Table::ProcessAction()
                 s.HandStake[current] += amount;
                 if (s.HandStake[current] > s.MinBet) {
                     s.MinBet = s.HandStake[current];
-                    Send("s" + FormatText(25, name, FormatCash(amount), FormatCash(s.MinBet)));
+                    Send("s" +
+                         FormatText(Msg::PutsInRaising, name, FormatCash(amount), FormatCash(s.MinBet)));
                 } else {
-                    Send("s" + FormatText(26, name, FormatCash(amount)));
+                    Send("s" + FormatText(Msg::Calls, name, FormatCash(amount)));
                 }
                 r.Action = "-";
             }
@@ -138,7 +140,7 @@ void Table::ProcessAction()
             break;
         }
         case 'F':
-            Send("w" + FormatText(27, name));
+            Send("w" + FormatText(Msg::Folds, name));
             r.Action = "X";
             Need(file.WritePlayer(current, r));
             s.HandStake[current] = StakeFolded;
@@ -201,7 +203,7 @@ void Table::WriteTurn(bool roundEnded)
     }
     // The private notice goes out with the status, so the player whose turn
     // it is finds it in the file as soon as it sees the status.
-    Send(std::to_string(m_state.CurrentPlayer) + "s" + FormatText(40));
+    Send(std::to_string(m_state.CurrentPlayer) + "s" + FormatText(Msg::YourTurn));
     WriteStatus("P" + std::to_string(m_state.CurrentPlayer), roundEnded);
 }
 

@@ -7,6 +7,7 @@
 #include "engine/TableInternal.h"
 #include "platform/Random.h"
 #include "settings/Language.h"
+#include "settings/TextIds.h"
 
 namespace scrivo {
 
@@ -16,7 +17,7 @@ void Table::BotStep(const std::string& status)
     const int lines = static_cast<int>(m_language.BotChat.size()) - 1;
     if (lines >= 1 && random.Below(20) == 1) {
         const int i = random.Below(lines) + 1;
-        Send("m" + FormatText(18, m_state.PlayerNames[m_state.CurrentPlayer],
+        Send("m" + FormatText(Msg::ChatLine, m_state.PlayerNames[m_state.CurrentPlayer],
                               m_language.BotChat[static_cast<std::size_t>(i)]));
     }
     if (!status.empty() && status[0] == 'P') {

@@ -9,6 +9,7 @@
 #include "platform/MessageBox.h"
 #include "platform/Text.h"
 #include "settings/Language.h"
+#include "settings/TextIds.h"
 
 namespace scrivo {
 
@@ -34,7 +35,7 @@ void Table::DealHoleCards()
     m_deal->pack = colPack();
     m_deal->pack.ResetPack();
     m_deal->pack.Shuffle();
-    Send("d" + FormatText(37));
+    Send("d" + FormatText(Msg::DealingHoleCards));
     {
         RecordFile file = OpenFile(PlayerFileName, PlayerRecordLength);
         for (int p = 1; p <= s.PlayerCount; ++p) {
@@ -56,7 +57,7 @@ void Table::DealHoleCards()
 
 void Table::DealBoard(int mode)
 {
-    static const int announcement[] = {36, 33, 34, 35};
+    static const int announcement[] = {Msg::RestOfBoard, Msg::Flop, Msg::Turn, Msg::River};
     if (mode < 0 || mode > 3) return;
     Send("d\r\n" + FormatText(announcement[mode]));
 
@@ -241,7 +242,7 @@ void Table::PaySplit(const std::vector<int>& winners, Currency amount)
     }
     for (int p : winners) {
         const Currency paid = share[static_cast<std::size_t>(p)];
-        Send("w" + FormatText(32, s.PlayerNames[p], FormatCash(paid)));
+        Send("w" + FormatText(Msg::Wins, s.PlayerNames[p], FormatCash(paid)));
         PayPlayer(p, paid);
     }
 }
@@ -275,15 +276,16 @@ void Table::Showdown()
             if (contenders.size() < 2) {
                 const int c = contenders.front();
                 if (k == 1)
-                    Send("d" + FormatText(28, s.PlayerNames[c]));
+                    Send("d" + FormatText(Msg::MainPotUncontested, s.PlayerNames[c]));
                 else
-                    Send("d" + FormatText(48, s.PlayerNames[c], std::to_string(k - 1)));
-                Send("w" + FormatText(32, s.PlayerNames[c], FormatCash(pot)));
+                    Send("d" + FormatText(Msg::SidePotUncontested, s.PlayerNames[c], std::to_string(k - 1)));
+                Send("w" + FormatText(Msg::Wins, s.PlayerNames[c], FormatCash(pot)));
                 PayPlayer(c, pot);
                 continue;
             }
 
-            Send(k == 1 ? "d" + FormatText(29) : "d" + FormatText(30, std::to_string(k - 1)));
+            Send(k == 1 ? "d" + FormatText(Msg::ShowdownMainPot)
+                        : "d" + FormatText(Msg::ShowdownSidePot, std::to_string(k - 1)));
             std::vector<double> score(static_cast<std::size_t>(s.PlayerCount) + 1, -1.0);
             double best = -1.0;
             for (int p : contenders) {
@@ -298,7 +300,8 @@ void Table::Showdown()
             std::vector<int> winners;
             for (int p : contenders)
                 if (score[static_cast<std::size_t>(p)] == best) winners.push_back(p);
-            if (winners.size() > 1) Send("s\r\n" + FormatText(31, std::to_string(winners.size())));
+            if (winners.size() > 1)
+                Send("s\r\n" + FormatText(Msg::PlayersSharePot, std::to_string(winners.size())));
             for (int p : contenders)
                 if (score[static_cast<std::size_t>(p)] < best) s.HandStake[p] = StakeFolded;
             PaySplit(winners, pot);

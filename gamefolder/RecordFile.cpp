@@ -14,7 +14,6 @@ namespace scrivo {
 
 namespace {
 
-
 std::string RecordNotThere(const std::string& path, std::int64_t n)
 {
     return "Record " + std::to_string(n) + " of " + path + " is not there";

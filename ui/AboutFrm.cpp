@@ -11,6 +11,7 @@
 #include "ui/ClickLabel.h"
 #include "ui/MainMod.h"
 #include "ui/UiCommon.h"
+#include "settings/TextIds.h"
 
 namespace scrivo {
 
@@ -89,8 +90,8 @@ void AboutFrm::showEvent(QShowEvent* event)
 
 void AboutFrm::ApplyLang()
 {
-    if (m_language.AppText[1].empty()) return;
-    OKBtn->setText(ToQ(m_language.AppText[1]));
+    if (m_language.AppText[Cap::Ok].empty()) return;
+    OKBtn->setText(ToQ(m_language.AppText[Cap::Ok]));
 }
 
 } // namespace scrivo

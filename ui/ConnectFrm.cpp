@@ -26,6 +26,7 @@
 #include "ui/MainMod.h"
 #include "ui/TableLink.h"
 #include "ui/UiCommon.h"
+#include "settings/TextIds.h"
 
 namespace scrivo {
 
@@ -223,9 +224,9 @@ void ConnectFrm::Load()
         SetLBTabStops(80, 105, 130);
         GameTypeCombo->addItem("Texas Hold 'Em");
         GameTypeCombo->setCurrentIndex(0);
-        TypeCombo->addItem(ToQ(m_language.AppText[73]));
-        TypeCombo->addItem(ToQ(m_language.AppText[74]));
-        TypeCombo->addItem(ToQ(m_language.AppText[75]));
+        TypeCombo->addItem(ToQ(m_language.AppText[Cap::Limit]));
+        TypeCombo->addItem(ToQ(m_language.AppText[Cap::PotLimit]));
+        TypeCombo->addItem(ToQ(m_language.AppText[Cap::NoLimit]));
         TypeCombo->setCurrentIndex(2);
         BotsTxt->setText("3");
         StartPotTxt->setText("50");
@@ -236,27 +237,27 @@ void ConnectFrm::Load()
 
 void ConnectFrm::ApplyLang()
 {
-    if (m_language.AppText[1].empty()) return;
-    GList->setHeaderLabels({ToQ(m_language.AppText[16]), ToQ(m_language.AppText[8]),
-                            ToQ(m_language.AppText[9]), ToQ(m_language.AppText[10])});
-    Command1->setText(ToQ(m_language.AppText[11]));
-    Command2->setText(ToQ(m_language.AppText[12]));
-    Command3->setText(ToQ(m_language.AppText[13]));
-    Command4->setText(ToQ(m_language.AppText[49]));
-    Label1->setText(ToQ(m_language.AppText[4] + ":"));
-    Label2->setText(ToQ(m_language.AppText[12]));
-    Label3->setText(ToQ(m_language.AppText[14]));
-    Label6->setText(ToQ(m_language.AppText[15]));
-    Label7->setText(ToQ(m_language.AppText[16]));
-    Label4->setText(ToQ(m_language.AppText[17]));
-    Label5->setText(ToQ(m_language.AppText[18]));
-    Label15->setText(ToQ(m_language.AppText[19]));
-    Label9->setText(ToQ(m_language.AppText[20]));
-    CreateButton->setText(ToQ(m_language.AppText[21]));
-    HideBtn->setText(ToQ(m_language.AppText[22]));
-    ActiveLbl->setText(ToQ(m_language.AppText[23]));
+    if (m_language.AppText[Cap::Ok].empty()) return;
+    GList->setHeaderLabels({ToQ(m_language.AppText[Cap::TableName]), ToQ(m_language.AppText[Cap::Players]),
+                            ToQ(m_language.AppText[Cap::Blinds]), ToQ(m_language.AppText[Cap::Status])});
+    Command1->setText(ToQ(m_language.AppText[Cap::Join]));
+    Command2->setText(ToQ(m_language.AppText[Cap::CreateGame]));
+    Command3->setText(ToQ(m_language.AppText[Cap::Setup]));
+    Command4->setText(ToQ(m_language.AppText[Cap::Instructions]));
+    Label1->setText(ToQ(m_language.AppText[Cap::PlayerName] + ":"));
+    Label2->setText(ToQ(m_language.AppText[Cap::CreateGame]));
+    Label3->setText(ToQ(m_language.AppText[Cap::GameLabel]));
+    Label6->setText(ToQ(m_language.AppText[Cap::TypeLabel]));
+    Label7->setText(ToQ(m_language.AppText[Cap::TableName]));
+    Label4->setText(ToQ(m_language.AppText[Cap::StartCash]));
+    Label5->setText(ToQ(m_language.AppText[Cap::BlindsStakes]));
+    Label15->setText(ToQ(m_language.AppText[Cap::BotsLabel]));
+    Label9->setText(ToQ(m_language.AppText[Cap::CurrencyLabel]));
+    CreateButton->setText(ToQ(m_language.AppText[Cap::CreateNow]));
+    HideBtn->setText(ToQ(m_language.AppText[Cap::Hide]));
+    ActiveLbl->setText(ToQ(m_language.AppText[Cap::NoActiveGames]));
     for (int i = 0; i < 3 && i < TypeCombo->count(); ++i)
-        TypeCombo->setItemText(i, ToQ(m_language.AppText[73 + i]));
+        TypeCombo->setItemText(i, ToQ(m_language.AppText[Cap::Limit + i]));
 }
 
 void ConnectFrm::SetLBTabStops(int stop1, int stop2, int stop3)

@@ -24,6 +24,7 @@
 #include "ui/FolderDialog.h"
 #include "ui/MainMod.h"
 #include "ui/UiCommon.h"
+#include "settings/TextIds.h"
 
 namespace scrivo {
 
@@ -148,13 +149,14 @@ void ConnectWiz::Load()
 
 void ConnectWiz::ApplyLang()
 {
-    if (m_language.AppText[1].empty()) return;
-    ConnectButton->setText(ToQ(m_language.AppText[1]));
-    Label1->setText(ToQ(m_language.AppText[4]));
-    Label8->setText(ToQ(m_language.AppText[5]));
-    Label5->setText(ToQ(m_language.AppText[6]));
+    if (m_language.AppText[Cap::Ok].empty()) return;
+    ConnectButton->setText(ToQ(m_language.AppText[Cap::Ok]));
+    Label1->setText(ToQ(m_language.AppText[Cap::PlayerName]));
+    Label8->setText(ToQ(m_language.AppText[Cap::FolderLocation]));
+    Label5->setText(ToQ(m_language.AppText[Cap::WizardWelcome]));
     // Caption 3 names the language box.
-    if (!m_language.AppText[3].empty()) Label4->setText(ToQ(m_language.AppText[3]));
+    if (!m_language.AppText[Cap::LanguageLabel].empty())
+        Label4->setText(ToQ(m_language.AppText[Cap::LanguageLabel]));
 }
 
 void ConnectWiz::LangComboClick()
@@ -184,12 +186,12 @@ bool ConnectWiz::ConnectClick()
         }
         m_language.ReadLanguageFile(m_language.LangFiles[static_cast<std::size_t>(pos)], m_settings);
         if (PName->text().isEmpty()) {
-            MsgBox(m_language.AppText[71], MsgButtons::Ok, MsgIcon::Information);
+            MsgBox(m_language.AppText[Cap::NeedPlayerName], MsgButtons::Ok, MsgIcon::Information);
             return false;
         }
         const std::string folder = FromQ(ServerCombo->text());
         if (!FolderExists(folder)) {
-            MsgBox(m_language.AppText[72], MsgButtons::Ok, MsgIcon::Information);
+            MsgBox(m_language.AppText[Cap::FolderMissing], MsgButtons::Ok, MsgIcon::Information);
             return false;
         }
         m_settings.ServerDirectory = folder;

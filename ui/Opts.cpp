@@ -18,6 +18,7 @@
 #include "settings/Settings.h"
 #include "ui/TableLink.h"
 #include "ui/UiCommon.h"
+#include "settings/TextIds.h"
 
 namespace scrivo {
 
@@ -113,18 +114,18 @@ Opts::Opts(Settings& settings, Language& language, QWidget* parent)
 
 void Opts::ApplyLang()
 {
-    if (m_language.AppText[1].empty()) return;
-    setWindowTitle(ToQ(m_language.AppText[51]));
-    Command1->setText(ToQ(m_language.AppText[1]));
-    Command2->setText(ToQ(m_language.AppText[2]));
-    Label2->setText(ToQ(m_language.AppText[52]));
-    Label3->setText(ToQ(m_language.AppText[53]));
-    BoldChk->setText(ToQ(m_language.AppText[54]));
-    MonoChk->setText(ToQ(m_language.AppText[55]));
-    ShortNmChk->setText(ToQ(m_language.AppText[56]));
-    SymChk->setText(ToQ(m_language.AppText[57]));
-    AnimChk->setText(ToQ(m_language.AppText[58]));
-    CardTxtChk->setText(ToQ(m_language.AppText[59]));
+    if (m_language.AppText[Cap::Ok].empty()) return;
+    setWindowTitle(ToQ(m_language.AppText[Cap::OptionsTitle]));
+    Command1->setText(ToQ(m_language.AppText[Cap::Ok]));
+    Command2->setText(ToQ(m_language.AppText[Cap::Cancel]));
+    Label2->setText(ToQ(m_language.AppText[Cap::Font]));
+    Label3->setText(ToQ(m_language.AppText[Cap::Size]));
+    BoldChk->setText(ToQ(m_language.AppText[Cap::AllowBold]));
+    MonoChk->setText(ToQ(m_language.AppText[Cap::AllowColour]));
+    ShortNmChk->setText(ToQ(m_language.AppText[Cap::ShortCardNames]));
+    SymChk->setText(ToQ(m_language.AppText[Cap::SuitSymbols]));
+    AnimChk->setText(ToQ(m_language.AppText[Cap::Animation]));
+    CardTxtChk->setText(ToQ(m_language.AppText[Cap::FullCardText]));
 }
 
 void Opts::FillLists()
@@ -179,7 +180,7 @@ bool Opts::Accept()
 {
     // Cards must be shown one way or the other.
     if (!ShortNmChk->isChecked() && !CardTxtChk->isChecked()) {
-        MsgBox(m_language.AppText[70], MsgButtons::Ok, MsgIcon::Information);
+        MsgBox(m_language.AppText[Cap::ChooseCardLook], MsgButtons::Ok, MsgIcon::Information);
         return false;
     }
     m_settings.BoldText = BoldChk->isChecked();

@@ -13,6 +13,7 @@
 #include "settings/Language.h"
 #include "settings/Settings.h"
 #include "tools/table/TableTool.h"
+#include "settings/TextIds.h"
 
 namespace {
 
@@ -44,7 +45,7 @@ public:
     void LogLines(const std::vector<LogLine>& lines) override
     {
         PrintingView::LogLines(lines);
-        const std::string dealing = "d" + m_language.FormatText(37);
+        const std::string dealing = "d" + m_language.FormatText(Msg::DealingHoleCards);
         for (const LogLine& l : lines)
             if (l.line == dealing) ++hands;
     }
