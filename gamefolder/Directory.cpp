@@ -8,6 +8,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/FileOps.h"
 #include "platform/Paths.h"
 #include "platform/Random.h"
 #include "platform/Text.h"
@@ -135,6 +136,63 @@ FolderStatus WriteNewGame(const std::string& folder, const GameRecord& game, con
     return file->WriteGame(game);
 }
 
+// The seat transaction of a join: the game record stays held from the checks
+// until the new count is written, so two joiners never take the same seat.
+// Sets outcome to Joined (with the game record as written) or to the reason
+// the seat was refused; a failed file operation comes back as the status.
+FolderStatus TakeSeat(const std::string& folder, const std::string& playerName, JoinOutcome& outcome,
+                      GameRecord& joined)
+{
+    auto file = OpenRecordFile(GameFilePath(folder), GameRecordLength);
+    if (!file) return file.status;
+    auto game = file->ReadGame();
+    if (!game) return game.status;
+    if (game->PlayerCount >= MaxPlayers) {
+        outcome = JoinOutcome::Full;
+        return FolderStatus::Success();
+    }
+    if (Trim(game->Status) != "WS") {
+        outcome = JoinOutcome::Started;
+        return FolderStatus::Success();
+    }
+    if (!IsSeatCount(game->PlayerCount)) return FolderStatus::Failure("The game record is damaged");
+
+    auto users = OpenRecordFile(PlayerFilePath(folder), PlayerRecordLength);
+    if (!users) return users.status;
+    PlayerRecord last;
+    for (int p = BoardPlayerNo; p <= game->PlayerCount; ++p) {
+        auto seat = users->ReadPlayer(p);
+        if (!seat) {
+            if (seat.status.error == FolderError::NotThere) continue;
+            return seat.status;
+        }
+        if (SameStoredName(seat->Name, playerName)) {
+            outcome = JoinOutcome::NameTaken;
+            return FolderStatus::Success();
+        }
+        last = *seat;
+    }
+
+    const int myNo = game->PlayerCount + 1;
+    // Bet and cards 3 to 5 carry over from the last seat read, as every
+    // client has always written them.
+    PlayerRecord mine = last;
+    mine.PlayerNo = static_cast<std::int16_t>(myNo);
+    mine.Name = playerName;
+    mine.Cash = game->StartCash;
+    mine.Action = "-";
+    mine.Blind = "";
+    mine.Card1 = mine.Card2 = "";
+    if (auto s = users->WritePlayer(myNo, mine); !s) return s;
+    users->Close();
+
+    game->PlayerCount = static_cast<std::int16_t>(myNo);
+    if (auto s = file->WriteGame(*game); !s) return s;
+    joined = *game;
+    outcome = JoinOutcome::Joined;
+    return FolderStatus::Success();
+}
+
 } // namespace
 
 std::string GameListRow::Line() const
@@ -156,7 +214,8 @@ FolderResult<GameList> ListGames(const std::string& serverDirectory, const std::
     int remembered = -1;
     for (const std::string& id : GameFolderNames(serverDirectory, status)) {
         const std::string folder = JoinPath(serverDirectory, id);
-        if (!FolderExists(GameFilePath(folder))) continue;
+        // A link planted in the server directory is never a game.
+        if (!IsRealDirectory(folder) || !FolderExists(GameFilePath(folder))) continue;
         auto game = ReadGameRecord(folder);
         if (!game) {
             // A game still being written, or one the user chose to skip.
@@ -282,66 +341,14 @@ JoinResult JoinGame(const std::string& serverDirectory, const std::string& gameI
 {
     JoinResult result;
     const std::string folder = JoinPath(serverDirectory, gameId);
-    if (gameId.empty() || !FolderExists(GameFilePath(folder))) {
+    if (gameId.empty() || !IsRealDirectory(folder) || !FolderExists(GameFilePath(folder))) {
         result.outcome = JoinOutcome::NoGame;
         result.status = FolderStatus::NotThere("Error connecting to game.");
         return result;
     }
 
     GameRecord joined;
-    auto run = [&]() -> FolderStatus {
-        // The game record stays held until the new count is written, so two
-        // joiners never take the same seat.
-        auto file = OpenRecordFile(GameFilePath(folder), GameRecordLength);
-        if (!file) return file.status;
-        auto game = file->ReadGame();
-        if (!game) return game.status;
-        if (game->PlayerCount >= MaxPlayers) {
-            result.outcome = JoinOutcome::Full;
-            return FolderStatus::Success();
-        }
-        if (Trim(game->Status) != "WS") {
-            result.outcome = JoinOutcome::Started;
-            return FolderStatus::Success();
-        }
-        if (!IsSeatCount(game->PlayerCount)) return FolderStatus::Failure("The game record is damaged");
-
-        auto users = OpenRecordFile(PlayerFilePath(folder), PlayerRecordLength);
-        if (!users) return users.status;
-        PlayerRecord last;
-        for (int p = BoardPlayerNo; p <= game->PlayerCount; ++p) {
-            auto seat = users->ReadPlayer(p);
-            if (!seat) {
-                if (seat.status.error == FolderError::NotThere) continue;
-                return seat.status;
-            }
-            if (SameStoredName(seat->Name, playerName)) {
-                result.outcome = JoinOutcome::NameTaken;
-                return FolderStatus::Success();
-            }
-            last = *seat;
-        }
-
-        const int myNo = game->PlayerCount + 1;
-        // Bet and cards 3 to 5 carry over from the last seat read, as every
-        // client has always written them.
-        PlayerRecord mine = last;
-        mine.PlayerNo = static_cast<std::int16_t>(myNo);
-        mine.Name = playerName;
-        mine.Cash = game->StartCash;
-        mine.Action = "-";
-        mine.Blind = "";
-        mine.Card1 = mine.Card2 = "";
-        if (auto s = users->WritePlayer(myNo, mine); !s) return s;
-        users->Close();
-
-        game->PlayerCount = static_cast<std::int16_t>(myNo);
-        if (auto s = file->WriteGame(*game); !s) return s;
-        joined = *game;
-        result.outcome = JoinOutcome::Joined;
-        return FolderStatus::Success();
-    };
-    result.status = run();
+    result.status = TakeSeat(folder, playerName, result.outcome, joined);
     if (!result.status.Ok()) {
         result.outcome = JoinOutcome::Failed;
         return result;
@@ -360,6 +367,9 @@ JoinResult JoinGame(const std::string& serverDirectory, const std::string& gameI
 FolderStatus CleanUpGameFiles(const std::string& folder)
 {
     if (folder.empty() || !FolderExists(folder)) return FolderStatus::Success();
+    // A game folder replaced by a link is left alone: removing through it
+    // would delete files of whatever it points to.
+    if (!IsRealDirectory(folder)) return FolderStatus::Failure("The game folder is not a folder of its own");
     return RemoveGameFolder(folder);
 }
 

@@ -373,6 +373,20 @@ TEST_F(FolderTest, CleanUpRemovesTheGameFilesAndKeepsAStrangersFolder)
     EXPECT_TRUE(boxes.shown.empty());
 }
 
+TEST_F(FolderTest, AGameFolderThatIsALinkIsNeitherListedNorJoinedNorCleanedThrough)
+{
+    // A real game elsewhere, and a link to it planted in the server directory.
+    MakeGame("elsewhere", "WS", 1);
+    ASSERT_EQ(::symlink(dir.File("elsewhere").c_str(), dir.File("5_tmp").c_str()), 0);
+    const std::string before = Read("elsewhere/gam.spk") + Read("elsewhere/usr.spk");
+    GameSession current;
+    EXPECT_TRUE(ListGames(server, "", current)->rows.empty());
+    EXPECT_EQ(JoinGame(server, "5_tmp", "Zed").outcome, JoinOutcome::NoGame);
+    EXPECT_EQ(CleanUpGameFiles(dir.File("5_tmp")).error, FolderError::Failed);
+    EXPECT_EQ(Read("elsewhere/gam.spk") + Read("elsewhere/usr.spk"), before);
+    EXPECT_TRUE(boxes.shown.empty());
+}
+
 // Other clients, as separate processes: the only lock between machines is
 // the record file's own, so threads would prove nothing. A client starts, or
 // lets go of its file, on a byte or the end of its standard input; a holding
