@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <dirent.h>
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <stdexcept>
 #include <sys/stat.h>
@@ -116,6 +118,7 @@ void Language::ScanLanguageFiles(Settings& settings)
 {
     LangNames.assign(1, std::string());
     LangFiles.assign(1, std::string());
+    LangCodes.assign(1, std::string());
     int count = -1;
     try {
         const std::string folder = ProgramFolder();
@@ -137,13 +140,17 @@ void Language::ScanLanguageFiles(Settings& settings)
             const std::string text = ReadText(path);
             std::string section;
             std::string displayName;
+            std::string code;
+            const int first = count + 1;
             ForEachLine(text, [&](std::string_view line) {
                 if (!line.empty() && line[0] == '[') {
                     section = line;
                     return;
                 }
                 LineParts parts;
-                if (section != "[Info]" || !SplitLine(line, parts) || parts.key != "Lang_Name") return;
+                if (section != "[Info]" || !SplitLine(line, parts)) return;
+                if (parts.key == "Lang_Code" && code.empty()) code = ToLowerAscii(parts.value);
+                if (parts.key != "Lang_Name") return;
                 displayName = parts.value;
                 ++count;
                 if (count == 0) {
@@ -152,8 +159,11 @@ void Language::ScanLanguageFiles(Settings& settings)
                 } else {
                     LangNames.push_back(displayName);
                     LangFiles.push_back(path);
+                    LangCodes.emplace_back();
                 }
             });
+            for (int i = first; i <= count; ++i)
+                LangCodes[static_cast<std::size_t>(i)] = code;
             // A file without a name is never the chosen one, even while no
             // language is chosen yet.
             if (!displayName.empty() && displayName == settings.Language) settings.LanguageFile = path;
@@ -161,6 +171,28 @@ void Language::ScanLanguageFiles(Settings& settings)
     } catch (const std::exception& e) {
         MsgBox(std::string("Error getting headers from language files.\r\n") + e.what());
     }
+}
+
+std::size_t Language::PreferredIndex(std::string_view locale) const
+{
+    // "de_AT.UTF-8@euro" -> "de"; C and POSIX name no language.
+    std::string wanted = ToLowerAscii(locale.substr(0, locale.find_first_of("_.@")));
+    if (wanted == "c" || wanted == "posix") wanted.clear();
+    auto find = [&](const std::string& code) -> std::optional<std::size_t> {
+        for (std::size_t i = 0; i < LangCodes.size() && i < LangFiles.size(); ++i)
+            if (!code.empty() && LangCodes[i] == code) return i;
+        return std::nullopt;
+    };
+    if (auto i = find(wanted)) return *i;
+    if (auto i = find("en")) return *i;
+    return 0;
+}
+
+std::string LocaleFromEnvironment()
+{
+    for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"})
+        if (const char* value = std::getenv(name); value && *value) return value;
+    return {};
 }
 
 void Language::ReadLanguageFile(const std::string& path, Settings& settings)

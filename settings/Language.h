@@ -22,10 +22,17 @@ public:
     // Display names and full paths of the language files found, from 0.
     std::vector<std::string> LangNames{std::string()};
     std::vector<std::string> LangFiles{std::string()};
+    // The ISO 639 code of each file's language ([Info] Lang_Code, e.g. "de"),
+    // empty when the file names none.
+    std::vector<std::string> LangCodes{std::string()};
 
     // Finds the language files beside the program; the one named like
     // settings.Language becomes settings.LanguageFile.
     void ScanLanguageFiles(Settings& settings);
+    // The index in LangFiles of the language to offer on a first start: the
+    // one whose code matches the locale ("de_AT.UTF-8" matches "de"), else
+    // English, else the first.
+    std::size_t PreferredIndex(std::string_view locale) const;
     // Loads the texts of a language file; its name becomes settings.Language
     // (an empty path clears it).
     void ReadLanguageFile(const std::string& path, Settings& settings);
@@ -35,5 +42,9 @@ public:
     std::string FormatText(int n, std::string_view arg1 = {}, std::string_view arg2 = {},
                            std::string_view arg3 = {}) const;
 };
+
+// The locale that names the user's language: LC_ALL, LC_MESSAGES or LANG,
+// the first that is set.
+std::string LocaleFromEnvironment();
 
 } // namespace scrivo

@@ -135,8 +135,10 @@ void ConnectWiz::Load()
                     m_settings.Language) {
                 // the loaded language is already selected
             } else {
-                LangCombo->setCurrentIndex(0);
-                m_language.ReadLanguageFile(m_language.LangFiles[0], m_settings);
+                // First start: the language of the system, else English.
+                const std::size_t preferred = m_language.PreferredIndex(LocaleFromEnvironment());
+                LangCombo->setCurrentIndex(static_cast<int>(preferred));
+                m_language.ReadLanguageFile(m_language.LangFiles[preferred], m_settings);
             }
         } else {
             MsgBox("Problem - No language files exist (Lang_*.ini)", MsgButtons::Ok, MsgIcon::Exclamation);
@@ -149,6 +151,7 @@ void ConnectWiz::Load()
 
 void ConnectWiz::ApplyLang()
 {
+    ApplyQtTranslation(m_language, m_settings);
     if (m_language.AppText[Cap::Ok].empty()) return;
     ConnectButton->setText(ToQ(m_language.AppText[Cap::Ok]));
     Label1->setText(ToQ(m_language.AppText[Cap::PlayerName]));

@@ -21,6 +21,7 @@
 #include "ui/Opts.h"
 #include "ui/SettingsLink.h"
 #include "ui/TableLink.h"
+#include "ui/UiCommon.h"
 
 namespace scrivo {
 
@@ -52,6 +53,7 @@ void Main()
     try {
         WindowSettingsControls controls;
         const StartWindow start = DecideStartWindow(W().settings, W().language, &controls);
+        ApplyQtTranslation(W().language, W().settings);
         if (start == StartWindow::Browser) {
             ConnectFrm& browser = TheConnectFrm();
             browser.SetHeightTwips(BrowserFirstHeight);

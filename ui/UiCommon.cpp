@@ -1,10 +1,17 @@
 #include "ui/UiCommon.h"
 
+#include <QCoreApplication>
 #include <QGuiApplication>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QPainter>
 #include <QPainterPath>
 #include <QScreen>
+#include <QTranslator>
 #include <QWidget>
+
+#include "settings/Language.h"
+#include "settings/Settings.h"
 
 namespace scrivo {
 
@@ -67,6 +74,20 @@ QPixmap ProgramLogo(int size)
     p.setBrush(QColor(0x11, 0x11, 0x11));
     p.drawPath(spade);
     return pix;
+}
+
+void ApplyQtTranslation(const Language& language, const Settings& settings)
+{
+    static QTranslator translator;
+    std::string code;
+    for (std::size_t i = 0; i < language.LangNames.size() && i < language.LangCodes.size(); ++i)
+        if (!settings.Language.empty() && language.LangNames[i] == settings.Language)
+            code = language.LangCodes[i];
+    QCoreApplication::removeTranslator(&translator);
+    if (code.empty() || code == "en") return;
+    if (translator.load(QLocale(QString::fromStdString(code)), QStringLiteral("qtbase"), QStringLiteral("_"),
+                        QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(&translator);
 }
 
 } // namespace scrivo

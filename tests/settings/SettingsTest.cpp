@@ -407,6 +407,40 @@ TEST_F(SettingsTest, StartWindowNeedsANameAReachableFolderAndAScannedLanguage)
     EXPECT_EQ(language.LangNames, (Strings{"Beta", "Alpha", "Beta"}));
 }
 
+// A first start offers the language of the system: the shipped files name
+// their codes, and anything unknown falls back on English, whatever the order
+// of the files by name (Deutsch sorts first).
+TEST_F(SettingsTest, FirstStartOffersTheSystemLanguageElseEnglish)
+{
+    for (const std::string name : {"English", "Deutsch"})
+        fs::copy_file(std::string(SCRIVO_LANG_SOURCE_DIR) + "/Lang_" + name + ".ini",
+                      dir.File("Lang_" + name + ".ini"));
+    dir.Write("Lang_Zz.ini", "[Info]\nLang_Name=Nameless code\n");
+    language.ScanLanguageFiles(settings);
+    ASSERT_EQ(language.LangNames, (Strings{"Deutsch", "English", "Nameless code"}));
+    for (const auto& [locale, expected] :
+         std::vector<std::pair<std::string, std::string>>{{"C.UTF-8", "English"},
+                                                          {"C", "English"},
+                                                          {"POSIX", "English"},
+                                                          {"", "English"},
+                                                          {"en_GB.UTF-8", "English"},
+                                                          {"fr_FR.UTF-8", "English"},
+                                                          {"de_AT.UTF-8@euro", "Deutsch"},
+                                                          {"DE", "Deutsch"},
+                                                          {"de_DE", "Deutsch"}})
+        EXPECT_EQ(language.LangNames[language.PreferredIndex(locale)], expected) << locale;
+
+    for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"})
+        ::unsetenv(name);
+    ::setenv("LANG", "en_US.UTF-8", 1);
+    ::setenv("LC_MESSAGES", "de_DE.UTF-8", 1);
+    EXPECT_EQ(LocaleFromEnvironment(), "de_DE.UTF-8");
+    ::setenv("LC_ALL", "C.UTF-8", 1);
+    EXPECT_EQ(LocaleFromEnvironment(), "C.UTF-8");
+    for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"})
+        ::unsetenv(name);
+}
+
 TEST_F(SettingsTest, ReadLanguageFileFillsEachTableFromItsExactSectionOrSaysWhyNot)
 {
     const std::string info = "[Info]\nLang_Name=Test\n";

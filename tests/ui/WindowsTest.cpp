@@ -285,6 +285,23 @@ TEST_F(WizardTest, ChoosingALanguageRelabelsAtOnceAndOkUsesIt)
     EXPECT_EQ(boxes->LastText(), "Beta wants a name");
 }
 
+// The standard buttons of message boxes follow the chosen language file
+// where Qt has a translation of its own.
+TEST_F(WizardTest, QtsOwnButtonsFollowTheLanguageFileCode)
+{
+    programDir.Write("Lang_Beta.ini",
+                     "[Info]\r\nLang_Name=Beta\r\nLang_Code=de\r\n[Application]\r\n1=Beta OK\r\n");
+    ConnectWiz& wiz = StartWizard();
+    auto yes = [] { return QCoreApplication::translate("QPlatformTheme", "&Yes").toStdString(); };
+    EXPECT_EQ(yes(), "&Yes");
+    wiz.LangCombo->setCurrentIndex(wiz.LangCombo->findText("Beta"));
+    wiz.LangComboClick();
+    EXPECT_EQ(yes(), "&Ja");
+    wiz.LangCombo->setCurrentIndex(wiz.LangCombo->findText("Alpha"));
+    wiz.LangComboClick();
+    EXPECT_EQ(yes(), "&Yes");
+}
+
 TEST_F(WizardTest, FolderPickerStartsAtTheTypedFolderAndCancelKeepsIt)
 {
     ConnectWiz& wiz = StartWizard();
