@@ -217,6 +217,7 @@ void MainForm::BuildMenus()
     QMenuBar* bar = menuBar();
     mFile = bar->addMenu(QString());
     mSave = mFile->addAction(QString(), this, &MainForm::SaveText);
+    mHandHistory = mFile->addAction(QString(), this, &MainForm::ExportHandHistory);
     mFile->addSeparator();
     mSpeech = mFile->addAction(QString());
     mSpeech->setEnabled(false);
@@ -312,6 +313,7 @@ void MainForm::ApplyLang()
     mTools->setTitle(ToQ(m_language.AppText[Cap::MenuTools]));
     mhelp->setTitle(ToQ(m_language.AppText[Cap::MenuHelp]));
     mSave->setText(ToQ(m_language.AppText[Cap::SaveText]));
+    mHandHistory->setText(ToQ(m_language.AppText[Cap::ExportHandHistory]));
     mSpeech->setText(ToQ(m_language.AppText[Cap::Speech]));
     mExit->setText(ToQ(m_language.AppText[Cap::Exit]));
     mToolHide->setText(Suffixed(m_language.AppText[Cap::InfoPane], " [T]"));
