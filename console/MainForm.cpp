@@ -259,14 +259,26 @@ void MainForm::BuildMenus()
         StartTimer1();
     });
 
-    const std::pair<QObject*, const char*> names[] = {
-        {mFile, "mFile"},       {mSave, "mSave"},     {mSpeech, "mSpeech"},
-        {mExit, "mExit"},       {mView, "mView"},     {mToolHide, "mToolHide"},
-        {mSbar, "mSbar"},       {mScrivo, "mScrivo"}, {mTools, "mTools"},
-        {mChkCall, "mChkCall"}, {mBet, "mBet"},       {mFold, "mFold"},
-        {mAllIn, "mAllIn"},     {mMsg, "mMsg"},       {mStartRound, "mStartRound"},
-        {mVOpt, "mVOpt"},       {mhelp, "mhelp"},     {mInstr, "mInstr"},
-        {mAbout, "mAbout"}};
+    const std::pair<QObject*, const char*> names[] = {{mFile, "mFile"},
+                                                      {mSave, "mSave"},
+                                                      {mHandHistory, "mHandHistory"},
+                                                      {mSpeech, "mSpeech"},
+                                                      {mExit, "mExit"},
+                                                      {mView, "mView"},
+                                                      {mToolHide, "mToolHide"},
+                                                      {mSbar, "mSbar"},
+                                                      {mScrivo, "mScrivo"},
+                                                      {mTools, "mTools"},
+                                                      {mChkCall, "mChkCall"},
+                                                      {mBet, "mBet"},
+                                                      {mFold, "mFold"},
+                                                      {mAllIn, "mAllIn"},
+                                                      {mMsg, "mMsg"},
+                                                      {mStartRound, "mStartRound"},
+                                                      {mVOpt, "mVOpt"},
+                                                      {mhelp, "mhelp"},
+                                                      {mInstr, "mInstr"},
+                                                      {mAbout, "mAbout"}};
     for (const auto& [object, name] : names)
         object->setObjectName(QString::fromLatin1(name));
 }
@@ -275,6 +287,7 @@ void MainForm::SetDesignCaptions()
 {
     mFile->setTitle(QStringLiteral("&File"));
     mSave->setText(QStringLiteral("Save Text..."));
+    mHandHistory->setText(QStringLiteral("Export hand history..."));
     mSpeech->setText(QStringLiteral("Speech"));
     mExit->setText(QStringLiteral("E&xit"));
     mView->setTitle(QStringLiteral("&View"));
