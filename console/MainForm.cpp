@@ -217,6 +217,7 @@ void MainForm::BuildMenus()
     QMenuBar* bar = menuBar();
     mFile = bar->addMenu(QString());
     mSave = mFile->addAction(QString(), this, &MainForm::SaveText);
+    mHandHistory = mFile->addAction(QString(), this, &MainForm::ExportHandHistory);
     mFile->addSeparator();
     mSpeech = mFile->addAction(QString());
     mSpeech->setEnabled(false);
@@ -258,14 +259,26 @@ void MainForm::BuildMenus()
         StartTimer1();
     });
 
-    const std::pair<QObject*, const char*> names[] = {
-        {mFile, "mFile"},       {mSave, "mSave"},     {mSpeech, "mSpeech"},
-        {mExit, "mExit"},       {mView, "mView"},     {mToolHide, "mToolHide"},
-        {mSbar, "mSbar"},       {mScrivo, "mScrivo"}, {mTools, "mTools"},
-        {mChkCall, "mChkCall"}, {mBet, "mBet"},       {mFold, "mFold"},
-        {mAllIn, "mAllIn"},     {mMsg, "mMsg"},       {mStartRound, "mStartRound"},
-        {mVOpt, "mVOpt"},       {mhelp, "mhelp"},     {mInstr, "mInstr"},
-        {mAbout, "mAbout"}};
+    const std::pair<QObject*, const char*> names[] = {{mFile, "mFile"},
+                                                      {mSave, "mSave"},
+                                                      {mHandHistory, "mHandHistory"},
+                                                      {mSpeech, "mSpeech"},
+                                                      {mExit, "mExit"},
+                                                      {mView, "mView"},
+                                                      {mToolHide, "mToolHide"},
+                                                      {mSbar, "mSbar"},
+                                                      {mScrivo, "mScrivo"},
+                                                      {mTools, "mTools"},
+                                                      {mChkCall, "mChkCall"},
+                                                      {mBet, "mBet"},
+                                                      {mFold, "mFold"},
+                                                      {mAllIn, "mAllIn"},
+                                                      {mMsg, "mMsg"},
+                                                      {mStartRound, "mStartRound"},
+                                                      {mVOpt, "mVOpt"},
+                                                      {mhelp, "mhelp"},
+                                                      {mInstr, "mInstr"},
+                                                      {mAbout, "mAbout"}};
     for (const auto& [object, name] : names)
         object->setObjectName(QString::fromLatin1(name));
 }
@@ -274,6 +287,7 @@ void MainForm::SetDesignCaptions()
 {
     mFile->setTitle(QStringLiteral("&File"));
     mSave->setText(QStringLiteral("Save Text..."));
+    mHandHistory->setText(QStringLiteral("Export hand history..."));
     mSpeech->setText(QStringLiteral("Speech"));
     mExit->setText(QStringLiteral("E&xit"));
     mView->setTitle(QStringLiteral("&View"));
@@ -312,6 +326,7 @@ void MainForm::ApplyLang()
     mTools->setTitle(ToQ(m_language.AppText[Cap::MenuTools]));
     mhelp->setTitle(ToQ(m_language.AppText[Cap::MenuHelp]));
     mSave->setText(ToQ(m_language.AppText[Cap::SaveText]));
+    mHandHistory->setText(ToQ(m_language.AppText[Cap::ExportHandHistory]));
     mSpeech->setText(ToQ(m_language.AppText[Cap::Speech]));
     mExit->setText(ToQ(m_language.AppText[Cap::Exit]));
     mToolHide->setText(Suffixed(m_language.AppText[Cap::InfoPane], " [T]"));

@@ -135,6 +135,7 @@ private:
     void ToggleToolBox();
     void ToggleStatusBar();
     void SaveText();
+    void ExportHandHistory();
 
     // Drawing text.
     void ShowCardSymbols(const std::string& cards, QTextEdit* target, int size, bool animate, bool useSymbols,
@@ -181,6 +182,7 @@ private:
     QMenu* mTools = nullptr;
     QMenu* mhelp = nullptr;
     QAction* mSave = nullptr;
+    QAction* mHandHistory = nullptr;
     QAction* mSpeech = nullptr;
     QAction* mExit = nullptr;
     QAction* mToolHide = nullptr;

@@ -139,6 +139,7 @@ inline constexpr int FolderMissing = 72;
 inline constexpr int Limit = 73;
 inline constexpr int PotLimit = 74;
 inline constexpr int NoLimit = 75;
+inline constexpr int ExportHandHistory = 76;
 } // namespace Cap
 
 } // namespace scrivo

@@ -1,14 +1,25 @@
 // scrivo-folder <game folder>
 // scrivo-folder --check-locks <folder> [<the same folder elsewhere>]
+// scrivo-folder --hand-history <game folder> --player N [--out FILE]
 // Prints what a game folder holds: the game record field by field, every
 // player record, and every message line unscrambled with its record number.
 // Each file is locked only while it is read, like any other client does.
-#include <cstdio>
-#include <string>
+#include <sys/stat.h>
 
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/HandHistory.h"
 #include "gamefolder/RecordFile.h"
 #include "gamefolder/Records.h"
 #include "platform/Paths.h"
+#include "settings/Language.h"
+#include "settings/Settings.h"
 #include "tools/CheckLocks.h"
 
 namespace {
@@ -171,17 +182,76 @@ int PrintMessages(const std::string& folder)
     return 0;
 }
 
+// The hands of a kept game folder as one player saw them, read with the
+// language file beside the program that recognises most of its lines.
+int PrintHandHistory(const std::string& folder, int player, const std::string& outPath)
+{
+    Settings settings;
+    Language scan;
+    scan.ScanLanguageFiles(settings);
+    std::vector<std::unique_ptr<Language>> languages;
+    std::vector<const Language*> candidates;
+    for (std::size_t i = 1; i < scan.LangFiles.size(); ++i) {
+        languages.push_back(std::make_unique<Language>());
+        languages.back()->ReadLanguageFile(scan.LangFiles[i], settings);
+        candidates.push_back(languages.back().get());
+    }
+    std::string error;
+    auto source = ReadFolderHistory(folder, error);
+    if (!source) {
+        std::fprintf(stderr, "scrivo-folder: %s\n", Escaped(error).c_str());
+        return 1;
+    }
+    // The log has no times: the hands carry the time the messages were last written.
+    source->game.viewer = player;
+    source->game.date = FormatHistoryDate(static_cast<long long>(std::time(nullptr)));
+    struct stat info {};
+    if (::stat(MessageFilePath(folder).c_str(), &info) == 0)
+        source->game.date = FormatHistoryDate(info.st_mtime);
+    const HistoryText text = WriteHandHistory(
+        ParseHandHistoryBest(source->lines, player, candidates, source->game.currencySymbol), source->game);
+    if (outPath.empty()) {
+        std::fwrite(text.text.data(), 1, text.text.size(), stdout);
+    } else {
+        std::ofstream out(outPath, std::ios::binary | std::ios::trunc);
+        out << text.text;
+        if (!out.flush()) {
+            std::fprintf(stderr, "scrivo-folder: cannot write %s\n", Escaped(outPath).c_str());
+            return 1;
+        }
+    }
+    if (text.handsSkipped > 0)
+        std::fprintf(stderr, "scrivo-folder: %d unfinished or inconsistent hands left out\n",
+                     text.handsSkipped);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
     if ((argc == 3 || argc == 4) && std::string(argv[1]) == "--check-locks")
         return tool::CheckLocks(argv[2], argc == 4 ? argv[3] : "");
+    if (argc >= 5 && std::string(argv[1]) == "--hand-history") {
+        std::string out;
+        int player = 0;
+        for (int i = 3; i + 1 < argc; i += 2) {
+            const std::string option = argv[i];
+            if (option == "--player")
+                player = std::atoi(argv[i + 1]);
+            else if (option == "--out")
+                out = argv[i + 1];
+            else
+                player = -1;
+        }
+        if (player >= 1 && player <= MaxPlayers && argc % 2 == 1 && IsDirectory(argv[2]))
+            return PrintHandHistory(argv[2], player, out);
+    }
     if (argc != 2) {
-        std::fprintf(
-            stderr,
-            "usage: scrivo-folder <game folder>\n"
-            "       scrivo-folder --check-locks <folder> [<the same folder through another mount>]\n");
+        std::fprintf(stderr,
+                     "usage: scrivo-folder <game folder>\n"
+                     "       scrivo-folder --check-locks <folder> [<the same folder through another mount>]\n"
+                     "       scrivo-folder --hand-history <game folder> --player N [--out FILE]\n");
         return 2;
     }
     const std::string folder = argv[1];

@@ -370,15 +370,16 @@ TEST_F(WindowLooksTest, MenusComeInTheirOrderAndLanguageCaptionsKeepTheShortcut)
         }
         return seen + Text(form, "C_Button") + "|" + Text(form, "B_Button", "toolTip");
     };
-    EXPECT_EQ(captions(),
-              "&File|Save Text...|-|Speech|-|E&xit|&View|Info Pane [T]|Status Bar [U]|-|"
-              "Scrivo Mode! [N]|Tools|Check / Call [C]|Bet / Raise [B]|Fold [F]|All In [A]|-|"
-              "Message [M]|Start Round [S]|-|Options...|&Help|Instructions|About...|C/C|Bet/Raise");
-    for (int i = 1; i <= 60; ++i)
+    EXPECT_EQ(
+        captions(),
+        "&File|Save Text...|Export hand history...|-|Speech|-|E&xit|&View|Info Pane [T]|Status Bar [U]|-|"
+        "Scrivo Mode! [N]|Tools|Check / Call [C]|Bet / Raise [B]|Fold [F]|All In [A]|-|"
+        "Message [M]|Start Round [S]|-|Options...|&Help|Instructions|About...|C/C|Bet/Raise");
+    for (int i = 1; i <= 80; ++i)
         language.AppText[i] = "Cap" + std::to_string(i);
     form.ApplyLang();
     EXPECT_EQ(captions(),
-              "Cap31|Cap35|-|Cap36|-|Cap37|Cap32|Cap38 [T]|Cap39 [U]|-|Cap40 [N]|Cap33|Cap41 [C]|"
+              "Cap31|Cap35|Cap76|-|Cap36|-|Cap37|Cap32|Cap38 [T]|Cap39 [U]|-|Cap40 [N]|Cap33|Cap41 [C]|"
               "Cap42 [B]|Cap43 [F]|Cap44 [A]|-|Cap45 [M]|Cap46 [S]|-|Cap48|Cap34|Cap49|Cap50|Cap26|Cap42");
 }
 
