@@ -159,7 +159,7 @@ int main(int argc, char** argv)
     }
 
     GameSession session = created.session;
-    session.BotLevels.assign(10, botLevel == "strong" ? BotLevel::Strong : BotLevel::Classic);
+    session.BotLevels.assign(MaxPlayers + 1, botLevel == "strong" ? BotLevel::Strong : BotLevel::Classic);
     HostView view(1, false);
     Table table(view, session, language);
     if (!table.Init()) return Fail("the table could not be opened");
