@@ -38,6 +38,7 @@ std::vector<Fields> RunArena(const std::string& arguments)
 }
 
 struct ArenaCase {
+    std::string name;
     std::string arguments;
     std::vector<std::string> levels;
     long hands;
@@ -73,15 +74,22 @@ TEST_P(ArenaToolTest, EverySeatPlaysEveryHandAndTheResultsAddUpToNothing)
 INSTANTIATE_TEST_SUITE_P(
     Structures, ArenaToolTest,
     ::testing::Values(
-        ArenaCase{"--hands 15 --seed 3 --type limit --seats strong,classic,classic,strong",
+        ArenaCase{"Limit",
+                  "--hands 15 --seed 3 --type limit --seats strong,classic,classic,strong",
                   {"strong", "classic", "classic", "strong"},
                   15,
                   10},
-        ArenaCase{"--hands 15 --seed 4 --type potlimit --blinds 1/2 --cash 30 --seats classic,strong,classic",
+        ArenaCase{"PotLimitShortStacks",
+                  "--hands 15 --seed 4 --type potlimit --blinds 1/2 --cash 30 --seats classic,strong,classic",
                   {"classic", "strong", "classic"},
                   15,
                   2},
-        ArenaCase{"--hands 25 --seed 5 --cash 15 --seats strong,classic", {"strong", "classic"}, 25, 10}));
+        ArenaCase{"NoLimitHeadsUpBusts",
+                  "--hands 25 --seed 5 --cash 15 --seats strong,classic",
+                  {"strong", "classic"},
+                  25,
+                  10}),
+    [](const ::testing::TestParamInfo<ArenaCase>& info) { return info.param.name; });
 
 TEST(ArenaToolOptionsTest, RefusesWhatItCannotPlay)
 {
