@@ -32,10 +32,7 @@ clsCard CardOf(CardId id)
 // is a tie.
 double RateSeven(const CardId* ids)
 {
-    std::array<clsCard, 7> cards;
-    for (int i = 0; i < 7; ++i)
-        cards[static_cast<std::size_t>(i)] = CardOf(ids[i]);
-    return BestScoreOfCards(cards);
+    return EvaluateSeven(ids);
 }
 
 double RateCards(const CardId* ids, int count)

@@ -285,7 +285,7 @@ void Table::TickBody()
 
     const bool host = IsHostTable();
     if (status == "GS" && host) StartHand();
-    if (!status.empty() && status[0] == 'P' && host) ProcessAction();
+    if (!status.empty() && status[0] == 'P' && host) ProcessAndNoteAction();
     if (status == "RE") {
         m_view.ShowStatus("");
         if (host) EndHand();

@@ -10,6 +10,7 @@
 #include "gamefolder/GameSession.h"
 #include "gamefolder/RecordFile.h"
 #include "gamefolder/Records.h"
+#include "engine/StrongBot.h"
 #include "platform/Currency.h"
 
 namespace scrivo {
@@ -139,6 +140,14 @@ public:
     std::string FormatCash(Currency amount) const;
     bool IsHostTable() const;
 
+    // Headless tools on the host: answers the host's own turn as a bot of
+    // the seat's level would, without chat or pacing. True when a request
+    // was written.
+    bool PlayOwnSeat();
+    // Host only, between hands: every seat still at the table, and every
+    // seat that went out, starts the next hand with `cash`.
+    bool ResetStacks(Currency cash);
+
 private:
     // Tests stage positions through it (testsupport).
     friend class TableTestAccess;
@@ -160,6 +169,11 @@ private:
     void PayPlayer(int player, Currency amount);
     void BotStep(const std::string& status);
     void BotDecide();
+    // The host's request handling, and what it shows of the player who
+    // acted kept for the Strong bots.
+    void ProcessAndNoteAction();
+    BotLevel LevelOf(int seat) const;
+    BotSituation SituationOf(int seat) const;
 
     // Sorts a[first..last] ascending in place.
     static void QuickSort(std::vector<Currency>& a, int first, int last);
@@ -238,6 +252,12 @@ private:
     // Payments of a showdown, written to the records in one go.
     bool m_payBatch = false;
     std::vector<bool> m_payDirty;
+    // What each seat did in this hand and in the hands before, by player
+    // number, as the host saw it; read by the Strong bots.
+    std::vector<HandActions> m_handActions;
+    std::vector<SeatHistory> m_seatHistory;
+    std::vector<bool> m_playedThisHand;
+    long m_notedHand = 0;
 };
 
 } // namespace scrivo

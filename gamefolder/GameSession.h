@@ -1,10 +1,15 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "platform/Currency.h"
 
 namespace scrivo {
+
+// How a computer player plays: the classic bots, or the stronger ones that
+// weigh their chances against what the others did.
+enum class BotLevel { Classic, Strong };
 
 // The game one client sits at: made when the client creates or joins a game
 // and owned by the table that plays it. Several sessions may live in one
@@ -17,6 +22,10 @@ struct GameSession {
     bool IsHost = false;
     int BotCount = 0;
     Currency MyCash;
+    // The level of each seat the host plays by itself, by player number:
+    // bots, and the host's own seat when a tool lets it play. Seats beyond
+    // the end play Classic; the host's table alone reads it.
+    std::vector<BotLevel> BotLevels;
 };
 
 } // namespace scrivo

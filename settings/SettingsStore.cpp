@@ -120,6 +120,11 @@ void LoadSettings(Settings& settings, SettingsControls* controls)
             CheckComboIndex(type, controls->TypeComboCount());
             controls->SetTypeComboIndex(type);
         }
+        // A level this program does not know (a later version's, or a typing
+        // slip) falls back to the first instead of failing the whole load.
+        const int level = IntegerOf(read("BotLevel", "0"));
+        if (controls && controls->BotLevelComboCount() > 0)
+            controls->SetBotLevelComboIndex(level >= 0 && level < controls->BotLevelComboCount() ? level : 0);
         const struct {
             const char* key;
             const char* defaultValue;
@@ -183,6 +188,8 @@ void SaveSettings(const Settings& settings, SettingsControls* controls)
         if (controls) {
             w.Put("Game", std::to_string(controls->GameTypeComboIndex()));
             w.Put("Type", std::to_string(controls->TypeComboIndex()));
+            if (controls->BotLevelComboCount() > 0)
+                w.Put("BotLevel", std::to_string(controls->BotLevelComboIndex()));
             w.Put("Name", controls->FieldText(Field::GameName));
             w.Put("StartCash", controls->FieldText(Field::StartCash));
             w.Put("BB", controls->FieldText(Field::BigBlind));

@@ -29,6 +29,11 @@ public:
     virtual int TypeComboCount() const = 0;
     virtual int TypeComboIndex() const = 0;
     virtual void SetTypeComboIndex(int index) = 0;
+    // The bots' level combo (0 Classic, 1 Strong); a window without one
+    // has no entries and keeps nothing.
+    virtual int BotLevelComboCount() const { return 0; }
+    virtual int BotLevelComboIndex() const { return -1; }
+    virtual void SetBotLevelComboIndex(int) {}
 
     // GameNametxt, StartPotTxt, BigBlindTxt, SmallBlindTxt, CurrencyTxt, BotsTxt.
     virtual std::string FieldText(Field field) const = 0;

@@ -140,6 +140,9 @@ inline constexpr int Limit = 73;
 inline constexpr int PotLimit = 74;
 inline constexpr int NoLimit = 75;
 inline constexpr int ExportHandHistory = 76;
+inline constexpr int BotLevelLabel = 90;
+inline constexpr int BotClassic = 91;
+inline constexpr int BotStrong = 92;
 } // namespace Cap
 
 } // namespace scrivo

@@ -62,6 +62,9 @@ public:
     int TypeComboCount() const override { return 3; }
     int TypeComboIndex() const override { return typeIndex; }
     void SetTypeComboIndex(int index) override { typeIndex = index; }
+    int BotLevelComboCount() const override { return 2; }
+    int BotLevelComboIndex() const override { return levelIndex; }
+    void SetBotLevelComboIndex(int index) override { levelIndex = index; }
     std::string FieldText(Field field) const override
     {
         const auto it = fields.find(field);
@@ -78,6 +81,7 @@ public:
 
     std::string playerCaption = "PlayerName";
     int gameIndex = 0;
+    int levelIndex = 0;
     int typeIndex = 2;
     std::map<Field, std::string> fields{{Field::Bots, "3"}, {Field::StartCash, "50"}};
     bool withWindows = true;

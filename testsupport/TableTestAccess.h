@@ -20,6 +20,8 @@ public:
     static void BuildSidePots(Table& table) { table.BuildSidePots(); }
     static void Showdown(Table& table) { table.Showdown(); }
     static void BotDecide(Table& table) { table.BotDecide(); }
+    static GameSession& Session(Table& table) { return table.m_session; }
+    static BotSituation SituationOf(const Table& table, int seat) { return table.SituationOf(seat); }
 };
 
 } // namespace scrivo

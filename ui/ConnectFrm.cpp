@@ -153,6 +153,9 @@ void ConnectFrm::BuildWidgets()
     BotsTxt = new QLineEdit(CreateFrame);
     BotsTxt->setObjectName("BotsTxt");
     connect(BotsTxt, &QLineEdit::textChanged, this, [this] { ClampBots(); });
+    BotLevelLbl = FieldLabel("Bot Level:", CreateFrame);
+    BotLevelCombo = new QComboBox(CreateFrame);
+    BotLevelCombo->setObjectName("BotLevelCombo");
     CreateButton = new QPushButton("Create Now", CreateFrame);
     CreateButton->setObjectName("CreateButton");
     HideBtn = new QPushButton("Hide <<", CreateFrame);
@@ -191,6 +194,8 @@ void ConnectFrm::BuildWidgets()
     small->addStretch(1);
     grid->addWidget(Label9, 2, 2);
     grid->addLayout(small, 2, 3);
+    grid->addWidget(BotLevelLbl, 3, 2);
+    grid->addWidget(BotLevelCombo, 3, 3);
     grid->setColumnStretch(1, 1);
     grid->setColumnStretch(3, 1);
 
@@ -228,6 +233,9 @@ void ConnectFrm::Load()
         TypeCombo->addItem(ToQ(m_language.AppText[Cap::PotLimit]));
         TypeCombo->addItem(ToQ(m_language.AppText[Cap::NoLimit]));
         TypeCombo->setCurrentIndex(2);
+        BotLevelCombo->addItem(ToQ(m_language.AppText[Cap::BotClassic]));
+        BotLevelCombo->addItem(ToQ(m_language.AppText[Cap::BotStrong]));
+        BotLevelCombo->setCurrentIndex(0);
         BotsTxt->setText("3");
         StartPotTxt->setText("50");
     } catch (const std::exception& e) {
@@ -252,12 +260,17 @@ void ConnectFrm::ApplyLang()
     Label4->setText(ToQ(m_language.AppText[Cap::StartCash]));
     Label5->setText(ToQ(m_language.AppText[Cap::BlindsStakes]));
     Label15->setText(ToQ(m_language.AppText[Cap::BotsLabel]));
+    BotLevelLbl->setText(ToQ(m_language.AppText[Cap::BotLevelLabel]));
     Label9->setText(ToQ(m_language.AppText[Cap::CurrencyLabel]));
     CreateButton->setText(ToQ(m_language.AppText[Cap::CreateNow]));
     HideBtn->setText(ToQ(m_language.AppText[Cap::Hide]));
     ActiveLbl->setText(ToQ(m_language.AppText[Cap::NoActiveGames]));
     for (int i = 0; i < 3 && i < TypeCombo->count(); ++i)
         TypeCombo->setItemText(i, ToQ(m_language.AppText[Cap::Limit + i]));
+    if (BotLevelCombo->count() == 2) {
+        BotLevelCombo->setItemText(0, ToQ(m_language.AppText[Cap::BotClassic]));
+        BotLevelCombo->setItemText(1, ToQ(m_language.AppText[Cap::BotStrong]));
+    }
 }
 
 void ConnectFrm::SetLBTabStops(int stop1, int stop2, int stop3)
@@ -410,7 +423,10 @@ void ConnectFrm::CreateNowClick()
     Command1->setEnabled(false);
     CreateFrame->hide();
     SetHeightTwips(CollapsedHeight);
-    OpenTable(outcome.session);
+    GameSession session = outcome.session;
+    session.BotLevels.assign(MaxPlayers + 1,
+                             BotLevelCombo->currentIndex() == 1 ? BotLevel::Strong : BotLevel::Classic);
+    OpenTable(session);
 }
 
 void ConnectFrm::JoinClick()

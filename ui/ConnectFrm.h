@@ -89,6 +89,8 @@ public:
     QLineEdit* CurrencyTxt = nullptr;
     QLabel* Label15 = nullptr;
     QLineEdit* BotsTxt = nullptr;
+    QLabel* BotLevelLbl = nullptr;
+    QComboBox* BotLevelCombo = nullptr; // 0 Classic, 1 Strong
     QPushButton* CreateButton = nullptr;
     QPushButton* HideBtn = nullptr;
 

@@ -79,6 +79,21 @@ void WindowSettingsControls::SetTypeComboIndex(int index)
     TheConnectFrm().TypeCombo->setCurrentIndex(index);
 }
 
+int WindowSettingsControls::BotLevelComboCount() const
+{
+    return TheConnectFrm().BotLevelCombo->count();
+}
+
+int WindowSettingsControls::BotLevelComboIndex() const
+{
+    return TheConnectFrm().BotLevelCombo->currentIndex();
+}
+
+void WindowSettingsControls::SetBotLevelComboIndex(int index)
+{
+    TheConnectFrm().BotLevelCombo->setCurrentIndex(index);
+}
+
 std::string WindowSettingsControls::FieldText(Field field) const
 {
     return FromQ(FieldBox(TheConnectFrm(), field)->text());

@@ -24,6 +24,9 @@ public:
     int TypeComboCount() const override;
     int TypeComboIndex() const override;
     void SetTypeComboIndex(int index) override;
+    int BotLevelComboCount() const override;
+    int BotLevelComboIndex() const override;
+    void SetBotLevelComboIndex(int index) override;
     std::string FieldText(Field field) const override;
     void SetFieldText(Field field, const std::string& text) override;
     FormGeometry* TableWindow() override;

@@ -302,6 +302,7 @@ TEST_F(SettingsTest, SaveWritesEveryKeyInOrderKeepsOtherLinesAndLoadsBackUnchang
     settings.BoldText = settings.CardText = settings.StatusBar = settings.ScrivoMode = true;
     controls.gameIndex = -1;
     controls.typeIndex = 1;
+    controls.levelIndex = 1;
     controls.fields = {
         {Field::GameName, "Friday"}, {Field::StartCash, "abc"}, {Field::Currency, "\xE2\x82\xAC"}};
     controls.toolLeft = 1234.567f;
@@ -311,7 +312,7 @@ TEST_F(SettingsTest, SaveWritesEveryKeyInOrderKeepsOtherLinesAndLoadsBackUnchang
     // clang-format off
     EXPECT_EQ(IniText(), "; my notes\n[System]\nMine=keep me\nServer Delay=900\n"
         "Server Directory=/mnt/share/\n[Extra]\nx=1\n\n[Game]\nLast Player=J\xC3\xB6rg\nGame=-1\nType=1\n"
-        "Name=Friday\nStartCash=abc\nBB=\nSB=\nCurrency=\xE2\x82\xAC\nBots=\n\n[Options]\nLanguage=Deutsch\n"
+        "BotLevel=1\nName=Friday\nStartCash=abc\nBB=\nSB=\nCurrency=\xE2\x82\xAC\nBots=\n\n[Options]\nLanguage=Deutsch\n"
         "FontName=DejaVu Sans Mono\nFontSize=14\nColour Text=False\nBold Text=True\nShort Text=False\n"
         "Card Text=True\nSymbols=False\nAnimated=False\nStatus Bar=True\nScrivoMode=True\n\n[MainForm]\n"
         "Maximised=0\nLeft=500\nTop=600\nWidth=8000\nHeight=6000\n\n[ConnectFrm]\nMaximised=1\n\n"
@@ -326,6 +327,24 @@ TEST_F(SettingsTest, SaveWritesEveryKeyInOrderKeepsOtherLinesAndLoadsBackUnchang
         "5|\xE2\x82\xAC|2|1234.57,0|1");
     EXPECT_EQ(std::tuple(controls.table.left, controls.table.height, controls.browser.state),
               std::tuple(500, 6000, FormGeometry::Maximised));
+    EXPECT_EQ(controls.levelIndex, 1);
+}
+
+TEST_F(SettingsTest, AnUnknownBotLevelLoadsAsTheFirstWithoutStoppingTheLoad)
+{
+    for (const auto& [text, level] :
+         std::vector<std::pair<std::string, int>>{{"[Game]\nBotLevel=1\nBots=4\n", 1},
+                                                  {"[Game]\nBotLevel=2\nBots=4\n", 0},
+                                                  {"[Game]\nBotLevel=-1\nBots=4\n", 0},
+                                                  {"[Game]\nBots=4\n", 0}}) {
+        Reset();
+        controls.levelIndex = 1 - level;
+        dir.Write("SPK.ini", text);
+        LoadSettings(settings, &controls);
+        EXPECT_TRUE(messages.shown.empty()) << text;
+        EXPECT_EQ(controls.levelIndex, level) << text;
+        EXPECT_EQ(controls.FieldText(Field::Bots), "4") << text; // read after the level
+    }
 }
 
 // Fails while the settings are saved: either the table window cannot be

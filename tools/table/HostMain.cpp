@@ -35,6 +35,7 @@ constexpr const char* Usage =
     "  --wait-players K    wait until K human players have joined (default 0)\n"
     "  --name NAME         the host's name (default Host)\n"
     "  --policy P          how the host's seat plays: random, call or script:C,B20,F,A (default random)\n"
+    "  --bot-level L       how the bots play: classic or strong (default classic)\n"
     "  --help              this text\n";
 
 // Prints the lines and checks after every hand that no chip appeared or
@@ -79,7 +80,7 @@ int main(int argc, char** argv)
     std::string error;
     if (!options.Parse(argc, argv,
                        {"--dir", "--bots", "--hands", "--delay", "--seed", "--type", "--cash", "--blinds",
-                        "--wait-players", "--name", "--policy"},
+                        "--wait-players", "--name", "--policy", "--bot-level"},
                        {"--keep", "--help"}, error))
         return Fail(error + "\n" + Usage);
     if (options.Has("--help")) {
@@ -116,6 +117,9 @@ int main(int argc, char** argv)
     const auto small = Currency::Parse(blinds.substr(0, slash));
     const auto big = Currency::Parse(blinds.substr(slash + 1));
     if (!startCash || !small || !big) return Fail("--cash and --blinds want amounts such as 1000 or 2.5");
+
+    const std::string botLevel = options.Get("--bot-level", "classic");
+    if (botLevel != "classic" && botLevel != "strong") return Fail("--bot-level must be classic or strong");
 
     tool::Policy policy;
     if (!policy.Set(options.Get("--policy", "random"), error)) return Fail(error);
@@ -154,8 +158,10 @@ int main(int argc, char** argv)
         clock.SleepFor(std::chrono::milliseconds(delay > 0 ? delay : 20));
     }
 
+    GameSession session = created.session;
+    session.BotLevels.assign(MaxPlayers + 1, botLevel == "strong" ? BotLevel::Strong : BotLevel::Classic);
     HostView view(1, false);
-    Table table(view, created.session, language);
+    Table table(view, session, language);
     if (!table.Init()) return Fail("the table could not be opened");
     view.expected = *startCash * table.State().PlayerCount;
 
