@@ -3,6 +3,7 @@
 #include <memory>
 #include <string>
 
+#include <QDeadlineTimer>
 #include <QMainWindow>
 
 #include "platform/Currency.h"
@@ -114,6 +115,7 @@ private:
     void OnTimer1();
     void StartTimer1();
     void StopTimer1();
+    int PollInterval() const;
     void TableOpening(const Table& table);
     void UpdateTableView(const Table& table);
     // The hand line (RTB1): the own hole cards, then the board.
@@ -172,6 +174,7 @@ private:
     QAction* mInstr = nullptr;
     QAction* mAbout = nullptr;
 
+    QDeadlineTimer m_pollDue; // when the next poll falls due
     bool m_left = false;
     bool m_inTick = false;
     bool m_leavePending = false; // closed during a tick: leave once it is over

@@ -82,6 +82,7 @@ void MainForm::Init(GameSession session)
         m_left = false;
         m_table.reset();
         m_table = std::make_unique<Table>(*m_view, std::move(session), m_language);
+        m_pollDue.setRemainingTime(PollInterval());
         // The looks the settings ask for.
         ToolBox->setVisible(!m_settings.ScrivoMode);
         mToolHide->setChecked(!m_settings.ScrivoMode);
@@ -110,10 +111,19 @@ void MainForm::TableOpening(const Table& table)
     setWindowTitle(ToQ(table.Session().GameName));
 }
 
+int MainForm::PollInterval() const
+{
+    return m_settings.ServerDelay > 0 ? static_cast<int>(m_settings.ServerDelay) : 1500;
+}
+
 void MainForm::StartTimer1()
 {
     if (m_log->Closing() || !m_table) return;
-    Timer1->start(m_settings.ServerDelay > 0 ? static_cast<int>(m_settings.ServerDelay) : 1500);
+    // Counted from the last poll, not from this restart: a held key or fast
+    // typing restarts the timer many times a second, and a full interval
+    // each time would mean no poll at all. A poll that fell due meanwhile
+    // runs at once.
+    Timer1->start(static_cast<int>(std::min<qint64>(m_pollDue.remainingTime(), PollInterval())));
 }
 
 void MainForm::StopTimer1()
@@ -123,6 +133,9 @@ void MainForm::StopTimer1()
 
 void MainForm::OnTimer1()
 {
+    // Back to the full interval after a shortened start.
+    m_pollDue.setRemainingTime(PollInterval());
+    Timer1->start(PollInterval());
     if (m_log->Closing() || !m_table || m_inTick) return;
     m_inTick = true;
     try {

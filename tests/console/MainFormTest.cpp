@@ -285,6 +285,10 @@ INSTANTIATE_TEST_SUITE_P(Lines, LogLookTest, ::testing::Values(
     LookCase{"c1_9,3_0", NoSymbols | NoColour | Words, "Jd   2c   \nJack of Diamonds, Two of Clubs\n", "d   ",
              "#000000 12"},
     LookCase{"c1_9,3_0", NoShort, "", nullptr, ""},
+    // Card names are plain, in the log's font, whatever line came before.
+    LookCase{"dThe flop:|c0_12,2_8", Words, "The flop:\nA\u2665   10\u2660   \nAce of Hearts, Ten of Spades\n",
+             "Ace of Hearts", "#000000 10"},
+    LookCase{"dThe flop:|c0_12", NoShort | Words, "The flop:\nAce of Hearts\n", "Ace of Hearts", "#000000 10"},
     LookCase{"wFolds|tDescribed|c0_12,1_3", Disguise | Words,
              "Folds\nDescribed\nAh   5d   \nAce of Hearts, Five of Diamonds\n", nullptr, "#000000 10"}));
 // clang-format on
@@ -620,6 +624,56 @@ TEST_F(TableWindowTest, ClosingWhileALineHoldsTheGameLeavesOnceTheTickIsOver)
     const long long ticks = form.Engine()->Counters().ticks;
     RunUntil([] { return false; }, 30);
     EXPECT_EQ(form.Engine()->Counters().ticks, ticks);
+}
+
+// Rebuilds while the reading wait after a dealer line holds the game and
+// while the cards after it are animated: the log keeps each line once, and
+// no letter stays enlarged.
+TEST_F(TableWindowTest, ARebuildDuringAWaitShowsEachLineOnce)
+{
+    settings.Animated = true;
+    MainForm form{settings, language};
+    Open(form, "0");
+    MainForm::SetPauseScale(0.05);
+    int rebuilds = 0;
+    QTimer rebuilder;
+    QObject::connect(&rebuilder, &QTimer::timeout, [&] {
+        if (rebuilds < 8 && LogOf(form).find("The flop:") != std::string::npos) {
+            ++rebuilds;
+            form.MsgRefresh();
+        }
+    });
+    rebuilder.start(0);
+    ASSERT_TRUE(SendPlayerMessage(folder, "dThe flop:").Ok());
+    ASSERT_TRUE(SendPlayerMessage(folder, "c3_2,0_12,2_3").Ok());
+    ASSERT_TRUE(SendPlayerMessage(folder, "sAfter the flop").Ok());
+    ASSERT_TRUE(RunUntil([&] { return LogOf(form).find("After the flop") != std::string::npos; }));
+    rebuilder.stop();
+    RunUntil([] { return false; }, 20);
+    EXPECT_GE(rebuilds, 2);
+    const std::string log = LogOf(form);
+    EXPECT_EQ(SuitSigns(ToQ(log)), 3) << log;
+    for (const char* line : {"The flop:", "After the flop"})
+        EXPECT_EQ(log.find(line), log.rfind(line)) << line;
+    for (const auto& run : RunsOf(Child<QTextEdit>(form, "RTB2")))
+        EXPECT_LE(run.points, 12) << run.text;
+}
+
+// A held key (auto-repeat) restarts the poll timer with every press; the
+// poll still comes when it falls due.
+TEST_F(TableWindowTest, AHeldKeyDoesNotStopThePoll)
+{
+    settings.ServerDelay = 60;
+    MainForm form{settings, language};
+    Open(form, "0");
+    QWidget* log = Child(form, "RTB2");
+    const long long ticks = form.Engine()->Counters().ticks;
+    for (int i = 0; i < 100; ++i) {
+        Type(log, "z");
+        QApplication::processEvents(QEventLoop::AllEvents, 5);
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    EXPECT_GT(form.Engine()->Counters().ticks, ticks);
 }
 
 // Pictures of the three looks in the middle of a hand, with the shipped
