@@ -61,6 +61,7 @@ MainForm::MainForm(Settings& settings, const Language& language, QWidget* parent
     m_view = std::make_unique<View>(*this);
     m_geometry = std::make_unique<WidgetGeometry>(this);
     BuildWidgets();
+    ShowTextsPlain(this);
     BuildMenus();
     SetDesignCaptions();
     resize(TwipsToPixelsX(9600 - 120), TwipsToPixelsY(7200 - 765) + menuBar()->sizeHint().height());

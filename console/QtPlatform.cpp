@@ -4,8 +4,10 @@
 
 #include <QApplication>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QMessageBox>
 #include <QScreen>
+#include <QTextDocument>
 #include <QWidget>
 
 namespace scrivo {
@@ -60,11 +62,26 @@ std::string FromQ(const QString& s)
     return s.toUtf8().toStdString();
 }
 
+void ShowTextsPlain(QWidget* window)
+{
+    for (QLabel* label : window->findChildren<QLabel*>())
+        if (label->textFormat() == Qt::AutoText) label->setTextFormat(Qt::PlainText);
+}
+
+QString PlainToolTip(const QString& text)
+{
+    // Tool tips guess at markup: text that looks like it goes escaped into a
+    // paragraph of its own.
+    if (!Qt::mightBeRichText(text)) return text;
+    return QStringLiteral("<p>") + text.toHtmlEscaped() + QStringLiteral("</p>");
+}
+
 MsgAnswer QtMessageBoxService::Show(const MessageBoxRequest& request)
 {
     QMessageBox box(QApplication::activeWindow());
     box.setIcon(ToQtIcon(request.icon));
     box.setWindowTitle(request.title.empty() ? QStringLiteral("Scrivo Poker") : ToQ(request.title));
+    box.setTextFormat(Qt::PlainText);
     box.setText(ToQ(request.text));
     QMessageBox::StandardButtons buttons;
     QMessageBox::StandardButton escape = QMessageBox::Ok;

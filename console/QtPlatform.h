@@ -64,6 +64,14 @@ private:
     QPointer<QWidget> m_widget;
 };
 
+// Every label of the window that has not been made rich text on purpose
+// shows its text as it stands: names come from the shared folder and
+// captions from language files, and markup in them must never be read
+// (an image tag would load whatever file it names).
+void ShowTextsPlain(QWidget* window);
+// A tool tip that shows the text as it stands.
+QString PlainToolTip(const QString& text);
+
 // UTF-8 std::string <-> QString.
 QString ToQ(const std::string& s);
 std::string FromQ(const QString& s);

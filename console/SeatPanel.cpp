@@ -142,13 +142,13 @@ void SeatPanel::ApplyLang(const Language& language)
     const auto& t = language.AppText;
     StartRoundBtn->setText(ToQ(t[Cap::StartRound]));
     M_Button->setText(ToQ(t[Cap::MessageButton]));
-    M_Button->setToolTip(ToQ(t[Cap::MenuMessage]));
+    M_Button->setToolTip(PlainToolTip(ToQ(t[Cap::MenuMessage])));
     C_Button->setText(ToQ(t[Cap::CheckCall]));
-    C_Button->setToolTip(ToQ(t[Cap::MenuCheckCall]));
+    C_Button->setToolTip(PlainToolTip(ToQ(t[Cap::MenuCheckCall])));
     F_Button->setText(ToQ(t[Cap::Fold]));
-    F_Button->setToolTip(ToQ(t[Cap::MenuFold]));
+    F_Button->setToolTip(PlainToolTip(ToQ(t[Cap::MenuFold])));
     B_Button->setText(ToQ(t[Cap::BetRaise]));
-    B_Button->setToolTip(ToQ(t[Cap::MenuBetRaise]));
+    B_Button->setToolTip(PlainToolTip(ToQ(t[Cap::MenuBetRaise])));
     CashCaption->setText(ToQ(t[Cap::Cash]));
     PotCaption->setText(ToQ(t[Cap::Pot]));
 }

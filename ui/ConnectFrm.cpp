@@ -53,6 +53,7 @@ ConnectFrm::ConnectFrm(Settings& settings, Language& language, QWidget* parent)
     setWindowTitle("Scrivo Poker");
     setWindowIcon(QIcon(ProgramLogo(64)));
     BuildWidgets();
+    ShowTextsPlain(this);
     Load();
 }
 
@@ -319,6 +320,9 @@ void ConnectFrm::UpdateList()
         } else {
             GList->setCurrentItem(item);
         }
+        ActiveLbl->hide();
+    } else if (m_games.serverMissing) {
+        // The folder is gone, which the message says; it is not empty.
         ActiveLbl->hide();
     } else {
         ActiveLbl->show();

@@ -25,6 +25,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTextBlock>
+#include <QTextDocumentFragment>
 #include <QTextEdit>
 #include <QTimer>
 
@@ -439,11 +440,13 @@ TEST_F(QtPlatformTest, MessageBoxesShowTheButtonsAndIconAskedForAndReturnThePres
             auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
             if (!box) return;
             seen = box->windowTitle() + QLatin1Char('|') + box->text() +
-                   QStringLiteral("|%1|%2").arg(box->standardButtons()).arg(box->icon());
+                   QStringLiteral("|%1|%2").arg(box->standardButtons()).arg(box->icon()) +
+                   (box->textFormat() == Qt::PlainText ? QStringLiteral("|plain") : QString());
             box->button(press)->click();
         });
-        EXPECT_EQ(QtMessageBoxService().Show({"Gone", buttons, icon, ""}), answer);
-        EXPECT_EQ(seen, QStringLiteral("Scrivo Poker|Gone|%1|%2").arg(qtButtons).arg(qtIcon));
+        // A name in a message is shown as it stands, markup and all.
+        EXPECT_EQ(QtMessageBoxService().Show({"<b>Gone</b>", buttons, icon, ""}), answer);
+        EXPECT_EQ(seen, QStringLiteral("Scrivo Poker|<b>Gone</b>|%1|%2|plain").arg(qtButtons).arg(qtIcon));
     }
 }
 
@@ -674,6 +677,26 @@ TEST_F(TableWindowTest, AHeldKeyDoesNotStopThePoll)
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
     EXPECT_GT(form.Engine()->Counters().ticks, ticks);
+}
+
+// Names from the folder and captions from the language file are shown as
+// they stand: markup in them is never read.
+TEST_F(TableWindowTest, NamesAndCaptionsAreShownAsPlainText)
+{
+    settings.LastPlayer = "<font size=7>Ann</font>";
+    language.AppText[43] = "<b>Fold</b>";
+    MainForm form{settings, language};
+    Open(form, "0");
+    int named = 0;
+    for (const QLabel* label : form.findChildren<QLabel*>()) {
+        named += label->text().contains(QLatin1String("<font"));
+        EXPECT_TRUE(label->textFormat() == Qt::PlainText || !Qt::mightBeRichText(label->text()))
+            << FromQ(label->objectName());
+    }
+    EXPECT_GE(named, 2); // the own label and the seat
+    const QString tip = Child(form, "F_Button")->toolTip();
+    EXPECT_EQ(Qt::mightBeRichText(tip) ? QTextDocumentFragment::fromHtml(tip).toPlainText() : tip,
+              QStringLiteral("<b>Fold</b>"));
 }
 
 // Pictures of the three looks in the middle of a hand, with the shipped
