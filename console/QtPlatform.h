@@ -1,8 +1,11 @@
 #pragma once
 
+#include <optional>
 #include <string>
 
+#include <QPoint>
 #include <QPointer>
+#include <QSize>
 #include <QString>
 
 #include "platform/MessageBox.h"
@@ -46,6 +49,12 @@ private:
     const QScreen* Screen() const;
     QPointer<const QWidget> m_widget;
 };
+
+// Places a top-level window by its outer frame (position optional, size in
+// pixels). Until the window manager has framed the window its frame is not
+// known: the window is placed as well as can be, and placed again once the
+// frame is there, so that a hidden window opens where and as large as asked.
+void SetOuterGeometry(QWidget* window, const std::optional<QPoint>& topLeft, const QSize& outerSize);
 
 // A top-level window's position and size in twips (the outer frame, as the
 // settings file stores it) and its normal/minimised/maximised state.

@@ -275,12 +275,13 @@ void ConnectFrm::SetLBTabStops(int stop1, int stop2, int stop3)
 void ConnectFrm::SetHeightTwips(long twips)
 {
     m_heightTwips = twips;
-    // The stored height counts the title bar, as the settings file does.
-    const int frameExtra = isVisible() ? frameGeometry().height() - geometry().height() : 0;
+    // The height counts the title bar, as the settings file does, whether
+    // the window is on screen yet or not.
     if (layout() != nullptr) layout()->activate();
-    const int wanted = TwipsToPixelsY(static_cast<double>(twips), screen()) - std::max(frameExtra, 0);
-    const int needed = minimumSizeHint().height();
-    resize(width(), std::max(wanted, needed));
+    const int frameExtra = std::max(0, frameGeometry().height() - geometry().height());
+    const int wanted = TwipsToPixelsY(static_cast<double>(twips), screen());
+    const int needed = minimumSizeHint().height() + frameExtra;
+    SetOuterGeometry(this, std::nullopt, QSize(frameGeometry().width(), std::max(wanted, needed)));
 }
 
 void ConnectFrm::StartTimer()
