@@ -134,10 +134,11 @@ void MainForm::StopTimer1()
 
 void MainForm::OnTimer1()
 {
+    if (m_log->Closing() || !m_table) return;
     // Back to the full interval after a shortened start.
     m_pollDue.setRemainingTime(PollInterval());
     Timer1->start(PollInterval());
-    if (m_log->Closing() || !m_table || m_inTick) return;
+    if (m_inTick) return;
     m_inTick = true;
     try {
         m_table->Tick();
