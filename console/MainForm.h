@@ -1,36 +1,34 @@
 #pragma once
 
-#include <array>
 #include <memory>
 #include <string>
 
+#include <QDeadlineTimer>
 #include <QMainWindow>
-#include <QPoint>
 
 #include "platform/Currency.h"
 #include "platform/Screen.h"
 
 class QAction;
 class QCloseEvent;
-class QEventLoop;
-class QFrame;
 class QLabel;
-class QLineEdit;
 class QMenu;
-class QPushButton;
 class QTextEdit;
 class QTimer;
 
 namespace scrivo {
 
+class CommandEntry;
 class Language;
+class LogPane;
+class SeatPanel;
 struct GameSession;
 struct Settings;
 class Table;
 class WidgetGeometry;
 
 // The table window: the log pane, the hand/board line, the floating tool box
-// with the seats, the entry line and the menus. It shows what the table
+// with the seats (SeatPanel), the command entry and the menus. It shows what the table
 // engine tells it and passes the player's commands on; Timer1 drives the
 // engine, one poll per tick. The settings and the language belong to whoever
 // opens the window; the window changes the looks it toggles in the
@@ -117,9 +115,11 @@ private:
     void OnTimer1();
     void StartTimer1();
     void StopTimer1();
+    int PollInterval() const;
     void TableOpening(const Table& table);
-    void LoadSeats(const Table& table);
     void UpdateTableView(const Table& table);
+    // The hand line (RTB1): the own hole cards, then the board.
+    void DrawHandLine(const Table& table);
     void SetStartRoundAllowed(bool allowed);
     void SetActionsEnabled(bool myTurn);
     void StartRoundCommand();
@@ -128,6 +128,8 @@ private:
     void EnterAmount();
     void SendChatLine();
     void CancelEntry();
+    // The keyboard goes back to the log unless a box is being typed in.
+    void FocusLog();
 
     // Looks.
     void ToggleScrivo();
@@ -137,44 +139,20 @@ private:
     void SaveText();
     void ExportHandHistory();
 
-    // Drawing text.
-    void ShowCardSymbols(const std::string& cards, QTextEdit* target, int size, bool animate, bool useSymbols,
-                         bool useColour);
-    void ShowCardText(const std::string& cards, QTextEdit* target);
-    void AnimateSelection(QTextEdit* target, int start, int length, int size);
-    QString PlainFontFamily() const;
-
     Settings& m_settings;
     const Language& m_language;
     std::unique_ptr<View> m_view;
     std::unique_ptr<Table> m_table;
     std::unique_ptr<WidgetGeometry> m_geometry;
 
-    // Controls.
+    // Parts and controls.
     QWidget* m_back = nullptr;
     QLabel* BackLbl = nullptr;
     QTextEdit* RTB1 = nullptr;
-    QTextEdit* RTB2 = nullptr;
-    QLineEdit* StatusMsg = nullptr;
-    QLineEdit* EnterBox = nullptr;
-    QLineEdit* EnterMsgBox = nullptr;
-    QFrame* ToolBox = nullptr;
-    QLabel* ToolHandle = nullptr;
-    QLabel* PlayerLbl = nullptr;
-    QLabel* CloseLbl = nullptr;
-    std::array<QLabel*, 9> PlayersLbl{};
-    std::array<QLabel*, 9> PlayersCash{};
-    std::array<QLabel*, 9> BlindsLbl{};
-    std::array<QLabel*, 9> StateLbl{};
-    QLabel* CashCaption = nullptr;
-    QLabel* PotCaption = nullptr;
-    QLabel* CashLbl = nullptr;
-    QLabel* PotLbl = nullptr;
-    QPushButton* StartRoundBtn = nullptr;
-    QPushButton* C_Button = nullptr;
-    QPushButton* B_Button = nullptr;
-    QPushButton* F_Button = nullptr;
-    QPushButton* M_Button = nullptr;
+    LogPane* m_log = nullptr;
+    QTextEdit* RTB2 = nullptr; // the log pane's text
+    SeatPanel* ToolBox = nullptr;
+    CommandEntry* m_entry = nullptr;
     QTimer* Timer1 = nullptr;
 
     QMenu* mFile = nullptr;
@@ -198,17 +176,11 @@ private:
     QAction* mInstr = nullptr;
     QAction* mAbout = nullptr;
 
-    // Log state (the lines themselves are the engine's).
-    bool m_quiet = false;
-    bool m_closing = false;
+    QDeadlineTimer m_pollDue; // when the next poll falls due
     bool m_left = false;
     bool m_inTick = false;
     bool m_leavePending = false; // closed during a tick: leave once it is over
     int MyNo() const;            // the session's player number; 0 before Init
-    QEventLoop* m_pauseLoop = nullptr;
-
-    QPoint m_dragStart;
-    bool m_dragging = false;
 };
 
 } // namespace scrivo

@@ -1,23 +1,25 @@
 // The table window's side of the engine: the view it draws, Timer1, the
-// commands and leaving the table.
+// commands, the log and leaving the table.
 #include "console/MainForm.h"
 
+#include <algorithm>
 #include <exception>
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
+#include <QFileDialog>
 #include <QEventLoop>
-#include <QFrame>
-#include <QLabel>
-#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
-#include <QPushButton>
 #include <QTextEdit>
 #include <QTimer>
 
+#include "console/CommandEntry.h"
+#include "console/LogPane.h"
 #include "console/Looks.h"
 #include "console/QtPlatform.h"
+#include "console/SeatPanel.h"
 #include "engine/Commands.h"
 #include "engine/Lobby.h"
 #include "engine/FormatCash.h"
@@ -32,36 +34,21 @@
 
 namespace scrivo {
 
-namespace {
-
-void SetUnderline(QLabel* l, bool on)
-{
-    QFont f = l->font();
-    if (f.underline() == on) return;
-    f.setUnderline(on);
-    l->setFont(f);
-}
-
-} // namespace
-
 // The engine's view of this window.
 class MainForm::View final : public TableView {
 public:
     explicit View(MainForm& form) : m_form(form) {}
     void TableOpening(const Table& table) override { m_form.TableOpening(table); }
-    void SeatsLoaded(const Table& table) override { m_form.LoadSeats(table); }
-    void ShowPlayerLabel(const std::string& text) override { m_form.PlayerLbl->setText(ToQ(text)); }
+    void SeatsLoaded(const Table& table) override
+    {
+        m_form.ToolBox->LoadSeats(table.State(), [this](Currency c) { return m_form.FormatCash(c); });
+    }
+    void ShowPlayerLabel(const std::string& text) override { m_form.ToolBox->SetPlayerLabel(text); }
     void UpdateTableView(const Table& table) override { m_form.UpdateTableView(table); }
     void ShowStatus(const std::string& text) override { m_form.ShowStatus(text); }
     void SetStartRoundAllowed(bool allowed) override { m_form.SetStartRoundAllowed(allowed); }
     void SetActionsEnabled(bool myTurn) override { m_form.SetActionsEnabled(myTurn); }
-    void LogLines(const std::vector<LogLine>& lines) override
-    {
-        for (const LogLine& l : lines) {
-            if (m_form.m_closing) return;
-            m_form.LogText(l.line + "\r\n");
-        }
-    }
+    void LogLines(const std::vector<LogLine>& lines) override { m_form.m_log->ShowLines(lines); }
 
 private:
     MainForm& m_form;
@@ -74,6 +61,7 @@ MainForm::MainForm(Settings& settings, const Language& language, QWidget* parent
     m_view = std::make_unique<View>(*this);
     m_geometry = std::make_unique<WidgetGeometry>(this);
     BuildWidgets();
+    ShowTextsPlain(this);
     BuildMenus();
     SetDesignCaptions();
     resize(TwipsToPixelsX(9600 - 120), TwipsToPixelsY(7200 - 765) + menuBar()->sizeHint().height());
@@ -83,7 +71,7 @@ MainForm::MainForm(Settings& settings, const Language& language, QWidget* parent
 
 MainForm::~MainForm()
 {
-    m_closing = true;
+    m_log->SetClosing(true);
     if (Timer1) Timer1->stop();
 }
 
@@ -91,11 +79,11 @@ void MainForm::Init(GameSession session)
 {
     try {
         Timer1->stop();
-        m_closing = false;
+        m_log->SetClosing(false);
         m_left = false;
-        m_quiet = false;
         m_table.reset();
         m_table = std::make_unique<Table>(*m_view, std::move(session), m_language);
+        m_pollDue.setRemainingTime(PollInterval());
         // The looks the settings ask for.
         ToolBox->setVisible(!m_settings.ScrivoMode);
         mToolHide->setChecked(!m_settings.ScrivoMode);
@@ -120,14 +108,23 @@ void MainForm::TableOpening(const Table& table)
 {
     ApplyLang();
     RTB1->clear();
-    RTB2->clear();
+    m_log->Clear();
     setWindowTitle(ToQ(table.Session().GameName));
+}
+
+int MainForm::PollInterval() const
+{
+    return m_settings.ServerDelay > 0 ? static_cast<int>(m_settings.ServerDelay) : 1500;
 }
 
 void MainForm::StartTimer1()
 {
-    if (m_closing || !m_table) return;
-    Timer1->start(m_settings.ServerDelay > 0 ? static_cast<int>(m_settings.ServerDelay) : 1500);
+    if (m_log->Closing() || !m_table) return;
+    // Counted from the last poll, not from this restart: a held key or fast
+    // typing restarts the timer many times a second, and a full interval
+    // each time would mean no poll at all. A poll that fell due meanwhile
+    // runs at once.
+    Timer1->start(static_cast<int>(std::min<qint64>(m_pollDue.remainingTime(), PollInterval())));
 }
 
 void MainForm::StopTimer1()
@@ -137,7 +134,11 @@ void MainForm::StopTimer1()
 
 void MainForm::OnTimer1()
 {
-    if (m_closing || !m_table || m_inTick) return;
+    if (m_log->Closing() || !m_table) return;
+    // Back to the full interval after a shortened start.
+    m_pollDue.setRemainingTime(PollInterval());
+    Timer1->start(PollInterval());
+    if (m_inTick) return;
     m_inTick = true;
     try {
         m_table->Tick();
@@ -160,143 +161,77 @@ std::string MainForm::FormatCash(Currency amount) const
 
 // ---------------------------------------------------------------- table view
 
-void MainForm::LoadSeats(const Table& table)
-{
-    const TableState& s = table.State();
-    const int count = std::min(s.PlayerCount, 9);
-    for (int p = 1; p <= 9; ++p) {
-        const int i = p - 1;
-        if (p <= count) {
-            const std::string name =
-                p < static_cast<int>(s.PlayerNames.size()) ? s.PlayerNames[p] : std::string();
-            const Currency cash = p < static_cast<int>(s.PlayerCash.size()) ? s.PlayerCash[p] : Currency();
-            PlayersLbl[i]->setText(ToQ(name));
-            PlayersLbl[i]->show();
-            PlayersCash[i]->setText(ToQ(FormatCash(cash)));
-            PlayersCash[i]->show();
-        } else {
-            PlayersLbl[i]->hide();
-            PlayersCash[i]->hide();
-        }
-        BlindsLbl[i]->hide();
-        StateLbl[i]->hide();
-    }
-    // The panel ends just below the last seat.
-    if (count >= 1) {
-        const double lastTop = PixelsToTwipsY(PlayersLbl[count - 1]->y(), screen());
-        ToolBox->resize(ToolBox->width(), TwipsToPixelsY(lastTop + 310));
-    }
-}
-
 void MainForm::UpdateTableView(const Table& table)
 {
     try {
         const TableState& s = table.State();
         const std::vector<PlayerRecord>& seats = table.Seats();
         const int count = std::min({s.PlayerCount, 9, static_cast<int>(seats.size()) - 1});
-        for (int p = 1; p <= count; ++p) {
-            const PlayerRecord& r = seats[p];
-            const int i = p - 1;
-            if (p == table.Session().MyPlayerNo) {
-                RTB1->clear();
-                QTextCursor c(RTB1->document());
-                QTextCharFormat f;
-                f.setFontPointSize(8);
-                f.setForeground(FromBgr(bgr::Black));
-                c.setCharFormat(f);
-                RTB1->setTextCursor(c);
-                if (!Trim(r.Card1).empty()) {
-                    f.setFontFamilies({QStringLiteral("Arial")});
-                    c.insertText(QStringLiteral(" ") + ToQ(m_language.LangText[Msg::YourCards]) +
-                                     QStringLiteral(": "),
-                                 f);
-                    ShowCardSymbols(Trim(r.Card1), RTB1, 10, false, m_settings.Symbols,
-                                    m_settings.ColourText);
-                    if (!Trim(r.Card2).empty())
-                        ShowCardSymbols(Trim(r.Card2), RTB1, 10, false, m_settings.Symbols,
-                                        m_settings.ColourText);
-                }
-            }
-            PlayersCash[i]->setText(ToQ(FormatCash(r.Cash)));
-            const char state = r.Action.empty() ? ' ' : r.Action[0];
-            switch (state) {
-            case 'X':
-                SetTextColour(PlayersLbl[i], bgr::DarkRed);
-                SetGround(StateLbl[i], bgr::Red);
-                StateLbl[i]->setText(QStringLiteral("F"));
-                StateLbl[i]->show();
-                break;
-            case 'A':
-                SetGround(StateLbl[i], bgr::LightGreen);
-                StateLbl[i]->setText(QStringLiteral("A"));
-                StateLbl[i]->show();
-                break;
-            case 'O':
-                SetTextColour(PlayersLbl[i], bgr::GreyOlive);
-                SetTextColour(PlayersCash[i], bgr::GreyOlive);
-                StateLbl[i]->hide();
-                break;
-            case 'D':
-                SetTextColour(PlayersLbl[i], bgr::GreyOlive);
-                PlayersCash[i]->hide();
-                StateLbl[i]->hide();
-                break;
-            default:
-                SetTextColour(PlayersLbl[i], bgr::Blue);
-                SetTextColour(PlayersCash[i], bgr::Black);
-                StateLbl[i]->hide();
-                break;
-            }
-            SetUnderline(PlayersLbl[i], p == s.CurrentPlayer);
-            const std::string blind = Trim(r.Blind);
-            if (blind.empty()) {
-                if (BlindsLbl[i]->isVisible()) BlindsLbl[i]->hide();
-            } else {
-                BlindsLbl[i]->setText(ToQ(blind));
-                BlindsLbl[i]->show();
-            }
-        }
-
-        const PlayerRecord& board = table.Board();
-        if (!Trim(board.Card1).empty()) {
-            QTextCursor c(RTB1->document());
-            c.movePosition(QTextCursor::End);
-            // In the style the hole cards left, back in black.
-            QTextCharFormat f = c.charFormat();
-            f.setForeground(FromBgr(bgr::Black));
-            c.insertText(QStringLiteral("    ") + ToQ(m_language.LangText[Msg::Board]) + QStringLiteral(": "),
-                         f);
-            for (const std::string* card :
-                 {&board.Card1, &board.Card2, &board.Card3, &board.Card4, &board.Card5})
-                if (!Trim(*card).empty())
-                    ShowCardSymbols(Trim(*card), RTB1, 10, false, m_settings.Symbols, m_settings.ColourText);
-        }
-        QTextCursor end(RTB1->document());
-        end.movePosition(QTextCursor::End);
-        RTB1->setTextCursor(end);
-
-        CashLbl->setText(ToQ(FormatCash(table.Session().MyCash)));
-        PotLbl->setText(ToQ(FormatCash(s.Pot)));
+        for (int p = 1; p <= count; ++p)
+            ToolBox->DrawSeat(p - 1, seats[p], p == s.CurrentPlayer, FormatCash(seats[p].Cash));
+        DrawHandLine(table);
+        ToolBox->ShowMoney(FormatCash(table.Session().MyCash), FormatCash(s.Pot));
 
         // The status line and the action controls follow from the engine.
-        if (!EnterBox->isVisible() && !EnterMsgBox->isVisible()) RTB2->setFocus();
+        if (!m_entry->IsOpen()) RTB2->setFocus();
     } catch (const std::exception&) {
         MsgBox("Error updating status.");
     }
 }
 
+void MainForm::DrawHandLine(const Table& table)
+{
+    const TableState& s = table.State();
+    const std::vector<PlayerRecord>& seats = table.Seats();
+    const int me = table.Session().MyPlayerNo;
+    if (me >= 1 && me <= std::min({s.PlayerCount, 9, static_cast<int>(seats.size()) - 1})) {
+        const PlayerRecord& r = seats[me];
+        RTB1->clear();
+        QTextCursor c(RTB1->document());
+        QTextCharFormat f;
+        f.setFontPointSize(8);
+        f.setForeground(FromBgr(bgr::Black));
+        c.setCharFormat(f);
+        RTB1->setTextCursor(c);
+        if (!Trim(r.Card1).empty()) {
+            f.setFontFamilies({QStringLiteral("Arial")});
+            c.insertText(
+                QStringLiteral(" ") + ToQ(m_language.LangText[Msg::YourCards]) + QStringLiteral(": "), f);
+            m_log->ShowCardSymbols(Trim(r.Card1), RTB1, 10, false, m_settings.Symbols, m_settings.ColourText);
+            if (!Trim(r.Card2).empty())
+                m_log->ShowCardSymbols(Trim(r.Card2), RTB1, 10, false, m_settings.Symbols,
+                                       m_settings.ColourText);
+        }
+    }
+
+    const PlayerRecord& board = table.Board();
+    if (!Trim(board.Card1).empty()) {
+        QTextCursor c(RTB1->document());
+        c.movePosition(QTextCursor::End);
+        // In the style the hole cards left, back in black.
+        QTextCharFormat f = c.charFormat();
+        f.setForeground(FromBgr(bgr::Black));
+        c.insertText(QStringLiteral("    ") + ToQ(m_language.LangText[Msg::Board]) + QStringLiteral(": "), f);
+        for (const std::string* card : {&board.Card1, &board.Card2, &board.Card3, &board.Card4, &board.Card5})
+            if (!Trim(*card).empty())
+                m_log->ShowCardSymbols(Trim(*card), RTB1, 10, false, m_settings.Symbols,
+                                       m_settings.ColourText);
+    }
+    QTextCursor end(RTB1->document());
+    end.movePosition(QTextCursor::End);
+    RTB1->setTextCursor(end);
+}
+
 void MainForm::SetActionsEnabled(bool myTurn)
 {
-    M_Button->setEnabled(true);
-    for (QPushButton* b : {C_Button, B_Button, F_Button})
-        b->setEnabled(myTurn);
+    ToolBox->SetActionsEnabled(myTurn);
     for (QAction* a : {mChkCall, mFold, mBet, mAllIn})
         a->setEnabled(myTurn);
 }
 
 void MainForm::SetStartRoundAllowed(bool allowed)
 {
-    StartRoundBtn->setVisible(allowed);
+    ToolBox->SetStartRoundAllowed(allowed);
     mStartRound->setEnabled(allowed);
 }
 
@@ -304,9 +239,9 @@ void MainForm::SetStartRoundAllowed(bool allowed)
 
 void MainForm::ShowStatus(const std::string& text)
 {
-    if (EnterMsgBox->isVisible()) return;
-    StatusMsg->setText(QStringLiteral(" ") + ToQ(text));
-    if (!EnterBox->isVisible()) RTB2->setFocus();
+    if (m_entry->ChatOpen()) return;
+    m_entry->ShowStatus(text);
+    if (!m_entry->AmountOpen()) RTB2->setFocus();
 }
 
 void MainForm::StartRoundCommand()
@@ -316,7 +251,7 @@ void MainForm::StartRoundCommand()
 
 void MainForm::DoCommand(const std::string& letter)
 {
-    if (EnterBox->isVisible() || EnterMsgBox->isVisible() || letter.empty()) return;
+    if (m_entry->IsOpen() || letter.empty()) return;
     StopTimer1();
     const bool myTurn = m_table && m_table->MyTurn();
     switch (letter[0]) {
@@ -327,14 +262,7 @@ void MainForm::DoCommand(const std::string& letter)
         if (myTurn) CheckOrCall();
         break;
     case 'B':
-        if (myTurn) {
-            ShowStatus(m_language.LangText[Msg::TypeBet]);
-            // The box covers the status line: let it carry the prompt itself.
-            EnterBox->setPlaceholderText(ToQ(m_language.LangText[Msg::TypeBet]));
-            EnterBox->clear();
-            EnterBox->show();
-            EnterBox->setFocus();
-        }
+        if (myTurn) m_entry->BeginAmount(m_language.LangText[Msg::TypeBet]);
         break;
     case 'F':
         if (myTurn) {
@@ -349,11 +277,7 @@ void MainForm::DoCommand(const std::string& letter)
         }
         break;
     case 'M':
-        ShowStatus(m_language.LangText[Msg::TypeMessage]);
-        EnterMsgBox->setPlaceholderText(ToQ(m_language.LangText[Msg::TypeMessage]));
-        EnterMsgBox->clear();
-        EnterMsgBox->show();
-        EnterMsgBox->setFocus();
+        m_entry->BeginChat(m_language.LangText[Msg::TypeMessage]);
         break;
     case 'N':
         ToggleScrivo();
@@ -379,27 +303,23 @@ void MainForm::CheckOrCall()
 
 void MainForm::EnterAmount()
 {
-    if (!EnterBox->isVisible()) return;
+    if (!m_entry->AmountOpen()) return;
     StopTimer1();
+    const std::string amount = m_entry->TakeAmount();
     if (m_table) {
-        const CommandOutcome outcome =
-            scrivo::EnterAmount(FromQ(EnterBox->text()), LimitsOf(*m_table), m_language);
+        const CommandOutcome outcome = scrivo::EnterAmount(amount, LimitsOf(*m_table), m_language);
         ShowStatus(outcome.status);
         if (outcome.accepted) WriteRequest(*m_table, outcome);
     }
-    EnterBox->clear();
-    EnterBox->hide();
     RTB2->setFocus();
     StartTimer1();
 }
 
 void MainForm::SendChatLine()
 {
-    if (!EnterMsgBox->isVisible()) return;
+    if (!m_entry->ChatOpen()) return;
     StopTimer1();
-    const std::string text = FromQ(EnterMsgBox->text());
-    EnterMsgBox->hide();
-    EnterMsgBox->clear();
+    const std::string text = m_entry->TakeChat();
     if (!Trim(text).empty() && m_table) {
         const auto& names = m_table->State().PlayerNames;
         const int no = MyNo();
@@ -418,11 +338,7 @@ void MainForm::SendChatLine()
 
 void MainForm::CancelEntry()
 {
-    // Escape gives up the amount or the chat line; nothing is written.
-    EnterBox->clear();
-    EnterBox->hide();
-    EnterMsgBox->clear();
-    EnterMsgBox->hide();
+    // The entry has closed its box; nothing was written.
     ShowStatus("");
     RTB2->setFocus();
     StartTimer1();
@@ -437,7 +353,7 @@ void MainForm::closeEvent(QCloseEvent* event)
         return;
     }
     if (m_left || !m_table) {
-        m_closing = true;
+        m_log->SetClosing(true);
         Timer1->stop();
         event->accept();
         if (!m_left) {
@@ -454,8 +370,7 @@ void MainForm::closeEvent(QCloseEvent* event)
         StartTimer1();
         return;
     }
-    m_closing = true;
-    if (m_pauseLoop) m_pauseLoop->quit();
+    m_log->SetClosing(true);
     event->accept();
     // Closed from inside a tick (while a logged line held the game): the tick
     // finishes its step first, then the player leaves, so that nothing the
@@ -479,6 +394,58 @@ void MainForm::LeaveTable()
     // Queued, so that whoever ends the program does it from the event loop,
     // not from inside a wait of this window.
     QMetaObject::invokeMethod(this, &MainForm::tableClosed, Qt::QueuedConnection);
+}
+
+// ---------------------------------------------------------------- log
+
+void MainForm::SetPauseScale(double factor)
+{
+    LogPane::SetPauseScale(factor);
+}
+
+void MainForm::Pause(double milliseconds, bool letEventsRun)
+{
+    m_log->Pause(milliseconds, letEventsRun);
+}
+
+void MainForm::MsgRefresh()
+{
+    m_log->Rebuild(m_table ? m_table->MsgLines() : std::vector<std::string>{});
+}
+
+void MainForm::LogText(const std::string& text)
+{
+    m_log->LogText(text);
+}
+
+QString MainForm::ShowSave()
+{
+    QFileDialog dialog(this, QStringLiteral("Save Text"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setNameFilters(
+        {QStringLiteral("Rich Text files (*.rtf)"), QStringLiteral("Plain Text files (*.txt)")});
+    dialog.setDefaultSuffix(QStringLiteral("rtf"));
+    dialog.setDirectory(QDir::homePath());
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+    return dialog.selectedFiles().front();
+}
+
+void MainForm::SaveText()
+{
+    StopTimer1();
+    if (m_log->IsEmpty()) {
+        MsgBox("Nothing to Export.", MsgButtons::Ok);
+    } else {
+        const QString path = ShowSave();
+        if (!path.isEmpty()) SaveLogTo(FromQ(path));
+    }
+    StartTimer1();
+}
+
+bool MainForm::SaveLogTo(const std::string& path)
+{
+    return m_log->SaveTo(path);
 }
 
 } // namespace scrivo

@@ -3,9 +3,12 @@
 #include <cmath>
 
 #include <QApplication>
+#include <QEvent>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QMessageBox>
 #include <QScreen>
+#include <QTextDocument>
 #include <QWidget>
 
 namespace scrivo {
@@ -60,11 +63,26 @@ std::string FromQ(const QString& s)
     return s.toUtf8().toStdString();
 }
 
+void ShowTextsPlain(QWidget* window)
+{
+    for (QLabel* label : window->findChildren<QLabel*>())
+        if (label->textFormat() == Qt::AutoText) label->setTextFormat(Qt::PlainText);
+}
+
+QString PlainToolTip(const QString& text)
+{
+    // Tool tips guess at markup: text that looks like it goes escaped into a
+    // paragraph of its own.
+    if (!Qt::mightBeRichText(text)) return text;
+    return QStringLiteral("<p>") + text.toHtmlEscaped() + QStringLiteral("</p>");
+}
+
 MsgAnswer QtMessageBoxService::Show(const MessageBoxRequest& request)
 {
     QMessageBox box(QApplication::activeWindow());
     box.setIcon(ToQtIcon(request.icon));
     box.setWindowTitle(request.title.empty() ? QStringLiteral("Scrivo Poker") : ToQ(request.title));
+    box.setTextFormat(Qt::PlainText);
     box.setText(ToQ(request.text));
     QMessageBox::StandardButtons buttons;
     QMessageBox::StandardButton escape = QMessageBox::Ok;
@@ -220,13 +238,91 @@ void WidgetGeometry::Move(long left, long top, long width, long height)
 {
     if (!m_widget) return;
     const QScreen* s = m_widget->screen();
-    // The stored size is the outer frame; the frame's own share comes off
-    // the client size.
-    const int extraW = m_widget->frameGeometry().width() - m_widget->width();
-    const int extraH = m_widget->frameGeometry().height() - m_widget->height();
-    m_widget->move(TwipsToPixelsX(static_cast<double>(left), s), TwipsToPixelsY(static_cast<double>(top), s));
-    m_widget->resize(std::max(1, TwipsToPixelsX(static_cast<double>(width), s) - extraW),
-                     std::max(1, TwipsToPixelsY(static_cast<double>(height), s) - extraH));
+    SetOuterGeometry(
+        m_widget,
+        QPoint(TwipsToPixelsX(static_cast<double>(left), s), TwipsToPixelsY(static_cast<double>(top), s)),
+        QSize(TwipsToPixelsX(static_cast<double>(width), s), TwipsToPixelsY(static_cast<double>(height), s)));
+}
+
+namespace {
+
+bool FrameKnown(const QWidget* window)
+{
+    return window->isVisible() && window->frameGeometry().size() != window->size();
+}
+
+void ApplyOuter(QWidget* window, const std::optional<QPoint>& topLeft, const QSize& outer)
+{
+    // The frame's own share comes off the client size.
+    const int extraW = window->frameGeometry().width() - window->width();
+    const int extraH = window->frameGeometry().height() - window->height();
+    if (topLeft) window->move(*topLeft);
+    window->resize(std::max(1, outer.width() - extraW), std::max(1, outer.height() - extraH));
+}
+
+// Waits on a window for its frame, then places it once more and goes.
+class PendingOuterGeometry final : public QObject {
+public:
+    explicit PendingOuterGeometry(QWidget* window) : QObject(window), m_window(window)
+    {
+        setObjectName(QStringLiteral("PendingOuterGeometry"));
+        window->installEventFilter(this);
+    }
+    void Set(const std::optional<QPoint>& topLeft, const QSize& outer)
+    {
+        // A later size without a position keeps the position asked before.
+        if (topLeft) m_topLeft = topLeft;
+        m_outer = outer;
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        switch (event->type()) {
+        case QEvent::Show:
+        case QEvent::Move:
+        case QEvent::Resize:
+        case QEvent::Paint:
+        case QEvent::WindowStateChange:
+            if (watched == m_window && FrameKnown(m_window)) {
+                m_window->removeEventFilter(this);
+                // A window opened maximised or minimised keeps the size the
+                // window manager gave it.
+                if (!(m_window->windowState() &
+                      (Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen)))
+                    ApplyOuter(m_window, m_topLeft, m_outer);
+                deleteLater();
+            }
+            break;
+        default:
+            break;
+        }
+        return false;
+    }
+
+private:
+    QWidget* m_window;
+    std::optional<QPoint> m_topLeft;
+    QSize m_outer;
+};
+
+} // namespace
+
+void SetOuterGeometry(QWidget* window, const std::optional<QPoint>& topLeft, const QSize& outerSize)
+{
+    // Found by name: the class has no meta-object of its own to find it by.
+    auto* pending = dynamic_cast<PendingOuterGeometry*>(
+        window->findChild<QObject*>(QStringLiteral("PendingOuterGeometry"), Qt::FindDirectChildrenOnly));
+    if (FrameKnown(window)) {
+        delete pending;
+        ApplyOuter(window, topLeft, outerSize);
+        return;
+    }
+    // No frame yet: its share is not known, so the outer size goes on the
+    // client for now and is put right when the frame appears.
+    ApplyOuter(window, topLeft, outerSize);
+    if (!pending) pending = new PendingOuterGeometry(window);
+    pending->Set(topLeft, outerSize);
 }
 
 } // namespace scrivo

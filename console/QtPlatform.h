@@ -1,8 +1,11 @@
 #pragma once
 
+#include <optional>
 #include <string>
 
+#include <QPoint>
 #include <QPointer>
+#include <QSize>
 #include <QString>
 
 #include "platform/MessageBox.h"
@@ -47,6 +50,12 @@ private:
     QPointer<const QWidget> m_widget;
 };
 
+// Places a top-level window by its outer frame (position optional, size in
+// pixels). Until the window manager has framed the window its frame is not
+// known: the window is placed as well as can be, and placed again once the
+// frame is there, so that a hidden window opens where and as large as asked.
+void SetOuterGeometry(QWidget* window, const std::optional<QPoint>& topLeft, const QSize& outerSize);
+
 // A top-level window's position and size in twips (the outer frame, as the
 // settings file stores it) and its normal/minimised/maximised state.
 class WidgetGeometry final : public FormGeometry {
@@ -63,6 +72,14 @@ public:
 private:
     QPointer<QWidget> m_widget;
 };
+
+// Every label of the window that has not been made rich text on purpose
+// shows its text as it stands: names come from the shared folder and
+// captions from language files, and markup in them must never be read
+// (an image tag would load whatever file it names).
+void ShowTextsPlain(QWidget* window);
+// A tool tip that shows the text as it stands.
+QString PlainToolTip(const QString& text);
 
 // UTF-8 std::string <-> QString.
 QString ToQ(const std::string& s);

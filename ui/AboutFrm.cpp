@@ -42,6 +42,7 @@ AboutFrm::AboutFrm(const Language& language, QWidget* parent) : QDialog(parent),
 
     BrandLogo = new ClickLabel(this);
     BrandLogo->setObjectName("BrandLogo");
+    BrandLogo->setTextFormat(Qt::RichText); // a link of our own
     BrandLogo->setText(QString("<a href=\"%1\">%1</a>").arg(MakerWebPage));
     BrandLogo->setTextInteractionFlags(Qt::NoTextInteraction);
     BrandLogo->setCursor(Qt::PointingHandCursor);
@@ -74,6 +75,7 @@ AboutFrm::AboutFrm(const Language& language, QWidget* parent) : QDialog(parent),
     layout->addSpacing(8);
     layout->addLayout(buttons);
     setMinimumWidth(380);
+    ShowTextsPlain(this);
 }
 
 void AboutFrm::Prepare()

@@ -53,6 +53,7 @@ ConnectFrm::ConnectFrm(Settings& settings, Language& language, QWidget* parent)
     setWindowTitle("Scrivo Poker");
     setWindowIcon(QIcon(ProgramLogo(64)));
     BuildWidgets();
+    ShowTextsPlain(this);
     Load();
 }
 
@@ -287,12 +288,13 @@ void ConnectFrm::SetLBTabStops(int stop1, int stop2, int stop3)
 void ConnectFrm::SetHeightTwips(long twips)
 {
     m_heightTwips = twips;
-    // The stored height counts the title bar, as the settings file does.
-    const int frameExtra = isVisible() ? frameGeometry().height() - geometry().height() : 0;
+    // The height counts the title bar, as the settings file does, whether
+    // the window is on screen yet or not.
     if (layout() != nullptr) layout()->activate();
-    const int wanted = TwipsToPixelsY(static_cast<double>(twips), screen()) - std::max(frameExtra, 0);
-    const int needed = minimumSizeHint().height();
-    resize(width(), std::max(wanted, needed));
+    const int frameExtra = std::max(0, frameGeometry().height() - geometry().height());
+    const int wanted = TwipsToPixelsY(static_cast<double>(twips), screen());
+    const int needed = minimumSizeHint().height() + frameExtra;
+    SetOuterGeometry(this, std::nullopt, QSize(frameGeometry().width(), std::max(wanted, needed)));
 }
 
 void ConnectFrm::StartTimer()
@@ -332,6 +334,9 @@ void ConnectFrm::UpdateList()
         } else {
             GList->setCurrentItem(item);
         }
+        ActiveLbl->hide();
+    } else if (m_games.serverMissing) {
+        // The folder is gone, which the message says; it is not empty.
         ActiveLbl->hide();
     } else {
         ActiveLbl->show();

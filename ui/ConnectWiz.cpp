@@ -35,6 +35,7 @@ ConnectWiz::ConnectWiz(Settings& settings, Language& language, QWidget* parent)
     setWindowTitle("Startup Wizard");
     setWindowIcon(QIcon(ProgramLogo(64)));
     BuildWidgets();
+    ShowTextsPlain(this);
     Load();
 }
 

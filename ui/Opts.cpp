@@ -108,6 +108,7 @@ Opts::Opts(Settings& settings, Language& language, QWidget* parent)
     layout->addWidget(RTBp);
     layout->addWidget(OptFrame);
     layout->addLayout(buttons);
+    ShowTextsPlain(this);
 
     LoadFromSettings();
 }

@@ -25,6 +25,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTextBlock>
+#include <QTextDocumentFragment>
 #include <QTextEdit>
 #include <QTimer>
 
@@ -285,6 +286,10 @@ INSTANTIATE_TEST_SUITE_P(Lines, LogLookTest, ::testing::Values(
     LookCase{"c1_9,3_0", NoSymbols | NoColour | Words, "Jd   2c   \nJack of Diamonds, Two of Clubs\n", "d   ",
              "#000000 12"},
     LookCase{"c1_9,3_0", NoShort, "", nullptr, ""},
+    // Card names are plain, in the log's font, whatever line came before.
+    LookCase{"dThe flop:|c0_12,2_8", Words, "The flop:\nA\u2665   10\u2660   \nAce of Hearts, Ten of Spades\n",
+             "Ace of Hearts", "#000000 10"},
+    LookCase{"dThe flop:|c0_12", NoShort | Words, "The flop:\nAce of Hearts\n", "Ace of Hearts", "#000000 10"},
     LookCase{"wFolds|tDescribed|c0_12,1_3", Disguise | Words,
              "Folds\nDescribed\nAh   5d   \nAce of Hearts, Five of Diamonds\n", nullptr, "#000000 10"}));
 // clang-format on
@@ -436,11 +441,13 @@ TEST_F(QtPlatformTest, MessageBoxesShowTheButtonsAndIconAskedForAndReturnThePres
             auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
             if (!box) return;
             seen = box->windowTitle() + QLatin1Char('|') + box->text() +
-                   QStringLiteral("|%1|%2").arg(box->standardButtons()).arg(box->icon());
+                   QStringLiteral("|%1|%2").arg(box->standardButtons()).arg(box->icon()) +
+                   (box->textFormat() == Qt::PlainText ? QStringLiteral("|plain") : QString());
             box->button(press)->click();
         });
-        EXPECT_EQ(QtMessageBoxService().Show({"Gone", buttons, icon, ""}), answer);
-        EXPECT_EQ(seen, QStringLiteral("Scrivo Poker|Gone|%1|%2").arg(qtButtons).arg(qtIcon));
+        // A name in a message is shown as it stands, markup and all.
+        EXPECT_EQ(QtMessageBoxService().Show({"<b>Gone</b>", buttons, icon, ""}), answer);
+        EXPECT_EQ(seen, QStringLiteral("Scrivo Poker|<b>Gone</b>|%1|%2|plain").arg(qtButtons).arg(qtIcon));
     }
 }
 
@@ -621,6 +628,76 @@ TEST_F(TableWindowTest, ClosingWhileALineHoldsTheGameLeavesOnceTheTickIsOver)
     const long long ticks = form.Engine()->Counters().ticks;
     RunUntil([] { return false; }, 30);
     EXPECT_EQ(form.Engine()->Counters().ticks, ticks);
+}
+
+// Rebuilds while the reading wait after a dealer line holds the game and
+// while the cards after it are animated: the log keeps each line once, and
+// no letter stays enlarged.
+TEST_F(TableWindowTest, ARebuildDuringAWaitShowsEachLineOnce)
+{
+    settings.Animated = true;
+    MainForm form{settings, language};
+    Open(form, "0");
+    MainForm::SetPauseScale(0.05);
+    int rebuilds = 0;
+    QTimer rebuilder;
+    QObject::connect(&rebuilder, &QTimer::timeout, [&] {
+        if (rebuilds < 8 && LogOf(form).find("The flop:") != std::string::npos) {
+            ++rebuilds;
+            form.MsgRefresh();
+        }
+    });
+    rebuilder.start(0);
+    ASSERT_TRUE(SendPlayerMessage(folder, "dThe flop:").Ok());
+    ASSERT_TRUE(SendPlayerMessage(folder, "c3_2,0_12,2_3").Ok());
+    ASSERT_TRUE(SendPlayerMessage(folder, "sAfter the flop").Ok());
+    ASSERT_TRUE(RunUntil([&] { return LogOf(form).find("After the flop") != std::string::npos; }));
+    rebuilder.stop();
+    RunUntil([] { return false; }, 20);
+    EXPECT_GE(rebuilds, 2);
+    const std::string log = LogOf(form);
+    EXPECT_EQ(SuitSigns(ToQ(log)), 3) << log;
+    for (const char* line : {"The flop:", "After the flop"})
+        EXPECT_EQ(log.find(line), log.rfind(line)) << line;
+    for (const auto& run : RunsOf(Child<QTextEdit>(form, "RTB2")))
+        EXPECT_LE(run.points, 12) << run.text;
+}
+
+// A held key (auto-repeat) restarts the poll timer with every press; the
+// poll still comes when it falls due.
+TEST_F(TableWindowTest, AHeldKeyDoesNotStopThePoll)
+{
+    settings.ServerDelay = 60;
+    MainForm form{settings, language};
+    Open(form, "0");
+    QWidget* log = Child(form, "RTB2");
+    const long long ticks = form.Engine()->Counters().ticks;
+    for (int i = 0; i < 100; ++i) {
+        Type(log, "z");
+        QApplication::processEvents(QEventLoop::AllEvents, 5);
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    EXPECT_GT(form.Engine()->Counters().ticks, ticks);
+}
+
+// Names from the folder and captions from the language file are shown as
+// they stand: markup in them is never read.
+TEST_F(TableWindowTest, NamesAndCaptionsAreShownAsPlainText)
+{
+    settings.LastPlayer = "<font size=7>Ann</font>";
+    language.AppText[43] = "<b>Fold</b>";
+    MainForm form{settings, language};
+    Open(form, "0");
+    int named = 0;
+    for (const QLabel* label : form.findChildren<QLabel*>()) {
+        named += label->text().contains(QLatin1String("<font"));
+        EXPECT_TRUE(label->textFormat() == Qt::PlainText || !Qt::mightBeRichText(label->text()))
+            << FromQ(label->objectName());
+    }
+    EXPECT_GE(named, 2); // the own label and the seat
+    const QString tip = Child(form, "F_Button")->toolTip();
+    EXPECT_EQ(Qt::mightBeRichText(tip) ? QTextDocumentFragment::fromHtml(tip).toPlainText() : tip,
+              QStringLiteral("<b>Fold</b>"));
 }
 
 // Pictures of the three looks in the middle of a hand, with the shipped

@@ -223,6 +223,27 @@ struct FailingShell final : ShellService {
     std::string opened;
 };
 
+// A player name and language captions with markup in them are shown as
+// they stand, in every window.
+TEST_F(StartupTest, EveryWindowShowsNamesAndCaptionsAsPlainText)
+{
+    programDir.Write("Lang_Marked.ini", "[Info]\r\nLang_Name=Marked\r\n[Application]\r\n1=<b>OK</b>\r\n"
+                                        "4=<font size=7>name</font>\r\n");
+    WriteSettings("<font size=7>Ann</font>", server, "Marked");
+    Main();
+    ASSERT_TRUE(ConnectFrmLoaded() && TheConnectFrm().isVisible());
+    int marked = 0;
+    for (const QWidget* window : std::initializer_list<const QWidget*>{&TheConnectFrm(), &TheConnectWiz(),
+                                                                       &TheOpts(), &TheAboutFrm()})
+        for (const QLabel* label : window->findChildren<QLabel*>()) {
+            if (label->objectName() == QLatin1String("BrandLogo")) continue; // the program's own link
+            marked += label->text().contains(QLatin1String("<font"));
+            EXPECT_TRUE(label->textFormat() == Qt::PlainText || !Qt::mightBeRichText(label->text()))
+                << FromQ(label->objectName()) << ": " << FromQ(label->text());
+        }
+    EXPECT_GE(marked, 2); // the name and its caption in the browser
+}
+
 TEST_F(StartupTest, MissingInstructionsAreReportedWithTheFullPath)
 {
     FailingShell shell;
@@ -511,6 +532,8 @@ TEST_F(BrowserTest, VanishedServerStopsTheRefresh)
     Frm().UpdateList();
     EXPECT_EQ(boxes->LastText(), ProgramLanguage().AppText[69]);
     EXPECT_FALSE(Frm().RefreshRunning());
+    // The folder is missing, not empty: no "no active games" beside it.
+    EXPECT_FALSE(Frm().ActiveLbl->isVisible());
 }
 
 class OptionsTest : public UiTest {

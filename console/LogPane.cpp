@@ -1,13 +1,12 @@
-// The log pane: how each kind of line looks, cards as signs or names, the
-// reading waits, the rebuild and the export.
-#include "console/MainForm.h"
+#include "console/LogPane.h"
 
+#include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include <QApplication>
-#include <QDir>
 #include <QEventLoop>
-#include <QFileDialog>
+#include <QFontDatabase>
 #include <QSaveFile>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -18,7 +17,7 @@
 #include "console/Looks.h"
 #include "console/QtPlatform.h"
 #include "console/RtfWriter.h"
-#include "engine/Table.h"
+#include "engine/TableView.h"
 #include "platform/Clock.h"
 #include "platform/MessageBox.h"
 #include "platform/Text.h"
@@ -127,12 +126,32 @@ QString FirstLetter(const std::string& text, char fallback)
 
 } // namespace
 
-void MainForm::SetPauseScale(double factor)
+LogPane::LogPane(QWidget* parent, const Settings& settings, const Language& language, Hooks hooks)
+    : QObject(parent), m_settings(settings), m_language(language), m_hooks(std::move(hooks))
+{
+    m_pane = new QTextEdit(parent);
+    m_pane->setObjectName(QStringLiteral("RTB2"));
+    m_pane->setReadOnly(true);
+    m_pane->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    // Only ever written by the program: no undo history to keep.
+    m_pane->document()->setUndoRedoEnabled(false);
+    QFont font(ToQ(m_settings.FontName.empty() ? std::string("Arial") : m_settings.FontName));
+    font.setPointSizeF(m_settings.FontSize > 0 ? static_cast<double>(m_settings.FontSize) : 10.0);
+    m_pane->setFont(font);
+}
+
+void LogPane::SetPauseScale(double factor)
 {
     g_pauseScale = factor < 0 ? 0 : factor;
 }
 
-void MainForm::Pause(double milliseconds, bool letEventsRun)
+void LogPane::SetClosing(bool closing)
+{
+    m_closing = closing;
+    if (closing && m_pauseLoop) m_pauseLoop->quit();
+}
+
+void LogPane::Pause(double milliseconds, bool letEventsRun)
 {
     QCoreApplication::processEvents();
     const double wait = milliseconds * g_pauseScale;
@@ -155,38 +174,54 @@ void MainForm::Pause(double milliseconds, bool letEventsRun)
     if (!m_closing) QCoreApplication::processEvents();
 }
 
-void MainForm::MsgRefresh()
+void LogPane::Clear()
 {
-    m_quiet = true;
-    RTB2->setUpdatesEnabled(false);
-    RTB2->clear();
-    {
-        // One edit block: the pane lays out the text once, not per line.
-        QTextCursor batch(RTB2->document());
-        batch.beginEditBlock();
-        if (m_table) {
-            const auto& lines = m_table->MsgLines();
-            const long last = std::min<long>(m_table->LastMsgNo(), static_cast<long>(lines.size()) - 1);
-            for (long i = 0; i <= last; ++i)
-                LogText(lines[static_cast<size_t>(i)] + "\r\n");
-        }
-        batch.endEditBlock();
-    }
-    RTB2->setUpdatesEnabled(true);
-    m_quiet = false;
-    RTB2->moveCursor(QTextCursor::End);
-    RTB2->ensureCursorVisible();
+    ++m_generation;
+    m_shown = 0;
+    m_pane->clear();
 }
 
-void MainForm::LogText(const std::string& text)
+void LogPane::ShowLines(const std::vector<LogLine>& lines)
+{
+    for (const LogLine& l : lines) {
+        if (m_closing) return;
+        // Counted before it is drawn: a rebuild while this line waits or
+        // animates draws it whole, and nothing after it.
+        ++m_shown;
+        LogText(l.line + "\r\n");
+    }
+}
+
+void LogPane::Rebuild(const std::vector<std::string>& lines)
+{
+    ++m_generation;
+    m_quiet = true;
+    m_pane->setUpdatesEnabled(false);
+    m_pane->clear();
+    {
+        // One edit block: the pane lays out the text once, not per line.
+        QTextCursor batch(m_pane->document());
+        batch.beginEditBlock();
+        const std::size_t count = std::min(m_shown, lines.size());
+        for (std::size_t i = 0; i < count; ++i)
+            LogText(lines[i] + "\r\n");
+        batch.endEditBlock();
+    }
+    m_pane->setUpdatesEnabled(true);
+    m_quiet = false;
+    m_pane->moveCursor(QTextCursor::End);
+    m_pane->ensureCursorVisible();
+}
+
+void LogPane::LogText(const std::string& text)
 {
     if (text.empty()) return;
-    StopTimer1();
+    m_hooks.holdPoll();
     char kind = text[0];
     std::string body = text.substr(1);
     if (kind >= '0' && kind <= '9') {
-        if (kind - '0' != MyNo() || body.empty()) {
-            StartTimer1();
+        if (kind - '0' != m_hooks.myNo() || body.empty()) {
+            m_hooks.resumePoll();
             return;
         }
         kind = body[0];
@@ -194,6 +229,8 @@ void MainForm::LogText(const std::string& text)
     }
     if (kind == 'n') body = body.size() >= 2 ? body.substr(0, body.size() - 2) : std::string();
 
+    QTextEdit* const RTB2 = m_pane;
+    const unsigned generation = m_generation;
     const QString logFamily = ToQ(m_settings.FontName.empty() ? std::string("Arial") : m_settings.FontName);
     const double logSize = m_settings.FontSize > 0 ? static_cast<double>(m_settings.FontSize) : 10.0;
     if (m_settings.ScrivoMode) {
@@ -207,8 +244,7 @@ void MainForm::LogText(const std::string& text)
                 Append(RTB2, QStringLiteral("\n"), plain);
             }
             if (m_settings.CardText) {
-                Append(RTB2, QString(), plain);
-                ShowCardText(cards, RTB2);
+                ShowCardText(cards, plain);
                 Append(RTB2, QStringLiteral("\n"), plain);
             }
         }
@@ -234,18 +270,21 @@ void MainForm::LogText(const std::string& text)
         if (m_settings.ShortText) {
             ShowCardSymbols(cards, RTB2, static_cast<int>(logSize) + 2, m_settings.Animated,
                             m_settings.Symbols, m_settings.ColourText);
+            // Rebuilt while the cards were animated: the rebuild drew this line.
+            if (generation != m_generation || m_closing) {
+                m_hooks.resumePoll();
+                return;
+            }
             // The cards leave the colour at black.
             QTextCharFormat after = EndOf(RTB2).charFormat();
             after.setForeground(FromBgr(bgr::Black));
             Append(RTB2, QStringLiteral("\n"), after);
         }
         if (m_settings.CardText) {
+            // The names in the log's own font, plain, whatever came before.
             const QTextCharFormat f = Look(logFamily, logSize, bgr::Black);
-            Append(RTB2, QString(), f);
-            QTextCursor c = EndOf(RTB2);
-            c.setCharFormat(f);
-            ShowCardText(cards, RTB2);
-            Append(RTB2, QStringLiteral("\n"), EndOf(RTB2).charFormat());
+            ShowCardText(cards, f);
+            Append(RTB2, QStringLiteral("\n"), f);
         }
     }
     if (!m_quiet) {
@@ -254,10 +293,10 @@ void MainForm::LogText(const std::string& text)
         if (kind == 'd') Pause(2000, true);
         if (kind == 'w') Pause(3000, true);
     }
-    StartTimer1();
+    m_hooks.resumePoll();
 }
 
-void MainForm::ShowCardText(const std::string& cards, QTextEdit* target)
+void LogPane::ShowCardText(const std::string& cards, const QTextCharFormat& format)
 {
     std::string names;
     const std::vector<std::string> list = Split(cards, ',');
@@ -268,24 +307,23 @@ void MainForm::ShowCardText(const std::string& cards, QTextEdit* target)
         names += modCards::CardText(m_language, clsCard(suit, face));
         if (i + 1 < list.size()) names += ", ";
     }
-    QTextCursor c = EndOf(target);
-    // The names take the style in force at the end of the pane.
-    QTextCharFormat f = c.charFormat();
+    QTextCursor c = EndOf(m_pane);
     // Not glued to a name line that lost its trailing blank in the file.
-    const QChar before = c.position() > 0 ? target->document()->characterAt(c.position() - 1) : QChar();
-    if (target == RTB2 && !before.isNull() && !before.isSpace()) names.insert(0, " ");
-    c.insertText(ToQ(names), f);
+    const QChar before = c.position() > 0 ? m_pane->document()->characterAt(c.position() - 1) : QChar();
+    if (!before.isNull() && !before.isSpace()) names.insert(0, " ");
+    c.insertText(ToQ(names), format);
 }
 
-void MainForm::ShowCardSymbols(const std::string& cards, QTextEdit* target, int size, bool animate,
-                               bool useSymbols, bool useColour)
+void LogPane::ShowCardSymbols(const std::string& cards, QTextEdit* target, int size, bool animate,
+                              bool useSymbols, bool useColour)
 {
     if (m_settings.ScrivoMode) {
         useSymbols = false;
         useColour = false;
     }
     if (m_quiet) animate = false;
-    animate = animate && target == RTB2;
+    animate = animate && target == m_pane;
+    const unsigned generation = m_generation;
     // In the disguise mode the cards take the pane's one monospaced font.
     const QString family = m_settings.ScrivoMode ? PlainFontFamily() : QStringLiteral("Arial");
 
@@ -296,7 +334,7 @@ void MainForm::ShowCardSymbols(const std::string& cards, QTextEdit* target, int 
         QTextCharFormat f = c.charFormat();
         f.setFontPointSize(size + 20);
         c.insertText(QStringLiteral(" "), f);
-    } else if (target == RTB2) {
+    } else if (target == m_pane) {
         // A name line read back from the message file has lost its trailing
         // blank; keep the cards off the name as the animated line does.
         const int end = EndOf(target).position();
@@ -305,7 +343,7 @@ void MainForm::ShowCardSymbols(const std::string& cards, QTextEdit* target, int 
             Append(target, QStringLiteral(" "), Look(family, size, bgr::Black));
     }
     for (const std::string& card : Split(cards, ',')) {
-        if (m_closing) return;
+        if (m_closing || generation != m_generation) return;
         const std::vector<std::string> parts = Split(card, '_');
         const int suit = static_cast<int>(Val(parts[0]));
         const int face = static_cast<int>(parts.size() > 1 ? Val(parts[1]) : -1);
@@ -327,21 +365,19 @@ void MainForm::ShowCardSymbols(const std::string& cards, QTextEdit* target, int 
         Append(target, sign + QStringLiteral("   "), Look(family, size, red ? bgr::Red : bgr::Black));
         if (animate) {
             const int end = EndOf(target).position();
-            AnimateSelection(target, end - (ten ? 6 : 5), ten ? 5 : 4, size);
+            AnimateSelection(end - (ten ? 6 : 5), ten ? 5 : 4, size, generation);
         }
     }
-    if (animate && spacer >= 0) AnimateSelection(target, spacer, 1, size);
-    if (animate) target->moveCursor(QTextCursor::End);
+    if (animate && spacer >= 0) AnimateSelection(spacer, 1, size, generation);
+    if (animate && generation == m_generation) target->moveCursor(QTextCursor::End);
 }
 
-void MainForm::AnimateSelection(QTextEdit* target, int start, int length, int size)
+void LogPane::AnimateSelection(int start, int length, int size, unsigned generation)
 {
     for (int step = size + 15; step >= size; --step) {
-        if (m_closing) return;
-        // The pane may have been rebuilt while events ran.
-        const int docEnd = EndOf(target).position();
-        if (start < 0 || start + length > docEnd) return;
-        QTextCursor c(target->document());
+        // Positions taken before a rebuild mean nothing after it.
+        if (m_closing || generation != m_generation) return;
+        QTextCursor c(m_pane->document());
         c.setPosition(start);
         c.setPosition(start + length, QTextCursor::KeepAnchor);
         QTextCharFormat f;
@@ -352,38 +388,26 @@ void MainForm::AnimateSelection(QTextEdit* target, int start, int length, int si
     }
 }
 
-// ---------------------------------------------------------------- export
-
-QString MainForm::ShowSave()
+QString LogPane::PlainFontFamily() const
 {
-    QFileDialog dialog(this, QStringLiteral("Save Text"));
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setNameFilters(
-        {QStringLiteral("Rich Text files (*.rtf)"), QStringLiteral("Plain Text files (*.txt)")});
-    dialog.setDefaultSuffix(QStringLiteral("rtf"));
-    dialog.setDirectory(QDir::homePath());
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
-    return dialog.selectedFiles().front();
+    static const QString family = [] {
+        const QString lucida = QStringLiteral("Lucida Console");
+        if (QFontDatabase::families().contains(lucida, Qt::CaseInsensitive)) return lucida;
+        return QFontDatabase::systemFont(QFontDatabase::FixedFont).family();
+    }();
+    return family;
 }
 
-void MainForm::SaveText()
+bool LogPane::IsEmpty() const
 {
-    StopTimer1();
-    if (RTB2->document()->isEmpty()) {
-        MsgBox("Nothing to Export.", MsgButtons::Ok);
-    } else {
-        const QString path = ShowSave();
-        if (!path.isEmpty()) SaveLogTo(FromQ(path));
-    }
-    StartTimer1();
+    return m_pane->document()->isEmpty();
 }
 
-bool MainForm::SaveLogTo(const std::string& path)
+bool LogPane::SaveTo(const std::string& path) const
 {
     const bool rich = path.size() >= 3 && path.compare(path.size() - 3, 3, "rtf") == 0;
     const QByteArray bytes =
-        rich ? QByteArray::fromStdString(DocumentToRtf(*RTB2->document())) : RTB2->toPlainText().toUtf8();
+        rich ? QByteArray::fromStdString(DocumentToRtf(*m_pane->document())) : m_pane->toPlainText().toUtf8();
     // Written beside the target and renamed over it: never half a file.
     QSaveFile file(ToQ(path));
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {

@@ -1,0 +1,294 @@
+#include "console/SeatPanel.h"
+
+#include <algorithm>
+
+#include <QEvent>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPushButton>
+
+#include "console/Looks.h"
+#include "console/QtPlatform.h"
+#include "engine/Table.h"
+#include "platform/Text.h"
+#include "settings/Language.h"
+#include "settings/TextIds.h"
+
+namespace scrivo {
+
+namespace {
+
+constexpr double ToolBoxWidth = 2655;
+constexpr double SeatTop = 2010;
+constexpr double SeatStep = 240;
+
+QPushButton* MakeButton(QWidget* parent, const char* name, double left, double top, double width,
+                        const QString& text, const QString& tip = {})
+{
+    auto* b = new QPushButton(text, parent);
+    b->setObjectName(QString::fromLatin1(name));
+    b->setGeometry(TwipsToPixelsX(left), TwipsToPixelsY(top), TwipsToPixelsX(width), TwipsToPixelsY(330));
+    b->setToolTip(tip);
+    // The panes keep the keyboard: a button click never takes the focus.
+    b->setFocusPolicy(Qt::NoFocus);
+    return b;
+}
+
+void SetUnderline(QLabel* l, bool on)
+{
+    QFont f = l->font();
+    if (f.underline() == on) return;
+    f.setUnderline(on);
+    l->setFont(f);
+}
+
+} // namespace
+
+QFont MakeFont(const QString& family, double points, bool bold)
+{
+    QFont f(family);
+    f.setPointSizeF(points);
+    f.setBold(bold);
+    return f;
+}
+
+QLabel* MakeLabel(QWidget* parent, const char* name, double left, double top, double width, double height,
+                  const QString& text)
+{
+    auto* l = new QLabel(text, parent);
+    l->setObjectName(QString::fromLatin1(name));
+    l->setGeometry(TwipsToPixelsX(left), TwipsToPixelsY(top), TwipsToPixelsX(width), TwipsToPixelsY(height));
+    return l;
+}
+
+SeatPanel::SeatPanel(QWidget* parent) : QFrame(parent)
+{
+    setObjectName(QStringLiteral("ToolBox"));
+    setFrameStyle(QFrame::Panel | QFrame::Raised);
+    setLineWidth(2);
+    setAutoFillBackground(true);
+    setFocusPolicy(Qt::NoFocus);
+    setGeometry(TwipsToPixelsX(2700), TwipsToPixelsY(1620), TwipsToPixelsX(ToolBoxWidth),
+                TwipsToPixelsY(SeatTop + 8 * SeatStep + 310));
+
+    ToolHandle = MakeLabel(this, "ToolHandle", 0, 0, ToolBoxWidth, 270);
+    SetGround(ToolHandle, 0x800000); // dark blue, like a title bar
+    ToolHandle->setCursor(Qt::SizeAllCursor);
+    PlayerLbl = MakeLabel(this, "PlayerLbl", 75, 15, 2250, 240);
+    PlayerLbl->setFont(MakeFont(QStringLiteral("Arial"), 8.25, true));
+    SetTextColour(PlayerLbl, bgr::White);
+    PlayerLbl->setCursor(Qt::SizeAllCursor);
+    CloseLbl = MakeLabel(this, "CloseLbl", 2385, 15, 225, 240, QStringLiteral("x"));
+    CloseLbl->setFont(MakeFont(QStringLiteral("Arial"), 9, true));
+    CloseLbl->setAlignment(Qt::AlignCenter);
+    SetTextColour(CloseLbl, bgr::White);
+    CloseLbl->setCursor(Qt::PointingHandCursor);
+
+    CashCaption = MakeLabel(this, "CashCaption", 90, 345, 600, 240, QStringLiteral("Cash:"));
+    CashLbl = MakeLabel(this, "CashLbl", 690, 345, 1900, 240);
+    PotCaption = MakeLabel(this, "PotCaption", 90, 600, 600, 240, QStringLiteral("Pot:"));
+    PotLbl = MakeLabel(this, "PotLbl", 690, 600, 1900, 240);
+    for (QLabel* l : {CashCaption, PotCaption})
+        l->setFont(MakeFont(QStringLiteral("Arial"), 9));
+    for (QLabel* l : {CashLbl, PotLbl})
+        l->setFont(MakeFont(QStringLiteral("Arial"), 9, true));
+
+    // Two rows of two, wide enough for the language files' captions.
+    C_Button =
+        MakeButton(this, "C_Button", 90, 870, 1230, QStringLiteral("C/C"), QStringLiteral("Check/Call"));
+    B_Button =
+        MakeButton(this, "B_Button", 1350, 870, 1230, QStringLiteral("B"), QStringLiteral("Bet/Raise"));
+    F_Button = MakeButton(this, "F_Button", 90, 1230, 1230, QStringLiteral("F"), QStringLiteral("Fold"));
+    M_Button =
+        MakeButton(this, "M_Button", 1350, 1230, 1230, QStringLiteral("Msg"), QStringLiteral("Message"));
+    StartRoundBtn = MakeButton(this, "StartRoundBtn", 90, 1590, 2490, QStringLiteral("Start Round"));
+    const std::pair<QPushButton*, const char*> commands[] = {
+        {C_Button, "C"}, {B_Button, "B"}, {F_Button, "F"}, {M_Button, "M"}};
+    for (const auto& [button, letter] : commands)
+        connect(button, &QPushButton::clicked, this,
+                [this, l = QString::fromLatin1(letter)] { emit commandRequested(l); });
+    connect(StartRoundBtn, &QPushButton::clicked, this, &SeatPanel::startRoundRequested);
+
+    for (int i = 0; i < 9; ++i) {
+        const double top = SeatTop + i * SeatStep;
+        const QString n = QString::number(i);
+        PlayersLbl[i] = MakeLabel(this, "PlayersLbl", 90, top, 1230, 225);
+        PlayersCash[i] = MakeLabel(this, "PlayersCash", 1335, top, 780, 225);
+        BlindsLbl[i] = MakeLabel(this, "BlindsLbl", 2130, top, 300, 225);
+        StateLbl[i] = MakeLabel(this, "StateLbl", 2445, top, 165, 225);
+        PlayersLbl[i]->setObjectName(QStringLiteral("PlayersLbl") + n);
+        PlayersCash[i]->setObjectName(QStringLiteral("PlayersCash") + n);
+        BlindsLbl[i]->setObjectName(QStringLiteral("BlindsLbl") + n);
+        StateLbl[i]->setObjectName(QStringLiteral("StateLbl") + n);
+        PlayersLbl[i]->setFont(MakeFont(QStringLiteral("Arial"), 8.25));
+        PlayersCash[i]->setFont(MakeFont(QStringLiteral("Arial"), 8.25));
+        SetTextColour(PlayersLbl[i], bgr::Blue);
+        SetTextColour(PlayersCash[i], bgr::Blue);
+        BlindsLbl[i]->setFont(MakeFont(QStringLiteral("Arial"), 7, true));
+        BlindsLbl[i]->setAlignment(Qt::AlignCenter);
+        SetTextColour(BlindsLbl[i], bgr::White);
+        SetGround(BlindsLbl[i], bgr::DarkRed);
+        StateLbl[i]->setFont(MakeFont(QStringLiteral("MS Sans Serif"), 8.25, true));
+        StateLbl[i]->setAlignment(Qt::AlignCenter);
+        for (QLabel* l : {PlayersLbl[i], PlayersCash[i], BlindsLbl[i], StateLbl[i]})
+            l->hide();
+    }
+    for (QWidget* w : std::initializer_list<QWidget*>{this, ToolHandle, PlayerLbl, CloseLbl})
+        w->installEventFilter(this);
+}
+
+void SeatPanel::ApplyLang(const Language& language)
+{
+    const auto& t = language.AppText;
+    StartRoundBtn->setText(ToQ(t[Cap::StartRound]));
+    M_Button->setText(ToQ(t[Cap::MessageButton]));
+    M_Button->setToolTip(PlainToolTip(ToQ(t[Cap::MenuMessage])));
+    C_Button->setText(ToQ(t[Cap::CheckCall]));
+    C_Button->setToolTip(PlainToolTip(ToQ(t[Cap::MenuCheckCall])));
+    F_Button->setText(ToQ(t[Cap::Fold]));
+    F_Button->setToolTip(PlainToolTip(ToQ(t[Cap::MenuFold])));
+    B_Button->setText(ToQ(t[Cap::BetRaise]));
+    B_Button->setToolTip(PlainToolTip(ToQ(t[Cap::MenuBetRaise])));
+    CashCaption->setText(ToQ(t[Cap::Cash]));
+    PotCaption->setText(ToQ(t[Cap::Pot]));
+}
+
+void SeatPanel::SetPlayerLabel(const std::string& text)
+{
+    PlayerLbl->setText(ToQ(text));
+}
+
+void SeatPanel::LoadSeats(const TableState& s, const std::function<std::string(Currency)>& formatCash)
+{
+    const int count = std::min(s.PlayerCount, 9);
+    for (int p = 1; p <= 9; ++p) {
+        const int i = p - 1;
+        if (p <= count) {
+            const std::string name =
+                p < static_cast<int>(s.PlayerNames.size()) ? s.PlayerNames[p] : std::string();
+            const Currency cash = p < static_cast<int>(s.PlayerCash.size()) ? s.PlayerCash[p] : Currency();
+            PlayersLbl[i]->setText(ToQ(name));
+            PlayersLbl[i]->show();
+            PlayersCash[i]->setText(ToQ(formatCash(cash)));
+            PlayersCash[i]->show();
+        } else {
+            PlayersLbl[i]->hide();
+            PlayersCash[i]->hide();
+        }
+        BlindsLbl[i]->hide();
+        StateLbl[i]->hide();
+    }
+    if (count >= 1) {
+        const double lastTop = PixelsToTwipsY(PlayersLbl[count - 1]->y(), screen());
+        resize(width(), TwipsToPixelsY(lastTop + 310));
+    }
+}
+
+void SeatPanel::DrawSeat(int i, const PlayerRecord& r, bool current, const std::string& cash)
+{
+    PlayersCash[i]->setText(ToQ(cash));
+    const char state = r.Action.empty() ? ' ' : r.Action[0];
+    switch (state) {
+    case 'X':
+        SetTextColour(PlayersLbl[i], bgr::DarkRed);
+        SetGround(StateLbl[i], bgr::Red);
+        StateLbl[i]->setText(QStringLiteral("F"));
+        StateLbl[i]->show();
+        break;
+    case 'A':
+        SetGround(StateLbl[i], bgr::LightGreen);
+        StateLbl[i]->setText(QStringLiteral("A"));
+        StateLbl[i]->show();
+        break;
+    case 'O':
+        SetTextColour(PlayersLbl[i], bgr::GreyOlive);
+        SetTextColour(PlayersCash[i], bgr::GreyOlive);
+        StateLbl[i]->hide();
+        break;
+    case 'D':
+        SetTextColour(PlayersLbl[i], bgr::GreyOlive);
+        PlayersCash[i]->hide();
+        StateLbl[i]->hide();
+        break;
+    default:
+        SetTextColour(PlayersLbl[i], bgr::Blue);
+        SetTextColour(PlayersCash[i], bgr::Black);
+        StateLbl[i]->hide();
+        break;
+    }
+    SetUnderline(PlayersLbl[i], current);
+    const std::string blind = Trim(r.Blind);
+    if (blind.empty()) {
+        if (BlindsLbl[i]->isVisible()) BlindsLbl[i]->hide();
+    } else {
+        BlindsLbl[i]->setText(ToQ(blind));
+        BlindsLbl[i]->show();
+    }
+}
+
+void SeatPanel::ShowMoney(const std::string& cash, const std::string& pot)
+{
+    CashLbl->setText(ToQ(cash));
+    PotLbl->setText(ToQ(pot));
+}
+
+void SeatPanel::SetActionsEnabled(bool myTurn)
+{
+    M_Button->setEnabled(true);
+    for (QPushButton* b : {C_Button, B_Button, F_Button})
+        b->setEnabled(myTurn);
+}
+
+void SeatPanel::SetStartRoundAllowed(bool allowed)
+{
+    StartRoundBtn->setVisible(allowed);
+}
+
+bool SeatPanel::eventFilter(QObject* watched, QEvent* event)
+{
+    const bool handle = watched == ToolHandle || watched == PlayerLbl;
+    switch (event->type()) {
+    case QEvent::FocusIn:
+        if (watched == this || watched == ToolHandle) emit focusReturned();
+        break;
+    case QEvent::MouseButtonPress: {
+        auto* mouse = static_cast<QMouseEvent*>(event);
+        if (watched == CloseLbl && mouse->button() == Qt::LeftButton) {
+            emit closeRequested();
+            return true;
+        }
+        if (handle) {
+            if (mouse->button() != Qt::LeftButton) return true;
+            m_dragging = true;
+            m_dragStart = mouse->globalPosition().toPoint() - pos();
+            return true;
+        }
+        break;
+    }
+    case QEvent::MouseMove:
+        if (m_dragging && handle) {
+            auto* mouse = static_cast<QMouseEvent*>(event);
+            QPoint to = mouse->globalPosition().toPoint() - m_dragStart;
+            // Dragged like a window by its title bar, but it never leaves
+            // the table window.
+            const QWidget* area = parentWidget();
+            to.setX(std::clamp(to.x(), 0, std::max(0, area->width() - width())));
+            to.setY(std::clamp(to.y(), 0, std::max(0, area->height() - height())));
+            move(to);
+            return true;
+        }
+        break;
+    case QEvent::MouseButtonRelease:
+        if (m_dragging && handle) {
+            m_dragging = false;
+            emit focusReturned();
+            return true;
+        }
+        break;
+    default:
+        break;
+    }
+    return QFrame::eventFilter(watched, event);
+}
+
+} // namespace scrivo

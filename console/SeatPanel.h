@@ -1,0 +1,80 @@
+#pragma once
+
+#include <array>
+#include <functional>
+#include <string>
+
+#include <QFrame>
+#include <QPoint>
+
+#include "platform/Currency.h"
+
+class QLabel;
+class QPushButton;
+
+namespace scrivo {
+
+class Language;
+struct PlayerRecord;
+struct TableState;
+
+// The floating tool box (ToolBox): a title bar to drag it by and a close
+// mark, the own cash and the pot, the action buttons and one row per seat.
+// It stays inside its parent while dragged.
+class SeatPanel final : public QFrame {
+    Q_OBJECT
+
+public:
+    explicit SeatPanel(QWidget* parent);
+
+    void ApplyLang(const Language& language);
+    void SetPlayerLabel(const std::string& text);
+    // Names and cash of players 1..PlayerCount; the other rows hidden, and
+    // the panel ends just below the last seat.
+    void LoadSeats(const TableState& state, const std::function<std::string(Currency)>& formatCash);
+    // One seat's row (index 0..8) from its record: cash, fold/all-in mark,
+    // colours, the blind, underlined while it is that player's turn.
+    void DrawSeat(int index, const PlayerRecord& record, bool current, const std::string& cash);
+    void ShowMoney(const std::string& cash, const std::string& pot);
+    void SetActionsEnabled(bool myTurn);
+    void SetStartRoundAllowed(bool allowed);
+
+signals:
+    // A button's command letter (C, B, F, M).
+    void commandRequested(const QString& letter);
+    void startRoundRequested();
+    void closeRequested();
+    // The keyboard belongs to the log pane, not to the panel.
+    void focusReturned();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QLabel* ToolHandle = nullptr;
+    QLabel* PlayerLbl = nullptr;
+    QLabel* CloseLbl = nullptr;
+    std::array<QLabel*, 9> PlayersLbl{};
+    std::array<QLabel*, 9> PlayersCash{};
+    std::array<QLabel*, 9> BlindsLbl{};
+    std::array<QLabel*, 9> StateLbl{};
+    QLabel* CashCaption = nullptr;
+    QLabel* PotCaption = nullptr;
+    QLabel* CashLbl = nullptr;
+    QLabel* PotLbl = nullptr;
+    QPushButton* StartRoundBtn = nullptr;
+    QPushButton* C_Button = nullptr;
+    QPushButton* B_Button = nullptr;
+    QPushButton* F_Button = nullptr;
+    QPushButton* M_Button = nullptr;
+
+    QPoint m_dragStart;
+    bool m_dragging = false;
+};
+
+// Label and button helpers of the table window, sizes in twips.
+QFont MakeFont(const QString& family, double points, bool bold = false);
+QLabel* MakeLabel(QWidget* parent, const char* name, double left, double top, double width, double height,
+                  const QString& text = {});
+
+} // namespace scrivo

@@ -1,0 +1,248 @@
+// Window positions and sizes on a real X display with a window manager,
+// where windows have frames: a window opened with a saved position and size
+// is where and as large as it was, and the browser's heights count its
+// frame. The suite starts its own Xvfb and openbox and skips when either is
+// missing.
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+
+#include "console/MainForm.h"
+#include "console/QtPlatform.h"
+#include "settings/Language.h"
+#include "settings/Settings.h"
+#include "ui/ConnectFrm.h"
+
+extern char** environ;
+
+// Font configuration keeps caches the leak checker cannot see being freed.
+extern "C" const char* __lsan_default_suppressions()
+{
+    return "leak:libfontconfig.so\nleak:libxcb\nleak:libX11\n";
+}
+
+namespace scrivo {
+namespace {
+
+std::string InPath(const std::string& program)
+{
+    const char* path = std::getenv("PATH");
+    std::string rest = path ? path : "/usr/bin:/bin";
+    for (std::size_t start = 0; start <= rest.size();) {
+        const std::size_t end = std::min(rest.find(':', start), rest.size());
+        const std::filesystem::path candidate =
+            std::filesystem::path(rest.substr(start, end - start)) / program;
+        if (::access(candidate.c_str(), X_OK) == 0) return candidate.string();
+        start = end + 1;
+    }
+    return {};
+}
+
+pid_t Spawn(const std::vector<std::string>& args)
+{
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+    std::vector<char*> argv;
+    for (const std::string& a : args)
+        argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    pid_t pid = -1;
+    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) pid = -1;
+    posix_spawn_file_actions_destroy(&actions);
+    return pid;
+}
+
+void Stop(pid_t& pid)
+{
+    if (pid <= 0) return;
+    ::kill(pid, SIGTERM);
+    ::waitpid(pid, nullptr, 0);
+    pid = -1;
+}
+
+// A virtual display of our own with openbox on it, and the one application
+// object on that display; or the reason there is none.
+struct FramedDisplay {
+    pid_t xvfb = -1;
+    pid_t wm = -1;
+    std::string missing;
+
+    FramedDisplay()
+    {
+        const std::string xvfbPath = InPath("Xvfb"), wmPath = InPath("openbox");
+        if (xvfbPath.empty() || wmPath.empty()) {
+            missing = "Xvfb and openbox are needed (scripts/setup installs them)";
+            return;
+        }
+        int fds[2];
+        if (::pipe(fds) != 0) {
+            missing = "no pipe";
+            return;
+        }
+        // Xvfb picks a free display and writes its number to the pipe.
+        xvfb = Spawn({xvfbPath, "-displayfd", std::to_string(fds[1]), "-screen", "0", "1280x1024x24",
+                      "-nolisten", "tcp"});
+        ::close(fds[1]);
+        std::string number;
+        pollfd p{fds[0], POLLIN, 0};
+        char c = 0;
+        while (xvfb > 0 && ::poll(&p, 1, 10000) > 0 && ::read(fds[0], &c, 1) == 1 && c != '\n')
+            number += c;
+        ::close(fds[0]);
+        if (number.empty()) {
+            missing = "Xvfb did not start";
+            Stop(xvfb);
+            return;
+        }
+        setenv("DISPLAY", (":" + number).c_str(), 1);
+        setenv("QT_QPA_PLATFORM", "xcb", 1);
+        wm = Spawn({wmPath});
+        static int argc = 1;
+        static char* argv[] = {const_cast<char*>("ui_framed_tests"), nullptr};
+        new QApplication(argc, argv);
+        // The window manager is up once it frames a new window; a window
+        // shown before it started stays unframed, so each try is a new one.
+        bool framed = false;
+        for (int attempt = 0; attempt < 30 && !framed; ++attempt) {
+            QWidget probe;
+            probe.resize(100, 100);
+            probe.show();
+            const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(500);
+            while (!(framed = probe.frameGeometry().size() != probe.size()) &&
+                   std::chrono::steady_clock::now() < end) {
+                QApplication::processEvents(QEventLoop::AllEvents, 10);
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            }
+        }
+        if (!framed) missing = "openbox put no frame on a window";
+    }
+    ~FramedDisplay()
+    {
+        Stop(wm);
+        Stop(xvfb);
+    }
+};
+
+FramedDisplay& Display()
+{
+    static FramedDisplay display;
+    return display;
+}
+
+bool RunUntil(const std::function<bool()>& done, int milliseconds = 5000)
+{
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+    while (!done() && std::chrono::steady_clock::now() < end) {
+        QApplication::processEvents(QEventLoop::AllEvents, 10);
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return done();
+}
+
+// Lets the window manager finish whatever it does to a new window.
+void Settle()
+{
+    RunUntil([] { return false; }, 400);
+}
+
+bool Framed(const QWidget& w)
+{
+    return w.isVisible() && w.frameGeometry().size() != w.size();
+}
+
+class FramedWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!Display().missing.empty()) GTEST_SKIP() << Display().missing;
+        settings.FontName = "Arial";
+        settings.FontSize = 10;
+    }
+
+    // Shows a window and waits for its frame; false when none came.
+    static bool ShowFramed(QWidget& w)
+    {
+        w.show();
+        const bool framed = RunUntil([&] { return Framed(w); });
+        Settle();
+        return framed;
+    }
+
+    Settings settings;
+    Language language;
+};
+
+struct Placement {
+    long left, top, width, height;
+};
+
+Placement Of(const FormGeometry& g)
+{
+    return {g.Left(), g.Top(), g.Width(), g.Height()};
+}
+
+// Saved from one window, opened in the next, saved again: unchanged, for
+// the table window and the browser alike.
+TEST_F(FramedWindowTest, AWindowOpensWhereAndAsLargeAsItWasSaved)
+{
+    const long slack = 2 * 1440 / 72; // two pixels at the coarsest density we meet
+    auto check = [&](const char* name, const std::function<std::unique_ptr<QWidget>()>& make) {
+        SCOPED_TRACE(name);
+        Placement saved{};
+        {
+            const std::unique_ptr<QWidget> first = make();
+            WidgetGeometry g(first.get());
+            g.Move(1500, 1200, 8400, 6300);
+            ASSERT_TRUE(ShowFramed(*first));
+            saved = Of(g);
+        }
+        for (int start = 0; start < 3; ++start) {
+            const std::unique_ptr<QWidget> next = make();
+            WidgetGeometry g(next.get());
+            g.Move(saved.left, saved.top, saved.width, saved.height); // while hidden, as at start-up
+            ASSERT_TRUE(ShowFramed(*next));
+            const Placement now = Of(g);
+            EXPECT_NEAR(now.left, saved.left, slack) << start;
+            EXPECT_NEAR(now.top, saved.top, slack) << start;
+            EXPECT_NEAR(now.width, saved.width, slack) << start;
+            EXPECT_NEAR(now.height, saved.height, slack) << start;
+            saved = now;
+        }
+    };
+    check("table window", [&] { return std::make_unique<MainForm>(settings, language); });
+    check("browser", [&] { return std::make_unique<ConnectFrm>(settings, language); });
+}
+
+// The browser's heights are outer heights, when first shown and after the
+// create pane is closed alike.
+TEST_F(FramedWindowTest, BrowserHeightsCountTheFrame)
+{
+    ConnectFrm frm(settings, language);
+    ASSERT_TRUE(ShowFramed(frm));
+    EXPECT_NEAR(frm.frameGeometry().height(), TwipsToPixelsY(3230, frm.screen()), 1);
+    frm.CreateClick();
+    Settle();
+    frm.HideClick();
+    Settle();
+    EXPECT_NEAR(frm.frameGeometry().height(), TwipsToPixelsY(3210, frm.screen()), 1);
+}
+
+} // namespace
+} // namespace scrivo
