@@ -181,18 +181,26 @@ struct SevenTables {
     // its columns meet only free slots or slots of the same class.
     void PlaceRows(const std::vector<std::uint32_t>& faceParts, const std::vector<std::uint16_t>& classes)
     {
-        std::vector<std::vector<std::size_t>> byRow(Rows);
+        struct Cell {
+            std::uint32_t column;
+            std::uint16_t klass;
+        };
+        std::vector<std::vector<Cell>> byRow(Rows);
         for (std::size_t i = 0; i < faceParts.size(); ++i)
-            byRow[faceParts[i] >> ColumnBits].push_back(i);
-        for (std::size_t i = 0; i < faceParts.size(); ++i)
-            for (std::size_t j : byRow[faceParts[i] >> ColumnBits])
-                if (j < i && faceParts[j] == faceParts[i])
-                    throw std::logic_error("two face patterns share a key");
+            byRow[faceParts[i] >> ColumnBits].push_back({faceParts[i] & (Columns - 1), classes[i]});
         std::vector<std::uint32_t> order;
-        for (std::uint32_t row = 0; row < Rows; ++row)
-            if (!byRow[row].empty()) order.push_back(row);
+        for (std::uint32_t row = 0; row < Rows; ++row) {
+            auto& cells = byRow[row];
+            if (cells.empty()) continue;
+            std::sort(cells.begin(), cells.end(),
+                      [](const Cell& x, const Cell& y) { return x.column < y.column; });
+            for (std::size_t i = 1; i < cells.size(); ++i)
+                if (cells[i].column == cells[i - 1].column)
+                    throw std::logic_error("two face patterns share a key");
+            order.push_back(row);
+        }
         std::stable_sort(order.begin(), order.end(),
-                         [&](std::uint32_t a, std::uint32_t b) { return byRow[a].size() > byRow[b].size(); });
+                         [&](std::uint32_t x, std::uint32_t y) { return byRow[x].size() > byRow[y].size(); });
 
         constexpr std::uint16_t Free = 0xFFFF; // no class reaches it: checked above
         std::vector<std::uint16_t> slots(SlotCount, Free);
@@ -210,23 +218,20 @@ struct SevenTables {
             return end;
         };
         for (const std::uint32_t row : order) {
-            const auto& members = byRow[row];
-            const auto column = [&](std::size_t member) { return faceParts[member] & (Columns - 1); };
-            std::uint32_t low = Columns;
-            for (const std::size_t m : members)
-                low = std::min(low, column(m));
+            const std::vector<Cell>& cells = byRow[row];
+            const std::uint32_t low = cells.front().column;
             // Candidate starts put the lowest column on a free slot.
             for (std::uint32_t slot = findFree(low);; slot = findFree(slot + 1)) {
                 const std::size_t start = slot - low;
                 if (start + Columns > SlotCount) throw std::logic_error("hand classes overflow their table");
-                const bool fits = std::all_of(members.begin(), members.end(), [&](std::size_t m) {
-                    const std::uint16_t cell = slots[start + column(m)];
-                    return cell == Free || cell == classes[m];
+                const std::uint16_t* at = &slots[start];
+                const bool fits = std::all_of(cells.begin() + 1, cells.end(), [&](const Cell& cell) {
+                    return at[cell.column] == Free || at[cell.column] == cell.klass;
                 });
                 if (!fits) continue;
-                for (const std::size_t m : members) {
-                    slots[start + column(m)] = classes[m];
-                    nextFree[start + column(m)] = static_cast<std::uint32_t>(start + column(m) + 1);
+                for (const Cell& cell : cells) {
+                    slots[start + cell.column] = cell.klass;
+                    nextFree[start + cell.column] = static_cast<std::uint32_t>(start + cell.column + 1);
                 }
                 rowStart[row] = static_cast<std::uint16_t>(start);
                 break;
@@ -374,6 +379,7 @@ bool FastBestScore(const clsCard* cards, int count, double& score)
 {
     if (count == 7) {
         SevenReader reader;
+#pragma GCC unroll 1
         for (int i = 0; i < 7; ++i)
             reader.Add(cards[i]);
         return reader.Score(score);
@@ -387,6 +393,9 @@ bool FastBestScore7(const clsCard* hole, const clsCard* board, double& score)
     SevenReader reader;
     reader.Add(hole[0]);
     reader.Add(hole[1]);
+    // Rolled up on purpose (here and above): unrolled, the compiler
+    // interleaves the cards and runs out of registers.
+#pragma GCC unroll 1
     for (int i = 0; i < 5; ++i)
         reader.Add(board[i]);
     return reader.Score(score);
