@@ -48,7 +48,7 @@ colHand BestHandReference(const colHand& hole, const colHand& board);
 // BestScore of seven card ids (id = 4 * facevalue + suit, 0..51), in any
 // order: exactly the Double BestScore gives for those cards. The ids must be
 // seven distinct cards; other bytes give some score, never a read outside
-// the tables (about 300 KB, made on first use, safely from any thread).
+// the tables (about 170 KB, made on first use, safely from any thread).
 double EvaluateSeven(const std::uint8_t* ids);
 
 // The best score among all five-card choices of 5..7 cards, for code that

@@ -2,21 +2,25 @@
 //
 // Each card adds a face key and a one to its suit's counter. The face keys
 // are chosen so that every pattern of face counts of seven cards has its own
-// sum; a displacement table maps the sum to a class number, and the class to
-// the score. A suit counter reaching five sends the cards to a second table,
-// indexed by the faces of that suit. Both tables are filled from the plain
-// five-card rules, so the scores are the plain ones bit for bit.
+// sum; the keys are stored premultiplied by an odd constant, so the top bits
+// of the total are that sum scrambled (a one-to-one map, as the sums stay
+// below 2^23). Those bits split into a row and a column; a small table of
+// row starts places every row in one array of class numbers, and a class
+// gives the score. A suit counter reaching five sends the cards to a second
+// table, indexed by the faces of that suit. Both tables are filled from the
+// plain five-card rules, so the scores are the plain ones bit for bit.
 //
-// The fast paths for clsCard values read their cards here too, summing the
-// same key as they go.
+// The fast paths for clsCard values turn their cards into the same key.
 
 #include "cards/Evaluator.h"
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <bit>
 #include <cstdint>
 #include <stdexcept>
+#include <utility>
 #include <vector>
 
 #include "cards/FastEvaluator.h"
@@ -32,12 +36,31 @@ namespace {
 constexpr std::array<std::uint32_t, FaceCount> FaceKeys = {0,    1,     5,      24,     112,    521,    2247,
                                                            9244, 30823, 103066, 250154, 667453, 1526359};
 
-// Suit counters: one nibble per suit above the face sum, starting at 3 so
-// that the fifth card of a suit sets the nibble's top bit. Seven cards take
-// a nibble to 10 at most, and the face sum (below 2^24) never reaches them.
-constexpr int SuitShift = 32;
-constexpr std::uint64_t SuitStart = std::uint64_t{0x3333} << SuitShift;
-constexpr std::uint64_t FlushBits = std::uint64_t{0x8888} << SuitShift;
+// Suit counters: one nibble per suit at the bottom of the key, starting at
+// 3 so that the fifth card of a suit sets the nibble's top bit. Seven cards
+// take a nibble to 10 at most, so nothing carries into the face part.
+constexpr std::uint64_t SuitStart = 0x3333;
+constexpr std::uint64_t FlushBits = 0x8888;
+
+// The face part: the top 23 bits hold the face sum times Scramble, modulo
+// 2^23 (the additions wrap at 2^64, which is that modulo). The scrambled
+// sums spread evenly over the rows, so that rows pack densely; this odd
+// multiplier was picked by trying many for the smallest class array.
+constexpr int FaceBits = 23;
+constexpr int FaceShift = 64 - FaceBits;
+constexpr std::uint32_t FaceMask = (1u << FaceBits) - 1;
+constexpr std::uint32_t Scramble = 8165863;
+constexpr int ColumnBits = 10;
+constexpr std::uint32_t Columns = 1u << ColumnBits;
+constexpr std::uint32_t Rows = 1u << (FaceBits - ColumnBits);
+constexpr std::size_t SlotCount = 49 * Columns; // the packed rows need 49872
+constexpr std::uint32_t FlushMasks = 1u << FaceCount;
+constexpr std::size_t MaxClasses = 4864; // seven cards make 4824
+
+constexpr std::uint64_t FaceKeyOf(std::uint32_t face)
+{
+    return std::uint64_t{(FaceKeys[face] * Scramble) & FaceMask} << FaceShift;
+}
 
 // Per card id (4 * face + suit), over all 256 byte values: ids that are no
 // card add nothing, so any bytes keep every index inside the tables.
@@ -45,29 +68,10 @@ constexpr std::array<std::uint64_t, 256> MakeIdKeys()
 {
     std::array<std::uint64_t, 256> keys{};
     for (std::uint32_t id = 0; id < 4 * FaceCount; ++id)
-        keys[id] = FaceKeys[id / 4] | (std::uint64_t{1} << (SuitShift + 4 * (id % 4)));
+        keys[id] = FaceKeyOf(id / 4) | (std::uint64_t{1} << (4 * (id % 4)));
     return keys;
 }
 constexpr std::array<std::uint64_t, 256> IdKeys = MakeIdKeys();
-
-constexpr std::array<std::uint16_t, 256> MakeIdFaceBits()
-{
-    std::array<std::uint16_t, 256> bits{};
-    for (std::uint32_t id = 0; id < 4 * FaceCount; ++id)
-        bits[id] = static_cast<std::uint16_t>(1u << (id / 4));
-    return bits;
-}
-constexpr std::array<std::uint16_t, 256> IdFaceBits = MakeIdFaceBits();
-
-// The face sum splits into a row (high bits) and a column (low bits); each
-// row is placed at its own start in one shared slot array so that no two
-// sums of seven cards share a slot. 512 columns keep rows and slots small
-// together (about 80 KB of row starts, 180 KB of slots).
-constexpr int RowShift = 9;
-constexpr std::uint32_t Columns = 1u << RowShift;
-constexpr std::uint32_t MaxFaceSum = 7 * FaceKeys[FaceCount - 1]; // any seven bytes
-constexpr std::uint32_t Rows = (MaxFaceSum >> RowShift) + 1;
-constexpr std::uint32_t FlushMasks = 1u << FaceCount;
 
 // The best plain score of 5..7 cards sorted ascending by face value: every
 // choice of five, scored by the five-card rules, the greatest kept.
@@ -97,10 +101,11 @@ double BestOfSorted(const std::array<std::int32_t, 7>& faces, const std::array<s
 }
 
 struct SevenTables {
-    std::vector<std::uint32_t> rowStart = std::vector<std::uint32_t>(Rows, 0);
-    std::vector<std::uint16_t> slotClass;
-    std::vector<std::uint16_t> flushClass = std::vector<std::uint16_t>(FlushMasks, 0);
-    std::vector<double> classScore;
+    // Fixed arrays inside one object: a lookup needs no pointer loads.
+    std::array<std::uint16_t, Rows> rowStart{};
+    std::array<std::uint16_t, SlotCount> slotClass{};
+    std::array<std::uint16_t, FlushMasks> flushClass{};
+    std::array<double, MaxClasses> classScore{};
 
     SevenTables()
     {
@@ -149,131 +154,211 @@ struct SevenTables {
         }
 
         // Class numbers: the distinct scores in ascending order.
-        classScore = scores;
+        std::vector<double> distinct = scores;
         for (double score : flushScores)
-            if (score >= 0.0) classScore.push_back(score);
-        std::sort(classScore.begin(), classScore.end());
-        classScore.erase(std::unique(classScore.begin(), classScore.end()), classScore.end());
-        if (classScore.size() >= 0xFFFF) throw std::logic_error("too many hand classes");
+            if (score >= 0.0) distinct.push_back(score);
+        std::sort(distinct.begin(), distinct.end());
+        distinct.erase(std::unique(distinct.begin(), distinct.end()), distinct.end());
+        if (distinct.size() > MaxClasses) throw std::logic_error("too many hand classes");
+        std::copy(distinct.begin(), distinct.end(), classScore.begin());
         const auto classOf = [&](double score) {
-            return static_cast<std::uint16_t>(std::lower_bound(classScore.begin(), classScore.end(), score) -
-                                              classScore.begin());
+            return static_cast<std::uint16_t>(std::lower_bound(distinct.begin(), distinct.end(), score) -
+                                              distinct.begin());
         };
         for (std::uint32_t mask = 0; mask < FlushMasks; ++mask)
             if (flushScores[mask] >= 0.0) flushClass[mask] = classOf(flushScores[mask]);
 
-        PlaceRows(sums, scores, classOf);
+        std::vector<std::uint32_t> faceParts;
+        std::vector<std::uint16_t> classes;
+        for (std::size_t i = 0; i < sums.size(); ++i) {
+            faceParts.push_back((sums[i] * Scramble) & FaceMask);
+            classes.push_back(classOf(scores[i]));
+        }
+        PlaceRows(faceParts, classes);
     }
 
     // First fit, fullest rows first: each row goes to the lowest start where
-    // its columns meet only free slots.
-    template <typename ClassOf>
-    void PlaceRows(const std::vector<std::uint32_t>& sums, const std::vector<double>& scores,
-                   const ClassOf& classOf)
+    // its columns meet only free slots or slots of the same class.
+    void PlaceRows(const std::vector<std::uint32_t>& faceParts, const std::vector<std::uint16_t>& classes)
     {
-        std::vector<std::vector<std::size_t>> byRow(Rows);
-        for (std::size_t i = 0; i < sums.size(); ++i)
-            byRow[sums[i] >> RowShift].push_back(i);
+        struct Cell {
+            std::uint32_t column;
+            std::uint16_t klass;
+        };
+        std::vector<std::vector<Cell>> byRow(Rows);
+        for (std::size_t i = 0; i < faceParts.size(); ++i)
+            byRow[faceParts[i] >> ColumnBits].push_back({faceParts[i] & (Columns - 1), classes[i]});
         std::vector<std::uint32_t> order;
-        for (std::uint32_t row = 0; row < Rows; ++row)
-            if (!byRow[row].empty()) order.push_back(row);
+        for (std::uint32_t row = 0; row < Rows; ++row) {
+            auto& cells = byRow[row];
+            if (cells.empty()) continue;
+            std::sort(cells.begin(), cells.end(),
+                      [](const Cell& x, const Cell& y) { return x.column < y.column; });
+            for (std::size_t i = 1; i < cells.size(); ++i)
+                if (cells[i].column == cells[i - 1].column)
+                    throw std::logic_error("two face patterns share a key");
+            order.push_back(row);
+        }
         std::stable_sort(order.begin(), order.end(),
-                         [&](std::uint32_t a, std::uint32_t b) { return byRow[a].size() > byRow[b].size(); });
+                         [&](std::uint32_t x, std::uint32_t y) { return byRow[x].size() > byRow[y].size(); });
 
         constexpr std::uint16_t Free = 0xFFFF; // no class reaches it: checked above
-        slotClass.assign(Columns, Free);
-        std::size_t firstFree = 0;
-        std::size_t sameSizeStart = 0; // where the last row of this size went
-        std::size_t lastSize = 0;
+        std::vector<std::uint16_t> slots(SlotCount, Free);
+        // nextFree[p]: the first free slot at or above p, once followed to
+        // its end (paths are shortened as they are followed).
+        std::vector<std::uint32_t> nextFree(SlotCount + 1);
+        for (std::uint32_t p = 0; p <= SlotCount; ++p)
+            nextFree[p] = p;
+        const auto findFree = [&](std::uint32_t p) {
+            std::uint32_t end = p;
+            while (nextFree[end] != end)
+                end = nextFree[end];
+            while (nextFree[p] != end)
+                p = std::exchange(nextFree[p], end);
+            return end;
+        };
         for (const std::uint32_t row : order) {
-            const auto& members = byRow[row];
-            if (members.size() != lastSize) sameSizeStart = 0;
-            lastSize = members.size();
-            const auto column = [&](std::size_t member) { return sums[member] & (Columns - 1); };
-            const std::uint32_t lead = column(members.front());
-            // Candidate starts put the row's first column on a free slot. A
-            // row goes no lower than the last row of its size: the space
-            // below rarely fits, and searching it again made the build slow.
-            for (std::size_t slot = std::max({firstFree, std::size_t{lead}, sameSizeStart + lead});; ++slot) {
-                if (slot + Columns > slotClass.size()) slotClass.resize(slot + Columns, Free);
-                if (slotClass[slot] != Free) continue;
-                const std::size_t start = slot - lead;
-                const bool fits = std::all_of(members.begin(), members.end(), [&](std::size_t m) {
-                    return slotClass[start + column(m)] == Free;
+            const std::vector<Cell>& cells = byRow[row];
+            const std::uint32_t low = cells.front().column;
+            // Candidate starts put the lowest column on a free slot.
+            for (std::uint32_t slot = findFree(low);; slot = findFree(slot + 1)) {
+                const std::size_t start = slot - low;
+                if (start + Columns > SlotCount) throw std::logic_error("hand classes overflow their table");
+                const std::uint16_t* at = &slots[start];
+                const bool fits = std::all_of(cells.begin() + 1, cells.end(), [&](const Cell& cell) {
+                    return at[cell.column] == Free || at[cell.column] == cell.klass;
                 });
                 if (!fits) continue;
-                for (const std::size_t m : members) {
-                    std::uint16_t& cell = slotClass[start + column(m)];
-                    if (cell != Free) throw std::logic_error("two face patterns share a key");
-                    cell = classOf(scores[m]);
+                for (const Cell& cell : cells) {
+                    slots[start + cell.column] = cell.klass;
+                    nextFree[start + cell.column] = static_cast<std::uint32_t>(start + cell.column + 1);
                 }
-                rowStart[row] = static_cast<std::uint32_t>(start);
-                sameSizeStart = start;
+                rowStart[row] = static_cast<std::uint16_t>(start);
                 break;
             }
-            while (firstFree < slotClass.size() && slotClass[firstFree] != Free)
-                ++firstFree;
         }
-        // Slots no seven cards reach stay inside the class table; the last
-        // row's columns always have room behind it.
-        for (std::uint16_t& cell : slotClass)
-            if (cell == Free) cell = 0;
-        slotClass.shrink_to_fit();
+        // Slots no seven cards reach (rows no pattern uses start at 0) hold
+        // class 0: any key still reads inside the tables.
+        for (std::size_t i = 0; i < SlotCount; ++i)
+            slotClass[i] = slots[i] == Free ? 0 : slots[i];
     }
 };
 
-const SevenTables& Tables()
+// Set once the tables are made. The hot paths test it instead of a guarded
+// static, so that building the tables stays out of their code: they keep no
+// values across a call and save no registers.
+std::atomic<const SevenTables*> ready{nullptr};
+
+[[gnu::noinline, gnu::cold]] const SevenTables& MakeTables()
 {
     static const SevenTables tables;
+    ready.store(&tables, std::memory_order_release);
     return tables;
 }
 
-// Kept out of line: the common case then needs no saved registers.
-[[gnu::noinline]] double FlushScore(const SevenTables& t, const std::uint8_t* ids, std::uint64_t key)
+inline const SevenTables* ReadyTables()
 {
-    // The lowest suit at five or more; seven cards have only one.
-    const auto suit = static_cast<std::uint32_t>((std::countr_zero(key & FlushBits) - SuitShift) / 4);
+    return ready.load(std::memory_order_acquire);
+}
+
+inline const SevenTables& Tables()
+{
+    const SevenTables* t = ReadyTables();
+    return t != nullptr ? *t : MakeTables();
+}
+
+// Cards as one bit each at 4 * face + suit. The flush is in the suit whose
+// counter reached five; seven cards have only one such suit.
+[[gnu::noinline]] double FlushScore(std::uint64_t cards, std::uint64_t key)
+{
+    const auto suit = static_cast<unsigned>(std::countr_zero(key & FlushBits) / 4);
     std::uint32_t mask = 0;
-    for (int i = 0; i < 7; ++i)
-        mask |= (ids[i] & 3u) == suit ? IdFaceBits[ids[i]] : 0u;
+    for (unsigned face = 0; face < FaceCount; ++face)
+        mask |= static_cast<std::uint32_t>((cards >> (4 * face + suit)) & 1) << face;
+    const SevenTables& t = Tables();
     return t.classScore[t.flushClass[mask]];
 }
 
-inline double ScoreKey(std::uint64_t key, const std::uint8_t* ids)
+[[gnu::noinline]] double FlushScoreOfIds(const std::uint8_t* ids, std::uint64_t key)
 {
-    const SevenTables& t = Tables();
-    if ((key & FlushBits) != 0) [[unlikely]]
-        return FlushScore(t, ids, key);
-    const auto faces = static_cast<std::uint32_t>(key);
-    return t.classScore[t.slotClass[t.rowStart[faces >> RowShift] + (faces & (Columns - 1))]];
+    std::uint64_t cards = 0;
+    for (int i = 0; i < 7; ++i)
+        cards |= ids[i] < 4 * FaceCount ? std::uint64_t{1} << ids[i] : 0;
+    return FlushScore(cards, key);
 }
 
-// Reads cards into suit masks (suit s in bits 16s..16s+12) and card ids
-// (4 * face + suit). Out-of-range values and repeated cards make it refuse
-// the cards.
-struct CardReader {
+inline double ScoreOfFaces(const SevenTables& t, std::uint64_t key)
+{
+    const auto row = static_cast<std::uint32_t>(key >> (FaceShift + ColumnBits));
+    const auto column = static_cast<std::uint32_t>(key >> FaceShift) & (Columns - 1);
+    return t.classScore[t.slotClass[t.rowStart[row] + column]];
+}
+
+inline double ScoreOfKey(std::uint64_t key, std::uint64_t cards)
+{
+    const SevenTables* t = ReadyTables();
+    if (t == nullptr || (key & FlushBits) != 0) [[unlikely]]
+        return (key & FlushBits) != 0 ? FlushScore(cards, key) : ScoreOfFaces(MakeTables(), key);
+    return ScoreOfFaces(*t, key);
+}
+
+// Five or six cards: read into suit masks (suit s in bits 16s..16s+12).
+// Out-of-range values and repeated cards make it refuse the cards.
+bool ScoreOfFewCards(const clsCard* cards, int count, double& score)
+{
+    std::uint64_t masks = 0, repeated = 0, range = 0;
+    for (int i = 0; i < count; ++i) {
+        const auto suit = static_cast<std::uint32_t>(cards[i].suit);
+        const auto face = static_cast<std::uint32_t>(cards[i].facevalue);
+        range |= (std::uint64_t{face} + 3) | (std::uint64_t{suit} + 12);
+        const std::uint64_t bit = std::uint64_t{1} << (((suit & 3) << 4) | (face & 15));
+        repeated |= masks & bit;
+        masks |= bit;
+    }
+    if (range > 15 || repeated != 0) return false;
+    score = detail::ScoreOfSuitMasks(masks);
+    return true;
+}
+
+constexpr std::array<std::uint64_t, 64> MakeIdBits()
+{
+    std::array<std::uint64_t, 64> bits{};
+    for (std::uint32_t id = 0; id < 4 * FaceCount; ++id)
+        bits[id] = std::uint64_t{1} << id;
+    return bits;
+}
+constexpr std::array<std::uint64_t, 64> IdBits = MakeIdBits();
+
+// Seven cards: the key and a bit per card (at its id), both as an or and as
+// a sum, which differ when a card comes twice. A face above 12 or a suit
+// above 3 (negatives read as huge unsigned) sets a bit above the low six of
+// range.
+struct SevenReader {
+    std::uint64_t key = SuitStart;
     std::uint64_t cards = 0;
-    std::uint64_t repeated = 0;
-    std::uint64_t range = 0;       // bits above the low four: a value out of range
-    std::uint64_t key = SuitStart; // as EvaluateSeven sums it
-    std::array<std::uint8_t, 7> ids{};
-    std::size_t count = 0;
+    std::uint64_t cardSum = 0;
+    std::uint64_t range = 0;
 
     void Add(const clsCard& card)
     {
-        const auto suit = static_cast<std::uint32_t>(card.suit);
-        const auto face = static_cast<std::uint32_t>(card.facevalue);
-        range |= (std::uint64_t{face} + 3) | (std::uint64_t{suit} << 2);
-        const std::uint32_t index = ((suit & 3) << 4) | (face & 15);
-        const std::uint64_t bit = std::uint64_t{1} << index;
-        repeated |= cards & bit;
+        const std::uint64_t suit = static_cast<std::uint32_t>(card.suit);
+        const std::uint64_t id = 4 * std::uint64_t{static_cast<std::uint32_t>(card.facevalue)} + suit;
+        range |= (id + 12) | (suit + 60);
+        const std::uint64_t bit = IdBits[id & 63];
         cards |= bit;
-        const auto id = static_cast<std::uint8_t>(((face & 15) << 2) | (suit & 3));
-        ids[count++] = id;
-        key += IdKeys[id];
+        cardSum += bit;
+        key += IdKeys[id & 63];
     }
 
-    bool Refused() const { return ((range & ~std::uint64_t{15}) | repeated) != 0; }
+    // Any key reads inside the tables, so the score is looked up before the
+    // check: the key is then summed as the cards are read, not held back.
+    bool Score(double& score) const
+    {
+        const double result = ScoreOfKey(key, cards);
+        if ((range > 63) | (cards != cardSum)) return false;
+        score = result;
+        return true;
+    }
 };
 
 } // namespace
@@ -282,32 +367,38 @@ double EvaluateSeven(const std::uint8_t* ids)
 {
     const std::uint64_t key = ((SuitStart + IdKeys[ids[0]]) + (IdKeys[ids[1]] + IdKeys[ids[2]])) +
                               ((IdKeys[ids[3]] + IdKeys[ids[4]]) + (IdKeys[ids[5]] + IdKeys[ids[6]]));
-    return ScoreKey(key, ids);
+    const SevenTables* t = ReadyTables();
+    if (t == nullptr || (key & FlushBits) != 0) [[unlikely]]
+        return (key & FlushBits) != 0 ? FlushScoreOfIds(ids, key) : ScoreOfFaces(MakeTables(), key);
+    return ScoreOfFaces(*t, key);
 }
 
 namespace detail {
 
 bool FastBestScore(const clsCard* cards, int count, double& score)
 {
+    if (count == 7) {
+        SevenReader reader;
+#pragma GCC unroll 1
+        for (int i = 0; i < 7; ++i)
+            reader.Add(cards[i]);
+        return reader.Score(score);
+    }
     if (count < 5 || count > 7) return false;
-    CardReader reader;
-    for (int i = 0; i < count; ++i)
-        reader.Add(cards[i]);
-    if (reader.Refused()) return false;
-    score = count == 7 ? ScoreKey(reader.key, reader.ids.data()) : ScoreOfSuitMasks(reader.cards);
-    return true;
+    return ScoreOfFewCards(cards, count, score);
 }
 
 bool FastBestScore7(const clsCard* hole, const clsCard* board, double& score)
 {
-    CardReader reader;
+    SevenReader reader;
     reader.Add(hole[0]);
     reader.Add(hole[1]);
+    // Rolled up on purpose (here and above): unrolled, the compiler
+    // interleaves the cards and runs out of registers.
+#pragma GCC unroll 1
     for (int i = 0; i < 5; ++i)
         reader.Add(board[i]);
-    if (reader.Refused()) return false;
-    score = ScoreKey(reader.key, reader.ids.data());
-    return true;
+    return reader.Score(score);
 }
 
 } // namespace detail
