@@ -162,6 +162,9 @@ void Table::EnsureSlots()
     if (m_deal->hands.size() < n) m_deal->hands.resize(n);
     if (m_betThisHand.size() < n) m_betThisHand.resize(n);
     if (m_payDirty.size() < n) m_payDirty.resize(n);
+    if (m_roundActions.size() < n) m_roundActions.resize(n);
+    for (std::vector<Currency>& shares : m_potShares)
+        if (shares.size() < n) shares.resize(n);
 }
 
 void Table::LoadSeats()
@@ -324,8 +327,9 @@ void Table::TickBody()
     CommitGame();
 }
 
-void Table::RequestWritten()
+void Table::RequestWritten(const RoundAction& action)
 {
+    m_ownAction = action;
     m_state.MyTurn = false;
     m_requestPending = true;
     m_rearmCandidate = false;
@@ -355,7 +359,11 @@ void Table::NoteLine(const LogLine& line)
 {
     if (m_requestPending && line.recordNo > m_requestMark && line.PrivateTo() == m_session.MyPlayerNo)
         m_rearmCandidate = true;
-    if (line.Kind() == 'c' && line.VisibleTo(m_session.MyPlayerNo)) m_boardDealt = true;
+    if (line.Kind() == 'c' && line.VisibleTo(m_session.MyPlayerNo)) {
+        m_boardDealt = true;
+        // New cards open a new betting round.
+        m_ownAction = RoundAction{};
+    }
 }
 
 void Table::GetMsgs()
@@ -524,6 +532,9 @@ void Table::StartHand()
     s.MinBet = s.BigBlind;
     s.BotTicks = 0;
     std::fill(m_betThisHand.begin(), m_betThisHand.end(), Currency());
+    std::fill(m_roundActions.begin(), m_roundActions.end(), RoundAction{});
+    for (std::vector<Currency>& shares : m_potShares)
+        std::fill(shares.begin(), shares.end(), Currency());
     for (int k = 1; k < PotSlots; ++k) {
         s.RoundStake[k] = Currency();
         s.Pots[k] = Currency();
@@ -553,9 +564,10 @@ void Table::StartHand()
 
     DealHoleCards();
 
-    if (s.CurrentPlayer == 0) {
-        // Both blinds took the last active players all in: nobody can bet,
-        // so the betting round is over before it starts.
+    if (s.CurrentPlayer == 0 || (CountActive() < 2 && s.HandStake[s.CurrentPlayer] >= s.MinBet)) {
+        // The blinds took all players but one all in, and that one has
+        // matched them: nobody is left who could answer a bet, so the
+        // betting round is over before it starts.
         FinishRound();
         WriteTurn(true);
         return;

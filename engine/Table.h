@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/Commands.h"
 #include "gamefolder/GameSession.h"
 #include "gamefolder/RecordFile.h"
 #include "gamefolder/Records.h"
@@ -133,8 +134,11 @@ public:
     // A request that could not be written: the turn stays with this client.
     void RestoreMyTurn() { m_state.MyTurn = true; }
     // A request written by command entry: clears the turn and remembers it
-    // so that a refused or missed turn can be given back.
-    void RequestWritten();
+    // so that a refused or missed turn can be given back. action is what it
+    // leaves behind in the betting round (nothing for a fold).
+    void RequestWritten(const RoundAction& action = {});
+    // This client's last action in the current betting round.
+    const RoundAction& OwnRoundAction() const { return m_ownAction; }
 
     std::string FormatCash(Currency amount) const;
     bool IsHostTable() const;
@@ -148,6 +152,14 @@ private:
     void PrepareNextHand(const GameRecord& asRead);
     void EndHand();
     void ProcessAction();
+    // A bet request of the current player, checked and applied; false when
+    // refused (nothing moved).
+    bool ProcessBet(int player, PlayerRecord& record, std::string_view request);
+    // What command entry would see for the player, from the host's state.
+    BetLimits LimitsFor(int player) const;
+    // The player's action, for the rule that a short all in does not reopen
+    // the betting.
+    void NoteAction(int player, Currency amount);
     // False when the player's record cannot cover the amount: nothing moved.
     bool PlaceBet(int player, Currency amount, const std::string& blindTag);
     int NextPlayer(int from);
@@ -238,6 +250,12 @@ private:
     // Payments of a showdown, written to the records in one go.
     bool m_payBatch = false;
     std::vector<bool> m_payDirty;
+    // Host: what each player did last in this betting round.
+    std::vector<RoundAction> m_roundActions;
+    // Host: what each player put into each pot (pot, then player number).
+    std::array<std::vector<Currency>, PotSlots> m_potShares{};
+    // This client's own last action in the betting round.
+    RoundAction m_ownAction;
 };
 
 } // namespace scrivo

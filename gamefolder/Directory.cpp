@@ -251,11 +251,7 @@ FolderResult<GameSession> CreateGame(const std::string& serverDirectory, const C
 FolderStatus AddBot(const GameSession& session, const std::string& creatorName,
                     const std::array<std::string, 9>& botNames, BotCounter& bots)
 {
-    int n = bots.Next();
-    if (n < 1 || n > MaxBots) return FolderStatus::Failure("Subscript out of range");
-    // A bot named like its creator makes every log line about either of
-    // them ambiguous: take the next name while there is one.
-    if (n < MaxBots && SameStoredName(botNames.at(static_cast<std::size_t>(n)), creatorName)) n = bots.Next();
+    bots.Next();
     if (!FolderExists(GameFilePath(session.GameFolder))) return FolderStatus::NotThere("Error adding bots");
     auto file = OpenRecordFile(GameFilePath(session.GameFolder), GameRecordLength);
     if (!file) return file.status;
@@ -269,11 +265,46 @@ FolderStatus AddBot(const GameSession& session, const std::string& creatorName,
         // before the count, so nobody counts a seat without its record.
         auto users = OpenRecordFile(PlayerFilePath(session.GameFolder), PlayerRecordLength);
         if (!users) return users.status;
-        const auto name = botNames.at(static_cast<std::size_t>(n));
+        std::vector<std::string> taken{creatorName};
+        for (int p = 1; p < seat; ++p) {
+            auto r = users->ReadPlayer(p);
+            if (!r) return r.status;
+            taken.push_back(r->Name);
+        }
+        const std::string name = FreeBotName(botNames, taken);
         if (auto s = users->WritePlayer(seat, NewSeatRecord(session.MyPlayerNo, name, game->StartCash)); !s)
             return s;
     }
     game->PlayerCount = static_cast<std::int16_t>(seat);
+    return file->WriteGame(*game);
+}
+
+std::string FreeBotName(const std::array<std::string, 9>& botNames, const std::vector<std::string>& taken)
+{
+    // A bot named like anybody seated makes every log line about either of
+    // them ambiguous, and a name is how players tell seats apart.
+    auto isFree = [&](const std::string& name) {
+        if (Trim(name).empty()) return false;
+        return std::none_of(taken.begin(), taken.end(),
+                            [&](const std::string& t) { return SameStoredName(t, name); });
+    };
+    for (std::size_t i = 1; i < botNames.size(); ++i)
+        if (isFree(botNames[i])) return botNames[i];
+    // Every name of the list is taken: number the first one.
+    const std::string base = Trim(botNames[1]).empty() ? std::string("Bot") : Trim(botNames[1]);
+    for (int k = 2;; ++k) {
+        const std::string name = base + " " + std::to_string(k);
+        if (isFree(name)) return name;
+    }
+}
+
+FolderStatus SetBotCount(const std::string& folder, int botCount)
+{
+    auto file = OpenRecordFile(GameFilePath(folder), GameRecordLength);
+    if (!file) return file.status;
+    auto game = file->ReadGame();
+    if (!game) return game.status;
+    game->BotCount = static_cast<std::int16_t>(botCount);
     return file->WriteGame(*game);
 }
 

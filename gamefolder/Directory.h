@@ -81,10 +81,17 @@ FolderResult<GameSession> CreateGame(const std::string& serverDirectory, const C
                                      const std::string& creatorName);
 
 // Seats one bot in the session's game, named from botNames (1..8) and never
-// like its creator. A full table is silently skipped; NotThere when the game
+// like its creator or anybody seated. A full table is silently skipped; NotThere when the game
 // file is gone.
 FolderStatus AddBot(const GameSession& session, const std::string& creatorName,
                     const std::array<std::string, 9>& botNames, BotCounter& bots);
+
+// The first name of botNames (1..8) that differs from every name in taken;
+// when all are taken, the first with a number that makes it free.
+std::string FreeBotName(const std::array<std::string, 9>& botNames, const std::vector<std::string>& taken);
+
+// Stores how many bots sit in the game (seats 2 to botCount + 1).
+FolderStatus SetBotCount(const std::string& folder, int botCount);
 
 // Joining the game gameId of serverDirectory as playerName.
 enum class JoinOutcome {

@@ -7,12 +7,12 @@
 namespace scrivo {
 
 namespace Msg {
-inline constexpr int Welcome = 1;            // "Welcome to the table, %!"
-inline constexpr int CurrencyNotice = 2;     // "All amounts at this table are in %."
+inline constexpr int Welcome = 1;        // "Welcome to the table, %!"
+inline constexpr int CurrencyNotice = 2; // "All amounts at this table are in %."
 inline constexpr int SeatedPlayers = 3;
-inline constexpr int HandHeader = 4;         // "--- Hand % ---"
+inline constexpr int HandHeader = 4; // "--- Hand % ---"
 inline constexpr int ShufflingDealing = 5;
-inline constexpr int HostLeft = 6;           // "% has left the table as host. The game is over."
+inline constexpr int HostLeft = 6; // "% has left the table as host. The game is over."
 inline constexpr int PlayerLeft = 7;
 inline constexpr int YouCall = 8;
 inline constexpr int YouCheck = 9;
@@ -20,25 +20,25 @@ inline constexpr int YouFold = 10;
 inline constexpr int YouAllIn = 11;
 inline constexpr int TypeMessage = 12;
 inline constexpr int TypeBet = 13;
-inline constexpr int BetAboveCash = 14;      // "You cannot bet more than you have: %."
-inline constexpr int LimitBetExact = 15;     // "In a limit game the bet must be exactly %."
+inline constexpr int BetAboveCash = 14;  // "You cannot bet more than you have: %."
+inline constexpr int LimitBetExact = 15; // "In a limit game the bet must be exactly %."
 inline constexpr int PotLimitExceeded = 16;
-inline constexpr int CallAtLeast = 17;       // "You must put in at least % to call."
-inline constexpr int ChatLine = 18;          // "% says: $"
+inline constexpr int CallAtLeast = 17; // "You must put in at least % to call."
+inline constexpr int ChatLine = 18;    // "% says: $"
 inline constexpr int MessageSent = 19;
 inline constexpr int PostsSmallBlind = 20;
 inline constexpr int PostsBigBlind = 21;
 inline constexpr int OutOfChips = 22;
 inline constexpr int Checks = 23;
 inline constexpr int GoesAllIn = 24;
-inline constexpr int PutsInRaising = 25;     // "% puts in $, raising the stake to *."
+inline constexpr int PutsInRaising = 25; // "% puts in $, raising the stake to *."
 inline constexpr int Calls = 26;
 inline constexpr int Folds = 27;
 inline constexpr int MainPotUncontested = 28;
 inline constexpr int ShowdownMainPot = 29;
 inline constexpr int ShowdownSidePot = 30;
 inline constexpr int PlayersSharePot = 31;
-inline constexpr int Wins = 32;              // "% wins $."
+inline constexpr int Wins = 32; // "% wins $."
 inline constexpr int Flop = 33;
 inline constexpr int Turn = 34;
 inline constexpr int River = 35;
@@ -47,21 +47,28 @@ inline constexpr int DealingHoleCards = 37;
 inline constexpr int YourCards = 38;
 inline constexpr int Board = 39;
 inline constexpr int YourTurn = 40;
-inline constexpr int WaitingFor = 41;        // "Waiting for %..."
+inline constexpr int WaitingFor = 41; // "Waiting for %..."
 inline constexpr int YouBet = 45;
-inline constexpr int GameOver = 46;          // "% has won all the chips. Game over!"
+inline constexpr int GameOver = 46; // "% has won all the chips. Game over!"
 inline constexpr int SidePotUncontested = 48;
 inline constexpr int AllInRaising = 49;
 inline constexpr int AllInSmallBlind = 50;
 inline constexpr int AllInBigBlind = 51;
-inline constexpr int SuitFirst = 52;         // Hearts; 52..55 hearts, diamonds, spades, clubs
-inline constexpr int FaceFirst = 56;         // Two; 56..68 two to ace
-inline constexpr int FacePluralFirst = 69;   // Twos; 69..81
-inline constexpr int MinRaise = 92;          // "A raise must be at least %."
-inline constexpr int CardName = 93;          // "% of $"
+inline constexpr int SuitFirst = 52;       // Hearts; 52..55 hearts, diamonds, spades, clubs
+inline constexpr int FaceFirst = 56;       // Two; 56..68 two to ace
+inline constexpr int FacePluralFirst = 69; // Twos; 69..81
+inline constexpr int MinRaise = 92;        // "A raise must be at least %."
+inline constexpr int CardName = 93;        // "% of $"
 inline constexpr int PlayerJoined = 94;
 inline constexpr int HostStartsRound = 95;
 inline constexpr int TwoDecimals = 96;
+inline constexpr int UncalledReturned = 82; // "% takes back $ that nobody called."
+inline constexpr int TimedOutChecks = 83;   // "% ran out of time and checks."
+inline constexpr int TimedOutFolds = 84;    // "% ran out of time and folds."
+inline constexpr int AwayFolds = 85;        // "% is away and folds."
+inline constexpr int HostGone = 86;         // "The host has left: the game is over."
+inline constexpr int TimeLeft = 87;         // "Your turn: % seconds left."
+inline constexpr int OnlyCallOrFold = 88;
 } // namespace Msg
 
 namespace Cap {
@@ -71,7 +78,7 @@ inline constexpr int LanguageLabel = 3;
 inline constexpr int PlayerName = 4;
 inline constexpr int FolderLocation = 5;
 inline constexpr int WizardWelcome = 6;
-inline constexpr int HostSuffix = 7;         // "(host)"
+inline constexpr int HostSuffix = 7; // "(host)"
 inline constexpr int Players = 8;
 inline constexpr int Blinds = 9;
 inline constexpr int Status = 10;
@@ -139,6 +146,7 @@ inline constexpr int FolderMissing = 72;
 inline constexpr int Limit = 73;
 inline constexpr int PotLimit = 74;
 inline constexpr int NoLimit = 75;
+inline constexpr int TurnTime = 80; // "Turn time (s)"
 } // namespace Cap
 
 } // namespace scrivo
