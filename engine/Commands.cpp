@@ -57,7 +57,7 @@ std::string FaultText(RequestFault fault, const BetLimits& limits, const Languag
     case RequestFault::MinRaise:
         return language.FormatText(Msg::MinRaise, cash(limits.lastRaise));
     case RequestFault::NotReopened:
-        return language.LangText[Msg::OnlyCallOrFold];
+        return language.FormatText(Msg::OnlyCallOrFold);
     }
     return "";
 }

@@ -623,12 +623,40 @@ void Table::ResetSeatsAfterGame()
     }
 }
 
+// The host leaves during a hand: nobody will finish it, so every player
+// takes back what he put in, and the seats add up to what was bought in.
+void Table::ReturnStakes()
+{
+    TableState& s = m_state;
+    if (s.Stage < StagePreFlop || s.Stage >= StageShowdown) return;
+    {
+        RecordFile file = OpenFile(PlayerFileName, PlayerRecordLength);
+        for (int p = 1; p <= s.PlayerCount && p < static_cast<int>(m_betThisHand.size()); ++p) {
+            Currency& stake = m_betThisHand[static_cast<std::size_t>(p)];
+            if (stake.IsZero()) continue;
+            s.PlayerCash[p] += stake;
+            stake = Currency();
+            PlayerRecord r = Need(file.ReadPlayer(p));
+            r.Cash = s.PlayerCash[p];
+            r.Bet = Currency();
+            Need(file.WritePlayer(p, r));
+        }
+    }
+    s.Pot = Currency();
+    s.Stage = StageGameOver;
+    RecordFile file = OpenFile(GameFileName, GameRecordLength);
+    GameRecord g = Need(file.ReadGame());
+    g.Pot = Currency();
+    Need(file.WriteGame(g));
+}
+
 void Table::Leave()
 {
     m_state.Closing = true;
     try {
         FlushMessages();
         CommitGame();
+        if (IsHostTable()) ReturnStakes();
         if (m_state.PlayerCount >= 1) {
             const bool me = m_session.MyPlayerNo >= 1 &&
                             m_session.MyPlayerNo < static_cast<int>(m_state.PlayerNames.size());

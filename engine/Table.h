@@ -211,6 +211,7 @@ private:
     void EnsureSlots();
     void PostBlind(int seat, Currency blind, int normalMsg, int allInMsg, const std::string& tag);
     void ResetSeatsAfterGame();
+    void ReturnStakes();
     std::vector<int> PlayersStillIn() const;
     void PaySplit(const std::vector<int>& winners, Currency amount);
     void FlushPayments();
