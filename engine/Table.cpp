@@ -128,6 +128,11 @@ void Table::CommitGame()
 
 void Table::WriteStatus(const std::string& status, bool resetLastRaise)
 {
+    if (!status.empty() && status[0] == 'P') {
+        m_turnStarted = ProgramClock().Now();
+        if (m_session.TurnSeconds > 0)
+            Send(status.substr(1) + "s" + FormatText(Msg::TimeLeft, std::to_string(m_session.TurnSeconds)));
+    }
     FlushMessages();
     RecordFile file = OpenFile(GameFileName, GameRecordLength);
     GameRecord g = Need(file.ReadGame());
@@ -163,6 +168,8 @@ void Table::EnsureSlots()
     if (m_betThisHand.size() < n) m_betThisHand.resize(n);
     if (m_payDirty.size() < n) m_payDirty.resize(n);
     if (m_roundActions.size() < n) m_roundActions.resize(n);
+    if (m_timeouts.size() < n) m_timeouts.resize(n);
+    if (m_away.size() < n) m_away.resize(n);
     for (std::vector<Currency>& shares : m_potShares)
         if (shares.size() < n) shares.resize(n);
 }
@@ -288,7 +295,10 @@ void Table::TickBody()
 
     const bool host = IsHostTable();
     if (status == "GS" && host) StartHand();
-    if (!status.empty() && status[0] == 'P' && host) ProcessAction();
+    if (!status.empty() && status[0] == 'P' && host) {
+        ProcessAction();
+        CheckTurnTime(status);
+    }
     if (status == "RE") {
         m_view.ShowStatus("");
         if (host) EndHand();
@@ -325,6 +335,22 @@ void Table::TickBody()
     m_state.LastStatus = status;
     FlushMessages();
     CommitGame();
+
+    const int left = m_state.MyTurn ? TurnSecondsLeft() : -1;
+    if (left != m_shownSecondsLeft) {
+        m_shownSecondsLeft = left;
+        if (left >= 0) m_view.ShowStatus(FormatText(Msg::TimeLeft, std::to_string(left)));
+    }
+}
+
+int Table::TurnSecondsLeft() const
+{
+    const TableState& s = m_state;
+    if (!IsHostTable() || m_session.TurnSeconds <= 0 || s.CurrentPlayer < 1 || s.Stage < StagePreFlop ||
+        s.Stage >= StageShowdown)
+        return -1;
+    const auto used = std::chrono::duration_cast<std::chrono::seconds>(ProgramClock().Now() - m_turnStarted);
+    return std::max(0, m_session.TurnSeconds - static_cast<int>(used.count()));
 }
 
 void Table::RequestWritten(const RoundAction& action)

@@ -11,6 +11,7 @@
 #include "gamefolder/GameSession.h"
 #include "gamefolder/RecordFile.h"
 #include "gamefolder/Records.h"
+#include "platform/Clock.h"
 #include "platform/Currency.h"
 
 namespace scrivo {
@@ -143,6 +144,10 @@ public:
     std::string FormatCash(Currency amount) const;
     bool IsHostTable() const;
 
+    // Host: whole seconds the current player has left for this turn; -1
+    // without a turn time limit or outside a turn.
+    int TurnSecondsLeft() const;
+
 private:
     // Tests stage positions through it (testsupport).
     friend class TableTestAccess;
@@ -160,6 +165,9 @@ private:
     // The player's action, for the rule that a short all in does not reopen
     // the betting.
     void NoteAction(int player, Currency amount);
+    // Host: a player whose turn time ran out checks when nothing is to be
+    // called, else folds; one away folds as soon as he has seen his turn.
+    void CheckTurnTime(const std::string& statusAtTickStart);
     // False when the player's record cannot cover the amount: nothing moved.
     bool PlaceBet(int player, Currency amount, const std::string& blindTag);
     int NextPlayer(int from);
@@ -257,6 +265,13 @@ private:
     std::array<std::vector<Currency>, PotSlots> m_potShares{};
     // This client's own last action in the betting round.
     RoundAction m_ownAction;
+    // Host: when the current turn began, turns in a row each player let run
+    // out, who is away, and whether the host is acting for a player.
+    Clock::TimePoint m_turnStarted{};
+    std::vector<int> m_timeouts;
+    std::vector<bool> m_away;
+    bool m_forcing = false;
+    int m_shownSecondsLeft = -1;
 };
 
 } // namespace scrivo

@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "engine/TableInternal.h"
+#include "platform/Clock.h"
 #include "platform/MessageBox.h"
 #include "platform/Text.h"
 #include "settings/Language.h"
@@ -143,6 +144,12 @@ void Table::ProcessAction()
         PlayerRecord r = Need(file.ReadPlayer(current));
         const std::string request = Trim(r.Action);
         if (request.empty() || request == "-") return;
+        if (!m_forcing && request != "D") {
+            // The player acts himself: he is back.
+            EnsureSlots();
+            m_timeouts[static_cast<std::size_t>(current)] = 0;
+            m_away[static_cast<std::size_t>(current)] = false;
+        }
 
         // A request that command entry would refuse is handed back: the
         // Action returns to "-", the turn stays, and the player is told
@@ -191,6 +198,47 @@ void Table::ProcessAction()
     }
     FinishRound();
     WriteTurn(true);
+}
+
+void Table::CheckTurnTime(const std::string& statusAtTickStart)
+{
+    TableState& s = m_state;
+    const int p = s.CurrentPlayer;
+    if (m_session.TurnSeconds <= 0 || p < 1 || p > s.PlayerCount || s.Stage < StagePreFlop ||
+        s.Stage >= StageShowdown)
+        return;
+    // Bots act by themselves.
+    if (p >= 2 && p <= m_session.BotCount + 1) return;
+    if (!(s.HandStake[p] > StakeFolded)) return;
+    EnsureSlots();
+    const auto index = static_cast<std::size_t>(p);
+    const bool free = s.HandStake[p] >= s.MinBet;
+    std::string request = free ? "C" : "F";
+    int line = free ? Msg::TimedOutChecks : Msg::TimedOutFolds;
+    if (m_away[index]) {
+        // He has had one poll to show he is back.
+        if (statusAtTickStart != "P" + std::to_string(p)) return;
+        request = "F";
+        line = Msg::AwayFolds;
+    } else {
+        if (ProgramClock().Now() - m_turnStarted < std::chrono::seconds(m_session.TurnSeconds)) return;
+        if (++m_timeouts[index] >= 2) m_away[index] = true;
+    }
+    Send("s" + FormatText(line, s.PlayerNames[p]));
+    {
+        RecordFile file = OpenFile(PlayerFileName, PlayerRecordLength);
+        PlayerRecord r = Need(file.ReadPlayer(p));
+        r.Action = request;
+        Need(file.WritePlayer(p, r));
+    }
+    m_forcing = true;
+    try {
+        ProcessAction();
+    } catch (...) {
+        m_forcing = false;
+        throw;
+    }
+    m_forcing = false;
 }
 
 // End of a betting round: pots, then the next cards or the showdown.

@@ -35,6 +35,21 @@ void Table::DealHoleCards()
     m_deal->pack = colPack();
     m_deal->pack.ResetPack();
     m_deal->pack.Shuffle();
+    if (!m_session.Deck.empty()) {
+        // The given cards on top in their order, the rest shuffled below.
+        colPack stacked;
+        std::vector<clsCard> order = ParseCardList(m_session.Deck).cards;
+        while (m_deal->pack.Count() > 0)
+            order.push_back(m_deal->pack.TakeACard());
+        for (const clsCard& card : order) {
+            const bool seen =
+                std::any_of(stacked.Cards().begin(), stacked.Cards().end(), [&](const clsCard& c) {
+                    return c.suit == card.suit && c.facevalue == card.facevalue;
+                });
+            if (!seen) stacked.AddACard(card);
+        }
+        m_deal->pack = std::move(stacked);
+    }
     Send("d" + FormatText(Msg::DealingHoleCards));
     {
         RecordFile file = OpenFile(PlayerFileName, PlayerRecordLength);

@@ -245,6 +245,7 @@ FolderResult<GameSession> CreateGame(const std::string& serverDirectory, const C
     session.IsHost = true;
     session.MyPlayerNo = 1;
     session.MyCash = game.StartCash;
+    session.TurnSeconds = std::max(0, request.turnSeconds);
     return session;
 }
 

@@ -61,7 +61,8 @@ struct CreateRequest {
     std::string bigBlind;
     std::string currency;
     std::string bots;
-    int limitType = 2; // TypeCombo: 0 limit, 1 pot limit, 2 no limit
+    int limitType = 2;   // TypeCombo: 0 limit, 1 pot limit, 2 no limit
+    int turnSeconds = 0; // the time a player has for a turn; 0: no limit
 };
 
 // Numbers the bots seated by this program run; the browser owns one.

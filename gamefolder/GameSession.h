@@ -17,6 +17,11 @@ struct GameSession {
     bool IsHost = false;
     int BotCount = 0;
     Currency MyCash;
+    // Host only: seconds a player has for a turn (0: no limit), and the order
+    // the pack is dealt in for reproducing a hand (card-list text; empty:
+    // shuffled).
+    int TurnSeconds = 0;
+    std::string Deck;
 };
 
 } // namespace scrivo

@@ -1,6 +1,8 @@
 // The host applies only what command entry would accept, gives back what
 // nobody called, and keeps the books straight when players or the host
 // leave in the middle of a hand.
+#include <chrono>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -10,6 +12,7 @@
 #include "engine/Table.h"
 #include "platform/Text.h"
 #include "testsupport/EngineFixtures.h"
+#include "testsupport/FakeClock.h"
 #include "testsupport/TableTestAccess.h"
 #include "settings/TextIds.h"
 
@@ -223,6 +226,48 @@ TEST_F(IntegrityTest, TheHostLeavingMidHandReturnsEveryStake)
     EXPECT_EQ(Cash(2), Whole(1000));
     EXPECT_EQ(Cash(3), Whole(1000));
     EXPECT_EQ(test::ReadGameFile(dir.Path()).Pot, Currency());
+}
+
+// A player who does not act is checked for when nothing is due and folded
+// otherwise; after two turns in a row run out he is away and folded at once.
+TEST_F(IntegrityTest, TurnTimeRunsOutAndAnIdlePlayerIsMarkedAway)
+{
+    test::ScopedFakeClock time;
+    Open({"Ann", "Bob", "Cleo"});
+    GameSession session = test::SessionAt(dir.Path(), 1, "THNL");
+    session.TurnSeconds = 30;
+    table = std::make_unique<Table>(view, session, language);
+    ASSERT_TRUE(table->Init());
+    StartHand(); // Ann deals: Bob small blind, Cleo big blind, Ann owes 10
+    EXPECT_TRUE(Has(NewLines(), "1s" + Numbered(Msg::TimeLeft, "30")));
+    EXPECT_EQ(table->TurnSecondsLeft(), 30);
+    time.clock.Advance(std::chrono::seconds(29));
+    table->Tick();
+    EXPECT_EQ(Status(), "P1");
+    EXPECT_EQ(table->TurnSecondsLeft(), 1);
+    time.clock.Advance(std::chrono::seconds(1));
+    table->Tick();
+    EXPECT_TRUE(Has(NewLines(), "s" + Numbered(Msg::TimedOutFolds, "Ann")));
+    EXPECT_EQ(Action(1), "X");
+    EXPECT_EQ(Status(), "P2");
+
+    Act("R5");
+    time.clock.Advance(std::chrono::seconds(31));
+    table->Tick(); // Cleo has nothing to call
+    EXPECT_TRUE(Has(NewLines(), "s" + Numbered(Msg::TimedOutChecks, "Cleo")));
+    EXPECT_EQ(table->State().Stage, StageFlop);
+    Act("C"); // Bob
+    ASSERT_EQ(Status(), "P3");
+    time.clock.Advance(std::chrono::seconds(30));
+    table->Tick(); // the second turn in a row: Cleo is away
+    EXPECT_TRUE(Has(NewLines(), "s" + Numbered(Msg::TimedOutChecks, "Cleo")));
+    Act("C"); // Bob, on the turn
+    ASSERT_EQ(Status(), "P3");
+    table->Tick(); // no time passes: an away player is folded once he has seen his turn
+    EXPECT_TRUE(Has(NewLines(), "s" + Numbered(Msg::AwayFolds, "Cleo")));
+    EXPECT_EQ(Status(), "RE");
+    EXPECT_EQ(Cash(3), Whole(990));
+    EXPECT_EQ(TotalCash(), Whole(3000));
 }
 
 } // namespace
