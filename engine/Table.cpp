@@ -590,7 +590,12 @@ void Table::StartHand()
 
     DealHoleCards();
 
-    if (s.CurrentPlayer == 0 || (CountActive() < 2 && s.HandStake[s.CurrentPlayer] >= s.MinBet)) {
+    // The one player left who can bet owes nothing when his blind covers
+    // every all in: there is nobody to answer him.
+    const auto stake = [&](int p) { return m_betThisHand[static_cast<std::size_t>(p)]; };
+    const bool covered =
+        s.CurrentPlayer != 0 && CountActive() < 2 && stake(s.CurrentPlayer) >= std::max(stake(sb), stake(bb));
+    if (s.CurrentPlayer == 0 || covered) {
         // The blinds took all players but one all in, and that one has
         // matched them: nobody is left who could answer a bet, so the
         // betting round is over before it starts.
