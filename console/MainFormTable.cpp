@@ -55,6 +55,11 @@ public:
     void ShowStatus(const std::string& text) override { m_form.ShowStatus(text); }
     void SetStartRoundAllowed(bool allowed) override { m_form.SetStartRoundAllowed(allowed); }
     void SetActionsEnabled(bool myTurn) override { m_form.SetActionsEnabled(myTurn); }
+    void HostLeft(const Table&, const std::string& text) override
+    {
+        m_form.Timer1->stop();
+        MsgBox(text);
+    }
     void LogLines(const std::vector<LogLine>& lines) override
     {
         for (const LogLine& l : lines) {

@@ -193,6 +193,7 @@ bool Table::Init()
 {
     try {
         m_state = TableState{};
+        m_hostGone = false;
         m_seats.clear();
         m_msgLines.clear();
         m_lastMsgNo = 0;
@@ -239,6 +240,9 @@ bool Table::Init()
             Send("p" + FormatText(Msg::PlayerJoined, ownName));
         FlushMessages();
         m_view.SetStartRoundAllowed(IsHostTable());
+        if (IsHostTable() && !m_hostLock.Acquire(HostFilePath(m_session.GameFolder)))
+            ReportError("Error Initialising Game: ", "the game folder cannot be locked for the host");
+        m_hostChecked = ProgramClock().Now();
         return true;
     } catch (const OperationCancelled&) {
         m_outbox.clear();
@@ -294,6 +298,10 @@ void Table::TickBody()
     if (m_state.Closing) return;
 
     const bool host = IsHostTable();
+    if (!host) {
+        WatchHost(status);
+        if (m_state.Closing) return;
+    }
     if (status == "GS" && host) StartHand();
     if (!status.empty() && status[0] == 'P' && host) {
         ProcessAction();
@@ -351,6 +359,24 @@ int Table::TurnSecondsLeft() const
         return -1;
     const auto used = std::chrono::duration_cast<std::chrono::seconds>(ProgramClock().Now() - m_turnStarted);
     return std::max(0, m_session.TurnSeconds - static_cast<int>(used.count()));
+}
+
+// A host that left writes so; one whose process ended only drops its lock.
+// The lock is tested every few seconds rather than every poll, since on a
+// shared folder each test costs a round trip.
+void Table::WatchHost(const std::string& status)
+{
+    constexpr auto every = std::chrono::seconds(3);
+    const Clock::TimePoint now = ProgramClock().Now();
+    if (status == "GE" || now - m_hostChecked < every) return;
+    m_hostChecked = now;
+    if (ProbeHostLock(HostFilePath(m_session.GameFolder)) != HostPresence::Gone) return;
+    m_hostGone = true;
+    const std::string text = m_language.LangText[Msg::HostGone];
+    m_view.ShowStatus(text);
+    m_view.SetActionsEnabled(false);
+    Leave();
+    m_view.HostLeft(*this, text);
 }
 
 void Table::RequestWritten(const RoundAction& action)
@@ -693,6 +719,7 @@ void Table::Leave()
                             m_session.MyPlayerNo < static_cast<int>(m_state.PlayerNames.size());
             LeaveGame(m_session, me ? m_state.PlayerNames[m_session.MyPlayerNo] : std::string(), m_language);
         }
+        m_hostLock.Release();
     } catch (const OperationCancelled&) {
         m_outbox.clear();
     } catch (const std::exception& e) {

@@ -13,6 +13,7 @@
 #include "gamefolder/Records.h"
 #include "platform/Clock.h"
 #include "platform/Currency.h"
+#include "platform/HostLock.h"
 
 namespace scrivo {
 
@@ -143,6 +144,8 @@ public:
 
     std::string FormatCash(Currency amount) const;
     bool IsHostTable() const;
+    // A client found the host's process gone; the table then has left.
+    bool HostGone() const { return m_hostGone; }
 
     // Host: whole seconds the current player has left for this turn; -1
     // without a turn time limit or outside a turn.
@@ -220,6 +223,8 @@ private:
     void PostBlind(int seat, Currency blind, int normalMsg, int allInMsg, const std::string& tag);
     void ResetSeatsAfterGame();
     void ReturnStakes();
+    // Client: every few seconds, whether the host still holds its lock.
+    void WatchHost(const std::string& status);
     std::vector<int> PlayersStillIn() const;
     void PaySplit(const std::vector<int>& winners, Currency amount);
     void FlushPayments();
@@ -272,6 +277,9 @@ private:
     std::vector<bool> m_away;
     bool m_forcing = false;
     int m_shownSecondsLeft = -1;
+    HostLock m_hostLock;
+    Clock::TimePoint m_hostChecked{};
+    bool m_hostGone = false;
 };
 
 } // namespace scrivo

@@ -8,6 +8,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/HostLock.h"
 #include "platform/Paths.h"
 #include "platform/Random.h"
 #include "platform/Text.h"
@@ -110,7 +111,8 @@ FolderStatus RemoveGameFolder(const std::string& folder)
     // A browser listing the games at this moment can make gam.spk again
     // between the deletion and the removal of the folder: one more round.
     for (int round = 0;; ++round) {
-        for (const auto& path : {GameFilePath(folder), PlayerFilePath(folder), MessageFilePath(folder)}) {
+        for (const auto& path :
+             {GameFilePath(folder), PlayerFilePath(folder), MessageFilePath(folder), HostFilePath(folder)}) {
             if (auto s = RemoveFile(path); !s) return s;
         }
         if (::rmdir(folder.c_str()) == 0 || errno == ENOENT) return FolderStatus::Success();
@@ -173,6 +175,7 @@ FolderResult<GameList> ListGames(const std::string& serverDirectory, const std::
         row.players = game->PlayerCount;
         row.blinds = game->SmallBlind.ToString() + "/" + game->BigBlind.ToString();
         row.status = code == "WS" ? WaitingStatusText : InProgressStatusText;
+        if (ProbeHostLock(HostFilePath(folder)) == HostPresence::Gone) row.status = HostGoneStatusText;
         row.id = id;
         if (id == selectedGameId) remembered = static_cast<int>(list.rows.size());
         list.rows.push_back(row);
@@ -402,9 +405,12 @@ bool HumansRemain(const GameSession& session)
     auto users = OpenRecordFile(PlayerFilePath(session.GameFolder), PlayerRecordLength);
     if (!users) return true;
     const int botCount = game->BotCount;
+    // A host whose process ended never writes that it left.
+    const bool hostGone = ProbeHostLock(HostFilePath(session.GameFolder)) == HostPresence::Gone;
     bool remain = false;
     for (int p = 1; p <= game->PlayerCount; ++p) {
         if (p >= 2 && p <= botCount + 1) continue;
+        if (p == 1 && hostGone) continue;
         auto seat = users->ReadPlayer(p);
         if (!seat) {
             if (seat.status.error == FolderError::NotThere) continue;

@@ -17,12 +17,13 @@ namespace scrivo {
 inline constexpr const char* GameFolderSuffix = "_tmp";
 inline constexpr const char* WaitingStatusText = "Waiting for Players";
 inline constexpr const char* InProgressStatusText = "In Progress";
+inline constexpr const char* HostGoneStatusText = "Host Gone";
 
 struct GameListRow {
     std::string name; // trimmed
     int players = 0;
     std::string blinds; // "small/big", plain decimals
-    std::string status; // WaitingStatusText or InProgressStatusText
+    std::string status; // WaitingStatusText, InProgressStatusText or HostGoneStatusText
     std::string id;     // the game folder's name, e.g. "123_tmp"
 
     // The list box line: the columns joined by tabs.
