@@ -405,8 +405,11 @@ bool HumansRemain(const GameSession& session)
     auto users = OpenRecordFile(PlayerFilePath(session.GameFolder), PlayerRecordLength);
     if (!users) return true;
     const int botCount = game->BotCount;
-    // A host whose process ended never writes that it left.
-    const bool hostGone = ProbeHostLock(HostFilePath(session.GameFolder)) == HostPresence::Gone;
+    // A host whose process ended during the game never wrote that it left.
+    // One that saw the game to its end keeps its seat (and the game) as a
+    // host that is still there would.
+    const bool hostGone =
+        Trim(game->Status) != "GE" && ProbeHostLock(HostFilePath(session.GameFolder)) == HostPresence::Gone;
     bool remain = false;
     for (int p = 1; p <= game->PlayerCount; ++p) {
         if (p >= 2 && p <= botCount + 1) continue;
