@@ -89,6 +89,8 @@ public:
     QLineEdit* CurrencyTxt = nullptr;
     QLabel* Label15 = nullptr;
     QLineEdit* BotsTxt = nullptr;
+    QLabel* TurnTimeLbl = nullptr;
+    QLineEdit* TurnTimeTxt = nullptr;
     QPushButton* CreateButton = nullptr;
     QPushButton* HideBtn = nullptr;
 
@@ -110,6 +112,7 @@ private:
     std::string m_selectedGameId;
     long m_heightTwips = 3230;
     bool m_filling = false;
+    Settings& m_settings;
 };
 
 } // namespace scrivo
