@@ -49,6 +49,11 @@ public:
     void SetStartRoundAllowed(bool allowed) override { m_form.SetStartRoundAllowed(allowed); }
     void SetActionsEnabled(bool myTurn) override { m_form.SetActionsEnabled(myTurn); }
     void LogLines(const std::vector<LogLine>& lines) override { m_form.m_log->ShowLines(lines); }
+    void HostLeft(const Table&, const std::string& text) override
+    {
+        m_form.Timer1->stop();
+        MsgBox(text);
+    }
 
 private:
     MainForm& m_form;

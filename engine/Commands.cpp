@@ -1,6 +1,8 @@
 #include "engine/Commands.h"
 
+#include <algorithm>
 #include <cctype>
+#include <optional>
 
 #include "engine/FormatCash.h"
 #include "engine/Lobby.h"
@@ -25,7 +27,95 @@ bool EndsWithPointAndTwoDigits(const std::string& text)
            std::isdigit(static_cast<unsigned char>(text[n - 1]));
 }
 
+constexpr std::int64_t Cent = Currency::Scale / 100;
+
+Currency LimitSize(const BetLimits& limits)
+{
+    return limits.bigBet ? limits.bigBlind * 2 : limits.bigBlind;
+}
+
+// The status text for a request the shared check refuses.
+std::string FaultText(RequestFault fault, const BetLimits& limits, const Language& language)
+{
+    const auto cash = [&](Currency c) { return FormatCash(c, limits.currencySymbol); };
+    switch (fault) {
+    case RequestFault::None:
+    case RequestFault::Unknown:
+    case RequestFault::Unreadable:
+        return "";
+    case RequestFault::BelowCent:
+        return language.LangText[Msg::TwoDecimals];
+    case RequestFault::AboveCash:
+        return language.FormatText(Msg::BetAboveCash, cash(limits.myCash));
+    case RequestFault::CallDue:
+    case RequestFault::BelowCall:
+        return language.FormatText(Msg::CallAtLeast, cash(limits.minBet - limits.myBet));
+    case RequestFault::LimitSize:
+        return language.FormatText(Msg::LimitBetExact, cash(LimitSize(limits)));
+    case RequestFault::PotLimit:
+        return language.LangText[Msg::PotLimitExceeded];
+    case RequestFault::MinRaise:
+        return language.FormatText(Msg::MinRaise, cash(limits.lastRaise));
+    case RequestFault::NotReopened:
+        return language.FormatText(Msg::OnlyCallOrFold);
+    }
+    return "";
+}
+
+// An outcome that command entry accepted, once more through the shared check.
+CommandOutcome Confirmed(CommandOutcome out, const BetLimits& limits, const Language& language)
+{
+    if (!out.accepted) return out;
+    const RequestFault fault = CheckRequest(out.request, limits);
+    if (fault == RequestFault::None) return out;
+    out.accepted = false;
+    out.request.clear();
+    out.status = FaultText(fault, limits, language);
+    return out;
+}
+
 } // namespace
+
+RequestFault CheckRequest(std::string_view request, const BetLimits& limits)
+{
+    if (request == "F") return RequestFault::None;
+    if (request == "C") return limits.myBet < limits.minBet ? RequestFault::CallDue : RequestFault::None;
+    if (request.empty() || request[0] != 'R') return RequestFault::Unknown;
+    const std::optional<Currency> parsed = Currency::Parse(request.substr(1));
+    if (!parsed) return RequestFault::Unreadable;
+    const Currency amount = *parsed;
+    if (amount.Raw() < Cent || amount.Raw() % Cent != 0) return RequestFault::BelowCent;
+    if (amount > limits.myCash) return RequestFault::AboveCash;
+    const bool allIn = amount == limits.myCash;
+    const Currency call = limits.minBet > limits.myBet ? limits.minBet - limits.myBet : Currency();
+    if (amount < call) return allIn ? RequestFault::None : RequestFault::BelowCall;
+    if (limits.gameType == "THLI") {
+        const Currency size = LimitSize(limits);
+        // The fixed size, a call, or all in for less than the size.
+        if (amount != size && amount != call && !(allIn && amount < size)) return RequestFault::LimitSize;
+    }
+    if (limits.gameType == "THPL" && amount > limits.pot && amount > call) return RequestFault::PotLimit;
+    const Currency raise = limits.myBet + amount - limits.minBet;
+    if (raise > Currency()) {
+        if (!limits.mayRaise) return RequestFault::NotReopened;
+        if (!allIn && raise < limits.lastRaise) return RequestFault::MinRaise;
+    }
+    return RequestFault::None;
+}
+
+RoundAction ActionRecord(const BetLimits& limits, Currency amount)
+{
+    RoundAction a;
+    a.acted = true;
+    a.level = std::max(limits.minBet, limits.myBet + amount);
+    a.fullRaise = std::max({limits.lastRaise, amount, limits.bigBlind});
+    return a;
+}
+
+bool MayRaise(const RoundAction& last, Currency minBet)
+{
+    return !last.acted || minBet - last.level >= last.fullRaise;
+}
 
 BetLimits LimitsOf(const Table& table)
 {
@@ -40,6 +130,7 @@ BetLimits LimitsOf(const Table& table)
     limits.gameType = table.Session().GameType;
     limits.bigBet = s.BigBet;
     limits.currencySymbol = s.CurrencySymbol;
+    limits.mayRaise = MayRaise(table.OwnRoundAction(), s.MinBet);
     return limits;
 }
 
@@ -48,7 +139,7 @@ std::string BetRequest(Currency amount)
     return "R" + amount.ToString();
 }
 
-CommandOutcome CheckOrCall(const BetLimits& limits, const Language& language)
+static CommandOutcome PlainCheckOrCall(const BetLimits& limits, const Language& language)
 {
     CommandOutcome out;
     if (limits.myBet < limits.minBet) {
@@ -69,6 +160,11 @@ CommandOutcome CheckOrCall(const BetLimits& limits, const Language& language)
     return out;
 }
 
+CommandOutcome CheckOrCall(const BetLimits& limits, const Language& language)
+{
+    return Confirmed(PlainCheckOrCall(limits, language), limits, language);
+}
+
 CommandOutcome Fold(const Language& language)
 {
     CommandOutcome out;
@@ -81,10 +177,11 @@ CommandOutcome Fold(const Language& language)
 CommandOutcome AllIn(const BetLimits& limits, const Language& language)
 {
     CommandOutcome out;
+    if (limits.myCash.IsZero()) return out;
     out.accepted = true;
     out.request = BetRequest(limits.myCash);
     out.status = language.FormatText(Msg::YouAllIn, FormatCash(limits.myCash, limits.currencySymbol));
-    return out;
+    return Confirmed(out, limits, language);
 }
 
 CommandOutcome EnterAmount(const std::string& typed, const BetLimits& limits, const Language& language)
@@ -122,7 +219,7 @@ CommandOutcome EnterAmount(const std::string& typed, const BetLimits& limits, co
         out.request = BetRequest(amount);
         out.status = language.FormatText(Msg::YouBet, cash(amount));
     }
-    return out;
+    return Confirmed(out, limits, language);
 }
 
 bool WriteRequest(Table& table, const CommandOutcome& outcome)
@@ -131,6 +228,7 @@ bool WriteRequest(Table& table, const CommandOutcome& outcome)
     // The turn is given up before the write so that a second key press
     // cannot write a second request for the same turn.
     table.ClearMyTurn();
+    const BetLimits limits = LimitsOf(table);
     const GameSession& session = table.Session();
     const FolderStatus written = WritePlayerRecord(session.GameFolder, outcome.request, session.MyPlayerNo);
     if (!written) {
@@ -138,7 +236,10 @@ bool WriteRequest(Table& table, const CommandOutcome& outcome)
         table.RestoreMyTurn();
         return false;
     }
-    table.RequestWritten();
+    const Currency amount = outcome.request[0] == 'R'
+                                ? Currency::Parse(outcome.request.substr(1)).value_or(Currency())
+                                : Currency();
+    table.RequestWritten(outcome.request == "F" ? RoundAction{} : ActionRecord(limits, amount));
     return true;
 }
 

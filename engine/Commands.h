@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "platform/Currency.h"
 
@@ -21,7 +22,40 @@ struct BetLimits {
     std::string gameType; // "THLI", "THPL", "THNL"
     bool bigBet = false;  // the fourth board card is on show
     std::string currencySymbol;
+    // False after a short all in: a player who has acted in this betting
+    // round may then only call or fold.
+    bool mayRaise = true;
 };
+
+// Why a request may not be applied. Command entry, the bots and the host
+// run every request through the same check.
+enum class RequestFault {
+    None,
+    Unknown,     // no request this table knows
+    Unreadable,  // "R" without an amount
+    BelowCent,   // less than one cent, or a fraction of one
+    AboveCash,   // more than the player has
+    CallDue,     // a check while a call is due
+    BelowCall,   // less than the call, and not all in
+    LimitSize,   // off the fixed size of a limit game
+    PotLimit,    // above the pot in a pot limit game
+    MinRaise,    // a raise below the smallest one allowed
+    NotReopened, // a raise after a short all in to a player who has acted
+};
+// "C", "F" or "R<amount>" for the seat described by limits.
+RequestFault CheckRequest(std::string_view request, const BetLimits& limits);
+
+// What a player's last action in the betting round leaves behind: the level
+// to call after it and the size a raise had to reach then. A later raise
+// smaller than that does not reopen the betting for him.
+struct RoundAction {
+    bool acted = false;
+    Currency level;
+    Currency fullRaise;
+};
+// The record of an action that put amount in (0 for a check).
+RoundAction ActionRecord(const BetLimits& limits, Currency amount);
+bool MayRaise(const RoundAction& last, Currency minBet);
 
 BetLimits LimitsOf(const Table& table);
 

@@ -67,6 +67,7 @@ BrowserOutcome Lobby::CreateButton(const CreateRequest& request)
         return outcome;
     }
     GameSession& session = *created;
+    int seated = 0;
     for (int i = 1; i <= session.BotCount; ++i) {
         const FolderStatus bot = AddBot(session, m_settings.LastPlayer, m_language.BotNames, m_bots);
         if (bot.error == FolderError::NotThere) {
@@ -75,6 +76,13 @@ BrowserOutcome Lobby::CreateButton(const CreateRequest& request)
         } else {
             ReportFailure("Error in Bot Join: ", bot);
         }
+        if (bot.Ok()) ++seated;
+    }
+    if (seated != session.BotCount) {
+        // Seats the host plays are exactly the bots it seated: a player who
+        // joins later must never be taken for a bot.
+        session.BotCount = seated;
+        ReportFailure("Error in Bot Join: ", SetBotCount(session.GameFolder, seated));
     }
     m_current = session;
     outcome.session = session;

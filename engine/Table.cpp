@@ -128,6 +128,11 @@ void Table::CommitGame()
 
 void Table::WriteStatus(const std::string& status, bool resetLastRaise)
 {
+    if (!status.empty() && status[0] == 'P') {
+        m_turnStarted = ProgramClock().Now();
+        if (m_session.TurnSeconds > 0)
+            Send(status.substr(1) + "s" + FormatText(Msg::TimeLeft, std::to_string(m_session.TurnSeconds)));
+    }
     FlushMessages();
     RecordFile file = OpenFile(GameFileName, GameRecordLength);
     GameRecord g = Need(file.ReadGame());
@@ -162,6 +167,11 @@ void Table::EnsureSlots()
     if (m_deal->hands.size() < n) m_deal->hands.resize(n);
     if (m_betThisHand.size() < n) m_betThisHand.resize(n);
     if (m_payDirty.size() < n) m_payDirty.resize(n);
+    if (m_roundActions.size() < n) m_roundActions.resize(n);
+    if (m_timeouts.size() < n) m_timeouts.resize(n);
+    if (m_away.size() < n) m_away.resize(n);
+    for (std::vector<Currency>& shares : m_potShares)
+        if (shares.size() < n) shares.resize(n);
 }
 
 void Table::LoadSeats()
@@ -183,6 +193,7 @@ bool Table::Init()
 {
     try {
         m_state = TableState{};
+        m_hostGone = false;
         m_seats.clear();
         m_msgLines.clear();
         m_lastMsgNo = 0;
@@ -229,6 +240,9 @@ bool Table::Init()
             Send("p" + FormatText(Msg::PlayerJoined, ownName));
         FlushMessages();
         m_view.SetStartRoundAllowed(IsHostTable());
+        if (IsHostTable() && !m_hostLock.Acquire(HostFilePath(m_session.GameFolder)))
+            ReportError("Error Initialising Game: ", "the game folder cannot be locked for the host");
+        m_hostChecked = ProgramClock().Now();
         return true;
     } catch (const OperationCancelled&) {
         m_outbox.clear();
@@ -284,8 +298,15 @@ void Table::TickBody()
     if (m_state.Closing) return;
 
     const bool host = IsHostTable();
+    if (!host) {
+        WatchHost(status);
+        if (m_state.Closing) return;
+    }
     if (status == "GS" && host) StartHand();
-    if (!status.empty() && status[0] == 'P' && host) ProcessAndNoteAction();
+    if (!status.empty() && status[0] == 'P' && host) {
+        ProcessAndNoteAction();
+        CheckTurnTime(status);
+    }
     if (status == "RE") {
         m_view.ShowStatus("");
         if (host) EndHand();
@@ -322,10 +343,45 @@ void Table::TickBody()
     m_state.LastStatus = status;
     FlushMessages();
     CommitGame();
+
+    const int left = m_state.MyTurn ? TurnSecondsLeft() : -1;
+    if (left != m_shownSecondsLeft) {
+        m_shownSecondsLeft = left;
+        if (left >= 0) m_view.ShowStatus(FormatText(Msg::TimeLeft, std::to_string(left)));
+    }
 }
 
-void Table::RequestWritten()
+int Table::TurnSecondsLeft() const
 {
+    const TableState& s = m_state;
+    if (!IsHostTable() || m_session.TurnSeconds <= 0 || s.CurrentPlayer < 1 || s.Stage < StagePreFlop ||
+        s.Stage >= StageShowdown)
+        return -1;
+    const auto used = std::chrono::duration_cast<std::chrono::seconds>(ProgramClock().Now() - m_turnStarted);
+    return std::max(0, m_session.TurnSeconds - static_cast<int>(used.count()));
+}
+
+// A host that left writes so; one whose process ended only drops its lock.
+// The lock is tested every few seconds rather than every poll, since on a
+// shared folder each test costs a round trip.
+void Table::WatchHost(const std::string& status)
+{
+    constexpr auto every = std::chrono::seconds(3);
+    const Clock::TimePoint now = ProgramClock().Now();
+    if (status == "GE" || now - m_hostChecked < every) return;
+    m_hostChecked = now;
+    if (ProbeHostLock(HostFilePath(m_session.GameFolder)) != HostPresence::Gone) return;
+    m_hostGone = true;
+    const std::string text = m_language.LangText[Msg::HostGone];
+    m_view.ShowStatus(text);
+    m_view.SetActionsEnabled(false);
+    Leave();
+    m_view.HostLeft(*this, text);
+}
+
+void Table::RequestWritten(const RoundAction& action)
+{
+    m_ownAction = action;
     m_state.MyTurn = false;
     m_requestPending = true;
     m_rearmCandidate = false;
@@ -355,7 +411,11 @@ void Table::NoteLine(const LogLine& line)
 {
     if (m_requestPending && line.recordNo > m_requestMark && line.PrivateTo() == m_session.MyPlayerNo)
         m_rearmCandidate = true;
-    if (line.Kind() == 'c' && line.VisibleTo(m_session.MyPlayerNo)) m_boardDealt = true;
+    if (line.Kind() == 'c' && line.VisibleTo(m_session.MyPlayerNo)) {
+        m_boardDealt = true;
+        // New cards open a new betting round.
+        m_ownAction = RoundAction{};
+    }
 }
 
 void Table::GetMsgs()
@@ -524,6 +584,9 @@ void Table::StartHand()
     s.MinBet = s.BigBlind;
     s.BotTicks = 0;
     std::fill(m_betThisHand.begin(), m_betThisHand.end(), Currency());
+    std::fill(m_roundActions.begin(), m_roundActions.end(), RoundAction{});
+    for (std::vector<Currency>& shares : m_potShares)
+        std::fill(shares.begin(), shares.end(), Currency());
     for (int k = 1; k < PotSlots; ++k) {
         s.RoundStake[k] = Currency();
         s.Pots[k] = Currency();
@@ -553,9 +616,15 @@ void Table::StartHand()
 
     DealHoleCards();
 
-    if (s.CurrentPlayer == 0) {
-        // Both blinds took the last active players all in: nobody can bet,
-        // so the betting round is over before it starts.
+    // The one player left who can bet owes nothing when his blind covers
+    // every all in: there is nobody to answer him.
+    const auto stake = [&](int p) { return m_betThisHand[static_cast<std::size_t>(p)]; };
+    const bool covered =
+        s.CurrentPlayer != 0 && CountActive() < 2 && stake(s.CurrentPlayer) >= std::max(stake(sb), stake(bb));
+    if (s.CurrentPlayer == 0 || covered) {
+        // The blinds took all players but one all in, and that one has
+        // matched them: nobody is left who could answer a bet, so the
+        // betting round is over before it starts.
         FinishRound();
         WriteTurn(true);
         return;
@@ -611,17 +680,46 @@ void Table::ResetSeatsAfterGame()
     }
 }
 
+// The host leaves during a hand: nobody will finish it, so every player
+// takes back what he put in, and the seats add up to what was bought in.
+void Table::ReturnStakes()
+{
+    TableState& s = m_state;
+    if (s.Stage < StagePreFlop || s.Stage >= StageShowdown) return;
+    {
+        RecordFile file = OpenFile(PlayerFileName, PlayerRecordLength);
+        for (int p = 1; p <= s.PlayerCount && p < static_cast<int>(m_betThisHand.size()); ++p) {
+            Currency& stake = m_betThisHand[static_cast<std::size_t>(p)];
+            if (stake.IsZero()) continue;
+            s.PlayerCash[p] += stake;
+            stake = Currency();
+            PlayerRecord r = Need(file.ReadPlayer(p));
+            r.Cash = s.PlayerCash[p];
+            r.Bet = Currency();
+            Need(file.WritePlayer(p, r));
+        }
+    }
+    s.Pot = Currency();
+    s.Stage = StageGameOver;
+    RecordFile file = OpenFile(GameFileName, GameRecordLength);
+    GameRecord g = Need(file.ReadGame());
+    g.Pot = Currency();
+    Need(file.WriteGame(g));
+}
+
 void Table::Leave()
 {
     m_state.Closing = true;
     try {
         FlushMessages();
         CommitGame();
+        if (IsHostTable()) ReturnStakes();
         if (m_state.PlayerCount >= 1) {
             const bool me = m_session.MyPlayerNo >= 1 &&
                             m_session.MyPlayerNo < static_cast<int>(m_state.PlayerNames.size());
             LeaveGame(m_session, me ? m_state.PlayerNames[m_session.MyPlayerNo] : std::string(), m_language);
         }
+        m_hostLock.Release();
     } catch (const OperationCancelled&) {
         m_outbox.clear();
     } catch (const std::exception& e) {

@@ -7,11 +7,14 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/Commands.h"
 #include "gamefolder/GameSession.h"
 #include "gamefolder/RecordFile.h"
 #include "gamefolder/Records.h"
 #include "engine/StrongBot.h"
+#include "platform/Clock.h"
 #include "platform/Currency.h"
+#include "platform/HostLock.h"
 
 namespace scrivo {
 
@@ -134,11 +137,20 @@ public:
     // A request that could not be written: the turn stays with this client.
     void RestoreMyTurn() { m_state.MyTurn = true; }
     // A request written by command entry: clears the turn and remembers it
-    // so that a refused or missed turn can be given back.
-    void RequestWritten();
+    // so that a refused or missed turn can be given back. action is what it
+    // leaves behind in the betting round (nothing for a fold).
+    void RequestWritten(const RoundAction& action = {});
+    // This client's last action in the current betting round.
+    const RoundAction& OwnRoundAction() const { return m_ownAction; }
 
     std::string FormatCash(Currency amount) const;
     bool IsHostTable() const;
+    // A client found the host's process gone; the table then has left.
+    bool HostGone() const { return m_hostGone; }
+
+    // Host: whole seconds the current player has left for this turn; -1
+    // without a turn time limit or outside a turn.
+    int TurnSecondsLeft() const;
 
     // Headless tools on the host: answers the host's own turn as a bot of
     // the seat's level would, without chat or pacing. True when a request
@@ -157,6 +169,17 @@ private:
     void PrepareNextHand(const GameRecord& asRead);
     void EndHand();
     void ProcessAction();
+    // A bet request of the current player, checked and applied; false when
+    // refused (nothing moved).
+    bool ProcessBet(int player, PlayerRecord& record, std::string_view request);
+    // What command entry would see for the player, from the host's state.
+    BetLimits LimitsFor(int player) const;
+    // The player's action, for the rule that a short all in does not reopen
+    // the betting.
+    void NoteAction(int player, Currency amount);
+    // Host: a player whose turn time ran out checks when nothing is to be
+    // called, else folds; one away folds as soon as he has seen his turn.
+    void CheckTurnTime(const std::string& statusAtTickStart);
     // False when the player's record cannot cover the amount: nothing moved.
     bool PlaceBet(int player, Currency amount, const std::string& blindTag);
     int NextPlayer(int from);
@@ -213,6 +236,9 @@ private:
     void EnsureSlots();
     void PostBlind(int seat, Currency blind, int normalMsg, int allInMsg, const std::string& tag);
     void ResetSeatsAfterGame();
+    void ReturnStakes();
+    // Client: every few seconds, whether the host still holds its lock.
+    void WatchHost(const std::string& status);
     std::vector<int> PlayersStillIn() const;
     void PaySplit(const std::vector<int>& winners, Currency amount);
     void FlushPayments();
@@ -258,6 +284,22 @@ private:
     std::vector<SeatHistory> m_seatHistory;
     std::vector<bool> m_playedThisHand;
     long m_notedHand = 0;
+    // Host: what each player did last in this betting round.
+    std::vector<RoundAction> m_roundActions;
+    // Host: what each player put into each pot (pot, then player number).
+    std::array<std::vector<Currency>, PotSlots> m_potShares{};
+    // This client's own last action in the betting round.
+    RoundAction m_ownAction;
+    // Host: when the current turn began, turns in a row each player let run
+    // out, who is away, and whether the host is acting for a player.
+    Clock::TimePoint m_turnStarted{};
+    std::vector<int> m_timeouts;
+    std::vector<bool> m_away;
+    bool m_forcing = false;
+    int m_shownSecondsLeft = -1;
+    HostLock m_hostLock;
+    Clock::TimePoint m_hostChecked{};
+    bool m_hostGone = false;
 };
 
 } // namespace scrivo

@@ -1,8 +1,10 @@
 #include "engine/Table.h"
 
+#include <algorithm>
 #include <optional>
 
 #include "engine/TableInternal.h"
+#include "platform/Clock.h"
 #include "platform/MessageBox.h"
 #include "platform/Text.h"
 #include "settings/Language.h"
@@ -71,6 +73,65 @@ bool Table::PlaceBet(int player, Currency amount, const std::string& blindTag)
     return placed;
 }
 
+BetLimits Table::LimitsFor(int player) const
+{
+    const TableState& s = m_state;
+    BetLimits limits;
+    limits.myCash = s.PlayerCash[player];
+    limits.myBet = s.HandStake[player] > StakeFolded ? s.HandStake[player] : Currency();
+    limits.minBet = s.MinBet;
+    limits.lastRaise = std::max(s.LastRaise, m_pendingRaise);
+    limits.pot = s.Pot;
+    limits.bigBlind = s.BigBlind;
+    limits.gameType = m_session.GameType;
+    // The host knows its own board: the drawn flag may lag behind when the
+    // same player ends one round and opens the next.
+    limits.bigBet = s.BigBet || m_deal->board.Item(4).facevalue >= 0;
+    limits.currencySymbol = s.CurrencySymbol;
+    if (static_cast<std::size_t>(player) < m_roundActions.size())
+        limits.mayRaise = MayRaise(m_roundActions[static_cast<std::size_t>(player)], s.MinBet);
+    return limits;
+}
+
+void Table::NoteAction(int player, Currency amount)
+{
+    EnsureSlots();
+    m_roundActions[static_cast<std::size_t>(player)] = ActionRecord(LimitsFor(player), amount);
+}
+
+bool Table::ProcessBet(int player, PlayerRecord& r, std::string_view request)
+{
+    TableState& s = m_state;
+    const std::string& name = s.PlayerNames[player];
+    if (CheckRequest(request, LimitsFor(player)) != RequestFault::None) return false;
+    const Currency amount = *Currency::Parse(request.substr(1));
+    // The record is what the chips come from: it must cover them too.
+    if (amount > r.Cash) return false;
+    NoteAction(player, amount);
+    if (amount == s.PlayerCash[player]) {
+        s.HandStake[player] += amount;
+        if (s.HandStake[player] > s.MinBet) {
+            s.MinBet = s.HandStake[player];
+            Send("s" + FormatText(Msg::AllInRaising, name, FormatCash(amount), FormatCash(s.MinBet)));
+        } else {
+            Send("s" + FormatText(Msg::GoesAllIn, name, FormatCash(amount)));
+        }
+        s.HandStake[player] = StakeAllIn;
+        r.Action = "A";
+    } else {
+        s.HandStake[player] += amount;
+        if (s.HandStake[player] > s.MinBet) {
+            s.MinBet = s.HandStake[player];
+            Send("s" + FormatText(Msg::PutsInRaising, name, FormatCash(amount), FormatCash(s.MinBet)));
+        } else {
+            Send("s" + FormatText(Msg::Calls, name, FormatCash(amount)));
+        }
+        r.Action = "-";
+    }
+    ApplyBet(r, player, amount, "");
+    return true;
+}
+
 void Table::ProcessAction()
 {
     TableState& s = m_state;
@@ -78,19 +139,21 @@ void Table::ProcessAction()
     if (current < 1 || current > s.PlayerCount) return;
     const std::string& name = s.PlayerNames[current];
 
-    // Warnings are shown after the file is closed: a dialog must never keep
-    // the other clients waiting for usr.spk.
-    std::string checkWarning;
-    bool betWarning = false;
     {
         RecordFile file = OpenFile(PlayerFileName, PlayerRecordLength);
         PlayerRecord r = Need(file.ReadPlayer(current));
         const std::string request = Trim(r.Action);
         if (request.empty() || request == "-") return;
+        if (!m_forcing && request != "D") {
+            // The player acts himself: he is back.
+            EnsureSlots();
+            m_timeouts[static_cast<std::size_t>(current)] = 0;
+            m_away[static_cast<std::size_t>(current)] = false;
+        }
 
-        // A request that cannot be applied as it stands is handed back: the
-        // Action returns to "-", the turn stays, and the player is told again
-        // that it is their turn.
+        // A request that command entry would refuse is handed back: the
+        // Action returns to "-", the turn stays, and the player is told
+        // again that it is their turn.
         auto refuse = [&] {
             r.Action = "-";
             Need(file.WritePlayer(current, r));
@@ -98,66 +161,31 @@ void Table::ProcessAction()
             Send(std::to_string(current) + "s" + FormatText(Msg::YourTurn));
         };
 
-        switch (request[0]) {
-        case 'C':
+        if (request == "D") {
+            // The player left the table.
+            s.HandStake[current] = StakeOut;
+        } else if (CheckRequest(request, LimitsFor(current)) != RequestFault::None) {
+            refuse();
+            return;
+        } else if (request == "C") {
             Send("s" + FormatText(Msg::Checks, name));
-            if (s.HandStake[current] < s.MinBet)
-                checkWarning = name + " tried to check but it's only got " + s.HandStake[current].ToString();
+            NoteAction(current, Currency());
             r.Action = "-";
             Need(file.WritePlayer(current, r));
-            break;
-        case 'R': {
-            const std::optional<Currency> parsed = Currency::Parse(std::string_view(request).substr(1));
-            if (!parsed || *parsed <= Currency() || *parsed > s.PlayerCash[current] || *parsed > r.Cash) {
-                refuse();
-                return;
-            }
-            const Currency amount = *parsed;
-            if (amount == s.PlayerCash[current]) {
-                s.HandStake[current] += amount;
-                if (s.HandStake[current] > s.MinBet) {
-                    s.MinBet = s.HandStake[current];
-                    Send("s" + FormatText(Msg::AllInRaising, name, FormatCash(amount), FormatCash(s.MinBet)));
-                } else {
-                    Send("s" + FormatText(Msg::GoesAllIn, name, FormatCash(amount)));
-                }
-                s.HandStake[current] = StakeAllIn;
-                r.Action = "A";
-            } else {
-                if (s.HandStake[current] + amount < s.MinBet) betWarning = true;
-                s.HandStake[current] += amount;
-                if (s.HandStake[current] > s.MinBet) {
-                    s.MinBet = s.HandStake[current];
-                    Send("s" +
-                         FormatText(Msg::PutsInRaising, name, FormatCash(amount), FormatCash(s.MinBet)));
-                } else {
-                    Send("s" + FormatText(Msg::Calls, name, FormatCash(amount)));
-                }
-                r.Action = "-";
-            }
-            ApplyBet(r, current, amount, "");
-            Need(file.WritePlayer(current, r));
-            break;
-        }
-        case 'F':
+        } else if (request == "F") {
             Send("w" + FormatText(Msg::Folds, name));
             r.Action = "X";
             Need(file.WritePlayer(current, r));
             s.HandStake[current] = StakeFolded;
-            break;
-        case 'D':
-        case 'O':
-            s.HandStake[current] = StakeOut;
-            break;
-        default:
-            refuse();
-            return;
+        } else {
+            if (!ProcessBet(current, r, request)) {
+                refuse();
+                return;
+            }
+            Need(file.WritePlayer(current, r));
         }
     }
     ++m_counters.actionsProcessed;
-    if (!checkWarning.empty())
-        MsgBox(checkWarning, MsgButtons::Ok, MsgIcon::Critical, "Internal Check error");
-    if (betWarning) MsgBox("Internal bet error. Argh.");
 
     s.CurrentPlayer = NextPlayer(current);
     const int next = s.CurrentPlayer;
@@ -170,6 +198,47 @@ void Table::ProcessAction()
     }
     FinishRound();
     WriteTurn(true);
+}
+
+void Table::CheckTurnTime(const std::string& statusAtTickStart)
+{
+    TableState& s = m_state;
+    const int p = s.CurrentPlayer;
+    if (m_session.TurnSeconds <= 0 || p < 1 || p > s.PlayerCount || s.Stage < StagePreFlop ||
+        s.Stage >= StageShowdown)
+        return;
+    // Bots act by themselves.
+    if (p >= 2 && p <= m_session.BotCount + 1) return;
+    if (!(s.HandStake[p] > StakeFolded)) return;
+    EnsureSlots();
+    const auto index = static_cast<std::size_t>(p);
+    const bool free = s.HandStake[p] >= s.MinBet;
+    std::string request = free ? "C" : "F";
+    int line = free ? Msg::TimedOutChecks : Msg::TimedOutFolds;
+    if (m_away[index]) {
+        // He has had one poll to show he is back.
+        if (statusAtTickStart != "P" + std::to_string(p)) return;
+        request = "F";
+        line = Msg::AwayFolds;
+    } else {
+        if (ProgramClock().Now() - m_turnStarted < std::chrono::seconds(m_session.TurnSeconds)) return;
+        if (++m_timeouts[index] >= 2) m_away[index] = true;
+    }
+    Send("s" + FormatText(line, s.PlayerNames[p]));
+    {
+        RecordFile file = OpenFile(PlayerFileName, PlayerRecordLength);
+        PlayerRecord r = Need(file.ReadPlayer(p));
+        r.Action = request;
+        Need(file.WritePlayer(p, r));
+    }
+    m_forcing = true;
+    try {
+        ProcessAction();
+    } catch (...) {
+        m_forcing = false;
+        throw;
+    }
+    m_forcing = false;
 }
 
 // End of a betting round: pots, then the next cards or the showdown.
@@ -193,6 +262,7 @@ void Table::FinishRound()
     }
     s.RoundOnce = false;
     s.BetStarter = s.CurrentPlayer;
+    std::fill(m_roundActions.begin(), m_roundActions.end(), RoundAction{});
 }
 
 void Table::WriteTurn(bool roundEnded)

@@ -66,10 +66,7 @@ void Table::BotDecide()
                 return Currency::FromDouble(units) + s.LastRaise;
             };
             if (m_session.GameType == "THLI") {
-                // The host knows its own board: the drawn flag may lag behind
-                // when the same player ends one round and opens the next.
-                const bool bigBet = s.BigBet || m_deal->board.Item(4).facevalue >= 0;
-                const Currency limit = bigBet ? s.BigBlind * 2 : s.BigBlind;
+                const Currency limit = LimitsFor(b).bigBet ? s.BigBlind * 2 : s.BigBlind;
                 amount = cash >= limit ? limit : Currency();
             } else if (m_session.GameType == "THPL") {
                 amount = upTo(std::min(cash, s.Pot));
@@ -83,6 +80,14 @@ void Table::BotDecide()
         } else {
             request = "C";
         }
+    }
+
+    // A bot plays by the rules every player does; what they refuse (a raise
+    // after a short all in, an amount off the limit) becomes a check or call.
+    const BetLimits limits = LimitsFor(b);
+    if (CheckRequest(request, limits) != RequestFault::None) {
+        const Currency call = limits.minBet > limits.myBet ? limits.minBet - limits.myBet : Currency();
+        request = call.IsZero() ? "C" : BetRequest(std::min(call, cash));
     }
 
     RecordFile file = OpenFile(PlayerFileName, PlayerRecordLength);

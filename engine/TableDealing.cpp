@@ -35,6 +35,21 @@ void Table::DealHoleCards()
     m_deal->pack = colPack();
     m_deal->pack.ResetPack();
     m_deal->pack.Shuffle();
+    if (!m_session.Deck.empty()) {
+        // The given cards on top in their order, the rest shuffled below.
+        colPack stacked;
+        std::vector<clsCard> order = ParseCardList(m_session.Deck).cards;
+        while (m_deal->pack.Count() > 0)
+            order.push_back(m_deal->pack.TakeACard());
+        for (const clsCard& card : order) {
+            const bool seen =
+                std::any_of(stacked.Cards().begin(), stacked.Cards().end(), [&](const clsCard& c) {
+                    return c.suit == card.suit && c.facevalue == card.facevalue;
+                });
+            if (!seen) stacked.AddACard(card);
+        }
+        m_deal->pack = std::move(stacked);
+    }
     Send("d" + FormatText(Msg::DealingHoleCards));
     {
         RecordFile file = OpenFile(PlayerFileName, PlayerRecordLength);
@@ -142,9 +157,13 @@ std::vector<Currency> Table::DistinctValues(const std::vector<Currency>& sorted)
 void Table::BuildSidePots()
 {
     TableState& s = m_state;
+    EnsureSlots();
     std::vector<Currency> sorted(s.RoundStake.begin(), s.RoundStake.end());
     QuickSort(sorted, 1, PotSlots - 1);
     const std::vector<Currency> levels = DistinctValues(sorted);
+    // A player who left the table is out like one who folded: his chips stay
+    // in the pot as dead money, but he opens no side pot.
+    const auto outOfHand = [&](int p) { return s.HandStake[p] == StakeFolded || s.HandStake[p] == StakeOut; };
 
     Currency previous;
     for (std::size_t i = 1; i < levels.size(); ++i) {
@@ -153,19 +172,21 @@ void Table::BuildSidePots()
         std::int64_t count = 0;
         int atLevel = 0;
         int foldedAtLevel = 0;
-        std::string& eligible = s.PotPlayers[static_cast<std::size_t>(s.CurrentPot)];
+        const auto pot = static_cast<std::size_t>(s.CurrentPot);
+        std::string& eligible = s.PotPlayers[pot];
         for (int p = 1; p <= s.PlayerCount; ++p) {
             const Currency stake = s.RoundStake[static_cast<std::size_t>(p)];
             if (stake < level) continue;
             ++count;
+            m_potShares[pot][static_cast<std::size_t>(p)] += level - previous;
             const char digit = static_cast<char>('0' + p);
-            if (s.HandStake[p] != StakeFolded && eligible.find(digit) == std::string::npos) eligible += digit;
+            if (!outOfHand(p) && eligible.find(digit) == std::string::npos) eligible += digit;
             if (stake == level) {
                 ++atLevel;
-                if (s.HandStake[p] == StakeFolded) ++foldedAtLevel;
+                if (outOfHand(p)) ++foldedAtLevel;
             }
         }
-        s.Pots[static_cast<std::size_t>(s.CurrentPot)] += (level - previous) * count;
+        s.Pots[pot] += (level - previous) * count;
         // A player still in the hand stopped at this level: the stakes above
         // it go into a new side pot.
         if (i + 1 < levels.size() && atLevel > foldedAtLevel && s.CurrentPot < PotSlots - 1) ++s.CurrentPot;
@@ -262,6 +283,30 @@ void Table::Showdown()
                 const int p = digit - '0';
                 if (p < 1 || p > s.PlayerCount) continue;
                 if (s.HandStake[p] != StakeFolded && s.HandStake[p] != StakeOut) contenders.push_back(p);
+            }
+            // Chips nobody could claim go back to whoever put them in: a pot
+            // with a single payer is the uncalled part of his bet, and a pot
+            // whose players all folded returns to those still seated.
+            const std::vector<Currency>& shares = m_potShares[static_cast<std::size_t>(k)];
+            std::vector<int> payers;
+            for (int p = 1; p <= s.PlayerCount && p < static_cast<int>(shares.size()); ++p)
+                if (shares[static_cast<std::size_t>(p)] > Currency()) payers.push_back(p);
+            const bool uncalled = payers.size() == 1 &&
+                                  (contenders.empty() || contenders.front() == payers[0]) &&
+                                  s.HandStake[payers[0]] != StakeOut;
+            const bool unclaimed =
+                contenders.empty() && !payers.empty() &&
+                std::none_of(payers.begin(), payers.end(), [&](int p) { return s.HandStake[p] == StakeOut; });
+            Currency shared;
+            for (int p : payers)
+                shared += shares[static_cast<std::size_t>(p)];
+            if ((uncalled || unclaimed) && shared == pot) {
+                for (int p : payers) {
+                    const Currency back = shares[static_cast<std::size_t>(p)];
+                    Send("w" + FormatText(Msg::UncalledReturned, s.PlayerNames[p], FormatCash(back)));
+                    PayPlayer(p, back);
+                }
+                continue;
             }
             if (contenders.empty()) {
                 // Everybody this pot was for has folded or left: it goes to

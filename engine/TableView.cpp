@@ -33,5 +33,6 @@ bool TableView::DrawsSeats() const
 
 void TableView::HandEnded(const Table&) {}
 void TableView::GameEnded(const Table&) {}
+void TableView::HostLeft(const Table&, const std::string&) {}
 
 } // namespace scrivo

@@ -75,6 +75,9 @@ public:
     virtual void HandEnded(const Table& table);
     // After the host saw the game end (one player has all the cash).
     virtual void GameEnded(const Table& table);
+    // A client found the host gone: the table has stopped and left the game;
+    // text is what to tell the player.
+    virtual void HostLeft(const Table& table, const std::string& text);
 };
 
 // A view without a window: draws nothing and keeps nothing. Tools and tests

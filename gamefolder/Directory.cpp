@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include "platform/FileOps.h"
+#include "platform/HostLock.h"
 #include "platform/Paths.h"
 #include "platform/Random.h"
 #include "platform/Text.h"
@@ -111,7 +112,8 @@ FolderStatus RemoveGameFolder(const std::string& folder)
     // A browser listing the games at this moment can make gam.spk again
     // between the deletion and the removal of the folder: one more round.
     for (int round = 0;; ++round) {
-        for (const auto& path : {GameFilePath(folder), PlayerFilePath(folder), MessageFilePath(folder)}) {
+        for (const auto& path :
+             {GameFilePath(folder), PlayerFilePath(folder), MessageFilePath(folder), HostFilePath(folder)}) {
             if (auto s = RemoveFile(path); !s) return s;
         }
         if (::rmdir(folder.c_str()) == 0 || errno == ENOENT) return FolderStatus::Success();
@@ -232,6 +234,7 @@ FolderResult<GameList> ListGames(const std::string& serverDirectory, const std::
         row.players = game->PlayerCount;
         row.blinds = game->SmallBlind.ToString() + "/" + game->BigBlind.ToString();
         row.status = code == "WS" ? WaitingStatusText : InProgressStatusText;
+        if (ProbeHostLock(HostFilePath(folder)) == HostPresence::Gone) row.status = HostGoneStatusText;
         row.id = id;
         if (id == selectedGameId) remembered = static_cast<int>(list.rows.size());
         list.rows.push_back(row);
@@ -304,17 +307,14 @@ FolderResult<GameSession> CreateGame(const std::string& serverDirectory, const C
     session.IsHost = true;
     session.MyPlayerNo = 1;
     session.MyCash = game.StartCash;
+    session.TurnSeconds = std::max(0, request.turnSeconds);
     return session;
 }
 
 FolderStatus AddBot(const GameSession& session, const std::string& creatorName,
                     const std::array<std::string, 9>& botNames, BotCounter& bots)
 {
-    int n = bots.Next();
-    if (n < 1 || n > MaxBots) return FolderStatus::Failure("Subscript out of range");
-    // A bot named like its creator makes every log line about either of
-    // them ambiguous: take the next name while there is one.
-    if (n < MaxBots && SameStoredName(botNames.at(static_cast<std::size_t>(n)), creatorName)) n = bots.Next();
+    bots.Next();
     if (!FolderExists(GameFilePath(session.GameFolder))) return FolderStatus::NotThere("Error adding bots");
     auto file = OpenRecordFile(GameFilePath(session.GameFolder), GameRecordLength);
     if (!file) return file.status;
@@ -328,11 +328,46 @@ FolderStatus AddBot(const GameSession& session, const std::string& creatorName,
         // before the count, so nobody counts a seat without its record.
         auto users = OpenRecordFile(PlayerFilePath(session.GameFolder), PlayerRecordLength);
         if (!users) return users.status;
-        const auto name = botNames.at(static_cast<std::size_t>(n));
+        std::vector<std::string> taken{creatorName};
+        for (int p = 1; p < seat; ++p) {
+            auto r = users->ReadPlayer(p);
+            if (!r) return r.status;
+            taken.push_back(r->Name);
+        }
+        const std::string name = FreeBotName(botNames, taken);
         if (auto s = users->WritePlayer(seat, NewSeatRecord(session.MyPlayerNo, name, game->StartCash)); !s)
             return s;
     }
     game->PlayerCount = static_cast<std::int16_t>(seat);
+    return file->WriteGame(*game);
+}
+
+std::string FreeBotName(const std::array<std::string, 9>& botNames, const std::vector<std::string>& taken)
+{
+    // A bot named like anybody seated makes every log line about either of
+    // them ambiguous, and a name is how players tell seats apart.
+    auto isFree = [&](const std::string& name) {
+        if (Trim(name).empty()) return false;
+        return std::none_of(taken.begin(), taken.end(),
+                            [&](const std::string& t) { return SameStoredName(t, name); });
+    };
+    for (std::size_t i = 1; i < botNames.size(); ++i)
+        if (isFree(botNames[i])) return botNames[i];
+    // Every name of the list is taken: number the first one.
+    const std::string base = Trim(botNames[1]).empty() ? std::string("Bot") : Trim(botNames[1]);
+    for (int k = 2;; ++k) {
+        const std::string name = base + " " + std::to_string(k);
+        if (isFree(name)) return name;
+    }
+}
+
+FolderStatus SetBotCount(const std::string& folder, int botCount)
+{
+    auto file = OpenRecordFile(GameFilePath(folder), GameRecordLength);
+    if (!file) return file.status;
+    auto game = file->ReadGame();
+    if (!game) return game.status;
+    game->BotCount = static_cast<std::int16_t>(botCount);
     return file->WriteGame(*game);
 }
 
@@ -380,9 +415,15 @@ bool HumansRemain(const GameSession& session)
     auto users = OpenRecordFile(PlayerFilePath(session.GameFolder), PlayerRecordLength);
     if (!users) return true;
     const int botCount = game->BotCount;
+    // A host whose process ended during the game never wrote that it left.
+    // One that saw the game to its end keeps its seat (and the game) as a
+    // host that is still there would.
+    const bool hostGone =
+        Trim(game->Status) != "GE" && ProbeHostLock(HostFilePath(session.GameFolder)) == HostPresence::Gone;
     bool remain = false;
     for (int p = 1; p <= game->PlayerCount; ++p) {
         if (p >= 2 && p <= botCount + 1) continue;
+        if (p == 1 && hostGone) continue;
         auto seat = users->ReadPlayer(p);
         if (!seat) {
             if (seat.status.error == FolderError::NotThere) continue;

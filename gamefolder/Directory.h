@@ -17,12 +17,13 @@ namespace scrivo {
 inline constexpr const char* GameFolderSuffix = "_tmp";
 inline constexpr const char* WaitingStatusText = "Waiting for Players";
 inline constexpr const char* InProgressStatusText = "In Progress";
+inline constexpr const char* HostGoneStatusText = "Host Gone";
 
 struct GameListRow {
     std::string name; // trimmed
     int players = 0;
     std::string blinds; // "small/big", plain decimals
-    std::string status; // WaitingStatusText or InProgressStatusText
+    std::string status; // WaitingStatusText, InProgressStatusText or HostGoneStatusText
     std::string id;     // the game folder's name, e.g. "123_tmp"
 
     // The list box line: the columns joined by tabs.
@@ -61,7 +62,8 @@ struct CreateRequest {
     std::string bigBlind;
     std::string currency;
     std::string bots;
-    int limitType = 2; // TypeCombo: 0 limit, 1 pot limit, 2 no limit
+    int limitType = 2;   // TypeCombo: 0 limit, 1 pot limit, 2 no limit
+    int turnSeconds = 0; // the time a player has for a turn; 0: no limit
 };
 
 // Numbers the bots seated by this program run; the browser owns one.
@@ -81,10 +83,17 @@ FolderResult<GameSession> CreateGame(const std::string& serverDirectory, const C
                                      const std::string& creatorName);
 
 // Seats one bot in the session's game, named from botNames (1..8) and never
-// like its creator. A full table is silently skipped; NotThere when the game
+// like its creator or anybody seated. A full table is silently skipped; NotThere when the game
 // file is gone.
 FolderStatus AddBot(const GameSession& session, const std::string& creatorName,
                     const std::array<std::string, 9>& botNames, BotCounter& bots);
+
+// The first name of botNames (1..8) that differs from every name in taken;
+// when all are taken, the first with a number that makes it free.
+std::string FreeBotName(const std::array<std::string, 9>& botNames, const std::vector<std::string>& taken);
+
+// Stores how many bots sit in the game (seats 2 to botCount + 1).
+FolderStatus SetBotCount(const std::string& folder, int botCount);
 
 // Joining the game gameId of serverDirectory as playerName.
 enum class JoinOutcome {

@@ -26,6 +26,11 @@ struct GameSession {
     // bots, and the host's own seat when a tool lets it play. Seats beyond
     // the end play Classic; the host's table alone reads it.
     std::vector<BotLevel> BotLevels;
+    // Host only: seconds a player has for a turn (0: no limit), and the order
+    // the pack is dealt in for reproducing a hand (card-list text; empty:
+    // shuffled).
+    int TurnSeconds = 0;
+    std::string Deck;
 };
 
 } // namespace scrivo

@@ -145,6 +145,10 @@ std::string GameFilePath(const std::string& folder)
 {
     return JoinPath(folder, GameFileName);
 }
+std::string HostFilePath(const std::string& folder)
+{
+    return JoinPath(folder, HostFileName);
+}
 std::string PlayerFilePath(const std::string& folder)
 {
     return JoinPath(folder, PlayerFileName);

@@ -99,6 +99,7 @@ FolderResult<RecordFile> OpenRecordFile(const std::string& path, int recordLengt
 
 // Paths of the three files of a game folder.
 std::string GameFilePath(const std::string& folder);
+std::string HostFilePath(const std::string& folder);
 std::string PlayerFilePath(const std::string& folder);
 std::string MessageFilePath(const std::string& folder);
 

@@ -16,6 +16,8 @@ inline constexpr int PlayerRecordLength = 80;
 inline constexpr int MessageRecordLength = 100;
 
 inline constexpr const char* GameFileName = "gam.spk";
+// Empty; the host holds a lock on it for as long as it hosts.
+inline constexpr const char* HostFileName = "hst.spk";
 inline constexpr const char* PlayerFileName = "usr.spk";
 inline constexpr const char* MessageFileName = "msg.spk";
 

@@ -23,6 +23,7 @@ struct Settings {
     bool Animated = false;
     bool StatusBar = false;
     bool ScrivoMode = false;
+    long TurnSeconds = 60; // time a player has for a turn in games this client hosts; 0: none
 };
 
 } // namespace scrivo

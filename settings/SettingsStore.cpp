@@ -1,5 +1,7 @@
 #include "settings/SettingsStore.h"
 
+#include <algorithm>
+
 #include <stdexcept>
 
 #include "platform/MessageBox.h"
@@ -109,6 +111,7 @@ void LoadSettings(Settings& settings, SettingsControls* controls)
 
         ini.SetSection("Game");
         settings.LastPlayer = read("Last Player", "");
+        settings.TurnSeconds = std::clamp<long>(LongOf(read("Turn Time", "60")), 0, 86400);
         if (controls) controls->SetPlayerNameCaption(settings.LastPlayer);
         const int game = IntegerOf(read("Game", "0"));
         if (controls) {
@@ -185,6 +188,7 @@ void SaveSettings(const Settings& settings, SettingsControls* controls)
 
         ini.SetSection("Game");
         w.Put("Last Player", settings.LastPlayer);
+        w.Put("Turn Time", std::to_string(settings.TurnSeconds));
         if (controls) {
             w.Put("Game", std::to_string(controls->GameTypeComboIndex()));
             w.Put("Type", std::to_string(controls->TypeComboIndex()));

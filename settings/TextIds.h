@@ -62,6 +62,13 @@ inline constexpr int CardName = 93;        // "% of $"
 inline constexpr int PlayerJoined = 94;
 inline constexpr int HostStartsRound = 95;
 inline constexpr int TwoDecimals = 96;
+inline constexpr int UncalledReturned = 82; // "% takes back $ that nobody called."
+inline constexpr int TimedOutChecks = 83;   // "% ran out of time and checks."
+inline constexpr int TimedOutFolds = 84;    // "% ran out of time and folds."
+inline constexpr int AwayFolds = 85;        // "% is away and folds."
+inline constexpr int HostGone = 86;         // "The host has left: the game is over."
+inline constexpr int TimeLeft = 87;         // "Your turn: % seconds left."
+inline constexpr int OnlyCallOrFold = 88;
 } // namespace Msg
 
 namespace Cap {
@@ -143,6 +150,7 @@ inline constexpr int ExportHandHistory = 76;
 inline constexpr int BotLevelLabel = 90;
 inline constexpr int BotClassic = 91;
 inline constexpr int BotStrong = 92;
+inline constexpr int TurnTime = 80; // "Turn time (s)"
 } // namespace Cap
 
 } // namespace scrivo

@@ -47,7 +47,7 @@ QLabel* FieldLabel(const QString& text, QWidget* parent)
 } // namespace
 
 ConnectFrm::ConnectFrm(Settings& settings, Language& language, QWidget* parent)
-    : QWidget(parent), m_language(language), m_lobby(settings, language)
+    : QWidget(parent), m_language(language), m_lobby(settings, language), m_settings(settings)
 {
     setObjectName("ConnectFrm");
     setWindowTitle("Scrivo Poker");
@@ -157,6 +157,9 @@ void ConnectFrm::BuildWidgets()
     BotLevelLbl = FieldLabel("Bot Level:", CreateFrame);
     BotLevelCombo = new QComboBox(CreateFrame);
     BotLevelCombo->setObjectName("BotLevelCombo");
+    TurnTimeLbl = FieldLabel("Turn time (s)", CreateFrame);
+    TurnTimeTxt = new QLineEdit(CreateFrame);
+    TurnTimeTxt->setObjectName("TurnTimeTxt");
     CreateButton = new QPushButton("Create Now", CreateFrame);
     CreateButton->setObjectName("CreateButton");
     HideBtn = new QPushButton("Hide <<", CreateFrame);
@@ -169,6 +172,7 @@ void ConnectFrm::BuildWidgets()
         e->setMaximumWidth(shortWidth);
     CurrencyTxt->setMaximumWidth(fontMetrics().horizontalAdvance("$$$") + 12);
     BotsTxt->setMaximumWidth(fontMetrics().horizontalAdvance("000") + 12);
+    TurnTimeTxt->setMaximumWidth(fontMetrics().horizontalAdvance("00000") + 12);
 
     auto* blinds = new QHBoxLayout;
     blinds->addWidget(SmallBlindTxt);
@@ -192,6 +196,9 @@ void ConnectFrm::BuildWidgets()
     small->addSpacing(8);
     small->addWidget(Label15);
     small->addWidget(BotsTxt);
+    small->addSpacing(8);
+    small->addWidget(TurnTimeLbl);
+    small->addWidget(TurnTimeTxt);
     small->addStretch(1);
     grid->addWidget(Label9, 2, 2);
     grid->addLayout(small, 2, 3);
@@ -239,6 +246,7 @@ void ConnectFrm::Load()
         BotLevelCombo->setCurrentIndex(0);
         BotsTxt->setText("3");
         StartPotTxt->setText("50");
+        TurnTimeTxt->setText(QString::number(m_settings.TurnSeconds));
     } catch (const std::exception& e) {
         MsgBox(std::string("Error loading Connect Form: ") + e.what());
     }
@@ -262,6 +270,8 @@ void ConnectFrm::ApplyLang()
     Label5->setText(ToQ(m_language.AppText[Cap::BlindsStakes]));
     Label15->setText(ToQ(m_language.AppText[Cap::BotsLabel]));
     BotLevelLbl->setText(ToQ(m_language.AppText[Cap::BotLevelLabel]));
+    if (!m_language.AppText[Cap::TurnTime].empty())
+        TurnTimeLbl->setText(ToQ(m_language.AppText[Cap::TurnTime]));
     Label9->setText(ToQ(m_language.AppText[Cap::CurrencyLabel]));
     CreateButton->setText(ToQ(m_language.AppText[Cap::CreateNow]));
     HideBtn->setText(ToQ(m_language.AppText[Cap::Hide]));
@@ -411,12 +421,15 @@ CreateRequest ConnectFrm::ReadCreatePane() const
     request.currency = FromQ(CurrencyTxt->text());
     request.bots = FromQ(BotsTxt->text());
     request.limitType = TypeCombo->currentIndex();
+    request.turnSeconds =
+        static_cast<int>(std::clamp<long long>(RoundHalfEven(Val(FromQ(TurnTimeTxt->text()))), 0, 86400));
     return request;
 }
 
 void ConnectFrm::CreateNowClick()
 {
     const CreateRequest request = ReadCreatePane();
+    m_settings.TurnSeconds = request.turnSeconds;
     if (Lobby::CheckCreate(request) == 0) Timer1->stop();
     const BrowserOutcome outcome = m_lobby.CreateButton(request);
     if (outcome.caption != 0) return;

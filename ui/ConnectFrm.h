@@ -91,6 +91,8 @@ public:
     QLineEdit* BotsTxt = nullptr;
     QLabel* BotLevelLbl = nullptr;
     QComboBox* BotLevelCombo = nullptr; // 0 Classic, 1 Strong
+    QLabel* TurnTimeLbl = nullptr;
+    QLineEdit* TurnTimeTxt = nullptr;
     QPushButton* CreateButton = nullptr;
     QPushButton* HideBtn = nullptr;
 
@@ -112,6 +114,7 @@ private:
     std::string m_selectedGameId;
     long m_heightTwips = 3230;
     bool m_filling = false;
+    Settings& m_settings;
 };
 
 } // namespace scrivo

@@ -48,7 +48,8 @@ void PlayGame(const test::GameSetup& setup, long long hands, Random& random, lon
     Currency won;
     view.onLines = [&](const std::vector<LogLine>& lines) {
         for (const LogLine& l : lines) {
-            if (l.line.rfind("w[32]", 0) != 0) continue;
+            // Pots won, and chips nobody called given back.
+            if (l.line.rfind("w[32]", 0) != 0 && l.line.rfind("w[82]", 0) != 0) continue;
             const std::size_t from = l.line.find("|$") + 2;
             won +=
                 Currency::Parse(l.line.substr(from, l.line.find('|', from) - from)).value_or(Whole(-1000000));

@@ -3,6 +3,10 @@
 // game the lobby remembers as this client's.
 #include "engine/Lobby.h"
 
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <set>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -12,6 +16,7 @@
 
 #include "gamefolder/Records.h"
 #include "platform/Paths.h"
+#include "platform/Text.h"
 #include "settings/Language.h"
 #include "settings/Settings.h"
 #include "testsupport/EngineFixtures.h"
@@ -84,6 +89,41 @@ TEST_F(LobbyTest, RefusedCreateShowsTheCaptionOfTheFirstFailedCheckAndMakesNothi
     EXPECT_EQ(made.session.GameFolder, lobby.Current().GameFolder);
     EXPECT_EQ(test::ReadGameFile(made.session.GameFolder).PlayerCount, 3); // the creator and two bots
     EXPECT_EQ(lobby.Bots().Count(), 2);
+}
+
+// Eight bots under a creator named like one of them: every bot is seated,
+// no two seats share a name, and the record counts exactly the bots seated,
+// also when a second game is made in the same run.
+TEST_F(LobbyTest, EightBotsAreSeatedWithNamesOfTheirOwnWhateverTheCreatorIsCalled)
+{
+    for (const std::string creator : {"Bot1", "bot5", "Bot8", "Zed"}) {
+        boxes.Clear();
+        settings.LastPlayer = creator;
+        const BrowserOutcome made = lobby.CreateButton({"T", "100", "1", "2", "$", "8", 2});
+        ASSERT_TRUE(made.openTable) << creator;
+        EXPECT_TRUE(boxes.Texts().empty()) << creator;
+        const GameRecord g = test::ReadGameFile(made.session.GameFolder);
+        EXPECT_EQ(g.PlayerCount, 9) << creator;
+        EXPECT_EQ(g.BotCount, 8) << creator;
+        EXPECT_EQ(made.session.BotCount, 8) << creator;
+        std::set<std::string> names;
+        for (int p = 1; p <= 9; ++p) {
+            std::string name = Trim(test::ReadSeat(made.session.GameFolder, p).Name);
+            std::transform(name.begin(), name.end(), name.begin(),
+                           [](unsigned char c) { return std::tolower(c); });
+            names.insert(name);
+        }
+        EXPECT_EQ(names.size(), 9u) << creator;
+    }
+}
+
+TEST(BotNames, AFullListIsNumberedUntilTheNameIsFree)
+{
+    std::array<std::string, 9> list{"", "Ann", "Bob", "", "", "", "", "", ""};
+    EXPECT_EQ(FreeBotName(list, {"ann"}), "Bob");
+    EXPECT_EQ(FreeBotName(list, {"Ann", "Bob", "Ann 2"}), "Ann 3");
+    list.fill("");
+    EXPECT_EQ(FreeBotName(list, {"Host"}), "Bot 2");
 }
 
 TEST_F(LobbyTest, RefusedJoinShowsItsCaptionOrMessageAndOpensNothing)

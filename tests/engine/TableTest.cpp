@@ -73,7 +73,10 @@ TEST_P(BlindsAllInTest, BoardRunsOutAndNobodyIsAskedToAct)
 
 INSTANTIATE_TEST_SUITE_P(
     Blinds, BlindsAllInTest,
-    ::testing::Values(BlindsCase{Whole(1000), Whole(5), "s" + Numbered(50, "Bob", "$5"), true},
+    // Ann's big blind covers Bob's all in: nobody is left who could answer
+    // her, so she gets no turn.
+    ::testing::Values(BlindsCase{Whole(1000), Whole(5), "s" + Numbered(50, "Bob", "$5"), false},
+                      BlindsCase{Whole(1000), Whole(3), "s" + Numbered(50, "Bob", "$3"), false},
                       BlindsCase{Whole(8), Whole(5), "s" + Numbered(51, "Ann", "$8"), false}));
 
 // Bob ends the flop betting and opens the turn: the status text stays the
@@ -82,7 +85,7 @@ TEST_F(TableTest, BoardIsRedrawnWhenTheSameSeatClosesAndOpensARound)
 {
     Open({"Ann", "Bob", "Cleo"}, {Whole(100), Whole(1000), Whole(1000)}, "THLI");
     StartHand();
-    for (const char* request : {"R100", "R95", "R90", "C", "R10"})
+    for (const char* request : {"R10", "R5", "C", "C", "R10", "R10"})
         Act(request);
     table->Tick(); // Bob thinks
     Act("R10");

@@ -1,6 +1,7 @@
 // scrivo-client: joins a waiting game of a server directory under a name and
 // plays that seat as a person would, through the checks of command entry,
-// until the game ends. Prints the lines it sees and "hands=<n> cash=<amount>".
+// until the game ends. Prints the lines it sees and "hands=<n> cash=<amount>";
+// when the host's process is gone, the line that says so, with status 3.
 #include <chrono>
 #include <cstdio>
 #include <string>
@@ -114,6 +115,12 @@ int main(int argc, char** argv)
     if (!table.Init()) return Fail("the table could not be opened");
     for (;;) {
         table.Tick();
+        if (table.HostGone()) {
+            // The table has already left the game.
+            std::printf("%s\n", language.LangText[Msg::HostGone].c_str());
+            std::fflush(stdout);
+            return 3;
+        }
         const std::string& status = table.State().LastStatus;
         if (status == "GE" || !FolderExists(table.Session().GameFolder)) break;
         policy.Act(table);

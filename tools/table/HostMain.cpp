@@ -5,7 +5,9 @@
 #include <chrono>
 #include <cstdio>
 #include <string>
+#include <vector>
 
+#include "cards/Card.h"
 #include "engine/Lobby.h"
 #include "engine/Table.h"
 #include "gamefolder/RecordFile.h"
@@ -36,6 +38,9 @@ constexpr const char* Usage =
     "  --name NAME         the host's name (default Host)\n"
     "  --policy P          how the host's seat plays: random, call or script:C,B20,F,A (default random)\n"
     "  --bot-level L       how the bots play: classic or strong (default classic)\n"
+    "  --turn-time S       seconds a player has for a turn, 0 for no limit (default 0)\n"
+    "  --stacks A,B,...    start cash per seat in seat order, host first (overrides --cash)\n"
+    "  --deck CARDS        deal the pack in this order (a card list such as 0_12,3_5)\n"
     "  --help              this text\n";
 
 // Prints the lines and checks after every hand that no chip appeared or
@@ -69,6 +74,128 @@ int Fail(const std::string& text)
     return 2;
 }
 
+// What the command line asks for.
+struct HostOptions {
+    bool help = false;
+    bool keep = false;
+    long long bots = 2, hands = 0, delay = 100, seed = 0, waitPlayers = 0;
+    bool seeded = false;
+    std::string type = "THNL";
+    int limitType = 2;
+    std::string cash = "1000";
+    std::string smallBlind = "5", bigBlind = "10";
+    Currency startCash;
+    std::string policy = "random";
+    std::string dir, name = "Host";
+    long long turnSeconds = 0;
+    std::vector<Currency> stacks; // start cash per seat, host first
+    std::string deck;
+    std::string botLevel = "classic";
+};
+
+// False with error when an option is unknown or its value is not usable.
+bool ParseHostOptions(int argc, char** argv, HostOptions& o, std::string& error)
+{
+    tool::Options options;
+    if (!options.Parse(argc, argv,
+                       {"--dir", "--bots", "--hands", "--delay", "--seed", "--type", "--cash", "--blinds",
+                        "--wait-players", "--name", "--policy", "--turn-time", "--stacks", "--deck",
+                        "--bot-level"},
+                       {"--keep", "--help"}, error))
+        return false;
+    o.help = options.Has("--help");
+    if (o.help) return true;
+    if (!options.Has("--dir")) {
+        error = "--dir is required";
+        return false;
+    }
+    o.dir = options.Get("--dir");
+    o.keep = options.Has("--keep");
+    if (!options.GetInt("--bots", 2, 0, 8, o.bots, error) ||
+        !options.GetInt("--hands", 0, 0, 1000000000, o.hands, error) ||
+        !options.GetInt("--delay", 100, 0, 600000, o.delay, error) ||
+        !options.GetInt("--seed", 0, 0, 0x7fffffffffffffffLL, o.seed, error) ||
+        !options.GetInt("--wait-players", 0, 0, 8, o.waitPlayers, error) ||
+        !options.GetInt("--turn-time", 0, 0, 86400, o.turnSeconds, error))
+        return false;
+    o.seeded = options.Has("--seed");
+    if (o.bots + o.waitPlayers > 8) {
+        error = "a table seats nine: the host, bots and waited-for players together";
+        return false;
+    }
+    o.type = options.Get("--type", "THNL");
+    if (o.type == "THLI")
+        o.limitType = 0;
+    else if (o.type == "THPL")
+        o.limitType = 1;
+    else if (o.type != "THNL") {
+        error = "--type must be THLI, THPL or THNL";
+        return false;
+    }
+    o.cash = options.Get("--cash", "1000");
+    const std::string blinds = options.Get("--blinds", "5/10");
+    const std::size_t slash = blinds.find('/');
+    if (slash == std::string::npos) {
+        error = "--blinds wants SB/BB, for example 5/10";
+        return false;
+    }
+    o.smallBlind = blinds.substr(0, slash);
+    o.bigBlind = blinds.substr(slash + 1);
+    const auto startCash = Currency::Parse(o.cash);
+    if (!startCash || !Currency::Parse(o.smallBlind) || !Currency::Parse(o.bigBlind)) {
+        error = "--cash and --blinds want amounts such as 1000 or 2.5";
+        return false;
+    }
+    o.startCash = *startCash;
+    o.policy = options.Get("--policy", "random");
+    o.name = options.Get("--name", "Host");
+    o.botLevel = options.Get("--bot-level", "classic");
+    if (o.botLevel != "classic" && o.botLevel != "strong") {
+        error = "--bot-level must be classic or strong";
+        return false;
+    }
+    if (options.Has("--stacks")) {
+        const std::string list = options.Get("--stacks");
+        std::size_t start = 0;
+        for (;;) {
+            const std::size_t comma = list.find(',', start);
+            const auto amount =
+                Currency::Parse(list.substr(start, comma == std::string::npos ? comma : comma - start));
+            if (!amount || *amount <= Currency()) {
+                error = "--stacks wants amounts above 0 separated by commas, host first";
+                return false;
+            }
+            o.stacks.push_back(*amount);
+            if (comma == std::string::npos) break;
+            start = comma + 1;
+        }
+        if (static_cast<long long>(o.stacks.size()) > 9) {
+            error = "--stacks names more than nine seats";
+            return false;
+        }
+    }
+    o.deck = options.Get("--deck");
+    if (!o.deck.empty() && !ParseCardList(o.deck).ok) {
+        error = "--deck wants a card list such as 0_12,3_5";
+        return false;
+    }
+    return true;
+}
+
+// Start cash per seat as asked: the records and the total the books check.
+bool SetStacks(const std::string& folder, const std::vector<Currency>& stacks, int seats)
+{
+    FolderResult<RecordFile> file = OpenRecordFile(PlayerFilePath(folder), PlayerRecordLength);
+    if (!file) return false;
+    for (int p = 1; p <= seats && p <= static_cast<int>(stacks.size()); ++p) {
+        FolderResult<PlayerRecord> r = file->ReadPlayer(p);
+        if (!r) return false;
+        r->Cash = stacks[static_cast<std::size_t>(p - 1)];
+        if (!file->WritePlayer(p, *r)) return false;
+    }
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -76,74 +203,43 @@ int main(int argc, char** argv)
     static char buffer[1 << 16];
     std::setvbuf(stdout, buffer, _IOFBF, sizeof buffer);
 
-    tool::Options options;
+    HostOptions o;
     std::string error;
-    if (!options.Parse(argc, argv,
-                       {"--dir", "--bots", "--hands", "--delay", "--seed", "--type", "--cash", "--blinds",
-                        "--wait-players", "--name", "--policy", "--bot-level"},
-                       {"--keep", "--help"}, error))
-        return Fail(error + "\n" + Usage);
-    if (options.Has("--help")) {
+    if (!ParseHostOptions(argc, argv, o, error)) return Fail(error + "\n" + Usage);
+    if (o.help) {
         std::printf("%s", Usage);
         return 0;
     }
-    if (!options.Has("--dir")) return Fail(std::string("--dir is required\n") + Usage);
+    const long long bots = o.bots, hands = o.hands, delay = o.delay, waitPlayers = o.waitPlayers;
+    if (o.seeded) ProgramRandom().Seed(static_cast<std::uint64_t>(o.seed));
 
-    long long bots = 0, hands = 0, delay = 0, seed = 0, waitPlayers = 0;
-    if (!options.GetInt("--bots", 2, 0, 8, bots, error) ||
-        !options.GetInt("--hands", 0, 0, 1000000000, hands, error) ||
-        !options.GetInt("--delay", 100, 0, 600000, delay, error) ||
-        !options.GetInt("--seed", 0, 0, 0x7fffffffffffffffLL, seed, error) ||
-        !options.GetInt("--wait-players", 0, 0, 8, waitPlayers, error))
-        return Fail(error);
-    if (bots + waitPlayers > 8)
-        return Fail("a table seats nine: the host, bots and waited-for players together");
-    if (options.Has("--seed")) ProgramRandom().Seed(static_cast<std::uint64_t>(seed));
-
-    const std::string type = options.Get("--type", "THNL");
-    int limitType = 2;
-    if (type == "THLI")
-        limitType = 0;
-    else if (type == "THPL")
-        limitType = 1;
-    else if (type != "THNL")
-        return Fail("--type must be THLI, THPL or THNL");
-
-    const std::string cash = options.Get("--cash", "1000");
-    const std::string blinds = options.Get("--blinds", "5/10");
-    const std::size_t slash = blinds.find('/');
-    if (slash == std::string::npos) return Fail("--blinds wants SB/BB, for example 5/10");
-    const auto startCash = Currency::Parse(cash);
-    const auto small = Currency::Parse(blinds.substr(0, slash));
-    const auto big = Currency::Parse(blinds.substr(slash + 1));
-    if (!startCash || !small || !big) return Fail("--cash and --blinds want amounts such as 1000 or 2.5");
-
-    const std::string botLevel = options.Get("--bot-level", "classic");
-    if (botLevel != "classic" && botLevel != "strong") return Fail("--bot-level must be classic or strong");
+    const std::string& botLevel = o.botLevel;
 
     tool::Policy policy;
-    if (!policy.Set(options.Get("--policy", "random"), error)) return Fail(error);
+    if (!policy.Set(o.policy, error)) return Fail(error);
 
-    const std::string dir = options.Get("--dir");
+    const std::string& dir = o.dir;
     if (!IsDirectory(dir)) return Fail("no such folder: " + dir);
     Settings settings;
     Language language;
     if (!tool::LoadLanguage(language, settings)) return Fail("no language file beside the program");
     settings.ServerDirectory = tool::ServerDirectoryOf(dir);
-    settings.LastPlayer = options.Get("--name", "Host");
+    settings.LastPlayer = o.name;
     settings.ServerDelay = static_cast<long>(delay);
     Lobby lobby(settings, language);
 
     CreateRequest request;
-    request.gameName = "Headless " + type;
-    request.startCash = cash;
-    request.smallBlind = blinds.substr(0, slash);
-    request.bigBlind = blinds.substr(slash + 1);
+    request.gameName = "Headless " + o.type;
+    request.startCash = o.cash;
+    request.smallBlind = o.smallBlind;
+    request.bigBlind = o.bigBlind;
     request.currency = "$";
     request.bots = std::to_string(bots);
-    request.limitType = limitType;
-    const BrowserOutcome created = lobby.CreateButton(request);
+    request.limitType = o.limitType;
+    request.turnSeconds = static_cast<int>(o.turnSeconds);
+    BrowserOutcome created = lobby.CreateButton(request);
     if (!created.openTable) return Fail("the game could not be created");
+    created.session.Deck = o.deck;
     const std::string& folder = created.session.GameFolder;
     std::fprintf(stderr, "scrivo-host: game folder %s\n", folder.c_str());
 
@@ -158,12 +254,17 @@ int main(int argc, char** argv)
         clock.SleepFor(std::chrono::milliseconds(delay > 0 ? delay : 20));
     }
 
+    FolderResult<GameRecord> seated = ReadGameRecord(folder);
+    if (!seated) return Fail("the game record could not be read");
+    if (!o.stacks.empty() && !SetStacks(folder, o.stacks, seated->PlayerCount))
+        return Fail("the start cash could not be set");
     GameSession session = created.session;
     session.BotLevels.assign(MaxPlayers + 1, botLevel == "strong" ? BotLevel::Strong : BotLevel::Classic);
     HostView view(1, false);
     Table table(view, session, language);
     if (!table.Init()) return Fail("the table could not be opened");
-    view.expected = *startCash * table.State().PlayerCount;
+    for (int p = 1; p <= table.State().PlayerCount; ++p)
+        view.expected += table.State().PlayerCash[p];
 
     const auto started = std::chrono::steady_clock::now();
     for (;;) {
@@ -190,7 +291,7 @@ int main(int argc, char** argv)
     }
     // Leaving removes the folder once no human is seated; players still at
     // the table remove it when the last of them leaves.
-    if (!options.Has("--keep")) table.Leave();
+    if (!o.keep) table.Leave();
 
     const TableCounters& c = table.Counters();
     std::fprintf(
