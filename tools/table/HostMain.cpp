@@ -10,6 +10,7 @@
 #include "engine/Table.h"
 #include "gamefolder/RecordFile.h"
 #include "platform/Clock.h"
+#include "platform/FileOps.h"
 #include "platform/Paths.h"
 #include "platform/Random.h"
 #include "platform/Text.h"
@@ -154,6 +155,9 @@ int main(int argc, char** argv)
         clock.SleepFor(std::chrono::milliseconds(delay > 0 ? delay : 20));
     }
 
+    // Every file call of the table is counted: on a share each is a round trip.
+    CountingFileOps counting(CurrentFileOps());
+    ScopedFileOps counted(counting);
     HostView view(1, false);
     Table table(view, created.session, language);
     if (!table.Init()) return Fail("the table could not be opened");
@@ -187,10 +191,15 @@ int main(int argc, char** argv)
     if (!options.Has("--keep")) table.Leave();
 
     const TableCounters& c = table.Counters();
-    std::fprintf(
-        stderr, "scrivo-host: ticks=%lld record_opens=%lld opens_per_action=%.2f\n", c.ticks, c.recordOpens,
-        c.actionsProcessed > 0 ? static_cast<double>(c.recordOpens) / static_cast<double>(c.actionsProcessed)
-                               : 0.0);
+    const FileOpCounts calls = counting.Counts();
+    const double actions = c.actionsProcessed > 0 ? static_cast<double>(c.actionsProcessed) : 1.0;
+    std::fprintf(stderr,
+                 "scrivo-host: ticks=%lld record_opens=%lld per action: opens=%.2f locks=%.2f reads=%.2f "
+                 "writes=%.2f stats=%.2f round_trips=%.2f\n",
+                 c.ticks, c.recordOpens, static_cast<double>(calls.opens) / actions,
+                 static_cast<double>(calls.locks) / actions, static_cast<double>(calls.reads) / actions,
+                 static_cast<double>(calls.writes) / actions, static_cast<double>(calls.stats) / actions,
+                 static_cast<double>(calls.RoundTrips()) / actions);
     std::printf("hands=%lld actions=%lld seconds=%.3f hands_per_s=%.1f conserved=%s winner=%s\n",
                 c.handsEnded, c.actionsProcessed, seconds,
                 seconds > 0 ? static_cast<double>(c.handsEnded) / seconds : 0.0,
