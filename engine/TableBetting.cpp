@@ -62,12 +62,14 @@ bool Table::PlaceBet(int player, Currency amount, const std::string& blindTag)
 {
     bool placed = false;
     {
-        RecordFile file = OpenFile(PlayerFileName, PlayerRecordLength);
-        PlayerRecord r = Need(file.ReadPlayer(player));
+        PlayerRecord r = GetSeat(player);
         placed = ApplyBet(r, player, amount, blindTag);
-        if (placed) Need(file.WritePlayer(player, r));
+        if (placed) PutSeat(player, r);
     }
-    if (!placed) MsgBox("Internal Error - Not enough money for bet: " + m_state.PlayerNames[player]);
+    if (!placed) {
+        ReleaseFiles(); // no dialog keeps the other clients waiting
+        MsgBox("Internal Error - Not enough money for bet: " + m_state.PlayerNames[player]);
+    }
     return placed;
 }
 
@@ -83,8 +85,7 @@ void Table::ProcessAction()
     std::string checkWarning;
     bool betWarning = false;
     {
-        RecordFile file = OpenFile(PlayerFileName, PlayerRecordLength);
-        PlayerRecord r = Need(file.ReadPlayer(current));
+        PlayerRecord r = GetSeat(current);
         const std::string request = Trim(r.Action);
         if (request.empty() || request == "-") return;
 
@@ -93,8 +94,7 @@ void Table::ProcessAction()
         // that it is their turn.
         auto refuse = [&] {
             r.Action = "-";
-            Need(file.WritePlayer(current, r));
-            file.Close();
+            PutSeat(current, r);
             Send(std::to_string(current) + "s" + FormatText(Msg::YourTurn));
         };
 
@@ -104,7 +104,7 @@ void Table::ProcessAction()
             if (s.HandStake[current] < s.MinBet)
                 checkWarning = name + " tried to check but it's only got " + s.HandStake[current].ToString();
             r.Action = "-";
-            Need(file.WritePlayer(current, r));
+            PutSeat(current, r);
             break;
         case 'R': {
             const std::optional<Currency> parsed = Currency::Parse(std::string_view(request).substr(1));
@@ -136,13 +136,13 @@ void Table::ProcessAction()
                 r.Action = "-";
             }
             ApplyBet(r, current, amount, "");
-            Need(file.WritePlayer(current, r));
+            PutSeat(current, r);
             break;
         }
         case 'F':
             Send("w" + FormatText(Msg::Folds, name));
             r.Action = "X";
-            Need(file.WritePlayer(current, r));
+            PutSeat(current, r);
             s.HandStake[current] = StakeFolded;
             break;
         case 'D':
@@ -155,6 +155,7 @@ void Table::ProcessAction()
         }
     }
     ++m_counters.actionsProcessed;
+    if (!checkWarning.empty() || betWarning) ReleaseFiles();
     if (!checkWarning.empty())
         MsgBox(checkWarning, MsgButtons::Ok, MsgIcon::Critical, "Internal Check error");
     if (betWarning) MsgBox("Internal bet error. Argh.");

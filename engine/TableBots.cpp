@@ -74,10 +74,10 @@ void Table::BotDecide()
         }
     }
 
-    RecordFile file = OpenFile(PlayerFileName, PlayerRecordLength);
-    PlayerRecord r = Need(file.ReadPlayer(b));
+    PlayerRecord r = GetSeat(b);
     r.Action = request;
-    Need(file.WritePlayer(b, r));
+    PutSeat(b, r);
+    m_botRequested = true;
 }
 
 } // namespace scrivo
