@@ -507,6 +507,11 @@ void Table::TickBody()
     if (host && m_session.BotCount >= 1 && m_state.CurrentPlayer >= 2 &&
         m_state.CurrentPlayer <= m_session.BotCount + 1)
         BotStep(status);
+    // A bot's request is taken at once, under the opens of this tick.
+    if (host && m_botRequested && !status.empty() && status[0] == 'P') {
+        m_botRequested = false;
+        ProcessAction();
+    }
 
     m_state.LastStatus = status;
 }
