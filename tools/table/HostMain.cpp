@@ -36,14 +36,18 @@ constexpr const char* Usage =
     "  --wait-players K    wait until K human players have joined (default 0)\n"
     "  --name NAME         the host's name (default Host)\n"
     "  --policy P          how the host's seat plays: random, call or script:C,B20,F,A (default random)\n"
-    "  --help              this text\n";
+    "  --help              this text\n"
+    "Exits with 1 when the chips in the records did not add up after a hand or at the end.\n";
 
-// Prints the lines and checks after every hand that no chip appeared or
+// Prints the lines and checks after every hand and at the end of the game
+// (a game over at the start of a hand included) that no chip appeared or
 // vanished: the records' cash adds up to what was handed out, none negative.
 class HostView : public tool::PrintingView {
 public:
     using PrintingView::PrintingView;
-    void HandEnded(const Table& table) override
+    void HandEnded(const Table& table) override { Check(table); }
+    void GameEnded(const Table& table) override { Check(table); }
+    void Check(const Table& table)
     {
         FolderResult<RecordFile> file =
             OpenRecordFile(PlayerFilePath(table.Session().GameFolder), PlayerRecordLength);
@@ -205,5 +209,5 @@ int main(int argc, char** argv)
                 seconds > 0 ? static_cast<double>(c.handsEnded) / seconds : 0.0,
                 view.conserved ? "yes" : "no", winner.c_str());
     std::fflush(stdout);
-    return 0;
+    return view.conserved ? 0 : 1;
 }
