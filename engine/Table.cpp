@@ -253,11 +253,6 @@ void Table::FlushMessages()
     }
 }
 
-void Table::CommitGame()
-{
-    StoreGame();
-}
-
 void Table::WriteStatus(const std::string& status, bool resetLastRaise)
 {
     m_statusPending = true;
@@ -477,7 +472,7 @@ void Table::TickBody()
         if (host) EndHand();
         Shown().ShowStatus("");
     }
-    if (status == "GP" && host) PrepareNextHand(g);
+    if (status == "GP" && host) PrepareNextHand();
 
     if (status != m_state.LastStatus) {
         m_requestPending = false;
@@ -664,7 +659,7 @@ bool Table::StartRound()
     return false;
 }
 
-void Table::PrepareNextHand(const GameRecord& asRead)
+void Table::PrepareNextHand()
 {
     PlayerRecord board = GetSeat(BoardPlayerNo);
     board.Card1 = board.Card2 = board.Card3 = board.Card4 = board.Card5 = "";
@@ -681,7 +676,6 @@ void Table::PrepareNextHand(const GameRecord& asRead)
     m_state.Dealer = NextPlayer(m_state.Dealer);
 
     // The table is cleared for the next hand: nothing in the pot, no bet.
-    (void)asRead;
     m_state.Pot = Currency();
     m_state.MinBet = Currency();
     m_pendingRaise = Currency();

@@ -154,7 +154,7 @@ private:
 
     // Host routines. They work on the game folder's records like the tick does.
     void StartHand();
-    void PrepareNextHand(const GameRecord& asRead);
+    void PrepareNextHand();
     void EndHand();
     void ProcessAction();
     // False when the player's record cannot cover the amount: nothing moved.
@@ -217,7 +217,6 @@ private:
     // stat shows the file unchanged since, else a read.
     GameRecord PollGame();
     void WriteStatus(const std::string& status, bool resetLastRaise);
-    void CommitGame();
     bool ApplyBet(PlayerRecord& record, int player, Currency amount, const std::string& blindTag);
     void FinishRound();
     void WriteTurn(bool roundEnded);
