@@ -212,6 +212,10 @@ public:
         make(Msg::GameOver, Arg::Name);
         make(Msg::PlayerLeft, Arg::Name);
         make(Msg::HostLeft, Arg::Name);
+        make(Msg::UncalledReturned, Arg::Name, Arg::Amount);
+        make(Msg::TimedOutChecks, Arg::Name);
+        make(Msg::TimedOutFolds, Arg::Name);
+        make(Msg::AwayFolds, Arg::Name);
     }
 
     void Line(std::string_view line)
@@ -316,9 +320,14 @@ private:
             if ((a = Try(Msg::Calls, text))) return Act(K::Put, a->at(1), Amount(a->at(2)), false), true;
             if ((a = Try(Msg::Checks, text))) return Act(K::Check, a->at(1), Currency(), false), true;
             if (Try(Msg::PlayersSharePot, text) || Try(Msg::GameOver, text)) return true;
-            return false;
+            // The host acting for a player whose time ran out: the check or
+            // fold itself follows as its own line.
+            return Try(Msg::TimedOutChecks, text) || Try(Msg::TimedOutFolds, text) ||
+                   Try(Msg::AwayFolds, text);
         case 'w':
             if ((a = Try(Msg::Wins, text))) return Win(a->at(1), Amount(a->at(2))), true;
+            // The part of a bet nobody called goes back to whoever put it in.
+            if ((a = Try(Msg::UncalledReturned, text))) return Win(a->at(1), Amount(a->at(2))), true;
             if ((a = Try(Msg::Folds, text))) return Act(K::Fold, a->at(1), Currency(), false), true;
             return Try(Msg::PlayerLeft, text) || Try(Msg::HostLeft, text);
         case 'd':

@@ -1,13 +1,12 @@
 #include "engine/Table.h"
 
 #include <algorithm>
-#include <filesystem>
-#include <system_error>
 
 #include "engine/FormatCash.h"
 #include "engine/TableInternal.h"
 #include "engine/TableView.h"
 #include "engine/Lobby.h"
+#include "platform/FileOps.h"
 #include "platform/MessageBox.h"
 #include "platform/Paths.h"
 #include "platform/Text.h"
@@ -67,21 +66,166 @@ const PlayerRecord& Table::Board() const
 
 void Table::ReportError(const std::string& prefix, const std::string& description)
 {
+    // Nobody waits for our files while the message is on show; what is
+    // pending stays so.
+    CloseFiles();
     MsgBox(prefix + description, MsgButtons::Ok, MsgIcon::Critical);
 }
 
 // ---------------------------------------------------------------- files
 
-RecordFile Table::OpenFile(const char* name, int recordLength)
+RecordFile& Table::TickFile(Slot slot)
 {
+    const auto i = static_cast<std::size_t>(slot);
+    if (m_files[i].IsOpen()) return m_files[i];
+    static constexpr const char* names[] = {GameFileName, PlayerFileName, MessageFileName};
+    static constexpr int lengths[] = {GameRecordLength, PlayerRecordLength, MessageRecordLength};
+    const std::string path = JoinPath(m_session.GameFolder, names[i]);
     ++m_counters.recordOpens;
-    return Need(OpenRecordFile(JoinPath(m_session.GameFolder, name), recordLength));
+    bool laterHeld = false;
+    for (std::size_t later = i + 1; later < m_files.size(); ++later)
+        laterHeld = laterHeld || m_files[later].IsOpen();
+    if (laterHeld) {
+        // Taken at once when free. Never waited for while a file later in
+        // the order is held: those are let go first (what waits for them is
+        // stored), so that two clients never each hold what the other waits for.
+        LockedFile file;
+        if (file.TryOpen(path) == LockedFile::OpenStatus::Ok) {
+            m_files[i] = RecordFile(std::move(file), lengths[i]);
+            return m_files[i];
+        }
+        for (std::size_t later = m_files.size() - 1; later > i; --later) {
+            if (!m_files[later].IsOpen()) continue;
+            if (later == static_cast<std::size_t>(Slot::Players)) StoreSeats();
+            m_files[later].Close();
+        }
+    }
+    m_files[i] = Need(OpenRecordFile(path, lengths[i]));
+    return m_files[i];
+}
+
+void Table::CloseFiles()
+{
+    for (RecordFile& file : m_files)
+        file.Close();
+}
+
+void Table::ReleaseFiles()
+{
+    try {
+        StoreWrites();
+    } catch (...) {
+        CloseFiles();
+        throw;
+    }
+    CloseFiles();
+}
+
+TableView& Table::Shown()
+{
+    ReleaseFiles();
+    return m_view;
+}
+
+PlayerRecord Table::GetSeat(int player)
+{
+    for (const auto& [p, record] : m_seatWrites)
+        if (p == player) return record;
+    if (player < BoardPlayerNo || player > m_state.PlayerCount)
+        throw TableIoError("Player " + std::to_string(player) + " is not seated");
+    PlayerRecord r = Need(TickFile(Slot::Players).ReadPlayer(player));
+    // A request the host cannot read is refused by the betting, not taken
+    // for damage; everything else must be in range before it is used.
+    PlayerRecord checked = r;
+    checked.Action = "-";
+    if (auto bad = CheckPlayerRecord(checked, player)) throw TableIoError("usr.spk: " + *bad);
+    return r;
+}
+
+void Table::PutSeat(int player, const PlayerRecord& record)
+{
+    for (auto& [p, pending] : m_seatWrites)
+        if (p == player) {
+            pending = record;
+            return;
+        }
+    m_seatWrites.emplace_back(player, record);
+}
+
+bool Table::WritesPending() const
+{
+    return !m_seatWrites.empty() || !m_outbox.empty() || m_statusPending || m_gamePending;
+}
+
+void Table::StoreSeats()
+{
+    if (m_seatWrites.empty()) return;
+    RecordFile& file = TickFile(Slot::Players);
+    // One by one: what was stored is never stored again.
+    while (!m_seatWrites.empty()) {
+        Need(file.WritePlayer(m_seatWrites.front().first, m_seatWrites.front().second));
+        m_seatWrites.erase(m_seatWrites.begin());
+    }
+}
+
+void Table::StoreGame()
+{
+    if (!m_gamePending && !m_statusPending) return;
+    RecordFile& file = TickFile(Slot::Game);
+    GameRecord g = Need(file.ReadGame());
+    if (m_gamePending) {
+        g.Pot = m_state.Pot;
+        g.MinBet = m_state.MinBet;
+        if (m_pendingRaise > g.LastRaise) g.LastRaise = m_pendingRaise;
+    }
+    if (m_statusPending) {
+        g.Status = m_statusWrite;
+        if (m_resetRaise) g.LastRaise = Currency();
+    }
+    Need(file.WriteGame(g));
+    m_lastGame = g;
+    m_gameStat = Need(file.Stat());
+    m_gameKnown = true;
+    m_gamePending = false;
+    m_pendingRaise = Currency();
+    m_statusPending = false;
+    m_resetRaise = false;
+}
+
+void Table::StoreWrites()
+{
+    StoreSeats();
+    FlushMessages();
+    StoreGame();
 }
 
 GameRecord Table::ReadGame()
 {
-    RecordFile file = OpenFile(GameFileName, GameRecordLength);
-    return Need(file.ReadGame());
+    RecordFile& file = TickFile(Slot::Game);
+    GameRecord g = Need(file.ReadGame());
+    if (auto bad = CheckGameRecord(g)) throw TableIoError("gam.spk: " + *bad);
+    m_lastGame = g;
+    // Nobody else writes while we hold the lock; after a write of our own the
+    // attributes at the open are old, and the next poll reads again.
+    m_gameStat = file.OpenedStat();
+    m_gameKnown = true;
+    return g;
+}
+
+GameRecord Table::PollGame()
+{
+    if (m_gameKnown && m_quietTicks < MaxQuietTicks && m_gameStat.modifiedNs != 0 &&
+        !m_files[static_cast<std::size_t>(Slot::Game)].IsOpen()) {
+        FileStat st;
+        if (CurrentFileOps().Stat(JoinPath(m_session.GameFolder, GameFileName), st) == 0 &&
+            st.device == m_gameStat.device && st.inode == m_gameStat.inode && st.size == m_gameStat.size &&
+            st.modifiedNs == m_gameStat.modifiedNs) {
+            ++m_quietTicks;
+            return m_lastGame;
+        }
+    }
+    m_quietTicks = 0;
+    return ReadGame();
 }
 
 void Table::Send(const std::string& line)
@@ -91,39 +235,22 @@ void Table::Send(const std::string& line)
 
 // Lines are collected during a step and appended in one open, always before
 // the status that follows them, so a client that sees a new status finds
-// the lines that led to it already in the file.
+// the lines that led to it already in the file. A line leaves the outbox
+// once it is stored, so a failure part way never sends one twice.
 void Table::FlushMessages()
 {
     if (m_outbox.empty()) return;
-    std::vector<std::string> lines;
-    lines.swap(m_outbox);
-    RecordFile file = OpenFile(MessageFileName, MessageRecordLength);
-    bool follows = true;
-    long expected = m_lastMsgNo + 1;
-    std::vector<std::string> stored;
-    for (const std::string& line : lines) {
+    RecordFile& file = TickFile(Slot::Messages);
+    while (!m_outbox.empty()) {
+        const std::string line = m_outbox.front();
         const std::int64_t record = Need(file.AppendMessage(line));
-        follows = follows && record == expected++;
-        // Exactly what a reader of the record gets back.
-        stored.push_back(Trim(DecodeMessageRecord(EncodeMessageRecord(MessageRecord{line})).Text));
+        m_outbox.erase(m_outbox.begin());
+        if (record == m_lastMsgNo + 1) {
+            // Exactly what a reader of the record gets back.
+            m_ownLines.push_back(Trim(DecodeMessageRecord(EncodeMessageRecord(MessageRecord{line})).Text));
+            m_lastMsgNo = static_cast<long>(record);
+        }
     }
-    if (follows) {
-        m_ownLines.insert(m_ownLines.end(), stored.begin(), stored.end());
-        m_lastMsgNo = expected - 1;
-    }
-}
-
-void Table::CommitGame()
-{
-    if (!m_gamePending) return;
-    RecordFile file = OpenFile(GameFileName, GameRecordLength);
-    GameRecord g = Need(file.ReadGame());
-    g.Pot = m_state.Pot;
-    g.MinBet = m_state.MinBet;
-    if (m_pendingRaise > g.LastRaise) g.LastRaise = m_pendingRaise;
-    Need(file.WriteGame(g));
-    m_gamePending = false;
-    m_pendingRaise = Currency();
 }
 
 void Table::WriteStatus(const std::string& status, bool resetLastRaise)
@@ -133,27 +260,17 @@ void Table::WriteStatus(const std::string& status, bool resetLastRaise)
         if (m_session.TurnSeconds > 0)
             Send(status.substr(1) + "s" + FormatText(Msg::TimeLeft, std::to_string(m_session.TurnSeconds)));
     }
-    FlushMessages();
-    RecordFile file = OpenFile(GameFileName, GameRecordLength);
-    GameRecord g = Need(file.ReadGame());
-    if (m_gamePending) {
-        g.Pot = m_state.Pot;
-        g.MinBet = m_state.MinBet;
-        if (m_pendingRaise > g.LastRaise) g.LastRaise = m_pendingRaise;
-        m_gamePending = false;
-        m_pendingRaise = Currency();
-    }
-    g.Status = status;
-    if (resetLastRaise) g.LastRaise = Currency();
-    Need(file.WriteGame(g));
+    m_statusPending = true;
+    m_statusWrite = status;
+    if (resetLastRaise) m_resetRaise = true;
 }
 
 long Table::MessageCountOnDisk() const
 {
-    std::error_code ec;
-    const auto size = std::filesystem::file_size(JoinPath(m_session.GameFolder, MessageFileName), ec);
-    if (ec) return 0;
-    return static_cast<long>(size / MessageRecordLength);
+    // Asked of the file's server: a cached size would show new lines late.
+    FileStat st;
+    if (CurrentFileOps().Stat(JoinPath(m_session.GameFolder, MessageFileName), st) != 0) return 0;
+    return static_cast<long>(st.size / MessageRecordLength);
 }
 
 // ---------------------------------------------------------------- opening
@@ -177,16 +294,18 @@ void Table::EnsureSlots()
 void Table::LoadSeats()
 {
     EnsureSlots();
-    {
-        RecordFile file = OpenFile(PlayerFileName, PlayerRecordLength);
-        for (int p = 1; p <= m_state.PlayerCount; ++p) {
-            const PlayerRecord r = Need(file.ReadPlayer(p));
-            m_state.PlayerNames[p] = Trim(r.Name);
-            m_state.HandStake[p] = Currency();
-            m_state.PlayerCash[p] = r.Cash;
-        }
+    RecordFile& file = TickFile(Slot::Players);
+    auto records = Need(file.RecordCount());
+    GameRecord seated;
+    seated.PlayerCount = static_cast<std::int16_t>(m_state.PlayerCount);
+    if (auto bad = CheckSeatRecords(seated, records)) throw TableIoError("usr.spk: " + *bad);
+    for (int p = 1; p <= m_state.PlayerCount; ++p) {
+        const PlayerRecord r = GetSeat(p);
+        m_state.PlayerNames[p] = Trim(r.Name);
+        m_state.HandStake[p] = Currency();
+        m_state.PlayerCash[p] = r.Cash;
     }
-    m_view.SeatsLoaded(*this);
+    Shown().SeatsLoaded(*this);
 }
 
 bool Table::Init()
@@ -206,9 +325,17 @@ bool Table::Init()
         m_roundStarting = false;
         m_gamePending = false;
         m_pendingRaise = Currency();
+        CloseFiles();
+        m_seatWrites.clear();
+        m_statusPending = false;
+        m_resetRaise = false;
+        m_failedTicks = 0;
+        m_gameKnown = false;
+        m_quietTicks = 0;
+        m_botRequested = false;
         m_deal = std::make_unique<DealState>();
         m_deal->board = PlaceholderBoard();
-        m_view.TableOpening(*this);
+        Shown().TableOpening(*this);
 
         const GameRecord g = ReadGame();
         m_state.PlayerCount = g.PlayerCount;
@@ -221,7 +348,8 @@ bool Table::Init()
 
         const bool me = m_session.MyPlayerNo >= 1 && m_session.MyPlayerNo <= m_state.PlayerCount;
         const std::string ownName = me ? m_state.PlayerNames[m_session.MyPlayerNo] : std::string();
-        m_view.ShowPlayerLabel(IsHostTable() ? ownName + " " + m_language.AppText[Cap::HostSuffix] : ownName);
+        Shown().ShowPlayerLabel(IsHostTable() ? ownName + " " + m_language.AppText[Cap::HostSuffix]
+                                              : ownName);
 
         std::string welcome = "i" + FormatText(Msg::Welcome, ownName) + "\r\n" +
                               FormatText(Msg::CurrencyNotice, m_state.CurrencySymbol) + "\r" +
@@ -232,19 +360,20 @@ bool Table::Init()
         }
         welcome += ".";
         m_msgLines.push_back(welcome);
-        m_view.LogLines({LogLine{0, welcome}});
+        Shown().LogLines({LogLine{0, welcome}});
 
         if (IsHostTable())
             Send("i" + FormatText(Msg::HandHeader, "1") + " " + FormatText(Msg::HostStartsRound));
         else
             Send("p" + FormatText(Msg::PlayerJoined, ownName));
         FlushMessages();
-        m_view.SetStartRoundAllowed(IsHostTable());
+        Shown().SetStartRoundAllowed(IsHostTable());
         if (IsHostTable() && !m_hostLock.Acquire(HostFilePath(m_session.GameFolder)))
             ReportError("Error Initialising Game: ", "the game folder cannot be locked for the host");
         m_hostChecked = ProgramClock().Now();
         return true;
     } catch (const OperationCancelled&) {
+        CloseFiles();
         m_outbox.clear();
         return false;
     } catch (const std::exception& e) {
@@ -264,38 +393,83 @@ void Table::Tick()
     TickGuard guard(m_inTick);
     try {
         TickBody();
+        ReleaseFiles();
+        m_failedTicks = 0;
     } catch (const OperationCancelled&) {
+        CloseFiles();
         m_outbox.clear();
     } catch (const std::exception& e) {
-        ReportError("Error in game tick: ", e.what());
-        // What was announced before the failure still goes out, once.
-        try {
-            FlushMessages();
-            CommitGame();
-        } catch (...) {
-            m_outbox.clear();
-        }
+        CloseFiles();
+        TickFailed(e.what());
     }
+}
+
+void Table::TickFailed(const std::string& description)
+{
+    ++m_counters.failedTicks;
+    ++m_failedTicks;
+    m_gameKnown = false;
+    // One report for a run of failures, not one per poll.
+    if (m_failedTicks == 1) ReportError("Error in game tick: ", description);
+    if (m_failedTicks < FailedTicksToStop) return;
+    ReportError("Error in game tick: ", "the game folder could not be read or written for " +
+                                            std::to_string(m_failedTicks) + " polls; the game cannot go on.");
+    if (IsHostTable()) {
+        // End the game for everybody, if the folder still takes a status.
+        try {
+            WriteStatus("GE", false);
+            ReleaseFiles();
+        } catch (...) {
+            CloseFiles();
+        }
+        m_state.Stage = StageGameOver;
+        m_state.Closing = true;
+        m_view.GameEnded(*this);
+        return;
+    }
+    Leave();
+}
+
+void Table::ShowOwnLines()
+{
+    if (m_ownLines.empty()) return;
+    std::vector<std::string> own;
+    own.swap(m_ownLines);
+    std::vector<LogLine> fresh;
+    long recordNo = m_lastMsgNo - static_cast<long>(own.size());
+    for (std::string& line : own) {
+        m_msgLines.push_back(line);
+        fresh.push_back(LogLine{++recordNo, std::move(line)});
+        NoteLine(fresh.back());
+    }
+    Shown().LogLines(fresh);
 }
 
 void Table::TickBody()
 {
     ++m_counters.ticks;
-    const GameRecord g = ReadGame();
+    // What an earlier tick could not store is stored first: the step that
+    // made it is done and must not run again on the status it left behind.
+    if (WritesPending()) StoreWrites();
+    ShowOwnLines();
+    if (m_state.Closing) return;
+
+    const GameRecord g = PollGame();
     const std::string status = Trim(g.Status);
     m_state.Pot = g.Pot;
     m_state.MinBet = g.MinBet;
     m_state.LastRaise = g.LastRaise;
 
+    // Seats are only ever added.
+    if (g.PlayerCount < m_state.PlayerCount)
+        throw TableIoError("gam.spk: PlayerCount " + std::to_string(g.PlayerCount) + " below the " +
+                           std::to_string(m_state.PlayerCount) + " players seated");
     if (g.PlayerCount > m_state.PlayerCount) {
         m_state.PlayerCount = g.PlayerCount;
         LoadSeats();
     }
 
     GetMsgs();
-    // The window may have closed while it showed the lines (a pause runs
-    // events); a table that left must not touch the game any more.
-    if (m_state.Closing) return;
 
     const bool host = IsHostTable();
     if (!host) {
@@ -304,14 +478,20 @@ void Table::TickBody()
     }
     if (status == "GS" && host) StartHand();
     if (!status.empty() && status[0] == 'P' && host) {
-        ProcessAndNoteAction();
+        // A bot's record holds nothing new until the bot has decided.
+        const int current = m_state.CurrentPlayer;
+        const bool bot = current >= 2 && current <= m_session.BotCount + 1;
+        if (!bot || m_botRequested) {
+            m_botRequested = false;
+            ProcessAndNoteAction();
+        }
         CheckTurnTime(status);
     }
     if (status == "RE") {
-        m_view.ShowStatus("");
         if (host) EndHand();
+        Shown().ShowStatus("");
     }
-    if (status == "GP" && host) PrepareNextHand(g);
+    if (status == "GP" && host) PrepareNextHand();
 
     if (status != m_state.LastStatus) {
         m_requestPending = false;
@@ -334,20 +514,25 @@ void Table::TickBody()
         // two hands): draw them now.
         if (m_boardDealt) UpdateTableView();
     }
+    // The lines go to the log before the redraw, or here when there was none.
+    ShowFetchedLines();
     if (m_state.Closing) return;
 
     if (host && m_session.BotCount >= 1 && m_state.CurrentPlayer >= 2 &&
         m_state.CurrentPlayer <= m_session.BotCount + 1)
         BotStep(status);
+    // A bot's request is taken at once, under the opens of this tick.
+    if (host && m_botRequested && !status.empty() && status[0] == 'P') {
+        m_botRequested = false;
+        ProcessAndNoteAction();
+    }
 
     m_state.LastStatus = status;
-    FlushMessages();
-    CommitGame();
 
     const int left = m_state.MyTurn ? TurnSecondsLeft() : -1;
     if (left != m_shownSecondsLeft) {
         m_shownSecondsLeft = left;
-        if (left >= 0) m_view.ShowStatus(FormatText(Msg::TimeLeft, std::to_string(left)));
+        if (left >= 0) Shown().ShowStatus(FormatText(Msg::TimeLeft, std::to_string(left)));
     }
 }
 
@@ -373,10 +558,10 @@ void Table::WatchHost(const std::string& status)
     if (ProbeHostLock(HostFilePath(m_session.GameFolder)) != HostPresence::Gone) return;
     m_hostGone = true;
     const std::string text = m_language.LangText[Msg::HostGone];
-    m_view.ShowStatus(text);
-    m_view.SetActionsEnabled(false);
+    Shown().ShowStatus(text);
+    Shown().SetActionsEnabled(false);
     Leave();
-    m_view.HostLeft(*this, text);
+    Shown().HostLeft(*this, text);
 }
 
 void Table::RequestWritten(const RoundAction& action)
@@ -420,24 +605,21 @@ void Table::NoteLine(const LogLine& line)
 
 void Table::GetMsgs()
 {
-    if (!m_ownLines.empty()) {
-        std::vector<std::string> own;
-        own.swap(m_ownLines);
-        std::vector<LogLine> fresh;
-        long recordNo = m_lastMsgNo - static_cast<long>(own.size());
-        for (std::string& line : own) {
-            m_msgLines.push_back(line);
-            fresh.push_back(LogLine{++recordNo, std::move(line)});
-            NoteLine(fresh.back());
-        }
-        m_view.LogLines(fresh);
-        if (m_state.Closing) return;
+    // Read whenever the count differs: a file that shrank or was made anew
+    // is read again from its start. An open file says it at no cost; else
+    // one stat asks the server.
+    RecordFile& open = m_files[static_cast<std::size_t>(Slot::Messages)];
+    const long count = open.IsOpen() ? static_cast<long>(Need(open.RecordCount())) : MessageCountOnDisk();
+    if (count == m_lastMsgNo) return;
+    const MessageBatch batch = Need(ReadMessagesSince(TickFile(Slot::Messages), m_lastMsgNo));
+    if (batch.restarted) {
+        m_lastMsgNo = 0;
+        m_requestMark = 0;
     }
-    // Nothing whole was added: no need to open the file at all.
-    if (MessageCountOnDisk() <= m_lastMsgNo) return;
-    ++m_counters.recordOpens;
-    const MessageBatch batch = Need(ReadMessagesSince(m_session.GameFolder, m_lastMsgNo));
-    if (batch.lines.empty()) return;
+    if (batch.lines.empty()) {
+        m_lastMsgNo = static_cast<long>(batch.lastRecord);
+        return;
+    }
     std::vector<LogLine> fresh;
     fresh.reserve(batch.lines.size());
     long recordNo = m_lastMsgNo;
@@ -448,7 +630,18 @@ void Table::GetMsgs()
         NoteLine(fresh.back());
     }
     m_lastMsgNo = static_cast<long>(batch.lastRecord);
-    m_view.LogLines(fresh);
+    m_fetched.insert(m_fetched.end(), std::make_move_iterator(fresh.begin()),
+                     std::make_move_iterator(fresh.end()));
+}
+
+// Shown once the step of the tick is done, so that the view (which may let
+// events run) never comes between the reads and writes of that step.
+void Table::ShowFetchedLines()
+{
+    if (m_fetched.empty()) return;
+    std::vector<LogLine> fresh;
+    fresh.swap(m_fetched);
+    Shown().LogLines(fresh);
 }
 
 void Table::UpdateTableView()
@@ -467,13 +660,10 @@ void Table::UpdateTableView()
         return;
     }
     m_seats.assign(static_cast<std::size_t>(m_state.PlayerCount) + 1, PlayerRecord{});
-    {
-        RecordFile file = OpenFile(PlayerFileName, PlayerRecordLength);
-        m_seats[0] = Need(file.ReadPlayer(BoardPlayerNo));
-        const bool all = m_view.DrawsSeats();
-        for (int p = 1; p <= m_state.PlayerCount; ++p)
-            if (all || p == m_session.MyPlayerNo) m_seats[p] = Need(file.ReadPlayer(p));
-    }
+    m_seats[0] = GetSeat(BoardPlayerNo);
+    const bool all = m_view.DrawsSeats();
+    for (int p = 1; p <= m_state.PlayerCount; ++p)
+        if (all || p == m_session.MyPlayerNo) m_seats[p] = GetSeat(p);
     if (m_session.MyPlayerNo >= 1 && m_session.MyPlayerNo <= m_state.PlayerCount) {
         m_session.MyCash = m_seats[m_session.MyPlayerNo].Cash;
         m_state.MyBet = m_seats[m_session.MyPlayerNo].Bet;
@@ -484,14 +674,16 @@ void Table::UpdateTableView()
 
 void Table::FinishViewUpdate()
 {
-    m_view.UpdateTableView(*this);
+    ShowFetchedLines();
+    if (m_state.Closing) return;
+    Shown().UpdateTableView(*this);
     if (m_state.MyTurn) {
-        m_view.ShowStatus(m_language.LangText[Msg::YourTurn]);
-        m_view.SetActionsEnabled(true);
+        Shown().ShowStatus(m_language.LangText[Msg::YourTurn]);
+        Shown().SetActionsEnabled(true);
     } else {
         if (m_state.CurrentPlayer > 0 && m_state.CurrentPlayer < static_cast<int>(m_state.PlayerNames.size()))
-            m_view.ShowStatus(FormatText(Msg::WaitingFor, m_state.PlayerNames[m_state.CurrentPlayer]));
-        m_view.SetActionsEnabled(false);
+            Shown().ShowStatus(FormatText(Msg::WaitingFor, m_state.PlayerNames[m_state.CurrentPlayer]));
+        Shown().SetActionsEnabled(false);
     }
 }
 
@@ -506,47 +698,47 @@ bool Table::StartRound()
 {
     if (!CanStartRound()) return false;
     try {
-        m_view.SetStartRoundAllowed(false);
+        Shown().SetStartRoundAllowed(false);
         WriteStatus(m_state.HandNo == 1 ? "GS" : "GP", true);
+        ReleaseFiles();
         m_roundStarting = true;
-        m_view.ShowStatus(m_language.LangText[Msg::ShufflingDealing]);
+        Shown().ShowStatus(m_language.LangText[Msg::ShufflingDealing]);
         return true;
     } catch (const OperationCancelled&) {
+        CloseFiles();
         m_outbox.clear();
+        m_statusPending = false;
     } catch (const std::exception& e) {
+        // The round did not start: the host decides again.
+        m_statusPending = false;
         ReportError("Error starting round: ", e.what());
     }
-    m_view.SetStartRoundAllowed(CanStartRound());
+    Shown().SetStartRoundAllowed(CanStartRound());
     return false;
 }
 
-void Table::PrepareNextHand(const GameRecord& asRead)
+void Table::PrepareNextHand()
 {
-    {
-        RecordFile file = OpenFile(PlayerFileName, PlayerRecordLength);
-        PlayerRecord board = Need(file.ReadPlayer(BoardPlayerNo));
-        board.Card1 = board.Card2 = board.Card3 = board.Card4 = board.Card5 = "";
-        Need(file.WritePlayer(BoardPlayerNo, board));
-        for (int p = 1; p <= m_state.PlayerCount; ++p) {
-            PlayerRecord r = Need(file.ReadPlayer(p));
-            r.Card1 = r.Card2 = "";
-            r.Bet = Currency();
-            r.Blind = "";
-            const std::string action = Trim(r.Action);
-            if (action != "D" && action != "O") r.Action = m_state.HandStake[p] == StakeOut ? "O" : "-";
-            Need(file.WritePlayer(p, r));
-        }
+    PlayerRecord board = GetSeat(BoardPlayerNo);
+    board.Card1 = board.Card2 = board.Card3 = board.Card4 = board.Card5 = "";
+    PutSeat(BoardPlayerNo, board);
+    for (int p = 1; p <= m_state.PlayerCount; ++p) {
+        PlayerRecord r = GetSeat(p);
+        r.Card1 = r.Card2 = "";
+        r.Bet = Currency();
+        r.Blind = "";
+        const std::string action = Trim(r.Action);
+        if (action != "D" && action != "O") r.Action = m_state.HandStake[p] == StakeOut ? "O" : "-";
+        PutSeat(p, r);
     }
     m_state.Dealer = NextPlayer(m_state.Dealer);
 
-    FlushMessages();
-    GameRecord g = asRead;
-    g.MinBet = Currency();
-    g.LastRaise = Currency();
-    g.Pot = Currency();
-    g.Status = "GS";
-    RecordFile file = OpenFile(GameFileName, GameRecordLength);
-    Need(file.WriteGame(g));
+    // The table is cleared for the next hand: nothing in the pot, no bet.
+    m_state.Pot = Currency();
+    m_state.MinBet = Currency();
+    m_pendingRaise = Currency();
+    m_gamePending = true;
+    WriteStatus("GS", true);
 }
 
 void Table::PostBlind(int seat, Currency blind, int normalMsg, int allInMsg, const std::string& tag)
@@ -561,16 +753,14 @@ void Table::PostBlind(int seat, Currency blind, int normalMsg, int allInMsg, con
     const Currency cash = m_state.PlayerCash[seat];
     Send("s" + FormatText(allInMsg, name, FormatCash(cash)));
     m_state.HandStake[seat] = StakeAllIn;
-    RecordFile file = OpenFile(PlayerFileName, PlayerRecordLength);
-    PlayerRecord r = Need(file.ReadPlayer(seat));
+    PlayerRecord r = GetSeat(seat);
     r.Action = "A";
-    if (!ApplyBet(r, seat, cash, tag)) {
-        Need(file.WritePlayer(seat, r));
-        file.Close();
+    const bool placed = ApplyBet(r, seat, cash, tag);
+    PutSeat(seat, r);
+    if (!placed) {
+        ReleaseFiles();
         MsgBox("Internal Error - Not enough money for bet: " + name);
-        return;
     }
-    Need(file.WritePlayer(seat, r));
 }
 
 void Table::StartHand()
@@ -601,7 +791,7 @@ void Table::StartHand()
         if (last > 0) Send("s" + FormatText(Msg::GameOver, s.PlayerNames[last]));
         WriteStatus("GE", false);
         s.Stage = StageGameOver;
-        m_view.GameEnded(*this);
+        Shown().GameEnded(*this);
         return;
     }
 
@@ -653,8 +843,8 @@ void Table::EndHand()
         ++s.HandNo;
         Send("i" + FormatText(Msg::HandHeader, std::to_string(s.HandNo)) + "\r\n");
         FlushMessages();
-        m_view.HandEnded(*this);
-        m_view.SetStartRoundAllowed(CanStartRound());
+        Shown().HandEnded(*this);
+        Shown().SetStartRoundAllowed(CanStartRound());
         return;
     }
     // The winner's line goes out before the final status, so every client
@@ -663,20 +853,19 @@ void Table::EndHand()
     WriteStatus("GE", false);
     s.Stage = StageGameOver;
     ResetSeatsAfterGame();
-    m_view.HandEnded(*this);
-    m_view.GameEnded(*this);
+    Shown().HandEnded(*this);
+    Shown().GameEnded(*this);
 }
 
 void Table::ResetSeatsAfterGame()
 {
-    RecordFile file = OpenFile(PlayerFileName, PlayerRecordLength);
     for (int p = 1; p <= m_state.PlayerCount; ++p) {
-        PlayerRecord r = Need(file.ReadPlayer(p));
+        PlayerRecord r = GetSeat(p);
         r.Bet = Currency();
         r.Blind = "";
         const std::string action = Trim(r.Action);
         if (action != "D" && action != "O") r.Action = m_state.HandStake[p] == StakeOut ? "O" : "-";
-        Need(file.WritePlayer(p, r));
+        PutSeat(p, r);
     }
 }
 
@@ -686,34 +875,28 @@ void Table::ReturnStakes()
 {
     TableState& s = m_state;
     if (s.Stage < StagePreFlop || s.Stage >= StageShowdown) return;
-    {
-        RecordFile file = OpenFile(PlayerFileName, PlayerRecordLength);
-        for (int p = 1; p <= s.PlayerCount && p < static_cast<int>(m_betThisHand.size()); ++p) {
-            Currency& stake = m_betThisHand[static_cast<std::size_t>(p)];
-            if (stake.IsZero()) continue;
-            s.PlayerCash[p] += stake;
-            stake = Currency();
-            PlayerRecord r = Need(file.ReadPlayer(p));
-            r.Cash = s.PlayerCash[p];
-            r.Bet = Currency();
-            Need(file.WritePlayer(p, r));
-        }
+    for (int p = 1; p <= s.PlayerCount && p < static_cast<int>(m_betThisHand.size()); ++p) {
+        Currency& stake = m_betThisHand[static_cast<std::size_t>(p)];
+        if (stake.IsZero()) continue;
+        s.PlayerCash[p] += stake;
+        stake = Currency();
+        PlayerRecord r = GetSeat(p);
+        r.Cash = s.PlayerCash[p];
+        r.Bet = Currency();
+        PutSeat(p, r);
     }
     s.Pot = Currency();
     s.Stage = StageGameOver;
-    RecordFile file = OpenFile(GameFileName, GameRecordLength);
-    GameRecord g = Need(file.ReadGame());
-    g.Pot = Currency();
-    Need(file.WriteGame(g));
+    // The empty pot goes out with the seats' writes, in the same release.
+    m_gamePending = true;
 }
 
 void Table::Leave()
 {
     m_state.Closing = true;
     try {
-        FlushMessages();
-        CommitGame();
         if (IsHostTable()) ReturnStakes();
+        ReleaseFiles();
         if (m_state.PlayerCount >= 1) {
             const bool me = m_session.MyPlayerNo >= 1 &&
                             m_session.MyPlayerNo < static_cast<int>(m_state.PlayerNames.size());
@@ -721,6 +904,7 @@ void Table::Leave()
         }
         m_hostLock.Release();
     } catch (const OperationCancelled&) {
+        CloseFiles();
         m_outbox.clear();
     } catch (const std::exception& e) {
         m_outbox.clear();

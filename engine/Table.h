@@ -15,6 +15,7 @@
 #include "platform/Clock.h"
 #include "platform/Currency.h"
 #include "platform/HostLock.h"
+#include "platform/FileOps.h"
 
 namespace scrivo {
 
@@ -37,6 +38,13 @@ inline constexpr long StageGameOver = 9;
 inline constexpr Currency StakeFolded = Currency::FromWhole(-1);
 inline constexpr Currency StakeAllIn = Currency::FromWhole(-2);
 inline constexpr Currency StakeOut = Currency::FromWhole(-3);
+
+// Ticks in a row that fail before the table gives up on its game folder.
+inline constexpr int FailedTicksToStop = 5;
+// Polls in a row that may take gam.spk as unchanged from a stat alone; the
+// next one reads it whatever the stat says, in case the server keeps
+// coarse modification times.
+inline constexpr int MaxQuietTicks = 2;
 
 // Slots of RoundStake, Pots and PotPlayers: 1..10 are used.
 inline constexpr int PotSlots = 11;
@@ -86,6 +94,7 @@ struct TableCounters {
     long long actionsProcessed = 0; // requests the host applied
     long long handsEnded = 0;
     long long recordOpens = 0; // opens of gam.spk, usr.spk, msg.spk by the engine
+    long long failedTicks = 0;
 };
 
 // The table engine of one client, at the game of its session. It reads and
@@ -166,7 +175,7 @@ private:
 
     // Host routines. They work on the game folder's records like the tick does.
     void StartHand();
-    void PrepareNextHand(const GameRecord& asRead);
+    void PrepareNextHand();
     void EndHand();
     void ProcessAction();
     // A bet request of the current player, checked and applied; false when
@@ -216,10 +225,35 @@ private:
                            std::string_view arg3 = {}) const;
 
     void TickBody();
-    RecordFile OpenFile(const char* name, int recordLength);
+    // The record files of the current step: each is opened at most once and
+    // held until the step ends or something may wait on the user. Files are
+    // taken in the order gam.spk, usr.spk, msg.spk, so that two clients never
+    // each hold one the other waits for.
+    enum class Slot { Game = 0, Players = 1, Messages = 2 };
+    RecordFile& TickFile(Slot slot);
+    // Stores what is pending, then closes every file (closed on failure too).
+    void ReleaseFiles();
+    void CloseFiles();
+    // The view, with the files released first: a view call may pause or ask.
+    TableView& Shown();
+    // A player record as this step sees it (its own pending write first),
+    // and one to store with the others when the step's files are released.
+    PlayerRecord GetSeat(int player);
+    void PutSeat(int player, const PlayerRecord& record);
+    // Seats, then messages, then the game record: a client that sees the new
+    // status finds everything that led to it. What fails stays pending and
+    // is stored by the next tick before it reads anything, never redone.
+    void StoreWrites();
+    void StoreSeats();
+    void StoreGame();
+    bool WritesPending() const;
+    // A failed tick; after a few in a row the table stops.
+    void TickFailed(const std::string& description);
     GameRecord ReadGame();
+    // The game record for the tick: the copy last read or written when a
+    // stat shows the file unchanged since, else a read.
+    GameRecord PollGame();
     void WriteStatus(const std::string& status, bool resetLastRaise);
-    void CommitGame();
     bool ApplyBet(PlayerRecord& record, int player, Currency amount, const std::string& blindTag);
     void FinishRound();
     void WriteTurn(bool roundEnded);
@@ -229,6 +263,8 @@ private:
     void UpdateTableView();
     void FinishViewUpdate();
     void GetMsgs();
+    void ShowOwnLines();
+    void ShowFetchedLines();
     void NoteLine(const LogLine& line);
     void Send(const std::string& line);
     void FlushMessages();
@@ -244,6 +280,21 @@ private:
     void FlushPayments();
 
     TableView& m_view;
+    std::array<RecordFile, 3> m_files;
+    std::vector<std::pair<int, PlayerRecord>> m_seatWrites;
+    bool m_statusPending = false;
+    std::string m_statusWrite;
+    bool m_resetRaise = false;
+    // Ticks in a row that failed; the first is reported, a run of them stops the table.
+    int m_failedTicks = 0;
+    // gam.spk as this table last read or wrote it, and its attributes then.
+    bool m_gameKnown = false;
+    GameRecord m_lastGame;
+    FileStat m_gameStat;
+    int m_quietTicks = 0;
+    // A bot of this host has written its request and the host has not read
+    // it yet: until then there is nothing to read in a bot's record.
+    bool m_botRequested = false;
     GameSession m_session;
     const Language& m_language;
     TableState m_state;
@@ -253,6 +304,8 @@ private:
     std::vector<std::string> m_msgLines;
     long m_lastMsgNo = 0;
     std::vector<std::string> m_outbox;
+    // Lines read in this tick, for the view once the tick's step is done.
+    std::vector<LogLine> m_fetched;
     bool m_inTick = false;
     // A request written by this client that the host has not answered yet,
     // and the number of message records there were when it was written: a

@@ -64,12 +64,14 @@ bool Table::PlaceBet(int player, Currency amount, const std::string& blindTag)
 {
     bool placed = false;
     {
-        RecordFile file = OpenFile(PlayerFileName, PlayerRecordLength);
-        PlayerRecord r = Need(file.ReadPlayer(player));
+        PlayerRecord r = GetSeat(player);
         placed = ApplyBet(r, player, amount, blindTag);
-        if (placed) Need(file.WritePlayer(player, r));
+        if (placed) PutSeat(player, r);
     }
-    if (!placed) MsgBox("Internal Error - Not enough money for bet: " + m_state.PlayerNames[player]);
+    if (!placed) {
+        ReleaseFiles(); // no dialog keeps the other clients waiting
+        MsgBox("Internal Error - Not enough money for bet: " + m_state.PlayerNames[player]);
+    }
     return placed;
 }
 
@@ -140,8 +142,7 @@ void Table::ProcessAction()
     const std::string& name = s.PlayerNames[current];
 
     {
-        RecordFile file = OpenFile(PlayerFileName, PlayerRecordLength);
-        PlayerRecord r = Need(file.ReadPlayer(current));
+        PlayerRecord r = GetSeat(current);
         const std::string request = Trim(r.Action);
         if (request.empty() || request == "-") return;
         if (!m_forcing && request != "D") {
@@ -156,8 +157,7 @@ void Table::ProcessAction()
         // again that it is their turn.
         auto refuse = [&] {
             r.Action = "-";
-            Need(file.WritePlayer(current, r));
-            file.Close();
+            PutSeat(current, r);
             Send(std::to_string(current) + "s" + FormatText(Msg::YourTurn));
         };
 
@@ -171,18 +171,18 @@ void Table::ProcessAction()
             Send("s" + FormatText(Msg::Checks, name));
             NoteAction(current, Currency());
             r.Action = "-";
-            Need(file.WritePlayer(current, r));
+            PutSeat(current, r);
         } else if (request == "F") {
             Send("w" + FormatText(Msg::Folds, name));
             r.Action = "X";
-            Need(file.WritePlayer(current, r));
+            PutSeat(current, r);
             s.HandStake[current] = StakeFolded;
         } else {
             if (!ProcessBet(current, r, request)) {
                 refuse();
                 return;
             }
-            Need(file.WritePlayer(current, r));
+            PutSeat(current, r);
         }
     }
     ++m_counters.actionsProcessed;
@@ -226,10 +226,9 @@ void Table::CheckTurnTime(const std::string& statusAtTickStart)
     }
     Send("s" + FormatText(line, s.PlayerNames[p]));
     {
-        RecordFile file = OpenFile(PlayerFileName, PlayerRecordLength);
-        PlayerRecord r = Need(file.ReadPlayer(p));
+        PlayerRecord r = GetSeat(p);
         r.Action = request;
-        Need(file.WritePlayer(p, r));
+        PutSeat(p, r);
     }
     m_forcing = true;
     try {

@@ -41,10 +41,10 @@ void Table::BotDecide()
 
     if (LevelOf(b) == BotLevel::Strong) {
         request = StrongDecide(SituationOf(b), random);
-        RecordFile file = OpenFile(PlayerFileName, PlayerRecordLength);
-        PlayerRecord r = Need(file.ReadPlayer(b));
+        PlayerRecord r = GetSeat(b);
         r.Action = request;
-        Need(file.WritePlayer(b, r));
+        PutSeat(b, r);
+        m_botRequested = true;
         return;
     }
 
@@ -90,10 +90,10 @@ void Table::BotDecide()
         request = call.IsZero() ? "C" : BetRequest(std::min(call, cash));
     }
 
-    RecordFile file = OpenFile(PlayerFileName, PlayerRecordLength);
-    PlayerRecord r = Need(file.ReadPlayer(b));
+    PlayerRecord r = GetSeat(b);
     r.Action = request;
-    Need(file.WritePlayer(b, r));
+    PutSeat(b, r);
+    m_botRequested = true;
 }
 
 BotLevel Table::LevelOf(int seat) const
@@ -218,6 +218,7 @@ bool Table::PlayOwnSeat()
     if (!IsHostTable() || !m_state.MyTurn || m_state.CurrentPlayer != me) return false;
     try {
         BotDecide();
+        ReleaseFiles(); // outside a tick: stored at once
     } catch (const OperationCancelled&) {
         return false;
     } catch (const std::exception& e) {
@@ -233,9 +234,8 @@ bool Table::ResetStacks(Currency cash)
     TableState& s = m_state;
     if (!IsHostTable() || s.Stage != StageWaiting || cash <= Currency()) return false;
     try {
-        RecordFile file = OpenFile(PlayerFileName, PlayerRecordLength);
         for (int p = 1; p <= s.PlayerCount; ++p) {
-            PlayerRecord r = Need(file.ReadPlayer(p));
+            PlayerRecord r = GetSeat(p);
             const std::string action = Trim(r.Action);
             // A seat that left the game stays out; one that lost its chips
             // buys in again.
@@ -246,9 +246,10 @@ bool Table::ResetStacks(Currency cash)
             }
             r.Cash = cash;
             s.PlayerCash[p] = cash;
-            Need(file.WritePlayer(p, r));
+            PutSeat(p, r);
             if (p == m_session.MyPlayerNo) m_session.MyCash = cash;
         }
+        ReleaseFiles(); // outside a tick: stored at once
     } catch (const OperationCancelled&) {
         return false;
     } catch (const std::exception& e) {

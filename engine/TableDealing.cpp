@@ -52,18 +52,17 @@ void Table::DealHoleCards()
     }
     Send("d" + FormatText(Msg::DealingHoleCards));
     {
-        RecordFile file = OpenFile(PlayerFileName, PlayerRecordLength);
         for (int p = 1; p <= s.PlayerCount; ++p) {
             m_deal->hands[p] = colHand();
             if (s.HandStake[p] <= StakeOut) continue;
-            PlayerRecord r = Need(file.ReadPlayer(p));
+            PlayerRecord r = GetSeat(p);
             const clsCard first = m_deal->pack.TakeACard();
             m_deal->hands[p].AddACard(first);
             r.Card1 = CardToText(first);
             const clsCard second = m_deal->pack.TakeACard();
             m_deal->hands[p].AddACard(second);
             r.Card2 = CardToText(second);
-            Need(file.WritePlayer(p, r));
+            PutSeat(p, r);
             Send(std::to_string(p) + "c" + Trim(r.Card1) + "," + Trim(r.Card2));
         }
     }
@@ -107,8 +106,7 @@ void Table::DealBoard(int mode)
 
     std::vector<clsCard> cards;
     {
-        RecordFile file = OpenFile(PlayerFileName, PlayerRecordLength);
-        PlayerRecord board = Need(file.ReadPlayer(BoardPlayerNo));
+        PlayerRecord board = GetSeat(BoardPlayerNo);
         std::string* fields[] = {nullptr,      &board.Card1, &board.Card2,
                                  &board.Card3, &board.Card4, &board.Card5};
         for (const auto& [position, card] : dealt) {
@@ -118,7 +116,7 @@ void Table::DealBoard(int mode)
             *fields[position] = CardToText(card);
             cards.push_back(card);
         }
-        Need(file.WritePlayer(BoardPlayerNo, board));
+        PutSeat(BoardPlayerNo, board);
     }
     Send("c" + CardListText(cards));
 }
@@ -218,23 +216,21 @@ void Table::PayPlayer(int player, Currency amount)
         m_payDirty[static_cast<std::size_t>(player)] = true;
         return;
     }
-    RecordFile file = OpenFile(PlayerFileName, PlayerRecordLength);
-    PlayerRecord r = Need(file.ReadPlayer(player));
+    PlayerRecord r = GetSeat(player);
     r.Cash = m_state.PlayerCash[player];
-    Need(file.WritePlayer(player, r));
+    PutSeat(player, r);
 }
 
 void Table::FlushPayments()
 {
     m_payBatch = false;
     if (std::none_of(m_payDirty.begin(), m_payDirty.end(), [](bool d) { return d; })) return;
-    RecordFile file = OpenFile(PlayerFileName, PlayerRecordLength);
     for (int p = 1; p < static_cast<int>(m_payDirty.size()); ++p) {
         if (!m_payDirty[static_cast<std::size_t>(p)]) continue;
         m_payDirty[static_cast<std::size_t>(p)] = false;
-        PlayerRecord r = Need(file.ReadPlayer(p));
+        PlayerRecord r = GetSeat(p);
         r.Cash = m_state.PlayerCash[p];
-        Need(file.WritePlayer(p, r));
+        PutSeat(p, r);
     }
 }
 
@@ -314,6 +310,7 @@ void Table::Showdown()
                 if (pot <= Currency()) continue;
                 contenders = PlayersStillIn();
                 if (contenders.empty()) {
+                    ReleaseFiles();
                     MsgBox("Internal Error - Pot without player: " + FormatCash(pot));
                     continue;
                 }

@@ -41,6 +41,13 @@ FolderResult<std::int64_t> RecordFile::RecordCount()
     return size / m_recordLength;
 }
 
+FolderResult<FileStat> RecordFile::Stat()
+{
+    FileStat st;
+    if (!IsOpen() || !m_file.Stat(st)) return IoFailure();
+    return st;
+}
+
 FolderResult<std::int64_t> RecordFile::ByteSize()
 {
     if (!IsOpen()) return IoFailure();
@@ -207,7 +214,12 @@ FolderResult<MessageBatch> ReadMessagesSince(const std::string& folder, std::int
 {
     auto file = OpenRecordFile(MessageFilePath(folder), MessageRecordLength);
     if (!file) return file.status;
-    auto count = file->RecordCount();
+    return ReadMessagesSince(*file, lastRecord);
+}
+
+FolderResult<MessageBatch> ReadMessagesSince(RecordFile& file, std::int64_t lastRecord)
+{
+    auto count = file.RecordCount();
     if (!count) return count.status;
     MessageBatch batch;
     batch.lastRecord = lastRecord < 0 ? 0 : lastRecord;
@@ -220,7 +232,7 @@ FolderResult<MessageBatch> ReadMessagesSince(const std::string& folder, std::int
     constexpr std::int64_t slice = 65536;
     const std::int64_t last = std::min(*count, batch.lastRecord + slice);
     for (std::int64_t n = batch.lastRecord + 1; n <= last; ++n) {
-        auto text = file->ReadMessage(n);
+        auto text = file.ReadMessage(n);
         if (!text) {
             if (text.status.error == FolderError::NotThere) break;
             return text.status;

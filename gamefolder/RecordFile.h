@@ -64,6 +64,9 @@ public:
     const std::string& Path() const { return m_file.Path(); }
     void Close() { m_file.Close(); }
 
+    // Attributes taken under the lock at the open, and fresh ones.
+    const FileStat& OpenedStat() const { return m_file.OpenedStat(); }
+    FolderResult<FileStat> Stat();
     FolderResult<std::int64_t> RecordCount();
     // The file's length in bytes, a torn tail included.
     FolderResult<std::int64_t> ByteSize();
@@ -132,5 +135,7 @@ struct MessageBatch {
     bool restarted = false;
 };
 FolderResult<MessageBatch> ReadMessagesSince(const std::string& folder, std::int64_t lastRecord);
+// The same on msg.spk already open.
+FolderResult<MessageBatch> ReadMessagesSince(RecordFile& file, std::int64_t lastRecord);
 
 } // namespace scrivo

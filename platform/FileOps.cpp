@@ -16,6 +16,7 @@ void Fill(const struct stat& st, FileStat& out)
     out.inode = st.st_ino;
     out.mode = st.st_mode;
     out.size = st.st_size;
+    out.modifiedNs = static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec;
 }
 
 PosixFileOps g_posix;
@@ -80,6 +81,8 @@ int FreshStat(int dirFd, const char* path, int flags, FileStat& out)
         out.inode = sx.stx_ino;
         out.mode = sx.stx_mode;
         out.size = static_cast<std::int64_t>(sx.stx_size);
+        out.modifiedNs =
+            static_cast<std::int64_t>(sx.stx_mtime.tv_sec) * 1'000'000'000 + sx.stx_mtime.tv_nsec;
         return 0;
     }
     if (errno != ENOSYS) return -1;

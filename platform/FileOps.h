@@ -15,6 +15,7 @@ struct FileStat {
     std::uint64_t inode = 0;
     std::uint32_t mode = 0; // type and permission bits, as st_mode
     std::int64_t size = 0;
+    std::int64_t modifiedNs = 0; // time of the last change of the contents
 
     bool IsRegular() const;
     bool IsDirectory() const;

@@ -58,6 +58,7 @@ LockedFile& LockedFile::operator=(LockedFile&& other) noexcept
         m_refusal = std::move(other.m_refusal);
         m_path = std::move(other.m_path);
         m_dev = other.m_dev;
+        m_opened = other.m_opened;
         m_ino = other.m_ino;
         m_size = other.m_size;
         m_windowOffset = other.m_windowOffset;
@@ -110,6 +111,7 @@ LockedFile::OpenStatus LockedFile::TryOpen(const std::string& path)
         return OpenStatus::Failed;
     }
     m_fd = fd;
+    m_opened = st;
     m_dev = st.device;
     m_ino = st.inode;
     m_size = st.size;
@@ -266,6 +268,19 @@ std::int64_t LockedFile::Size()
     }
     m_size = st.size;
     return m_size;
+}
+
+bool LockedFile::Stat(FileStat& out)
+{
+    if (m_fd < 0) {
+        m_error = EBADF;
+        return false;
+    }
+    if (CurrentFileOps().Fstat(m_fd, out) != 0) {
+        m_error = errno;
+        return false;
+    }
+    return true;
 }
 
 std::string LockedFile::ErrorText() const

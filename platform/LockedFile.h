@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/FileOps.h"
+
 namespace scrivo {
 
 // A file opened read-write (created when missing) and locked whole with an
@@ -38,6 +40,11 @@ public:
     // kept up to date by our own writes: nobody else writes meanwhile.
     std::int64_t Size();
 
+    // The attributes taken under the lock when the file was opened.
+    const FileStat& OpenedStat() const { return m_opened; }
+    // Fresh attributes of the open file; false on error.
+    bool Stat(FileStat& out);
+
     int Error() const { return m_error; }
     std::string ErrorText() const;
     const std::string& Path() const { return m_path; }
@@ -60,6 +67,7 @@ private:
     std::string m_refusal; // why the file was refused, when it was
     std::string m_path;
     std::uint64_t m_dev = 0, m_ino = 0;
+    FileStat m_opened;
     std::int64_t m_size = -1; // -1: not known
     // The bytes of the last read, so that the write after it need not read
     // them again to be able to put them back.

@@ -18,8 +18,17 @@ public:
     static void SetBoardCards(Table& table, const std::string& cards) { table.SetBoardCards(cards); }
     static std::string BoardCards(const Table& table) { return table.BoardCards(); }
     static void BuildSidePots(Table& table) { table.BuildSidePots(); }
-    static void Showdown(Table& table) { table.Showdown(); }
-    static void BotDecide(Table& table) { table.BotDecide(); }
+    // Host routines run outside a tick: their writes are stored at once.
+    static void Showdown(Table& table)
+    {
+        table.Showdown();
+        table.ReleaseFiles();
+    }
+    static void BotDecide(Table& table)
+    {
+        table.BotDecide();
+        table.ReleaseFiles();
+    }
     static GameSession& Session(Table& table) { return table.m_session; }
     static BotSituation SituationOf(const Table& table, int seat) { return table.SituationOf(seat); }
 };

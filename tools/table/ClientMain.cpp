@@ -9,6 +9,7 @@
 #include "engine/Lobby.h"
 #include "engine/Table.h"
 #include "platform/Clock.h"
+#include "platform/FileOps.h"
 #include "platform/Paths.h"
 #include "platform/Random.h"
 #include "settings/Language.h"
@@ -110,6 +111,8 @@ int main(int argc, char** argv)
         clock.SleepFor(std::chrono::milliseconds(100));
     }
 
+    CountingFileOps counting(CurrentFileOps());
+    ScopedFileOps counted(counting);
     ClientView view(joined.session.MyPlayerNo, language);
     Table table(view, joined.session, language);
     if (!table.Init()) return Fail("the table could not be opened");
@@ -126,6 +129,15 @@ int main(int argc, char** argv)
         policy.Act(table);
         if (delay > 0) clock.SleepFor(std::chrono::milliseconds(delay));
     }
+    // What one poll costs on average, in file calls (each a round trip on a share).
+    const FileOpCounts calls = counting.Counts();
+    const double polls = table.Counters().ticks > 0 ? static_cast<double>(table.Counters().ticks) : 1.0;
+    std::fprintf(
+        stderr,
+        "scrivo-client: polls=%lld per poll: opens=%.2f locks=%.2f reads=%.2f writes=%.2f stats=%.2f\n",
+        table.Counters().ticks, static_cast<double>(calls.opens) / polls,
+        static_cast<double>(calls.locks) / polls, static_cast<double>(calls.reads) / polls,
+        static_cast<double>(calls.writes) / polls, static_cast<double>(calls.stats) / polls);
     std::printf("hands=%ld cash=%s\n", view.hands, table.Session().MyCash.ToString().c_str());
     std::fflush(stdout);
     table.Leave();

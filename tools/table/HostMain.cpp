@@ -12,6 +12,7 @@
 #include "engine/Table.h"
 #include "gamefolder/RecordFile.h"
 #include "platform/Clock.h"
+#include "platform/FileOps.h"
 #include "platform/Paths.h"
 #include "platform/Random.h"
 #include "platform/Text.h"
@@ -41,14 +42,18 @@ constexpr const char* Usage =
     "  --turn-time S       seconds a player has for a turn, 0 for no limit (default 0)\n"
     "  --stacks A,B,...    start cash per seat in seat order, host first (overrides --cash)\n"
     "  --deck CARDS        deal the pack in this order (a card list such as 0_12,3_5)\n"
-    "  --help              this text\n";
+    "  --help              this text\n"
+    "Exits with 1 when the chips in the records did not add up after a hand or at the end.\n";
 
-// Prints the lines and checks after every hand that no chip appeared or
+// Prints the lines and checks after every hand and at the end of the game
+// (a game over at the start of a hand included) that no chip appeared or
 // vanished: the records' cash adds up to what was handed out, none negative.
 class HostView : public tool::PrintingView {
 public:
     using PrintingView::PrintingView;
-    void HandEnded(const Table& table) override
+    void HandEnded(const Table& table) override { Check(table); }
+    void GameEnded(const Table& table) override { Check(table); }
+    void Check(const Table& table)
     {
         FolderResult<RecordFile> file =
             OpenRecordFile(PlayerFilePath(table.Session().GameFolder), PlayerRecordLength);
@@ -260,6 +265,9 @@ int main(int argc, char** argv)
         return Fail("the start cash could not be set");
     GameSession session = created.session;
     session.BotLevels.assign(MaxPlayers + 1, botLevel == "strong" ? BotLevel::Strong : BotLevel::Classic);
+    // Every file call of the table is counted: on a share each is a round trip.
+    CountingFileOps counting(CurrentFileOps());
+    ScopedFileOps counted(counting);
     HostView view(1, false);
     Table table(view, session, language);
     if (!table.Init()) return Fail("the table could not be opened");
@@ -294,14 +302,19 @@ int main(int argc, char** argv)
     if (!o.keep) table.Leave();
 
     const TableCounters& c = table.Counters();
-    std::fprintf(
-        stderr, "scrivo-host: ticks=%lld record_opens=%lld opens_per_action=%.2f\n", c.ticks, c.recordOpens,
-        c.actionsProcessed > 0 ? static_cast<double>(c.recordOpens) / static_cast<double>(c.actionsProcessed)
-                               : 0.0);
+    const FileOpCounts calls = counting.Counts();
+    const double actions = c.actionsProcessed > 0 ? static_cast<double>(c.actionsProcessed) : 1.0;
+    std::fprintf(stderr,
+                 "scrivo-host: ticks=%lld record_opens=%lld per action: opens=%.2f locks=%.2f reads=%.2f "
+                 "writes=%.2f stats=%.2f round_trips=%.2f\n",
+                 c.ticks, c.recordOpens, static_cast<double>(calls.opens) / actions,
+                 static_cast<double>(calls.locks) / actions, static_cast<double>(calls.reads) / actions,
+                 static_cast<double>(calls.writes) / actions, static_cast<double>(calls.stats) / actions,
+                 static_cast<double>(calls.RoundTrips()) / actions);
     std::printf("hands=%lld actions=%lld seconds=%.3f hands_per_s=%.1f conserved=%s winner=%s\n",
                 c.handsEnded, c.actionsProcessed, seconds,
                 seconds > 0 ? static_cast<double>(c.handsEnded) / seconds : 0.0,
                 view.conserved ? "yes" : "no", winner.c_str());
     std::fflush(stdout);
-    return 0;
+    return view.conserved ? 0 : 1;
 }

@@ -1,0 +1,179 @@
+#include "engine/Table.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <map>
+
+#include <gtest/gtest.h>
+
+#include "gamefolder/RecordFile.h"
+#include "platform/FileOps.h"
+#include "platform/Paths.h"
+#include "platform/Random.h"
+#include "testsupport/EngineFixtures.h"
+#include "testsupport/FaultFileOps.h"
+
+namespace scrivo {
+namespace {
+
+using test::Whole;
+
+// Counts the opens of each record file by its name.
+class OpenCounter final : public ForwardingFileOps {
+public:
+    OpenCounter() : ForwardingFileOps(CurrentFileOps()), m_scope(*this) {}
+    int Open(const std::string& path, int flags, unsigned mode) override
+    {
+        ++opens[path.substr(path.find_last_of(PathSeparator) + 1)];
+        return ForwardingFileOps::Open(path, flags, mode);
+    }
+    int MostOpened() const
+    {
+        int most = 0;
+        for (const auto& [name, n] : opens)
+            most = std::max(most, n);
+        return most;
+    }
+    std::map<std::string, int> opens;
+
+private:
+    ScopedFileOps m_scope;
+};
+
+class TickFilesTest : public test::HostTable {
+protected:
+    Currency Pot() { return test::ReadGameFile(dir.Path()).Pot; }
+    // Every chip is in a seat or in the pot.
+    Currency Chips() { return TotalCash() + Pot(); }
+};
+
+// However the hand goes, a tick never opens a file twice: every read and
+// write of the tick happens under one open, for the host with its bots and
+// for a client that draws every seat.
+TEST_F(TickFilesTest, EveryTickOpensEachRecordFileAtMostOnce)
+{
+    ProgramRandom().Seed(99);
+    Open({"Host", "B1", "B2", "B3", "B4", "B5", "B6", "B7", "B8"}, {}, "THNL", 8);
+    test::RecordingView clientView;
+    Table client(clientView, test::SessionAt(dir.Path(), 9, "THNL", 8), language);
+    ASSERT_TRUE(client.Init());
+    int worst = 0, clientWorst = 0, ticks = 0;
+    for (; ticks < 3000 && view.handsEnded < 4 && table->State().Stage != StageGameOver; ++ticks) {
+        if (table->CanStartRound()) table->StartRound();
+        {
+            OpenCounter counter;
+            table->Tick();
+            worst = std::max(worst, counter.MostOpened());
+        }
+        // The host's seat plays through its record like a player.
+        const TableState& s = table->State();
+        if (table->MyTurn()) test::SetAction(dir.Path(), 1, s.HandStake[1] < s.MinBet ? "F" : "C");
+        OpenCounter counter;
+        client.Tick();
+        clientWorst = std::max(clientWorst, counter.MostOpened());
+    }
+    EXPECT_GE(view.handsEnded, 4);
+    EXPECT_EQ(worst, 1);
+    EXPECT_EQ(clientWorst, 1);
+    EXPECT_TRUE(box.shown.empty()) << box.LastText();
+}
+
+// The disk fills while the blinds go in: the tick fails, the following
+// ones retry the writes it left, and once there is room the hand goes on
+// with each blind posted once and no chip lost.
+TEST_F(TickFilesTest, AFullDiskAtTheStartOfAHandNeverPostsTheBlindsTwice)
+{
+    Open({"Ann", "Bob", "Cy"});
+    const Currency total = TotalCash();
+    ASSERT_TRUE(table->StartRound());
+    for (const std::size_t room : {0, 250, 600}) {
+        test::FaultFileOps disk;
+        disk.LimitWrites(room);
+        table->Tick();
+    }
+    box.Clear();
+    table->Tick();
+    ASSERT_EQ(Status(), "P1");
+    EXPECT_EQ(Chips(), total);
+    EXPECT_EQ(Cash(2), Whole(995));
+    EXPECT_EQ(Cash(3), Whole(990));
+    EXPECT_EQ(Pot(), Whole(15));
+    Act("R10");
+    EXPECT_EQ(Status(), "P2");
+    EXPECT_EQ(Chips(), total);
+    EXPECT_TRUE(box.shown.empty()) << box.LastText();
+}
+
+// Damage that does not go away is reported once; a run of failed polls
+// ends the game for the host and leaves the table for a client, and the
+// records that were whole stay as they were.
+TEST_F(TickFilesTest, LastingDamageIsReportedOnceAndStopsTheTable)
+{
+    Open({"Ann", "Bob", "Cy"});
+    StartHand();
+    const Currency before = TotalCash();
+    test::RecordingView clientView;
+    Table client(clientView, test::SessionAt(dir.Path(), 3, "THNL"), language);
+    ASSERT_TRUE(client.Init());
+    box.Clear();
+    for (const int count : {-1, 0, 10, 32767}) {
+        SCOPED_TRACE(count);
+        {
+            auto file = OpenRecordFile(GameFilePath(dir.Path()), GameRecordLength);
+            ASSERT_TRUE(file);
+            GameRecord g = *file->ReadGame();
+            g.PlayerCount = static_cast<std::int16_t>(count);
+            ASSERT_TRUE(file->WriteGame(g));
+        }
+        test::RecordingView fresh;
+        Table late(fresh, test::SessionAt(dir.Path(), 2, "THNL"), language);
+        EXPECT_FALSE(late.Init());
+    }
+    box.Clear();
+    for (int i = 0; i < 3 * FailedTicksToStop; ++i) {
+        table->Tick();
+        client.Tick();
+    }
+    // One report of the fault and one that the game stops, per table.
+    EXPECT_EQ(box.shown.size(), 4u);
+    EXPECT_EQ(table->State().Stage, StageGameOver);
+    EXPECT_TRUE(view.gameEnded);
+    EXPECT_TRUE(client.State().Closing);
+    EXPECT_EQ(TotalCash(), before);
+}
+
+// msg.spk cut short or deleted mid-game: the tables read it again from its
+// first record and the game goes on.
+TEST_F(TickFilesTest, AShrunkOrDeletedMessageFileIsReadAfresh)
+{
+    Open({"Ann", "Bob"});
+    StartHand();
+    std::vector<std::string> seen;
+    view.onLines = [&](const std::vector<LogLine>& lines) {
+        for (const LogLine& l : lines)
+            seen.push_back(l.line);
+    };
+    for (const bool remove : {true, false}) {
+        SCOPED_TRACE(remove);
+        const std::string path = MessageFilePath(dir.Path());
+        if (remove)
+            ASSERT_EQ(std::remove(path.c_str()), 0);
+        else
+            ASSERT_EQ(::truncate(path.c_str(), MessageRecordLength), 0);
+        table->Tick();
+        ASSERT_TRUE(SendPlayerMessage(dir.Path(), "mHello again"));
+        seen.clear();
+        table->Tick();
+        EXPECT_TRUE(Has(seen, "mHello again"));
+        EXPECT_EQ(table->LastMsgNo(), static_cast<long>(test::ReadAllMessages(dir.Path()).size()));
+    }
+    const std::string current = Status();
+    Act("R10");
+    EXPECT_NE(Status(), current);
+    EXPECT_TRUE(box.shown.empty()) << box.LastText();
+}
+
+} // namespace
+} // namespace scrivo
