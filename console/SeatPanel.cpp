@@ -113,9 +113,11 @@ SeatPanel::SeatPanel(QWidget* parent) : QFrame(parent)
         const double top = SeatTop + i * SeatStep;
         const QString n = QString::number(i);
         PlayersLbl[i] = MakeLabel(this, "PlayersLbl", 90, top, 1230, 225);
-        PlayersCash[i] = MakeLabel(this, "PlayersCash", 1335, top, 780, 225);
-        BlindsLbl[i] = MakeLabel(this, "BlindsLbl", 2130, top, 300, 225);
-        StateLbl[i] = MakeLabel(this, "StateLbl", 2445, top, 165, 225);
+        PlayersCash[i] = MakeLabel(this, "PlayersCash", 1335, top, 735, 225);
+        // The fold/all-in mark keeps the same margin to the right edge as
+        // the names keep to the left one.
+        BlindsLbl[i] = MakeLabel(this, "BlindsLbl", 2085, top, 300, 225);
+        StateLbl[i] = MakeLabel(this, "StateLbl", ToolBoxWidth - 90 - 165, top, 165, 225);
         PlayersLbl[i]->setObjectName(QStringLiteral("PlayersLbl") + n);
         PlayersCash[i]->setObjectName(QStringLiteral("PlayersCash") + n);
         BlindsLbl[i]->setObjectName(QStringLiteral("BlindsLbl") + n);

@@ -18,6 +18,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QKeyEvent>
+#include <QFrame>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -421,6 +422,21 @@ TEST_F(WindowLooksTest, LayoutFollowsTheWindowSizeInTwipsAndTheToolBoxStaysInsid
     EXPECT_EQ(box->pos(), before + QPoint(40, 30));
     Drag("ToolHandle", {5000, 5000}, Qt::LeftButton);
     EXPECT_EQ(box->geometry().bottomRight(), form.centralWidget()->rect().bottomRight());
+}
+
+// The seat rows keep a margin on both sides of the tool box: the fold and
+// all-in mark never touches its right edge.
+TEST_F(WindowLooksTest, SeatMarksKeepTheMarginOfTheNames)
+{
+    QFrame* box = Child<QFrame>(form, "ToolBox");
+    const QRect inside = box->contentsRect();
+    const int leftMargin = Child(form, "PlayersLbl0")->x() - inside.left();
+    ASSERT_GT(leftMargin, 0);
+    for (int i = 0; i < 9; ++i) {
+        const QRect mark = Child(form, "StateLbl" + std::to_string(i))->geometry();
+        EXPECT_GE(inside.right() - mark.right(), leftMargin) << i;
+        EXPECT_LT(Child(form, "BlindsLbl" + std::to_string(i))->geometry().right(), mark.left()) << i;
+    }
 }
 
 using QtPlatformTest = ConsoleTest;
