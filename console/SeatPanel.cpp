@@ -153,6 +153,53 @@ void SeatPanel::ApplyLang(const Language& language)
     B_Button->setToolTip(PlainToolTip(ToQ(t[Cap::MenuBetRaise])));
     CashCaption->setText(ToQ(t[Cap::Cash]));
     PotCaption->setText(ToQ(t[Cap::Pot]));
+    FitCaptions();
+}
+
+void SeatPanel::FitCaptions()
+{
+    const int margin = TwipsToPixelsX(90);
+    const int gap = TwipsToPixelsX(30);
+    auto fit = [](QWidget* w, int design) { return std::max(design, w->sizeHint().width()); };
+
+    // Buttons: two columns as wide as the widest caption needs.
+    int column = TwipsToPixelsX(1230);
+    for (QPushButton* b : {C_Button, B_Button, F_Button, M_Button})
+        column = fit(b, column);
+    const int buttonsWidth = std::max(2 * column + gap, fit(StartRoundBtn, 0));
+    column = (buttonsWidth - gap) / 2;
+    int captionWidth = TwipsToPixelsX(600);
+    for (QLabel* l : {CashCaption, PotCaption})
+        captionWidth = fit(l, captionWidth);
+    const int valueWidth = TwipsToPixelsX(1900);
+    const int panelWidth = std::max(
+        {TwipsToPixelsX(ToolBoxWidth), 2 * margin + buttonsWidth, 2 * margin + captionWidth + valueWidth});
+    resize(panelWidth, height());
+    const int inner = panelWidth - 2 * margin;
+
+    ToolHandle->resize(panelWidth, ToolHandle->height());
+    CloseLbl->move(panelWidth - TwipsToPixelsX(ToolBoxWidth - 2385), CloseLbl->y());
+    PlayerLbl->resize(CloseLbl->x() - PlayerLbl->x(), PlayerLbl->height());
+    for (QLabel* l : {CashCaption, PotCaption})
+        l->setGeometry(margin, l->y(), captionWidth, l->height());
+    for (QLabel* l : {CashLbl, PotLbl})
+        l->setGeometry(margin + captionWidth, l->y(), inner - captionWidth, l->height());
+    for (QPushButton* b : {C_Button, F_Button})
+        b->setGeometry(margin, b->y(), column, b->height());
+    for (QPushButton* b : {B_Button, M_Button})
+        b->setGeometry(margin + inner - column, b->y(), column, b->height());
+    StartRoundBtn->setGeometry(margin, StartRoundBtn->y(), inner, StartRoundBtn->height());
+
+    // Seat rows: the marks stay at the right edge, the cash column takes
+    // what the panel gained.
+    for (int i = 0; i < 9; ++i) {
+        QLabel* mark = StateLbl[i];
+        mark->move(panelWidth - margin - mark->width(), mark->y());
+        QLabel* blind = BlindsLbl[i];
+        blind->move(mark->x() - TwipsToPixelsX(15) - blind->width(), blind->y());
+        QLabel* cash = PlayersCash[i];
+        cash->resize(blind->x() - TwipsToPixelsX(15) - cash->x(), cash->height());
+    }
 }
 
 void SeatPanel::SetPlayerLabel(const std::string& text)

@@ -51,6 +51,10 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // Lays the controls out for the captions they hold: the captions of
+    // every language fit, and the panel grows when one needs more room.
+    void FitCaptions();
+
     QLabel* ToolHandle = nullptr;
     QLabel* PlayerLbl = nullptr;
     QLabel* CloseLbl = nullptr;

@@ -15,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
 #include <QKeyEvent>
@@ -436,6 +437,32 @@ TEST_F(WindowLooksTest, SeatMarksKeepTheMarginOfTheNames)
         const QRect mark = Child(form, "StateLbl" + std::to_string(i))->geometry();
         EXPECT_GE(inside.right() - mark.right(), leftMargin) << i;
         EXPECT_LT(Child(form, "BlindsLbl" + std::to_string(i))->geometry().right(), mark.left()) << i;
+    }
+}
+
+// With each language file shipped, every caption of the table window fits
+// its control, and the tool box keeps its margins.
+TEST_F(WindowLooksTest, EveryShippedLanguageFitsItsCaptions)
+{
+    for (const char* file : {"Lang_English.ini", "Lang_Deutsch.ini"}) {
+        const std::string path = JoinPath(ProgramFolder(), file);
+        ASSERT_TRUE(FolderExists(path)) << path;
+        language.ReadLanguageFile(path, settings);
+        form.ApplyLang();
+        int checked = 0;
+        for (const QWidget* w : form.findChildren<QWidget*>()) {
+            const QString text = w->property("text").toString();
+            if (!qobject_cast<const QLabel*>(w) && !qobject_cast<const QAbstractButton*>(w)) continue;
+            if (text.isEmpty()) continue;
+            ++checked;
+            EXPECT_LE(w->sizeHint().width(), w->width())
+                << file << ' ' << FromQ(w->objectName()) << ' ' << FromQ(text);
+        }
+        EXPECT_GE(checked, 7) << file;
+        QFrame* box = Child<QFrame>(form, "ToolBox");
+        for (const char* name : {"B_Button", "M_Button", "StartRoundBtn", "StateLbl0"})
+            EXPECT_LE(Child(form, name)->geometry().right(), box->contentsRect().right())
+                << file << ' ' << name;
     }
 }
 
