@@ -120,6 +120,9 @@ private:
     void UpdateTableView(const Table& table);
     // The hand line (RTB1): the own hole cards, then the board.
     void DrawHandLine(const Table& table);
+    // The seats' bets, the dealer, the pot and what the own player must put
+    // in to call. Between hands no bet is shown and the pot is empty.
+    void DrawMoney(const Table& table);
     void SetStartRoundAllowed(bool allowed);
     void SetActionsEnabled(bool myTurn);
     void StartRoundCommand();

@@ -148,6 +148,8 @@ void MainForm::OnTimer1()
         MsgBox(std::string("Error in poll: ") + e.what());
     }
     m_inTick = false;
+    // The status of this poll is known only now: the money shown follows it.
+    if (!m_log->Closing() && !m_left) DrawMoney(*m_table);
     if (m_leavePending) {
         m_leavePending = false;
         LeaveTable();
@@ -169,14 +171,67 @@ void MainForm::UpdateTableView(const Table& table)
         const int count = std::min({s.PlayerCount, 9, static_cast<int>(seats.size()) - 1});
         for (int p = 1; p <= count; ++p)
             ToolBox->DrawSeat(p - 1, seats[p], p == s.CurrentPlayer, FormatCash(seats[p].Cash));
+        DrawMoney(table);
         DrawHandLine(table);
-        ToolBox->ShowMoney(FormatCash(table.Session().MyCash), FormatCash(s.Pot));
 
         // The status line and the action controls follow from the engine.
         if (!m_entry->IsOpen()) RTB2->setFocus();
     } catch (const std::exception&) {
         MsgBox("Error updating status.");
     }
+}
+
+namespace {
+
+// The seat that deals: the one before the small blind, passing over seats
+// that are out or gone. The records carry no dealer, but every client sees
+// the blinds. 0 when no blind is posted.
+int DealerSeat(const std::vector<PlayerRecord>& seats, int count)
+{
+    for (int sb = 1; sb <= count; ++sb) {
+        if (Trim(seats[sb].Blind) != "SB") continue;
+        for (int step = 1; step < count; ++step) {
+            const int p = (sb - 1 - step + count) % count + 1;
+            const std::string action = Trim(seats[p].Action);
+            if (action != "O" && action != "D") return p;
+        }
+        return 0;
+    }
+    return 0;
+}
+
+// A hand is under way while the host waits for a player or ends a betting
+// round; otherwise the last hand is over (or none began).
+bool HandRunning(const TableState& s)
+{
+    return (!s.LastStatus.empty() && s.LastStatus[0] == 'P') || s.LastStatus == "RE";
+}
+
+} // namespace
+
+void MainForm::DrawMoney(const Table& table)
+{
+    const TableState& s = table.State();
+    const std::vector<PlayerRecord>& seats = table.Seats();
+    const int count = std::min({s.PlayerCount, 9, static_cast<int>(seats.size()) - 1});
+    const bool running = HandRunning(s);
+    const int dealer = DealerSeat(seats, std::max(0, count));
+    for (int p = 1; p <= count; ++p) {
+        const Currency bet = running ? seats[p].Bet : Currency();
+        ToolBox->ShowSeatBet(p - 1, bet > Currency() ? FormatCash(bet) : std::string(), p == dealer);
+    }
+    std::string toCall;
+    const int me = table.Session().MyPlayerNo;
+    if (running && me >= 1 && me <= count) {
+        const std::string action = Trim(seats[me].Action);
+        if (action != "X" && action != "A" && action != "O" && action != "D") {
+            Currency owed = s.MinBet - seats[me].Bet;
+            if (owed < Currency()) owed = Currency();
+            if (owed > table.Session().MyCash) owed = table.Session().MyCash;
+            toCall = FormatCash(owed);
+        }
+    }
+    ToolBox->ShowMoney(FormatCash(table.Session().MyCash), FormatCash(running ? s.Pot : Currency()), toCall);
 }
 
 void MainForm::DrawHandLine(const Table& table)

@@ -143,6 +143,8 @@ inline constexpr int ExportHandHistory = 76;
 inline constexpr int BotLevelLabel = 90;
 inline constexpr int BotClassic = 91;
 inline constexpr int BotStrong = 92;
+inline constexpr int ToCall = 93;
+inline constexpr int DealerMark = 94;
 } // namespace Cap
 
 } // namespace scrivo

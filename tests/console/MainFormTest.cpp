@@ -651,6 +651,48 @@ TEST_F(TableWindowTest, AHandIsPlayedThroughTheWindow)
     EXPECT_TRUE(boxes.Texts().empty()) << boxes.LastText();
 }
 
+// The tool box tells what to call, each seat's bet in the hand and who
+// deals; between hands it shows no bets and an empty pot.
+TEST_F(TableWindowTest, ToolBoxShowsWhatToCallTheBetsTheDealerAndThisHandsPot)
+{
+    MainForm form{settings, language};
+    Open(form, "2");
+    Table& table = *form.Engine();
+    QWidget* log = Child(form, "RTB2");
+    auto dealers = [&] {
+        std::string marked;
+        for (int p = 1; p <= 3; ++p)
+            if (Seat(form, "DealerLbl", p)->isVisibleTo(&form)) marked += std::to_string(p);
+        return marked;
+    };
+    Type(log, "s");
+    ASSERT_TRUE(RunUntil([&] { return table.MyTurn(); }));
+    EXPECT_EQ(Text(form, "CallLbl"), "$10");
+    EXPECT_EQ(Text(form, "PotLbl"), "$15");
+    EXPECT_TRUE(Shows(form, "BetLbl", 2, "$5") && Shows(form, "BetLbl", 3, "$10"));
+    EXPECT_FALSE(Seat(form, "BetLbl", 1)->isVisibleTo(&form));
+    EXPECT_EQ(dealers(), "1");
+
+    Type(log, "c");
+    ASSERT_TRUE(RunUntil([&] { return Shows(form, "BetLbl", 1, "$10"); }));
+    ASSERT_TRUE(RunUntil([&] {
+        if (table.MyTurn()) {
+            EXPECT_EQ(Text(form, "CallLbl"), form.FormatCash(table.State().MinBet - table.State().MyBet));
+            Type(log, "f");
+        }
+        return table.CanStartRound();
+    }));
+    EXPECT_TRUE(RunUntil([&] { return Text(form, "PotLbl") == "$0"; }, 300)) << Text(form, "PotLbl");
+    EXPECT_EQ(Text(form, "CallLbl"), "");
+    for (int p = 1; p <= 3; ++p)
+        EXPECT_FALSE(Seat(form, "BetLbl", p)->isVisibleTo(&form)) << p;
+
+    // The button passes on with the next hand.
+    Type(log, "s");
+    ASSERT_TRUE(RunUntil([&] { return dealers() == "2"; })) << dealers();
+    EXPECT_TRUE(boxes.Texts().empty()) << boxes.LastText();
+}
+
 TEST_F(TableWindowTest, ClosingWhileALineHoldsTheGameLeavesOnceTheTickIsOver)
 {
     MainForm form{settings, language};
