@@ -125,6 +125,9 @@ private:
     void DrawMoney(const Table& table);
     void SetStartRoundAllowed(bool allowed);
     void SetActionsEnabled(bool myTurn);
+    // The game has ended (won, the host left) or its folder is gone: the
+    // status line says so and no control offers a move any more.
+    void EndGame(int message);
     void StartRoundCommand();
     void LeaveTable();
     void CheckOrCall();
@@ -183,7 +186,8 @@ private:
     bool m_left = false;
     bool m_inTick = false;
     bool m_leavePending = false; // closed during a tick: leave once it is over
-    int MyNo() const;            // the session's player number; 0 before Init
+    bool m_gameEnded = false;
+    int MyNo() const; // the session's player number; 0 before Init
 };
 
 } // namespace scrivo

@@ -26,6 +26,7 @@
 #include "engine/Table.h"
 #include "engine/TableView.h"
 #include "gamefolder/RecordFile.h"
+#include "platform/Paths.h"
 #include "platform/MessageBox.h"
 #include "platform/Text.h"
 #include "settings/Language.h"
@@ -139,6 +140,14 @@ void MainForm::OnTimer1()
     m_pollDue.setRemainingTime(PollInterval());
     Timer1->start(PollInterval());
     if (m_inTick) return;
+    // A game whose folder has gone cannot be played on; polling it would
+    // only report the same failure every time. An ended game is still
+    // polled for the lines that follow (goodbyes, chat).
+    if (!FolderExists(GameFilePath(m_table->Session().GameFolder))) {
+        EndGame(Msg::GameFolderGone);
+        StopTimer1();
+        return;
+    }
     m_inTick = true;
     try {
         m_table->Tick();
@@ -150,6 +159,7 @@ void MainForm::OnTimer1()
     m_inTick = false;
     // The status of this poll is known only now: the money shown follows it.
     if (!m_log->Closing() && !m_left) DrawMoney(*m_table);
+    if (m_table->State().LastStatus == "GE" && !m_log->Closing()) EndGame(Msg::GameEnded);
     if (m_leavePending) {
         m_leavePending = false;
         LeaveTable();
@@ -277,8 +287,21 @@ void MainForm::DrawHandLine(const Table& table)
     RTB1->setTextCursor(end);
 }
 
+void MainForm::EndGame(int message)
+{
+    if (m_gameEnded) return;
+    SetActionsEnabled(false);
+    SetStartRoundAllowed(false);
+    m_gameEnded = true;
+    m_entry->Cancel();
+    m_entry->ShowStatus(m_language.LangText[message]);
+    ToolBox->SetGameEnded();
+    mMsg->setEnabled(false);
+}
+
 void MainForm::SetActionsEnabled(bool myTurn)
 {
+    if (m_gameEnded) return;
     ToolBox->SetActionsEnabled(myTurn);
     for (QAction* a : {mChkCall, mFold, mBet, mAllIn})
         a->setEnabled(myTurn);
@@ -286,6 +309,7 @@ void MainForm::SetActionsEnabled(bool myTurn)
 
 void MainForm::SetStartRoundAllowed(bool allowed)
 {
+    if (m_gameEnded) return;
     ToolBox->SetStartRoundAllowed(allowed);
     mStartRound->setEnabled(allowed);
 }
@@ -294,7 +318,8 @@ void MainForm::SetStartRoundAllowed(bool allowed)
 
 void MainForm::ShowStatus(const std::string& text)
 {
-    if (m_entry->ChatOpen()) return;
+    // The end of the game stays on the status line.
+    if (m_entry->ChatOpen() || m_gameEnded) return;
     m_entry->ShowStatus(text);
     if (!m_entry->AmountOpen()) RTB2->setFocus();
 }
@@ -307,6 +332,7 @@ void MainForm::StartRoundCommand()
 void MainForm::DoCommand(const std::string& letter)
 {
     if (m_entry->IsOpen() || letter.empty()) return;
+    if (m_gameEnded && std::string("SCBFAM").find(letter[0]) != std::string::npos) return;
     StopTimer1();
     const bool myTurn = m_table && m_table->MyTurn();
     switch (letter[0]) {

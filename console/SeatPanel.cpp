@@ -319,6 +319,14 @@ void SeatPanel::SetActionsEnabled(bool myTurn)
         b->setEnabled(myTurn);
 }
 
+void SeatPanel::SetGameEnded()
+{
+    for (QPushButton* b : {C_Button, B_Button, F_Button, M_Button})
+        b->setEnabled(false);
+    StartRoundBtn->hide();
+    CallLbl->clear();
+}
+
 void SeatPanel::SetStartRoundAllowed(bool allowed)
 {
     StartRoundBtn->setVisible(allowed);

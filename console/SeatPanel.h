@@ -42,6 +42,8 @@ public:
     void ShowMoney(const std::string& cash, const std::string& pot, const std::string& toCall);
     void SetActionsEnabled(bool myTurn);
     void SetStartRoundAllowed(bool allowed);
+    // No button offers a move once the game is over.
+    void SetGameEnded();
 
 signals:
     // A button's command letter (C, B, F, M).

@@ -62,6 +62,8 @@ inline constexpr int CardName = 93;        // "% of $"
 inline constexpr int PlayerJoined = 94;
 inline constexpr int HostStartsRound = 95;
 inline constexpr int TwoDecimals = 96;
+inline constexpr int GameEnded = 97;
+inline constexpr int GameFolderGone = 98;
 } // namespace Msg
 
 namespace Cap {

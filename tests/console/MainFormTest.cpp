@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <filesystem>
 #include <functional>
 #include <map>
 #include <numeric>
@@ -690,6 +691,63 @@ TEST_F(TableWindowTest, ToolBoxShowsWhatToCallTheBetsTheDealerAndThisHandsPot)
     // The button passes on with the next hand.
     Type(log, "s");
     ASSERT_TRUE(RunUntil([&] { return dealers() == "2"; })) << dealers();
+    EXPECT_TRUE(boxes.Texts().empty()) << boxes.LastText();
+}
+
+class GameEndTest : public TableWindowTest {
+protected:
+    // The status line says the game is over and no control offers a move.
+    static void ExpectEnded(const MainForm& form, const std::string& status)
+    {
+        EXPECT_EQ(Text(form, "StatusMsg"), status);
+        for (const char* button : {"C_Button", "B_Button", "F_Button", "M_Button"})
+            EXPECT_FALSE(Child(form, button)->isEnabled()) << button;
+        EXPECT_FALSE(Child(form, "StartRoundBtn")->isVisibleTo(&form));
+        for (const char* item : {"mChkCall", "mBet", "mFold", "mAllIn", "mMsg", "mStartRound"})
+            EXPECT_FALSE(Child<QAction>(form, item)->isEnabled()) << item;
+    }
+};
+
+TEST_F(GameEndTest, TheHostLeavingEndsTheGameOnTheGuestsTurn)
+{
+    MainForm ann{settings, language}, bea{settings, language};
+    Open(ann, "0");
+    settings.LastPlayer = "Bea";
+    const BrowserOutcome joined = lobby.JoinGame(folder.substr(folder.find_last_of('/') + 1));
+    ASSERT_TRUE(joined.openTable);
+    bea.Init(joined.session);
+    bea.show();
+    ASSERT_TRUE(RunUntil([&] { return Shows(ann, "PlayersLbl", 2, "Bea"); }));
+    Type(Child(ann, "RTB2"), "s");
+    ASSERT_TRUE(RunUntil([&] { return bea.Engine()->MyTurn(); }));
+    ASSERT_TRUE(RunUntil([&] { return Text(bea, "StatusMsg") == " " + language.LangText[40]; }));
+
+    boxes.defaultAnswer = MsgAnswer::Yes;
+    ann.close();
+    ASSERT_TRUE(RunUntil([&] { return Text(bea, "StatusMsg") != " " + language.LangText[40]; }, 500));
+    ExpectEnded(bea, " " + language.LangText[97]);
+    // The keys offer nothing either.
+    const std::string action = ActionOf(2);
+    Type(Child(bea, "RTB2"), "cm");
+    EXPECT_FALSE(Child(bea, "EnterMsgBox")->isVisible());
+    RunUntil([] { return false; }, 30);
+    EXPECT_EQ(ActionOf(2), action);
+    ExpectEnded(bea, " " + language.LangText[97]);
+    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"A60"}) << "only the host's leave question";
+}
+
+TEST_F(GameEndTest, AGameFolderThatVanishesEndsTheGameWithoutErrors)
+{
+    MainForm form{settings, language};
+    Open(form, "1");
+    Type(Child(form, "RTB2"), "s");
+    ASSERT_TRUE(RunUntil([&] { return form.Engine()->MyTurn() || form.Engine()->CanStartRound(); }));
+    std::filesystem::remove_all(folder);
+    ASSERT_TRUE(RunUntil([&] { return Text(form, "StatusMsg") == " " + language.LangText[98]; }, 500))
+        << Text(form, "StatusMsg");
+    ExpectEnded(form, " " + language.LangText[98]);
+    RunUntil([] { return false; }, 30);
+    EXPECT_FALSE(Child<QTimer>(form, "Timer1")->isActive());
     EXPECT_TRUE(boxes.Texts().empty()) << boxes.LastText();
 }
 
