@@ -65,6 +65,9 @@ public:
 
     // Where the settings store reads and writes this window's position
     // (section "MainForm") and the tool box's (section "Tool Window"), twips.
+    // By default the tool box is docked at the right edge beside the log, so
+    // that it hides no text; its left is then -1, and a negative left docks
+    // it again. Dragged elsewhere, it stays where the player put it.
     FormGeometry& Geometry();
     double ToolBoxLeft() const;
     double ToolBoxTop() const;
@@ -187,6 +190,7 @@ private:
     bool m_inTick = false;
     bool m_leavePending = false; // closed during a tick: leave once it is over
     bool m_gameEnded = false;
+    bool m_toolDocked = true;
     int MyNo() const; // the session's player number; 0 before Init
 };
 

@@ -369,6 +369,7 @@ bool SeatPanel::eventFilter(QObject* watched, QEvent* event)
     case QEvent::MouseButtonRelease:
         if (m_dragging && handle) {
             m_dragging = false;
+            emit dragged();
             emit focusReturned();
             return true;
         }

@@ -52,6 +52,8 @@ signals:
     void closeRequested();
     // The keyboard belongs to the log pane, not to the panel.
     void focusReturned();
+    // The player has dragged the panel to a new place.
+    void dragged();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -409,11 +409,13 @@ TEST_F(WindowLooksTest, LayoutFollowsTheWindowSizeInTwipsAndTheToolBoxStaysInsid
     QWidget *rtb1 = Child(form, "RTB1"), *rtb2 = Child(form, "RTB2"), *status = Child(form, "StatusMsg");
     EXPECT_EQ(QSize(rtb1->width(), rtb1->y()), px(w + 10, h - 1365));
     EXPECT_EQ(QSize(status->width(), status->y()), px(w, h - 1065));
+    form.DoCommand("T"); // the log has the whole width without the tool box
     EXPECT_EQ(rtb2->size(), px(w - 140, h - 1400));
     form.DoCommand("U"); // without the status bar the log covers the hand line
     EXPECT_EQ(rtb2->size(), px(w - 140, h - 1100));
 
     // Dragged by either handle with the left button only, never out of the window.
+    form.DoCommand("T");
     QWidget* box = Child(form, "ToolBox");
     form.SetToolBoxLeft(1500);
     form.SetToolBoxTop(300);
@@ -465,6 +467,43 @@ TEST_F(WindowLooksTest, EveryShippedLanguageFitsItsCaptions)
             EXPECT_LE(Child(form, name)->geometry().right(), box->contentsRect().right())
                 << file << ' ' << name;
     }
+}
+
+// At the common screen sizes the tool box opens beside the log, hiding none
+// of its text; where the player drags it, it stays, and is kept inside the
+// window when the window shrinks.
+TEST_F(WindowLooksTest, ToolBoxOpensBesideTheLogAndStaysWhereDragged)
+{
+    QWidget *box = Child(form, "ToolBox"), *log = Child(form, "RTB2");
+    auto inside = [&] { return form.centralWidget()->rect().contains(box->geometry()); };
+    for (const QSize screen : {QSize(1024, 768), QSize(1920, 1080)}) {
+        form.resize(screen);
+        QApplication::processEvents();
+        EXPECT_FALSE(box->geometry().intersects(log->geometry())) << screen.width();
+        EXPECT_TRUE(inside()) << screen.width();
+        EXPECT_GT(log->width(), form.centralWidget()->width() / 2) << screen.width();
+        EXPECT_LT(form.ToolBoxLeft(), 0) << "docked";
+    }
+
+    Drag("ToolHandle", {-300, 40}, Qt::LeftButton);
+    const QPoint dropped = box->pos();
+    EXPECT_EQ(form.ToolBoxLeft(), PixelsToTwipsX(dropped.x()));
+    form.resize(form.width() + 40, form.height());
+    QApplication::processEvents();
+    EXPECT_EQ(box->pos(), dropped) << "a dragged box stays put";
+    form.resize(QSize(500, 400));
+    QApplication::processEvents();
+    EXPECT_TRUE(inside());
+
+    // The stored place opens the next window there; a negative left docks it.
+    MainForm next{settings, language};
+    next.show();
+    next.resize(QSize(1024, 768));
+    next.SetToolBoxLeft(1500);
+    next.SetToolBoxTop(900);
+    EXPECT_EQ(Child(next, "ToolBox")->pos(), QPoint(TwipsToPixelsX(1500), TwipsToPixelsY(900)));
+    next.SetToolBoxLeft(-1);
+    EXPECT_FALSE(Child(next, "ToolBox")->geometry().intersects(Child(next, "RTB2")->geometry()));
 }
 
 using QtPlatformTest = ConsoleTest;
