@@ -33,6 +33,8 @@ constexpr double DesignHeight = 7200;
 constexpr double FrameWidth = 120;
 constexpr double FrameHeight = 765;
 constexpr double LineHeight = 300;
+// The docked tool box's distance to the window's edges and to the log.
+constexpr double DockMargin = 60;
 
 int Px(double twips)
 {
@@ -85,6 +87,11 @@ void MainForm::BuildWidgets()
     connect(ToolBox, &SeatPanel::startRoundRequested, this, &MainForm::StartRoundCommand);
     connect(ToolBox, &SeatPanel::closeRequested, this, &MainForm::ToggleToolBox);
     connect(ToolBox, &SeatPanel::focusReturned, this, [this] { RTB2->setFocus(); });
+    connect(ToolBox, &SeatPanel::dragged, this, [this] {
+        // Where the player puts it, it stays; the log has its full width back.
+        m_toolDocked = false;
+        if (LayoutWidth() > 2500) RTB2->resize(Px(LayoutWidth() - 140), RTB2->height());
+    });
 
     for (QWidget* w : std::initializer_list<QWidget*>{m_back, RTB1, RTB2})
         w->installEventFilter(this);
@@ -242,7 +249,14 @@ void MainForm::LayoutForm()
     if (w > 2500) {
         setWidth(BackLbl, w);
         setWidth(RTB1, w + 10);
-        setWidth(RTB2, w - 140);
+        double logWidth = w - 140;
+        if (m_toolDocked && !ToolBox->isHidden()) {
+            const double toolWidth = PixelsToTwipsX(ToolBox->width(), screen());
+            const double left = std::max(0.0, w - FrameWidth - toolWidth - DockMargin);
+            ToolBox->move(Px(left), Py(DockMargin));
+            logWidth = std::min(logWidth, left - DockMargin);
+        }
+        setWidth(RTB2, logWidth);
         m_entry->SetWidth(std::max(1, Px(w)));
     }
     setTop(RTB1, h - 1365);
@@ -253,7 +267,7 @@ void MainForm::LayoutForm()
     }
     // The hand line is the status bar: with it off, the log covers it.
     RTB1->setVisible(m_settings.StatusBar);
-    KeepToolBoxInside();
+    if (!m_toolDocked) KeepToolBoxInside();
 }
 
 void MainForm::KeepToolBoxInside()
@@ -264,7 +278,9 @@ void MainForm::KeepToolBoxInside()
     double top = ToolBoxTop();
     const double width = PixelsToTwipsX(ToolBox->width(), screen());
     const double height = PixelsToTwipsY(ToolBox->height(), screen());
-    if (left + width > w) left = w - width;
+    const double clientWidth = w - FrameWidth;
+    if (left + width > clientWidth) left = clientWidth - width;
+    if (left < 0) left = 0;
     if (top + height + 500 > h && top > 500) top = h - (height + 500);
     if (top < 50) top = 50;
     ToolBox->move(Px(left), Py(top));
@@ -272,6 +288,7 @@ void MainForm::KeepToolBoxInside()
 
 double MainForm::ToolBoxLeft() const
 {
+    if (m_toolDocked) return -1;
     return PixelsToTwipsX(ToolBox->x(), screen());
 }
 
@@ -282,12 +299,15 @@ double MainForm::ToolBoxTop() const
 
 void MainForm::SetToolBoxLeft(double twips)
 {
-    ToolBox->move(Px(twips), ToolBox->y());
+    m_toolDocked = twips < 0;
+    if (!m_toolDocked) ToolBox->move(Px(twips), ToolBox->y());
+    LayoutForm();
 }
 
 void MainForm::SetToolBoxTop(double twips)
 {
-    ToolBox->move(ToolBox->x(), Py(twips));
+    if (!m_toolDocked) ToolBox->move(ToolBox->x(), Py(twips));
+    LayoutForm();
 }
 
 FormGeometry& MainForm::Geometry()
@@ -318,8 +338,10 @@ void MainForm::SetPlainMode(bool on)
 
 void MainForm::ToggleToolBox()
 {
-    ToolBox->setVisible(!ToolBox->isVisible());
+    ToolBox->setVisible(ToolBox->isHidden());
     mToolHide->setChecked(!ToolBox->isHidden());
+    // The log takes the room the docked tool box leaves, and gives it back.
+    LayoutForm();
 }
 
 void MainForm::ToggleStatusBar()

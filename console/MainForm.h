@@ -65,6 +65,9 @@ public:
 
     // Where the settings store reads and writes this window's position
     // (section "MainForm") and the tool box's (section "Tool Window"), twips.
+    // By default the tool box is docked at the right edge beside the log, so
+    // that it hides no text; its left is then -1, and a negative left docks
+    // it again. Dragged elsewhere, it stays where the player put it.
     FormGeometry& Geometry();
     double ToolBoxLeft() const;
     double ToolBoxTop() const;
@@ -120,8 +123,14 @@ private:
     void UpdateTableView(const Table& table);
     // The hand line (RTB1): the own hole cards, then the board.
     void DrawHandLine(const Table& table);
+    // The seats' bets, the dealer, the pot and what the own player must put
+    // in to call. Between hands no bet is shown and the pot is empty.
+    void DrawMoney(const Table& table);
     void SetStartRoundAllowed(bool allowed);
     void SetActionsEnabled(bool myTurn);
+    // The game has ended (won, the host left) or its folder is gone: the
+    // status line says so and no control offers a move any more.
+    void EndGame(int message);
     void StartRoundCommand();
     void LeaveTable();
     void CheckOrCall();
@@ -180,7 +189,9 @@ private:
     bool m_left = false;
     bool m_inTick = false;
     bool m_leavePending = false; // closed during a tick: leave once it is over
-    int MyNo() const;            // the session's player number; 0 before Init
+    bool m_gameEnded = false;
+    bool m_toolDocked = true;
+    int MyNo() const; // the session's player number; 0 before Init
 };
 
 } // namespace scrivo

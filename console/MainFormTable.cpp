@@ -26,6 +26,7 @@
 #include "engine/Table.h"
 #include "engine/TableView.h"
 #include "gamefolder/RecordFile.h"
+#include "platform/Paths.h"
 #include "platform/MessageBox.h"
 #include "platform/Text.h"
 #include "settings/Language.h"
@@ -144,6 +145,14 @@ void MainForm::OnTimer1()
     m_pollDue.setRemainingTime(PollInterval());
     Timer1->start(PollInterval());
     if (m_inTick) return;
+    // A game whose folder has gone cannot be played on; polling it would
+    // only report the same failure every time. An ended game is still
+    // polled for the lines that follow (goodbyes, chat).
+    if (!FolderExists(GameFilePath(m_table->Session().GameFolder))) {
+        EndGame(Msg::GameFolderGone);
+        StopTimer1();
+        return;
+    }
     m_inTick = true;
     try {
         m_table->Tick();
@@ -153,6 +162,9 @@ void MainForm::OnTimer1()
         MsgBox(std::string("Error in poll: ") + e.what());
     }
     m_inTick = false;
+    // The status of this poll is known only now: the money shown follows it.
+    if (!m_log->Closing() && !m_left) DrawMoney(*m_table);
+    if (m_table->State().LastStatus == "GE" && !m_log->Closing()) EndGame(Msg::GameEnded);
     if (m_leavePending) {
         m_leavePending = false;
         LeaveTable();
@@ -174,14 +186,67 @@ void MainForm::UpdateTableView(const Table& table)
         const int count = std::min({s.PlayerCount, 9, static_cast<int>(seats.size()) - 1});
         for (int p = 1; p <= count; ++p)
             ToolBox->DrawSeat(p - 1, seats[p], p == s.CurrentPlayer, FormatCash(seats[p].Cash));
+        DrawMoney(table);
         DrawHandLine(table);
-        ToolBox->ShowMoney(FormatCash(table.Session().MyCash), FormatCash(s.Pot));
 
         // The status line and the action controls follow from the engine.
         if (!m_entry->IsOpen()) RTB2->setFocus();
     } catch (const std::exception&) {
         MsgBox("Error updating status.");
     }
+}
+
+namespace {
+
+// The seat that deals: the one before the small blind, passing over seats
+// that are out or gone. The records carry no dealer, but every client sees
+// the blinds. 0 when no blind is posted.
+int DealerSeat(const std::vector<PlayerRecord>& seats, int count)
+{
+    for (int sb = 1; sb <= count; ++sb) {
+        if (Trim(seats[sb].Blind) != "SB") continue;
+        for (int step = 1; step < count; ++step) {
+            const int p = (sb - 1 - step + count) % count + 1;
+            const std::string action = Trim(seats[p].Action);
+            if (action != "O" && action != "D") return p;
+        }
+        return 0;
+    }
+    return 0;
+}
+
+// A hand is under way while the host waits for a player or ends a betting
+// round; otherwise the last hand is over (or none began).
+bool HandRunning(const TableState& s)
+{
+    return (!s.LastStatus.empty() && s.LastStatus[0] == 'P') || s.LastStatus == "RE";
+}
+
+} // namespace
+
+void MainForm::DrawMoney(const Table& table)
+{
+    const TableState& s = table.State();
+    const std::vector<PlayerRecord>& seats = table.Seats();
+    const int count = std::min({s.PlayerCount, 9, static_cast<int>(seats.size()) - 1});
+    const bool running = HandRunning(s);
+    const int dealer = DealerSeat(seats, std::max(0, count));
+    for (int p = 1; p <= count; ++p) {
+        const Currency bet = running ? seats[p].Bet : Currency();
+        ToolBox->ShowSeatBet(p - 1, bet > Currency() ? FormatCash(bet) : std::string(), p == dealer);
+    }
+    std::string toCall;
+    const int me = table.Session().MyPlayerNo;
+    if (running && me >= 1 && me <= count) {
+        const std::string action = Trim(seats[me].Action);
+        if (action != "X" && action != "A" && action != "O" && action != "D") {
+            Currency owed = s.MinBet - seats[me].Bet;
+            if (owed < Currency()) owed = Currency();
+            if (owed > table.Session().MyCash) owed = table.Session().MyCash;
+            toCall = FormatCash(owed);
+        }
+    }
+    ToolBox->ShowMoney(FormatCash(table.Session().MyCash), FormatCash(running ? s.Pot : Currency()), toCall);
 }
 
 void MainForm::DrawHandLine(const Table& table)
@@ -227,8 +292,21 @@ void MainForm::DrawHandLine(const Table& table)
     RTB1->setTextCursor(end);
 }
 
+void MainForm::EndGame(int message)
+{
+    if (m_gameEnded) return;
+    SetActionsEnabled(false);
+    SetStartRoundAllowed(false);
+    m_gameEnded = true;
+    m_entry->Cancel();
+    m_entry->ShowStatus(m_language.LangText[message]);
+    ToolBox->SetGameEnded();
+    mMsg->setEnabled(false);
+}
+
 void MainForm::SetActionsEnabled(bool myTurn)
 {
+    if (m_gameEnded) return;
     ToolBox->SetActionsEnabled(myTurn);
     for (QAction* a : {mChkCall, mFold, mBet, mAllIn})
         a->setEnabled(myTurn);
@@ -236,6 +314,7 @@ void MainForm::SetActionsEnabled(bool myTurn)
 
 void MainForm::SetStartRoundAllowed(bool allowed)
 {
+    if (m_gameEnded) return;
     ToolBox->SetStartRoundAllowed(allowed);
     mStartRound->setEnabled(allowed);
 }
@@ -244,7 +323,8 @@ void MainForm::SetStartRoundAllowed(bool allowed)
 
 void MainForm::ShowStatus(const std::string& text)
 {
-    if (m_entry->ChatOpen()) return;
+    // The end of the game stays on the status line.
+    if (m_entry->ChatOpen() || m_gameEnded) return;
     m_entry->ShowStatus(text);
     if (!m_entry->AmountOpen()) RTB2->setFocus();
 }
@@ -257,6 +337,7 @@ void MainForm::StartRoundCommand()
 void MainForm::DoCommand(const std::string& letter)
 {
     if (m_entry->IsOpen() || letter.empty()) return;
+    if (m_gameEnded && std::string("SCBFAM").find(letter[0]) != std::string::npos) return;
     StopTimer1();
     const bool myTurn = m_table && m_table->MyTurn();
     switch (letter[0]) {

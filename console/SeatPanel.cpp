@@ -18,8 +18,8 @@ namespace scrivo {
 
 namespace {
 
-constexpr double ToolBoxWidth = 2655;
-constexpr double SeatTop = 2010;
+constexpr double ToolBoxWidth = 3600;
+constexpr double SeatTop = 2265;
 constexpr double SeatStep = 240;
 
 QPushButton* MakeButton(QWidget* parent, const char* name, double left, double top, double width,
@@ -88,20 +88,22 @@ SeatPanel::SeatPanel(QWidget* parent) : QFrame(parent)
     CashLbl = MakeLabel(this, "CashLbl", 690, 345, 1900, 240);
     PotCaption = MakeLabel(this, "PotCaption", 90, 600, 600, 240, QStringLiteral("Pot:"));
     PotLbl = MakeLabel(this, "PotLbl", 690, 600, 1900, 240);
-    for (QLabel* l : {CashCaption, PotCaption})
+    CallCaption = MakeLabel(this, "CallCaption", 90, 855, 600, 240, QStringLiteral("To call:"));
+    CallLbl = MakeLabel(this, "CallLbl", 690, 855, 1900, 240);
+    for (QLabel* l : {CashCaption, PotCaption, CallCaption})
         l->setFont(MakeFont(QStringLiteral("Arial"), 9));
-    for (QLabel* l : {CashLbl, PotLbl})
+    for (QLabel* l : {CashLbl, PotLbl, CallLbl})
         l->setFont(MakeFont(QStringLiteral("Arial"), 9, true));
 
     // Two rows of two, wide enough for the language files' captions.
     C_Button =
-        MakeButton(this, "C_Button", 90, 870, 1230, QStringLiteral("C/C"), QStringLiteral("Check/Call"));
+        MakeButton(this, "C_Button", 90, 1125, 1230, QStringLiteral("C/C"), QStringLiteral("Check/Call"));
     B_Button =
-        MakeButton(this, "B_Button", 1350, 870, 1230, QStringLiteral("B"), QStringLiteral("Bet/Raise"));
-    F_Button = MakeButton(this, "F_Button", 90, 1230, 1230, QStringLiteral("F"), QStringLiteral("Fold"));
+        MakeButton(this, "B_Button", 1350, 1125, 1230, QStringLiteral("B"), QStringLiteral("Bet/Raise"));
+    F_Button = MakeButton(this, "F_Button", 90, 1485, 1230, QStringLiteral("F"), QStringLiteral("Fold"));
     M_Button =
-        MakeButton(this, "M_Button", 1350, 1230, 1230, QStringLiteral("Msg"), QStringLiteral("Message"));
-    StartRoundBtn = MakeButton(this, "StartRoundBtn", 90, 1590, 2490, QStringLiteral("Start Round"));
+        MakeButton(this, "M_Button", 1350, 1485, 1230, QStringLiteral("Msg"), QStringLiteral("Message"));
+    StartRoundBtn = MakeButton(this, "StartRoundBtn", 90, 1845, 2490, QStringLiteral("Start Round"));
     const std::pair<QPushButton*, const char*> commands[] = {
         {C_Button, "C"}, {B_Button, "B"}, {F_Button, "F"}, {M_Button, "M"}};
     for (const auto& [button, letter] : commands)
@@ -113,13 +115,25 @@ SeatPanel::SeatPanel(QWidget* parent) : QFrame(parent)
         const double top = SeatTop + i * SeatStep;
         const QString n = QString::number(i);
         PlayersLbl[i] = MakeLabel(this, "PlayersLbl", 90, top, 1230, 225);
-        PlayersCash[i] = MakeLabel(this, "PlayersCash", 1335, top, 780, 225);
-        BlindsLbl[i] = MakeLabel(this, "BlindsLbl", 2130, top, 300, 225);
-        StateLbl[i] = MakeLabel(this, "StateLbl", 2445, top, 165, 225);
+        PlayersCash[i] = MakeLabel(this, "PlayersCash", 1335, top, 735, 225);
+        BetLbl[i] = MakeLabel(this, "BetLbl", 2085, top, 735, 225);
+        DealerLbl[i] = MakeLabel(this, "DealerLbl", 2835, top, 195, 225, QStringLiteral("D"));
+        // The fold/all-in mark keeps the same margin to the right edge as
+        // the names keep to the left one.
+        BlindsLbl[i] = MakeLabel(this, "BlindsLbl", ToolBoxWidth - 90 - 165 - 15 - 300, top, 300, 225);
+        StateLbl[i] = MakeLabel(this, "StateLbl", ToolBoxWidth - 90 - 165, top, 165, 225);
         PlayersLbl[i]->setObjectName(QStringLiteral("PlayersLbl") + n);
         PlayersCash[i]->setObjectName(QStringLiteral("PlayersCash") + n);
         BlindsLbl[i]->setObjectName(QStringLiteral("BlindsLbl") + n);
         StateLbl[i]->setObjectName(QStringLiteral("StateLbl") + n);
+        BetLbl[i]->setObjectName(QStringLiteral("BetLbl") + n);
+        DealerLbl[i]->setObjectName(QStringLiteral("DealerLbl") + n);
+        BetLbl[i]->setFont(MakeFont(QStringLiteral("Arial"), 8.25));
+        BetLbl[i]->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        DealerLbl[i]->setFont(MakeFont(QStringLiteral("Arial"), 7, true));
+        DealerLbl[i]->setAlignment(Qt::AlignCenter);
+        SetGround(DealerLbl[i], bgr::White);
+        DealerLbl[i]->setFrameStyle(QFrame::Box | QFrame::Plain);
         PlayersLbl[i]->setFont(MakeFont(QStringLiteral("Arial"), 8.25));
         PlayersCash[i]->setFont(MakeFont(QStringLiteral("Arial"), 8.25));
         SetTextColour(PlayersLbl[i], bgr::Blue);
@@ -130,11 +144,12 @@ SeatPanel::SeatPanel(QWidget* parent) : QFrame(parent)
         SetGround(BlindsLbl[i], bgr::DarkRed);
         StateLbl[i]->setFont(MakeFont(QStringLiteral("MS Sans Serif"), 8.25, true));
         StateLbl[i]->setAlignment(Qt::AlignCenter);
-        for (QLabel* l : {PlayersLbl[i], PlayersCash[i], BlindsLbl[i], StateLbl[i]})
+        for (QLabel* l : {PlayersLbl[i], PlayersCash[i], BlindsLbl[i], StateLbl[i], BetLbl[i], DealerLbl[i]})
             l->hide();
     }
     for (QWidget* w : std::initializer_list<QWidget*>{this, ToolHandle, PlayerLbl, CloseLbl})
         w->installEventFilter(this);
+    FitCaptions();
 }
 
 void SeatPanel::ApplyLang(const Language& language)
@@ -151,6 +166,61 @@ void SeatPanel::ApplyLang(const Language& language)
     B_Button->setToolTip(PlainToolTip(ToQ(t[Cap::MenuBetRaise])));
     CashCaption->setText(ToQ(t[Cap::Cash]));
     PotCaption->setText(ToQ(t[Cap::Pot]));
+    CallCaption->setText(ToQ(t[Cap::ToCall]));
+    for (QLabel* l : DealerLbl)
+        l->setText(ToQ(t[Cap::DealerMark]));
+    FitCaptions();
+}
+
+void SeatPanel::FitCaptions()
+{
+    const int margin = TwipsToPixelsX(90);
+    const int gap = TwipsToPixelsX(30);
+    auto fit = [](QWidget* w, int design) { return std::max(design, w->sizeHint().width()); };
+
+    // Buttons: two columns as wide as the widest caption needs.
+    int column = TwipsToPixelsX(1230);
+    for (QPushButton* b : {C_Button, B_Button, F_Button, M_Button})
+        column = fit(b, column);
+    const int buttonsWidth = std::max(2 * column + gap, fit(StartRoundBtn, 0));
+    column = (buttonsWidth - gap) / 2;
+    int captionWidth = TwipsToPixelsX(600);
+    for (QLabel* l : {CashCaption, PotCaption, CallCaption})
+        captionWidth = fit(l, captionWidth);
+    const int valueWidth = TwipsToPixelsX(1900);
+    const int panelWidth = std::max(
+        {TwipsToPixelsX(ToolBoxWidth), 2 * margin + buttonsWidth, 2 * margin + captionWidth + valueWidth});
+    resize(panelWidth, height());
+    const int inner = panelWidth - 2 * margin;
+
+    ToolHandle->resize(panelWidth, ToolHandle->height());
+    CloseLbl->move(panelWidth - TwipsToPixelsX(ToolBoxWidth - 2385), CloseLbl->y());
+    PlayerLbl->resize(CloseLbl->x() - PlayerLbl->x(), PlayerLbl->height());
+    for (QLabel* l : {CashCaption, PotCaption, CallCaption})
+        l->setGeometry(margin, l->y(), captionWidth, l->height());
+    for (QLabel* l : {CashLbl, PotLbl, CallLbl})
+        l->setGeometry(margin + captionWidth, l->y(), inner - captionWidth, l->height());
+    for (QPushButton* b : {C_Button, F_Button})
+        b->setGeometry(margin, b->y(), column, b->height());
+    for (QPushButton* b : {B_Button, M_Button})
+        b->setGeometry(margin + inner - column, b->y(), column, b->height());
+    StartRoundBtn->setGeometry(margin, StartRoundBtn->y(), inner, StartRoundBtn->height());
+
+    // Seat rows: the marks stay at the right edge, the cash column takes
+    // what the panel gained.
+    for (int i = 0; i < 9; ++i) {
+        QLabel* mark = StateLbl[i];
+        mark->move(panelWidth - margin - mark->width(), mark->y());
+        QLabel* blind = BlindsLbl[i];
+        blind->move(mark->x() - TwipsToPixelsX(15) - blind->width(), blind->y());
+        QLabel* dealer = DealerLbl[i];
+        dealer->setGeometry(blind->x() - TwipsToPixelsX(15) - fit(dealer, dealer->width()), dealer->y(),
+                            fit(dealer, dealer->width()), dealer->height());
+        QLabel* bet = BetLbl[i];
+        bet->move(dealer->x() - TwipsToPixelsX(15) - bet->width(), bet->y());
+        QLabel* cash = PlayersCash[i];
+        cash->resize(bet->x() - TwipsToPixelsX(15) - cash->x(), cash->height());
+    }
 }
 
 void SeatPanel::SetPlayerLabel(const std::string& text)
@@ -177,11 +247,20 @@ void SeatPanel::LoadSeats(const TableState& s, const std::function<std::string(C
         }
         BlindsLbl[i]->hide();
         StateLbl[i]->hide();
+        BetLbl[i]->hide();
+        DealerLbl[i]->hide();
     }
     if (count >= 1) {
         const double lastTop = PixelsToTwipsY(PlayersLbl[count - 1]->y(), screen());
         resize(width(), TwipsToPixelsY(lastTop + 310));
     }
+}
+
+void SeatPanel::ShowSeatBet(int i, const std::string& bet, bool dealer)
+{
+    BetLbl[i]->setText(ToQ(bet));
+    BetLbl[i]->setVisible(!bet.empty());
+    DealerLbl[i]->setVisible(dealer);
 }
 
 void SeatPanel::DrawSeat(int i, const PlayerRecord& r, bool current, const std::string& cash)
@@ -226,10 +305,11 @@ void SeatPanel::DrawSeat(int i, const PlayerRecord& r, bool current, const std::
     }
 }
 
-void SeatPanel::ShowMoney(const std::string& cash, const std::string& pot)
+void SeatPanel::ShowMoney(const std::string& cash, const std::string& pot, const std::string& toCall)
 {
     CashLbl->setText(ToQ(cash));
     PotLbl->setText(ToQ(pot));
+    CallLbl->setText(ToQ(toCall));
 }
 
 void SeatPanel::SetActionsEnabled(bool myTurn)
@@ -237,6 +317,14 @@ void SeatPanel::SetActionsEnabled(bool myTurn)
     M_Button->setEnabled(true);
     for (QPushButton* b : {C_Button, B_Button, F_Button})
         b->setEnabled(myTurn);
+}
+
+void SeatPanel::SetGameEnded()
+{
+    for (QPushButton* b : {C_Button, B_Button, F_Button, M_Button})
+        b->setEnabled(false);
+    StartRoundBtn->hide();
+    CallLbl->clear();
 }
 
 void SeatPanel::SetStartRoundAllowed(bool allowed)
@@ -281,6 +369,7 @@ bool SeatPanel::eventFilter(QObject* watched, QEvent* event)
     case QEvent::MouseButtonRelease:
         if (m_dragging && handle) {
             m_dragging = false;
+            emit dragged();
             emit focusReturned();
             return true;
         }

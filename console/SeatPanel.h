@@ -35,9 +35,15 @@ public:
     // One seat's row (index 0..8) from its record: cash, fold/all-in mark,
     // colours, the blind, underlined while it is that player's turn.
     void DrawSeat(int index, const PlayerRecord& record, bool current, const std::string& cash);
-    void ShowMoney(const std::string& cash, const std::string& pot);
+    // The seat's bet in this hand (empty: none) and whether it deals.
+    void ShowSeatBet(int index, const std::string& bet, bool dealer);
+    // The own cash, the pot of the hand and what the own player must put in
+    // to call (empty: nothing).
+    void ShowMoney(const std::string& cash, const std::string& pot, const std::string& toCall);
     void SetActionsEnabled(bool myTurn);
     void SetStartRoundAllowed(bool allowed);
+    // No button offers a move once the game is over.
+    void SetGameEnded();
 
 signals:
     // A button's command letter (C, B, F, M).
@@ -46,11 +52,17 @@ signals:
     void closeRequested();
     // The keyboard belongs to the log pane, not to the panel.
     void focusReturned();
+    // The player has dragged the panel to a new place.
+    void dragged();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // Lays the controls out for the captions they hold: the captions of
+    // every language fit, and the panel grows when one needs more room.
+    void FitCaptions();
+
     QLabel* ToolHandle = nullptr;
     QLabel* PlayerLbl = nullptr;
     QLabel* CloseLbl = nullptr;
@@ -58,10 +70,14 @@ private:
     std::array<QLabel*, 9> PlayersCash{};
     std::array<QLabel*, 9> BlindsLbl{};
     std::array<QLabel*, 9> StateLbl{};
+    std::array<QLabel*, 9> BetLbl{};
+    std::array<QLabel*, 9> DealerLbl{};
     QLabel* CashCaption = nullptr;
     QLabel* PotCaption = nullptr;
     QLabel* CashLbl = nullptr;
     QLabel* PotLbl = nullptr;
+    QLabel* CallCaption = nullptr;
+    QLabel* CallLbl = nullptr;
     QPushButton* StartRoundBtn = nullptr;
     QPushButton* C_Button = nullptr;
     QPushButton* B_Button = nullptr;

@@ -165,7 +165,8 @@ void LoadSettings(Settings& settings, SettingsControls* controls)
         }
 
         ini.SetSection("Tool Window");
-        const double left = SingleOf(read("Left", "2700"));
+        // A negative left: docked at the table window's right edge.
+        const double left = SingleOf(read("Left", "-1"));
         if (controls) controls->SetToolBoxLeft(left);
         const double top = SingleOf(read("Top", "1620"));
         if (controls) controls->SetToolBoxTop(top);

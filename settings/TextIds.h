@@ -69,6 +69,8 @@ inline constexpr int AwayFolds = 85;        // "% is away and folds."
 inline constexpr int HostGone = 86;         // "The host has left: the game is over."
 inline constexpr int TimeLeft = 87;         // "Your turn: % seconds left."
 inline constexpr int OnlyCallOrFold = 88;
+inline constexpr int GameEnded = 97;
+inline constexpr int GameFolderGone = 98;
 } // namespace Msg
 
 namespace Cap {
@@ -151,6 +153,8 @@ inline constexpr int BotLevelLabel = 90;
 inline constexpr int BotClassic = 91;
 inline constexpr int BotStrong = 92;
 inline constexpr int TurnTime = 80; // "Turn time (s)"
+inline constexpr int ToCall = 93;
+inline constexpr int DealerMark = 94;
 } // namespace Cap
 
 } // namespace scrivo

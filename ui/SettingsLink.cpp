@@ -123,7 +123,7 @@ const ScreenMetrics& WindowSettingsControls::Screen() const
 double WindowSettingsControls::ToolBoxLeft() const
 {
     MainForm* form = ::scrivo::TableWindow();
-    return form != nullptr ? form->ToolBoxLeft() : 2700;
+    return form != nullptr ? form->ToolBoxLeft() : -1;
 }
 
 double WindowSettingsControls::ToolBoxTop() const

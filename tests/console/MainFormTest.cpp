@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <filesystem>
 #include <functional>
 #include <map>
 #include <numeric>
@@ -15,9 +16,11 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
 #include <QKeyEvent>
+#include <QFrame>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -406,11 +409,13 @@ TEST_F(WindowLooksTest, LayoutFollowsTheWindowSizeInTwipsAndTheToolBoxStaysInsid
     QWidget *rtb1 = Child(form, "RTB1"), *rtb2 = Child(form, "RTB2"), *status = Child(form, "StatusMsg");
     EXPECT_EQ(QSize(rtb1->width(), rtb1->y()), px(w + 10, h - 1365));
     EXPECT_EQ(QSize(status->width(), status->y()), px(w, h - 1065));
+    form.DoCommand("T"); // the log has the whole width without the tool box
     EXPECT_EQ(rtb2->size(), px(w - 140, h - 1400));
     form.DoCommand("U"); // without the status bar the log covers the hand line
     EXPECT_EQ(rtb2->size(), px(w - 140, h - 1100));
 
     // Dragged by either handle with the left button only, never out of the window.
+    form.DoCommand("T");
     QWidget* box = Child(form, "ToolBox");
     form.SetToolBoxLeft(1500);
     form.SetToolBoxTop(300);
@@ -421,6 +426,84 @@ TEST_F(WindowLooksTest, LayoutFollowsTheWindowSizeInTwipsAndTheToolBoxStaysInsid
     EXPECT_EQ(box->pos(), before + QPoint(40, 30));
     Drag("ToolHandle", {5000, 5000}, Qt::LeftButton);
     EXPECT_EQ(box->geometry().bottomRight(), form.centralWidget()->rect().bottomRight());
+}
+
+// The seat rows keep a margin on both sides of the tool box: the fold and
+// all-in mark never touches its right edge.
+TEST_F(WindowLooksTest, SeatMarksKeepTheMarginOfTheNames)
+{
+    QFrame* box = Child<QFrame>(form, "ToolBox");
+    const QRect inside = box->contentsRect();
+    const int leftMargin = Child(form, "PlayersLbl0")->x() - inside.left();
+    ASSERT_GT(leftMargin, 0);
+    for (int i = 0; i < 9; ++i) {
+        const QRect mark = Child(form, "StateLbl" + std::to_string(i))->geometry();
+        EXPECT_GE(inside.right() - mark.right(), leftMargin) << i;
+        EXPECT_LT(Child(form, "BlindsLbl" + std::to_string(i))->geometry().right(), mark.left()) << i;
+    }
+}
+
+// With each language file shipped, every caption of the table window fits
+// its control, and the tool box keeps its margins.
+TEST_F(WindowLooksTest, EveryShippedLanguageFitsItsCaptions)
+{
+    for (const char* file : {"Lang_English.ini", "Lang_Deutsch.ini"}) {
+        const std::string path = JoinPath(ProgramFolder(), file);
+        ASSERT_TRUE(FolderExists(path)) << path;
+        language.ReadLanguageFile(path, settings);
+        form.ApplyLang();
+        int checked = 0;
+        for (const QWidget* w : form.findChildren<QWidget*>()) {
+            const QString text = w->property("text").toString();
+            if (!qobject_cast<const QLabel*>(w) && !qobject_cast<const QAbstractButton*>(w)) continue;
+            if (text.isEmpty()) continue;
+            ++checked;
+            EXPECT_LE(w->sizeHint().width(), w->width())
+                << file << ' ' << FromQ(w->objectName()) << ' ' << FromQ(text);
+        }
+        EXPECT_GE(checked, 7) << file;
+        QFrame* box = Child<QFrame>(form, "ToolBox");
+        for (const char* name : {"B_Button", "M_Button", "StartRoundBtn", "StateLbl0"})
+            EXPECT_LE(Child(form, name)->geometry().right(), box->contentsRect().right())
+                << file << ' ' << name;
+    }
+}
+
+// At the common screen sizes the tool box opens beside the log, hiding none
+// of its text; where the player drags it, it stays, and is kept inside the
+// window when the window shrinks.
+TEST_F(WindowLooksTest, ToolBoxOpensBesideTheLogAndStaysWhereDragged)
+{
+    QWidget *box = Child(form, "ToolBox"), *log = Child(form, "RTB2");
+    auto inside = [&] { return form.centralWidget()->rect().contains(box->geometry()); };
+    for (const QSize screen : {QSize(1024, 768), QSize(1920, 1080)}) {
+        form.resize(screen);
+        QApplication::processEvents();
+        EXPECT_FALSE(box->geometry().intersects(log->geometry())) << screen.width();
+        EXPECT_TRUE(inside()) << screen.width();
+        EXPECT_GT(log->width(), form.centralWidget()->width() / 2) << screen.width();
+        EXPECT_LT(form.ToolBoxLeft(), 0) << "docked";
+    }
+
+    Drag("ToolHandle", {-300, 40}, Qt::LeftButton);
+    const QPoint dropped = box->pos();
+    EXPECT_EQ(form.ToolBoxLeft(), PixelsToTwipsX(dropped.x()));
+    form.resize(form.width() + 40, form.height());
+    QApplication::processEvents();
+    EXPECT_EQ(box->pos(), dropped) << "a dragged box stays put";
+    form.resize(QSize(500, 400));
+    QApplication::processEvents();
+    EXPECT_TRUE(inside());
+
+    // The stored place opens the next window there; a negative left docks it.
+    MainForm next{settings, language};
+    next.show();
+    next.resize(QSize(1024, 768));
+    next.SetToolBoxLeft(1500);
+    next.SetToolBoxTop(900);
+    EXPECT_EQ(Child(next, "ToolBox")->pos(), QPoint(TwipsToPixelsX(1500), TwipsToPixelsY(900)));
+    next.SetToolBoxLeft(-1);
+    EXPECT_FALSE(Child(next, "ToolBox")->geometry().intersects(Child(next, "RTB2")->geometry()));
 }
 
 using QtPlatformTest = ConsoleTest;
@@ -605,6 +688,105 @@ TEST_F(TableWindowTest, AHandIsPlayedThroughTheWindow)
     for (const auto& run : RunsOf(Child<QTextEdit>(form, "RTB2")))
         ASSERT_TRUE(run.colour == Qt::black && !run.bold) << run.text;
     EXPECT_EQ(SuitSigns(ToQ(LogOf(form))), 0);
+    EXPECT_TRUE(boxes.Texts().empty()) << boxes.LastText();
+}
+
+// The tool box tells what to call, each seat's bet in the hand and who
+// deals; between hands it shows no bets and an empty pot.
+TEST_F(TableWindowTest, ToolBoxShowsWhatToCallTheBetsTheDealerAndThisHandsPot)
+{
+    MainForm form{settings, language};
+    Open(form, "2");
+    Table& table = *form.Engine();
+    QWidget* log = Child(form, "RTB2");
+    auto dealers = [&] {
+        std::string marked;
+        for (int p = 1; p <= 3; ++p)
+            if (Seat(form, "DealerLbl", p)->isVisibleTo(&form)) marked += std::to_string(p);
+        return marked;
+    };
+    Type(log, "s");
+    ASSERT_TRUE(RunUntil([&] { return table.MyTurn(); }));
+    EXPECT_EQ(Text(form, "CallLbl"), "$10");
+    EXPECT_EQ(Text(form, "PotLbl"), "$15");
+    EXPECT_TRUE(Shows(form, "BetLbl", 2, "$5") && Shows(form, "BetLbl", 3, "$10"));
+    EXPECT_FALSE(Seat(form, "BetLbl", 1)->isVisibleTo(&form));
+    EXPECT_EQ(dealers(), "1");
+
+    Type(log, "c");
+    ASSERT_TRUE(RunUntil([&] { return Shows(form, "BetLbl", 1, "$10"); }));
+    ASSERT_TRUE(RunUntil([&] {
+        if (table.MyTurn()) {
+            EXPECT_EQ(Text(form, "CallLbl"), form.FormatCash(table.State().MinBet - table.State().MyBet));
+            Type(log, "f");
+        }
+        return table.CanStartRound();
+    }));
+    EXPECT_TRUE(RunUntil([&] { return Text(form, "PotLbl") == "$0"; }, 300)) << Text(form, "PotLbl");
+    EXPECT_EQ(Text(form, "CallLbl"), "");
+    for (int p = 1; p <= 3; ++p)
+        EXPECT_FALSE(Seat(form, "BetLbl", p)->isVisibleTo(&form)) << p;
+
+    // The button passes on with the next hand.
+    Type(log, "s");
+    ASSERT_TRUE(RunUntil([&] { return dealers() == "2"; })) << dealers();
+    EXPECT_TRUE(boxes.Texts().empty()) << boxes.LastText();
+}
+
+class GameEndTest : public TableWindowTest {
+protected:
+    // The status line says the game is over and no control offers a move.
+    static void ExpectEnded(const MainForm& form, const std::string& status)
+    {
+        EXPECT_EQ(Text(form, "StatusMsg"), status);
+        for (const char* button : {"C_Button", "B_Button", "F_Button", "M_Button"})
+            EXPECT_FALSE(Child(form, button)->isEnabled()) << button;
+        EXPECT_FALSE(Child(form, "StartRoundBtn")->isVisibleTo(&form));
+        for (const char* item : {"mChkCall", "mBet", "mFold", "mAllIn", "mMsg", "mStartRound"})
+            EXPECT_FALSE(Child<QAction>(form, item)->isEnabled()) << item;
+    }
+};
+
+TEST_F(GameEndTest, TheHostLeavingEndsTheGameOnTheGuestsTurn)
+{
+    MainForm ann{settings, language}, bea{settings, language};
+    Open(ann, "0");
+    settings.LastPlayer = "Bea";
+    const BrowserOutcome joined = lobby.JoinGame(folder.substr(folder.find_last_of('/') + 1));
+    ASSERT_TRUE(joined.openTable);
+    bea.Init(joined.session);
+    bea.show();
+    ASSERT_TRUE(RunUntil([&] { return Shows(ann, "PlayersLbl", 2, "Bea"); }));
+    Type(Child(ann, "RTB2"), "s");
+    ASSERT_TRUE(RunUntil([&] { return bea.Engine()->MyTurn(); }));
+    ASSERT_TRUE(RunUntil([&] { return Text(bea, "StatusMsg") == " " + language.LangText[40]; }));
+
+    boxes.defaultAnswer = MsgAnswer::Yes;
+    ann.close();
+    ASSERT_TRUE(RunUntil([&] { return Text(bea, "StatusMsg") != " " + language.LangText[40]; }, 500));
+    ExpectEnded(bea, " " + language.LangText[97]);
+    // The keys offer nothing either.
+    const std::string action = ActionOf(2);
+    Type(Child(bea, "RTB2"), "cm");
+    EXPECT_FALSE(Child(bea, "EnterMsgBox")->isVisible());
+    RunUntil([] { return false; }, 30);
+    EXPECT_EQ(ActionOf(2), action);
+    ExpectEnded(bea, " " + language.LangText[97]);
+    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"A60"}) << "only the host's leave question";
+}
+
+TEST_F(GameEndTest, AGameFolderThatVanishesEndsTheGameWithoutErrors)
+{
+    MainForm form{settings, language};
+    Open(form, "1");
+    Type(Child(form, "RTB2"), "s");
+    ASSERT_TRUE(RunUntil([&] { return form.Engine()->MyTurn() || form.Engine()->CanStartRound(); }));
+    std::filesystem::remove_all(folder);
+    ASSERT_TRUE(RunUntil([&] { return Text(form, "StatusMsg") == " " + language.LangText[98]; }, 500))
+        << Text(form, "StatusMsg");
+    ExpectEnded(form, " " + language.LangText[98]);
+    RunUntil([] { return false; }, 30);
+    EXPECT_FALSE(Child<QTimer>(form, "Timer1")->isActive());
     EXPECT_TRUE(boxes.Texts().empty()) << boxes.LastText();
 }
 
