@@ -601,8 +601,12 @@ TEST_F(TableWindowTest, AHandIsPlayedThroughTheWindow)
     EXPECT_EQ(Text(form, "PlayerLbl"), "Ann A7");
     EXPECT_NE(LogOf(form).find("M1[Ann|$|*]"), std::string::npos);
 
-    // S starts the round; the blinds and the hole cards appear.
+    // With bots at the table the host is told how to deal; S starts the
+    // round and the hint gives way.
+    const std::string hint = " " + language.FormatText(99, "A46");
+    ASSERT_TRUE(RunUntil([&] { return status() == hint; })) << status();
     Type(log, "s");
+    EXPECT_NE(status(), hint);
     ASSERT_TRUE(RunUntil([&] { return table.MyTurn(); }));
     EXPECT_TRUE(Shows(form, "BlindsLbl", 2, "SB") && Shows(form, "BlindsLbl", 3, "BB"));
     EXPECT_TRUE(!Seat(form, "BlindsLbl", 1)->isVisibleTo(&form) &&
@@ -916,6 +920,59 @@ TEST_F(TableWindowTest, TheThreeLooksArePictured)
     picture("table-disguise");
     Type(log, "n");
     EXPECT_TRUE(box->isVisible() && settings.StatusBar && Child<QAction>(form, "mSbar")->isChecked());
+}
+
+// The host learns how to deal once somebody else sits at the table: one log
+// line per newcomer, kept in its place by a rebuild, and the status line for
+// as long as it waits. A guest never sees it.
+TEST_F(TableWindowTest, TheHostWithCompanyIsToldHowToDeal)
+{
+    MainForm ann{settings, language}, bea{settings, language};
+    Open(ann, "0");
+    const std::string hint = language.FormatText(99, "A46");
+    auto count = [&](const MainForm& w) {
+        const std::string log = LogOf(w);
+        int n = 0;
+        for (auto at = log.find(hint); at != std::string::npos; at = log.find(hint, at + 1))
+            ++n;
+        return n;
+    };
+    RunUntil([] { return false; }, 40);
+    EXPECT_EQ(count(ann), 0) << "alone at the table";
+    EXPECT_NE(Text(ann, "StatusMsg"), " " + hint);
+
+    settings.LastPlayer = "Bea";
+    const BrowserOutcome joined = lobby.JoinGame(folder.substr(folder.find_last_of('/') + 1));
+    ASSERT_TRUE(joined.openTable);
+    bea.Init(joined.session);
+    bea.show();
+    ASSERT_TRUE(RunUntil([&] { return Text(ann, "StatusMsg") == " " + hint; })) << Text(ann, "StatusMsg");
+    RunUntil([] { return false; }, 40);
+    EXPECT_EQ(count(ann), 1) << "once, not every poll";
+    EXPECT_LT(LogOf(ann).find(language.FormatText(94, "Bea")), LogOf(ann).find(hint)) << LogOf(ann);
+    EXPECT_EQ(count(bea), 0);
+    EXPECT_NE(Text(bea, "StatusMsg"), " " + hint);
+
+    // The disguise look and back rebuild the log: the line stays where it was.
+    const std::string before = LogOf(ann);
+    ann.DoCommand("N");
+    ann.DoCommand("N");
+    EXPECT_EQ(LogOf(ann), before);
+
+    // A chat line's confirmation is seen, then the hint comes back.
+    QApplication::setActiveWindow(&ann);
+    Type(Child(ann, "RTB2"), "m");
+    Type(QApplication::focusWidget(), "Ready?");
+    Key(Child(ann, "EnterMsgBox"), Qt::Key_Return, QStringLiteral("\r"));
+    EXPECT_EQ(Text(ann, "StatusMsg"), " " + language.FormatText(19));
+    ASSERT_TRUE(RunUntil([&] { return Text(ann, "StatusMsg") == " " + hint; }));
+
+    Type(Child(ann, "RTB2"), "s");
+    ASSERT_TRUE(RunUntil([&] { return bea.Engine()->MyTurn() || ann.Engine()->MyTurn(); }));
+    RunUntil([] { return false; }, 20);
+    EXPECT_NE(Text(ann, "StatusMsg"), " " + hint);
+    EXPECT_EQ(count(ann), 1);
+    EXPECT_EQ(count(bea), 0);
 }
 
 TEST_F(TableWindowTest, ChatReachesEveryWindowAndPrivateLinesOnlyTheirOwn)
