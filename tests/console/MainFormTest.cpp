@@ -407,8 +407,8 @@ TEST_F(WindowLooksTest, LayoutFollowsTheWindowSizeInTwipsAndTheToolBoxStaysInsid
     const double w = form.LayoutWidth(), h = form.LayoutHeight();
     auto px = [](double x, double y) { return QSize(TwipsToPixelsX(x), TwipsToPixelsY(y)); };
     QWidget *rtb1 = Child(form, "RTB1"), *rtb2 = Child(form, "RTB2"), *status = Child(form, "StatusMsg");
-    EXPECT_EQ(QSize(rtb1->width(), rtb1->y()), px(w + 10, h - 1365));
-    EXPECT_EQ(QSize(status->width(), status->y()), px(w, h - 1065));
+    EXPECT_EQ(QSize(rtb1->width(), rtb1->y()), px(w - 120, h - 1365));
+    EXPECT_EQ(QSize(status->width(), status->y()), px(w - 120, h - 1065));
     form.DoCommand("T"); // the log has the whole width without the tool box
     EXPECT_EQ(rtb2->size(), px(w - 140, h - 1400));
     form.DoCommand("U"); // without the status bar the log covers the hand line
@@ -504,6 +504,41 @@ TEST_F(WindowLooksTest, ToolBoxOpensBesideTheLogAndStaysWhereDragged)
     EXPECT_EQ(Child(next, "ToolBox")->pos(), QPoint(TwipsToPixelsX(1500), TwipsToPixelsY(900)));
     next.SetToolBoxLeft(-1);
     EXPECT_FALSE(Child(next, "ToolBox")->geometry().intersects(Child(next, "RTB2")->geometry()));
+}
+
+// On a small screen and on a large one, in every look, the hand line and the
+// entry line sit right under the log, and nothing overlaps or leaves the window.
+TEST_F(WindowLooksTest, HandAndStatusLinesStayWithTheLogOnEveryScreen)
+{
+    QWidget *log = Child(form, "RTB2"), *hand = Child(form, "RTB1"), *status = Child(form, "StatusMsg"),
+            *box = Child(form, "ToolBox");
+    for (const QSize screen : {QSize(1024, 768), QSize(1920, 1080), QSize(1024, 768)}) {
+        for (const char* look : {"", "U", "T", "N"}) {
+            form.resize(screen);
+            if (*look) form.DoCommand(look);
+            QApplication::processEvents();
+            const std::string at = std::to_string(screen.width()) + " " + look;
+            const QRect area = form.centralWidget()->rect();
+            const QWidget* above = hand->isVisible() ? hand : log;
+            if (hand->isVisible()) {
+                EXPECT_GE(hand->y(), log->geometry().bottom()) << at;
+                EXPECT_LE(hand->y() - log->geometry().bottom(), 8) << at;
+            }
+            EXPECT_GE(status->y(), above->geometry().bottom()) << at;
+            EXPECT_LE(status->y() - above->geometry().bottom(), 8) << at;
+            EXPECT_LE(area.bottom() - status->geometry().bottom(), 8) << at << " no gap under the entry line";
+            for (const QWidget* w : {log, hand, status}) {
+                if (w->isVisible()) {
+                    EXPECT_TRUE(area.contains(w->geometry())) << at << FromQ(w->objectName());
+                }
+            }
+            if (box->isVisible()) {
+                EXPECT_FALSE(box->geometry().intersects(log->geometry())) << at;
+                EXPECT_TRUE(area.contains(box->geometry())) << at;
+            }
+            if (*look) form.DoCommand(look);
+        }
+    }
 }
 
 using QtPlatformTest = ConsoleTest;
