@@ -440,6 +440,10 @@ TEST_F(WindowLooksTest, SeatMarksKeepTheMarginOfTheNames)
         const QRect mark = Child(form, "StateLbl" + std::to_string(i))->geometry();
         EXPECT_GE(inside.right() - mark.right(), leftMargin) << i;
         EXPECT_LT(Child(form, "BlindsLbl" + std::to_string(i))->geometry().right(), mark.left()) << i;
+        EXPECT_GE(Child(form, "DealerLbl" + std::to_string(i))->x() -
+                      Child(form, "BetLbl" + std::to_string(i))->geometry().right(),
+                  4)
+            << "the bet keeps clear of the dealer's mark " << i;
     }
 }
 
@@ -466,6 +470,13 @@ TEST_F(WindowLooksTest, EveryShippedLanguageFitsItsCaptions)
         for (const char* name : {"B_Button", "M_Button", "StartRoundBtn", "StateLbl0"})
             EXPECT_LE(Child(form, name)->geometry().right(), box->contentsRect().right())
                 << file << ' ' << name;
+        // An amount never touches its caption.
+        for (const char* money : {"Cash", "Pot", "Call"}) {
+            const QWidget* caption = Child(form, std::string(money) + "Caption");
+            EXPECT_GE(
+                Child(form, std::string(money) + "Lbl")->x() - caption->x() - caption->sizeHint().width(), 4)
+                << file << ' ' << money;
+        }
     }
 }
 
