@@ -43,6 +43,12 @@ void CommandEntry::ShowStatus(const std::string& text)
     StatusMsg->setText(QStringLiteral(" ") + ToQ(text));
 }
 
+std::string CommandEntry::StatusText() const
+{
+    const QString text = StatusMsg->text();
+    return FromQ(text.startsWith(QLatin1Char(' ')) ? text.mid(1) : text);
+}
+
 void CommandEntry::BeginAmount(const std::string& prompt)
 {
     ShowStatus(prompt);

@@ -26,6 +26,8 @@ public:
 
     // Ignored while the chat box is open: the prompt would cover the line.
     void ShowStatus(const std::string& text);
+    // What the status line says.
+    std::string StatusText() const;
     void BeginAmount(const std::string& prompt);
     void BeginChat(const std::string& prompt);
     // An amount or a chat line is being typed.

@@ -178,6 +178,7 @@ void LogPane::Clear()
 {
     ++m_generation;
     m_shown = 0;
+    m_local.clear();
     m_pane->clear();
 }
 
@@ -203,14 +204,24 @@ void LogPane::Rebuild(const std::vector<std::string>& lines)
         QTextCursor batch(m_pane->document());
         batch.beginEditBlock();
         const std::size_t count = std::min(m_shown, lines.size());
-        for (std::size_t i = 0; i < count; ++i)
-            LogText(lines[i] + "\r\n");
+        auto local = m_local.begin();
+        for (std::size_t i = 0; i <= count; ++i) {
+            for (; local != m_local.end() && (local->first <= i || i == count); ++local)
+                LogText(local->second + "\r\n");
+            if (i < count) LogText(lines[i] + "\r\n");
+        }
         batch.endEditBlock();
     }
     m_pane->setUpdatesEnabled(true);
     m_quiet = false;
     m_pane->moveCursor(QTextCursor::End);
     m_pane->ensureCursorVisible();
+}
+
+void LogPane::ShowLocalLine(const std::string& line)
+{
+    m_local.emplace_back(m_shown, line);
+    LogText(line + "\r\n");
 }
 
 void LogPane::LogText(const std::string& text)

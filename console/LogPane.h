@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <QObject>
@@ -44,6 +45,9 @@ public:
     void ShowLines(const std::vector<LogLine>& lines);
     // Rebuilt from the game's stored lines: those shown so far, no more.
     void Rebuild(const std::vector<std::string>& lines);
+    // A line of this window's own, not of the game: shown after the game's
+    // lines so far, and drawn in that place again by a rebuild.
+    void ShowLocalLine(const std::string& line);
     // A new table: empty, nothing shown yet.
     void Clear();
 
@@ -77,6 +81,8 @@ private:
     bool m_closing = false;
     // Lines of the game this pane has begun to show.
     std::size_t m_shown = 0;
+    // Own lines, each with the count of game lines shown before it.
+    std::vector<std::pair<std::size_t, std::string>> m_local;
     // Changes with every rebuild or clear: drawing that ran events checks it
     // before it touches the pane again.
     unsigned m_generation = 0;

@@ -247,8 +247,11 @@ void MainForm::LayoutForm()
     auto setHeight = [](QWidget* c, double twips) { c->resize(c->width(), std::max(1, Py(twips))); };
     auto setTop = [](QWidget* c, double twips) { c->move(c->x(), Py(twips)); };
     if (w > 2500) {
-        setWidth(BackLbl, w);
-        setWidth(RTB1, w + 10);
+        // The lines under the log end at the client's right edge: wider,
+        // their right end (the entry line's frame) would be cut off.
+        const double clientWidth = w - FrameWidth;
+        setWidth(BackLbl, clientWidth);
+        setWidth(RTB1, clientWidth);
         double logWidth = w - 140;
         if (m_toolDocked && !ToolBox->isHidden()) {
             const double toolWidth = PixelsToTwipsX(ToolBox->width(), screen());
@@ -257,7 +260,7 @@ void MainForm::LayoutForm()
             logWidth = std::min(logWidth, left - DockMargin);
         }
         setWidth(RTB2, logWidth);
-        m_entry->SetWidth(std::max(1, Px(w)));
+        m_entry->SetWidth(std::max(1, Px(clientWidth)));
     }
     setTop(RTB1, h - 1365);
     m_entry->SetTop(Py(h - 1065));

@@ -132,6 +132,12 @@ private:
     // status line says so and no control offers a move any more.
     void EndGame(int message);
     void StartRoundCommand();
+    // The host with company at the table and no hand running is told how
+    // to deal: once in the log (again when more players sit down), and on
+    // the status line while it waits. Run after every poll.
+    bool StartHintApplies() const;
+    std::string StartHintText() const;
+    void UpdateStartHint();
     void LeaveTable();
     void CheckOrCall();
     void EnterAmount();
@@ -191,6 +197,10 @@ private:
     bool m_leavePending = false; // closed during a tick: leave once it is over
     bool m_gameEnded = false;
     bool m_toolDocked = true;
+    int m_hintedPlayers = 0; // seats at the table when the log last told how to deal
+    // Polls that a status the player caused (a chat line sent) stays before
+    // the start hint takes the line back.
+    int m_statusHold = 0;
     int MyNo() const; // the session's player number; 0 before Init
 };
 

@@ -46,7 +46,12 @@ public:
     }
     void ShowPlayerLabel(const std::string& text) override { m_form.ToolBox->SetPlayerLabel(text); }
     void UpdateTableView(const Table& table) override { m_form.UpdateTableView(table); }
-    void ShowStatus(const std::string& text) override { m_form.ShowStatus(text); }
+    void ShowStatus(const std::string& text) override
+    {
+        m_form.ShowStatus(text);
+        // What the engine says is current only until its next poll.
+        m_form.m_statusHold = 0;
+    }
     void SetStartRoundAllowed(bool allowed) override { m_form.SetStartRoundAllowed(allowed); }
     void SetActionsEnabled(bool myTurn) override { m_form.SetActionsEnabled(myTurn); }
     void LogLines(const std::vector<LogLine>& lines) override { m_form.m_log->ShowLines(lines); }
@@ -87,6 +92,7 @@ void MainForm::Init(GameSession session)
         Timer1->stop();
         m_log->SetClosing(false);
         m_left = false;
+        m_hintedPlayers = 0;
         m_table.reset();
         m_table = std::make_unique<Table>(*m_view, std::move(session), m_language);
         m_pollDue.setRemainingTime(PollInterval());
@@ -165,6 +171,7 @@ void MainForm::OnTimer1()
     // The status of this poll is known only now: the money shown follows it.
     if (!m_log->Closing() && !m_left) DrawMoney(*m_table);
     if (m_table->State().LastStatus == "GE" && !m_log->Closing()) EndGame(Msg::GameEnded);
+    if (!m_log->Closing() && !m_left) UpdateStartHint();
     if (m_leavePending) {
         m_leavePending = false;
         LeaveTable();
@@ -325,13 +332,63 @@ void MainForm::ShowStatus(const std::string& text)
 {
     // The end of the game stays on the status line.
     if (m_entry->ChatOpen() || m_gameEnded) return;
-    m_entry->ShowStatus(text);
+    m_statusHold = 2;
+    m_entry->ShowStatus(text.empty() && StartHintApplies() ? StartHintText() : text);
     if (!m_entry->AmountOpen()) RTB2->setFocus();
 }
 
 void MainForm::StartRoundCommand()
 {
     if (m_table && m_table->CanStartRound()) m_table->StartRound();
+}
+
+bool MainForm::StartHintApplies() const
+{
+    if (!m_table || m_gameEnded || !m_table->CanStartRound()) return false;
+    const TableState& s = m_table->State();
+    const std::vector<PlayerRecord>& seats = m_table->Seats();
+    const int seated = std::min(s.PlayerCount, static_cast<int>(s.HandStake.size()) - 1);
+    for (int p = 1; p <= seated; ++p) {
+        if (p == MyNo() || s.HandStake[p] <= StakeOut) continue;
+        // The records are read when the status changes: a seat that
+        // joined since counts as taken.
+        if (p < static_cast<int>(seats.size())) {
+            const std::string action = Trim(seats[p].Action);
+            if (action == "D" || action == "O") continue;
+        }
+        return true;
+    }
+    return false;
+}
+
+std::string MainForm::StartHintText() const
+{
+    // The menu item's caption as the menu shows it, without its mnemonic.
+    QString caption = ToQ(m_language.AppText[Cap::MenuStartRound]);
+    if (caption.isEmpty()) caption = QStringLiteral("Start Round");
+    caption.replace(QStringLiteral("&&"), QStringLiteral("\x01")).remove(QLatin1Char('&'));
+    caption.replace(QStringLiteral("\x01"), QStringLiteral("&"));
+    return m_language.FormatText(Msg::PressStartRound, FromQ(caption));
+}
+
+void MainForm::UpdateStartHint()
+{
+    if (!m_table || m_gameEnded) return;
+    const std::string hint = StartHintText();
+    if (hint.empty()) return;
+    const std::string shown = m_entry->StatusText();
+    if (!StartHintApplies()) {
+        // The hand has begun (or the company has left): the hint is stale.
+        if (shown == hint) m_entry->ShowStatus("");
+        return;
+    }
+    if (m_table->State().PlayerCount > m_hintedPlayers) {
+        m_hintedPlayers = m_table->State().PlayerCount;
+        m_log->ShowLocalLine("i" + hint);
+    }
+    if (m_statusHold > 0) --m_statusHold;
+    if (shown != hint && (shown.empty() || m_statusHold == 0) && !m_entry->IsOpen())
+        m_entry->ShowStatus(hint);
 }
 
 void MainForm::DoCommand(const std::string& letter)

@@ -184,9 +184,10 @@ void SeatPanel::FitCaptions()
         column = fit(b, column);
     const int buttonsWidth = std::max(2 * column + gap, fit(StartRoundBtn, 0));
     column = (buttonsWidth - gap) / 2;
+    // The amounts keep a space after the longest caption ("To call:").
     int captionWidth = TwipsToPixelsX(600);
     for (QLabel* l : {CashCaption, PotCaption, CallCaption})
-        captionWidth = fit(l, captionWidth);
+        captionWidth = std::max(captionWidth, l->sizeHint().width() + TwipsToPixelsX(90));
     const int valueWidth = TwipsToPixelsX(1900);
     const int panelWidth = std::max(
         {TwipsToPixelsX(ToolBoxWidth), 2 * margin + buttonsWidth, 2 * margin + captionWidth + valueWidth});
@@ -217,7 +218,8 @@ void SeatPanel::FitCaptions()
         dealer->setGeometry(blind->x() - TwipsToPixelsX(15) - fit(dealer, dealer->width()), dealer->y(),
                             fit(dealer, dealer->width()), dealer->height());
         QLabel* bet = BetLbl[i];
-        bet->move(dealer->x() - TwipsToPixelsX(15) - bet->width(), bet->y());
+        // A space between the bet and the dealer's mark, as between the others.
+        bet->move(dealer->x() - TwipsToPixelsX(75) - bet->width(), bet->y());
         QLabel* cash = PlayersCash[i];
         cash->resize(bet->x() - TwipsToPixelsX(15) - cash->x(), cash->height());
     }

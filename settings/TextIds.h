@@ -71,6 +71,7 @@ inline constexpr int TimeLeft = 87;         // "Your turn: % seconds left."
 inline constexpr int OnlyCallOrFold = 88;
 inline constexpr int GameEnded = 97;
 inline constexpr int GameFolderGone = 98;
+inline constexpr int PressStartRound = 99; // "Press S or use \"%\" to deal." (% = the menu caption)
 } // namespace Msg
 
 namespace Cap {

@@ -407,8 +407,8 @@ TEST_F(WindowLooksTest, LayoutFollowsTheWindowSizeInTwipsAndTheToolBoxStaysInsid
     const double w = form.LayoutWidth(), h = form.LayoutHeight();
     auto px = [](double x, double y) { return QSize(TwipsToPixelsX(x), TwipsToPixelsY(y)); };
     QWidget *rtb1 = Child(form, "RTB1"), *rtb2 = Child(form, "RTB2"), *status = Child(form, "StatusMsg");
-    EXPECT_EQ(QSize(rtb1->width(), rtb1->y()), px(w + 10, h - 1365));
-    EXPECT_EQ(QSize(status->width(), status->y()), px(w, h - 1065));
+    EXPECT_EQ(QSize(rtb1->width(), rtb1->y()), px(w - 120, h - 1365));
+    EXPECT_EQ(QSize(status->width(), status->y()), px(w - 120, h - 1065));
     form.DoCommand("T"); // the log has the whole width without the tool box
     EXPECT_EQ(rtb2->size(), px(w - 140, h - 1400));
     form.DoCommand("U"); // without the status bar the log covers the hand line
@@ -440,6 +440,10 @@ TEST_F(WindowLooksTest, SeatMarksKeepTheMarginOfTheNames)
         const QRect mark = Child(form, "StateLbl" + std::to_string(i))->geometry();
         EXPECT_GE(inside.right() - mark.right(), leftMargin) << i;
         EXPECT_LT(Child(form, "BlindsLbl" + std::to_string(i))->geometry().right(), mark.left()) << i;
+        EXPECT_GE(Child(form, "DealerLbl" + std::to_string(i))->x() -
+                      Child(form, "BetLbl" + std::to_string(i))->geometry().right(),
+                  4)
+            << "the bet keeps clear of the dealer's mark " << i;
     }
 }
 
@@ -466,6 +470,13 @@ TEST_F(WindowLooksTest, EveryShippedLanguageFitsItsCaptions)
         for (const char* name : {"B_Button", "M_Button", "StartRoundBtn", "StateLbl0"})
             EXPECT_LE(Child(form, name)->geometry().right(), box->contentsRect().right())
                 << file << ' ' << name;
+        // An amount never touches its caption.
+        for (const char* money : {"Cash", "Pot", "Call"}) {
+            const QWidget* caption = Child(form, std::string(money) + "Caption");
+            EXPECT_GE(
+                Child(form, std::string(money) + "Lbl")->x() - caption->x() - caption->sizeHint().width(), 4)
+                << file << ' ' << money;
+        }
     }
 }
 
@@ -504,6 +515,41 @@ TEST_F(WindowLooksTest, ToolBoxOpensBesideTheLogAndStaysWhereDragged)
     EXPECT_EQ(Child(next, "ToolBox")->pos(), QPoint(TwipsToPixelsX(1500), TwipsToPixelsY(900)));
     next.SetToolBoxLeft(-1);
     EXPECT_FALSE(Child(next, "ToolBox")->geometry().intersects(Child(next, "RTB2")->geometry()));
+}
+
+// On a small screen and on a large one, in every look, the hand line and the
+// entry line sit right under the log, and nothing overlaps or leaves the window.
+TEST_F(WindowLooksTest, HandAndStatusLinesStayWithTheLogOnEveryScreen)
+{
+    QWidget *log = Child(form, "RTB2"), *hand = Child(form, "RTB1"), *status = Child(form, "StatusMsg"),
+            *box = Child(form, "ToolBox");
+    for (const QSize screen : {QSize(1024, 768), QSize(1920, 1080), QSize(1024, 768)}) {
+        for (const char* look : {"", "U", "T", "N"}) {
+            form.resize(screen);
+            if (*look) form.DoCommand(look);
+            QApplication::processEvents();
+            const std::string at = std::to_string(screen.width()) + " " + look;
+            const QRect area = form.centralWidget()->rect();
+            const QWidget* above = hand->isVisible() ? hand : log;
+            if (hand->isVisible()) {
+                EXPECT_GE(hand->y(), log->geometry().bottom()) << at;
+                EXPECT_LE(hand->y() - log->geometry().bottom(), 8) << at;
+            }
+            EXPECT_GE(status->y(), above->geometry().bottom()) << at;
+            EXPECT_LE(status->y() - above->geometry().bottom(), 8) << at;
+            EXPECT_LE(area.bottom() - status->geometry().bottom(), 8) << at << " no gap under the entry line";
+            for (const QWidget* w : {log, hand, status}) {
+                if (w->isVisible()) {
+                    EXPECT_TRUE(area.contains(w->geometry())) << at << FromQ(w->objectName());
+                }
+            }
+            if (box->isVisible()) {
+                EXPECT_FALSE(box->geometry().intersects(log->geometry())) << at;
+                EXPECT_TRUE(area.contains(box->geometry())) << at;
+            }
+            if (*look) form.DoCommand(look);
+        }
+    }
 }
 
 using QtPlatformTest = ConsoleTest;
@@ -601,8 +647,12 @@ TEST_F(TableWindowTest, AHandIsPlayedThroughTheWindow)
     EXPECT_EQ(Text(form, "PlayerLbl"), "Ann A7");
     EXPECT_NE(LogOf(form).find("M1[Ann|$|*]"), std::string::npos);
 
-    // S starts the round; the blinds and the hole cards appear.
+    // With bots at the table the host is told how to deal; S starts the
+    // round and the hint gives way.
+    const std::string hint = " " + language.FormatText(99, "A46");
+    ASSERT_TRUE(RunUntil([&] { return status() == hint; })) << status();
     Type(log, "s");
+    EXPECT_NE(status(), hint);
     ASSERT_TRUE(RunUntil([&] { return table.MyTurn(); }));
     EXPECT_TRUE(Shows(form, "BlindsLbl", 2, "SB") && Shows(form, "BlindsLbl", 3, "BB"));
     EXPECT_TRUE(!Seat(form, "BlindsLbl", 1)->isVisibleTo(&form) &&
@@ -916,6 +966,59 @@ TEST_F(TableWindowTest, TheThreeLooksArePictured)
     picture("table-disguise");
     Type(log, "n");
     EXPECT_TRUE(box->isVisible() && settings.StatusBar && Child<QAction>(form, "mSbar")->isChecked());
+}
+
+// The host learns how to deal once somebody else sits at the table: one log
+// line per newcomer, kept in its place by a rebuild, and the status line for
+// as long as it waits. A guest never sees it.
+TEST_F(TableWindowTest, TheHostWithCompanyIsToldHowToDeal)
+{
+    MainForm ann{settings, language}, bea{settings, language};
+    Open(ann, "0");
+    const std::string hint = language.FormatText(99, "A46");
+    auto count = [&](const MainForm& w) {
+        const std::string log = LogOf(w);
+        int n = 0;
+        for (auto at = log.find(hint); at != std::string::npos; at = log.find(hint, at + 1))
+            ++n;
+        return n;
+    };
+    RunUntil([] { return false; }, 40);
+    EXPECT_EQ(count(ann), 0) << "alone at the table";
+    EXPECT_NE(Text(ann, "StatusMsg"), " " + hint);
+
+    settings.LastPlayer = "Bea";
+    const BrowserOutcome joined = lobby.JoinGame(folder.substr(folder.find_last_of('/') + 1));
+    ASSERT_TRUE(joined.openTable);
+    bea.Init(joined.session);
+    bea.show();
+    ASSERT_TRUE(RunUntil([&] { return Text(ann, "StatusMsg") == " " + hint; })) << Text(ann, "StatusMsg");
+    RunUntil([] { return false; }, 40);
+    EXPECT_EQ(count(ann), 1) << "once, not every poll";
+    EXPECT_LT(LogOf(ann).find(language.FormatText(94, "Bea")), LogOf(ann).find(hint)) << LogOf(ann);
+    EXPECT_EQ(count(bea), 0);
+    EXPECT_NE(Text(bea, "StatusMsg"), " " + hint);
+
+    // The disguise look and back rebuild the log: the line stays where it was.
+    const std::string before = LogOf(ann);
+    ann.DoCommand("N");
+    ann.DoCommand("N");
+    EXPECT_EQ(LogOf(ann), before);
+
+    // A chat line's confirmation is seen, then the hint comes back.
+    QApplication::setActiveWindow(&ann);
+    Type(Child(ann, "RTB2"), "m");
+    Type(QApplication::focusWidget(), "Ready?");
+    Key(Child(ann, "EnterMsgBox"), Qt::Key_Return, QStringLiteral("\r"));
+    EXPECT_EQ(Text(ann, "StatusMsg"), " " + language.FormatText(19));
+    ASSERT_TRUE(RunUntil([&] { return Text(ann, "StatusMsg") == " " + hint; }));
+
+    Type(Child(ann, "RTB2"), "s");
+    ASSERT_TRUE(RunUntil([&] { return bea.Engine()->MyTurn() || ann.Engine()->MyTurn(); }));
+    RunUntil([] { return false; }, 20);
+    EXPECT_NE(Text(ann, "StatusMsg"), " " + hint);
+    EXPECT_EQ(count(ann), 1);
+    EXPECT_EQ(count(bea), 0);
 }
 
 TEST_F(TableWindowTest, ChatReachesEveryWindowAndPrivateLinesOnlyTheirOwn)
