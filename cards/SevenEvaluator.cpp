@@ -56,6 +56,17 @@ bool ScoreOfFewCards(const clsCard* cards, int count, double& score)
     return true;
 }
 
+// Per card id over all 256 byte values, the card's face as a bit in its
+// suit's 16 bits; ids that are no card give nothing.
+constexpr std::array<std::uint64_t, 256> MakeIdSuitFaceBits()
+{
+    std::array<std::uint64_t, 256> bits{};
+    for (std::uint32_t id = 0; id < 4 * FaceCount; ++id)
+        bits[id] = std::uint64_t{1} << (16 * (id % 4) + id / 4);
+    return bits;
+}
+constexpr std::array<std::uint64_t, 256> IdSuitFaceBits = MakeIdSuitFaceBits();
+
 constexpr std::array<std::uint64_t, 64> MakeIdBits()
 {
     std::array<std::uint64_t, 64> bits{};
@@ -103,10 +114,12 @@ namespace detail {
 
 [[gnu::noinline]] double SevenFlushScoreOfIds(const std::uint8_t* ids, std::uint64_t key)
 {
-    std::uint64_t cards = 0;
+    std::uint64_t bits = 0;
     for (int i = 0; i < 7; ++i)
-        cards |= ids[i] < 4 * FaceCount ? std::uint64_t{1} << ids[i] : 0;
-    return FlushScore(cards, key);
+        bits |= IdSuitFaceBits[ids[i]];
+    const auto suit = static_cast<unsigned>(std::countr_zero(key & FlushBits) / 4);
+    const auto mask = static_cast<std::uint32_t>(bits >> (16 * suit)) & (SevenFlushMasks - 1);
+    return SevenTables.classScore[SevenTables.flushClass[mask]];
 }
 
 bool FastBestScore(const clsCard* cards, int count, double& score)
