@@ -4,6 +4,7 @@
 #include <span>
 
 #include "cards/Hand.h"
+#include "cards/SevenTables.h"
 
 namespace scrivo {
 
@@ -48,8 +49,12 @@ colHand BestHandReference(const colHand& hole, const colHand& board);
 // BestScore of seven card ids (id = 4 * facevalue + suit, 0..51), in any
 // order: exactly the Double BestScore gives for those cards. The ids must be
 // seven distinct cards; other bytes give some score, never a read outside
-// the tables (about 170 KB, made on first use, safely from any thread).
-double EvaluateSeven(const std::uint8_t* ids);
+// the tables (about 170 KB of constant data). Inline: a caller that rates
+// many hands keeps several in flight at once.
+inline double EvaluateSeven(const std::uint8_t* ids)
+{
+    return detail::EvaluateSevenIds(ids);
+}
 
 // The best score among all five-card choices of 5..7 cards, for code that
 // rates many hands. Equal to BestScore for two hole cards plus five board
