@@ -80,6 +80,28 @@ TEST_F(TickFilesTest, EveryTickOpensEachRecordFileAtMostOnce)
     EXPECT_TRUE(box.shown.empty()) << box.LastText();
 }
 
+// A client waiting on the host learns from a stat that gam.spk is as it
+// read it: of every MaxQuietTicks + 1 polls with nothing new, only one
+// opens (and locks) it, and none opens another record file.
+TEST_F(TickFilesTest, AClientPollWithNothingNewOpensNoRecordFileMostOfTheTime)
+{
+    Open({"Host", "Bob"});
+    test::RecordingView clientView;
+    Table client(clientView, test::SessionAt(dir.Path(), 2, "THNL"), language);
+    ASSERT_TRUE(client.Init());
+    for (int i = 0; i < 3; ++i) {
+        table->Tick();
+        client.Tick();
+    }
+    OpenCounter counter;
+    constexpr int Rounds = 4;
+    for (int i = 0; i < Rounds * (MaxQuietTicks + 1); ++i)
+        client.Tick();
+    EXPECT_EQ(counter.opens, (std::map<std::string, int>{{GameFileName, Rounds}}));
+    EXPECT_EQ(client.State().LastStatus, "WS");
+    EXPECT_TRUE(box.shown.empty()) << box.LastText();
+}
+
 // The disk fills while the blinds go in: the tick fails, the following
 // ones retry the writes it left, and once there is room the hand goes on
 // with each blind posted once and no chip lost.
