@@ -102,6 +102,31 @@ TEST_F(TickFilesTest, AClientPollWithNothingNewOpensNoRecordFileMostOfTheTime)
     EXPECT_TRUE(box.shown.empty()) << box.LastText();
 }
 
+// The host's own write of gam.spk leaves the record as surely known as a
+// read: the poll after it asks with a stat, even when the polls before had
+// used up their turns without a read.
+TEST_F(TickFilesTest, AHostPollAfterItsOwnStatusWriteDoesNotReadTheGameRecord)
+{
+    Open({"Host", "Bob"});
+    StartHand();
+    ASSERT_EQ(Status(), "P2");
+    auto gameOpens = [&] {
+        OpenCounter counter;
+        table->Tick();
+        return counter.opens[GameFileName];
+    };
+    // Idle polls up to one that reads, then as many as may go on a stat.
+    int polls = 0;
+    while (gameOpens() == 0 && ++polls < 10) {
+    }
+    for (int i = 0; i < MaxQuietTicks - 1; ++i)
+        ASSERT_EQ(gameOpens(), 0);
+    test::SetAction(dir.Path(), 2, "R5"); // the call of the small blind
+    ASSERT_EQ(gameOpens(), 1);            // the request taken, the status written
+    ASSERT_EQ(Status(), "P1");
+    EXPECT_EQ(gameOpens(), 0);
+}
+
 // The disk fills while the blinds go in: the tick fails, the following
 // ones retry the writes it left, and once there is room the hand goes on
 // with each blind posted once and no chip lost.
