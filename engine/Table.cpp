@@ -183,9 +183,12 @@ void Table::StoreGame()
         if (m_resetRaise) g.LastRaise = Currency();
     }
     Need(file.WriteGame(g));
+    // What we wrote under the lock is known as surely as what a read gives:
+    // the polls that may trust a stat count from here.
     m_lastGame = g;
     m_gameStat = Need(file.Stat());
     m_gameKnown = true;
+    m_quietTicks = 0;
     m_gamePending = false;
     m_pendingRaise = Currency();
     m_statusPending = false;

@@ -43,8 +43,8 @@ LockedFile::~LockedFile()
 
 LockedFile::LockedFile(LockedFile&& other) noexcept
     : m_fd(std::exchange(other.m_fd, -1)), m_error(other.m_error), m_refusal(std::move(other.m_refusal)),
-      m_path(std::move(other.m_path)), m_dev(other.m_dev), m_ino(other.m_ino), m_size(other.m_size),
-      m_windowOffset(other.m_windowOffset), m_window(std::move(other.m_window)),
+      m_path(std::move(other.m_path)), m_dev(other.m_dev), m_ino(other.m_ino), m_opened(other.m_opened),
+      m_size(other.m_size), m_windowOffset(other.m_windowOffset), m_window(std::move(other.m_window)),
       m_windowAtEnd(other.m_windowAtEnd)
 {
 }

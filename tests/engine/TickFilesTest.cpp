@@ -80,6 +80,53 @@ TEST_F(TickFilesTest, EveryTickOpensEachRecordFileAtMostOnce)
     EXPECT_TRUE(box.shown.empty()) << box.LastText();
 }
 
+// A client waiting on the host learns from a stat that gam.spk is as it
+// read it: of every MaxQuietTicks + 1 polls with nothing new, only one
+// opens (and locks) it, and none opens another record file.
+TEST_F(TickFilesTest, AClientPollWithNothingNewOpensNoRecordFileMostOfTheTime)
+{
+    Open({"Host", "Bob"});
+    test::RecordingView clientView;
+    Table client(clientView, test::SessionAt(dir.Path(), 2, "THNL"), language);
+    ASSERT_TRUE(client.Init());
+    for (int i = 0; i < 3; ++i) {
+        table->Tick();
+        client.Tick();
+    }
+    OpenCounter counter;
+    constexpr int Rounds = 4;
+    for (int i = 0; i < Rounds * (MaxQuietTicks + 1); ++i)
+        client.Tick();
+    EXPECT_EQ(counter.opens, (std::map<std::string, int>{{GameFileName, Rounds}}));
+    EXPECT_EQ(client.State().LastStatus, "WS");
+    EXPECT_TRUE(box.shown.empty()) << box.LastText();
+}
+
+// The host's own write of gam.spk leaves the record as surely known as a
+// read: the poll after it asks with a stat, even when the polls before had
+// used up their turns without a read.
+TEST_F(TickFilesTest, AHostPollAfterItsOwnStatusWriteDoesNotReadTheGameRecord)
+{
+    Open({"Host", "Bob"});
+    StartHand();
+    ASSERT_EQ(Status(), "P2");
+    auto gameOpens = [&] {
+        OpenCounter counter;
+        table->Tick();
+        return counter.opens[GameFileName];
+    };
+    // Idle polls up to one that reads, then as many as may go on a stat.
+    int polls = 0;
+    while (gameOpens() == 0 && ++polls < 10) {
+    }
+    for (int i = 0; i < MaxQuietTicks - 1; ++i)
+        ASSERT_EQ(gameOpens(), 0);
+    test::SetAction(dir.Path(), 2, "R5"); // the call of the small blind
+    ASSERT_EQ(gameOpens(), 1);            // the request taken, the status written
+    ASSERT_EQ(Status(), "P1");
+    EXPECT_EQ(gameOpens(), 0);
+}
+
 // The disk fills while the blinds go in: the tick fails, the following
 // ones retry the writes it left, and once there is room the hand goes on
 // with each blind posted once and no chip lost.

@@ -44,6 +44,34 @@ TEST(LockedFile, AnotherProcessSeesTheFileHeldUntilItIsClosed)
     EXPECT_EQ(childStatus(), LockedFile::OpenStatus::Ok);
 }
 
+// A table keeps the attributes taken at the open to tell later, from a stat
+// alone, whether anyone wrote since; they must survive the file being handed
+// on by a move.
+TEST(LockedFile, TheAttributesAtTheOpenGoWithTheFileWhenMoved)
+{
+    test::TempDir dir;
+    const std::string path = dir.File("c.spk");
+    {
+        LockedFile f;
+        ASSERT_EQ(f.TryOpen(path), LockedFile::OpenStatus::Ok);
+        ASSERT_TRUE(f.WriteAt(0, "abcd", 4));
+    }
+    LockedFile f;
+    ASSERT_EQ(f.TryOpen(path), LockedFile::OpenStatus::Ok);
+    const FileStat opened = f.OpenedStat();
+    ASSERT_NE(opened.modifiedNs, 0);
+    ASSERT_EQ(opened.size, 4);
+
+    LockedFile constructed(std::move(f));
+    EXPECT_EQ(constructed.OpenedStat().modifiedNs, opened.modifiedNs);
+    EXPECT_EQ(constructed.OpenedStat().size, opened.size);
+    EXPECT_EQ(constructed.OpenedStat().inode, opened.inode);
+    LockedFile assigned;
+    assigned = std::move(constructed);
+    EXPECT_EQ(assigned.OpenedStat().modifiedNs, opened.modifiedNs);
+    EXPECT_EQ(assigned.OpenedStat().inode, opened.inode);
+}
+
 TEST(LockedFile, MissingFolderIsAFailureWithItsReason)
 {
     LockedFile f;
