@@ -18,7 +18,6 @@
 
 #include <benchmark/benchmark.h>
 
-#include "cards/Evaluator.h"
 #include "engine/Commands.h"
 #include "engine/Table.h"
 #include "platform/FileOps.h"
@@ -29,14 +28,6 @@ namespace {
 
 using namespace scrivo;
 using SteadyClock = std::chrono::steady_clock;
-
-// The seven-card tables are made on first use, which takes a good part of a
-// second: made here, outside what is measured.
-void WarmEvaluator()
-{
-    const std::uint8_t ids[7] = {0, 5, 10, 15, 20, 25, 30};
-    benchmark::DoNotOptimize(EvaluateSeven(ids));
-}
 
 void SetPerAction(benchmark::State& state, const FileOpCounts& calls, long long actions)
 {
@@ -50,7 +41,6 @@ void SetPerAction(benchmark::State& state, const FileOpCounts& calls, long long 
 
 void BM_HostWithEightBotsOnAShare(benchmark::State& state)
 {
-    WarmEvaluator();
     test::FreshProcessState fresh;
     test::RecordingMessageBox box;
     ProgramRandom().Seed(2026);
@@ -256,7 +246,6 @@ double Median(std::vector<double> values)
 void BM_HandOver(benchmark::State& state)
 {
     constexpr std::size_t HandOvers = 100;
-    WarmEvaluator();
     SharedGame game;
     if (!game.Open()) {
         state.SkipWithError("the tables did not open");
