@@ -579,6 +579,18 @@ void Table::RequestWritten(const RoundAction& action)
 void Table::CheckRearm()
 {
     m_rearmCandidate = false;
+    if (IsHostTable()) {
+        // The host writes the game record itself, and what it decided in
+        // this tick is not stored yet: the file would give back an older
+        // turn and pot. Its own state is the game.
+        const std::string status = m_statusPending ? m_statusWrite : Trim(m_lastGame.Status);
+        if (status == "P" + std::to_string(m_session.MyPlayerNo)) {
+            m_requestPending = false;
+            m_state.MyTurn = true;
+            UpdateTableView();
+        }
+        return;
+    }
     const GameRecord g = ReadGame();
     const std::string status = Trim(g.Status);
     if (status.size() >= 2 && status[0] == 'P' && status.back() - '0' == m_session.MyPlayerNo) {
