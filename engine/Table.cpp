@@ -330,6 +330,7 @@ bool Table::Init()
         m_statusPending = false;
         m_resetRaise = false;
         m_failedTicks = 0;
+        m_soundTicks = 0;
         m_gameKnown = false;
         m_quietTicks = 0;
         m_botRequested = false;
@@ -394,7 +395,7 @@ void Table::Tick()
     try {
         TickBody();
         ReleaseFiles();
-        m_failedTicks = 0;
+        if (m_failedTicks > 0 && ++m_soundTicks >= SoundTicksToForget) m_failedTicks = 0;
     } catch (const OperationCancelled&) {
         CloseFiles();
         m_outbox.clear();
@@ -408,6 +409,7 @@ void Table::TickFailed(const std::string& description)
 {
     ++m_counters.failedTicks;
     ++m_failedTicks;
+    m_soundTicks = 0;
     m_gameKnown = false;
     // One report for a run of failures, not one per poll.
     if (m_failedTicks == 1) ReportError("Error in game tick: ", description);
