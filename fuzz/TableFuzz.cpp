@@ -12,10 +12,8 @@
 // error is reported; on a damaged one the reports end (the table stops or
 // plays on), they never go on poll after poll.
 #include <algorithm>
-#include <cstdio>
-#include <cstdlib>
-#include <chrono>
 #include <array>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -46,9 +44,11 @@ namespace fs = std::filesystem;
 
 constexpr int MaxSteps = 48;
 constexpr int QuietTicks = 24;
-// Reports a table may make in the quiet ticks: damage found, the stop after
-// a run of failed polls, and one from leaving.
+// A table that goes on after the quiet ticks may have found damage once
+// (reported, maybe once more for leaving or a refused start), but in their
+// last ticks it reports no more.
 constexpr int QuietReports = 3;
+constexpr int SilentTicks = 8;
 
 // Counts what the tables report and gives the cautious answer.
 class CountingBox final : public MessageBoxService {
@@ -57,7 +57,6 @@ public:
     {
         ++shown;
         last = request.text;
-        if (std::getenv("TRACE")) std::fprintf(stderr, "BOX %d: %s\n", shown, request.text.c_str());
         switch (request.buttons) {
         case MsgButtons::Ok:
             return MsgAnswer::Ok;
@@ -145,7 +144,8 @@ Setup ReadSetup(Input& in)
     s.hostPlaysOwnSeat = (options & 8) != 0;
     const std::uint8_t stakes = in.Byte();
     // Whole amounts, cents, and blinds that are a large part of the stack.
-    static constexpr std::array<std::int64_t, 4> cashRaw{10'000'000, 500'000, 1'000'000'000'000'000LL, 77'500};
+    static constexpr std::array<std::int64_t, 4> cashRaw{10'000'000, 500'000, 1'000'000'000'000'000LL,
+                                                         77'500};
     static constexpr std::array<std::int64_t, 4> blindRaw{50'000, 2'500, 10'000'000'000'000LL, 12'500};
     s.startCash = Currency::FromRaw(cashRaw[stakes % 4]);
     s.smallBlind = Currency::FromRaw(blindRaw[(stakes >> 2) % 4]);
@@ -178,7 +178,8 @@ void WriteFolder(const std::string& folder, const Setup& s)
     RecordFile usr = Need(OpenRecordFile(PlayerFilePath(folder), PlayerRecordLength));
     Need(usr.WritePlayer(BoardPlayerNo, NewBoardRecord()));
     for (int p = 1; p <= s.seats; ++p) {
-        const std::string name = p >= 2 && p <= s.bots + 1 ? "Bot" + std::to_string(p) : "Seat" + std::to_string(p);
+        const std::string name =
+            p >= 2 && p <= s.bots + 1 ? "Bot" + std::to_string(p) : "Seat" + std::to_string(p);
         Need(usr.WritePlayer(p, NewSeatRecord(p, name, s.cash[static_cast<std::size_t>(p)])));
     }
 }
@@ -221,13 +222,15 @@ std::optional<Currency> WholeChips(const std::string& folder, const Setup& s)
     if (v.game.SmallBlind != s.smallBlind || v.game.BigBlind != s.bigBlind || !v.game.Pot.IsZero())
         return std::nullopt;
     auto usr = OpenRecordFile(PlayerFilePath(folder), PlayerRecordLength);
-    if (!usr || CheckSeatRecords(v.game, Need(usr->RecordCount())) || Need(usr->ByteSize()) % PlayerRecordLength)
+    if (!usr || CheckSeatRecords(v.game, Need(usr->RecordCount())) ||
+        Need(usr->ByteSize()) % PlayerRecordLength)
         return std::nullopt;
     Currency chips;
     for (int p = 0; p <= s.seats; ++p) {
         const PlayerRecord& r = v.seats[static_cast<std::size_t>(p)];
         if (CheckPlayerRecord(r, p) || !r.Bet.IsZero()) return std::nullopt;
-        if (p >= 1 && Trim(r.Action) != "-") return std::nullopt;
+        if (p == BoardPlayerNo) continue; // its cash is nobody's
+        if (Trim(r.Action) != "-") return std::nullopt;
         chips += r.Cash;
     }
     return chips;
@@ -295,7 +298,8 @@ void RequireOnlyGameFolder(const std::string& root, const std::string& folder)
         if (path == fs::path(folder)) continue;
         Require(path.parent_path() == fs::path(folder), "nothing is written beside the game folder");
         const std::string name = path.filename().string();
-        Require(name == GameFileName || name == PlayerFileName || name == MessageFileName || name == HostFileName,
+        Require(name == GameFileName || name == PlayerFileName || name == MessageFileName ||
+                    name == HostFileName,
                 "only the game's own files are in its folder");
     }
 }
@@ -343,23 +347,16 @@ public:
             Edit(m_in.Byte());
             TickBoth();
         }
-        for (int t = 0; t < QuietTicks; ++t) {
-            TickBoth(true);
-            if (std::getenv("TRACE")) std::fprintf(stderr, "quiet tick %d host closing %d stage %ld\n", t, m_host->State().Closing, m_host->State().Stage);
-        }
-        Require(m_quietReports[0] <= QuietReports && m_quietReports[1] <= QuietReports,
-                "a table with nothing new to read stops reporting");
+        for (int t = 0; t < QuietTicks; ++t)
+            TickBoth(t);
+        RequireStopsReporting(*m_host, 0);
+        if (m_client) RequireStopsReporting(*m_client, 1);
 
         if (m_client) m_client->Leave();
         m_host->Leave();
         RequireQuiet("leaving");
         if (m_whole) RequireChipsKept(m_folder, m_setup, *m_chips, *m_host);
         RequireOnlyGameFolder(m_root, m_folder);
-        if (std::getenv("TRACE"))
-            std::fprintf(stderr, "whole=%d hands=%lld ticks=%lld acts=%lld failed=%lld boxes=%d stage=%ld last=%s\n",
-                         m_whole, m_host->Counters().handsEnded, m_host->Counters().ticks,
-                         m_host->Counters().actionsProcessed, m_host->Counters().failedTicks, m_box.shown,
-                         m_host->State().Stage, m_box.last.c_str());
     }
 
 private:
@@ -381,19 +378,34 @@ private:
         if (m_whole) Require(m_box.shown == 0, when);
     }
 
-    void TickBoth(bool quiet = false)
+    void NoteReports(int which, int before, int quietTick)
+    {
+        if (quietTick < 0 || m_box.shown == before) return;
+        m_quietReports[which] += m_box.shown - before;
+        m_lastReport[which] = quietTick;
+    }
+
+    void RequireStopsReporting(const Table& table, int which) const
+    {
+        if (table.State().Closing || m_quietReports[which] <= QuietReports) return;
+        Require(m_lastReport[which] < QuietTicks - SilentTicks,
+                "a table with nothing new to read stops reporting");
+    }
+
+    void TickBoth(int quietTick = -1)
     {
         // As the window does: a game whose folder has gone is not polled,
         // since every poll would only report the same failure.
         if (!FolderExists(GameFilePath(m_folder))) return;
         int before = m_box.shown;
         if (m_setup.hostPlaysOwnSeat && m_host->MyTurn()) m_host->PlayOwnSeat();
-        if (m_host->CanStartRound()) m_host->StartRound();
+        // A player who saw Start Round refused does not keep pressing it.
+        if (!m_startRefused && m_host->CanStartRound()) m_startRefused = !m_host->StartRound();
         m_host->Tick();
-        if (quiet) m_quietReports[0] += m_box.shown - before;
+        NoteReports(0, before, quietTick);
         before = m_box.shown;
         if (m_client) m_client->Tick();
-        if (quiet) m_quietReports[1] += m_box.shown - before;
+        NoteReports(1, before, quietTick);
         m_clock.Advance(std::chrono::milliseconds(700));
         if (m_whole) {
             RequireQuiet("a whole folder plays without a report");
@@ -433,7 +445,10 @@ private:
             request = "R" + Currency::FromRaw(static_cast<std::int64_t>(m_in.U64() >> 8)).ToString();
             break;
         case 6:
+            // A player who left; the host's own seat says so only when the
+            // host has left, so there it is a forgery.
             request = "D";
+            if (p == 1) m_whole = false;
             break;
         default:
             // Text command entry never writes: the host must hand it back.
@@ -491,7 +506,8 @@ private:
             const std::uint8_t which = m_in.Byte();
             const std::string path = PathOf(which);
             const std::uint64_t size = FileSize(path);
-            const std::uint64_t length = (static_cast<std::uint64_t>(m_in.Byte()) << 8 | m_in.Byte()) % (size + 1);
+            const std::uint64_t length =
+                (static_cast<std::uint64_t>(m_in.Byte()) << 8 | m_in.Byte()) % (size + 1);
             Overwrite(path, length, {}, true);
             Damaged(which);
             break;
@@ -522,6 +538,8 @@ private:
     bool m_whole = false;
     // Reports of the host and of the client in the quiet ticks.
     std::array<int, 2> m_quietReports{};
+    std::array<int, 2> m_lastReport{};
+    bool m_startRefused = false;
     FuzzView m_hostView{m_setup.hostDrawsSeats};
     FuzzView m_clientView{true};
     std::unique_ptr<Table> m_host;
