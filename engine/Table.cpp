@@ -333,6 +333,7 @@ bool Table::Init()
         m_statusPending = false;
         m_resetRaise = false;
         m_failedTicks = 0;
+        m_soundTicks = 0;
         m_gameKnown = false;
         m_quietTicks = 0;
         m_botRequested = false;
@@ -397,7 +398,7 @@ void Table::Tick()
     try {
         TickBody();
         ReleaseFiles();
-        m_failedTicks = 0;
+        if (m_failedTicks > 0 && ++m_soundTicks >= SoundTicksToForget) m_failedTicks = 0;
     } catch (const OperationCancelled&) {
         CloseFiles();
         m_outbox.clear();
@@ -411,6 +412,7 @@ void Table::TickFailed(const std::string& description)
 {
     ++m_counters.failedTicks;
     ++m_failedTicks;
+    m_soundTicks = 0;
     m_gameKnown = false;
     // One report for a run of failures, not one per poll.
     if (m_failedTicks == 1) ReportError("Error in game tick: ", description);
@@ -582,6 +584,18 @@ void Table::RequestWritten(const RoundAction& action)
 void Table::CheckRearm()
 {
     m_rearmCandidate = false;
+    if (IsHostTable()) {
+        // The host writes the game record itself, and what it decided in
+        // this tick is not stored yet: the file would give back an older
+        // turn and pot. Its own state is the game.
+        const std::string status = m_statusPending ? m_statusWrite : Trim(m_lastGame.Status);
+        if (status == "P" + std::to_string(m_session.MyPlayerNo)) {
+            m_requestPending = false;
+            m_state.MyTurn = true;
+            UpdateTableView();
+        }
+        return;
+    }
     const GameRecord g = ReadGame();
     const std::string status = Trim(g.Status);
     if (status.size() >= 2 && status[0] == 'P' && status.back() - '0' == m_session.MyPlayerNo) {

@@ -39,8 +39,12 @@ inline constexpr Currency StakeFolded = Currency::FromWhole(-1);
 inline constexpr Currency StakeAllIn = Currency::FromWhole(-2);
 inline constexpr Currency StakeOut = Currency::FromWhole(-3);
 
-// Ticks in a row that fail before the table gives up on its game folder.
+// Failed ticks before the table gives up on its game folder. Failures are
+// forgotten only after SoundTicksToForget good ticks in a row, so that damage
+// the table reads only now and then (one record, once a betting round) ends
+// in the stop too, instead of a report each time it is read.
 inline constexpr int FailedTicksToStop = 5;
+inline constexpr int SoundTicksToForget = 40;
 // Polls in a row that may take gam.spk as unchanged from a stat alone; the
 // next one reads it whatever the stat says, in case the server keeps
 // coarse modification times.
@@ -285,8 +289,10 @@ private:
     bool m_statusPending = false;
     std::string m_statusWrite;
     bool m_resetRaise = false;
-    // Ticks in a row that failed; the first is reported, a run of them stops the table.
+    // Ticks that failed since the last long run of good ones; the first is
+    // reported, a run of them stops the table.
     int m_failedTicks = 0;
+    int m_soundTicks = 0;
     // gam.spk as this table last read or wrote it, and its attributes then.
     bool m_gameKnown = false;
     GameRecord m_lastGame;

@@ -60,6 +60,7 @@ const std::vector<Target>& Targets()
         {"language", LanguageBody},
         {"card_text", CardTextBody},
         {"money", MoneyBody},
+        {"table", TableBody},
     };
     return all;
 }

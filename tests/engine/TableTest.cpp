@@ -144,6 +144,31 @@ TEST_P(RefusedRequestTest, IsHandedBackAndTheTurnStays)
 INSTANTIATE_TEST_SUITE_P(Requests, RefusedRequestTest,
                          ::testing::Values("Rabc", "R0", "R-5", "R995.01", "R", "Z"));
 
+// The host's own request was handed back; before its table has looked again,
+// a request in its seat that it did not write itself is applied. The bet
+// stays in the pot and the turn moves on: the file still holds the pot and
+// status from before the bet, and the host must not take them back.
+TEST_F(TableTest, HostRequestAfterARefusedOneKeepsThePotAndPassesTheTurn)
+{
+    Open({"Ann", "Bob"});
+    StartHand();
+    Act("R5");
+    table->Tick();
+    ASSERT_EQ(Status(), "P1");
+    ASSERT_TRUE(table->MyTurn());
+    ASSERT_TRUE(WriteRequest(*table, CommandOutcome{true, "Rabc", ""}));
+    table->Tick();
+    ASSERT_EQ(Action(1), "-");
+    test::SetAction(dir.Path(), 1, "R10");
+    table->Tick();
+    EXPECT_EQ(Status(), "P2");
+    EXPECT_FALSE(table->MyTurn());
+    EXPECT_EQ(table->State().Pot, Whole(30));
+    EXPECT_EQ(test::ReadGameFile(dir.Path()).Pot, Whole(30));
+    EXPECT_EQ(TotalCash() + test::ReadGameFile(dir.Path()).Pot, Whole(2000));
+    EXPECT_TRUE(box.shown.empty());
+}
+
 TEST_F(TableTest, DepartedPlayerIsSkippedSilently)
 {
     Open({"Ann", "Bob", "Cleo"});

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <map>
 
 #include <gtest/gtest.h>
@@ -189,6 +190,38 @@ TEST_F(TickFilesTest, LastingDamageIsReportedOnceAndStopsTheTable)
     EXPECT_TRUE(view.gameEnded);
     EXPECT_TRUE(client.State().Closing);
     EXPECT_EQ(TotalCash(), before);
+}
+
+// Damage that the host meets only on some polls, with good ones between:
+// reported once, and it still adds up to the stop. Damage that went away
+// long ago does not count against a later failure.
+TEST_F(TickFilesTest, DamageMetNowAndThenIsReportedOnceAndStopsTheTable)
+{
+    Open({"Ann", "Bob"});
+    StartHand();
+    const std::string usr = dir.File("usr.spk");
+    const std::string saved = test::TempDir::Read(usr);
+    const auto failOnce = [&] {
+        std::filesystem::resize_file(usr, PlayerRecordLength); // the players' records are gone
+        table->Tick();
+        std::filesystem::rename(dir.Write("copy", saved), usr);
+    };
+    failOnce();
+    for (int i = 0; i < SoundTicksToForget; ++i)
+        table->Tick();
+    ASSERT_EQ(box.shown.size(), 1u);
+    box.Clear();
+    for (int i = 1; i < FailedTicksToStop; ++i) {
+        failOnce();
+        table->Tick();
+        table->Tick();
+    }
+    EXPECT_EQ(box.shown.size(), 1u) << box.LastText();
+    EXPECT_FALSE(table->State().Closing);
+    failOnce();
+    EXPECT_EQ(box.shown.size(), 2u) << box.LastText(); // the damage, then the stop
+    EXPECT_EQ(table->State().Stage, StageGameOver);
+    EXPECT_TRUE(view.gameEnded);
 }
 
 // msg.spk cut short or deleted mid-game: the tables read it again from its
