@@ -14,18 +14,7 @@ namespace {
 
 class QuietBox final : public MessageBoxService {
 public:
-    MsgAnswer Show(const MessageBoxRequest& request) override
-    {
-        switch (request.buttons) {
-        case MsgButtons::Ok:
-            return MsgAnswer::Ok;
-        case MsgButtons::YesNo:
-        case MsgButtons::YesNoCancel:
-            return MsgAnswer::No;
-        default:
-            return MsgAnswer::Cancel;
-        }
-    }
+    MsgAnswer Show(const MessageBoxRequest& request) override { return CautiousAnswer(request.buttons); }
 };
 
 std::string MakeScratch()
@@ -48,6 +37,19 @@ std::string MakeScratch()
 }
 
 } // namespace
+
+MsgAnswer CautiousAnswer(MsgButtons buttons)
+{
+    switch (buttons) {
+    case MsgButtons::Ok:
+        return MsgAnswer::Ok;
+    case MsgButtons::YesNo:
+    case MsgButtons::YesNoCancel:
+        return MsgAnswer::No;
+    default:
+        return MsgAnswer::Cancel;
+    }
+}
 
 const std::vector<Target>& Targets()
 {

@@ -7,7 +7,12 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/MessageBox.h"
+
 namespace scrivo::fuzz {
+
+// What a careful player answers any question: Ok, No, or Cancel.
+MsgAnswer CautiousAnswer(MsgButtons buttons);
 
 // A property that does not hold. The bodies never catch it: libFuzzer stops
 // on it as on a crash, and the corpus replay reports it with the input.

@@ -57,15 +57,7 @@ public:
     {
         ++shown;
         last = request.text;
-        switch (request.buttons) {
-        case MsgButtons::Ok:
-            return MsgAnswer::Ok;
-        case MsgButtons::YesNo:
-        case MsgButtons::YesNoCancel:
-            return MsgAnswer::No;
-        default:
-            return MsgAnswer::Cancel;
-        }
+        return CautiousAnswer(request.buttons);
     }
     int shown = 0;
     std::string last;
