@@ -6,7 +6,6 @@
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
-#include <filesystem>
 #include <functional>
 #include <string>
 #include <thread>
@@ -21,6 +20,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QStandardPaths>
 
 #include "console/MainForm.h"
 #include "console/QtPlatform.h"
@@ -38,20 +38,6 @@ extern "C" const char* __lsan_default_suppressions()
 
 namespace scrivo {
 namespace {
-
-std::string InPath(const std::string& program)
-{
-    const char* path = std::getenv("PATH");
-    std::string rest = path ? path : "/usr/bin:/bin";
-    for (std::size_t start = 0; start <= rest.size();) {
-        const std::size_t end = std::min(rest.find(':', start), rest.size());
-        const std::filesystem::path candidate =
-            std::filesystem::path(rest.substr(start, end - start)) / program;
-        if (::access(candidate.c_str(), X_OK) == 0) return candidate.string();
-        start = end + 1;
-    }
-    return {};
-}
 
 pid_t Spawn(const std::vector<std::string>& args)
 {
@@ -86,7 +72,8 @@ struct FramedDisplay {
 
     FramedDisplay()
     {
-        const std::string xvfbPath = InPath("Xvfb"), wmPath = InPath("openbox");
+        const std::string xvfbPath = FromQ(QStandardPaths::findExecutable(QStringLiteral("Xvfb"))),
+                          wmPath = FromQ(QStandardPaths::findExecutable(QStringLiteral("openbox")));
         if (xvfbPath.empty() || wmPath.empty()) {
             missing = "Xvfb and openbox are needed (scripts/setup installs them)";
             return;
