@@ -53,70 +53,30 @@ std::string Pad(const std::string& s, std::size_t width)
     return s + std::string(width - s.size(), ' ');
 }
 
-TEST(RecordLayout, GameRecord)
+TEST(RecordLayout, GameAndPlayerRecordsWithZeroBytesWhereNeverWritten)
 {
     // A negative Integer keeps its two's-complement bytes.
-    const GameRecord g{4,
-                       -2,
-                       "P3",
-                       "Friday",
-                       "THNL",
-                       Currency::FromWhole(50),
-                       Currency::FromRaw(125000),
-                       Currency::FromWhole(-1),
-                       Currency::FromRaw(1),
-                       Currency::FromWhole(1),
-                       Currency::FromWhole(2),
-                       "€"};
-    EXPECT_EQ(EncodeGameRecord(g), Fields({{0, LE(4, 2)},
-                                           {2, LE(-2, 2)},
-                                           {4, "P3"},
-                                           {6, Pad("Friday", 25)},
-                                           {31, "THNL"},
-                                           {35, LE(500000, 8)},
-                                           {43, LE(125000, 8)},
-                                           {51, LE(-10000, 8)},
-                                           {59, LE(1, 8)},
-                                           {67, LE(10000, 8)},
-                                           {75, LE(20000, 8)},
-                                           {83, "\x80"}})); // the euro sign
+    // clang-format off
+    const GameRecord g{4, -2, "P3", "Friday", "THNL", Currency::FromWhole(50), Currency::FromRaw(125000),
+        Currency::FromWhole(-1), Currency::FromRaw(1), Currency::FromWhole(1), Currency::FromWhole(2), "€"};
+    EXPECT_EQ(EncodeGameRecord(g), Fields({{0, LE(4, 2)}, {2, LE(-2, 2)}, {4, "P3"}, {6, Pad("Friday", 25)},
+        {31, "THNL"}, {35, LE(500000, 8)}, {43, LE(125000, 8)}, {51, LE(-10000, 8)}, {59, LE(1, 8)},
+        {67, LE(10000, 8)}, {75, LE(20000, 8)}, {83, "\x80"}})); // the euro sign
+    const PlayerRecord p{9, "Zoë", Currency::FromRaw(123456789), Currency::FromWhole(25), "R12.5", "BB",
+        "2_12", "0_0", "3_9", "1_10", ""};
+    EXPECT_EQ(EncodePlayerRecord(p), Fields({{0, LE(9, 2)}, {2, Pad("Zo\xEB", 25)}, {27, LE(123456789, 8)},
+        {35, LE(250000, 8)}, {43, Pad("R12.5", 15)}, {58, "BB"}, {60, "2_12"}, {64, "0_0 "}, {68, "3_9 "},
+        {72, "1_10"}, {76, "    "}}));
     EXPECT_EQ(DecodeGameRecord(EncodeGameRecord(g)), g);
-}
-
-TEST(RecordLayout, PlayerRecordWithZeroBytesWhereNeverWritten)
-{
-    const PlayerRecord p{9,
-                         "Zoë",
-                         Currency::FromRaw(123456789),
-                         Currency::FromWhole(25),
-                         "R12.5",
-                         "BB",
-                         "2_12",
-                         "0_0",
-                         "3_9",
-                         "1_10",
-                         ""};
-    EXPECT_EQ(EncodePlayerRecord(p), Fields({{0, LE(9, 2)},
-                                             {2, Pad("Zo\xEB", 25)},
-                                             {27, LE(123456789, 8)},
-                                             {35, LE(250000, 8)},
-                                             {43, Pad("R12.5", 15)},
-                                             {58, "BB"},
-                                             {60, "2_12"},
-                                             {64, "0_0 "},
-                                             {68, "3_9 "},
-                                             {72, "1_10"},
-                                             {76, "    "}}));
     EXPECT_EQ(DecodePlayerRecord(EncodePlayerRecord(p)), p);
 
     // The board's money, action and blind, and a new seat's last three
     // cards, are never written; a read-modify-write keeps them zero.
     PlayerRecord board = DecodePlayerRecord(EncodePlayerRecord(NewBoardRecord()));
     board.Card1 = "1_1";
-    EXPECT_EQ(EncodePlayerRecord(board), Fields({{0, LE(1, 2)},
-                                                 {2, Pad("Cheats Beware!", 25)},
-                                                 {27, std::string(33, '\0')},
-                                                 {60, Pad("1_1", 20)}}));
+    EXPECT_EQ(EncodePlayerRecord(board),
+        Fields({{0, LE(1, 2)}, {2, Pad("Cheats Beware!", 25)}, {27, std::string(33, '\0')}, {60, Pad("1_1", 20)}}));
+    // clang-format on
     EXPECT_EQ(EncodePlayerRecord(NewSeatRecord(1, "", {})).substr(43), Pad("-", 25) + std::string(12, '\0'));
     // Whatever bytes another client stored go through a read-modify-write unchanged.
     for (std::size_t from = 0; from < 256; from += 80) {
@@ -167,18 +127,10 @@ protected:
         for (int p = 1; p <= players; ++p)
             users += EncodePlayerRecord(NewSeatRecord(p, p > 2 ? "Émile " + std::string(30, 'x') : "Al", {}));
         dir.Write(id + "/usr.spk", users);
-        const GameRecord game{players,
-                              0,
-                              status,
-                              " Friday ",
-                              "THNL",
-                              {},
-                              {},
-                              {},
-                              {},
-                              Currency::FromRaw(5000),
-                              Currency::FromWhole(1),
-                              ""};
+        // clang-format off
+        const GameRecord game{players, 0, status, " Friday ", "THNL", {}, {}, {}, {}, Currency::FromRaw(5000),
+                              Currency::FromWhole(1), ""};
+        // clang-format on
         dir.Write(id + "/gam.spk", EncodeGameRecord(game));
     }
 
@@ -316,14 +268,14 @@ TEST_F(FolderTest, TheListShowsLiveGamesAndJoinsThatFailChangeNoFile)
     EXPECT_EQ(JoinGame(server, "20_tmp", "Emile " + std::string(40, 'X')).outcome, JoinOutcome::Joined);
 }
 
-TEST_F(FolderTest, CreateSeatsTheCreatorAndThreeBotsAndAJoinerTakesTheNextSeat)
+TEST_F(FolderTest, CreateSeatsTheCreatorAndThreeBotsNoneNamedLikeHimAndAJoinerTakesTheNextSeat)
 {
     // Beyond any amount: nothing is made.
     EXPECT_EQ(CreateGame(server, {"T", "50", "1e300", "2e300", "$", "0", 1}, "Ann").status.description,
               "Overflow");
     EXPECT_TRUE(ListGames(server, "", GameSession())->rows.empty());
 
-    const auto created = Create({"Friday", "50", "1", "2", "$", "3", 1});
+    const auto created = Create({"Friday", "50", "1", "2", "$", "3", 1}, " bot1 ");
     ASSERT_TRUE(created);
     const std::string folder = created->GameFolder;
     const Currency one = Currency::FromWhole(1), cash = one * 50;
@@ -332,9 +284,10 @@ TEST_F(FolderTest, CreateSeatsTheCreatorAndThreeBotsAndAJoinerTakesTheNextSeat)
                 created->GameType == "THPL" && created->MyCash == cash && created->GameName == "Friday");
     const GameRecord game{4, 3, "WS", "Friday", "THPL", cash, {}, {}, {}, one, one * 2, "$"};
     EXPECT_EQ(Read(Id(folder) + "/gam.spk"), EncodeGameRecord(game));
-    const PlayerRecord creator{2, "Ann", cash, {}, "-", "", "", "", "", "", ""};
+    // The first bot name is the creator's own (as stored), so the bots count on from Bot2.
+    const PlayerRecord creator{2, " bot1 ", cash, {}, "-", "", "", "", "", "", ""};
     std::string users = EncodePlayerRecord(NewBoardRecord()) + EncodePlayerRecord(creator);
-    for (const char* bot : {"Bot1", "Bot2", "Bot3"})
+    for (const char* bot : {"Bot2", "Bot3", "Bot4"})
         users += EncodePlayerRecord(NewSeatRecord(1, bot, cash));
     EXPECT_EQ(Read(Id(folder) + "/usr.spk"), users);
 
@@ -346,18 +299,6 @@ TEST_F(FolderTest, CreateSeatsTheCreatorAndThreeBotsAndAJoinerTakesTheNextSeat)
     EXPECT_TRUE(bob.MyPlayerNo == 5 && bob.GameName == "Friday" && bob.GameType == "THPL" &&
                 bob.GameFolder == folder && !bob.IsHost && bob.MyCash == cash);
     EXPECT_EQ(Read(Id(folder) + "/usr.spk"), users + EncodePlayerRecord(NewSeatRecord(5, "Bob", cash)));
-}
-
-TEST_F(FolderTest, NoBotIsNamedLikeItsCreator)
-{
-    const auto created = Create({"Friday", "50", "1", "2", "$", "2", 1}, " bot1 ");
-    ASSERT_TRUE(created);
-    const Currency cash = Currency::FromWhole(50);
-    const PlayerRecord creator{2, " bot1 ", cash, {}, "-", "", "", "", "", "", ""};
-    std::string users = EncodePlayerRecord(NewBoardRecord()) + EncodePlayerRecord(creator);
-    for (const char* bot : {"Bot2", "Bot3"})
-        users += EncodePlayerRecord(NewSeatRecord(1, bot, cash));
-    EXPECT_EQ(Read(Id(created->GameFolder) + "/usr.spk"), users);
 }
 
 TEST_F(FolderTest, CleanUpRemovesTheGameFilesAndKeepsAStrangersFolder)
