@@ -282,7 +282,7 @@ TEST_F(FolderTest, CreateSeatsTheCreatorAndThreeBotsNoneNamedLikeHimAndAJoinerTa
     EXPECT_TRUE(std::regex_match(folder, std::regex(dir.Path() + "/(0|[1-9][0-9]{0,8})_tmp"))) << folder;
     EXPECT_TRUE(created->IsHost && created->MyPlayerNo == 1 && created->BotCount == 3 &&
                 created->GameType == "THPL" && created->MyCash == cash && created->GameName == "Friday");
-    const GameRecord game{4, 3, "WS", "Friday", "THPL", cash, {}, {}, {}, one, one * 2, "$"};
+    GameRecord game{4, 3, "WS", "Friday", "THPL", cash, {}, {}, {}, one, one * 2, "$"};
     EXPECT_EQ(Read(Id(folder) + "/gam.spk"), EncodeGameRecord(game));
     // The first bot name is the creator's own (as stored), so the bots count on from Bot2.
     const PlayerRecord creator{2, " bot1 ", cash, {}, "-", "", "", "", "", "", ""};
@@ -299,6 +299,10 @@ TEST_F(FolderTest, CreateSeatsTheCreatorAndThreeBotsNoneNamedLikeHimAndAJoinerTa
     EXPECT_TRUE(bob.MyPlayerNo == 5 && bob.GameName == "Friday" && bob.GameType == "THPL" &&
                 bob.GameFolder == folder && !bob.IsHost && bob.MyCash == cash);
     EXPECT_EQ(Read(Id(folder) + "/usr.spk"), users + EncodePlayerRecord(NewSeatRecord(5, "Bob", cash)));
+    // A status write changes only the status.
+    ASSERT_TRUE(WriteGameRecord(folder, "P2", false));
+    std::tie(game.PlayerCount, game.Status) = std::tuple(5, "P2");
+    EXPECT_EQ(Read(Id(folder) + "/gam.spk"), EncodeGameRecord(game));
 }
 
 TEST_F(FolderTest, CleanUpRemovesTheGameFilesAndKeepsAStrangersFolder)
@@ -348,18 +352,25 @@ int Finish(FILE* client)
     return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
-// The program clock, fake or real, with a hook before every wait.
+// A client that holds the file, once it has it; see FolderHelper for tail.
+FILE* Holding(const std::string& file, const std::string& tail)
+{
+    FILE* holder = StartClient("hold " + file + " " + tail);
+    while (!FolderExists(file + ".held"))
+        std::this_thread::sleep_for(1ms);
+    return holder;
+}
+
+// The fake program clock, with a hook before every wait.
 struct HookedClock final : Clock {
-    explicit HookedClock(bool real) : real(real) { SetProgramClock(this); }
+    HookedClock() { SetProgramClock(this); }
     ~HookedClock() override { SetProgramClock(nullptr); }
     TimePoint Now() override { return std::chrono::steady_clock::now(); }
     void SleepFor(std::chrono::milliseconds ms) override
     {
         waits.push_back(ms);
         onWait(waits.size());
-        if (real) SteadyClock().SleepFor(ms);
     }
-    bool real;
     std::vector<std::chrono::milliseconds> waits;
     std::function<void(std::size_t)> onWait;
 };
@@ -389,9 +400,7 @@ TEST_F(BetweenProcesses, EightJoinersFillTheTableWithoutSharingASeat)
     ASSERT_TRUE(created);
     const std::string& folder = created->GameFolder;
     // A client holding usr.spk for a moment lines the joiners up behind each other.
-    FILE* holder = StartClient("hold " + PlayerFilePath(folder) + " 0");
-    while (!FolderExists(PlayerFilePath(folder) + ".held"))
-        std::this_thread::sleep_for(1ms);
+    FILE* holder = Holding(PlayerFilePath(folder), "0");
     const std::string join = "join " + server + " " + Id(folder) + " J";
     std::vector<FILE*> joiners;
     for (int j = 0; j < 8; ++j)
@@ -415,70 +424,33 @@ TEST_F(BetweenProcesses, EightJoinersFillTheTableWithoutSharingASeat)
     }
 }
 
-TEST_F(BetweenProcesses, AClientKilledWhileHoldingAFileReleasesIt)
-{
-    ASSERT_TRUE(SendPlayerMessage(dir.Path(), "i first"));
-    FILE* dying = StartClient("hold " + dir.File("msg.spk") + " 50"); // dies halfway through an append
-    while (!FolderExists(dir.File("msg.spk.held")))
-        std::this_thread::sleep_for(1ms);
-    HookedClock clock(false);
-    int status = -1;
-    clock.onWait = [&](auto n) {
-        if (n == 2) status = Finish(dying);
-    };
-    ASSERT_TRUE(SendPlayerMessage(dir.Path(), "i second"));
-    EXPECT_EQ(status, 128 + SIGKILL);
-    // Silent short waits; the try after the death gets the file.
-    EXPECT_EQ(clock.waits.size(), 2u);
-    for (auto wait : clock.waits)
-        EXPECT_LE(wait, LockBackoff::LastStep);
-    EXPECT_TRUE(boxes.shown.empty());
-    EXPECT_EQ(ReadMessagesSince(dir.Path(), 0)->lines, (Lines{"i first", "i second"}));
-}
-
-TEST_F(BetweenProcesses, WritePlayerRecordWaitsUntilTheOtherClientLetsGo)
+TEST_F(BetweenProcesses, AHeldFileIsWaitedForSilentlyUntilItsHolderLetsGoOrIsKilled)
 {
     MakeGame("g", "WS", 2);
-    const std::string users = Read("g/usr.spk");
-    FILE* holder = StartClient("hold " + dir.File("g/usr.spk") + " 0");
-    while (!FolderExists(dir.File("g/usr.spk.held")))
-        std::this_thread::sleep_for(1ms);
-    HookedClock clock(true);
-    clock.onWait = [&](auto n) {
-        if (n == 2) Finish(holder);
-    }; // it lets go in the second wait
-    ASSERT_TRUE(WritePlayerRecord(dir.File("g"), "R12.5", 1));
-    EXPECT_EQ(clock.waits.size(), 2u);
-    for (auto wait : clock.waits)
-        EXPECT_LE(wait, LockBackoff::LastStep);
-    // Only the action changed.
+    const std::string folder = dir.File("g"), users = Read("g/usr.spk");
+    ASSERT_TRUE(SendPlayerMessage(folder, "i first"));
+    // The holder of usr.spk exits in our second wait; the one of msg.spk is
+    // killed there halfway through an append.
+    for (const std::string file : {"usr.spk", "msg.spk"}) {
+        const bool killed = file == "msg.spk";
+        FILE* holder = Holding(folder + "/" + file, killed ? "50" : "0");
+        HookedClock clock;
+        int status = -1;
+        clock.onWait = [&](auto n) {
+            if (n == 2) status = Finish(holder);
+        };
+        ASSERT_TRUE(killed ? SendPlayerMessage(folder, "i second") : WritePlayerRecord(folder, "R12.5", 1));
+        EXPECT_EQ(status, killed ? 128 + SIGKILL : 0);
+        // Silent short waits; the try after the holder is gone gets the file.
+        EXPECT_EQ(clock.waits.size(), 2u);
+        for (auto wait : clock.waits)
+            EXPECT_LE(wait, LockBackoff::LastStep);
+    }
+    EXPECT_TRUE(boxes.shown.empty());
+    // Only the action changed, and the new line follows the last whole one.
     EXPECT_EQ(Read("g/usr.spk"), std::string(users).replace(80 + 43, 15, Pad("R12.5", 15)));
+    EXPECT_EQ(ReadMessagesSince(folder, 0)->lines, (Lines{"i first", "i second"}));
 }
-
-#ifdef SCRIVO_FOLDER_TOOL
-TEST_F(FolderTest, FolderToolPrintsEveryRecordOfAGameFolderMadeByTheCode)
-{
-    const auto created = Create({"Tool table", "75.5", "0.25", "0.5", "£", "1", 2}, "Zoë");
-    ASSERT_TRUE(created);
-    const std::string& folder = created->GameFolder;
-    ASSERT_TRUE(SendPlayerMessage(folder, "pZoë joined"));
-    ASSERT_TRUE(WriteGameRecord(folder, "P2", true)); // and keeps the other fields
-    dir.Write(Id(folder) + "/msg.spk", Read(Id(folder) + "/msg.spk") + std::string(30, 'q'));
-    FILE* tool = ::popen((SCRIVO_FOLDER_TOOL " " + folder + " 2>&1").c_str(), "r");
-    std::string out(65536, '\0');
-    out.resize(std::fread(out.data(), 1, out.size(), tool));
-    EXPECT_EQ(::pclose(tool), 0) << out;
-    for (const char* expected :
-         {"  PlayerCount     2\n  BotCount        1\n  Status          \"P2\"\n",
-          "  GameName        \"Tool table\"\n  GameType        \"THNL\"\n  StartCash       75.5\n",
-          "  SmallBlind      0.25\n  BigBlind        0.5\n  CurrencySymbol  \"£\"\n",
-          "  record 1 (board)\n    PlayerNo  1\n    Name      \"Cheats Beware!\"\n    Cash      0\n",
-          "    Action    <zero>\n", "  record 2 (player 1)\n    PlayerNo  2\n    Name      \"Zoë\"\n",
-          "  record 3 (player 2)\n    PlayerNo  1\n    Name      \"Bot1\"\n    Cash      75.5\n",
-          "  1: pZoë joined\n  (30 bytes after the last whole record, not read)\n"})
-        EXPECT_NE(out.find(expected), std::string::npos) << "missing " << expected << " in\n" << out;
-}
-#endif
 
 } // namespace
 } // namespace scrivo
