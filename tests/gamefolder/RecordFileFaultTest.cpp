@@ -167,40 +167,26 @@ TEST_F(RecordFileFaults, OtherFailuresAskAtOnceEvenAfterAHold)
         explicit Gone(NotingClock& c) : ForwardingFileOps(CurrentFileOps()), clock(c), scope(*this) {}
         int Open(const std::string& path, int flags, unsigned mode) override
         {
-            tries.push_back(clock.now);
-            if (clock.now >= start + 3s && failures < 2) return ++failures, errno = EIO, -1;
-            return Inner().Open(path, flags, mode);
+            if (clock.now < start + 3s || failures.size() == 2) return Inner().Open(path, flags, mode);
+            failures.push_back(clock.now);
+            return errno = EIO, -1;
         }
         NotingClock& clock;
         Clock::TimePoint start = clock.now;
-        int failures = 0;
-        std::vector<Clock::TimePoint> tries;
+        std::vector<Clock::TimePoint> failures;
         ScopedFileOps scope;
     } gone(clock);
-    struct Asking final : MessageBoxService {
-        explicit Asking(NotingClock& c) : clock(c) { SetMessageBoxService(this); }
-        ~Asking() override { SetMessageBoxService(nullptr); }
-        MsgAnswer Show(const MessageBoxRequest& r) override
-        {
-            asked.push_back(clock.now);
-            texts.push_back(r.text);
-            return MsgAnswer::Retry;
-        }
-        NotingClock& clock;
-        std::vector<Clock::TimePoint> asked;
-        Lines texts;
-    } asking(clock);
+    boxes.defaultAnswer = MsgAnswer::Retry;
 
     ASSERT_TRUE(WritePlayerRecord(dir.Path(), "F", 2));
-    EXPECT_EQ(asking.texts, Lines(2, "File/Connection problem - " + ErrorDescription(EIO)));
+    EXPECT_EQ(boxes.Texts(), Lines(2, "File/Connection problem - " + ErrorDescription(EIO)));
     // The hold asked nothing; the first failure after it asked at once, about
     // when the one-second waits would have reached it too, and each Retry
     // tried again without waiting.
-    ASSERT_EQ(asking.asked.size(), 2u);
-    EXPECT_GE(asking.asked[0], start + 3s);
-    EXPECT_LE(asking.asked[0], start + 3s + LockBackoff::LastStep);
-    EXPECT_EQ(asking.asked[1], asking.asked[0]);
-    EXPECT_EQ(gone.tries.back(), asking.asked[0]);
+    ASSERT_EQ(gone.failures.size(), 2u);
+    EXPECT_GE(gone.failures[0], start + 3s);
+    EXPECT_LE(gone.failures[0], start + 3s + LockBackoff::LastStep);
+    EXPECT_EQ(clock.now, gone.failures[0]);
     EXPECT_EQ(ReadPlayerRecord(dir.Path(), 2).value, "F");
 }
 
