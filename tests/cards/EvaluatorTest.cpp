@@ -363,7 +363,6 @@ TEST(EvaluatorSample, BestHandPicksTheFirstBestCombination)
         }
         const auto [score, k] = BestOfSeven(seven);
         const auto wanted = MakeCombination(k, hole, board).ToVector();
-        ASSERT_EQ(BestScore(hole, board), score);
         ASSERT_EQ(BestHand(hole, board).ToVector(), wanted) << CardListText(wanted);
         if (n % 10 == 0) {
             ASSERT_EQ(BestScoreReference(hole, board), score);
