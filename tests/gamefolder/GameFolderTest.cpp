@@ -53,70 +53,30 @@ std::string Pad(const std::string& s, std::size_t width)
     return s + std::string(width - s.size(), ' ');
 }
 
-TEST(RecordLayout, GameRecord)
+TEST(RecordLayout, GameAndPlayerRecordsWithZeroBytesWhereNeverWritten)
 {
     // A negative Integer keeps its two's-complement bytes.
-    const GameRecord g{4,
-                       -2,
-                       "P3",
-                       "Friday",
-                       "THNL",
-                       Currency::FromWhole(50),
-                       Currency::FromRaw(125000),
-                       Currency::FromWhole(-1),
-                       Currency::FromRaw(1),
-                       Currency::FromWhole(1),
-                       Currency::FromWhole(2),
-                       "€"};
-    EXPECT_EQ(EncodeGameRecord(g), Fields({{0, LE(4, 2)},
-                                           {2, LE(-2, 2)},
-                                           {4, "P3"},
-                                           {6, Pad("Friday", 25)},
-                                           {31, "THNL"},
-                                           {35, LE(500000, 8)},
-                                           {43, LE(125000, 8)},
-                                           {51, LE(-10000, 8)},
-                                           {59, LE(1, 8)},
-                                           {67, LE(10000, 8)},
-                                           {75, LE(20000, 8)},
-                                           {83, "\x80"}})); // the euro sign
+    // clang-format off
+    const GameRecord g{4, -2, "P3", "Friday", "THNL", Currency::FromWhole(50), Currency::FromRaw(125000),
+        Currency::FromWhole(-1), Currency::FromRaw(1), Currency::FromWhole(1), Currency::FromWhole(2), "€"};
+    EXPECT_EQ(EncodeGameRecord(g), Fields({{0, LE(4, 2)}, {2, LE(-2, 2)}, {4, "P3"}, {6, Pad("Friday", 25)},
+        {31, "THNL"}, {35, LE(500000, 8)}, {43, LE(125000, 8)}, {51, LE(-10000, 8)}, {59, LE(1, 8)},
+        {67, LE(10000, 8)}, {75, LE(20000, 8)}, {83, "\x80"}})); // the euro sign
+    const PlayerRecord p{9, "Zoë", Currency::FromRaw(123456789), Currency::FromWhole(25), "R12.5", "BB",
+        "2_12", "0_0", "3_9", "1_10", ""};
+    EXPECT_EQ(EncodePlayerRecord(p), Fields({{0, LE(9, 2)}, {2, Pad("Zo\xEB", 25)}, {27, LE(123456789, 8)},
+        {35, LE(250000, 8)}, {43, Pad("R12.5", 15)}, {58, "BB"}, {60, "2_12"}, {64, "0_0 "}, {68, "3_9 "},
+        {72, "1_10"}, {76, "    "}}));
     EXPECT_EQ(DecodeGameRecord(EncodeGameRecord(g)), g);
-}
-
-TEST(RecordLayout, PlayerRecordWithZeroBytesWhereNeverWritten)
-{
-    const PlayerRecord p{9,
-                         "Zoë",
-                         Currency::FromRaw(123456789),
-                         Currency::FromWhole(25),
-                         "R12.5",
-                         "BB",
-                         "2_12",
-                         "0_0",
-                         "3_9",
-                         "1_10",
-                         ""};
-    EXPECT_EQ(EncodePlayerRecord(p), Fields({{0, LE(9, 2)},
-                                             {2, Pad("Zo\xEB", 25)},
-                                             {27, LE(123456789, 8)},
-                                             {35, LE(250000, 8)},
-                                             {43, Pad("R12.5", 15)},
-                                             {58, "BB"},
-                                             {60, "2_12"},
-                                             {64, "0_0 "},
-                                             {68, "3_9 "},
-                                             {72, "1_10"},
-                                             {76, "    "}}));
     EXPECT_EQ(DecodePlayerRecord(EncodePlayerRecord(p)), p);
 
     // The board's money, action and blind, and a new seat's last three
     // cards, are never written; a read-modify-write keeps them zero.
     PlayerRecord board = DecodePlayerRecord(EncodePlayerRecord(NewBoardRecord()));
     board.Card1 = "1_1";
-    EXPECT_EQ(EncodePlayerRecord(board), Fields({{0, LE(1, 2)},
-                                                 {2, Pad("Cheats Beware!", 25)},
-                                                 {27, std::string(33, '\0')},
-                                                 {60, Pad("1_1", 20)}}));
+    EXPECT_EQ(EncodePlayerRecord(board),
+        Fields({{0, LE(1, 2)}, {2, Pad("Cheats Beware!", 25)}, {27, std::string(33, '\0')}, {60, Pad("1_1", 20)}}));
+    // clang-format on
     EXPECT_EQ(EncodePlayerRecord(NewSeatRecord(1, "", {})).substr(43), Pad("-", 25) + std::string(12, '\0'));
     // Whatever bytes another client stored go through a read-modify-write unchanged.
     for (std::size_t from = 0; from < 256; from += 80) {
@@ -167,18 +127,10 @@ protected:
         for (int p = 1; p <= players; ++p)
             users += EncodePlayerRecord(NewSeatRecord(p, p > 2 ? "Émile " + std::string(30, 'x') : "Al", {}));
         dir.Write(id + "/usr.spk", users);
-        const GameRecord game{players,
-                              0,
-                              status,
-                              " Friday ",
-                              "THNL",
-                              {},
-                              {},
-                              {},
-                              {},
-                              Currency::FromRaw(5000),
-                              Currency::FromWhole(1),
-                              ""};
+        // clang-format off
+        const GameRecord game{players, 0, status, " Friday ", "THNL", {}, {}, {}, {}, Currency::FromRaw(5000),
+                              Currency::FromWhole(1), ""};
+        // clang-format on
         dir.Write(id + "/gam.spk", EncodeGameRecord(game));
     }
 
@@ -204,12 +156,9 @@ TEST_F(FolderTest, FailuresComeBackWithTheFileClosedAndOthersAskRetryOrCancel)
     EXPECT_EQ(WritePlayerRecord(dir.File("g"), "D", 9).error, FolderError::NotThere);
     // Without a game folder nothing is made in the working folder.
     EXPECT_EQ(WritePlayerRecord("", "D", 1).description, "No game folder");
-    EXPECT_TRUE(boxes.shown.empty()); // the caller reports, with its own prefix
-    LockedFile gam, usr;
-    EXPECT_EQ(gam.TryOpen(dir.File("g/gam.spk")), LockedFile::OpenStatus::Ok);
-    EXPECT_EQ(usr.TryOpen(dir.File("g/usr.spk")), LockedFile::OpenStatus::Ok);
-    gam.Close();
-    usr.Close();
+    EXPECT_TRUE(boxes.shown.empty());                   // the caller reports, with its own prefix
+    for (const char* file : {"g/gam.spk", "g/usr.spk"}) // nobody holds them
+        EXPECT_EQ(LockedFile().TryOpen(dir.File(file)), LockedFile::OpenStatus::Ok) << file;
     EXPECT_EQ(Read("g/gam.spk").size(), 83u);
     EXPECT_EQ(Read("g/usr.spk"), users);
 
@@ -226,21 +175,6 @@ TEST_F(FolderTest, FailuresComeBackWithTheFileClosedAndOthersAskRetryOrCancel)
     EXPECT_TRUE(SendPlayerMessage(later, "i hello"));
     EXPECT_EQ(WritePlayerRecord(dir.File("gone"), "D", 1).error, FolderError::Cancelled);
     EXPECT_EQ(asked, 3);
-}
-
-TEST_F(FolderTest, MessagesAreReadFromARecordNumberAndAPartialLastRecordWaits)
-{
-    for (const char* line : {"sAnn posts the small blind", "", "3c2_12,0_4"})
-        ASSERT_TRUE(SendPlayerMessage(dir.Path(), line));
-    dir.Write("msg.spk", Read("msg.spk") + std::string(51, 'z')); // an append cut short elsewhere
-    auto all = ReadMessagesSince(dir.Path(), 0);
-    EXPECT_EQ(all->lines, (Lines{"sAnn posts the small blind", "", "3c2_12,0_4"}));
-    EXPECT_EQ(all->lastRecord, 3);
-    // The next whole record takes its place.
-    ASSERT_TRUE(SendPlayerMessage(dir.Path(), "i4"));
-    auto later = ReadMessagesSince(dir.Path(), 2);
-    EXPECT_EQ(later->lines, (Lines{"3c2_12,0_4", "i4"}));
-    EXPECT_EQ(later->lastRecord, 4);
 }
 
 TEST_F(FolderTest, TheListShowsLiveGamesAndJoinsThatFailChangeNoFile)
@@ -316,25 +250,26 @@ TEST_F(FolderTest, TheListShowsLiveGamesAndJoinsThatFailChangeNoFile)
     EXPECT_EQ(JoinGame(server, "20_tmp", "Emile " + std::string(40, 'X')).outcome, JoinOutcome::Joined);
 }
 
-TEST_F(FolderTest, CreateSeatsTheCreatorAndThreeBotsAndAJoinerTakesTheNextSeat)
+TEST_F(FolderTest, CreateSeatsTheCreatorAndThreeBotsNoneNamedLikeHimAndAJoinerTakesTheNextSeat)
 {
     // Beyond any amount: nothing is made.
     EXPECT_EQ(CreateGame(server, {"T", "50", "1e300", "2e300", "$", "0", 1}, "Ann").status.description,
               "Overflow");
     EXPECT_TRUE(ListGames(server, "", GameSession())->rows.empty());
 
-    const auto created = Create({"Friday", "50", "1", "2", "$", "3", 1});
+    const auto created = Create({"Friday", "50", "1", "2", "$", "3", 1}, " bot1 ");
     ASSERT_TRUE(created);
     const std::string folder = created->GameFolder;
     const Currency one = Currency::FromWhole(1), cash = one * 50;
     EXPECT_TRUE(std::regex_match(folder, std::regex(dir.Path() + "/(0|[1-9][0-9]{0,8})_tmp"))) << folder;
     EXPECT_TRUE(created->IsHost && created->MyPlayerNo == 1 && created->BotCount == 3 &&
                 created->GameType == "THPL" && created->MyCash == cash && created->GameName == "Friday");
-    const GameRecord game{4, 3, "WS", "Friday", "THPL", cash, {}, {}, {}, one, one * 2, "$"};
+    GameRecord game{4, 3, "WS", "Friday", "THPL", cash, {}, {}, {}, one, one * 2, "$"};
     EXPECT_EQ(Read(Id(folder) + "/gam.spk"), EncodeGameRecord(game));
-    const PlayerRecord creator{2, "Ann", cash, {}, "-", "", "", "", "", "", ""};
+    // The first bot name is the creator's own (as stored), so the bots count on from Bot2.
+    const PlayerRecord creator{2, " bot1 ", cash, {}, "-", "", "", "", "", "", ""};
     std::string users = EncodePlayerRecord(NewBoardRecord()) + EncodePlayerRecord(creator);
-    for (const char* bot : {"Bot1", "Bot2", "Bot3"})
+    for (const char* bot : {"Bot2", "Bot3", "Bot4"})
         users += EncodePlayerRecord(NewSeatRecord(1, bot, cash));
     EXPECT_EQ(Read(Id(folder) + "/usr.spk"), users);
 
@@ -346,18 +281,10 @@ TEST_F(FolderTest, CreateSeatsTheCreatorAndThreeBotsAndAJoinerTakesTheNextSeat)
     EXPECT_TRUE(bob.MyPlayerNo == 5 && bob.GameName == "Friday" && bob.GameType == "THPL" &&
                 bob.GameFolder == folder && !bob.IsHost && bob.MyCash == cash);
     EXPECT_EQ(Read(Id(folder) + "/usr.spk"), users + EncodePlayerRecord(NewSeatRecord(5, "Bob", cash)));
-}
-
-TEST_F(FolderTest, NoBotIsNamedLikeItsCreator)
-{
-    const auto created = Create({"Friday", "50", "1", "2", "$", "2", 1}, " bot1 ");
-    ASSERT_TRUE(created);
-    const Currency cash = Currency::FromWhole(50);
-    const PlayerRecord creator{2, " bot1 ", cash, {}, "-", "", "", "", "", "", ""};
-    std::string users = EncodePlayerRecord(NewBoardRecord()) + EncodePlayerRecord(creator);
-    for (const char* bot : {"Bot2", "Bot3"})
-        users += EncodePlayerRecord(NewSeatRecord(1, bot, cash));
-    EXPECT_EQ(Read(Id(created->GameFolder) + "/usr.spk"), users);
+    // A status write changes only the status.
+    ASSERT_TRUE(WriteGameRecord(folder, "P2", false));
+    std::tie(game.PlayerCount, game.Status) = std::tuple(5, "P2");
+    EXPECT_EQ(Read(Id(folder) + "/gam.spk"), EncodeGameRecord(game));
 }
 
 TEST_F(FolderTest, CleanUpRemovesTheGameFilesAndKeepsAStrangersFolder)
@@ -407,18 +334,25 @@ int Finish(FILE* client)
     return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
-// The program clock, fake or real, with a hook before every wait.
+// A client that holds the file, once it has it; see FolderHelper for tail.
+FILE* Holding(const std::string& file, const std::string& tail)
+{
+    FILE* holder = StartClient("hold " + file + " " + tail);
+    while (!FolderExists(file + ".held"))
+        std::this_thread::sleep_for(1ms);
+    return holder;
+}
+
+// The fake program clock, with a hook before every wait.
 struct HookedClock final : Clock {
-    explicit HookedClock(bool real) : real(real) { SetProgramClock(this); }
+    HookedClock() { SetProgramClock(this); }
     ~HookedClock() override { SetProgramClock(nullptr); }
     TimePoint Now() override { return std::chrono::steady_clock::now(); }
     void SleepFor(std::chrono::milliseconds ms) override
     {
         waits.push_back(ms);
         onWait(waits.size());
-        if (real) SteadyClock().SleepFor(ms);
     }
-    bool real;
     std::vector<std::chrono::milliseconds> waits;
     std::function<void(std::size_t)> onWait;
 };
@@ -448,9 +382,7 @@ TEST_F(BetweenProcesses, EightJoinersFillTheTableWithoutSharingASeat)
     ASSERT_TRUE(created);
     const std::string& folder = created->GameFolder;
     // A client holding usr.spk for a moment lines the joiners up behind each other.
-    FILE* holder = StartClient("hold " + PlayerFilePath(folder) + " 0");
-    while (!FolderExists(PlayerFilePath(folder) + ".held"))
-        std::this_thread::sleep_for(1ms);
+    FILE* holder = Holding(PlayerFilePath(folder), "0");
     const std::string join = "join " + server + " " + Id(folder) + " J";
     std::vector<FILE*> joiners;
     for (int j = 0; j < 8; ++j)
@@ -474,70 +406,33 @@ TEST_F(BetweenProcesses, EightJoinersFillTheTableWithoutSharingASeat)
     }
 }
 
-TEST_F(BetweenProcesses, AClientKilledWhileHoldingAFileReleasesIt)
-{
-    ASSERT_TRUE(SendPlayerMessage(dir.Path(), "i first"));
-    FILE* dying = StartClient("hold " + dir.File("msg.spk") + " 50"); // dies halfway through an append
-    while (!FolderExists(dir.File("msg.spk.held")))
-        std::this_thread::sleep_for(1ms);
-    HookedClock clock(false);
-    int status = -1;
-    clock.onWait = [&](auto n) {
-        if (n == 2) status = Finish(dying);
-    };
-    ASSERT_TRUE(SendPlayerMessage(dir.Path(), "i second"));
-    EXPECT_EQ(status, 128 + SIGKILL);
-    // Silent short waits; the try after the death gets the file.
-    EXPECT_EQ(clock.waits.size(), 2u);
-    for (auto wait : clock.waits)
-        EXPECT_LE(wait, LockBackoff::LastStep);
-    EXPECT_TRUE(boxes.shown.empty());
-    EXPECT_EQ(ReadMessagesSince(dir.Path(), 0)->lines, (Lines{"i first", "i second"}));
-}
-
-TEST_F(BetweenProcesses, WritePlayerRecordWaitsUntilTheOtherClientLetsGo)
+TEST_F(BetweenProcesses, AHeldFileIsWaitedForSilentlyUntilItsHolderLetsGoOrIsKilled)
 {
     MakeGame("g", "WS", 2);
-    const std::string users = Read("g/usr.spk");
-    FILE* holder = StartClient("hold " + dir.File("g/usr.spk") + " 0");
-    while (!FolderExists(dir.File("g/usr.spk.held")))
-        std::this_thread::sleep_for(1ms);
-    HookedClock clock(true);
-    clock.onWait = [&](auto n) {
-        if (n == 2) Finish(holder);
-    }; // it lets go in the second wait
-    ASSERT_TRUE(WritePlayerRecord(dir.File("g"), "R12.5", 1));
-    EXPECT_EQ(clock.waits.size(), 2u);
-    for (auto wait : clock.waits)
-        EXPECT_LE(wait, LockBackoff::LastStep);
-    // Only the action changed.
+    const std::string folder = dir.File("g"), users = Read("g/usr.spk");
+    ASSERT_TRUE(SendPlayerMessage(folder, "i first"));
+    // The holder of usr.spk exits in our second wait; the one of msg.spk is
+    // killed there halfway through an append.
+    for (const std::string file : {"usr.spk", "msg.spk"}) {
+        const bool killed = file == "msg.spk";
+        FILE* holder = Holding(folder + "/" + file, killed ? "50" : "0");
+        HookedClock clock;
+        int status = -1;
+        clock.onWait = [&](auto n) {
+            if (n == 2) status = Finish(holder);
+        };
+        ASSERT_TRUE(killed ? SendPlayerMessage(folder, "i second") : WritePlayerRecord(folder, "R12.5", 1));
+        EXPECT_EQ(status, killed ? 128 + SIGKILL : 0);
+        // Silent short waits; the try after the holder is gone gets the file.
+        EXPECT_EQ(clock.waits.size(), 2u);
+        for (auto wait : clock.waits)
+            EXPECT_LE(wait, LockBackoff::LastStep);
+    }
+    EXPECT_TRUE(boxes.shown.empty());
+    // Only the action changed, and the new line follows the last whole one.
     EXPECT_EQ(Read("g/usr.spk"), std::string(users).replace(80 + 43, 15, Pad("R12.5", 15)));
+    EXPECT_EQ(ReadMessagesSince(folder, 0)->lines, (Lines{"i first", "i second"}));
 }
-
-#ifdef SCRIVO_FOLDER_TOOL
-TEST_F(FolderTest, FolderToolPrintsEveryRecordOfAGameFolderMadeByTheCode)
-{
-    const auto created = Create({"Tool table", "75.5", "0.25", "0.5", "£", "1", 2}, "Zoë");
-    ASSERT_TRUE(created);
-    const std::string& folder = created->GameFolder;
-    ASSERT_TRUE(SendPlayerMessage(folder, "pZoë joined"));
-    ASSERT_TRUE(WriteGameRecord(folder, "P2", true)); // and keeps the other fields
-    dir.Write(Id(folder) + "/msg.spk", Read(Id(folder) + "/msg.spk") + std::string(30, 'q'));
-    FILE* tool = ::popen((SCRIVO_FOLDER_TOOL " " + folder + " 2>&1").c_str(), "r");
-    std::string out(65536, '\0');
-    out.resize(std::fread(out.data(), 1, out.size(), tool));
-    EXPECT_EQ(::pclose(tool), 0) << out;
-    for (const char* expected :
-         {"  PlayerCount     2\n  BotCount        1\n  Status          \"P2\"\n",
-          "  GameName        \"Tool table\"\n  GameType        \"THNL\"\n  StartCash       75.5\n",
-          "  SmallBlind      0.25\n  BigBlind        0.5\n  CurrencySymbol  \"£\"\n",
-          "  record 1 (board)\n    PlayerNo  1\n    Name      \"Cheats Beware!\"\n    Cash      0\n",
-          "    Action    <zero>\n", "  record 2 (player 1)\n    PlayerNo  2\n    Name      \"Zoë\"\n",
-          "  record 3 (player 2)\n    PlayerNo  1\n    Name      \"Bot1\"\n    Cash      75.5\n",
-          "  1: pZoë joined\n  (30 bytes after the last whole record, not read)\n"})
-        EXPECT_NE(out.find(expected), std::string::npos) << "missing " << expected << " in\n" << out;
-}
-#endif
 
 } // namespace
 } // namespace scrivo

@@ -1,4 +1,5 @@
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -18,8 +19,10 @@ using Lines = std::vector<std::string>;
 // damaged in some way before two more lines arrive.
 class MessageResync : public ::testing::Test {
 protected:
-    void SetUp() override
+    void SetUp() override { ResetFolder(); }
+    void ResetFolder()
     {
+        std::remove(Path().c_str());
         for (int i = 1; i <= 5; ++i)
             ASSERT_TRUE(SendPlayerMessage(dir.Path(), "i old " + std::to_string(i)));
         auto seen = ReadMessagesSince(dir.Path(), 0);
@@ -34,57 +37,47 @@ protected:
     test::RecordingMessageBox boxes;
 };
 
-TEST_F(MessageResync, AFileCutShortIsReadAgainFromItsStart)
+// What the reader at record 5 gets after the damage and the lines sent since,
+// then after one more line: a part record at the end waits, and the next
+// whole record takes its place.
+TEST_F(MessageResync, ADamagedFileIsReadAgainFromItsStartAndAGrowingOneNever)
 {
-    CutTo(0);
-    Send("i new 1");
-    Send("i new 2");
-    auto batch = ReadMessagesSince(dir.Path(), 5);
-    ASSERT_TRUE(batch);
-    EXPECT_TRUE(batch->restarted);
-    EXPECT_EQ(batch->lines, (Lines{"i new 1", "i new 2"}));
-    EXPECT_EQ(batch->lastRecord, 2);
-    // And from then on the reader follows the new file as usual.
-    Send("i new 3");
-    batch = ReadMessagesSince(dir.Path(), 2);
-    EXPECT_FALSE(batch->restarted);
-    EXPECT_EQ(batch->lines, (Lines{"i new 3"}));
-    EXPECT_EQ(batch->lastRecord, 3);
-}
-
-TEST_F(MessageResync, AFileCutInsideARecordKeepsTheWholeOnes)
-{
-    CutTo(3 * MessageRecordLength + 42);
-    auto batch = ReadMessagesSince(dir.Path(), 5);
-    ASSERT_TRUE(batch);
-    EXPECT_TRUE(batch->restarted);
-    EXPECT_EQ(batch->lines, (Lines{"i old 1", "i old 2", "i old 3"}));
-    EXPECT_EQ(batch->lastRecord, 3);
-}
-
-TEST_F(MessageResync, ADeletedFileStartsOverEmpty)
-{
-    ASSERT_EQ(std::remove(Path().c_str()), 0);
-    auto batch = ReadMessagesSince(dir.Path(), 5);
-    ASSERT_TRUE(batch);
-    EXPECT_TRUE(batch->restarted);
-    EXPECT_TRUE(batch->lines.empty());
-    EXPECT_EQ(batch->lastRecord, 0);
-    Send("i after");
-    EXPECT_EQ(ReadMessagesSince(dir.Path(), batch->lastRecord)->lines, (Lines{"i after"}));
+    const Lines two{"i new 1", "i new 2"};
+    struct Case {
+        const char* damage;
+        std::function<void()> apply;
+        Lines sent;
+        bool restarted;
+        Lines lines;
+    };
+    // clang-format off
+    const std::vector<Case> cases{
+        {"cut to nothing", [&] { CutTo(0); }, two, true, two},
+        {"cut inside a record", [&] { CutTo(3 * MessageRecordLength + 42); }, {}, true,
+         {"i old 1", "i old 2", "i old 3"}},
+        {"deleted", [&] { ASSERT_EQ(std::remove(Path().c_str()), 0); }, {}, true, {}},
+        {"none", [] {}, two, false, two},
+        {"an append cut short elsewhere", [&] { CutTo(5 * MessageRecordLength + 51); }, {}, false, {}}};
+    // clang-format on
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.damage);
+        ResetFolder();
+        c.apply();
+        for (const auto& line : c.sent)
+            Send(line);
+        auto batch = ReadMessagesSince(dir.Path(), 5);
+        ASSERT_TRUE(batch);
+        EXPECT_EQ(batch->restarted, c.restarted);
+        EXPECT_EQ(batch->lines, c.lines);
+        const int last = static_cast<int>(c.lines.size()) + (c.restarted ? 0 : 5);
+        EXPECT_EQ(batch->lastRecord, last);
+        Send("i new 3"); // from then on the reader follows the file as usual
+        batch = ReadMessagesSince(dir.Path(), last);
+        EXPECT_FALSE(batch->restarted);
+        EXPECT_EQ(batch->lines, (Lines{"i new 3"}));
+        EXPECT_EQ(batch->lastRecord, last + 1);
+    }
     EXPECT_TRUE(boxes.shown.empty());
-}
-
-TEST_F(MessageResync, AGrowingFileIsNeverReadAgain)
-{
-    Send("i new");
-    auto batch = ReadMessagesSince(dir.Path(), 5);
-    EXPECT_FALSE(batch->restarted);
-    EXPECT_EQ(batch->lines, (Lines{"i new"}));
-    batch = ReadMessagesSince(dir.Path(), 6);
-    EXPECT_FALSE(batch->restarted);
-    EXPECT_TRUE(batch->lines.empty());
-    EXPECT_EQ(batch->lastRecord, 6);
 }
 
 // A file grown out of all proportion (a hole of a hundred million empty

@@ -1,6 +1,7 @@
 #include <dirent.h>
 #include <functional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -16,28 +17,16 @@ namespace {
 // A game in its third hand, as the host writes it.
 GameRecord SoundGame()
 {
-    return GameRecord{4,
-                      2,
-                      "P3",
-                      "Friday",
-                      "THPL",
-                      Currency::FromWhole(1000),
-                      Currency::FromWhole(60),
-                      Currency::FromWhole(20),
-                      Currency::FromWhole(10),
-                      Currency::FromWhole(5),
-                      Currency::FromWhole(10),
-                      "$"};
+    const auto whole = [](int n) { return Currency::FromWhole(n); };
+    return {4,         2,         "P3",      "Friday", "THPL",    whole(1000),
+            whole(60), whole(20), whole(10), whole(5), whole(10), "$"};
 }
 
 PlayerRecord SoundSeat()
 {
     PlayerRecord r = NewSeatRecord(3, "Ann", Currency::FromWhole(980));
-    r.Bet = Currency::FromWhole(20);
-    r.Action = "R12.5";
-    r.Blind = "BB";
-    r.Card1 = "2_12";
-    r.Card2 = "0_0";
+    std::tie(r.Bet, r.Action, r.Blind, r.Card1, r.Card2) =
+        std::tuple(Currency::FromWhole(20), "R12.5", "BB", "2_12", "0_0");
     return r;
 }
 

@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <chrono>
 #include <fcntl.h>
+#include <functional>
 #include <gtest/gtest.h>
 #include <unistd.h>
 #include <vector>
@@ -89,33 +90,28 @@ protected:
 
 TEST_F(RecordFileFaults, AFailedWriteInTheMiddleOfAnOperationLeavesEveryRecordWhole)
 {
-    const std::string io = ErrorDescription(EIO);
-    Lines errors;
-    {
-        test::FaultFileOps faults; // half the action written, then the device fails
-        faults.ShortWrite(1, 7);
-        faults.Fail(FileCall::Write, 2, EIO);
-        const FolderStatus status = WritePlayerRecord(dir.Path(), "R12.5", 2);
-        EXPECT_FALSE(status);
-        errors.push_back(status.description);
+    struct Fault {
+        const char* what;
+        std::function<void(test::FaultFileOps&)> arrange;
+        std::function<FolderStatus()> operation;
+        int error;
+    };
+    // clang-format off
+    const Fault faults[] = {
+        {"half the action written, then the device fails",
+         [](auto& f) { f.ShortWrite(1, 7); f.Fail(FileCall::Write, 2, EIO); },
+         [&] { return WritePlayerRecord(dir.Path(), "R12.5", 2); }, EIO},
+        {"the disk fills up half way through a line", [](auto& f) { f.LimitWrites(40); },
+         [&] { return SendPlayerMessage(dir.Path(), "i three"); }, ENOSPC},
+        {"the read of the seat fails before any write", [](auto& f) { f.Fail(FileCall::Read, 1, EIO); },
+         [&] { return WritePlayerRecord(dir.Path(), "F", 3); }, EIO}};
+    // clang-format on
+    for (const auto& fault : faults) {
+        test::FaultFileOps ops;
+        fault.arrange(ops);
+        // The operation reports its error to the caller and asks nothing.
+        EXPECT_EQ(fault.operation().description, ErrorDescription(fault.error)) << fault.what;
     }
-    {
-        test::FaultFileOps faults; // the disk fills up half way through a line
-        faults.LimitWrites(40);
-        const FolderStatus status = SendPlayerMessage(dir.Path(), "i three");
-        EXPECT_FALSE(status);
-        errors.push_back(status.description);
-    }
-    {
-        test::FaultFileOps faults; // the read of the seat fails before any write
-        faults.Fail(FileCall::Read, 1, EIO);
-        const FolderStatus status = WritePlayerRecord(dir.Path(), "F", 3);
-        EXPECT_FALSE(status);
-        errors.push_back(status.description);
-        EXPECT_EQ(faults.Calls(FileCall::Write), 0);
-    }
-    // The operations report their errors to the caller and ask nothing.
-    EXPECT_EQ(errors, (Lines{io, ErrorDescription(ENOSPC), io}));
     EXPECT_TRUE(boxes.Texts().empty());
     EXPECT_TRUE(Unchanged());
     EXPECT_TRUE(Free("usr.spk") && Free("msg.spk"));
@@ -171,40 +167,26 @@ TEST_F(RecordFileFaults, OtherFailuresAskAtOnceEvenAfterAHold)
         explicit Gone(NotingClock& c) : ForwardingFileOps(CurrentFileOps()), clock(c), scope(*this) {}
         int Open(const std::string& path, int flags, unsigned mode) override
         {
-            tries.push_back(clock.now);
-            if (clock.now >= start + 3s && failures < 2) return ++failures, errno = EIO, -1;
-            return Inner().Open(path, flags, mode);
+            if (clock.now < start + 3s || failures.size() == 2) return Inner().Open(path, flags, mode);
+            failures.push_back(clock.now);
+            return errno = EIO, -1;
         }
         NotingClock& clock;
         Clock::TimePoint start = clock.now;
-        int failures = 0;
-        std::vector<Clock::TimePoint> tries;
+        std::vector<Clock::TimePoint> failures;
         ScopedFileOps scope;
     } gone(clock);
-    struct Asking final : MessageBoxService {
-        explicit Asking(NotingClock& c) : clock(c) { SetMessageBoxService(this); }
-        ~Asking() override { SetMessageBoxService(nullptr); }
-        MsgAnswer Show(const MessageBoxRequest& r) override
-        {
-            asked.push_back(clock.now);
-            texts.push_back(r.text);
-            return MsgAnswer::Retry;
-        }
-        NotingClock& clock;
-        std::vector<Clock::TimePoint> asked;
-        Lines texts;
-    } asking(clock);
+    boxes.defaultAnswer = MsgAnswer::Retry;
 
     ASSERT_TRUE(WritePlayerRecord(dir.Path(), "F", 2));
-    EXPECT_EQ(asking.texts, Lines(2, "File/Connection problem - " + ErrorDescription(EIO)));
+    EXPECT_EQ(boxes.Texts(), Lines(2, "File/Connection problem - " + ErrorDescription(EIO)));
     // The hold asked nothing; the first failure after it asked at once, about
     // when the one-second waits would have reached it too, and each Retry
     // tried again without waiting.
-    ASSERT_EQ(asking.asked.size(), 2u);
-    EXPECT_GE(asking.asked[0], start + 3s);
-    EXPECT_LE(asking.asked[0], start + 3s + LockBackoff::LastStep);
-    EXPECT_EQ(asking.asked[1], asking.asked[0]);
-    EXPECT_EQ(gone.tries.back(), asking.asked[0]);
+    ASSERT_EQ(gone.failures.size(), 2u);
+    EXPECT_GE(gone.failures[0], start + 3s);
+    EXPECT_LE(gone.failures[0], start + 3s + LockBackoff::LastStep);
+    EXPECT_EQ(clock.now, gone.failures[0]);
     EXPECT_EQ(ReadPlayerRecord(dir.Path(), 2).value, "F");
 }
 

@@ -50,26 +50,21 @@ TEST_P(RefusedFile, IsAFailureThatSaysWhyAndWritesNothing)
     EXPECT_NE(::access(dir.File("absent").c_str(), F_OK), 0); // a dangling link's target is not made
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    FileLayer, RefusedFile,
-    ::testing::Values(
-        Planted{"LinkToAnotherFile",
-                [](const test::TempDir& d, const std::string& p) {
-                    ASSERT_EQ(::symlink(d.File("victim.txt").c_str(), p.c_str()), 0);
-                },
-                "symbolic link"},
-        Planted{"LinkToNothing",
-                [](const test::TempDir& d, const std::string& p) {
-                    ASSERT_EQ(::symlink(d.File("absent").c_str(), p.c_str()), 0);
-                },
-                "symbolic link"},
-        Planted{"Fifo",
-                [](const test::TempDir&, const std::string& p) { ASSERT_EQ(::mkfifo(p.c_str(), 0666), 0); },
-                "not a regular file"},
-        Planted{"Folder",
-                [](const test::TempDir&, const std::string& p) { ASSERT_EQ(::mkdir(p.c_str(), 0777), 0); },
-                ""}),
+void Link(const test::TempDir& d, const std::string& p, const char* to)
+{
+    ASSERT_EQ(::symlink(d.File(to).c_str(), p.c_str()), 0);
+}
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(FileLayer, RefusedFile, ::testing::Values(
+    Planted{"LinkToAnotherFile", [](const auto& d, const auto& p) { Link(d, p, "victim.txt"); },
+            "symbolic link"},
+    Planted{"LinkToNothing", [](const auto& d, const auto& p) { Link(d, p, "absent"); }, "symbolic link"},
+    Planted{"Fifo", [](const auto&, const auto& p) { ASSERT_EQ(::mkfifo(p.c_str(), 0666), 0); },
+            "not a regular file"},
+    Planted{"Folder", [](const auto&, const auto& p) { ASSERT_EQ(::mkdir(p.c_str(), 0777), 0); }, ""}),
     [](const auto& info) { return std::string(info.param.name); });
+// clang-format on
 
 TEST(FileLayer, OnlyARealDirectoryIsOne)
 {
@@ -77,12 +72,11 @@ TEST(FileLayer, OnlyARealDirectoryIsOne)
     ASSERT_EQ(::mkdir(dir.File("real").c_str(), 0777), 0);
     ASSERT_EQ(::symlink(dir.File("real").c_str(), dir.File("link").c_str()), 0);
     dir.Write("file", "");
-    EXPECT_TRUE(IsRealDirectory(dir.File("real")));
-    EXPECT_TRUE(IsRealDirectory(dir.File("real/")));
-    EXPECT_FALSE(IsRealDirectory(dir.File("link")));
-    EXPECT_FALSE(IsRealDirectory(dir.File("link/"))); // a trailing separator must not follow it
-    EXPECT_FALSE(IsRealDirectory(dir.File("file")));
-    EXPECT_FALSE(IsRealDirectory(dir.File("missing")));
+    // A trailing separator must not follow a link.
+    for (const char* real : {"real", "real/"})
+        EXPECT_TRUE(IsRealDirectory(dir.File(real))) << real;
+    for (const char* other : {"link", "link/", "file", "missing"})
+        EXPECT_FALSE(IsRealDirectory(dir.File(other))) << other;
     EXPECT_FALSE(IsRealDirectory(""));
 }
 
@@ -128,51 +122,27 @@ TEST_P(WriteCutShort, LeavesTheOldBytesAndReportsTheFirstError)
     EXPECT_EQ(test::TempDir::Read(path), "aaaaaaaaaaBBBBBBBBBBcccccccccc");
 }
 
-INSTANTIATE_TEST_SUITE_P(FileLayer, WriteCutShort,
-                         ::testing::Values(CutShort{"FailsBeforeAnyByte", 10, true,
-                                                    [](FaultFileOps& f) { f.Fail(FileCall::Write, 1, EIO); },
-                                                    EIO},
-                                           CutShort{"ShortThenFails", 10, true,
-                                                    [](FaultFileOps& f) {
-                                                        f.ShortWrite(1, 4);
-                                                        f.Fail(FileCall::Write, 2, EIO);
-                                                    },
-                                                    EIO},
-                                           CutShort{"ShortStraddlingTheEnd", 25, true,
-                                                    [](FaultFileOps& f) {
-                                                        f.ShortWrite(1, 7);
-                                                        f.Fail(FileCall::Write, 2, EIO);
-                                                    },
-                                                    EIO},
-                                           CutShort{"OverwriteWithoutARead", 5, false,
-                                                    [](FaultFileOps& f) {
-                                                        f.ShortWrite(1, 9);
-                                                        f.Fail(FileCall::Write, 2, EIO);
-                                                    },
-                                                    EIO},
-                                           CutShort{"AppendOnAFullDisk", 30, false,
-                                                    [](FaultFileOps& f) { f.LimitWrites(6); }, ENOSPC},
-                                           CutShort{"ShortAppendThenFails", 30, false,
-                                                    [](FaultFileOps& f) {
-                                                        f.ShortWrite(1, 3);
-                                                        f.Fail(FileCall::Write, 2, EIO);
-                                                    },
-                                                    EIO}),
-                         [](const auto& info) { return std::string(info.param.name); });
-
-TEST(FileLayer, AWriteWhoseOldBytesCannotBeReadIsNotMade)
+// A short write of n bytes, then the device fails.
+std::function<void(FaultFileOps&)> ShortThenEIO(int n)
 {
-    test::TempDir dir;
-    const std::string path = dir.Write("gam.spk", "0123456789");
-    FaultFileOps faults;
-    LockedFile f;
-    ASSERT_EQ(f.TryOpen(path), LockedFile::OpenStatus::Ok);
-    faults.Fail(FileCall::Read, 1, EIO);
-    EXPECT_FALSE(f.WriteAt(2, "xx", 2));
-    EXPECT_EQ(f.Error(), EIO);
-    EXPECT_EQ(faults.Calls(FileCall::Write), 0);
-    EXPECT_EQ(test::TempDir::Read(path), "0123456789");
+    return [n](FaultFileOps& f) {
+        f.ShortWrite(1, n);
+        f.Fail(FileCall::Write, 2, EIO);
+    };
 }
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(FileLayer, WriteCutShort, ::testing::Values(
+    CutShort{"FailsBeforeAnyByte", 10, true, [](FaultFileOps& f) { f.Fail(FileCall::Write, 1, EIO); }, EIO},
+    CutShort{"ShortThenFails", 10, true, ShortThenEIO(4), EIO},
+    CutShort{"ShortStraddlingTheEnd", 25, true, ShortThenEIO(7), EIO},
+    CutShort{"OverwriteWithoutARead", 5, false, ShortThenEIO(9), EIO},
+    CutShort{"AppendOnAFullDisk", 30, false, [](FaultFileOps& f) { f.LimitWrites(6); }, ENOSPC},
+    CutShort{"ShortAppendThenFails", 30, false, ShortThenEIO(3), EIO},
+    // Without the old bytes nothing could be put back, so nothing is written.
+    CutShort{"OldBytesUnreadable", 12, false, [](FaultFileOps& f) { f.Fail(FileCall::Read, 1, EIO); }, EIO}),
+    [](const auto& info) { return std::string(info.param.name); });
+// clang-format on
 
 TEST(FileLayer, LockAndStatFailuresCloseTheFileAndSayWhy)
 {
