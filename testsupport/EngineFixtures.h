@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -75,6 +76,25 @@ std::vector<std::string> ReadAllMessages(const std::string& folder);
 
 // The session of one client of the game in folder (player 1 hosts).
 GameSession SessionAt(const std::string& folder, int playerNo, const std::string& gameType, int bots = 0);
+
+// The one game folder in a server directory.
+std::string OnlyGameFolder(const std::string& server);
+
+// What a host or client program printed: the lines everybody sees, by
+// record number, and the key=value fields of its closing summary line.
+struct ToolOutput {
+    std::map<long, std::string> publicLines;
+    std::map<std::string, std::string> summary;
+};
+ToolOutput ReadToolOutput(const std::string& path);
+
+// Starts the programs of folder bin at once, each on its server directory
+// and killed after `seconds`; the output of each goes to <name>.txt in out.
+// A program that fails fails the test.
+struct ToolRun {
+    std::string name, commandLine, dir;
+};
+void RunTogether(const std::string& bin, const TempDir& out, const std::vector<ToolRun>& runs, int seconds);
 
 // The host's table on a fresh game folder, driven tick by tick.
 class HostTable : public ::testing::Test {

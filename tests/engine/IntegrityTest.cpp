@@ -160,31 +160,19 @@ TEST_P(UncalledTest, GoesBackToWhoeverPutItIn)
     EXPECT_EQ(TotalCash(), c.annCash + c.bobCash);
 }
 
-INSTANTIATE_TEST_SUITE_P(Blinds, UncalledTest,
-                         ::testing::Values(
-                             // Bob's small blind of 5 is all he has: Ann gets no turn and her
-                             // other 5 come back; Bob can win at most 10.
-                             UncalledCase{Whole(1000),
-                                          Whole(5),
-                                          {},
-                                          "w" + Numbered(Msg::UncalledReturned, "Ann", "$5"),
-                                          Whole(1005),
-                                          Whole(10)},
-                             // Ann's big blind of 7 is all she has: Bob completes to 10 and 3 of
-                             // them come back.
-                             UncalledCase{Whole(7),
-                                          Whole(1000),
-                                          {"R5"},
-                                          "w" + Numbered(Msg::UncalledReturned, "Bob", "$3"),
-                                          Whole(14),
-                                          Whole(1007)},
-                             // Bob bets, Ann folds: the bet she did not call is his again.
-                             UncalledCase{Whole(1000),
-                                          Whole(1000),
-                                          {"R5", "C", "R40", "F"},
-                                          "w" + Numbered(32, "Bob", "$60"),
-                                          Whole(990),
-                                          Whole(1010)}));
+INSTANTIATE_TEST_SUITE_P(
+    Blinds, UncalledTest,
+    ::testing::Values(
+        // Bob's small blind of 5 is all he has: Ann gets no turn and her other
+        // 5 come back; Bob can win at most 10.
+        UncalledCase{Whole(1000), Whole(5), Lines(), "w" + Numbered(Msg::UncalledReturned, "Ann", "$5"),
+                     Whole(1005), Whole(10)},
+        // Ann's big blind of 7 is all she has: Bob completes to 10 and 3 of them come back.
+        UncalledCase{Whole(7), Whole(1000), Lines{"R5"}, "w" + Numbered(Msg::UncalledReturned, "Bob", "$3"),
+                     Whole(14), Whole(1007)},
+        // Bob bets, Ann folds: the bet she did not call is his again.
+        UncalledCase{Whole(1000), Whole(1000), Lines{"R5", "C", "R40", "F"}, "w" + Numbered(32, "Bob", "$60"),
+                     Whole(990), Whole(1010)}));
 
 // Cleo leaves with 10 in the pot: her chips stay there as dead money and
 // open no side pot of their own.

@@ -359,21 +359,10 @@ INSTANTIATE_TEST_SUITE_P(
 
 using PotsTest = test::HostTable;
 
-TEST_F(PotsTest, FoldedPlayerPaysIntoThePotButDoesNotContend)
-{
-    Open({"Ann", "Bob", "Cleo"});
-    TableState& s = TableTestAccess::State(*table);
-    s.HandStake[1] = StakeFolded;
-    s.HandStake[2] = s.HandStake[3] = s.RoundStake[2] = s.RoundStake[3] = Whole(40);
-    s.RoundStake[1] = Whole(20);
-    TableTestAccess::BuildSidePots(*table);
-    EXPECT_EQ(s.Pots[1], Whole(100));
-    EXPECT_EQ(s.PotPlayers[1], "23");
-}
-
 // Side pots against a calculation from first principles: each pot is the
 // slice of all stakes between two all-in totals, and belongs to the players
-// still in who put in at least up to that slice.
+// still in who put in at least up to that slice; a player who folds pays
+// into the pots but contends for none.
 TEST_F(PotsTest, SidePotsAgreeWithAnIndependentCalculation)
 {
     Open({"P1", "P2", "P3", "P4", "P5", "P6", "P7", "P8", "P9"});
