@@ -115,6 +115,38 @@ GameSession SessionAt(const std::string& folder, int playerNo, const std::string
     return session;
 }
 
+std::string RandomRequest(Random& random, const TableState& s, int playerNo, bool handedBack)
+{
+    const Currency cash = s.PlayerCash[playerNo];
+    const Currency call = s.MinBet > s.HandStake[playerNo] ? s.MinBet - s.HandStake[playerNo] : Currency();
+    const int pick = random.Below(100);
+    if (pick < 10) return "F";
+    if (pick < 16) return "R" + cash.ToString();
+    if (handedBack && pick < 19)
+        return std::vector<std::string>{"R", "Rxyz", "R0", "R-3", "Q", "R99999999"}[random.Below(6)];
+    Currency bet = call;
+    if (pick < 35)
+        bet += s.BigBlind * (1 + random.Below(4)) + Currency::FromRaw(random.Below(3) * 2500);
+    else if (call.IsZero())
+        return "C";
+    return "R" + std::min(bet, cash).ToString();
+}
+
+void PlayRandomly(Table& host, const std::string& folder, Random& random, const std::function<bool()>& stop,
+                  bool handedBack)
+{
+    const TableState& s = host.State();
+    for (int guard = 0; guard < 1000000 && s.Stage != StageGameOver && !stop(); ++guard) {
+        if (host.CanStartRound()) host.StartRound();
+        host.Tick();
+        if (::testing::Test::HasFatalFailure()) return;
+        // The host handles a request in the tick that sees it, so the player
+        // whose turn it is now has nothing pending.
+        if (s.CurrentPlayer >= 1 && s.Stage >= StagePreFlop && s.Stage < StageShowdown)
+            SetAction(folder, s.CurrentPlayer, RandomRequest(random, s, s.CurrentPlayer, handedBack));
+    }
+}
+
 std::string OnlyGameFolder(const std::string& server)
 {
     std::string folder;
