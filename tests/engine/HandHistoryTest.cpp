@@ -218,17 +218,9 @@ std::vector<std::string> FixedHand()
 
 HistoryGame FixedGame()
 {
-    HistoryGame game;
-    game.tableName = "Friday";
-    game.gameType = "THNL";
-    game.currencySymbol = "$";
-    game.smallBlind = Currency::FromRaw(5000);
-    game.bigBlind = Whole(1);
-    game.startCash = Whole(10);
-    game.seatNames = {"Ann", "Bob"};
-    game.viewer = 1;
-    game.date = "2026/12/07 10:15:00";
-    return game;
+    const std::vector<std::string> seats{"Ann", "Bob"};
+    return {"Friday",  "THNL", "$", Currency::FromRaw(5000), Whole(1),
+            Whole(10), seats,  1,   "2026/12/07 10:15:00"};
 }
 
 TEST(HandHistoryTest, FixedHandInTheTrackerLayout)

@@ -220,22 +220,6 @@ TEST_F(TableTest, TickInsideATickReturnsAndAClosedTableStops)
     EXPECT_EQ(table->Counters().actionsProcessed, processed);
 }
 
-TEST_F(TableTest, ErrorInsideATickIsReportedAndTheGameGoesOn)
-{
-    Open({"Ann", "Bob"});
-    StartHand();
-    const std::string usr = dir.File("usr.spk");
-    const std::string saved = test::TempDir::Read(usr);
-    std::filesystem::resize_file(usr, 80); // the players' records are gone
-    table->Tick();
-    ASSERT_EQ(box.shown.size(), 1u);
-    EXPECT_EQ(box.LastText().rfind("Error in game tick: ", 0), 0u);
-    std::filesystem::rename(dir.Write("copy", saved), usr);
-    Act("R5");
-    EXPECT_EQ(box.shown.size(), 1u);
-    EXPECT_EQ(Status(), "P1");
-}
-
 struct BotCase {
     std::string type;
     Currency cash, stake, minBet, lastRaise, pot;
