@@ -112,10 +112,11 @@ TEST_F(TableTest, RoundEndsWhenTheTurnComesBackToTheRaiser)
     EXPECT_EQ(table->State().Stage, StageTurn);
 }
 
-class RefusedRequestTest : public TableTest, public ::testing::WithParamInterface<const char*> {};
-
-// Bob's client writes what the host cannot apply, as a faulty client might.
-TEST_P(RefusedRequestTest, IsHandedBackAndTheTurnStays)
+// Bob's client writes what the host cannot apply, as a faulty client might:
+// the host hands it back (what the host leaves untouched is checked with
+// every kind of request in IntegrityTest), and Bob's table gives him his
+// turn again.
+TEST_F(TableTest, RefusedRequestIsHandedBackToTheClientsTable)
 {
     Open({"Ann", "Bob"});
     StartHand();
@@ -123,26 +124,18 @@ TEST_P(RefusedRequestTest, IsHandedBackAndTheTurnStays)
     Table bob(bobView, test::SessionAt(dir.Path(), 2, "THNL"), language);
     ASSERT_TRUE(bob.Init());
     bob.Tick();
-    ASSERT_TRUE(WriteRequest(bob, CommandOutcome{true, GetParam(), ""}));
+    ASSERT_TRUE(WriteRequest(bob, CommandOutcome{true, "R995.01", ""}));
     bob.Tick();
     EXPECT_FALSE(bob.MyTurn());
-    NewLines();
     table->Tick();
     EXPECT_EQ(Status(), "P2");
     EXPECT_EQ(Action(2), "-");
-    EXPECT_EQ(Cash(2), Whole(995));
-    EXPECT_EQ(test::ReadGameFile(dir.Path()).Pot, Whole(15));
-    EXPECT_EQ(NewLines(), Lines{"2s" + Numbered(40)});
-    EXPECT_TRUE(box.shown.empty());
     bob.Tick();
     ASSERT_TRUE(bob.MyTurn());
     ASSERT_TRUE(WriteRequest(bob, CheckOrCall(LimitsOf(bob), language)));
     table->Tick();
     EXPECT_EQ(Status(), "P1");
 }
-
-INSTANTIATE_TEST_SUITE_P(Requests, RefusedRequestTest,
-                         ::testing::Values("Rabc", "R0", "R-5", "R995.01", "R", "Z"));
 
 // The host's own request was handed back; before its table has looked again,
 // a request in its seat that it did not write itself is applied. The bet
