@@ -1,6 +1,10 @@
 #include "testsupport/EngineFixtures.h"
 
 #include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <stdexcept>
 
 #include "gamefolder/RecordFile.h"
@@ -109,6 +113,80 @@ GameSession SessionAt(const std::string& folder, int playerNo, const std::string
     session.BotCount = bots;
     session.GameName = "Test table";
     return session;
+}
+
+std::string RandomRequest(Random& random, const TableState& s, int playerNo, bool handedBack)
+{
+    const Currency cash = s.PlayerCash[playerNo];
+    const Currency call = s.MinBet > s.HandStake[playerNo] ? s.MinBet - s.HandStake[playerNo] : Currency();
+    const int pick = random.Below(100);
+    if (pick < 10) return "F";
+    if (pick < 16) return "R" + cash.ToString();
+    if (handedBack && pick < 19)
+        return std::vector<std::string>{"R", "Rxyz", "R0", "R-3", "Q", "R99999999"}[random.Below(6)];
+    Currency bet = call;
+    if (pick < 35)
+        bet += s.BigBlind * (1 + random.Below(4)) + Currency::FromRaw(random.Below(3) * 2500);
+    else if (call.IsZero())
+        return "C";
+    return "R" + std::min(bet, cash).ToString();
+}
+
+void PlayRandomly(Table& host, const std::string& folder, Random& random, const std::function<bool()>& stop,
+                  bool handedBack)
+{
+    const TableState& s = host.State();
+    for (int guard = 0; guard < 1000000 && s.Stage != StageGameOver && !stop(); ++guard) {
+        if (host.CanStartRound()) host.StartRound();
+        host.Tick();
+        if (::testing::Test::HasFatalFailure()) return;
+        // The host handles a request in the tick that sees it, so the player
+        // whose turn it is now has nothing pending.
+        if (s.CurrentPlayer >= 1 && s.Stage >= StagePreFlop && s.Stage < StageShowdown)
+            SetAction(folder, s.CurrentPlayer, RandomRequest(random, s, s.CurrentPlayer, handedBack));
+    }
+}
+
+std::string OnlyGameFolder(const std::string& server)
+{
+    std::string folder;
+    for (const auto& entry : std::filesystem::directory_iterator(server))
+        folder = entry.path().string();
+    return folder;
+}
+
+ToolOutput ReadToolOutput(const std::string& path)
+{
+    ToolOutput out;
+    std::ifstream in(path);
+    std::string line, last;
+    while (std::getline(in, line)) {
+        if (line.rfind('#', 0) != 0) {
+            last = line.empty() ? last : line;
+            continue;
+        }
+        const std::size_t space = line.find(' ');
+        const long record = std::stol(line.substr(1, space - 1));
+        const std::string text = line.substr(space + 1);
+        // Record 0 is each table's own welcome; private lines differ by seat.
+        if (record > 0 && !text.empty() && (text[0] < '1' || text[0] > '9')) out.publicLines[record] = text;
+    }
+    std::istringstream fields(last);
+    for (std::string field; fields >> field;)
+        if (const std::size_t eq = field.find('='); eq != std::string::npos)
+            out.summary[field.substr(0, eq)] = field.substr(eq + 1);
+    return out;
+}
+
+void RunTogether(const std::string& bin, const TempDir& out, const std::vector<ToolRun>& runs, int seconds)
+{
+    std::string script = "cd '" + out.Path() + "' || exit 1; ";
+    for (const ToolRun& run : runs)
+        script += "(timeout -s KILL " + std::to_string(seconds) + " '" + bin + "'/" + run.commandLine +
+                  " --dir '" + run.dir + "' >" + run.name + ".txt; echo $? >" + run.name + ".rc) & ";
+    ASSERT_EQ(std::system((script + "wait").c_str()), 0);
+    for (const ToolRun& run : runs)
+        EXPECT_EQ(TempDir::Read(out.File(run.name + ".rc")), "0\n") << run.name;
 }
 
 HostTable::HostTable() = default;

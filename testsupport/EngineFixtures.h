@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -12,6 +13,7 @@
 #include "gamefolder/GameSession.h"
 #include "gamefolder/Records.h"
 #include "platform/Currency.h"
+#include "platform/Random.h"
 #include "settings/Language.h"
 #include "testsupport/ProcessState.h"
 #include "testsupport/RecordingMessageBox.h"
@@ -75,6 +77,35 @@ std::vector<std::string> ReadAllMessages(const std::string& folder);
 
 // The session of one client of the game in folder (player 1 hosts).
 GameSession SessionAt(const std::string& folder, int playerNo, const std::string& gameType, int bots = 0);
+
+// A request of the kinds players send: mostly calls and checks, some bets
+// (some with cents), folds and all-ins, and with `handedBack` now and then
+// one the host has to hand back.
+std::string RandomRequest(Random& random, const TableState& s, int playerNo, bool handedBack = false);
+// Ticks the host's table in folder, starting every round it may, with the
+// player on turn sending a RandomRequest, until `stop`, the game's end or a
+// fatal failure.
+void PlayRandomly(Table& host, const std::string& folder, Random& random, const std::function<bool()>& stop,
+                  bool handedBack = false);
+
+// The one game folder in a server directory.
+std::string OnlyGameFolder(const std::string& server);
+
+// What a host or client program printed: the lines everybody sees, by
+// record number, and the key=value fields of its closing summary line.
+struct ToolOutput {
+    std::map<long, std::string> publicLines;
+    std::map<std::string, std::string> summary;
+};
+ToolOutput ReadToolOutput(const std::string& path);
+
+// Starts the programs of folder bin at once, each on its server directory
+// and killed after `seconds`; the output of each goes to <name>.txt in out.
+// A program that fails fails the test.
+struct ToolRun {
+    std::string name, commandLine, dir;
+};
+void RunTogether(const std::string& bin, const TempDir& out, const std::vector<ToolRun>& runs, int seconds);
 
 // The host's table on a fresh game folder, driven tick by tick.
 class HostTable : public ::testing::Test {

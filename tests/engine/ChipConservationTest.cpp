@@ -12,25 +12,6 @@ namespace {
 
 using test::Whole;
 
-// A request of the kinds players send: mostly calls and checks, some bets,
-// folds and all-ins, and now and then one the host has to hand back.
-std::string RandomRequest(Random& random, const TableState& s, int p)
-{
-    const Currency cash = s.PlayerCash[p];
-    const Currency call = s.MinBet > s.HandStake[p] ? s.MinBet - s.HandStake[p] : Currency();
-    const int pick = random.Below(100);
-    if (pick < 10) return "F";
-    if (pick < 16) return "R" + cash.ToString();
-    if (pick < 19)
-        return std::vector<std::string>{"R", "Rxyz", "R0", "R-3", "Q", "R99999999"}[random.Below(6)];
-    Currency bet = call;
-    if (pick < 35)
-        bet += s.BigBlind * (1 + random.Below(4)) + Currency::FromRaw(random.Below(3) * 2500);
-    else if (call.IsZero())
-        return "C";
-    return "R" + std::min(bet, cash).ToString();
-}
-
 // Plays one random game until `hands` more hands have ended or the game is
 // over, checking every hand's books; adds the hands played to `played`.
 void PlayGame(const test::GameSetup& setup, long long hands, Random& random, long long& played)
@@ -73,15 +54,7 @@ void PlayGame(const test::GameSetup& setup, long long hands, Random& random, lon
     const auto done = [&] {
         return s.Stage == StageGameOver || (view.handsEnded >= hands && s.Stage == StageWaiting);
     };
-    for (int guard = 0; guard < 1000000 && !done(); ++guard) {
-        if (table.CanStartRound()) table.StartRound();
-        table.Tick();
-        if (::testing::Test::HasFatalFailure()) break;
-        // The host handles a request in the tick that sees it, so the player
-        // whose turn it is now has nothing pending.
-        if (s.CurrentPlayer >= 1 && s.Stage >= StagePreFlop && s.Stage < StageShowdown)
-            test::SetAction(dir.Path(), s.CurrentPlayer, RandomRequest(random, s, s.CurrentPlayer));
-    }
+    test::PlayRandomly(table, dir.Path(), random, done, true);
     EXPECT_TRUE(done());
     played += view.handsEnded;
 }

@@ -95,23 +95,6 @@ std::vector<ReadBack> ReadText(const std::string& text)
     return hands;
 }
 
-// A request of the kinds players send: calls and checks, bets, folds and
-// all-ins, some with cents.
-std::string RandomRequest(Random& random, const TableState& s, int p)
-{
-    const Currency cash = s.PlayerCash[p];
-    const Currency call = s.MinBet > s.HandStake[p] ? s.MinBet - s.HandStake[p] : Currency();
-    const int pick = random.Below(100);
-    if (pick < 12) return "F";
-    if (pick < 20) return "R" + cash.ToString();
-    Currency bet = call;
-    if (pick < 40)
-        bet += s.BigBlind * (1 + random.Below(4)) + Currency::FromRaw(random.Below(3) * 2500);
-    else if (call.IsZero())
-        return "C";
-    return "R" + std::min(bet, cash).ToString();
-}
-
 class HandHistoryGames : public ::testing::TestWithParam<std::string> {
 protected:
     void SetUp() override { test::ResetProcessState(); }
@@ -150,12 +133,7 @@ TEST_P(HandHistoryGames, EveryHandAddsUpAndShowsTheOwnCards)
         std::vector<std::vector<Currency>> cashAtStart; // per hand, per seat
         view.onHandEnded = [&](const Table&) { cashAtStart.push_back(s.PlayerCash); };
         cashAtStart.push_back(s.PlayerCash);
-        for (int guard = 0; guard < 200000 && s.Stage != StageGameOver && view.handsEnded < 25; ++guard) {
-            if (host.CanStartRound()) host.StartRound();
-            host.Tick();
-            if (s.CurrentPlayer >= 1 && s.Stage >= StagePreFlop && s.Stage < StageShowdown)
-                test::SetAction(dir.Path(), s.CurrentPlayer, RandomRequest(random, s, s.CurrentPlayer));
-        }
+        test::PlayRandomly(host, dir.Path(), random, [&] { return view.handsEnded >= 25; });
         host.Tick(); // the last lines into the log
 
         std::size_t chosen = 99;
@@ -240,17 +218,9 @@ std::vector<std::string> FixedHand()
 
 HistoryGame FixedGame()
 {
-    HistoryGame game;
-    game.tableName = "Friday";
-    game.gameType = "THNL";
-    game.currencySymbol = "$";
-    game.smallBlind = Currency::FromRaw(5000);
-    game.bigBlind = Whole(1);
-    game.startCash = Whole(10);
-    game.seatNames = {"Ann", "Bob"};
-    game.viewer = 1;
-    game.date = "2026/12/07 10:15:00";
-    return game;
+    const std::vector<std::string> seats{"Ann", "Bob"};
+    return {"Friday",  "THNL", "$", Currency::FromRaw(5000), Whole(1),
+            Whole(10), seats,  1,   "2026/12/07 10:15:00"};
 }
 
 TEST(HandHistoryTest, FixedHandInTheTrackerLayout)

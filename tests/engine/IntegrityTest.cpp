@@ -60,17 +60,20 @@ TEST_P(BadRequestTest, IsHandedBackAndTheTurnStays)
 
 INSTANTIATE_TEST_SUITE_P(
     Requests, BadRequestTest,
-    ::testing::Values(RefusedCase{"THNL", {}, "C"},                   // a check while 10 are due
-                      RefusedCase{"THNL", {}, "R4"},                  // less than the call
-                      RefusedCase{"THNL", {}, "R0.00006"},            // below one cent
-                      RefusedCase{"THNL", {}, "R10.005"},             // a fraction of a cent
-                      RefusedCase{"THNL", {}, "R1001"},               // more than the cash
-                      RefusedCase{"THNL", {"R30"}, "R35"},            // a raise of 5 where 20 is the least
-                      RefusedCase{"THNL", {}, "O"},                   // not a request a player makes
-                      RefusedCase{"THLI", {}, "R500"},                // off the limit size
-                      RefusedCase{"THLI", {}, "R1000"},               // all in above the limit size
-                      RefusedCase{"THLI", {"R10", "R5", "C"}, "R15"}, // flop: neither 10 nor a call
-                      RefusedCase{"THPL", {}, "R100"}));              // above the pot
+    ::testing::Values(RefusedCase{"THNL", Lines(), "C"},        // a check while 10 are due
+                      RefusedCase{"THNL", Lines(), "R4"},       // less than the call
+                      RefusedCase{"THNL", Lines(), "R0.00006"}, // below one cent
+                      RefusedCase{"THNL", Lines(), "R10.005"},  // a fraction of a cent
+                      RefusedCase{"THNL", Lines(), "R1001"},    // more than the cash
+                      RefusedCase{"THNL", Lines{"R30"}, "R35"}, // a raise of 5 where 20 is the least
+                      RefusedCase{"THNL", Lines(), "O"},        // not a request a player makes
+                      RefusedCase{"THNL", Lines(), "Z"}, RefusedCase{"THNL", Lines(), "R"},
+                      RefusedCase{"THNL", Lines(), "Rabc"}, RefusedCase{"THNL", Lines(), "R-5"},
+                      RefusedCase{"THNL", Lines(), "R0"},                  // malformed, or nothing to bet
+                      RefusedCase{"THLI", Lines(), "R500"},                // off the limit size
+                      RefusedCase{"THLI", Lines(), "R1000"},               // all in above the limit size
+                      RefusedCase{"THLI", Lines{"R10", "R5", "C"}, "R15"}, // flop: neither 10 nor a call
+                      RefusedCase{"THPL", Lines(), "R100"}));              // above the pot
 
 // Dan bets 100, Ann's all in for 120 raises by less than a full raise, Bob
 // and Cleo call: Dan, who has acted, may call or fold but not raise again.
@@ -160,31 +163,19 @@ TEST_P(UncalledTest, GoesBackToWhoeverPutItIn)
     EXPECT_EQ(TotalCash(), c.annCash + c.bobCash);
 }
 
-INSTANTIATE_TEST_SUITE_P(Blinds, UncalledTest,
-                         ::testing::Values(
-                             // Bob's small blind of 5 is all he has: Ann gets no turn and her
-                             // other 5 come back; Bob can win at most 10.
-                             UncalledCase{Whole(1000),
-                                          Whole(5),
-                                          {},
-                                          "w" + Numbered(Msg::UncalledReturned, "Ann", "$5"),
-                                          Whole(1005),
-                                          Whole(10)},
-                             // Ann's big blind of 7 is all she has: Bob completes to 10 and 3 of
-                             // them come back.
-                             UncalledCase{Whole(7),
-                                          Whole(1000),
-                                          {"R5"},
-                                          "w" + Numbered(Msg::UncalledReturned, "Bob", "$3"),
-                                          Whole(14),
-                                          Whole(1007)},
-                             // Bob bets, Ann folds: the bet she did not call is his again.
-                             UncalledCase{Whole(1000),
-                                          Whole(1000),
-                                          {"R5", "C", "R40", "F"},
-                                          "w" + Numbered(32, "Bob", "$60"),
-                                          Whole(990),
-                                          Whole(1010)}));
+INSTANTIATE_TEST_SUITE_P(
+    Blinds, UncalledTest,
+    ::testing::Values(
+        // Bob's small blind of 5 is all he has: Ann gets no turn and her other
+        // 5 come back; Bob can win at most 10.
+        UncalledCase{Whole(1000), Whole(5), Lines(), "w" + Numbered(Msg::UncalledReturned, "Ann", "$5"),
+                     Whole(1005), Whole(10)},
+        // Ann's big blind of 7 is all she has: Bob completes to 10 and 3 of them come back.
+        UncalledCase{Whole(7), Whole(1000), Lines{"R5"}, "w" + Numbered(Msg::UncalledReturned, "Bob", "$3"),
+                     Whole(14), Whole(1007)},
+        // Bob bets, Ann folds: the bet she did not call is his again.
+        UncalledCase{Whole(1000), Whole(1000), Lines{"R5", "C", "R40", "F"}, "w" + Numbered(32, "Bob", "$60"),
+                     Whole(990), Whole(1010)}));
 
 // Cleo leaves with 10 in the pot: her chips stay there as dead money and
 // open no side pot of their own.

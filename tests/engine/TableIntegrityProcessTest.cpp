@@ -31,13 +31,7 @@ protected:
         return std::system(full.c_str());
     }
     std::string Output(const std::string& name) { return test::TempDir::Read(out.File(name)); }
-    std::string GameFolder()
-    {
-        std::string folder;
-        for (const auto& entry : std::filesystem::directory_iterator(server.Path()))
-            folder = entry.path().string();
-        return folder;
-    }
+    std::string GameFolder() { return test::OnlyGameFolder(server.Path()); }
 
     const std::string bin = ProgramFolder();
     test::TempDir server, out;

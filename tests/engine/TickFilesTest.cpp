@@ -193,7 +193,7 @@ TEST_F(TickFilesTest, LastingDamageIsReportedOnceAndStopsTheTable)
 }
 
 // Damage that the host meets only on some polls, with good ones between:
-// reported once, and it still adds up to the stop. Damage that went away
+// reported once, the game going on, and it still adds up to the stop. Damage that went away
 // long ago does not count against a later failure.
 TEST_F(TickFilesTest, DamageMetNowAndThenIsReportedOnceAndStopsTheTable)
 {
@@ -210,6 +210,9 @@ TEST_F(TickFilesTest, DamageMetNowAndThenIsReportedOnceAndStopsTheTable)
     for (int i = 0; i < SoundTicksToForget; ++i)
         table->Tick();
     ASSERT_EQ(box.shown.size(), 1u);
+    EXPECT_EQ(box.LastText().rfind("Error in game tick: ", 0), 0u);
+    Act("R5"); // and the game goes on
+    ASSERT_EQ(Status(), "P1");
     box.Clear();
     for (int i = 1; i < FailedTicksToStop; ++i) {
         failOnce();

@@ -96,35 +96,6 @@ private:
 #define SKIP_WITHOUT_FUSE(mounts)                                                                            \
     if (!(mounts).Ready()) GTEST_SKIP() << "FUSE is not available: " << (mounts).why
 
-std::map<std::string, std::string> Summary(const std::string& path)
-{
-    std::ifstream in(path);
-    std::string line, last;
-    while (std::getline(in, line))
-        if (!line.empty() && line[0] != '#') last = line;
-    std::map<std::string, std::string> summary;
-    std::istringstream fields(last);
-    for (std::string field; fields >> field;)
-        if (const std::size_t eq = field.find('='); eq != std::string::npos)
-            summary[field.substr(0, eq)] = field.substr(eq + 1);
-    return summary;
-}
-
-// Lines seen by everybody, by record number.
-std::map<long, std::string> PublicLines(const std::string& path)
-{
-    std::map<long, std::string> lines;
-    std::ifstream in(path);
-    for (std::string line; std::getline(in, line);) {
-        if (line.rfind('#', 0) != 0) continue;
-        const std::size_t space = line.find(' ');
-        const long record = std::stol(line.substr(1, space - 1));
-        const std::string text = line.substr(space + 1);
-        if (record > 0 && !text.empty() && (text[0] < '1' || text[0] > '9')) lines[record] = text;
-    }
-    return lines;
-}
-
 TEST(TwoMachines, AHostAndTwoClientsOnSeparateMountsPlayWithChipsConservedAndNoTornRecord)
 {
     // The mounts keep their attribute cache: a table's look for new lines
@@ -133,35 +104,24 @@ TEST(TwoMachines, AHostAndTwoClientsOnSeparateMountsPlayWithChipsConservedAndNoT
     SKIP_WITHOUT_FUSE(mounts);
     const std::string bin = ProgramFolder();
     test::TempDir out;
-    struct Player {
-        std::string name, command;
-        int mount;
-    };
-    const std::vector<Player> players{
-        {"host",
-         "scrivo-host --bots 1 --wait-players 2 --hands 12 --delay 5 --seed 7 --keep --cash 3000 --blinds "
-         "5/10 "
-         "--type THLI --policy call",
-         0},
-        {"Cleo", "scrivo-client --name Cleo --seed 11 --delay 10 --policy script:C,B,C,F,C,C", 1},
-        {"Dan", "scrivo-client --name Dan --seed 12 --delay 10 --policy script:C,C,B,C,F", 2}};
-    std::string script = "cd '" + out.Path() + "' || exit 1; B='" + bin + "'; ";
-    for (const Player& p : players)
-        script += "(timeout -s KILL 240 \"$B\"/" + p.command + " --dir '" + mounts.points[p.mount] + "' >" +
-                  p.name + ".txt; echo $? >" + p.name + ".rc) & ";
-    ASSERT_EQ(Shell(script + "wait"), 0);
-    for (const Player& p : players)
-        EXPECT_EQ(test::TempDir::Read(out.File(p.name + ".rc")), "0\n") << p.name;
+    const std::vector<std::string>& at = mounts.points;
+    test::RunTogether(
+        bin, out,
+        {{"host",
+          "scrivo-host --bots 1 --wait-players 2 --hands 12 --delay 5 --seed 7 --keep --cash "
+          "3000 --blinds 5/10 --type THLI --policy call",
+          at[0]},
+         {"Cleo", "scrivo-client --name Cleo --seed 11 --delay 10 --policy script:C,B,C,F,C,C", at[1]},
+         {"Dan", "scrivo-client --name Dan --seed 12 --delay 10 --policy script:C,C,B,C,F", at[2]}},
+        240);
     if (HasFailure()) return;
 
-    auto host = Summary(out.File("host.txt"));
-    EXPECT_EQ(host["conserved"], "yes");
-    EXPECT_GE(std::stol("0" + host["hands"]), 12);
+    test::ToolOutput host = test::ReadToolOutput(out.File("host.txt"));
+    EXPECT_EQ(host.summary["conserved"], "yes");
+    EXPECT_GE(std::stol("0" + host.summary["hands"]), 12);
 
     // Every record whole, every chip there, and each machine saw the same game.
-    std::string folder;
-    for (const auto& entry : std::filesystem::directory_iterator(mounts.source()))
-        folder = entry.path().string();
+    const std::string folder = test::OnlyGameFolder(mounts.source());
     EXPECT_EQ(std::filesystem::file_size(GameFilePath(folder)), std::uintmax_t(GameRecordLength));
     EXPECT_EQ(std::filesystem::file_size(PlayerFilePath(folder)), 5u * PlayerRecordLength);
     EXPECT_EQ(std::filesystem::file_size(MessageFilePath(folder)) % MessageRecordLength, 0u);
@@ -169,14 +129,13 @@ TEST(TwoMachines, AHostAndTwoClientsOnSeparateMountsPlayWithChipsConservedAndNoT
     for (int p = 1; p <= 4; ++p)
         total += test::ReadSeat(folder, p).Cash;
     EXPECT_EQ(total, Currency::FromWhole(12000));
-    const auto seen = PublicLines(out.File("host.txt"));
-    ASSERT_FALSE(seen.empty());
+    ASSERT_FALSE(host.publicLines.empty());
     for (const std::string name : {"Cleo", "Dan"}) {
-        EXPECT_EQ(Summary(out.File(name + ".txt"))["hands"], host["hands"]) << name;
-        auto theirs = PublicLines(out.File(name + ".txt"));
-        for (const auto& [record, line] : seen)
-            if (theirs[record] != line) {
-                ADD_FAILURE() << name << " saw record " << record << " as \"" << theirs[record]
+        test::ToolOutput theirs = test::ReadToolOutput(out.File(name + ".txt"));
+        EXPECT_EQ(theirs.summary["hands"], host.summary["hands"]) << name;
+        for (const auto& [record, line] : host.publicLines)
+            if (theirs.publicLines[record] != line) {
+                ADD_FAILURE() << name << " saw record " << record << " as \"" << theirs.publicLines[record]
                               << "\", not \"" << line << "\"";
                 break;
             }
