@@ -36,6 +36,11 @@ void colPack::Shuffle()
 {
     Random& random = ProgramRandom();
     random.Randomize();
+    Shuffle(random);
+}
+
+void colPack::Shuffle(Random& random)
+{
     const std::size_t n = m_cards.size();
     std::vector<std::int32_t> places(n);
     for (std::size_t i = 0; i < n; ++i)

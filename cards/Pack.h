@@ -8,6 +8,8 @@
 
 namespace scrivo {
 
+class Random;
+
 // A pack of cards. The collection order is the order the cards were added and
 // never changes by shuffling or dealing; CardsFromTop says where a card lies.
 // In a pack of n cards the CardsFromTop values are 0..n-1, each once, as long
@@ -26,6 +28,8 @@ public:
     // collection. Reseeds the program's generator from the clock first
     // (unless a fixed seed was set).
     void Shuffle();
+    // The same with the given generator, as it stands.
+    void Shuffle(Random& random);
     // The 52 cards in order: suit 0..3, within each face value 0..12, with
     // CardsFromTop 13 * suit + facevalue.
     void ResetPack();

@@ -27,40 +27,42 @@ bool EndsWithPointAndTwoDigits(const std::string& text)
            std::isdigit(static_cast<unsigned char>(text[n - 1]));
 }
 
-constexpr std::int64_t Cent = Currency::Scale / 100;
+} // namespace
 
-Currency LimitSize(const BetLimits& limits)
+std::string RefusalText(RequestFault fault, const BetLimits& limits, const Language& language)
 {
-    return limits.bigBet ? limits.bigBlind * 2 : limits.bigBlind;
-}
-
-// The status text for a request the shared check refuses.
-std::string FaultText(RequestFault fault, const BetLimits& limits, const Language& language)
-{
-    const auto cash = [&](Currency c) { return FormatCash(c, limits.currencySymbol); };
+    const std::string amount = FormatCash(FaultAmount(fault, limits), limits.currencySymbol);
     switch (fault) {
     case RequestFault::None:
     case RequestFault::Unknown:
     case RequestFault::Unreadable:
+    case RequestFault::NotYourTurn:
         return "";
     case RequestFault::BelowCent:
         return language.LangText[Msg::TwoDecimals];
     case RequestFault::AboveCash:
-        return language.FormatText(Msg::BetAboveCash, cash(limits.myCash));
+        return language.FormatText(Msg::BetAboveCash, amount);
     case RequestFault::CallDue:
     case RequestFault::BelowCall:
-        return language.FormatText(Msg::CallAtLeast, cash(limits.minBet - limits.myBet));
+        return language.FormatText(Msg::CallAtLeast, amount);
     case RequestFault::LimitSize:
-        return language.FormatText(Msg::LimitBetExact, cash(LimitSize(limits)));
+        return language.FormatText(Msg::LimitBetExact, amount);
     case RequestFault::PotLimit:
-        return language.LangText[Msg::PotLimitExceeded];
+        return limits.rules == HandRules::Classic ? language.LangText[Msg::PotLimitExceeded]
+                                                  : language.FormatText(Msg::PotLimitMost, amount);
     case RequestFault::MinRaise:
-        return language.FormatText(Msg::MinRaise, cash(limits.lastRaise));
+        return language.FormatText(Msg::MinRaise, amount);
+    case RequestFault::MinBet:
+        return language.FormatText(Msg::SmallestBet, amount);
     case RequestFault::NotReopened:
-        return language.FormatText(Msg::OnlyCallOrFold);
+        return language.LangText[Msg::OnlyCallOrFold];
+    case RequestFault::Capped:
+        return language.LangText[Msg::BettingCapped];
     }
     return "";
 }
+
+namespace {
 
 // An outcome that command entry accepted, once more through the shared check.
 CommandOutcome Confirmed(CommandOutcome out, const BetLimits& limits, const Language& language)
@@ -70,68 +72,15 @@ CommandOutcome Confirmed(CommandOutcome out, const BetLimits& limits, const Lang
     if (fault == RequestFault::None) return out;
     out.accepted = false;
     out.request.clear();
-    out.status = FaultText(fault, limits, language);
+    out.status = RefusalText(fault, limits, language);
     return out;
 }
 
 } // namespace
 
-RequestFault CheckRequest(std::string_view request, const BetLimits& limits)
-{
-    if (request == "F") return RequestFault::None;
-    if (request == "C") return limits.myBet < limits.minBet ? RequestFault::CallDue : RequestFault::None;
-    if (request.empty() || request[0] != 'R') return RequestFault::Unknown;
-    const std::optional<Currency> parsed = Currency::Parse(request.substr(1));
-    if (!parsed) return RequestFault::Unreadable;
-    const Currency amount = *parsed;
-    if (amount.Raw() < Cent || amount.Raw() % Cent != 0) return RequestFault::BelowCent;
-    if (amount > limits.myCash) return RequestFault::AboveCash;
-    const bool allIn = amount == limits.myCash;
-    const Currency call = limits.minBet > limits.myBet ? limits.minBet - limits.myBet : Currency();
-    if (amount < call) return allIn ? RequestFault::None : RequestFault::BelowCall;
-    if (limits.gameType == "THLI") {
-        const Currency size = LimitSize(limits);
-        // The fixed size, a call, or all in for less than the size.
-        if (amount != size && amount != call && !(allIn && amount < size)) return RequestFault::LimitSize;
-    }
-    if (limits.gameType == "THPL" && amount > limits.pot && amount > call) return RequestFault::PotLimit;
-    const Currency raise = limits.myBet + amount - limits.minBet;
-    if (raise > Currency()) {
-        if (!limits.mayRaise) return RequestFault::NotReopened;
-        if (!allIn && raise < limits.lastRaise) return RequestFault::MinRaise;
-    }
-    return RequestFault::None;
-}
-
-RoundAction ActionRecord(const BetLimits& limits, Currency amount)
-{
-    RoundAction a;
-    a.acted = true;
-    a.level = std::max(limits.minBet, limits.myBet + amount);
-    a.fullRaise = std::max({limits.lastRaise, amount, limits.bigBlind});
-    return a;
-}
-
-bool MayRaise(const RoundAction& last, Currency minBet)
-{
-    return !last.acted || minBet - last.level >= last.fullRaise;
-}
-
 BetLimits LimitsOf(const Table& table)
 {
-    const TableState& s = table.State();
-    BetLimits limits;
-    limits.myCash = table.Session().MyCash;
-    limits.myBet = s.MyBet;
-    limits.minBet = s.MinBet;
-    limits.lastRaise = s.LastRaise;
-    limits.pot = s.Pot;
-    limits.bigBlind = s.BigBlind;
-    limits.gameType = table.Session().GameType;
-    limits.bigBet = s.BigBet;
-    limits.currencySymbol = s.CurrencySymbol;
-    limits.mayRaise = MayRaise(table.OwnRoundAction(), s.MinBet);
-    return limits;
+    return table.OwnLimits();
 }
 
 std::string BetRequest(Currency amount)
@@ -199,21 +148,14 @@ CommandOutcome EnterAmount(const std::string& typed, const BetLimits& limits, co
         out.status = std::move(text);
     };
 
-    if (amount.IsZero()) refuse("");
+    if (amount <= Currency()) {
+        // Nothing typed that is an amount: say what is due, if anything.
+        const Currency call = CallAmount(limits);
+        refuse(call.IsZero() ? "" : language.FormatText(Msg::CallAtLeast, cash(call)));
+    }
     if (amount.Raw() % Currency::Scale != 0 && !EndsWithPointAndTwoDigits(typed))
         refuse(language.LangText[Msg::TwoDecimals]);
-    if (amount > limits.myCash) refuse(language.FormatText(Msg::BetAboveCash, cash(limits.myCash)));
-    if (limits.gameType == "THLI") {
-        const Currency limit = limits.bigBet ? limits.bigBlind * 2 : limits.bigBlind;
-        if (amount != limit) refuse(language.FormatText(Msg::LimitBetExact, cash(limit)));
-    }
-    if (limits.gameType == "THPL" && amount > limits.pot) refuse(language.LangText[Msg::PotLimitExceeded]);
-    if (limits.myBet + amount < limits.minBet)
-        refuse(language.FormatText(Msg::CallAtLeast, cash(limits.minBet - limits.myBet)));
-    const Currency raise = limits.myBet + amount - limits.minBet;
-    if (raise > Currency() && raise < limits.lastRaise)
-        refuse(language.FormatText(Msg::MinRaise, cash(limits.lastRaise)));
-
+    // Everything else is the rules' own check, the one the host makes.
     if (accepted) {
         out.accepted = true;
         out.request = BetRequest(amount);

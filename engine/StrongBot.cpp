@@ -401,6 +401,28 @@ struct Options {
     Currency maxRaise;
 };
 
+} // namespace
+
+BetLimits LimitsOf(const BotSituation& s)
+{
+    BetLimits limits;
+    limits.myCash = s.cash;
+    limits.myBet = s.stake;
+    limits.minBet = s.level;
+    limits.lastRaise = s.lastRaise;
+    limits.pot = s.pot;
+    limits.bigBlind = s.bigBlind;
+    limits.gameType = s.gameType;
+    limits.bigBet = s.bigBet;
+    limits.mayRaise = s.mayRaise;
+    limits.rules = s.rules;
+    limits.betsThisRound = s.betsThisRound;
+    limits.playersInHand = s.playersInHand;
+    return limits;
+}
+
+namespace {
+
 Options OptionsOf(const BotSituation& s)
 {
     Options o;
@@ -408,30 +430,12 @@ Options OptionsOf(const BotSituation& s)
     o.call = std::min(o.toCall, s.cash);
     if (s.cash <= o.toCall) return o;
 
-    const Currency cent = Currency::FromRaw(Currency::Scale / 100);
-    const Currency fullRaise = std::max({s.lastRaise, s.bigBlind, cent});
-    auto allow = [&](Currency low, Currency high) {
+    // The amounts the table's rules allow, as every player is held to them.
+    const RaiseRange range = RaiseAmounts(LimitsOf(s));
+    if (range.raise) {
         o.canRaise = true;
-        o.minRaise = low;
-        o.maxRaise = high;
-    };
-    if (s.gameType == "THLI") {
-        const Currency limit = s.bigBet ? s.bigBlind * 2 : s.bigBlind;
-        if (s.cash <= limit)
-            allow(s.cash, s.cash);
-        else if (limit > o.toCall && limit - o.toCall >= s.lastRaise)
-            allow(limit, limit);
-    } else if (s.gameType == "THPL") {
-        const Currency cap = std::min(s.cash, s.pot);
-        if (o.toCall + fullRaise <= cap)
-            allow(o.toCall + fullRaise, cap);
-        else if (s.cash <= s.pot)
-            allow(s.cash, s.cash);
-    } else if (s.gameType == "THNL") {
-        if (o.toCall + fullRaise <= s.cash)
-            allow(o.toCall + fullRaise, s.cash);
-        else
-            allow(s.cash, s.cash);
+        o.minRaise = range.least;
+        o.maxRaise = range.most;
     }
     return o;
 }

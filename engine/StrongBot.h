@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "cards/Card.h"
+#include "engine/hand/Betting.h"
 #include "platform/Currency.h"
 
 namespace scrivo {
@@ -62,7 +63,15 @@ struct BotSituation {
     std::vector<BotOpponent> opponents;
     std::string gameType = "THNL"; // "THLI", "THPL" or "THNL"
     bool bigBet = false;           // limit: the fourth board card is on show
+    // The table's rules and what they know of this round (see BetLimits).
+    HandRules rules = HandRules::Standard;
+    bool mayRaise = true;
+    int betsThisRound = -1;
+    int playersInHand = 0;
 };
+
+// The betting as the rules see it from the bot's seat.
+BetLimits LimitsOf(const BotSituation& situation);
 
 // Random deals simulated per decision, at most: fewer when many opponents'
 // hands must be picked, so that a crowded table takes no longer.

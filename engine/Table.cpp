@@ -35,9 +35,11 @@ private:
 } // namespace
 
 Table::Table(TableView& view, GameSession session, const Language& language)
-    : m_view(view), m_session(std::move(session)), m_language(language), m_deal(std::make_unique<DealState>())
+    : m_view(view), m_session(std::move(session)), m_language(language),
+      // Every table deals from a sequence of its own. A program that fixed its
+      // generator's seed (a test, a tool asked to repeat a game) passes it on.
+      m_random(ProgramRandom().Fixed() ? ProgramRandom().NextU64() : EntropySeed())
 {
-    m_deal->board = PlaceholderBoard();
 }
 
 Table::~Table() = default;
@@ -176,7 +178,7 @@ void Table::StoreGame()
     if (m_gamePending) {
         g.Pot = m_state.Pot;
         g.MinBet = m_state.MinBet;
-        if (m_pendingRaise > g.LastRaise) g.LastRaise = m_pendingRaise;
+        g.LastRaise = m_state.LastRaise;
     }
     if (m_statusPending) {
         g.Status = m_statusWrite;
@@ -190,7 +192,6 @@ void Table::StoreGame()
     m_gameKnown = true;
     m_quietTicks = 0;
     m_gamePending = false;
-    m_pendingRaise = Currency();
     m_statusPending = false;
     m_resetRaise = false;
 }
@@ -284,18 +285,14 @@ void Table::EnsureSlots()
     if (m_state.PlayerNames.size() < n) m_state.PlayerNames.resize(n);
     if (m_state.PlayerCash.size() < n) m_state.PlayerCash.resize(n);
     if (m_state.HandStake.size() < n) m_state.HandStake.resize(n);
-    if (m_deal->hands.size() < n) m_deal->hands.resize(n);
     if (m_betThisHand.size() < n) m_betThisHand.resize(n);
-    if (m_payDirty.size() < n) m_payDirty.resize(n);
-    if (m_roundActions.size() < n) m_roundActions.resize(n);
     if (m_timeouts.size() < n) m_timeouts.resize(n);
     if (m_away.size() < n) m_away.resize(n);
-    for (std::vector<Currency>& shares : m_potShares)
-        if (shares.size() < n) shares.resize(n);
 }
 
 void Table::LoadSeats()
 {
+    const int known = static_cast<int>(m_state.HandStake.size()) - 1;
     EnsureSlots();
     RecordFile& file = TickFile(Slot::Players);
     auto records = Need(file.RecordCount());
@@ -305,7 +302,10 @@ void Table::LoadSeats()
     for (int p = 1; p <= m_state.PlayerCount; ++p) {
         const PlayerRecord r = GetSeat(p);
         m_state.PlayerNames[p] = Trim(r.Name);
-        m_state.HandStake[p] = Currency();
+        if (p <= known) continue;
+        // A seat taken while a hand runs is dealt in from the next hand.
+        const bool inHand = m_state.Stage >= StagePreFlop && m_state.Stage < StageShowdown;
+        m_state.HandStake[p] = inHand ? StakeFolded : Currency();
         m_state.PlayerCash[p] = r.Cash;
     }
     Shown().SeatsLoaded(*this);
@@ -327,7 +327,8 @@ bool Table::Init()
         m_boardDealt = false;
         m_roundStarting = false;
         m_gamePending = false;
-        m_pendingRaise = Currency();
+        m_hand = HandState{};
+        m_refusals = 0;
         CloseFiles();
         m_seatWrites.clear();
         m_statusPending = false;
@@ -337,8 +338,6 @@ bool Table::Init()
         m_gameKnown = false;
         m_quietTicks = 0;
         m_botRequested = false;
-        m_deal = std::make_unique<DealState>();
-        m_deal->board = PlaceholderBoard();
         Shown().TableOpening(*this);
 
         const GameRecord g = ReadGame();
@@ -745,98 +744,19 @@ void Table::PrepareNextHand()
         r.Bet = Currency();
         r.Blind = "";
         const std::string action = Trim(r.Action);
+        // A player who left is out of the game from the next hand on.
+        if (action == "D") m_state.HandStake[p] = StakeOut;
         if (action != "D" && action != "O") r.Action = m_state.HandStake[p] == StakeOut ? "O" : "-";
         PutSeat(p, r);
     }
-    m_state.Dealer = NextPlayer(m_state.Dealer);
+    m_state.Dealer = NextSeatInGame(m_state.Dealer);
 
     // The table is cleared for the next hand: nothing in the pot, no bet.
     m_state.Pot = Currency();
     m_state.MinBet = Currency();
-    m_pendingRaise = Currency();
+    m_state.LastRaise = Currency();
     m_gamePending = true;
     WriteStatus("GS", true);
-}
-
-void Table::PostBlind(int seat, Currency blind, int normalMsg, int allInMsg, const std::string& tag)
-{
-    const std::string& name = m_state.PlayerNames[seat];
-    if (m_state.PlayerCash[seat] > blind) {
-        Send("s" + FormatText(normalMsg, name, FormatCash(blind)));
-        if (PlaceBet(seat, blind, tag)) m_state.HandStake[seat] = blind;
-        return;
-    }
-    // Cash equal to or below the blind: the whole cash goes in.
-    const Currency cash = m_state.PlayerCash[seat];
-    Send("s" + FormatText(allInMsg, name, FormatCash(cash)));
-    m_state.HandStake[seat] = StakeAllIn;
-    PlayerRecord r = GetSeat(seat);
-    r.Action = "A";
-    const bool placed = ApplyBet(r, seat, cash, tag);
-    PutSeat(seat, r);
-    if (!placed) {
-        ReleaseFiles();
-        MsgBox("Internal Error - Not enough money for bet: " + name);
-    }
-}
-
-void Table::StartHand()
-{
-    m_roundStarting = false;
-    TableState& s = m_state;
-    EnsureSlots();
-    s.CurrentPot = 1;
-    s.Pot = Currency();
-    s.Stage = StagePreFlop;
-    s.MinBet = s.BigBlind;
-    s.BotTicks = 0;
-    std::fill(m_betThisHand.begin(), m_betThisHand.end(), Currency());
-    std::fill(m_roundActions.begin(), m_roundActions.end(), RoundAction{});
-    for (std::vector<Currency>& shares : m_potShares)
-        std::fill(shares.begin(), shares.end(), Currency());
-    for (int k = 1; k < PotSlots; ++k) {
-        s.RoundStake[k] = Currency();
-        s.Pots[k] = Currency();
-        s.PotPlayers[k].clear();
-    }
-
-    if (CountActive() < 2) {
-        // Nobody left to play against: the game cannot go on.
-        int last = 0;
-        for (int p = 1; p <= s.PlayerCount; ++p)
-            if (s.HandStake[p] > StakeFolded) last = p;
-        if (last > 0) Send("s" + FormatText(Msg::GameOver, s.PlayerNames[last]));
-        WriteStatus("GE", false);
-        s.Stage = StageGameOver;
-        Shown().GameEnded(*this);
-        return;
-    }
-
-    const int sb = NextPlayer(s.Dealer);
-    const int bb = NextPlayer(sb);
-    PostBlind(sb, s.SmallBlind, Msg::PostsSmallBlind, Msg::AllInSmallBlind, "SB");
-    PostBlind(bb, s.BigBlind, Msg::PostsBigBlind, Msg::AllInBigBlind, "BB");
-
-    s.CurrentPlayer = NextPlayer(bb);
-    s.BetStarter = s.CurrentPlayer;
-    s.RoundOnce = false;
-
-    DealHoleCards();
-
-    // The one player left who can bet owes nothing when his blind covers
-    // every all in: there is nobody to answer him.
-    const auto stake = [&](int p) { return m_betThisHand[static_cast<std::size_t>(p)]; };
-    const bool covered =
-        s.CurrentPlayer != 0 && CountActive() < 2 && stake(s.CurrentPlayer) >= std::max(stake(sb), stake(bb));
-    if (s.CurrentPlayer == 0 || covered) {
-        // The blinds took all players but one all in, and that one has
-        // matched them: nobody is left who could answer a bet, so the
-        // betting round is over before it starts.
-        FinishRound();
-        WriteTurn(true);
-        return;
-    }
-    WriteStatus("P" + std::to_string(s.CurrentPlayer), false);
 }
 
 void Table::EndHand()
@@ -904,6 +824,7 @@ void Table::ReturnStakes()
     }
     s.Pot = Currency();
     s.Stage = StageGameOver;
+    m_hand.over = true;
     // The empty pot goes out with the seats' writes, in the same release.
     m_gamePending = true;
 }

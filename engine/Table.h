@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "engine/Commands.h"
+#include "engine/hand/HandMachine.h"
 #include "gamefolder/GameSession.h"
 #include "gamefolder/RecordFile.h"
 #include "gamefolder/Records.h"
@@ -15,13 +16,13 @@
 #include "platform/Clock.h"
 #include "platform/Currency.h"
 #include "platform/HostLock.h"
+#include "platform/Random.h"
 #include "platform/FileOps.h"
 
 namespace scrivo {
 
 class Language;
 class TableView;
-struct DealState;
 struct LogLine;
 
 // Stage values of a table.
@@ -50,9 +51,6 @@ inline constexpr int SoundTicksToForget = 40;
 // coarse modification times.
 inline constexpr int MaxQuietTicks = 2;
 
-// Slots of RoundStake, Pots and PotPlayers: 1..10 are used.
-inline constexpr int PotSlots = 11;
-
 // The engine state of one table. Every client keeps its own copy; only the
 // host's copy drives the game. Arrays indexed by player number have
 // PlayerCount + 1 entries (entry 0 unused).
@@ -76,12 +74,6 @@ struct TableState {
     std::vector<std::string> PlayerNames;
     std::vector<Currency> PlayerCash;
     std::vector<Currency> HandStake;
-    std::array<Currency, PotSlots> RoundStake{};
-    std::array<Currency, PotSlots> Pots{};
-    std::array<std::string, PotSlots> PotPlayers{};
-    int CurrentPot = 1;
-    int BetStarter = 0;
-    bool RoundOnce = false;
 
     int BotTicks = 0;       // ticks spent on a bot's turn
     std::string LastStatus; // status seen at the end of the previous tick
@@ -156,6 +148,12 @@ public:
     // This client's last action in the current betting round.
     const RoundAction& OwnRoundAction() const { return m_ownAction; }
 
+    // What command entry may ask for now: on the host from its hand, on a
+    // client from the records it last read.
+    BetLimits OwnLimits() const;
+    // Host: the hand as the rules machine keeps it.
+    const HandState& Hand() const { return m_hand; }
+
     std::string FormatCash(Currency amount) const;
     bool IsHostTable() const;
     // A client found the host's process gone; the table then has left.
@@ -182,27 +180,27 @@ private:
     void PrepareNextHand();
     void EndHand();
     void ProcessAction();
-    // A bet request of the current player, checked and applied; false when
-    // refused (nothing moved).
-    bool ProcessBet(int player, PlayerRecord& record, std::string_view request);
-    // What command entry would see for the player, from the host's state.
+    // Runs an event through the hand's rules and stores what follows: the
+    // seats' records, the lines to send and the next status. Nothing is
+    // stored for a refused event; its fault is returned.
+    RequestFault ApplyHandEvent(const HandEvent& event);
+    void StoreEffects(const std::vector<HandEffect>& effects);
+    // The engine state the views and tools read, from the hand.
+    void SyncFromHand();
+    // A request of the player whose turn it is that the rules refused: the
+    // request is cleared and the player told why, a few times a turn at most.
+    void RefuseRequest(int player, RequestFault fault);
+    // The pack for the next hand: shuffled with the table's own generator,
+    // the session's given cards on top.
+    std::vector<clsCard> NewPack();
+    // What the player may do now, as the rules see it.
     BetLimits LimitsFor(int player) const;
-    // The player's action, for the rule that a short all in does not reopen
-    // the betting.
-    void NoteAction(int player, Currency amount);
     // Host: a player whose turn time ran out checks when nothing is to be
-    // called, else folds; one away folds as soon as he has seen his turn.
+    // called, else folds; one away does so as soon as he has seen his turn.
     void CheckTurnTime(const std::string& statusAtTickStart);
-    // False when the player's record cannot cover the amount: nothing moved.
-    bool PlaceBet(int player, Currency amount, const std::string& blindTag);
-    int NextPlayer(int from);
+    // The next seat after `from` still in the game (not out, not left).
+    int NextSeatInGame(int from) const;
     int CountActive() const;
-    int CountInHand() const;
-    void DealHoleCards();
-    void DealBoard(int mode);
-    void BuildSidePots();
-    void Showdown();
-    void PayPlayer(int player, Currency amount);
     void BotStep(const std::string& status);
     void BotDecide();
     // The host's request handling, and what it shows of the player who
@@ -210,19 +208,6 @@ private:
     void ProcessAndNoteAction();
     BotLevel LevelOf(int seat) const;
     BotSituation SituationOf(int seat) const;
-
-    // Sorts a[first..last] ascending in place.
-    static void QuickSort(std::vector<Currency>& a, int first, int last);
-    // From index 1 of a sorted array: the first value, then every value that
-    // differs from the one kept before it. The result is indexed from 1
-    // (entry 0 unused).
-    static std::vector<Currency> DistinctValues(const std::vector<Currency>& sorted);
-
-    // Cards of the current hand as card lists ("0_12,3_5"); tests set them
-    // to stage a showdown. The board holds placeholders until dealt.
-    void SetHoleCards(int player, const std::string& cards);
-    std::string BoardCards() const;
-    void SetBoardCards(const std::string& cards);
 
     // Message n of the table's language with its arguments filled in.
     std::string FormatText(int n, std::string_view arg1 = {}, std::string_view arg2 = {},
@@ -258,9 +243,7 @@ private:
     // stat shows the file unchanged since, else a read.
     GameRecord PollGame();
     void WriteStatus(const std::string& status, bool resetLastRaise);
-    bool ApplyBet(PlayerRecord& record, int player, Currency amount, const std::string& blindTag);
-    void FinishRound();
-    void WriteTurn(bool roundEnded);
+    void WriteTurn(int player, bool roundEnded);
     void CheckRearm();
     long MessageCountOnDisk() const;
     void LoadSeats();
@@ -274,14 +257,10 @@ private:
     void FlushMessages();
     void ReportError(const std::string& prefix, const std::string& description);
     void EnsureSlots();
-    void PostBlind(int seat, Currency blind, int normalMsg, int allInMsg, const std::string& tag);
     void ResetSeatsAfterGame();
     void ReturnStakes();
     // Client: every few seconds, whether the host still holds its lock.
     void WatchHost(const std::string& status);
-    std::vector<int> PlayersStillIn() const;
-    void PaySplit(const std::vector<int>& winners, Currency amount);
-    void FlushPayments();
 
     TableView& m_view;
     std::array<RecordFile, 3> m_files;
@@ -305,7 +284,12 @@ private:
     const Language& m_language;
     TableState m_state;
     TableCounters m_counters;
-    std::unique_ptr<DealState> m_deal;
+    // Host: the hand being played, the table's own random generator (the
+    // shuffles and the bots draw from it alone), and the notices of refused
+    // requests sent in the current turn.
+    HandState m_hand;
+    Random m_random;
+    int m_refusals = 0;
     std::vector<PlayerRecord> m_seats;
     std::vector<std::string> m_msgLines;
     long m_lastMsgNo = 0;
@@ -327,26 +311,18 @@ private:
     // Bets placed since the game record was last written: the record's Pot,
     // MinBet and LastRaise follow at the next write.
     bool m_gamePending = false;
-    Currency m_pendingRaise;
     // Lines this host appended right after the last line it had read: they
     // go to the log at the next poll without reading them back.
     std::vector<std::string> m_ownLines;
     // What each player has put in during this hand (the records' Bet), kept
     // by the host so that a view without seats needs no read.
     std::vector<Currency> m_betThisHand;
-    // Payments of a showdown, written to the records in one go.
-    bool m_payBatch = false;
-    std::vector<bool> m_payDirty;
     // What each seat did in this hand and in the hands before, by player
     // number, as the host saw it; read by the Strong bots.
     std::vector<HandActions> m_handActions;
     std::vector<SeatHistory> m_seatHistory;
     std::vector<bool> m_playedThisHand;
     long m_notedHand = 0;
-    // Host: what each player did last in this betting round.
-    std::vector<RoundAction> m_roundActions;
-    // Host: what each player put into each pot (pot, then player number).
-    std::array<std::vector<Currency>, PotSlots> m_potShares{};
     // This client's own last action in the betting round.
     RoundAction m_ownAction;
     // Host: when the current turn began, turns in a row each player let run
@@ -354,7 +330,9 @@ private:
     Clock::TimePoint m_turnStarted{};
     std::vector<int> m_timeouts;
     std::vector<bool> m_away;
+    // The current event is a time-out, and of a player who is away.
     bool m_forcing = false;
+    bool m_forcingAway = false;
     int m_shownSecondsLeft = -1;
     HostLock m_hostLock;
     Clock::TimePoint m_hostChecked{};

@@ -15,7 +15,7 @@ namespace scrivo {
 
 void Table::BotStep(const std::string& status)
 {
-    Random& random = ProgramRandom();
+    Random& random = m_random;
     const int lines = static_cast<int>(m_language.BotChat.size()) - 1;
     if (lines >= 1 && random.Below(20) == 1) {
         const int i = random.Below(lines) + 1;
@@ -32,63 +32,44 @@ void Table::BotStep(const std::string& status)
 
 void Table::BotDecide()
 {
-    TableState& s = m_state;
-    const int b = s.CurrentPlayer;
-    if (b < 1 || b > s.PlayerCount || !(s.HandStake[b] > StakeFolded)) return;
-    Random& random = ProgramRandom();
-    const Currency cash = s.PlayerCash[b];
+    const int b = m_state.CurrentPlayer;
+    if (b < 1 || b != m_hand.toAct || m_hand.over) return;
+    Random& random = m_random;
+    const BetLimits limits = LimitsFor(b);
+    const Currency cash = limits.myCash;
+    const Currency call = CallAmount(limits);
     std::string request;
 
     if (LevelOf(b) == BotLevel::Strong) {
         request = StrongDecide(SituationOf(b), random);
-        PlayerRecord r = GetSeat(b);
-        r.Action = request;
-        PutSeat(b, r);
-        m_botRequested = true;
-        return;
-    }
-
-    if (s.HandStake[b] < s.MinBet) {
-        if (random.Below(5) == 1) {
-            request = "F";
-        } else {
-            const Currency call = s.MinBet - s.HandStake[b];
-            request = BetRequest(call > cash ? cash : call);
-        }
+    } else if (call > Currency()) {
+        request = random.Below(5) == 1 ? "F" : BetRequest(std::min(call, cash));
     } else {
         const int k = random.Below(5) + 1;
-        if (k == 1 && cash > Currency()) {
-            Currency amount;
-            // A random amount from LastRaise up to the cap, in whole units.
-            auto upTo = [&](Currency cap) {
-                const double span = (cap - s.LastRaise).ToDouble() + 1.0;
+        request = "C";
+        const RaiseRange range = RaiseAmounts(limits);
+        if (k == 1 && range.raise) {
+            // A random amount from LastRaise up to the cap, in whole units,
+            // kept within what the rules allow.
+            const auto upTo = [&](Currency cap) {
+                const double span = (cap - limits.lastRaise).ToDouble() + 1.0;
                 const double units = std::floor(span * random.Next());
-                return Currency::FromDouble(units) + s.LastRaise;
+                return Currency::FromDouble(units) + limits.lastRaise;
             };
-            if (m_session.GameType == "THLI") {
-                const Currency limit = LimitsFor(b).bigBet ? s.BigBlind * 2 : s.BigBlind;
-                amount = cash >= limit ? limit : Currency();
-            } else if (m_session.GameType == "THPL") {
-                amount = upTo(std::min(cash, s.Pot));
-            } else if (m_session.GameType == "THNL") {
+            Currency amount = range.least;
+            if (m_session.GameType == "THPL")
+                amount = upTo(std::min(cash, limits.pot));
+            else if (m_session.GameType == "THNL")
                 amount = upTo(cash);
-            }
-            // A bot never bets more than it has.
-            if (amount > cash) amount = cash;
-            if (amount <= Currency()) return; // asked again three ticks later
+            amount = std::clamp(amount, range.least, range.most);
             request = BetRequest(amount);
-        } else {
-            request = "C";
         }
     }
 
-    // A bot plays by the rules every player does; what they refuse (a raise
-    // after a short all in, an amount off the limit) becomes a check or call.
-    const BetLimits limits = LimitsFor(b);
-    if (CheckRequest(request, limits) != RequestFault::None) {
-        const Currency call = limits.minBet > limits.myBet ? limits.minBet - limits.myBet : Currency();
+    // A bot plays by the rules every player does: whatever they refuse
+    // becomes a check or a call in the same tick.
+    if (CheckRequest(request, limits) != RequestFault::None)
         request = call.IsZero() ? "C" : BetRequest(std::min(call, cash));
-    }
 
     PlayerRecord r = GetSeat(b);
     r.Action = request;
@@ -107,42 +88,43 @@ BotLevel Table::LevelOf(int seat) const
 BotSituation Table::SituationOf(int seat) const
 {
     const TableState& s = m_state;
+    const HandState& h = m_hand;
     BotSituation out;
-    const colHand& hand = m_deal->hands[static_cast<std::size_t>(seat)];
-    if (hand.Count() >= 2) out.hole = {hand.Item(1), hand.Item(2)};
-    for (int k = 1; k <= m_deal->board.Count(); ++k)
-        if (m_deal->board.Item(k).facevalue >= 0) out.board.push_back(m_deal->board.Item(k));
-    auto betOf = [&](int p) {
-        return static_cast<std::size_t>(p) < m_betThisHand.size() ? m_betThisHand[static_cast<std::size_t>(p)]
-                                                                  : Currency();
-    };
-    out.pot = s.Pot;
-    out.stake = s.HandStake[seat] > StakeFolded ? s.HandStake[seat] : betOf(seat);
-    out.level = s.MinBet;
-    // Bets of this tick reach the game record (and LastRaise) only when it
-    // is written.
-    out.lastRaise = std::max(s.LastRaise, m_pendingRaise);
-    out.bigBlind = s.BigBlind;
-    out.cash = s.PlayerCash[seat];
-    out.gameType = m_session.GameType;
-    out.bigBet = s.BigBet || m_deal->board.Item(4).facevalue >= 0;
+    if (seat < 1 || seat > h.SeatCount()) return out;
+    const BetLimits limits = LimitsFor(seat);
+    out.hole = h.Seat(seat).hole;
+    out.board = h.board;
+    out.pot = limits.pot;
+    out.stake = limits.myBet;
+    out.level = limits.minBet;
+    out.lastRaise = limits.lastRaise;
+    out.bigBlind = limits.bigBlind;
+    out.cash = limits.myCash;
+    out.gameType = limits.gameType;
+    out.bigBet = limits.bigBet;
+    out.rules = limits.rules;
+    out.mayRaise = limits.mayRaise;
+    out.betsThisRound = limits.betsThisRound;
+    out.playersInHand = limits.playersInHand;
 
-    // Positions count the seats dealt in, from the dealer on.
+    // Positions count the seats dealt in, from the button on.
+    const int n = h.SeatCount();
     int dealtIn = 0;
-    std::vector<int> position(static_cast<std::size_t>(s.PlayerCount) + 1, -1);
-    for (int step = 0; step < s.PlayerCount; ++step) {
-        const int p = (s.Dealer - 1 + step) % s.PlayerCount + 1;
-        if (s.HandStake[p] > StakeOut) position[static_cast<std::size_t>(p)] = dealtIn++;
+    std::vector<int> position(static_cast<std::size_t>(n) + 1, -1);
+    for (int step = 0; step < n; ++step) {
+        const int p = (h.button - 1 + step) % n + 1;
+        if (h.Seat(p).dealt) position[static_cast<std::size_t>(p)] = dealtIn++;
     }
     out.dealtIn = std::max(dealtIn, 2);
     out.position = std::max(position[static_cast<std::size_t>(seat)], 0);
-    for (int p = 1; p <= s.PlayerCount; ++p) {
+    for (int p = 1; p <= n; ++p) {
         if (p == seat || position[static_cast<std::size_t>(p)] < 0) continue;
+        const HandSeat& other = h.Seat(p);
         BotOpponent o;
-        o.allIn = s.HandStake[p] == StakeAllIn;
-        o.live = s.HandStake[p] > StakeFolded || o.allIn;
-        o.cash = s.PlayerCash[p];
-        o.stake = betOf(p);
+        o.allIn = other.InHand() && other.allIn;
+        o.live = other.InHand();
+        o.cash = other.stack;
+        o.stake = other.total;
         o.position = position[static_cast<std::size_t>(p)];
         if (static_cast<std::size_t>(p) < m_seatHistory.size())
             o.history = m_seatHistory[static_cast<std::size_t>(p)];

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "gamefolder/TableOptions.h"
 #include "platform/Currency.h"
 
 namespace scrivo {
@@ -31,6 +32,8 @@ struct GameSession {
     // shuffled).
     int TurnSeconds = 0;
     std::string Deck;
+    // The betting rules of the game, as its folder says.
+    HandRules Rules = HandRules::Standard;
 };
 
 } // namespace scrivo

@@ -17,6 +17,7 @@ public:
     void Seed(std::uint64_t seed);
     // Lets Randomize() reseed again.
     void Unfix() { m_fixed = false; }
+    bool Fixed() const { return m_fixed; }
 
     // Reseeds from the operating system's entropy.
     void Randomize();

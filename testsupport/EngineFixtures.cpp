@@ -199,7 +199,9 @@ void HostTable::Open(std::vector<std::string> names, std::vector<Currency> cash,
     setup.type = std::move(type);
     setup.bots = bots;
     WriteGameFolder(dir.Path(), setup);
-    table = std::make_unique<Table>(view, SessionAt(dir.Path(), 1, setup.type, bots), language);
+    GameSession session = SessionAt(dir.Path(), 1, setup.type, bots);
+    session.Rules = rules;
+    table = std::make_unique<Table>(view, session, language);
     ASSERT_TRUE(table->Init());
     mark = ReadAllMessages(dir.Path()).size();
 }

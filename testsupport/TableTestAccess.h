@@ -11,19 +11,9 @@ namespace scrivo {
 class TableTestAccess {
 public:
     static TableState& State(Table& table) { return table.m_state; }
-    static void SetHoleCards(Table& table, int player, const std::string& cards)
-    {
-        table.SetHoleCards(player, cards);
-    }
-    static void SetBoardCards(Table& table, const std::string& cards) { table.SetBoardCards(cards); }
-    static std::string BoardCards(const Table& table) { return table.BoardCards(); }
-    static void BuildSidePots(Table& table) { table.BuildSidePots(); }
-    // Host routines run outside a tick: their writes are stored at once.
-    static void Showdown(Table& table)
-    {
-        table.Showdown();
-        table.ReleaseFiles();
-    }
+    // The host's hand; a test may stage one through the rules machine.
+    static HandState& Hand(Table& table) { return table.m_hand; }
+    static std::string BoardCards(const Table& table) { return CardListText(table.m_hand.board); }
     static void BotDecide(Table& table)
     {
         table.BotDecide();

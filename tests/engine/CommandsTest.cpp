@@ -28,8 +28,9 @@ TEST_P(CommandsTest, RunsEveryCheckAndKeepsTheLastMessage)
 {
     const Language language = test::NumberedLanguage();
     const EntryCase& c = GetParam();
-    const BetLimits limits{c.myCash,  c.myBet,    Whole(20), c.lastRaise, Whole(60),
-                           Whole(10), c.gameType, c.bigBet,  "$"};
+    BetLimits limits{c.myCash,  c.myBet,    Whole(20), c.lastRaise, Whole(60),
+                     Whole(10), c.gameType, c.bigBet,  "$"};
+    limits.rules = HandRules::Classic;
     const CommandOutcome out = c.typed == "<C>"   ? CheckOrCall(limits, language)
                                : c.typed == "<A>" ? AllIn(limits, language)
                                : c.typed == "<F>" ? Fold(language)
@@ -54,9 +55,10 @@ INSTANTIATE_TEST_SUITE_P(
         EntryCase{"25.50", true, Numbered(45, "$25.50"), "R25.5"},
         EntryCase{"40 chips", true, Numbered(45, "$40"), "R40"},
         EntryCase{"1e300", false, Numbered(14, "$100"), ""},
-        EntryCase{"30", false, Numbered(15, "$10"), "", "THLI"},
+        EntryCase{"30", false, Numbered(15, "$25"), "", "THLI"},
         EntryCase{"10", false, Numbered(17, "$15"), "", "THLI"},
-        EntryCase{"20", true, Numbered(45, "$20"), "R20", "THLI", true, Currency()},
+        EntryCase{"35", true, Numbered(45, "$35"), "R35", "THLI", true, Currency()}, // a call and a raise
+        EntryCase{"20", false, Numbered(15, "$35"), "", "THLI", true, Currency()},
         EntryCase{"70", false, Numbered(16), "", "THPL"},
         EntryCase{"60", true, Numbered(45, "$60"), "R60", "THPL"}));
 

@@ -54,8 +54,29 @@ TEST_P(BadRequestTest, IsHandedBackAndTheTurnStays)
     EXPECT_EQ(Action(player), "-");
     EXPECT_EQ(Cash(player), cash);
     EXPECT_EQ(test::ReadGameFile(dir.Path()).Pot, pot);
-    EXPECT_EQ(NewLines(), Lines{std::to_string(player) + "s" + Numbered(Msg::YourTurn)});
+    // One line says why and that the turn stays.
+    const Lines lines = NewLines();
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0].rfind(std::to_string(player) + "s", 0), 0u);
+    EXPECT_NE(lines[0].find(Numbered(Msg::YourTurn)), std::string::npos);
     EXPECT_TRUE(box.Texts().empty());
+}
+
+// A client that keeps writing a bad request is told why a few times a turn,
+// then only has the request cleared; the reason is the command entry's text.
+TEST_F(IntegrityTest, RepeatedRefusalsOfOneTurnAddAFewLinesAtMost)
+{
+    Open({"Ann", "Bob", "Cleo"});
+    StartHand();
+    NewLines();
+    for (int i = 0; i < 20; ++i)
+        Act("R4");
+    const Lines lines = NewLines();
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[0], "1s" + Numbered(Msg::CallAtLeast, "$10") + " " + Numbered(Msg::YourTurn));
+    EXPECT_EQ(Status(), "P1");
+    Act("R10");
+    EXPECT_EQ(Status(), "P2");
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -174,8 +195,8 @@ INSTANTIATE_TEST_SUITE_P(
         UncalledCase{Whole(7), Whole(1000), Lines{"R5"}, "w" + Numbered(Msg::UncalledReturned, "Bob", "$3"),
                      Whole(14), Whole(1007)},
         // Bob bets, Ann folds: the bet she did not call is his again.
-        UncalledCase{Whole(1000), Whole(1000), Lines{"R5", "C", "R40", "F"}, "w" + Numbered(32, "Bob", "$60"),
-                     Whole(990), Whole(1010)}));
+        UncalledCase{Whole(1000), Whole(1000), Lines{"R5", "C", "R40", "F"},
+                     "w" + Numbered(Msg::UncalledReturned, "Bob", "$40"), Whole(990), Whole(1010)}));
 
 // Cleo leaves with 10 in the pot: her chips stay there as dead money and
 // open no side pot of their own.
@@ -254,7 +275,11 @@ TEST_F(IntegrityTest, TurnTimeRunsOutAndAnIdlePlayerIsMarkedAway)
     EXPECT_TRUE(Has(NewLines(), "s" + Numbered(Msg::TimedOutChecks, "Cleo")));
     Act("C"); // Bob, on the turn
     ASSERT_EQ(Status(), "P3");
-    table->Tick(); // no time passes: an away player is folded once he has seen his turn
+    table->Tick(); // no time passes: an away player checks once he has seen his turn, when he may
+    EXPECT_TRUE(Has(NewLines(), "s" + Numbered(Msg::Checks, "Cleo")));
+    Act("R20"); // Bob, on the river
+    ASSERT_EQ(Status(), "P3");
+    table->Tick(); // and folds when a bet is to be called
     EXPECT_TRUE(Has(NewLines(), "s" + Numbered(Msg::AwayFolds, "Cleo")));
     EXPECT_EQ(Status(), "RE");
     EXPECT_EQ(Cash(3), Whole(990));

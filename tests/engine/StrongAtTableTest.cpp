@@ -1,10 +1,12 @@
 // Strong bots at the host's table: what the host notes of every seat's play
 // reaches the bot's view of the hand, and the seat's level picks the brain.
+#include <algorithm>
 #include <set>
 #include <string>
 
 #include <gtest/gtest.h>
 
+#include "cards/Pack.h"
 #include "engine/StrongBot.h"
 #include "engine/Table.h"
 #include "testsupport/EngineFixtures.h"
@@ -89,18 +91,23 @@ protected:
     {
         Open({"Ann", "Robo"}, {}, "THNL", 1);
         TableTestAccess::Session(*table).BotLevels = {BotLevel::Classic, BotLevel::Classic, GetParam()};
-        TableState& s = TableTestAccess::State(*table);
-        s.Stage = StagePreFlop;
-        s.CurrentPlayer = 2;
-        s.HandStake[1] = StakeAllIn;
-        s.PlayerCash[1] = Currency();
-        s.HandStake[2] = Whole(10);
-        s.PlayerCash[2] = Whole(990);
-        s.MinBet = Whole(1000);
-        s.LastRaise = Whole(995);
-        s.Pot = Whole(1010);
-        TableTestAccess::SetHoleCards(*table, 1, "0_12,1_12");
-        TableTestAccess::SetHoleCards(*table, 2, hole);
+        // Heads-up, Ann on the button goes all in; the bot has the big blind.
+        StartEvent start;
+        start.config = HandConfig{HandRules::Standard, "THNL", Whole(5), Whole(10)};
+        start.seats = {{}, {true, Whole(1000)}, {true, Whole(1000)}};
+        start.pack = ParseCardList("0_12,1_12," + hole).cards;
+        colPack rest;
+        rest.ResetPack();
+        while (rest.Count() > 0) {
+            const clsCard card = rest.TakeACard();
+            if (std::none_of(start.pack.begin(), start.pack.end(),
+                             [&](const clsCard& c) { return c.SameCard(card); }))
+                start.pack.push_back(card);
+        }
+        HandState& h = TableTestAccess::Hand(*table);
+        EXPECT_TRUE(Apply(h, start).Accepted());
+        EXPECT_TRUE(Apply(h, *ParseRequest(1, "R995")).Accepted());
+        TableTestAccess::State(*table).CurrentPlayer = 2;
         std::set<std::string> seen;
         for (int i = 0; i < 40; ++i) {
             test::SetAction(dir.Path(), 2, "-");

@@ -31,15 +31,6 @@ Currency Money(double amount)
     return Currency::FromDouble(amount);
 }
 
-// Two decimals, as a player types an amount.
-std::string Typed(Currency amount)
-{
-    char text[48];
-    std::snprintf(text, sizeof text, "%lld.%02lld", static_cast<long long>(amount.Raw() / Currency::Scale),
-                  static_cast<long long>(amount.Raw() % Currency::Scale / 100));
-    return text;
-}
-
 // Empty when a player at the table could make this request in this spot:
 // what command entry accepts from a human (check, call, fold, all in, or an
 // amount that passes every check of the amount box), with a raise adding at
@@ -56,18 +47,9 @@ std::string WhyIllegal(const BotSituation& s, const std::string& request)
     if (*amount > s.cash) return "more than the cash";
     if (toCall > Currency() && *amount == std::min(toCall, s.cash)) return "";
     if (*amount <= toCall) return "less than the call";
-    const Currency limit = s.bigBet ? s.bigBlind * 2 : s.bigBlind;
-    if (*amount == s.cash) {
-        if (s.gameType == "THNL") return "";
-        if (s.gameType == "THPL" && *amount <= s.pot) return "";
-        if (s.gameType == "THLI" && *amount <= limit) return "";
-    }
-    if (amount->Raw() % 100 != 0) return "not whole cents";
-    const BetLimits limits{s.cash,     s.stake,    s.level,  s.lastRaise, s.pot,
-                           s.bigBlind, s.gameType, s.bigBet, ""};
-    const CommandOutcome entry = EnterAmount(Typed(*amount), limits, test::NumberedLanguage());
-    if (!entry.accepted) return "refused by the amount box: " + entry.status;
-    if (s.gameType != "THLI" && *amount - toCall < s.bigBlind) return "raises by less than the big blind";
+    const RequestFault fault = CheckRequest(request, LimitsOf(s));
+    if (fault != RequestFault::None)
+        return "refused by the rules: " + std::to_string(static_cast<int>(fault));
     return "";
 }
 
@@ -175,8 +157,8 @@ INSTANTIATE_TEST_SUITE_P(
                       Spot{"RoyalFlushRaisesABet", "THNL", "As Ks", Royal, 260, 100, 160, 900, 60,
                            BetEveryStreet, Unknown, 900, false, Spot::BetOrRaise},
                       // A full limit bet cannot be raised: the limit amount only calls it.
-                      Spot{"RoyalFlushCallsAFullLimitBet", "THLI", "As Ks", Royal, 100, 40, 60, 900, 20,
-                           BetEveryStreet, Unknown, 900, false, Spot::CallExactly},
+                      Spot{"RoyalFlushRaisesALimitBet", "THLI", "As Ks", Royal, 100, 40, 60, 900, 20,
+                           BetEveryStreet, Unknown, 900, false, Spot::BetOrRaise},
                       Spot{"AcesCallAllInForLess", "THNL", "Ah Ad", "", 1015, 10, 1000, 300, 1000, Raised,
                            Unknown, 0, true, Spot::CallExactly},
                       Spot{"TrashChecksItsFreeOption", "THNL", "7c 2d", "", 25, 10, 10, 990, 10, Limped,

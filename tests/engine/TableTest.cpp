@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include "cards/Pack.h"
 #include "engine/Commands.h"
 #include "platform/Random.h"
 #include "platform/Text.h"
@@ -33,7 +34,8 @@ TEST_F(TableTest, TwoPlayersSwapBlindsEachHandAndAFoldGivesThePot)
     EXPECT_EQ(Status(), "P2"); // and acts first
     Act("F");
     lines = NewLines();
-    EXPECT_TRUE(Has(lines, "w" + Numbered(32, "Ann", "$15")));
+    EXPECT_TRUE(Has(lines, "w" + Numbered(82, "Ann", "$5"))); // the uncalled part of her blind
+    EXPECT_TRUE(Has(lines, "w" + Numbered(32, "Ann", "$10")));
     EXPECT_EQ(Cash(1), Whole(1005));
     table->Tick();
     EXPECT_EQ(table->State().HandNo, 2);
@@ -213,198 +215,41 @@ TEST_F(TableTest, TickInsideATickReturnsAndAClosedTableStops)
     EXPECT_EQ(table->Counters().actionsProcessed, processed);
 }
 
-struct BotCase {
-    std::string type;
-    Currency cash, stake, minBet, lastRaise, pot;
-    bool bigBet;
-    Kinds kinds; // all that is seen, with "R<=" for any bet above 0 up to the pot
-    std::string board = {};
-};
+using BotsTest = test::HostTable;
 
-class BotsTest : public test::HostTable, public ::testing::WithParamInterface<BotCase> {};
-
-// The bot (player 2) decides many times in one position.
-TEST_P(BotsTest, RequestsStayWithinTheGameAndItsCash)
+// A classic bot (player 2) decides many times in each position of random
+// hands: every request it writes is one the rules allow.
+TEST_F(BotsTest, EveryRequestIsLegalInEveryStructure)
 {
-    const BotCase& c = GetParam();
-    Open({"Ann", "Robo"}, {}, c.type, 1);
-    TableState& s = TableTestAccess::State(*table);
-    s.CurrentPlayer = 2;
-    s.PlayerCash[2] = c.cash;
-    s.HandStake[2] = c.stake;
-    s.MinBet = c.minBet;
-    s.LastRaise = c.lastRaise;
-    s.Pot = c.pot;
-    s.BigBet = c.bigBet;
-    TableTestAccess::SetBoardCards(*table, c.board);
-    Kinds seen;
-    for (int i = 0; i < 300; ++i) {
-        test::SetAction(dir.Path(), 2, "-");
-        TableTestAccess::BotDecide(*table);
-        std::string a = Action(2);
-        const std::optional<Currency> amount = Currency::Parse(a.substr(1));
-        if (a[0] == 'R' && amount && *amount > Currency() && *amount <= c.pot) a = "R<=";
-        seen.insert(a);
-    }
-    EXPECT_EQ(seen, c.kinds);
-}
-
-const Currency none;
-const std::string board = "2_2,3_7,2_9,3_10,0_3";
-
-INSTANTIATE_TEST_SUITE_P(
-    Positions, BotsTest,
-    ::testing::Values(
-        BotCase{"THNL", Whole(30), none, Whole(50), none, none, false, {"F", "R30"}},
-        BotCase{"THNL", Whole(500), Whole(10), Whole(35), none, none, false, {"F", "R25"}},
-        BotCase{"THLI", Whole(100), Whole(10), Whole(10), none, none, false, {"C", "R10"}},
-        BotCase{"THLI", Whole(100), Whole(10), Whole(10), none, none, true, {"C", "R20"}},
-        // The turn card is out though the view has not been redrawn yet.
-        BotCase{"THLI", Whole(100), Whole(10), Whole(10), none, none, false, {"C", "R20"}, board},
-        // Cannot pay the big bet: writes nothing and is asked again later.
-        BotCase{"THLI", Whole(15), Whole(10), Whole(10), none, none, true, {"C", "-"}},
-        BotCase{"THPL", Whole(100), Whole(10), Whole(10), none, Whole(40), false, {"C", "-", "R<="}},
-        // A raise bigger than its cash is capped at the cash.
-        BotCase{"THNL", Whole(100), Whole(10), Whole(10), Whole(300), none, false, {"C", "R100"}},
-        BotCase{"THNL", Whole(100), StakeAllIn, none, none, none, false, {"-"}}));
-
-struct ShowdownCase {
-    std::vector<Currency> stakes; // HandStake of players 1 to 3
-    std::vector<std::string> holes;
-    std::string board;
-    std::vector<std::pair<Currency, std::string>> pots; // amount, players
-    std::vector<std::string> lines;                     // among the lines sent
-    std::vector<Currency> cash;                         // afterwards
-};
-
-class ShowdownTest : public test::HostTable, public ::testing::WithParamInterface<ShowdownCase> {};
-
-TEST_P(ShowdownTest, PaysEveryPotOnceToItsWinners)
-{
-    const ShowdownCase& c = GetParam();
-    Open({"Ann", "Bob", "Cleo"});
-    TableState& s = TableTestAccess::State(*table);
-    s.Stage = StageRiver;
-    Currency total = Whole(3000);
-    for (std::size_t p = 1; p <= 3; ++p) {
-        s.HandStake[p] = c.stakes[p - 1];
-        TableTestAccess::SetHoleCards(*table, static_cast<int>(p), c.holes[p - 1]);
-    }
-    TableTestAccess::SetBoardCards(*table, c.board);
-    for (const auto& [amount, players] : c.pots) {
-        s.Pots[s.CurrentPot] = amount;
-        s.PotPlayers[s.CurrentPot++] = players;
-        total += amount;
-    }
-    --s.CurrentPot;
-    TableTestAccess::Showdown(*table);
-    table->Tick();
-    const Lines lines = NewLines();
-    for (const std::string& line : c.lines)
-        EXPECT_TRUE(Has(lines, line)) << line;
-    for (std::size_t p = 1; p <= c.cash.size(); ++p)
-        EXPECT_EQ(Cash(static_cast<int>(p)), c.cash[p - 1]) << p;
-    EXPECT_EQ(TotalCash(), total);
-    EXPECT_TRUE(box.shown.empty());
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Pots, ShowdownTest,
-    ::testing::Values(
-        // A short all-in: the side pot goes back to the bettor, the main pot to the best hand.
-        ShowdownCase{{Whole(100), StakeAllIn, StakeOut},
-                     {"0_0,1_5", "0_12,1_12", ""},
-                     board,
-                     {{Whole(100), "12"}, {Whole(50), "1"}},
-                     {"d" + Numbered(48, "Ann", "1"), "d" + Numbered(29)},
-                     {Whole(1050), Whole(1100)}},
-        // Three equal hands; Ann deals, so Bob gets the odd cent.
-        ShowdownCase{{none, none, none},
-                     {"0_0,1_1", "1_0,2_1", "2_0,3_1"},
-                     "3_8,3_9,3_10,3_11,3_12",
-                     {{Whole(100), "123"}},
-                     {"s\r\n" + Numbered(31, "3"), "w" + Numbered(32, "Bob", "$33.34"),
-                      "w" + Numbered(32, "Cleo", "$33.33"), "w" + Numbered(32, "Ann", "$33.33")},
-                     {Whole(1000) + Currency::FromRaw(333300), Whole(1000) + Currency::FromRaw(333400)}},
-        // A pot whose only contender left the table goes to the best hand still in.
-        ShowdownCase{{StakeAllIn, Whole(60), StakeOut},
-                     {"0_12,1_12", "0_0,1_5", "2_12,3_12"},
-                     board,
-                     {{Whole(90), "123"}, {Whole(40), "3"}},
-                     {},
-                     {Whole(1130), Whole(1000), Whole(1000)}}));
-
-using PotsTest = test::HostTable;
-
-// Side pots against a calculation from first principles: each pot is the
-// slice of all stakes between two all-in totals, and belongs to the players
-// still in who put in at least up to that slice; a player who folds pays
-// into the pots but contends for none.
-TEST_F(PotsTest, SidePotsAgreeWithAnIndependentCalculation)
-{
-    Open({"P1", "P2", "P3", "P4", "P5", "P6", "P7", "P8", "P9"});
-    TableState& s = TableTestAccess::State(*table);
-    Random random(2024);
-    for (int i = 0; i < 5000; ++i) {
-        const int n = 2 + random.Below(8);
-        std::vector<Currency> cash(n + 1), total(n + 1);
-        std::vector<bool> folded(n + 1), allIn(n + 1);
-        for (int p = 1; p <= n; ++p)
-            cash[p] = Whole(1 + random.Below(6) * 20 + random.Below(40));
-        s.PlayerCount = n;
-        s.HandStake.assign(n + 1, Currency());
-        s.Pots.fill(Currency());
-        for (std::string& players : s.PotPlayers)
-            players.clear();
-        s.CurrentPot = 1;
-        for (int r = 0, rounds = 1 + random.Below(4); r < rounds; ++r) {
-            int active = 0;
-            for (int p = 1; p <= n; ++p)
-                active += !folded[p] && !allIn[p];
-            if (active < 2) break;
-            const int level = random.Below(4) == 0 ? 0 : 1 + random.Below(60);
-            s.RoundStake.fill(Currency());
-            for (int p = 1; p <= n; ++p) {
-                if (folded[p] || allIn[p]) continue;
-                const Currency left = cash[p] - total[p];
-                Currency stake = Whole(level);
-                if (random.Below(6) == 0) { // folds after putting in part of the level
-                    stake = std::min(left, Whole(random.Below(level + 1)));
-                    folded[p] = true;
-                } else if (left <= stake) {
-                    stake = left;
-                    allIn[p] = true;
-                }
-                total[p] += stake;
-                s.RoundStake[p] = stake;
-                s.HandStake[p] = folded[p] ? StakeFolded : allIn[p] ? StakeAllIn : total[p];
+    for (const char* type : {"THNL", "THPL", "THLI"}) {
+        table.reset();
+        Open({"Ann", "Robo", "Cleo"}, {}, type, 1);
+        Random random(7);
+        for (int hand = 0; hand < 40; ++hand) {
+            StartEvent start;
+            start.config =
+                HandConfig{hand % 2 ? HandRules::Classic : HandRules::Standard, type, Whole(5), Whole(10)};
+            start.seats = {{},
+                           {true, Whole(1 + random.Below(300))},
+                           {true, Whole(1 + random.Below(300))},
+                           {true, Whole(1 + random.Below(300))}};
+            colPack pack;
+            pack.ResetPack();
+            pack.Shuffle(random);
+            while (pack.Count() > 0)
+                start.pack.push_back(pack.TakeACard());
+            HandState& h = TableTestAccess::Hand(*table);
+            ASSERT_TRUE(Apply(h, start).Accepted());
+            while (!h.over) {
+                const int p = h.toAct;
+                TableTestAccess::State(*table).CurrentPlayer = p;
+                TableTestAccess::BotDecide(*table);
+                const std::string request = Action(p);
+                ASSERT_EQ(CheckRequest(request, LimitsFor(h, p)), RequestFault::None)
+                    << type << " " << request;
+                ASSERT_TRUE(Apply(h, *ParseRequest(p, request)).Accepted());
             }
-            TableTestAccess::BuildSidePots(*table);
         }
-
-        std::set<Currency> caps{*std::max_element(total.begin(), total.end())};
-        for (int p = 1; p <= n; ++p)
-            if (allIn[p] && !folded[p]) caps.insert(total[p]);
-        std::map<std::set<int>, Currency> expected, engine;
-        Currency previous;
-        for (const Currency cap : caps) {
-            Currency amount;
-            std::set<int> eligible;
-            for (int p = 1; p <= n; ++p) {
-                if (total[p] <= previous) continue;
-                amount += std::min(total[p], cap) - previous;
-                if (!folded[p]) eligible.insert(p);
-            }
-            if (amount > Currency()) expected[eligible] += amount;
-            previous = cap;
-        }
-        for (int k = 1; k <= s.CurrentPot; ++k) {
-            std::set<int> eligible;
-            for (char d : s.PotPlayers[k])
-                if (!folded[d - '0']) eligible.insert(d - '0');
-            if (!s.Pots[k].IsZero()) engine[eligible] += s.Pots[k];
-        }
-        ASSERT_EQ(engine, expected) << "pattern " << i;
     }
 }
 

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string_view>
+
+namespace scrivo {
+
+// The betting rules a table plays by. Standard: the rules of every card room
+// (the big blind is the smallest bet, a raise at least matches the largest
+// bet or raise of the round, pot limit raises to the pot after the call,
+// heads-up the button posts the small blind). Classic: the table's older
+// rules, kept for those who like them (any bet from a cent, a raise at least
+// the largest amount put in at once, pot limit bets up to the pot).
+enum class HandRules : std::uint8_t { Standard, Classic };
+
+// "standard" or "classic", as tools and the game folder write them.
+constexpr std::string_view RulesName(HandRules rules)
+{
+    return rules == HandRules::Classic ? "classic" : "standard";
+}
+std::optional<HandRules> ParseRules(std::string_view text);
+
+} // namespace scrivo
