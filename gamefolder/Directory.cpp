@@ -112,8 +112,8 @@ FolderStatus RemoveGameFolder(const std::string& folder)
     // A browser listing the games at this moment can make gam.spk again
     // between the deletion and the removal of the folder: one more round.
     for (int round = 0;; ++round) {
-        for (const auto& path :
-             {GameFilePath(folder), PlayerFilePath(folder), MessageFilePath(folder), HostFilePath(folder)}) {
+        for (const auto& path : {GameFilePath(folder), PlayerFilePath(folder), MessageFilePath(folder),
+                                 HostFilePath(folder), OptionsFilePath(folder)}) {
             if (auto s = RemoveFile(path); !s) return s;
         }
         if (::rmdir(folder.c_str()) == 0 || errno == ENOENT) return FolderStatus::Success();
@@ -236,6 +236,7 @@ FolderResult<GameList> ListGames(const std::string& serverDirectory, const std::
         row.status = code == "WS" ? WaitingStatusText : InProgressStatusText;
         if (ProbeHostLock(HostFilePath(folder)) == HostPresence::Gone) row.status = HostGoneStatusText;
         row.id = id;
+        row.rules = ReadTableRules(folder);
         if (id == selectedGameId) remembered = static_cast<int>(list.rows.size());
         list.rows.push_back(row);
 
@@ -294,6 +295,11 @@ FolderResult<GameSession> CreateGame(const std::string& serverDirectory, const C
         if (::mkdir(folder.c_str(), 0777) == 0) break;
         if (errno != EEXIST) return FolderStatus::Failure(ErrorDescription(errno));
     }
+    if (!WriteTableOptions(folder, request.rules)) {
+        const FolderStatus failed = FolderStatus::Failure(ErrorDescription(errno));
+        RemoveGameFolder(folder);
+        return failed;
+    }
     if (auto s = WriteNewGame(folder, game, creatorName); !s) {
         RemoveGameFolder(folder); // nothing half-made stays behind
         return s;
@@ -308,6 +314,7 @@ FolderResult<GameSession> CreateGame(const std::string& serverDirectory, const C
     session.MyPlayerNo = 1;
     session.MyCash = game.StartCash;
     session.TurnSeconds = std::max(0, request.turnSeconds);
+    session.Rules = request.rules;
     return session;
 }
 
@@ -396,6 +403,7 @@ JoinResult JoinGame(const std::string& serverDirectory, const std::string& gameI
     result.session.MyCash = joined.StartCash;
     result.session.GameFolder = folder;
     result.session.IsHost = false;
+    result.session.Rules = ReadTableRules(folder);
     return result;
 }
 

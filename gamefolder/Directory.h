@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "gamefolder/GameSession.h"
+#include "gamefolder/TableOptions.h"
 #include "gamefolder/RecordFile.h"
 
 namespace scrivo {
@@ -25,6 +26,7 @@ struct GameListRow {
     std::string blinds; // "small/big", plain decimals
     std::string status; // WaitingStatusText, InProgressStatusText or HostGoneStatusText
     std::string id;     // the game folder's name, e.g. "123_tmp"
+    HandRules rules = HandRules::Classic;
 
     // The list box line: the columns joined by tabs.
     std::string Line() const;
@@ -64,6 +66,7 @@ struct CreateRequest {
     std::string bots;
     int limitType = 2;   // TypeCombo: 0 limit, 1 pot limit, 2 no limit
     int turnSeconds = 0; // the time a player has for a turn; 0: no limit
+    HandRules rules = HandRules::Standard;
 };
 
 // Numbers the bots seated by this program run; the browser owns one.

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
 
 namespace scrivo {
@@ -20,5 +21,16 @@ constexpr std::string_view RulesName(HandRules rules)
     return rules == HandRules::Classic ? "classic" : "standard";
 }
 std::optional<HandRules> ParseRules(std::string_view text);
+
+// The table's options live in a small text file of the game folder of their
+// own ("Rules=standard"), beside the record files whose layouts every client
+// relies on. Written once when the game is made; read by whoever joins.
+inline constexpr const char* OptionsFileName = "tbl.spk";
+std::string OptionsFilePath(const std::string& folder);
+// False (errno set) when the file could not be made whole.
+bool WriteTableOptions(const std::string& folder, HandRules rules);
+// The rules of the game in folder. A game without the file (made by an
+// older host) plays the Classic rules; anything unreadable does too.
+HandRules ReadTableRules(const std::string& folder);
 
 } // namespace scrivo

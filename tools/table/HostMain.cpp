@@ -33,6 +33,7 @@ constexpr const char* Usage =
     "  --seed N            fixed seed for cards and bots\n"
     "  --keep              leave the game folder in place at the end\n"
     "  --type T            THLI, THPL or THNL (default THNL)\n"
+    "  --rules R           the betting rules: standard or classic (default standard)\n"
     "  --cash AMOUNT       start cash of every seat (default 1000)\n"
     "  --blinds SB/BB      small and big blind (default 5/10)\n"
     "  --wait-players K    wait until K human players have joined (default 0)\n"
@@ -96,6 +97,7 @@ struct HostOptions {
     std::vector<Currency> stacks; // start cash per seat, host first
     std::string deck;
     std::string botLevel = "classic";
+    HandRules rules = HandRules::Standard;
 };
 
 // False with error when an option is unknown or its value is not usable.
@@ -105,7 +107,7 @@ bool ParseHostOptions(int argc, char** argv, HostOptions& o, std::string& error)
     if (!options.Parse(argc, argv,
                        {"--dir", "--bots", "--hands", "--delay", "--seed", "--type", "--cash", "--blinds",
                         "--wait-players", "--name", "--policy", "--turn-time", "--stacks", "--deck",
-                        "--bot-level"},
+                        "--bot-level", "--rules"},
                        {"--keep", "--help"}, error))
         return false;
     o.help = options.Has("--help");
@@ -137,6 +139,12 @@ bool ParseHostOptions(int argc, char** argv, HostOptions& o, std::string& error)
         error = "--type must be THLI, THPL or THNL";
         return false;
     }
+    const auto rules = ParseRules(options.Get("--rules", "standard"));
+    if (!rules) {
+        error = "--rules must be standard or classic";
+        return false;
+    }
+    o.rules = *rules;
     o.cash = options.Get("--cash", "1000");
     const std::string blinds = options.Get("--blinds", "5/10");
     const std::size_t slash = blinds.find('/');
@@ -241,6 +249,7 @@ int main(int argc, char** argv)
     request.currency = "$";
     request.bots = std::to_string(bots);
     request.limitType = o.limitType;
+    request.rules = o.rules;
     request.turnSeconds = static_cast<int>(o.turnSeconds);
     BrowserOutcome created = lobby.CreateButton(request);
     if (!created.openTable) return Fail("the game could not be created");
