@@ -47,7 +47,7 @@ bool Table::IsHostTable() const
     return m_session.IsHost && m_session.MyPlayerNo == 1;
 }
 
-std::string Table::FormatText(int n, std::string_view arg1, std::string_view arg2,
+std::string Table::FormatText(MsgId n, std::string_view arg1, std::string_view arg2,
                               std::string_view arg3) const
 {
     return m_language.FormatText(n, arg1, arg2, arg3);
@@ -758,7 +758,7 @@ void Table::PrepareNextHand()
     WriteStatus("GS", true);
 }
 
-void Table::PostBlind(int seat, Currency blind, int normalMsg, int allInMsg, const std::string& tag)
+void Table::PostBlind(int seat, Currency blind, MsgId normalMsg, MsgId allInMsg, const std::string& tag)
 {
     const std::string& name = m_state.PlayerNames[seat];
     if (m_state.PlayerCash[seat] > blind) {

@@ -16,6 +16,7 @@
 #include "platform/Currency.h"
 #include "platform/HostLock.h"
 #include "platform/FileOps.h"
+#include "settings/TextIds.h"
 
 namespace scrivo {
 
@@ -225,7 +226,7 @@ private:
     void SetBoardCards(const std::string& cards);
 
     // Message n of the table's language with its arguments filled in.
-    std::string FormatText(int n, std::string_view arg1 = {}, std::string_view arg2 = {},
+    std::string FormatText(MsgId n, std::string_view arg1 = {}, std::string_view arg2 = {},
                            std::string_view arg3 = {}) const;
 
     void TickBody();
@@ -274,7 +275,7 @@ private:
     void FlushMessages();
     void ReportError(const std::string& prefix, const std::string& description);
     void EnsureSlots();
-    void PostBlind(int seat, Currency blind, int normalMsg, int allInMsg, const std::string& tag);
+    void PostBlind(int seat, Currency blind, MsgId normalMsg, MsgId allInMsg, const std::string& tag);
     void ResetSeatsAfterGame();
     void ReturnStakes();
     // Client: every few seconds, whether the host still holds its lock.

@@ -214,7 +214,7 @@ void Table::CheckTurnTime(const std::string& statusAtTickStart)
     const auto index = static_cast<std::size_t>(p);
     const bool free = s.HandStake[p] >= s.MinBet;
     std::string request = free ? "C" : "F";
-    int line = free ? Msg::TimedOutChecks : Msg::TimedOutFolds;
+    MsgId line = free ? Msg::TimedOutChecks : Msg::TimedOutFolds;
     if (m_away[index]) {
         // He has had one poll to show he is back.
         if (statusAtTickStart != "P" + std::to_string(p)) return;

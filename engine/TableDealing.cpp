@@ -71,7 +71,7 @@ void Table::DealHoleCards()
 
 void Table::DealBoard(int mode)
 {
-    static const int announcement[] = {Msg::RestOfBoard, Msg::Flop, Msg::Turn, Msg::River};
+    static const MsgId announcement[] = {Msg::RestOfBoard, Msg::Flop, Msg::Turn, Msg::River};
     if (mode < 0 || mode > 3) return;
     Send("d\r\n" + FormatText(announcement[mode]));
 

@@ -92,10 +92,10 @@ const Language& Texts()
 {
     static const Language language = [] {
         Language l;
-        for (std::size_t n = 0; n < l.LangText.size(); ++n)
-            l.LangText[n] = "[" + std::to_string(n) + "]%|$|*";
-        for (std::size_t n = 0; n < l.AppText.size(); ++n)
-            l.AppText[n] = "(" + std::to_string(n) + ")";
+        for (int n = 0; n < l.LangText.Count; ++n)
+            l.LangText[MsgId(n)] = "[" + std::to_string(n) + "]%|$|*";
+        for (int n = 0; n < l.AppText.Count; ++n)
+            l.AppText[CapId(n)] = "(" + std::to_string(n) + ")";
         return l;
     }();
     return language;

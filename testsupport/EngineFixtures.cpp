@@ -61,15 +61,15 @@ void WriteGameFolder(const std::string& folder, const GameSetup& setup)
 Language NumberedLanguage()
 {
     Language language;
-    for (std::size_t n = 0; n < language.LangText.size(); ++n)
-        language.LangText[n] = "[" + std::to_string(n) + "]%|$|*";
+    for (int n = 0; n < language.LangText.Count; ++n)
+        language.LangText[MsgId(n)] = "[" + std::to_string(n) + "]%|$|*";
     return language;
 }
 
-std::string Numbered(int n, const std::string& a1, const std::string& a2, const std::string& a3)
+std::string Numbered(MsgId n, const std::string& a1, const std::string& a2, const std::string& a3)
 {
-    return "[" + std::to_string(n) + "]" + (a1.empty() ? "%" : a1) + "|" + (a2.empty() ? "$" : a2) + "|" +
-           (a3.empty() ? "*" : a3);
+    return "[" + std::to_string(n.Number()) + "]" + (a1.empty() ? "%" : a1) + "|" + (a2.empty() ? "$" : a2) +
+           "|" + (a3.empty() ? "*" : a3);
 }
 
 GameRecord ReadGameFile(const std::string& folder)

@@ -66,7 +66,7 @@ void WriteGameFolder(const std::string& folder, const GameSetup& setup);
 // and with which arguments. No bot chat.
 Language NumberedLanguage();
 // "[n]" followed by the arguments as FormatText would fill them.
-std::string Numbered(int n, const std::string& a1 = {}, const std::string& a2 = {},
+std::string Numbered(MsgId n, const std::string& a1 = {}, const std::string& a2 = {},
                      const std::string& a3 = {});
 
 GameRecord ReadGameFile(const std::string& folder);

@@ -430,9 +430,9 @@ void ConnectFrm::CreateNowClick()
 {
     const CreateRequest request = ReadCreatePane();
     m_settings.TurnSeconds = request.turnSeconds;
-    if (Lobby::CheckCreate(request) == 0) Timer1->stop();
+    if (!Lobby::CheckCreate(request)) Timer1->stop();
     const BrowserOutcome outcome = m_lobby.CreateButton(request);
-    if (outcome.caption != 0) return;
+    if (outcome.caption) return;
     if (!outcome.openTable) {
         // The game could not be made: stay in the browser and keep listing.
         StartTimer();

@@ -174,8 +174,8 @@ INSTANTIATE_TEST_SUITE_P(
         UncalledCase{Whole(7), Whole(1000), Lines{"R5"}, "w" + Numbered(Msg::UncalledReturned, "Bob", "$3"),
                      Whole(14), Whole(1007)},
         // Bob bets, Ann folds: the bet she did not call is his again.
-        UncalledCase{Whole(1000), Whole(1000), Lines{"R5", "C", "R40", "F"}, "w" + Numbered(32, "Bob", "$60"),
-                     Whole(990), Whole(1010)}));
+        UncalledCase{Whole(1000), Whole(1000), Lines{"R5", "C", "R40", "F"},
+                     "w" + Numbered(Msg::Wins, "Bob", "$60"), Whole(990), Whole(1010)}));
 
 // Cleo leaves with 10 in the pot: her chips stay there as dead money and
 // open no side pot of their own.
