@@ -38,24 +38,7 @@ RecordFile OpenSeats(const std::string& folder)
 
 void WriteGameFolder(const std::string& folder, const GameSetup& setup)
 {
-    GameRecord g;
-    g.PlayerCount = static_cast<std::int16_t>(setup.names.size());
-    g.BotCount = static_cast<std::int16_t>(setup.bots);
-    g.Status = "WS";
-    g.GameName = "Test table";
-    g.GameType = setup.type;
-    g.StartCash = setup.startCash;
-    g.SmallBlind = setup.smallBlind;
-    g.BigBlind = setup.bigBlind;
-    g.CurrencySymbol = "$";
-    Need(OpenGame(folder).WriteGame(g));
-    RecordFile file = OpenSeats(folder);
-    Need(file.WritePlayer(BoardPlayerNo, NewBoardRecord()));
-    for (std::size_t i = 0; i < setup.names.size(); ++i) {
-        const Currency cash = i < setup.cash.size() ? setup.cash[i] : setup.startCash;
-        Need(file.WritePlayer(static_cast<int>(i) + 1,
-                              NewSeatRecord(static_cast<int>(i) + 1, setup.names[i], cash)));
-    }
+    Need(WriteGameRecords(folder, setup));
 }
 
 Language NumberedLanguage()

@@ -15,6 +15,7 @@
 #include "platform/Currency.h"
 #include "platform/Random.h"
 #include "settings/Language.h"
+#include "testsupport/GameFolderWriter.h"
 #include "testsupport/ProcessState.h"
 #include "testsupport/RecordingMessageBox.h"
 #include "testsupport/TempDir.h"
@@ -48,18 +49,7 @@ public:
     std::function<void(const Table&)> onHandEnded;
 };
 
-// A game folder written directly, seat by seat, as creation and joins leave it.
-struct GameSetup {
-    std::string type = "THNL";
-    Currency startCash = Currency::FromWhole(1000);
-    Currency smallBlind = Currency::FromWhole(5);
-    Currency bigBlind = Currency::FromWhole(10);
-    int bots = 0;
-    std::vector<std::string> names{"Ann", "Bob"};
-    // Cash per seat (index 0 = player 1); seats beyond it get startCash.
-    std::vector<Currency> cash;
-};
-
+// WriteGameRecords, throwing on a failure.
 void WriteGameFolder(const std::string& folder, const GameSetup& setup);
 
 // Message n becomes "[n]%|$|*", so that a test sees which message was used
