@@ -98,6 +98,21 @@ GameSession SessionAt(const std::string& folder, int playerNo, const std::string
     return session;
 }
 
+HostAndClient::HostAndClient(GameSetup gameSetup, int clientNo, const Language& language, bool hostDrawsSeats)
+    : setup(std::move(gameSetup))
+{
+    WriteGameFolder(dir.Path(), setup);
+    hostView.drawsSeats = hostDrawsSeats;
+    host = std::make_unique<Table>(hostView, SessionAt(dir.Path(), 1, setup.type, setup.bots), language);
+    client = std::make_unique<Table>(clientView, SessionAt(dir.Path(), clientNo, setup.type, setup.bots),
+                                     language);
+}
+
+bool HostAndClient::Open()
+{
+    return host->Init() && client->Init();
+}
+
 std::string RandomRequest(Random& random, const TableState& s, int playerNo, bool handedBack)
 {
     const Currency cash = s.PlayerCash[playerNo];

@@ -78,6 +78,21 @@ std::string RandomRequest(Random& random, const TableState& s, int playerNo, boo
 void PlayRandomly(Table& host, const std::string& folder, Random& random, const std::function<bool()>& stop,
                   bool handedBack = false);
 
+// A game folder and two tables playing it in one process: the host's
+// (player 1) and one client's (player clientNo).
+struct HostAndClient {
+    HostAndClient(GameSetup gameSetup, int clientNo, const Language& language, bool hostDrawsSeats = true);
+    // Opens both tables; false when either does not open.
+    bool Open();
+
+    TempDir dir;
+    GameSetup setup;
+    RecordingView hostView;
+    RecordingView clientView;
+    std::unique_ptr<Table> host;
+    std::unique_ptr<Table> client;
+};
+
 // The one game folder in a server directory.
 std::string OnlyGameFolder(const std::string& server);
 
