@@ -117,6 +117,7 @@ private:
     // Runs the current line; false while it waits for something.
     bool Run(const Words& w)
     {
+        if (const std::optional<bool> done = RunWizard(w)) return *done;
         if (const std::optional<bool> done = RunBrowser(w)) return *done;
         if (const std::optional<bool> done = RunWait(w)) return *done;
         if (const std::optional<bool> done = RunTable(w)) return *done;
@@ -129,9 +130,9 @@ private:
         return true;
     }
 
-    // The start-up windows: wizard, language and the session browser. No
-    // value when the line is not one of theirs.
-    std::optional<bool> RunBrowser(const Words& w)
+    // The set-up wizard. No value when the line is not one of its commands
+    // (likewise below).
+    std::optional<bool> RunWizard(const Words& w)
     {
         const std::string& cmd = w[0];
         if (cmd == "wizard") {
@@ -153,6 +154,13 @@ private:
             UnloadConnectWiz();
             return true;
         }
+        return std::nullopt;
+    }
+
+    // The session browser: creating, joining, showing and refreshing.
+    std::optional<bool> RunBrowser(const Words& w)
+    {
+        const std::string& cmd = w[0];
         if (cmd == "create") {
             if (!ConnectFrmLoaded() || !TheConnectFrm().isVisible()) return false;
             ConnectFrm& frm = TheConnectFrm();
