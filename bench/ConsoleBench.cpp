@@ -69,8 +69,9 @@ void BM_MsgRefresh20000(benchmark::State& state)
     if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
     static QApplication app(argc, argv);
     Language language;
-    for (int i = 52; i <= 68; ++i)
-        language.LangText[i] = "Name" + std::to_string(i);
+    // The suits and the faces.
+    for (int i = 0; i <= 16; ++i)
+        language.LangText[Msg::SuitFirst + i] = "Name" + std::to_string((Msg::SuitFirst + i).Number());
     language.LangText[Msg::CardName] = "% of $";
     Settings settings;
     settings.Animated = true; // the quiet flag must switch it off

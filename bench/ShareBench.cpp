@@ -109,21 +109,20 @@ BENCHMARK(BM_HostWithEightBotsOnAShare)
 constexpr int ClientNo = 4;
 
 struct SharedGame {
-    SharedGame()
+    // The client's table draws every seat, as a window does.
+    SharedGame() : tables(SeededSetup(), ClientNo, language, false) {}
+    bool Open() { return tables.Open(); }
+
+    // Seeds the program's generator first, so that every run deals the same.
+    static test::GameSetup SeededSetup()
     {
         ProgramRandom().Seed(2026);
+        test::GameSetup setup;
         setup.names = {"Host", "B1", "B2", "Cleo"};
         setup.bots = 2;
         setup.startCash = Currency::FromWhole(1'000'000);
-        test::WriteGameFolder(dir.Path(), setup);
-        hostView.drawsSeats = false;
-        host = std::make_unique<Table>(hostView, test::SessionAt(dir.Path(), 1, setup.type, setup.bots),
-                                       language);
-        // A window draws every seat.
-        client = std::make_unique<Table>(
-            clientView, test::SessionAt(dir.Path(), ClientNo, setup.type, setup.bots), language);
+        return setup;
     }
-    bool Open() { return host->Init() && client->Init(); }
 
     // Checks or calls through command entry, all in when the call is out of
     // reach. True when a request was written.
@@ -141,32 +140,29 @@ struct SharedGame {
     // up between hands, so that the always-calling client is never out.
     void HostPoll()
     {
-        host->Tick();
-        if (host->CanStartRound()) {
-            const TableState& s = host->State();
+        host.Tick();
+        if (host.CanStartRound()) {
+            const TableState& s = host.State();
             const auto shortStack = std::find_if(s.PlayerCash.begin() + 1, s.PlayerCash.end(),
-                                                 [&](Currency c) { return c * 2 < setup.startCash; });
-            if (shortStack != s.PlayerCash.end()) host->ResetStacks(setup.startCash);
-            host->StartRound();
+                                                 [&](Currency c) { return c * 2 < tables.setup.startCash; });
+            if (shortStack != s.PlayerCash.end()) host.ResetStacks(tables.setup.startCash);
+            host.StartRound();
         }
-        if (!host->MyTurn()) return;
-        const BetLimits limits = LimitsOf(*host);
+        if (!host.MyTurn()) return;
+        const BetLimits limits = LimitsOf(host);
         const Currency call = limits.minBet > limits.myBet ? limits.minBet - limits.myBet : Currency();
         if (call > limits.bigBlind * 100)
-            WriteRequest(*host, Fold(language));
+            WriteRequest(host, Fold(language));
         else
-            Call(*host);
+            Call(host);
     }
 
     test::FreshProcessState fresh;
     test::RecordingMessageBox box;
     const Language language = test::NumberedLanguage();
-    test::TempDir dir;
-    test::GameSetup setup;
-    test::RecordingView hostView;
-    test::RecordingView clientView;
-    std::unique_ptr<Table> host;
-    std::unique_ptr<Table> client;
+    test::HostAndClient tables;
+    Table& host = *tables.host;
+    Table& client = *tables.client;
 };
 
 // One client poll while the host waits: range(0) 0 before the first hand
@@ -183,36 +179,36 @@ void BM_IdleClientPoll(benchmark::State& state)
         return;
     }
     if (state.range(0) == 1) {
-        game.host->StartRound();
-        for (int i = 0; i < 20 && !game.client->MyTurn(); ++i) {
-            game.host->Tick();
-            game.client->Tick();
+        game.host.StartRound();
+        for (int i = 0; i < 20 && !game.client.MyTurn(); ++i) {
+            game.host.Tick();
+            game.client.Tick();
         }
         // The client calls; the host takes it and hands the turn to its own seat.
-        if (!game.Call(*game.client)) {
+        if (!game.Call(game.client)) {
             state.SkipWithError("the client never had the turn");
             return;
         }
-        game.host->Tick();
-        if (game.host->State().CurrentPlayer != 1) {
+        game.host.Tick();
+        if (game.host.State().CurrentPlayer != 1) {
             state.SkipWithError("the turn did not pass to the host's seat");
             return;
         }
     }
     // Settle: the client takes in what changed before the idle polls.
     for (int i = 0; i < 3; ++i)
-        game.client->Tick();
-    game.host->Tick();
+        game.client.Tick();
+    game.host.Tick();
     for (int i = 0; i < 3; ++i)
-        game.client->Tick();
+        game.client.Tick();
 
     CountingFileOps counting(CurrentFileOps());
     for (auto _ : state) {
         {
             ScopedFileOps counted(counting);
-            game.client->Tick();
+            game.client.Tick();
         }
-        game.host->Tick();
+        game.host.Tick();
     }
     const FileOpCounts c = counting.Counts();
     const double n = static_cast<double>(state.iterations());
@@ -265,24 +261,24 @@ void BM_HandOver(benchmark::State& state)
         auto nextClient = nextHost + interval / 2;
         const auto giveUp = nextHost + std::chrono::minutes(3);
         while (total.size() < HandOvers && SteadyClock::now() < giveUp &&
-               game.host->State().Stage != StageGameOver) {
+               game.host.State().Stage != StageGameOver) {
             const bool hostDue = nextHost <= nextClient;
             SteadyClock::time_point& due = hostDue ? nextHost : nextClient;
             std::this_thread::sleep_until(due);
             if (hostDue) {
-                const long long before = game.host->Counters().actionsProcessed;
+                const long long before = game.host.Counters().actionsProcessed;
                 game.HostPoll();
-                if (waiting && !taken && game.host->Counters().actionsProcessed > before &&
-                    game.host->State().CurrentPlayer != ClientNo) {
+                if (waiting && !taken && game.host.Counters().actionsProcessed > before &&
+                    game.host.State().CurrentPlayer != ClientNo) {
                     taken = true;
                     takenAt = SteadyClock::now();
                 }
             } else {
-                game.client->Tick();
+                game.client.Tick();
                 const auto now = SteadyClock::now();
                 if (waiting) {
                     ++polls;
-                    if (game.client->State().LastStatus != askedAt || game.client->MyTurn()) {
+                    if (game.client.State().LastStatus != askedAt || game.client.MyTurn()) {
                         waiting = false;
                         total.push_back(Millis(now - asked));
                         if (taken) {
@@ -292,11 +288,11 @@ void BM_HandOver(benchmark::State& state)
                         clientPolls.push_back(polls);
                     }
                 }
-                if (!waiting && game.Call(*game.client)) {
+                if (!waiting && game.Call(game.client)) {
                     waiting = true;
                     taken = false;
                     polls = 0;
-                    askedAt = game.client->State().LastStatus;
+                    askedAt = game.client.State().LastStatus;
                     asked = SteadyClock::now();
                 }
             }

@@ -8,6 +8,7 @@
 
 #include "platform/Currency.h"
 #include "platform/Screen.h"
+#include "settings/TextIds.h"
 
 class QAction;
 class QCloseEvent;
@@ -130,7 +131,7 @@ private:
     void SetActionsEnabled(bool myTurn);
     // The game has ended (won, the host left) or its folder is gone: the
     // status line says so and no control offers a move any more.
-    void EndGame(int message);
+    void EndGame(MsgId message);
     void StartRoundCommand();
     // The host with company at the table and no hand running is told how
     // to deal: once in the log (again when more players sit down), and on

@@ -299,7 +299,7 @@ void MainForm::DrawHandLine(const Table& table)
     RTB1->setTextCursor(end);
 }
 
-void MainForm::EndGame(int message)
+void MainForm::EndGame(MsgId message)
 {
     if (m_gameEnded) return;
     SetActionsEnabled(false);

@@ -182,8 +182,8 @@ public:
     Parser(int viewer, const Language& language, const std::string& symbol)
         : m_viewer(viewer), m_symbol(symbol)
     {
-        auto make = [&](int n, Arg a1, Arg a2 = Arg::Name, Arg a3 = Arg::Name) {
-            m_templates[n] = MakeTemplate(language.LangText[static_cast<std::size_t>(n)], a1, a2, a3);
+        auto make = [&](MsgId n, Arg a1, Arg a2 = Arg::Name, Arg a3 = Arg::Name) {
+            m_templates[n] = MakeTemplate(language.LangText[n], a1, a2, a3);
         };
         make(Msg::HandHeader, Arg::Number);
         m_templates[Msg::HandHeader].tailAllowed = true;
@@ -250,7 +250,7 @@ public:
 private:
     using Args = std::array<std::string, 4>;
 
-    std::optional<Args> Try(int n, std::string_view text) const
+    std::optional<Args> Try(MsgId n, std::string_view text) const
     {
         const auto it = m_templates.find(n);
         return it == m_templates.end() ? std::nullopt : Match(it->second, text, m_symbol);
@@ -398,7 +398,7 @@ private:
 
     int m_viewer;
     std::string m_symbol;
-    std::map<int, Template> m_templates;
+    std::map<MsgId, Template> m_templates;
     ParsedHistory m_result;
     std::optional<HistoryHand> m_hand;
     int m_street = 0;

@@ -37,7 +37,7 @@ RowSelection Lobby::SelectRow(const GameList& list, int row) const
     return scrivo::SelectRow(list, row, m_current.IsHost);
 }
 
-int Lobby::CheckCreate(const CreateRequest& request)
+std::optional<CapId> Lobby::CheckCreate(const CreateRequest& request)
 {
     if (Trim(request.gameName).empty()) return Cap::NeedTableName;
     const double cash = Val(request.startCash);
@@ -46,15 +46,15 @@ int Lobby::CheckCreate(const CreateRequest& request)
     const double small = Val(request.smallBlind);
     const double big = Val(request.bigBlind);
     if (small <= 0 || small >= big || !IsCreateAmount(big)) return Cap::BlindsInvalid;
-    return 0;
+    return std::nullopt;
 }
 
 BrowserOutcome Lobby::CreateButton(const CreateRequest& request)
 {
     BrowserOutcome outcome;
     outcome.caption = CheckCreate(request);
-    if (outcome.caption != 0) {
-        const std::string& text = m_language.AppText[static_cast<std::size_t>(outcome.caption)];
+    if (outcome.caption) {
+        const std::string& text = m_language.AppText[*outcome.caption];
         MsgBox(text);
         outcome.status = FolderStatus::Failure(text);
         return outcome;
@@ -93,8 +93,8 @@ BrowserOutcome Lobby::CreateButton(const CreateRequest& request)
 BrowserOutcome Lobby::JoinGame(const std::string& gameId)
 {
     BrowserOutcome outcome;
-    auto refuse = [&](int caption, MsgIcon icon) {
-        const std::string& text = m_language.AppText[static_cast<std::size_t>(caption)];
+    auto refuse = [&](CapId caption, MsgIcon icon) {
+        const std::string& text = m_language.AppText[caption];
         MsgBox(text, MsgButtons::Ok, icon);
         outcome.caption = caption;
         outcome.status = FolderStatus::Failure(text);

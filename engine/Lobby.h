@@ -1,10 +1,12 @@
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "gamefolder/Directory.h"
 #include "gamefolder/GameSession.h"
 #include "gamefolder/RecordFile.h"
+#include "settings/TextIds.h"
 
 namespace scrivo {
 
@@ -17,10 +19,10 @@ struct Settings;
 void ReportFailure(const std::string& prefix, const FolderStatus& status);
 
 // The outcome of the create and join buttons. caption is the AppText caption
-// of a failed check (already shown), 0 otherwise; openTable is true only
+// of a failed check (already shown), none otherwise; openTable is true only
 // when the game was created or joined, and session is then the game to open.
 struct BrowserOutcome {
-    int caption = 0;
+    std::optional<CapId> caption;
     FolderStatus status;
     bool openTable = false;
     GameSession session;
@@ -40,8 +42,8 @@ public:
     FolderResult<GameList> UpdateList(const std::string& selectedGameId);
     RowSelection SelectRow(const GameList& list, int row) const;
 
-    // The AppText caption of the first create check that fails (61 to 64), or 0.
-    static int CheckCreate(const CreateRequest& request);
+    // The AppText caption of the first create check that fails (61 to 64), if any.
+    static std::optional<CapId> CheckCreate(const CreateRequest& request);
 
     // "Create Now": the checks, then the game and its bots. Errors: "Error in
     // Create Game: ", "Error adding bots", "Error in Bot Join: ".

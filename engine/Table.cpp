@@ -49,7 +49,7 @@ bool Table::IsHostTable() const
     return m_session.IsHost && m_session.MyPlayerNo == 1;
 }
 
-std::string Table::FormatText(int n, std::string_view arg1, std::string_view arg2,
+std::string Table::FormatText(MsgId n, std::string_view arg1, std::string_view arg2,
                               std::string_view arg3) const
 {
     return m_language.FormatText(n, arg1, arg2, arg3);

@@ -18,6 +18,7 @@
 #include "platform/HostLock.h"
 #include "platform/Random.h"
 #include "platform/FileOps.h"
+#include "settings/TextIds.h"
 
 namespace scrivo {
 
@@ -210,7 +211,7 @@ private:
     BotSituation SituationOf(int seat) const;
 
     // Message n of the table's language with its arguments filled in.
-    std::string FormatText(int n, std::string_view arg1 = {}, std::string_view arg2 = {},
+    std::string FormatText(MsgId n, std::string_view arg1 = {}, std::string_view arg2 = {},
                            std::string_view arg3 = {}) const;
 
     void TickBody();

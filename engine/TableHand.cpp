@@ -182,8 +182,8 @@ void Table::StoreEffects(const std::vector<HandEffect>& effects)
         const int p = e.seat;
         switch (e.kind) {
         case EffectKind::Blind: {
-            const int line = e.small ? (e.allIn ? Msg::AllInSmallBlind : Msg::PostsSmallBlind)
-                                     : (e.allIn ? Msg::AllInBigBlind : Msg::PostsBigBlind);
+            const MsgId line = e.small ? (e.allIn ? Msg::AllInSmallBlind : Msg::PostsSmallBlind)
+                                       : (e.allIn ? Msg::AllInBigBlind : Msg::PostsBigBlind);
             Send("s" + FormatText(line, name(p), FormatCash(e.amount)));
             PlayerRecord r = GetSeat(p);
             r.Blind = e.small ? "SB" : "BB";
@@ -227,8 +227,8 @@ void Table::StoreEffects(const std::vector<HandEffect>& effects)
             money(p, "X");
             break;
         case EffectKind::Board: {
-            static const int announcement[] = {Msg::RestOfBoard, Msg::Flop, Msg::Turn, Msg::River};
-            const int line = e.runOut ? Msg::RestOfBoard : announcement[static_cast<int>(e.street)];
+            static const MsgId announcement[] = {Msg::RestOfBoard, Msg::Flop, Msg::Turn, Msg::River};
+            const MsgId line = e.runOut ? Msg::RestOfBoard : announcement[static_cast<int>(e.street)];
             Send("d\r\n" + FormatText(line));
             PlayerRecord r = GetSeat(BoardPlayerNo);
             std::string* fields[] = {&r.Card1, &r.Card2, &r.Card3, &r.Card4, &r.Card5};

@@ -15,8 +15,8 @@ namespace scrivo::fuzz {
 namespace {
 
 struct Tables {
-    std::array<std::string, 101> lang;
-    std::array<std::string, 101> app;
+    TextTable<MsgId> lang;
+    TextTable<CapId> app;
     std::array<std::string, 9> bots;
     std::vector<std::string> chat;
     bool operator==(const Tables&) const = default;
@@ -35,11 +35,11 @@ bool OneLineText(const std::string& s)
 std::string Written(const Tables& t)
 {
     std::string file = "[Info]\r\nLang_Name=Fuzz\r\n[Text]\r\n";
-    for (std::size_t i = 0; i < t.lang.size(); ++i)
-        file += std::to_string(i) + "=" + t.lang[i] + "\r\n";
+    for (int i = 0; i < t.lang.Count; ++i)
+        file += std::to_string(i) + "=" + t.lang[MsgId(i)] + "\r\n";
     file += "[Application]\r\n";
-    for (std::size_t i = 0; i < t.app.size(); ++i)
-        file += std::to_string(i) + "=" + t.app[i] + "\r\n";
+    for (int i = 0; i < t.app.Count; ++i)
+        file += std::to_string(i) + "=" + t.app[CapId(i)] + "\r\n";
     file += "[Bots]\r\n";
     for (std::size_t i = 1; i < t.bots.size(); ++i)
         file += std::to_string(i) + "=" + t.bots[i] + "\r\n";
@@ -85,9 +85,10 @@ void LanguageBody(const std::uint8_t* data, std::size_t size)
     Settings settings;
     language.ReadLanguageFile(path, settings);
     const Tables loaded = Loaded(language);
-    for (const auto* table : {&loaded.lang, &loaded.app})
-        for (const std::string& s : *table)
-            Require(OneLineText(s), "a loaded text is one line of UTF-8 without =");
+    for (const std::string& s : loaded.lang)
+        Require(OneLineText(s), "a loaded text is one line of UTF-8 without =");
+    for (const std::string& s : loaded.app)
+        Require(OneLineText(s), "a loaded text is one line of UTF-8 without =");
     for (const std::string& s : loaded.bots)
         Require(OneLineText(s), "a bot name is one line of UTF-8 without =");
     Require(!loaded.chat.empty() && loaded.chat[0].empty(), "bot chat keeps its empty entry 0");
@@ -100,10 +101,11 @@ void LanguageBody(const std::uint8_t* data, std::size_t size)
     Require(Loaded(again) == loaded, "tables written as a language file load back the same");
     Require(settings.Language == "Fuzz", "the written file's name is read");
 
-    Require(again.FormatText(n, a1, a2, a3) ==
-                (n <= 100 ? Substituted(again.LangText[static_cast<std::size_t>(n)], a1, a2, a3) : ""),
+    const MsgId message(n);
+    Require(again.FormatText(message, a1, a2, a3) ==
+                (again.LangText.Holds(message) ? Substituted(again.LangText[message], a1, a2, a3) : ""),
             "FormatText puts each given argument where its sign stands");
-    Require(again.FormatText(-n - 1, a1).empty(), "a message number out of range gives nothing");
+    Require(again.FormatText(MsgId(-n - 1), a1).empty(), "a message number out of range gives nothing");
 }
 
 } // namespace scrivo::fuzz

@@ -35,6 +35,7 @@
 #include "platform/Text.h"
 #include "settings/Language.h"
 #include "testsupport/FakeClock.h"
+#include "testsupport/GameFolderWriter.h"
 
 namespace scrivo::fuzz {
 
@@ -92,10 +93,10 @@ const Language& Texts()
 {
     static const Language language = [] {
         Language l;
-        for (std::size_t n = 0; n < l.LangText.size(); ++n)
-            l.LangText[n] = "[" + std::to_string(n) + "]%|$|*";
-        for (std::size_t n = 0; n < l.AppText.size(); ++n)
-            l.AppText[n] = "(" + std::to_string(n) + ")";
+        for (int n = 0; n < l.LangText.Count; ++n)
+            l.LangText[MsgId(n)] = "[" + std::to_string(n) + "]%|$|*";
+        for (int n = 0; n < l.AppText.Count; ++n)
+            l.AppText[CapId(n)] = "(" + std::to_string(n) + ")";
         return l;
     }();
     return language;
@@ -156,24 +157,19 @@ Setup ReadSetup(Input& in)
 // The folder as creation and the joins leave it.
 void WriteFolder(const std::string& folder, const Setup& s)
 {
-    GameRecord g;
-    g.PlayerCount = static_cast<std::int16_t>(s.seats);
-    g.BotCount = static_cast<std::int16_t>(s.bots);
-    g.Status = "WS";
-    g.GameName = "Fuzz table";
-    g.GameType = s.type;
-    g.StartCash = s.startCash;
-    g.SmallBlind = s.smallBlind;
-    g.BigBlind = s.bigBlind;
-    g.CurrencySymbol = "$";
-    Need(Need(OpenRecordFile(GameFilePath(folder), GameRecordLength)).WriteGame(g));
-    RecordFile usr = Need(OpenRecordFile(PlayerFilePath(folder), PlayerRecordLength));
-    Need(usr.WritePlayer(BoardPlayerNo, NewBoardRecord()));
-    for (int p = 1; p <= s.seats; ++p) {
-        const std::string name =
-            p >= 2 && p <= s.bots + 1 ? "Bot" + std::to_string(p) : "Seat" + std::to_string(p);
-        Need(usr.WritePlayer(p, NewSeatRecord(p, name, s.cash[static_cast<std::size_t>(p)])));
-    }
+    test::GameSetup game;
+    game.gameName = "Fuzz table";
+    game.type = s.type;
+    game.startCash = s.startCash;
+    game.smallBlind = s.smallBlind;
+    game.bigBlind = s.bigBlind;
+    game.bots = s.bots;
+    game.names.clear();
+    for (int p = 1; p <= s.seats; ++p)
+        game.names.push_back(p >= 2 && p <= s.bots + 1 ? "Bot" + std::to_string(p)
+                                                       : "Seat" + std::to_string(p));
+    game.cash.assign(s.cash.begin() + 1, s.cash.end());
+    Need(test::WriteGameRecords(folder, game));
 }
 
 // The folder as the tables find it, decoded.

@@ -103,6 +103,12 @@ std::size_t IndexOf(std::string_view key, int first, int last)
     return static_cast<std::size_t>(i);
 }
 
+// The text a key of [Text] or [Application] names.
+template <typename Id> Id TextKey(std::string_view key)
+{
+    return Id(static_cast<int>(IndexOf(key, 0, TextTable<Id>::Count - 1)));
+}
+
 bool IsLanguageFileName(const std::string& name)
 {
     constexpr std::string_view prefix = "Lang_";
@@ -201,10 +207,9 @@ void Language::ReadLanguageFile(const std::string& path, Settings& settings)
         settings.Language.clear();
         return;
     }
-    for (std::size_t i = 1; i < LangText.size(); ++i)
-        LangText[i].clear();
-    for (std::size_t i = 1; i < AppText.size(); ++i)
-        AppText[i].clear();
+    // Entry 0 of each table stays: no file defines it.
+    std::fill(LangText.begin() + 1, LangText.end(), std::string());
+    std::fill(AppText.begin() + 1, AppText.end(), std::string());
     BotChat.assign(1, std::string());
 
     std::string displayName;
@@ -221,9 +226,9 @@ void Language::ReadLanguageFile(const std::string& path, Settings& settings)
             if (section == "[Info]") {
                 if (parts.key == "Lang_Name") displayName = parts.value;
             } else if (section == "[Text]") {
-                LangText[IndexOf(parts.key, 0, 100)] = parts.value;
+                LangText[TextKey<MsgId>(parts.key)] = parts.value;
             } else if (section == "[Application]") {
-                AppText[IndexOf(parts.key, 0, 100)] = parts.value;
+                AppText[TextKey<CapId>(parts.key)] = parts.value;
             } else if (section == "[Bots]") {
                 if (parts.key == "msg") {
                     BotChat.emplace_back(parts.value);
@@ -259,10 +264,10 @@ void ReplaceAll(std::string& text, char from, std::string_view to)
 
 } // namespace
 
-std::string Language::FormatText(int n, std::string_view arg1, std::string_view arg2,
+std::string Language::FormatText(MsgId n, std::string_view arg1, std::string_view arg2,
                                  std::string_view arg3) const
 {
-    if (n < 0 || n > 100) {
+    if (!LangText.Holds(n)) {
         MsgBox(std::string("Error parsing and showing text: ") + kSubscript);
         return {};
     }
@@ -271,7 +276,7 @@ std::string Language::FormatText(int n, std::string_view arg1, std::string_view 
     static constexpr char marker1 = static_cast<char>(0xFF);
     static constexpr char marker2 = static_cast<char>(0xFE);
     static constexpr char marker3 = static_cast<char>(0xFD);
-    std::string text = LangText[static_cast<std::size_t>(n)];
+    std::string text = LangText[n];
     if (!arg1.empty()) ReplaceAll(text, '%', std::string_view(&marker1, 1));
     if (!arg2.empty()) ReplaceAll(text, '$', std::string_view(&marker2, 1));
     if (!arg3.empty()) ReplaceAll(text, '*', std::string_view(&marker3, 1));

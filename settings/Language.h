@@ -5,17 +5,39 @@
 #include <string_view>
 #include <vector>
 
+#include "settings/TextIds.h"
+
 namespace scrivo {
 
 struct Settings;
+
+// One table of numbered texts, 0 to 100, indexed by its own id type only.
+template <typename Id> class TextTable {
+public:
+    static constexpr int Count = 101;
+
+    std::string& operator[](Id id) { return m_texts[static_cast<std::size_t>(id.Number())]; }
+    const std::string& operator[](Id id) const { return m_texts[static_cast<std::size_t>(id.Number())]; }
+    static constexpr bool Holds(Id id) { return id.Number() >= 0 && id.Number() < Count; }
+
+    auto begin() { return m_texts.begin(); }
+    auto end() { return m_texts.end(); }
+    auto begin() const { return m_texts.begin(); }
+    auto end() const { return m_texts.end(); }
+    void fill(const std::string& text) { m_texts.fill(text); }
+    bool operator==(const TextTable&) const = default;
+
+private:
+    std::array<std::string, Count> m_texts;
+};
 
 // The texts of the loaded language file and the language files found beside
 // the program. Entries the file does not define are empty. The program keeps
 // one and passes it to whoever shows or writes a text.
 class Language {
 public:
-    std::array<std::string, 101> LangText;           // game messages
-    std::array<std::string, 101> AppText;            // captions
+    TextTable<MsgId> LangText;                       // game messages
+    TextTable<CapId> AppText;                        // captions
     std::array<std::string, 9> BotNames;             // 1..8 used
     std::vector<std::string> BotChat{std::string()}; // 1..n used, entry 0 empty
 
@@ -39,7 +61,7 @@ public:
 
     // Message n of LangText with "%", "$" and "*" replaced by the arguments
     // that are given (an empty argument means not given).
-    std::string FormatText(int n, std::string_view arg1 = {}, std::string_view arg2 = {},
+    std::string FormatText(MsgId n, std::string_view arg1 = {}, std::string_view arg2 = {},
                            std::string_view arg3 = {}) const;
 };
 

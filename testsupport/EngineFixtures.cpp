@@ -38,38 +38,21 @@ RecordFile OpenSeats(const std::string& folder)
 
 void WriteGameFolder(const std::string& folder, const GameSetup& setup)
 {
-    GameRecord g;
-    g.PlayerCount = static_cast<std::int16_t>(setup.names.size());
-    g.BotCount = static_cast<std::int16_t>(setup.bots);
-    g.Status = "WS";
-    g.GameName = "Test table";
-    g.GameType = setup.type;
-    g.StartCash = setup.startCash;
-    g.SmallBlind = setup.smallBlind;
-    g.BigBlind = setup.bigBlind;
-    g.CurrencySymbol = "$";
-    Need(OpenGame(folder).WriteGame(g));
-    RecordFile file = OpenSeats(folder);
-    Need(file.WritePlayer(BoardPlayerNo, NewBoardRecord()));
-    for (std::size_t i = 0; i < setup.names.size(); ++i) {
-        const Currency cash = i < setup.cash.size() ? setup.cash[i] : setup.startCash;
-        Need(file.WritePlayer(static_cast<int>(i) + 1,
-                              NewSeatRecord(static_cast<int>(i) + 1, setup.names[i], cash)));
-    }
+    Need(WriteGameRecords(folder, setup));
 }
 
 Language NumberedLanguage()
 {
     Language language;
-    for (std::size_t n = 0; n < language.LangText.size(); ++n)
-        language.LangText[n] = "[" + std::to_string(n) + "]%|$|*";
+    for (int n = 0; n < language.LangText.Count; ++n)
+        language.LangText[MsgId(n)] = "[" + std::to_string(n) + "]%|$|*";
     return language;
 }
 
-std::string Numbered(int n, const std::string& a1, const std::string& a2, const std::string& a3)
+std::string Numbered(MsgId n, const std::string& a1, const std::string& a2, const std::string& a3)
 {
-    return "[" + std::to_string(n) + "]" + (a1.empty() ? "%" : a1) + "|" + (a2.empty() ? "$" : a2) + "|" +
-           (a3.empty() ? "*" : a3);
+    return "[" + std::to_string(n.Number()) + "]" + (a1.empty() ? "%" : a1) + "|" + (a2.empty() ? "$" : a2) +
+           "|" + (a3.empty() ? "*" : a3);
 }
 
 GameRecord ReadGameFile(const std::string& folder)
@@ -113,6 +96,21 @@ GameSession SessionAt(const std::string& folder, int playerNo, const std::string
     session.BotCount = bots;
     session.GameName = "Test table";
     return session;
+}
+
+HostAndClient::HostAndClient(GameSetup gameSetup, int clientNo, const Language& language, bool hostDrawsSeats)
+    : setup(std::move(gameSetup))
+{
+    WriteGameFolder(dir.Path(), setup);
+    hostView.drawsSeats = hostDrawsSeats;
+    host = std::make_unique<Table>(hostView, SessionAt(dir.Path(), 1, setup.type, setup.bots), language);
+    client = std::make_unique<Table>(clientView, SessionAt(dir.Path(), clientNo, setup.type, setup.bots),
+                                     language);
+}
+
+bool HostAndClient::Open()
+{
+    return host->Init() && client->Init();
 }
 
 std::string RandomRequest(Random& random, const TableState& s, int playerNo, bool handedBack)

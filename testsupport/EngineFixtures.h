@@ -15,6 +15,7 @@
 #include "platform/Currency.h"
 #include "platform/Random.h"
 #include "settings/Language.h"
+#include "testsupport/GameFolderWriter.h"
 #include "testsupport/ProcessState.h"
 #include "testsupport/RecordingMessageBox.h"
 #include "testsupport/TempDir.h"
@@ -48,25 +49,14 @@ public:
     std::function<void(const Table&)> onHandEnded;
 };
 
-// A game folder written directly, seat by seat, as creation and joins leave it.
-struct GameSetup {
-    std::string type = "THNL";
-    Currency startCash = Currency::FromWhole(1000);
-    Currency smallBlind = Currency::FromWhole(5);
-    Currency bigBlind = Currency::FromWhole(10);
-    int bots = 0;
-    std::vector<std::string> names{"Ann", "Bob"};
-    // Cash per seat (index 0 = player 1); seats beyond it get startCash.
-    std::vector<Currency> cash;
-};
-
+// WriteGameRecords, throwing on a failure.
 void WriteGameFolder(const std::string& folder, const GameSetup& setup);
 
 // Message n becomes "[n]%|$|*", so that a test sees which message was used
 // and with which arguments. No bot chat.
 Language NumberedLanguage();
 // "[n]" followed by the arguments as FormatText would fill them.
-std::string Numbered(int n, const std::string& a1 = {}, const std::string& a2 = {},
+std::string Numbered(MsgId n, const std::string& a1 = {}, const std::string& a2 = {},
                      const std::string& a3 = {});
 
 GameRecord ReadGameFile(const std::string& folder);
@@ -87,6 +77,21 @@ std::string RandomRequest(Random& random, const TableState& s, int playerNo, boo
 // fatal failure.
 void PlayRandomly(Table& host, const std::string& folder, Random& random, const std::function<bool()>& stop,
                   bool handedBack = false);
+
+// A game folder and two tables playing it in one process: the host's
+// (player 1) and one client's (player clientNo).
+struct HostAndClient {
+    HostAndClient(GameSetup gameSetup, int clientNo, const Language& language, bool hostDrawsSeats = true);
+    // Opens both tables; false when either does not open.
+    bool Open();
+
+    TempDir dir;
+    GameSetup setup;
+    RecordingView hostView;
+    RecordingView clientView;
+    std::unique_ptr<Table> host;
+    std::unique_ptr<Table> client;
+};
 
 // The one game folder in a server directory.
 std::string OnlyGameFolder(const std::string& server);

@@ -59,7 +59,25 @@ ConnectFrm::ConnectFrm(Settings& settings, Language& language, QWidget* parent)
 
 void ConnectFrm::BuildWidgets()
 {
-    // Game list pane.
+    BuildSessionPane();
+    BuildCreatePane();
+    LayOutCreatePane();
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(SessionFrame, 1);
+    layout->addWidget(CreateFrame);
+    CreateFrame->hide();
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName("Timer1");
+    connect(Timer1, &QTimer::timeout, this, [this] { UpdateList(); });
+
+    resize(TwipsToPixelsX(7800, screen()), TwipsToPixelsY(FirstShowHeight, screen()));
+}
+
+// The list of games, the player's name and the buttons below them.
+void ConnectFrm::BuildSessionPane()
+{
     SessionFrame = new QFrame(this);
     SessionFrame->setObjectName("SessionFrame");
     GList = new QTreeWidget(SessionFrame);
@@ -120,8 +138,11 @@ void ConnectFrm::BuildWidgets()
     sessionLayout->addWidget(GList, 1);
     sessionLayout->addLayout(nameRow);
     sessionLayout->addLayout(buttonRow);
+}
 
-    // Create pane.
+// The fields of a new game and its buttons, hidden until "create".
+void ConnectFrm::BuildCreatePane()
+{
     CreateFrame = new QFrame(this);
     CreateFrame->setObjectName("CreateFrame");
     CreateFrame->setFrameShape(QFrame::StyledPanel);
@@ -166,7 +187,11 @@ void ConnectFrm::BuildWidgets()
     HideBtn->setObjectName("HideBtn");
     connect(CreateButton, &QPushButton::clicked, this, [this] { CreateNowClick(); });
     connect(HideBtn, &QPushButton::clicked, this, [this] { HideClick(); });
+}
 
+// Labels left of their fields in two columns, the short amounts narrow.
+void ConnectFrm::LayOutCreatePane()
+{
     const int shortWidth = fontMetrics().horizontalAdvance("0000000") + 12;
     for (QLineEdit* e : {StartPotTxt, SmallBlindTxt, BigBlindTxt})
         e->setMaximumWidth(shortWidth);
@@ -216,17 +241,6 @@ void ConnectFrm::BuildWidgets()
     createLayout->addWidget(Label2);
     createLayout->addLayout(grid);
     createLayout->addLayout(createButtons);
-
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(SessionFrame, 1);
-    layout->addWidget(CreateFrame);
-    CreateFrame->hide();
-
-    Timer1 = new QTimer(this);
-    Timer1->setObjectName("Timer1");
-    connect(Timer1, &QTimer::timeout, this, [this] { UpdateList(); });
-
-    resize(TwipsToPixelsX(7800, screen()), TwipsToPixelsY(FirstShowHeight, screen()));
 }
 
 void ConnectFrm::Load()
@@ -430,9 +444,9 @@ void ConnectFrm::CreateNowClick()
 {
     const CreateRequest request = ReadCreatePane();
     m_settings.TurnSeconds = request.turnSeconds;
-    if (Lobby::CheckCreate(request) == 0) Timer1->stop();
+    if (!Lobby::CheckCreate(request)) Timer1->stop();
     const BrowserOutcome outcome = m_lobby.CreateButton(request);
-    if (outcome.caption != 0) return;
+    if (outcome.caption) return;
     if (!outcome.openTable) {
         // The game could not be made: stay in the browser and keep listing.
         StartTimer();

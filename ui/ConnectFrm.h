@@ -104,6 +104,9 @@ protected:
 private:
     const Language& m_language;
     void BuildWidgets();
+    void BuildSessionPane();
+    void BuildCreatePane();
+    void LayOutCreatePane();
     void Load();
     void ClampBots();
     void PlaceActiveLbl();

@@ -47,7 +47,7 @@ TEST_F(CardNames, ComeFromTheShippedLanguageFile)
     // Face names and plurals are checked with the showdown descriptions.
     EXPECT_EQ(SuitName(language, 1) + SuitName(language, 3), "DiamondsClubs");
     EXPECT_EQ(modCards::CardText(language, clsCard(2, 11)), "King of Spades");
-    language.LangText[93] = "$: %"; // the wording decides the order
+    language.LangText[Msg::CardName] = "$: %"; // the wording decides the order
     EXPECT_EQ(modCards::CardText(language, clsCard(0, 12)), "Hearts: Ace");
     // Values out of range have no name rather than reading past the table.
     for (int bad : {-1, 4, 13, INT32_MIN})

@@ -180,8 +180,8 @@ protected:
                                                  "Eight Nine Ten Jack Queen King Ace")
                                       .split(' ');
         for (int i = 0; i < names.size(); ++i)
-            language.LangText[52 + i] = FromQ(names[i]);
-        language.LangText[93] = "% of $";
+            language.LangText[Msg::SuitFirst + i] = FromQ(names[i]);
+        language.LangText[Msg::CardName] = "% of $";
         MainForm::SetPauseScale(0);
     }
 
@@ -370,7 +370,7 @@ TEST_F(WindowLooksTest, LanguageCaptionsReachEveryMenuItemAndKeepTheShortcut)
         return seen + Text(form, "C_Button") + "|" + Text(form, "B_Button", "toolTip");
     };
     for (int i = 1; i <= 80; ++i)
-        language.AppText[i] = "Cap" + std::to_string(i);
+        language.AppText[CapId(i)] = "Cap" + std::to_string(i);
     form.ApplyLang();
     EXPECT_EQ(captions(),
               "Cap31|Cap35|Cap76|-|Cap36|-|Cap37|Cap32|Cap38 [T]|Cap39 [U]|-|Cap40 [N]|Cap33|Cap41 [C]|"
@@ -561,8 +561,9 @@ protected:
     {
         // Recognisable texts: every message shows its number and arguments.
         for (int n = 0; n <= 100; ++n) {
-            if (language.LangText[n].empty()) language.LangText[n] = "M" + std::to_string(n) + "[%|$|*]";
-            if (n) language.AppText[n] = "A" + std::to_string(n);
+            std::string& message = language.LangText[MsgId(n)];
+            if (message.empty()) message = "M" + std::to_string(n) + "[%|$|*]";
+            if (n) language.AppText[CapId(n)] = "A" + std::to_string(n);
             if (n && n <= 8) language.BotNames[n] = "Bot" + std::to_string(n);
         }
         language.BotChat.assign(1, std::string());
@@ -633,7 +634,7 @@ TEST_F(TableWindowTest, AHandIsPlayedThroughTheWindow)
 
     // With bots at the table the host is told how to deal; S starts the
     // round and the hint gives way.
-    const std::string hint = " " + language.FormatText(99, "A46");
+    const std::string hint = " " + language.FormatText(Msg::PressStartRound, "A46");
     ASSERT_TRUE(RunUntil([&] { return status() == hint; })) << status();
     Type(log, "s");
     EXPECT_NE(status(), hint);
@@ -642,7 +643,7 @@ TEST_F(TableWindowTest, AHandIsPlayedThroughTheWindow)
     EXPECT_TRUE(!Seat(form, "BlindsLbl", 1)->isVisibleTo(&form) &&
                 Seat(form, "PlayersLbl", 1)->font().underline());
     EXPECT_TRUE(handLine().contains(QLatin1String("M38")) && SuitSigns(handLine()) == 2) << FromQ(handLine());
-    EXPECT_EQ(status(), " " + language.LangText[40]);
+    EXPECT_EQ(status(), " " + language.LangText[Msg::YourTurn]);
     EXPECT_TRUE(Child(form, "C_Button")->isEnabled());
 
     // Amounts typed into the open box; a command key meanwhile does nothing.
@@ -657,15 +658,15 @@ TEST_F(TableWindowTest, AHandIsPlayedThroughTheWindow)
     };
     // Refused: the message of the last failing check, nothing written.
     bet("600");
-    EXPECT_EQ(status(), " " + language.FormatText(14, "$500"));
+    EXPECT_EQ(status(), " " + language.FormatText(Msg::BetAboveCash, "$500"));
     bet("c");
-    EXPECT_EQ(status(), " " + language.FormatText(17, "$10"));
+    EXPECT_EQ(status(), " " + language.FormatText(Msg::CallAtLeast, "$10"));
     bet("12.5");
-    EXPECT_EQ(status(), " " + language.LangText[96]);
+    EXPECT_EQ(status(), " " + language.LangText[Msg::TwoDecimals]);
     EXPECT_EQ(ActionOf(1), "-");
     bet("30");
     EXPECT_EQ(ActionOf(1), "R30");
-    EXPECT_EQ(status(), " " + language.FormatText(45, "$30"));
+    EXPECT_EQ(status(), " " + language.FormatText(Msg::YouBet, "$30"));
     EXPECT_FALSE(table.MyTurn());
 
     // The host moves on: a bot gets the turn and its label is underlined.
@@ -697,15 +698,16 @@ TEST_F(TableWindowTest, AHandIsPlayedThroughTheWindow)
         if (plan[step] == 'c') {
             const Currency toCall = limits.minBet - limits.myBet;
             EXPECT_EQ(ActionOf(1), toCall > Currency() ? "R" + toCall.ToString() : std::string("C"));
-            EXPECT_EQ(status(), " " + (toCall > Currency() ? language.LangText[8] : language.LangText[9]));
+            EXPECT_EQ(status(), " " + (toCall > Currency() ? language.LangText[Msg::YouCall]
+                                                           : language.LangText[Msg::YouCheck]));
         } else if (plan[step] == 'f') {
             EXPECT_EQ(ActionOf(1), "F");
-            EXPECT_EQ(status(), " " + language.LangText[10]);
+            EXPECT_EQ(status(), " " + language.LangText[Msg::YouFold]);
             ASSERT_TRUE(RunUntil([&] { return Shows(form, "StateLbl", 1, "F"); }));
             EXPECT_TRUE(FoldedRed(form, 1));
         } else {
             EXPECT_EQ(ActionOf(1), "R" + limits.myCash.ToString());
-            EXPECT_EQ(status(), " " + language.FormatText(11, form.FormatCash(limits.myCash)));
+            EXPECT_EQ(status(), " " + language.FormatText(Msg::YouAllIn, form.FormatCash(limits.myCash)));
             ASSERT_TRUE(RunUntil([&] { return Shows(form, "StateLbl", 1, "A"); }));
         }
         EXPECT_FALSE(table.MyTurn());
@@ -789,19 +791,20 @@ TEST_F(GameEndTest, TheHostLeavingEndsTheGameOnTheGuestsTurn)
     ASSERT_TRUE(RunUntil([&] { return Shows(ann, "PlayersLbl", 2, "Bea"); }));
     Type(Child(ann, "RTB2"), "s");
     ASSERT_TRUE(RunUntil([&] { return bea.Engine()->MyTurn(); }));
-    ASSERT_TRUE(RunUntil([&] { return Text(bea, "StatusMsg") == " " + language.LangText[40]; }));
+    ASSERT_TRUE(RunUntil([&] { return Text(bea, "StatusMsg") == " " + language.LangText[Msg::YourTurn]; }));
 
     boxes.defaultAnswer = MsgAnswer::Yes;
     ann.close();
-    ASSERT_TRUE(RunUntil([&] { return Text(bea, "StatusMsg") != " " + language.LangText[40]; }, 500));
-    ExpectEnded(bea, " " + language.LangText[97]);
+    ASSERT_TRUE(
+        RunUntil([&] { return Text(bea, "StatusMsg") != " " + language.LangText[Msg::YourTurn]; }, 500));
+    ExpectEnded(bea, " " + language.LangText[Msg::GameEnded]);
     // The keys offer nothing either.
     const std::string action = ActionOf(2);
     Type(Child(bea, "RTB2"), "cm");
     EXPECT_FALSE(Child(bea, "EnterMsgBox")->isVisible());
     RunUntil([] { return false; }, 30);
     EXPECT_EQ(ActionOf(2), action);
-    ExpectEnded(bea, " " + language.LangText[97]);
+    ExpectEnded(bea, " " + language.LangText[Msg::GameEnded]);
     EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"A60"}) << "only the host's leave question";
 }
 
@@ -812,9 +815,10 @@ TEST_F(GameEndTest, AGameFolderThatVanishesEndsTheGameWithoutErrors)
     Type(Child(form, "RTB2"), "s");
     ASSERT_TRUE(RunUntil([&] { return form.Engine()->MyTurn() || form.Engine()->CanStartRound(); }));
     std::filesystem::remove_all(folder);
-    ASSERT_TRUE(RunUntil([&] { return Text(form, "StatusMsg") == " " + language.LangText[98]; }, 500))
+    ASSERT_TRUE(RunUntil(
+        [&] { return Text(form, "StatusMsg") == " " + language.LangText[Msg::GameFolderGone]; }, 500))
         << Text(form, "StatusMsg");
-    ExpectEnded(form, " " + language.LangText[98]);
+    ExpectEnded(form, " " + language.LangText[Msg::GameFolderGone]);
     RunUntil([] { return false; }, 30);
     EXPECT_FALSE(Child<QTimer>(form, "Timer1")->isActive());
     EXPECT_TRUE(boxes.Texts().empty()) << boxes.LastText();
@@ -897,7 +901,7 @@ TEST_F(TableWindowTest, AHeldKeyDoesNotStopThePoll)
 TEST_F(TableWindowTest, NamesAndCaptionsAreShownAsPlainText)
 {
     settings.LastPlayer = "<font size=7>Ann</font>";
-    language.AppText[43] = "<b>Fold</b>";
+    language.AppText[Cap::MenuFold] = "<b>Fold</b>";
     MainForm form{settings, language};
     Open(form, "0");
     int named = 0;
@@ -919,7 +923,7 @@ TEST_F(TableWindowTest, TheHostWithCompanyIsToldHowToDeal)
 {
     MainForm ann{settings, language}, bea{settings, language};
     Open(ann, "0");
-    const std::string hint = language.FormatText(99, "A46");
+    const std::string hint = language.FormatText(Msg::PressStartRound, "A46");
     auto count = [&](const MainForm& w) {
         const std::string log = LogOf(w);
         int n = 0;
@@ -935,7 +939,8 @@ TEST_F(TableWindowTest, TheHostWithCompanyIsToldHowToDeal)
     ASSERT_TRUE(RunUntil([&] { return Text(ann, "StatusMsg") == " " + hint; })) << Text(ann, "StatusMsg");
     RunUntil([] { return false; }, 40);
     EXPECT_EQ(count(ann), 1) << "once, not every poll";
-    EXPECT_LT(LogOf(ann).find(language.FormatText(94, "Bea")), LogOf(ann).find(hint)) << LogOf(ann);
+    EXPECT_LT(LogOf(ann).find(language.FormatText(Msg::PlayerJoined, "Bea")), LogOf(ann).find(hint))
+        << LogOf(ann);
     EXPECT_EQ(count(bea), 0);
     EXPECT_NE(Text(bea, "StatusMsg"), " " + hint);
 
@@ -950,7 +955,7 @@ TEST_F(TableWindowTest, TheHostWithCompanyIsToldHowToDeal)
     Type(Child(ann, "RTB2"), "m");
     Type(QApplication::focusWidget(), "Ready?");
     Key(Child(ann, "EnterMsgBox"), Qt::Key_Return, QStringLiteral("\r"));
-    EXPECT_EQ(Text(ann, "StatusMsg"), " " + language.FormatText(19));
+    EXPECT_EQ(Text(ann, "StatusMsg"), " " + language.FormatText(Msg::MessageSent));
     ASSERT_TRUE(RunUntil([&] { return Text(ann, "StatusMsg") == " " + hint; }));
 
     Type(Child(ann, "RTB2"), "s");
@@ -972,7 +977,7 @@ TEST_F(TableWindowTest, ChatReachesEveryWindowAndPrivateLinesOnlyTheirOwn)
     QWidget* log = Child(bea, "RTB2");
     QWidget* chat = Child(bea, "EnterMsgBox");
     Type(log, "m");
-    EXPECT_EQ(Text(bea, "StatusMsg"), " " + language.LangText[12]);
+    EXPECT_EQ(Text(bea, "StatusMsg"), " " + language.LangText[Msg::TypeMessage]);
     EXPECT_EQ(QApplication::focusWidget(), chat);
     Type(QApplication::focusWidget(), "Call me");
     Type(log, "t"); // ignored while the box is open
@@ -980,7 +985,7 @@ TEST_F(TableWindowTest, ChatReachesEveryWindowAndPrivateLinesOnlyTheirOwn)
     EXPECT_EQ(Text(bea, "EnterMsgBox"), "Call me");
     Key(chat, Qt::Key_Return, QStringLiteral("\r"));
     EXPECT_FALSE(chat->isVisible());
-    EXPECT_EQ(Text(bea, "StatusMsg"), " " + language.FormatText(19));
+    EXPECT_EQ(Text(bea, "StatusMsg"), " " + language.FormatText(Msg::MessageSent));
 
     ASSERT_TRUE(SendPlayerMessage(folder, "1sOnly for Ann").Ok());
     ASSERT_TRUE(SendPlayerMessage(folder, "2sOnly for Bea").Ok());
@@ -988,7 +993,7 @@ TEST_F(TableWindowTest, ChatReachesEveryWindowAndPrivateLinesOnlyTheirOwn)
         return LogOf(ann).find("Only for Ann") != std::string::npos &&
                LogOf(bea).find("Only for Bea") != std::string::npos;
     }));
-    const std::string line = language.FormatText(18, "Bea", "Call me");
+    const std::string line = language.FormatText(Msg::ChatLine, "Bea", "Call me");
     for (const MainForm* win : {&ann, &bea}) {
         EXPECT_NE(LogOf(*win).find(line), std::string::npos);
         EXPECT_EQ(LogOf(*win).find(line), LogOf(*win).rfind(line)) << "once";

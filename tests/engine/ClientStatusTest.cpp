@@ -31,7 +31,7 @@ TEST(ClientStatusTest, NobodyIsWaitedForOnceTheHandIsOver)
     test::SetStatus(dir.Path(), "P3");
     table.Tick();
     ASSERT_FALSE(view.shown.empty());
-    EXPECT_EQ(view.shown.back(), test::Numbered(41, "Cy"));
+    EXPECT_EQ(view.shown.back(), test::Numbered(Msg::WaitingFor, "Cy"));
     // The host may end the hand between two of this client's ticks.
     for (const char* status : {"GR", "GE"}) {
         test::SetStatus(dir.Path(), "P3");
@@ -41,7 +41,7 @@ TEST(ClientStatusTest, NobodyIsWaitedForOnceTheHandIsOver)
         table.Tick();
         EXPECT_EQ(table.State().CurrentPlayer, 0) << status;
         for (const std::string& text : view.shown)
-            EXPECT_NE(text, test::Numbered(41, "Cy")) << status;
+            EXPECT_NE(text, test::Numbered(Msg::WaitingFor, "Cy")) << status;
     }
 }
 

@@ -44,23 +44,27 @@ TEST_P(CommandsTest, RunsEveryCheckAndKeepsTheLastMessage)
 INSTANTIATE_TEST_SUITE_P(
     Entries, CommandsTest,
     ::testing::Values(
-        EntryCase{"<C>", true, Numbered(8), "R15"},
-        EntryCase{"<C>", true, Numbered(9), "C", "THNL", false, Whole(10), Whole(100), Whole(20)},
-        EntryCase{"<C>", false, Numbered(14, "$10"), "", "THNL", false, Whole(10), Whole(10)},
-        EntryCase{"<A>", true, Numbered(11, "$37.50"), "R37.5", "THNL", false, Whole(10),
+        EntryCase{"<C>", true, Numbered(Msg::YouCall), "R15"},
+        EntryCase{"<C>", true, Numbered(Msg::YouCheck), "C", "THNL", false, Whole(10), Whole(100), Whole(20)},
+        EntryCase{"<C>", false, Numbered(Msg::BetAboveCash, "$10"), "", "THNL", false, Whole(10), Whole(10)},
+        EntryCase{"<A>", true, Numbered(Msg::YouAllIn, "$37.50"), "R37.5", "THNL", false, Whole(10),
                   Currency::FromRaw(375000)},
-        EntryCase{"<F>", true, Numbered(10), "F"}, EntryCase{"15", true, Numbered(45, "$15"), "R15"},
-        EntryCase{"abc", false, Numbered(17, "$15"), ""}, EntryCase{"-5", false, Numbered(17, "$15"), ""},
-        EntryCase{"25.5", false, Numbered(96), ""}, EntryCase{"22.50", false, Numbered(92, "$10"), ""},
-        EntryCase{"25.50", true, Numbered(45, "$25.50"), "R25.5"},
-        EntryCase{"40 chips", true, Numbered(45, "$40"), "R40"},
-        EntryCase{"1e300", false, Numbered(14, "$100"), ""},
-        EntryCase{"30", false, Numbered(15, "$25"), "", "THLI"},
-        EntryCase{"10", false, Numbered(17, "$15"), "", "THLI"},
-        EntryCase{"35", true, Numbered(45, "$35"), "R35", "THLI", true, Currency()}, // a call and a raise
-        EntryCase{"20", false, Numbered(15, "$35"), "", "THLI", true, Currency()},
-        EntryCase{"70", false, Numbered(16), "", "THPL"},
-        EntryCase{"60", true, Numbered(45, "$60"), "R60", "THPL"}));
+        EntryCase{"<F>", true, Numbered(Msg::YouFold), "F"},
+        EntryCase{"15", true, Numbered(Msg::YouBet, "$15"), "R15"},
+        EntryCase{"abc", false, Numbered(Msg::CallAtLeast, "$15"), ""},
+        EntryCase{"-5", false, Numbered(Msg::CallAtLeast, "$15"), ""},
+        EntryCase{"25.5", false, Numbered(Msg::TwoDecimals), ""},
+        EntryCase{"22.50", false, Numbered(Msg::MinRaise, "$10"), ""},
+        EntryCase{"25.50", true, Numbered(Msg::YouBet, "$25.50"), "R25.5"},
+        EntryCase{"40 chips", true, Numbered(Msg::YouBet, "$40"), "R40"},
+        EntryCase{"1e300", false, Numbered(Msg::BetAboveCash, "$100"), ""},
+        EntryCase{"30", false, Numbered(Msg::LimitBetExact, "$25"), "", "THLI"},
+        EntryCase{"10", false, Numbered(Msg::CallAtLeast, "$15"), "", "THLI"},
+        EntryCase{"35", true, Numbered(Msg::YouBet, "$35"), "R35", "THLI", true,
+                  Currency()}, // a call and a raise
+        EntryCase{"20", false, Numbered(Msg::LimitBetExact, "$35"), "", "THLI", true, Currency()},
+        EntryCase{"70", false, Numbered(Msg::PotLimitExceeded), "", "THPL"},
+        EntryCase{"60", true, Numbered(Msg::YouBet, "$60"), "R60", "THPL"}));
 
 } // namespace
 } // namespace scrivo

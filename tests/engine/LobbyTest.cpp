@@ -33,12 +33,12 @@ protected:
     {
         settings.ServerDirectory = dir.Path() + "/";
         settings.LastPlayer = "Ann";
-        for (int i = 61; i <= 69; ++i)
-            language.AppText[i] = "caption " + std::to_string(i);
+        for (CapId c = Cap::NeedTableName; c <= Cap::FolderNotFound; c = c + 1)
+            language.AppText[c] = "caption " + std::to_string(c.Number());
         for (int i = 1; i <= 8; ++i)
             language.BotNames[i] = "Bot" + std::to_string(i);
-        language.LangText[6] = "% closed the table";
-        language.LangText[7] = "% has left";
+        language.LangText[Msg::HostLeft] = "% closed the table";
+        language.LangText[Msg::PlayerLeft] = "% has left";
     }
 
     // A game another client made, with the given seats.
@@ -54,7 +54,7 @@ protected:
     }
 
     // A request refused with the caption of the check it fails: one box, no game.
-    void ExpectRefused(const CreateRequest& r, int caption)
+    void ExpectRefused(const CreateRequest& r, CapId caption)
     {
         SCOPED_TRACE(r.gameName + " " + r.startCash + " " + r.smallBlind + "/" + r.bigBlind);
         boxes.Clear();
@@ -62,7 +62,7 @@ protected:
         const BrowserOutcome outcome = lobby.CreateButton(r);
         EXPECT_FALSE(outcome.openTable);
         EXPECT_EQ(outcome.caption, caption);
-        EXPECT_EQ(boxes.Texts(), Lines{"caption " + std::to_string(caption)});
+        EXPECT_EQ(boxes.Texts(), Lines{"caption " + std::to_string(caption.Number())});
         EXPECT_TRUE(lobby.UpdateList("")->rows.empty());
     }
 
@@ -77,13 +77,13 @@ protected:
 TEST_F(LobbyTest, RefusedCreateShowsTheCaptionOfTheFirstFailedCheckAndMakesNothing)
 {
     for (const auto& [name, cash, small, big, caption] :
-         std::vector<std::tuple<std::string, std::string, std::string, std::string, int>>{
-             {"   ", "50", "1", "2", 61},
-             {"T", "abc", "1", "2", 62},
-             {"T", "999999", "1", "2", 63},
-             {"T", "50", "0", "2", 64},
-             {"T", "50", "2", "2", 64},
-             {"T", "50", "3", "2", 64}})
+         std::vector<std::tuple<std::string, std::string, std::string, std::string, CapId>>{
+             {"   ", "50", "1", "2", Cap::NeedTableName},
+             {"T", "abc", "1", "2", Cap::StartCashPositive},
+             {"T", "999999", "1", "2", Cap::StartCashTooLarge},
+             {"T", "50", "0", "2", Cap::BlindsInvalid},
+             {"T", "50", "2", "2", Cap::BlindsInvalid},
+             {"T", "50", "3", "2", Cap::BlindsInvalid}})
         ExpectRefused({name, cash, small, big, "$", "0", 1}, caption);
     EXPECT_TRUE(lobby.Current().GameName.empty());
 
@@ -150,7 +150,9 @@ TEST_F(LobbyTest, RefusedJoinShowsItsCaptionOrMessageAndOpensNothing)
         boxes.Clear();
         const BrowserOutcome outcome = lobby.JoinGame(id);
         EXPECT_FALSE(outcome.openTable) << id;
-        EXPECT_EQ(outcome.caption, text.rfind("caption ", 0) ? 0 : std::stoi(text.substr(8))) << text;
+        EXPECT_EQ(outcome.caption,
+                  text.rfind("caption ", 0) ? std::nullopt : std::optional(CapId(std::stoi(text.substr(8)))))
+            << text;
         ASSERT_EQ(boxes.Texts(), Lines{text});
         EXPECT_EQ(boxes.shown[0].icon, icon) << text;
     }
@@ -221,11 +223,11 @@ TEST_F(LobbyTest, AmountsBeyondTheCreateLimitAreRefusedWithTheCreateMessageAndMa
     const std::string max = MaxCreateAmount.ToString();
     // The first big blind once wrapped into a negative amount.
     for (const std::string& big : Lines{"922337203685479", "92233720368547", max + ".0001", "1e300"})
-        ExpectRefused({"T", "50", "5", big, "$", "0", 2}, 64);
-    ExpectRefused({"T", "1e300", "5", "10", "$", "0", 2}, 63);
+        ExpectRefused({"T", "50", "5", big, "$", "0", 2}, Cap::BlindsInvalid);
+    ExpectRefused({"T", "1e300", "5", "10", "$", "0", 2}, Cap::StartCashTooLarge);
     EXPECT_TRUE(IsCreateAmount(MaxCreateAmount.ToDouble()));
     EXPECT_FALSE(IsCreateAmount(0));
-    EXPECT_EQ(Lobby::CheckCreate({"T", "50", "5", max, "$", "0", 2}), 0);
+    EXPECT_EQ(Lobby::CheckCreate({"T", "50", "5", max, "$", "0", 2}), std::nullopt);
 }
 
 } // namespace

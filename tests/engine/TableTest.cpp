@@ -29,13 +29,15 @@ TEST_F(TableTest, TwoPlayersSwapBlindsEachHandAndAFoldGivesThePot)
     Open({"Ann", "Bob"});
     StartHand();
     Lines lines = NewLines();
-    EXPECT_TRUE(Has(lines, "s" + Numbered(20, "Bob", "$5"))); // the dealer's opponent posts small
-    EXPECT_TRUE(Has(lines, "s" + Numbered(21, "Ann", "$10")));
+    EXPECT_TRUE(
+        Has(lines, "s" + Numbered(Msg::PostsSmallBlind, "Bob", "$5"))); // the dealer's opponent posts small
+    EXPECT_TRUE(Has(lines, "s" + Numbered(Msg::PostsBigBlind, "Ann", "$10")));
     EXPECT_EQ(Status(), "P2"); // and acts first
     Act("F");
     lines = NewLines();
-    EXPECT_TRUE(Has(lines, "w" + Numbered(82, "Ann", "$5"))); // the uncalled part of her blind
-    EXPECT_TRUE(Has(lines, "w" + Numbered(32, "Ann", "$10")));
+    EXPECT_TRUE(
+        Has(lines, "w" + Numbered(Msg::UncalledReturned, "Ann", "$5"))); // the uncalled part of her blind
+    EXPECT_TRUE(Has(lines, "w" + Numbered(Msg::Wins, "Ann", "$10")));
     EXPECT_EQ(Cash(1), Whole(1005));
     table->Tick();
     EXPECT_EQ(table->State().HandNo, 2);
@@ -66,7 +68,7 @@ TEST_P(BlindsAllInTest, BoardRunsOutAndNobodyIsAskedToAct)
     EXPECT_EQ(Action(2), "A");
     ASSERT_EQ(Status(), c.callNeeded ? "P1" : "RE");
     if (c.callNeeded) Act("C");
-    EXPECT_TRUE(Has(test::ReadAllMessages(dir.Path()), "d\r\n" + Numbered(36)));
+    EXPECT_TRUE(Has(test::ReadAllMessages(dir.Path()), "d\r\n" + Numbered(Msg::RestOfBoard)));
     EXPECT_EQ(Status(), "RE");
     EXPECT_EQ(TableTestAccess::BoardCards(*table).find('-'), std::string::npos); // no placeholder left
     table->Tick();
@@ -77,9 +79,10 @@ INSTANTIATE_TEST_SUITE_P(
     Blinds, BlindsAllInTest,
     // Ann's big blind covers Bob's all in: nobody is left who could answer
     // her, so she gets no turn.
-    ::testing::Values(BlindsCase{Whole(1000), Whole(5), "s" + Numbered(50, "Bob", "$5"), false},
-                      BlindsCase{Whole(1000), Whole(3), "s" + Numbered(50, "Bob", "$3"), false},
-                      BlindsCase{Whole(8), Whole(5), "s" + Numbered(51, "Ann", "$8"), false}));
+    ::testing::Values(
+        BlindsCase{Whole(1000), Whole(5), "s" + Numbered(Msg::AllInSmallBlind, "Bob", "$5"), false},
+        BlindsCase{Whole(1000), Whole(3), "s" + Numbered(Msg::AllInSmallBlind, "Bob", "$3"), false},
+        BlindsCase{Whole(8), Whole(5), "s" + Numbered(Msg::AllInBigBlind, "Ann", "$8"), false}));
 
 // Bob ends the flop betting and opens the turn: the status text stays the
 // same, and the turn card must still reach the table view.
@@ -104,7 +107,7 @@ TEST_F(TableTest, RoundEndsWhenTheTurnComesBackToTheRaiser)
     Act("R30");
     Act("R25");
     Act("R20");
-    EXPECT_TRUE(Has(NewLines(), "d\r\n" + Numbered(33)));
+    EXPECT_TRUE(Has(NewLines(), "d\r\n" + Numbered(Msg::Flop)));
     EXPECT_EQ(Status(), "P2");
     EXPECT_EQ(test::ReadGameFile(dir.Path()).LastRaise, Currency());
     Act("C");
@@ -170,12 +173,12 @@ TEST_F(TableTest, DepartedPlayerIsSkippedSilently)
     StartHand();
     NewLines();
     Act("D");
-    EXPECT_EQ(NewLines(), Lines{"2s" + Numbered(40)}); // nothing said about Ann
+    EXPECT_EQ(NewLines(), Lines{"2s" + Numbered(Msg::YourTurn)}); // nothing said about Ann
     Act("F");
     table->Tick();
     StartHand();
     table->Tick(); // Bob deals; Cleo and Bob post the blinds, Cleo acts first
-    EXPECT_TRUE(Has(NewLines(), "s" + Numbered(21, "Bob", "$10")));
+    EXPECT_TRUE(Has(NewLines(), "s" + Numbered(Msg::PostsBigBlind, "Bob", "$10")));
     EXPECT_EQ(Status(), "P3");
     EXPECT_EQ(TotalCash(), Whole(2985)); // the blinds are in the pot
 }
@@ -187,8 +190,8 @@ TEST_F(TableTest, LastPlayerWithCashEndsTheGame)
     test::SetStatus(dir.Path(), "RE");
     table->Tick();
     const Lines lines = NewLines();
-    EXPECT_TRUE(Has(lines, "b" + Numbered(22, "Cleo")));
-    EXPECT_EQ(lines.back(), "s" + Numbered(46, "Ann"));
+    EXPECT_TRUE(Has(lines, "b" + Numbered(Msg::OutOfChips, "Cleo")));
+    EXPECT_EQ(lines.back(), "s" + Numbered(Msg::GameOver, "Ann"));
     EXPECT_EQ(Status(), "GE");
     EXPECT_FALSE(table->StartRound());
     EXPECT_TRUE(view.gameEnded);

@@ -16,16 +16,20 @@ namespace {
 
 using test::Whole;
 
-struct Game {
+test::GameSetup SetupOf(const std::string& type, std::vector<std::string> names, int bots)
+{
+    test::GameSetup setup;
+    setup.type = type;
+    setup.names = std::move(names);
+    setup.bots = bots;
+    return setup;
+}
+
+struct Game : test::HostAndClient {
+    // The client sits after the bots, as a join seats it.
     Game(const std::string& type, std::vector<std::string> names, int bots, const Language& language)
+        : HostAndClient(SetupOf(type, std::move(names), bots), bots + 2, language)
     {
-        setup.type = type;
-        setup.names = std::move(names);
-        setup.bots = bots;
-        test::WriteGameFolder(dir.Path(), setup);
-        host = std::make_unique<Table>(hostView, test::SessionAt(dir.Path(), 1, type, bots), language);
-        // The client sits after the bots, as a join seats it.
-        client = std::make_unique<Table>(clientView, test::SessionAt(dir.Path(), bots + 2, type), language);
     }
 
     bool MentionsAnyOf(const std::vector<std::string>& names) const
@@ -43,13 +47,6 @@ struct Game {
             sum += test::ReadSeat(dir.Path(), static_cast<int>(p)).Cash;
         return sum;
     }
-
-    test::TempDir dir;
-    test::GameSetup setup;
-    test::RecordingView hostView;
-    test::RecordingView clientView;
-    std::unique_ptr<Table> host;
-    std::unique_ptr<Table> client;
 };
 
 TEST(TwoTablesTest, EachTablePlaysItsOwnGame)
@@ -62,10 +59,8 @@ TEST(TwoTablesTest, EachTablePlaysItsOwnGame)
     Game limit("THLI", {"Ann", "Otto", "Bob"}, 1, language);
     Game noLimit("THNL", {"Cleo", "Dan"}, 0, language);
     std::array<Game*, 2> games{&limit, &noLimit};
-    for (Game* g : games) {
-        ASSERT_TRUE(g->host->Init());
-        ASSERT_TRUE(g->client->Init());
-    }
+    for (Game* g : games)
+        ASSERT_TRUE(g->Open());
 
     const auto done = [&] { return limit.hostView.handsEnded >= 1 && noLimit.hostView.handsEnded >= 1; };
     for (int round = 0; round < 500 && !done(); ++round) {

@@ -6,6 +6,7 @@
 #include <stdexcept>
 #include <string>
 #include <tuple>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -458,8 +459,9 @@ TEST_F(SettingsTest, ReadLanguageFileFillsEachTableFromItsExactSectionOrSaysWhyN
     // clang-format on
     for (const auto& r : rows) {
         Reset();
-        std::tie(settings.Language, language.LangText[0], language.LangText[1], language.BotNames[5],
-                 language.BotChat) = std::tuple("Before", "z", "old", "b5", Strings{"", "hi"});
+        std::tie(settings.Language, language.LangText[MsgId(0)], language.LangText[Msg::Welcome],
+                 language.BotNames[5], language.BotChat) =
+            std::tuple("Before", "z", "old", "b5", Strings{"", "hi"});
         const std::string path = r[0] == "<none>" ? "" : dir.File("Lang_Bad.ini");
         fs::remove_all(dir.File("Lang_Bad.ini"));
         if (r[0] == "<folder>") fs::create_directory(path);
@@ -470,8 +472,11 @@ TEST_F(SettingsTest, ReadLanguageFileFillsEachTableFromItsExactSectionOrSaysWhyN
         EXPECT_EQ(messages.Texts(), message.empty() ? Strings{} : Strings{message}) << r[0].substr(0, 40);
         const auto put = [](char tag, const auto& table) {
             std::string out;
-            for (std::size_t i = 0; i < table.size(); ++i)
-                if (!table[i].empty()) out += tag + std::to_string(i) + "=" + table[i] + " ";
+            std::size_t i = 0;
+            for (const std::string& text : table) {
+                if (!text.empty()) out += tag + std::to_string(i) + "=" + text + " ";
+                ++i;
+            }
             return out;
         };
         const auto tables = put('T', language.LangText) + put('A', language.AppText) +
@@ -479,6 +484,29 @@ TEST_F(SettingsTest, ReadLanguageFileFillsEachTableFromItsExactSectionOrSaysWhyN
         EXPECT_EQ(settings.Language + "|" + tables, r[2]) << r[0].substr(0, 40);
     }
 }
+
+// Each table of texts takes its own id type only: a caption id, a message id
+// or a plain number in the wrong place does not compile.
+template <typename Table, typename Id, typename = void> struct Indexes : std::false_type {
+};
+template <typename Table, typename Id>
+struct Indexes<Table, Id, std::void_t<decltype(std::declval<Table&>()[std::declval<Id>()])>>
+    : std::true_type {
+};
+template <typename Id, typename = void> struct Formats : std::false_type {
+};
+template <typename Id>
+struct Formats<Id, std::void_t<decltype(std::declval<const Language&>().FormatText(std::declval<Id>()))>>
+    : std::true_type {
+};
+
+using Messages = decltype(Language::LangText);
+using Captions = decltype(Language::AppText);
+static_assert(Indexes<Messages, MsgId>::value && Indexes<Captions, CapId>::value);
+static_assert(!Indexes<Messages, CapId>::value, "a caption id cannot pick a message");
+static_assert(!Indexes<Captions, MsgId>::value, "a message id cannot pick a caption");
+static_assert(!Indexes<Messages, int>::value && !Indexes<Captions, std::size_t>::value);
+static_assert(Formats<MsgId>::value && !Formats<CapId>::value && !Formats<int>::value);
 
 TEST_F(SettingsTest, FormatTextReplacesOnlyGivenPlaceholders)
 {
@@ -490,11 +518,12 @@ TEST_F(SettingsTest, FormatTextReplacesOnlyGivenPlaceholders)
         {"% raises to *", "Eve", "", "$*%", "Eve raises to $*%"},
         {"% of $", "K\xC3\xB6nig", "Herz", "", "K\xC3\xB6nig of Herz"}};
     // clang-format on
+    const MsgId last(TextTable<MsgId>::Count - 1);
     for (const auto& r : rows) {
-        language.LangText[100] = r[0];
-        EXPECT_EQ(language.FormatText(100, r[1], r[2], r[3]), r[4]) << r[0];
+        language.LangText[last] = r[0];
+        EXPECT_EQ(language.FormatText(last, r[1], r[2], r[3]), r[4]) << r[0];
     }
-    EXPECT_EQ(language.FormatText(101, "a") + language.FormatText(-1), "");
+    EXPECT_EQ(language.FormatText(last + 1, "a") + language.FormatText(MsgId(-1)), "");
     EXPECT_EQ(messages.Texts(), Strings(2, "Error parsing and showing text: Subscript out of range"));
 }
 
@@ -514,8 +543,9 @@ TEST_F(SettingsTest, ShippedLanguageFilesDefineEveryTextTheGameUses)
         EXPECT_EQ(settings.Language, name);
         for (int n = 1; n <= 96; ++n) {
             const bool cited = n <= 41 || n == 45 || n == 46 || (n >= 48 && n <= 81) || n >= 92;
-            EXPECT_TRUE(!cited || !language.LangText[n].empty()) << "message " << n;
-            EXPECT_TRUE(n > 75 || n == 7 || n == 47 || !language.AppText[n].empty()) << "caption " << n;
+            EXPECT_TRUE(!cited || !language.LangText[MsgId(n)].empty()) << "message " << n;
+            EXPECT_TRUE(n > 75 || n == 7 || n == 47 || !language.AppText[CapId(n)].empty())
+                << "caption " << n;
         }
         EXPECT_EQ(std::count(language.BotNames.begin() + 1, language.BotNames.end(), ""), 0);
         EXPECT_GE(language.BotChat.size(), 13u);
@@ -523,7 +553,8 @@ TEST_F(SettingsTest, ShippedLanguageFilesDefineEveryTextTheGameUses)
         std::istringstream in(uses);
         for (std::string use; in >> use;) {
             const int n = std::stoi(use);
-            const std::string marks = use.substr(std::to_string(n).size()), text = language.LangText[n];
+            const std::string marks = use.substr(std::to_string(n).size()),
+                              text = language.LangText[MsgId(n)];
             for (char mark : std::string("%$*"))
                 EXPECT_EQ(text.find(mark) != std::string::npos, marks.find(mark) != std::string::npos)
                     << "message " << n << " and " << mark;

@@ -1,6 +1,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <tuple>
@@ -166,12 +167,12 @@ TEST_P(StartupPaths, OpenTheBrowserOnlyWhenEverythingIsSetUp)
         EXPECT_TRUE(frm.RefreshRunning());
         EXPECT_EQ(FromQ(frm.PNameLbl->text()), "Ann");
         EXPECT_EQ(FromQ(frm.Command2->text()),
-                  ProgramLanguage().AppText[12]); // captions filled after the language
+                  ProgramLanguage().AppText[Cap::CreateGame]); // captions filled after the language
     } else {
         // The only language file is chosen, loaded and labels the wizard.
         EXPECT_FALSE(TheConnectWiz().isModal());
         EXPECT_EQ(ProgramSettings().Language, "English");
-        EXPECT_EQ(FromQ(TheConnectWiz().Label1->text()), ProgramLanguage().AppText[4]);
+        EXPECT_EQ(FromQ(TheConnectWiz().Label1->text()), ProgramLanguage().AppText[Cap::PlayerName]);
         EXPECT_EQ(FromQ(TheConnectWiz().VersionLbl->text()), std::string("v") + SCRIVO_VERSION + " 1st Ed");
     }
 }
@@ -419,7 +420,7 @@ TEST_F(BrowserTest, CreateWithThreeBotsSeatsTheFirstThreeBotNames)
 
 struct BadCreate {
     const char *name, *table, *cash, *sb, *bb;
-    int caption;
+    CapId caption;
     friend void PrintTo(const BadCreate& c, std::ostream* os) { *os << c.name; }
 };
 
@@ -430,19 +431,19 @@ TEST_P(BrowserCreateChecks, RefuseWithTheirCaptionAndMakeNothing)
     const BadCreate& c = GetParam();
     FillCreatePane(c.table, c.cash, c.sb, c.bb);
     Frm().CreateNowClick();
-    EXPECT_EQ(boxes->Texts(),
-              std::vector<std::string>{ProgramLanguage().AppText[static_cast<std::size_t>(c.caption)]});
+    EXPECT_EQ(boxes->Texts(), std::vector<std::string>{ProgramLanguage().AppText[c.caption]});
     EXPECT_TRUE(std::filesystem::is_empty(serverDir.Path()));
     ExpectStillBrowsing();
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, BrowserCreateChecks,
-                         ::testing::Values(BadCreate{"NoName", "", "500", "5", "10", 61},
-                                           BadCreate{"NoCash", "T", "0", "5", "10", 62},
-                                           BadCreate{"TooMuchCash", "T", "999999", "5", "10", 63},
-                                           BadCreate{"EqualBlinds", "T", "500", "10", "10", 64},
-                                           BadCreate{"NoSmallBlind", "T", "500", "0", "10", 64}),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Cases, BrowserCreateChecks,
+    ::testing::Values(BadCreate{"NoName", "", "500", "5", "10", Cap::NeedTableName},
+                      BadCreate{"NoCash", "T", "0", "5", "10", Cap::StartCashPositive},
+                      BadCreate{"TooMuchCash", "T", "999999", "5", "10", Cap::StartCashTooLarge},
+                      BadCreate{"EqualBlinds", "T", "500", "10", "10", Cap::BlindsInvalid},
+                      BadCreate{"NoSmallBlind", "T", "500", "0", "10", Cap::BlindsInvalid}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(BrowserTest, ListsWaitingGamesAndJoinsTheSelectedOneAfterARefresh)
 {
@@ -472,7 +473,7 @@ TEST_F(BrowserTest, ListsWaitingGamesAndJoinsTheSelectedOneAfterARefresh)
 struct BadJoin {
     const char *name, *bots;
     std::function<void(const std::string& folder)> change;
-    int caption; // 0: "Error connecting to game."
+    std::optional<CapId> caption; // none: "Error connecting to game."
     friend void PrintTo(const BadJoin& c, std::ostream* os) { *os << c.name; }
 };
 
@@ -485,22 +486,24 @@ TEST_P(BrowserJoinRefusals, ShowTheirCaptionAndOpenNoTable)
     Frm().UpdateList();
     if (c.change) c.change(folder);
     Frm().JoinClick();
-    EXPECT_EQ(boxes->LastText(), c.caption != 0
-                                     ? ProgramLanguage().AppText[static_cast<std::size_t>(c.caption)]
-                                     : std::string("Error connecting to game."));
+    EXPECT_EQ(boxes->LastText(),
+              c.caption ? ProgramLanguage().AppText[*c.caption] : std::string("Error connecting to game."));
     EXPECT_TRUE(Frm().CurrentGame().GameName.empty());
     ExpectStillBrowsing();
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, BrowserJoinRefusals,
-    ::testing::Values(
-        BadJoin{"NoRow", nullptr, nullptr, 65}, BadJoin{"FullTable", "8", nullptr, 66},
-        BadJoin{"InProgress", "1",
-                [](const std::string& f) { ASSERT_TRUE(WriteGameRecord(f, "P1", false).Ok()); }, 67},
-        BadJoin{"SeatedNameWhateverItsCase", "1",
-                [](const std::string&) { ProgramSettings().LastPlayer = "bea "; }, 68},
-        BadJoin{"GameVanished", "1", [](const std::string& f) { std::filesystem::remove_all(f); }, 0}),
+    ::testing::Values(BadJoin{"NoRow", nullptr, nullptr, Cap::ChooseGame},
+                      BadJoin{"FullTable", "8", nullptr, Cap::TableFull},
+                      BadJoin{"InProgress", "1",
+                              [](const std::string& f) { ASSERT_TRUE(WriteGameRecord(f, "P1", false).Ok()); },
+                              Cap::GameStarted},
+                      BadJoin{"SeatedNameWhateverItsCase", "1",
+                              [](const std::string&) { ProgramSettings().LastPlayer = "bea "; },
+                              Cap::NameTaken},
+                      BadJoin{"GameVanished", "1",
+                              [](const std::string& f) { std::filesystem::remove_all(f); }, std::nullopt}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(BrowserTest, BotsBoxIsClampedAsTypedAndHideCollapses)
@@ -519,7 +522,7 @@ TEST_F(BrowserTest, VanishedServerStopsTheRefresh)
 {
     ProgramSettings().ServerDirectory = serverDir.File("gone") + "/";
     Frm().UpdateList();
-    EXPECT_EQ(boxes->LastText(), ProgramLanguage().AppText[69]);
+    EXPECT_EQ(boxes->LastText(), ProgramLanguage().AppText[Cap::FolderNotFound]);
     EXPECT_FALSE(Frm().RefreshRunning());
     // The folder is missing, not empty: no "no active games" beside it.
     EXPECT_FALSE(Frm().ActiveLbl->isVisible());
@@ -577,7 +580,7 @@ TEST_F(OptionsTest, NoCardDisplayIsRefusedThenOkStoresEveryChoiceAndASizeWithout
     EXPECT_EQ(opts->RTBp->document()->defaultFont().pointSize(), 30); // the preview follows
     EXPECT_FALSE(opts->Accept());
     ASSERT_EQ(boxes->shown.size(), 1u);
-    EXPECT_EQ(boxes->shown[0].text, ProgramLanguage().AppText[70]);
+    EXPECT_EQ(boxes->shown[0].text, ProgramLanguage().AppText[Cap::ChooseCardLook]);
     EXPECT_EQ(boxes->shown[0].icon, MsgIcon::Information);
     EXPECT_EQ(Take(), before);
     opts->CardTxtChk->setChecked(true);

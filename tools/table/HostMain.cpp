@@ -209,6 +209,92 @@ bool SetStacks(const std::string& folder, const std::vector<Currency>& stacks, i
     return true;
 }
 
+// The game the options describe, as the browser's "Create Now" asks for it.
+CreateRequest CreateRequestOf(const HostOptions& o)
+{
+    CreateRequest request;
+    request.gameName = "Headless " + o.type;
+    request.startCash = o.cash;
+    request.smallBlind = o.smallBlind;
+    request.bigBlind = o.bigBlind;
+    request.currency = "$";
+    request.bots = std::to_string(o.bots);
+    request.limitType = o.limitType;
+    request.rules = o.rules;
+    request.turnSeconds = static_cast<int>(o.turnSeconds);
+    return request;
+}
+
+// Humans join while the game waits for its first hand.
+void WaitForPlayers(const std::string& folder, long long players, long long delay)
+{
+    Clock& clock = ProgramClock();
+    for (;;) {
+        FolderResult<GameRecord> g = ReadGameRecord(folder);
+        if (g && g->PlayerCount >= players) break;
+        clock.SleepFor(std::chrono::milliseconds(delay > 0 ? delay : 20));
+    }
+}
+
+// Ticks the host's table, starting every hand it may, until the game is over
+// or `hands` hands have ended (0: no limit); the seconds that took.
+double PlayHands(Table& table, tool::Policy& policy, long long hands, long long delay)
+{
+    Clock& clock = ProgramClock();
+    const auto started = std::chrono::steady_clock::now();
+    for (;;) {
+        table.Tick();
+        const TableState& s = table.State();
+        if (s.Stage == StageGameOver) break;
+        if (hands > 0 && table.Counters().handsEnded >= hands && s.Stage == StageWaiting) break;
+        if (table.CanStartRound()) table.StartRound();
+        policy.Act(table);
+        if (delay > 0) clock.SleepFor(std::chrono::milliseconds(delay));
+    }
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    // The lines of the last hand were written during the last tick.
+    table.Tick();
+    return seconds;
+}
+
+// Ends the game and names its winner ("none" when the hand limit ended it).
+std::string FinishGame(Table& table, const std::string& folder, bool keep)
+{
+    const TableState& s = table.State();
+    std::string winner = "none";
+    if (s.Stage == StageGameOver) {
+        for (int p = 1; p <= s.PlayerCount; ++p)
+            if (s.HandStake[p] > StakeOut && s.PlayerCash[p] > Currency()) winner = s.PlayerNames[p];
+    } else {
+        // The hand limit ends the game for everybody at the table.
+        ReportFailure("Error writing status: ", WriteGameRecord(folder, "GE", false));
+    }
+    // Leaving removes the folder once no human is seated; players still at
+    // the table remove it when the last of them leaves.
+    if (!keep) table.Leave();
+    return winner;
+}
+
+// The file calls per action on stderr, the summary line on stdout.
+void PrintSummary(const Table& table, const FileOpCounts& calls, double seconds, bool conserved,
+                  const std::string& winner)
+{
+    const TableCounters& c = table.Counters();
+    const double actions = c.actionsProcessed > 0 ? static_cast<double>(c.actionsProcessed) : 1.0;
+    std::fprintf(stderr,
+                 "scrivo-host: ticks=%lld record_opens=%lld per action: opens=%.2f locks=%.2f reads=%.2f "
+                 "writes=%.2f stats=%.2f round_trips=%.2f\n",
+                 c.ticks, c.recordOpens, static_cast<double>(calls.opens) / actions,
+                 static_cast<double>(calls.locks) / actions, static_cast<double>(calls.reads) / actions,
+                 static_cast<double>(calls.writes) / actions, static_cast<double>(calls.stats) / actions,
+                 static_cast<double>(calls.RoundTrips()) / actions);
+    std::printf("hands=%lld actions=%lld seconds=%.3f hands_per_s=%.1f conserved=%s winner=%s\n",
+                c.handsEnded, c.actionsProcessed, seconds,
+                seconds > 0 ? static_cast<double>(c.handsEnded) / seconds : 0.0, conserved ? "yes" : "no",
+                winner.c_str());
+    std::fflush(stdout);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -223,57 +309,32 @@ int main(int argc, char** argv)
         std::printf("%s", Usage);
         return 0;
     }
-    const long long bots = o.bots, hands = o.hands, delay = o.delay, waitPlayers = o.waitPlayers;
     if (o.seeded) ProgramRandom().Seed(static_cast<std::uint64_t>(o.seed));
-
-    const std::string& botLevel = o.botLevel;
-
     tool::Policy policy;
     if (!policy.Set(o.policy, error)) return Fail(error);
 
-    const std::string& dir = o.dir;
-    if (!IsDirectory(dir)) return Fail("no such folder: " + dir);
+    if (!IsDirectory(o.dir)) return Fail("no such folder: " + o.dir);
     Settings settings;
     Language language;
     if (!tool::LoadLanguage(language, settings)) return Fail("no language file beside the program");
-    settings.ServerDirectory = tool::ServerDirectoryOf(dir);
+    settings.ServerDirectory = tool::ServerDirectoryOf(o.dir);
     settings.LastPlayer = o.name;
-    settings.ServerDelay = static_cast<long>(delay);
+    settings.ServerDelay = static_cast<long>(o.delay);
     Lobby lobby(settings, language);
-
-    CreateRequest request;
-    request.gameName = "Headless " + o.type;
-    request.startCash = o.cash;
-    request.smallBlind = o.smallBlind;
-    request.bigBlind = o.bigBlind;
-    request.currency = "$";
-    request.bots = std::to_string(bots);
-    request.limitType = o.limitType;
-    request.rules = o.rules;
-    request.turnSeconds = static_cast<int>(o.turnSeconds);
-    BrowserOutcome created = lobby.CreateButton(request);
+    BrowserOutcome created = lobby.CreateButton(CreateRequestOf(o));
     if (!created.openTable) return Fail("the game could not be created");
     created.session.Deck = o.deck;
     const std::string& folder = created.session.GameFolder;
     std::fprintf(stderr, "scrivo-host: game folder %s\n", folder.c_str());
 
-    Clock& clock = ProgramClock();
-    const auto pause = [&] {
-        if (delay > 0) clock.SleepFor(std::chrono::milliseconds(delay));
-    };
-    // Humans join while the game waits for its first hand.
-    for (;;) {
-        FolderResult<GameRecord> g = ReadGameRecord(folder);
-        if (g && g->PlayerCount >= 1 + bots + waitPlayers) break;
-        clock.SleepFor(std::chrono::milliseconds(delay > 0 ? delay : 20));
-    }
-
+    WaitForPlayers(folder, 1 + o.bots + o.waitPlayers, o.delay);
     FolderResult<GameRecord> seated = ReadGameRecord(folder);
     if (!seated) return Fail("the game record could not be read");
     if (!o.stacks.empty() && !SetStacks(folder, o.stacks, seated->PlayerCount))
         return Fail("the start cash could not be set");
     GameSession session = created.session;
-    session.BotLevels.assign(MaxPlayers + 1, botLevel == "strong" ? BotLevel::Strong : BotLevel::Classic);
+    session.BotLevels.assign(MaxPlayers + 1, o.botLevel == "strong" ? BotLevel::Strong : BotLevel::Classic);
+
     // Every file call of the table is counted: on a share each is a round trip.
     CountingFileOps counting(CurrentFileOps());
     ScopedFileOps counted(counting);
@@ -283,47 +344,8 @@ int main(int argc, char** argv)
     for (int p = 1; p <= table.State().PlayerCount; ++p)
         view.expected += table.State().PlayerCash[p];
 
-    const auto started = std::chrono::steady_clock::now();
-    for (;;) {
-        table.Tick();
-        const TableState& s = table.State();
-        if (s.Stage == StageGameOver) break;
-        if (hands > 0 && table.Counters().handsEnded >= hands && s.Stage == StageWaiting) break;
-        if (table.CanStartRound()) table.StartRound();
-        policy.Act(table);
-        pause();
-    }
-    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-    // The lines of the last hand were written during the last tick.
-    table.Tick();
-
-    const TableState& s = table.State();
-    std::string winner = "none";
-    if (s.Stage == StageGameOver) {
-        for (int p = 1; p <= s.PlayerCount; ++p)
-            if (s.HandStake[p] > StakeOut && s.PlayerCash[p] > Currency()) winner = s.PlayerNames[p];
-    } else {
-        // The hand limit ends the game for everybody at the table.
-        ReportFailure("Error writing status: ", WriteGameRecord(folder, "GE", false));
-    }
-    // Leaving removes the folder once no human is seated; players still at
-    // the table remove it when the last of them leaves.
-    if (!o.keep) table.Leave();
-
-    const TableCounters& c = table.Counters();
-    const FileOpCounts calls = counting.Counts();
-    const double actions = c.actionsProcessed > 0 ? static_cast<double>(c.actionsProcessed) : 1.0;
-    std::fprintf(stderr,
-                 "scrivo-host: ticks=%lld record_opens=%lld per action: opens=%.2f locks=%.2f reads=%.2f "
-                 "writes=%.2f stats=%.2f round_trips=%.2f\n",
-                 c.ticks, c.recordOpens, static_cast<double>(calls.opens) / actions,
-                 static_cast<double>(calls.locks) / actions, static_cast<double>(calls.reads) / actions,
-                 static_cast<double>(calls.writes) / actions, static_cast<double>(calls.stats) / actions,
-                 static_cast<double>(calls.RoundTrips()) / actions);
-    std::printf("hands=%lld actions=%lld seconds=%.3f hands_per_s=%.1f conserved=%s winner=%s\n",
-                c.handsEnded, c.actionsProcessed, seconds,
-                seconds > 0 ? static_cast<double>(c.handsEnded) / seconds : 0.0,
-                view.conserved ? "yes" : "no", winner.c_str());
-    std::fflush(stdout);
+    const double seconds = PlayHands(table, policy, o.hands, o.delay);
+    const std::string winner = FinishGame(table, folder, o.keep);
+    PrintSummary(table, counting.Counts(), seconds, view.conserved, winner);
     return view.conserved ? 0 : 1;
 }

@@ -4,12 +4,14 @@
 #include <cstdlib>
 #include <fstream>
 #include <iostream>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDialog>
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QPixmap>
@@ -78,7 +80,7 @@ public:
     }
 
 private:
-    static std::vector<std::string> Words(const std::string& line)
+    static std::vector<std::string> Split(const std::string& line)
     {
         std::istringstream in(line);
         std::vector<std::string> words;
@@ -108,47 +110,70 @@ private:
         std::_Exit(3);
     }
 
+    using Words = std::vector<std::string>;
+
+    static std::string Arg(const Words& w, std::size_t i) { return i < w.size() ? w[i] : std::string(); }
+
     // Runs the current line; false while it waits for something.
-    bool Run(const std::vector<std::string>& w)
+    bool Run(const Words& w)
+    {
+        if (const std::optional<bool> done = RunWizard(w)) return *done;
+        if (const std::optional<bool> done = RunBrowser(w)) return *done;
+        if (const std::optional<bool> done = RunWait(w)) return *done;
+        if (const std::optional<bool> done = RunTable(w)) return *done;
+        if (w[0] == "shot") return Shot(Arg(w, 1), Arg(w, 2));
+        if (w[0] == "quit") {
+            std::fflush(stdout);
+            std::_Exit(0);
+        }
+        Fail("unknown command " + w[0]);
+        return true;
+    }
+
+    // The set-up wizard. No value when the line is not one of its commands
+    // (likewise below).
+    std::optional<bool> RunWizard(const Words& w)
     {
         const std::string& cmd = w[0];
-        auto arg = [&w](std::size_t i) { return i < w.size() ? w[i] : std::string(); };
         if (cmd == "wizard") {
             if (!ConnectWizLoaded() || !TheConnectWiz().isVisible()) return false;
             ConnectWiz& wiz = TheConnectWiz();
-            if (w.size() > 3) {
-                const int pos = wiz.LangCombo->findText(ToQ(arg(3)));
-                if (pos < 0) Fail("no language " + arg(3));
-                wiz.LangCombo->setCurrentIndex(pos);
-                wiz.LangComboClick();
-            }
-            wiz.PName->setText(ToQ(arg(1)));
-            wiz.ServerCombo->setText(ToQ(arg(2)));
+            if (w.size() > 3) ChooseLanguage(wiz, Arg(w, 3));
+            wiz.PName->setText(ToQ(Arg(w, 1)));
+            wiz.ServerCombo->setText(ToQ(Arg(w, 2)));
             if (!wiz.ConnectClick()) Fail("wizard refused");
             return true;
         }
         if (cmd == "language") {
             if (!ConnectWizLoaded() || !TheConnectWiz().isVisible()) return false;
-            ConnectWiz& wiz = TheConnectWiz();
-            const int pos = wiz.LangCombo->findText(ToQ(arg(1)));
-            if (pos < 0) Fail("no language " + arg(1));
-            wiz.LangCombo->setCurrentIndex(pos);
-            wiz.LangComboClick();
+            ChooseLanguage(TheConnectWiz(), Arg(w, 1));
             return true;
         }
+        if (cmd == "hidewizard") {
+            if (ConnectWizLoaded()) TheConnectWiz().hide();
+            UnloadConnectWiz();
+            return true;
+        }
+        return std::nullopt;
+    }
+
+    // The session browser: creating, joining, showing and refreshing.
+    std::optional<bool> RunBrowser(const Words& w)
+    {
+        const std::string& cmd = w[0];
         if (cmd == "create") {
             if (!ConnectFrmLoaded() || !TheConnectFrm().isVisible()) return false;
             ConnectFrm& frm = TheConnectFrm();
             frm.CreateClick();
-            frm.GameNametxt->setText(ToQ(arg(1)));
-            frm.BotsTxt->setText(ToQ(arg(2)));
-            if (w.size() > 3) frm.StartPotTxt->setText(ToQ(arg(3)));
+            frm.GameNametxt->setText(ToQ(Arg(w, 1)));
+            frm.BotsTxt->setText(ToQ(Arg(w, 2)));
+            if (w.size() > 3) frm.StartPotTxt->setText(ToQ(Arg(w, 3)));
             frm.CreateNowClick();
             return true;
         }
         if (cmd == "expand") {
             TheConnectFrm().CreateClick();
-            if (w.size() > 1) TheConnectFrm().GameNametxt->setText(ToQ(arg(1)));
+            if (w.size() > 1) TheConnectFrm().GameNametxt->setText(ToQ(Arg(w, 1)));
             return true;
         }
         if (cmd == "showbrowser") {
@@ -174,11 +199,26 @@ private:
             frm.JoinClick();
             return TableWindowVisible() || (Fail("join did not open the table"), true);
         }
+        return std::nullopt;
+    }
+
+    void ChooseLanguage(ConnectWiz& wiz, const std::string& name)
+    {
+        const int pos = wiz.LangCombo->findText(ToQ(name));
+        if (pos < 0) Fail("no language " + name);
+        wiz.LangCombo->setCurrentIndex(pos);
+        wiz.LangComboClick();
+    }
+
+    // Lines that wait: for the game folder, the table log or some time.
+    std::optional<bool> RunWait(const Words& w)
+    {
+        const std::string& cmd = w[0];
         if (cmd == "waitplayers") {
             const std::string folder = CurrentFolder();
             if (folder.empty()) return false;
             FolderResult<GameRecord> game = ReadGameRecord(folder);
-            return game.Ok() && game->PlayerCount >= std::atoi(arg(1).c_str());
+            return game.Ok() && game->PlayerCount >= std::atoi(Arg(w, 1).c_str());
         }
         if (cmd == "waitstatus") {
             const std::string folder = CurrentFolder();
@@ -186,7 +226,7 @@ private:
             FolderResult<GameRecord> game = ReadGameRecord(folder);
             if (!game.Ok()) return false;
             // Alternatives are separated by "|": "GR|GE".
-            std::istringstream codes(arg(1));
+            std::istringstream codes(Arg(w, 1));
             std::string code;
             while (std::getline(codes, code, '|')) {
                 if (!code.empty() && game->Status.rfind(code, 0) == 0) return true;
@@ -200,86 +240,89 @@ private:
                 text += (i > 1 ? " " : "") + w[i];
             return log != nullptr && log->toPlainText().contains(ToQ(text));
         }
+        if (cmd == "sleep") return m_waiting.elapsed() >= std::atoi(Arg(w, 1).c_str());
+        return std::nullopt;
+    }
+
+    // The table window: keys, its size, leaving, and saving what it shows.
+    std::optional<bool> RunTable(const Words& w)
+    {
+        const std::string& cmd = w[0];
         if (cmd == "key") {
             if (!TableWindowVisible()) return false;
-            TableWindow()->DoCommand(arg(1));
+            TableWindow()->DoCommand(Arg(w, 1));
             return true;
         }
         if (cmd == "autocall") {
             // From now on, check or call whenever it is this player's turn.
-            m_autoCall = arg(1) != "off";
+            m_autoCall = Arg(w, 1) != "off";
             return true;
-        }
-        if (cmd == "sleep") {
-            return m_waiting.elapsed() >= std::atoi(arg(1).c_str());
         }
         if (cmd == "savelog") {
             QTextEdit* log = Log();
             if (log == nullptr) Fail("no table log");
-            std::ofstream out(arg(1), std::ios::binary);
+            std::ofstream out(Arg(w, 1), std::ios::binary);
             out << FromQ(log->toPlainText());
             return true;
         }
         if (cmd == "savepublic") {
-            // Every line of the game that all players see, one per line, in
-            // the order this table received them (the local welcome left out).
-            const Table* table = TableWindowLoaded() ? TableWindow()->Engine() : nullptr;
-            if (table == nullptr) Fail("no table");
-            std::ofstream out(arg(1), std::ios::binary);
-            const std::vector<std::string>& lines = table->MsgLines();
-            for (std::size_t r = 1; r < lines.size(); ++r)
-                if (LogLine{static_cast<long>(r), lines[r]}.PrivateTo() == 0) out << lines[r] << "\n";
-            return true;
-        }
-        if (cmd == "shot") {
-            const std::string which = arg(1);
-            const std::string file = arg(2);
-            bool ok = false;
-            if (which == "browser") {
-                ok = Save(&TheConnectFrm(), file);
-            } else if (which == "wizard") {
-                ConnectWiz& wiz = TheConnectWiz();
-                if (!wiz.isVisible()) wiz.show();
-                ok = Save(&wiz, file);
-            } else if (which == "table") {
-                ok = Save(TableWindow(), file);
-            } else if (which == "options") {
-                Opts& opts = TheOpts();
-                opts.setModal(false);
-                opts.show();
-                ok = Save(&opts, file);
-                opts.hide();
-            } else if (which == "about") {
-                AboutFrm& about = TheAboutFrm();
-                about.setModal(false);
-                about.show();
-                ok = Save(&about, file);
-                about.hide();
-            }
-            if (!ok) Fail("could not save " + file);
-            std::cerr << "SHOT: " << file << std::endl;
-            return true;
-        }
-        if (cmd == "hidewizard") {
-            if (ConnectWizLoaded()) TheConnectWiz().hide();
-            UnloadConnectWiz();
+            SavePublicLines(Arg(w, 1));
             return true;
         }
         if (cmd == "resize") {
             if (TableWindowLoaded())
-                TableWindow()->resize(std::atoi(arg(1).c_str()), std::atoi(arg(2).c_str()));
+                TableWindow()->resize(std::atoi(Arg(w, 1).c_str()), std::atoi(Arg(w, 2).c_str()));
             return true;
         }
         if (cmd == "leave") {
             if (TableWindowLoaded()) TableWindow()->close();
             return true;
         }
-        if (cmd == "quit") {
-            std::fflush(stdout);
-            std::_Exit(0);
+        return std::nullopt;
+    }
+
+    // Every line of the game that all players see, one per line, in the order
+    // this table received them (the local welcome left out).
+    void SavePublicLines(const std::string& file)
+    {
+        const Table* table = TableWindowLoaded() ? TableWindow()->Engine() : nullptr;
+        if (table == nullptr) Fail("no table");
+        std::ofstream out(file, std::ios::binary);
+        const std::vector<std::string>& lines = table->MsgLines();
+        for (std::size_t r = 1; r < lines.size(); ++r)
+            if (LogLine{static_cast<long>(r), lines[r]}.PrivateTo() == 0) out << lines[r] << "\n";
+    }
+
+    // A picture of one window; the dialogs are shown without their modality
+    // for it and hidden again.
+    bool Shot(const std::string& which, const std::string& file)
+    {
+        bool ok = false;
+        if (which == "browser") {
+            ok = Save(&TheConnectFrm(), file);
+        } else if (which == "wizard") {
+            ConnectWiz& wiz = TheConnectWiz();
+            if (!wiz.isVisible()) wiz.show();
+            ok = Save(&wiz, file);
+        } else if (which == "table") {
+            ok = Save(TableWindow(), file);
+        } else if (which == "options") {
+            ok = SaveDialog(TheOpts(), file);
+        } else if (which == "about") {
+            ok = SaveDialog(TheAboutFrm(), file);
         }
-        Fail("unknown command " + cmd);
+        if (!ok) Fail("could not save " + file);
+        std::cerr << "SHOT: " << file << std::endl;
         return true;
+    }
+
+    static bool SaveDialog(QDialog& dialog, const std::string& file)
+    {
+        dialog.setModal(false);
+        dialog.show();
+        const bool ok = Save(&dialog, file);
+        dialog.hide();
+        return ok;
     }
 
     void Step()
@@ -288,7 +331,7 @@ private:
         m_busy = true;
         if (m_autoCall && TableWindowVisible() && ++m_autoTicks % 3 == 0) TableWindow()->DoCommand("C");
         while (m_next < m_lines.size()) {
-            const std::vector<std::string> w = Words(m_lines[m_next]);
+            const Words w = Split(m_lines[m_next]);
             if (w.empty() || w[0][0] == '#') {
                 ++m_next;
                 continue;
