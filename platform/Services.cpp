@@ -88,9 +88,10 @@ void ProcessServices::SetProgramFolder(const std::string& folder)
 
 ProcessServices& Services()
 {
-    // The one mutable object of the core that outlives a call; see the
-    // globals check in tests/CMakeLists.txt.
-    static ProcessServices services;
+    // The one mutable object of the core that outlives a call (see the
+    // globals check in tests/CMakeLists.txt). Never destroyed, so that
+    // whatever runs at exit still finds its clock and file operations.
+    static ProcessServices& services = *new ProcessServices;
     return services;
 }
 
