@@ -83,10 +83,10 @@ void BM_MsgRefresh20000(benchmark::State& state)
         MainForm form(settings, language);
         form.resize(800, 600);
         form.show();
-        MainForm::SetPauseScale(0); // the first collection shows the lines live
+        form.SetPauseScale(0); // the first collection shows the lines live
         form.Init(game);
         form.Engine()->Tick();
-        MainForm::SetPauseScale(1);
+        form.SetPauseScale(1);
         if (form.Engine()->LastMsgNo() < LineCount) state.SkipWithError("lines not collected");
         for (auto _ : state) {
             form.MsgRefresh();

@@ -29,8 +29,6 @@ namespace scrivo {
 
 namespace {
 
-double g_pauseScale = 1.0;
-
 // Line breaks arrive as CR LF or a lone CR; the pane wants one paragraph
 // break for each.
 QString Normalised(QString text)
@@ -142,7 +140,7 @@ LogPane::LogPane(QWidget* parent, const Settings& settings, const Language& lang
 
 void LogPane::SetPauseScale(double factor)
 {
-    g_pauseScale = factor < 0 ? 0 : factor;
+    m_pauseScale = factor < 0 ? 0 : factor;
 }
 
 void LogPane::SetClosing(bool closing)
@@ -154,7 +152,7 @@ void LogPane::SetClosing(bool closing)
 void LogPane::Pause(double milliseconds, bool letEventsRun)
 {
     QCoreApplication::processEvents();
-    const double wait = milliseconds * g_pauseScale;
+    const double wait = milliseconds * m_pauseScale;
     if (m_closing || wait <= 0) return;
     if (letEventsRun) {
         // The event loop sleeps until the next event or the end of the wait.

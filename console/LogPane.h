@@ -52,7 +52,8 @@ public:
     void Clear();
 
     void Pause(double milliseconds, bool letEventsRun);
-    static void SetPauseScale(double factor);
+    // Scales the reading waits (1 = as they are, 0 = none).
+    void SetPauseScale(double factor);
     // A closing window ends every wait and animation at once.
     void SetClosing(bool closing);
     bool Closing() const { return m_closing; }
@@ -77,6 +78,7 @@ private:
     Hooks m_hooks;
     QTextEdit* m_pane = nullptr;
     QEventLoop* m_pauseLoop = nullptr;
+    double m_pauseScale = 1.0;
     bool m_quiet = false;
     bool m_closing = false;
     // Lines of the game this pane has begun to show.

@@ -52,9 +52,9 @@ public:
     // Waits; with letEventsRun the window stays live meanwhile. Ends early
     // when the window is closing. Never spins a core.
     void Pause(double milliseconds, bool letEventsRun);
-    // Tools and tests that play many hands shorten the reading waits after
-    // dealer and win lines (1 = as they are, 0 = none).
-    static void SetPauseScale(double factor);
+    // Tools and tests that play many hands shorten this window's reading
+    // waits after dealer and win lines (1 = as they are, 0 = none).
+    void SetPauseScale(double factor);
 
     // Amount as shown at this table: the currency symbol, then the whole
     // amount or the amount with two decimals.

@@ -543,7 +543,7 @@ void MainForm::LeaveTable()
 
 void MainForm::SetPauseScale(double factor)
 {
-    LogPane::SetPauseScale(factor);
+    m_log->SetPauseScale(factor);
 }
 
 void MainForm::Pause(double milliseconds, bool letEventsRun)

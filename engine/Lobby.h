@@ -14,8 +14,8 @@ class Language;
 struct Settings;
 
 // Shows a failed folder operation as its fixed prefix and description.
-// Nothing is shown when it went well or when the user already gave up at
-// the open.
+// Nothing is shown when it went well or when a caller already gave up on
+// the operation.
 void ReportFailure(const std::string& prefix, const FolderStatus& status);
 
 // The outcome of the create and join buttons. caption is the AppText caption

@@ -3,10 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
-#include <dirent.h>
 #include <optional>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "platform/FileOps.h"
 #include "platform/HostLock.h"
@@ -81,16 +78,11 @@ bool IsSeatCount(int count)
 std::vector<std::string> GameFolderNames(const std::string& serverDirectory, FolderStatus& status)
 {
     std::vector<std::string> names;
-    DIR* dir = ::opendir(serverDirectory.c_str());
-    if (!dir) {
+    if (CurrentFileOps().ListFolder(serverDirectory, names) != 0) {
         status = FolderStatus::Failure(ErrorDescription(errno));
-        return names;
+        return {};
     }
-    while (const dirent* entry = ::readdir(dir)) {
-        const std::string name = entry->d_name;
-        if (name != "." && name != ".." && EndsWith(name, GameFolderSuffix)) names.push_back(name);
-    }
-    ::closedir(dir);
+    std::erase_if(names, [](const std::string& name) { return !EndsWith(name, GameFolderSuffix); });
     // The same order on every refresh, whatever the file system.
     std::sort(names.begin(), names.end());
     return names;
@@ -101,9 +93,9 @@ bool IsCurrentGame(const GameSession& current, const std::string& folder)
     return !current.GameName.empty() && !current.GameFolder.empty() && folder == current.GameFolder;
 }
 
-FolderStatus RemoveFile(const std::string& path)
+FolderStatus RemoveGameFile(const std::string& path)
 {
-    if (::unlink(path.c_str()) == 0 || errno == ENOENT) return FolderStatus::Success();
+    if (CurrentFileOps().RemoveFile(path) == 0 || errno == ENOENT) return FolderStatus::Success();
     return FolderStatus::Failure(ErrorDescription(errno));
 }
 
@@ -114,9 +106,9 @@ FolderStatus RemoveGameFolder(const std::string& folder)
     for (int round = 0;; ++round) {
         for (const auto& path : {GameFilePath(folder), PlayerFilePath(folder), MessageFilePath(folder),
                                  HostFilePath(folder), OptionsFilePath(folder)}) {
-            if (auto s = RemoveFile(path); !s) return s;
+            if (auto s = RemoveGameFile(path); !s) return s;
         }
-        if (::rmdir(folder.c_str()) == 0 || errno == ENOENT) return FolderStatus::Success();
+        if (CurrentFileOps().RemoveFolder(folder) == 0 || errno == ENOENT) return FolderStatus::Success();
         if (errno != ENOTEMPTY || round == 1) return FolderStatus::Failure(ErrorDescription(errno));
     }
 }
@@ -220,11 +212,11 @@ FolderResult<GameList> ListGames(const std::string& serverDirectory, const std::
         if (!IsRealDirectory(folder) || !FolderExists(GameFilePath(folder))) continue;
         auto game = ReadGameRecord(folder);
         if (!game) {
-            // A game still being written, or one the user chose to skip.
-            if (game.status.error == FolderError::NotThere || game.status.error == FolderError::Cancelled)
-                continue;
-            status = game.status;
-            break;
+            // A game still being written is not listed yet. One that cannot
+            // be read is left out too, so that it hides no other game; the
+            // first such failure is the list's status.
+            if (game.status.error != FolderError::NotThere && status.Ok()) status = game.status;
+            continue;
         }
         const std::string code = Trim(game->Status);
         if (code == "GE" || code == "??") continue;
@@ -285,14 +277,16 @@ FolderResult<GameSession> CreateGame(const std::string& serverDirectory, const C
     game.CurrencySymbol = request.currency; // stored as its first character
 
     // A new random id until the folder can be made; mkdir itself decides,
-    // so two creators never share a folder.
+    // so two creators never share a folder. A folder that says every name
+    // exists is not searched for ever.
     ProgramRandom().Randomize();
     std::string folder;
-    for (;;) {
+    for (int tries = 0;; ++tries) {
+        if (tries == 100) return FolderStatus::Failure(ErrorDescription(EEXIST));
         const auto id = static_cast<long long>(std::floor(ProgramRandom().Next() * GameIdRange));
         folder = JoinPath(serverDirectory, std::to_string(id) + GameFolderSuffix);
         if (FolderExists(folder)) continue;
-        if (::mkdir(folder.c_str(), 0777) == 0) break;
+        if (CurrentFileOps().MakeFolder(folder, 0777) == 0) break;
         if (errno != EEXIST) return FolderStatus::Failure(ErrorDescription(errno));
     }
     if (!WriteTableOptions(folder, request.rules)) {

@@ -43,8 +43,9 @@ struct GameList {
 
 // Lists the games of serverDirectory. selectedGameId is the id of the row
 // last selected; current is the game this client sits at (an empty
-// GameName: none). On an error the rows found so far are kept and the
-// status says what went wrong.
+// GameName: none). A game that cannot be read is left out and the others
+// are listed; the status then says what went wrong with the first one. A
+// server directory that cannot be listed gives no rows and its error.
 FolderResult<GameList> ListGames(const std::string& serverDirectory, const std::string& selectedGameId,
                                  const GameSession& current);
 

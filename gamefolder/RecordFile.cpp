@@ -6,7 +6,6 @@
 
 #include "platform/Clock.h"
 #include "platform/LockBackoff.h"
-#include "platform/MessageBox.h"
 #include "platform/Paths.h"
 #include "platform/Text.h"
 
@@ -140,10 +139,9 @@ FolderResult<RecordFile> OpenRecordFile(const std::string& path, int recordLengt
             ProgramClock().SleepFor(backoff->Next());
             break;
         case LockedFile::OpenStatus::Failed:
-            if (MsgBox("File/Connection problem - " + file.ErrorText(), MsgButtons::RetryCancel,
-                       MsgIcon::Exclamation) != MsgAnswer::Retry)
-                return FolderStatus::Cancelled();
-            break;
+            // Whether to try again is the caller's to decide (a table tries
+            // on its next poll), and only a window may ask the player.
+            return FolderStatus::Failure(FileProblemPrefix + file.ErrorText());
         }
     }
 }

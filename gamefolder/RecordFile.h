@@ -14,7 +14,7 @@ namespace scrivo {
 // What went wrong in a game-folder operation.
 enum class FolderError {
     None,
-    Cancelled, // the user answered Cancel to the file problem question
+    Cancelled, // a caller gave up on the operation; the folder work never does
     NotThere,  // the record (or file, or folder) asked for does not exist
     Failed,    // any other error; the message says which
 };
@@ -95,9 +95,9 @@ private:
 // Opens and locks a record file (created when missing). A file held by
 // another client is tried again after short random waits on the program
 // clock (see LockBackoff), without limit and without asking; any other
-// failure, a refused link or special file included, asks
-// "File/Connection problem - " with Retry and Cancel. Cancel gives
-// FolderError::Cancelled: the caller skips its operation.
+// failure, a refused link or special file included, comes back at once as
+// FolderError::Failed with FileProblemPrefix before the reason.
+inline constexpr const char* FileProblemPrefix = "File/Connection problem - ";
 FolderResult<RecordFile> OpenRecordFile(const std::string& path, int recordLength);
 
 // Paths of the three files of a game folder.
@@ -107,9 +107,8 @@ std::string PlayerFilePath(const std::string& folder);
 std::string MessageFilePath(const std::string& folder);
 
 // The small operations of the table, each on the game folder it is given.
-// They show nothing: each returns what went wrong (a cancelled open as
-// FolderError::Cancelled) and the caller reports it with its own prefix;
-// the file is always closed first.
+// They show nothing: each returns what went wrong and the caller reports
+// it with its own prefix; the file is always closed first.
 
 FolderResult<GameRecord> ReadGameRecord(const std::string& folder);
 

@@ -1,6 +1,7 @@
 #include "gamefolder/Records.h"
 
 #include <algorithm>
+#include <cassert>
 #include <cstring>
 
 #include "cards/Card.h"
@@ -34,6 +35,41 @@ std::string ToStored(std::string_view utf8)
     return Utf8ToCp1252(prepared);
 }
 
+// The byte layout of each record, written once: the fields in stored
+// order with their widths. A Writer encodes a record through it and a
+// Reader decodes one, so the two can never disagree.
+template <typename Codec, typename Record> void GameLayout(Codec& c, Record& r)
+{
+    c.Int16(r.PlayerCount);
+    c.Int16(r.BotCount);
+    c.Text(r.Status, StatusWidth);
+    c.Text(r.GameName, GameNameWidth);
+    c.Text(r.GameType, GameTypeWidth);
+    c.Money(r.StartCash);
+    c.Money(r.Pot);
+    c.Money(r.MinBet);
+    c.Money(r.LastRaise);
+    c.Money(r.SmallBlind);
+    c.Money(r.BigBlind);
+    c.Text(r.CurrencySymbol, CurrencySymbolWidth);
+}
+
+template <typename Codec, typename Record> void PlayerLayout(Codec& c, Record& r)
+{
+    c.Int16(r.PlayerNo);
+    c.Text(r.Name, PlayerNameWidth);
+    c.Money(r.Cash);
+    c.Money(r.Bet);
+    c.Text(r.Action, ActionWidth);
+    c.Text(r.Blind, BlindWidth);
+    c.Text(r.Card1, CardWidth);
+    c.Text(r.Card2, CardWidth);
+    c.Text(r.Card3, CardWidth);
+    c.Text(r.Card4, CardWidth);
+    c.Text(r.Card5, CardWidth);
+}
+
+// Little-endian integers and money, text in its field width.
 class Writer {
 public:
     explicit Writer(std::size_t length) : m_bytes(length, '\0') {}
@@ -57,7 +93,11 @@ public:
         std::memcpy(m_bytes.data() + m_pos, stored.data(), stored.size());
         m_pos += stored.size();
     }
-    std::string Take() { return std::move(m_bytes); }
+    std::string Take()
+    {
+        assert(m_pos == m_bytes.size() && "a layout that does not fill its record");
+        return std::move(m_bytes);
+    }
 
 private:
     std::string m_bytes;
@@ -70,33 +110,48 @@ public:
     {
         m_bytes.resize(length, '\0');
     }
-    std::int16_t Int16()
+    void Int16(std::int16_t& v)
     {
         const auto lo = static_cast<unsigned char>(m_bytes[m_pos]);
         const auto hi = static_cast<unsigned char>(m_bytes[m_pos + 1]);
         m_pos += 2;
-        return static_cast<std::int16_t>(static_cast<std::uint16_t>(lo | (hi << 8)));
+        v = static_cast<std::int16_t>(static_cast<std::uint16_t>(lo | (hi << 8)));
     }
-    Currency Money()
+    void Money(Currency& c)
     {
         std::uint64_t u = 0;
         for (int i = 7; i >= 0; --i)
             u = (u << 8) | static_cast<unsigned char>(m_bytes[m_pos + i]);
         m_pos += 8;
-        return Currency::FromRaw(static_cast<std::int64_t>(u));
+        c = Currency::FromRaw(static_cast<std::int64_t>(u));
     }
-    std::string Text(int width)
+    void Text(std::string& text, int width)
     {
         const std::string_view field =
             std::string_view(m_bytes).substr(m_pos, static_cast<std::size_t>(width));
         m_pos += static_cast<std::size_t>(width);
-        return DecodeText(field);
+        text = DecodeText(field);
     }
 
 private:
     std::string m_bytes;
     std::size_t m_pos = 0;
 };
+
+template <typename Record, typename Layout> std::string Encode(const Record& r, int length, Layout layout)
+{
+    Writer w(static_cast<std::size_t>(length));
+    layout(w, r);
+    return w.Take();
+}
+
+template <typename Record, typename Layout> Record Decode(std::string_view bytes, int length, Layout layout)
+{
+    Reader rd(bytes, static_cast<std::size_t>(length));
+    Record r;
+    layout(rd, r);
+    return r;
+}
 
 std::string Quoted(std::string_view text)
 {
@@ -219,74 +274,22 @@ std::string DecodeText(std::string_view stored)
 
 std::string EncodeGameRecord(const GameRecord& r)
 {
-    Writer w(GameRecordLength);
-    w.Int16(r.PlayerCount);
-    w.Int16(r.BotCount);
-    w.Text(r.Status, StatusWidth);
-    w.Text(r.GameName, GameNameWidth);
-    w.Text(r.GameType, GameTypeWidth);
-    w.Money(r.StartCash);
-    w.Money(r.Pot);
-    w.Money(r.MinBet);
-    w.Money(r.LastRaise);
-    w.Money(r.SmallBlind);
-    w.Money(r.BigBlind);
-    w.Text(r.CurrencySymbol, CurrencySymbolWidth);
-    return w.Take();
+    return Encode(r, GameRecordLength, [](auto& c, auto& f) { GameLayout(c, f); });
 }
 
 GameRecord DecodeGameRecord(std::string_view bytes)
 {
-    Reader rd(bytes, GameRecordLength);
-    GameRecord r;
-    r.PlayerCount = rd.Int16();
-    r.BotCount = rd.Int16();
-    r.Status = rd.Text(StatusWidth);
-    r.GameName = rd.Text(GameNameWidth);
-    r.GameType = rd.Text(GameTypeWidth);
-    r.StartCash = rd.Money();
-    r.Pot = rd.Money();
-    r.MinBet = rd.Money();
-    r.LastRaise = rd.Money();
-    r.SmallBlind = rd.Money();
-    r.BigBlind = rd.Money();
-    r.CurrencySymbol = rd.Text(CurrencySymbolWidth);
-    return r;
+    return Decode<GameRecord>(bytes, GameRecordLength, [](auto& c, auto& f) { GameLayout(c, f); });
 }
 
 std::string EncodePlayerRecord(const PlayerRecord& r)
 {
-    Writer w(PlayerRecordLength);
-    w.Int16(r.PlayerNo);
-    w.Text(r.Name, PlayerNameWidth);
-    w.Money(r.Cash);
-    w.Money(r.Bet);
-    w.Text(r.Action, ActionWidth);
-    w.Text(r.Blind, BlindWidth);
-    w.Text(r.Card1, CardWidth);
-    w.Text(r.Card2, CardWidth);
-    w.Text(r.Card3, CardWidth);
-    w.Text(r.Card4, CardWidth);
-    w.Text(r.Card5, CardWidth);
-    return w.Take();
+    return Encode(r, PlayerRecordLength, [](auto& c, auto& f) { PlayerLayout(c, f); });
 }
 
 PlayerRecord DecodePlayerRecord(std::string_view bytes)
 {
-    Reader rd(bytes, PlayerRecordLength);
-    PlayerRecord r;
-    r.PlayerNo = rd.Int16();
-    r.Name = rd.Text(PlayerNameWidth);
-    r.Cash = rd.Money();
-    r.Bet = rd.Money();
-    r.Action = rd.Text(ActionWidth);
-    r.Blind = rd.Text(BlindWidth);
-    r.Card1 = rd.Text(CardWidth);
-    r.Card2 = rd.Text(CardWidth);
-    r.Card3 = rd.Text(CardWidth);
-    r.Card4 = rd.Text(CardWidth);
-    r.Card5 = rd.Text(CardWidth);
-    return r;
+    return Decode<PlayerRecord>(bytes, PlayerRecordLength, [](auto& c, auto& f) { PlayerLayout(c, f); });
 }
 
 std::string EncodeMessageRecord(const MessageRecord& r)

@@ -2,6 +2,8 @@
 
 #include <thread>
 
+#include "platform/Services.h"
+
 namespace scrivo {
 
 Clock::TimePoint SteadyClock::Now()
@@ -14,19 +16,14 @@ void SteadyClock::SleepFor(std::chrono::milliseconds ms)
     std::this_thread::sleep_for(ms);
 }
 
-namespace {
-SteadyClock g_steady;
-Clock* g_clock = &g_steady;
-} // namespace
-
 Clock& ProgramClock()
 {
-    return *g_clock;
+    return Services().CurrentClock();
 }
 
 void SetProgramClock(Clock* clock)
 {
-    g_clock = clock ? clock : &g_steady;
+    Services().SetClock(clock);
 }
 
 } // namespace scrivo

@@ -1,10 +1,15 @@
 #include "platform/FileOps.h"
 
 #include <cerrno>
+#include <cstdlib>
+#include <dirent.h>
 #include <fcntl.h>
+#include <memory>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
+
+#include "platform/Services.h"
 
 namespace scrivo {
 
@@ -18,9 +23,6 @@ void Fill(const struct stat& st, FileStat& out)
     out.size = st.st_size;
     out.modifiedNs = static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec;
 }
-
-PosixFileOps g_posix;
-std::atomic<FileOps*> g_current{&g_posix};
 
 } // namespace
 
@@ -115,9 +117,67 @@ int PosixFileOps::Lstat(const std::string& path, FileStat& out)
     return 0;
 }
 
+int PosixFileOps::Access(const std::string& path, int how)
+{
+    return ::access(path.c_str(), how);
+}
+
+int PosixFileOps::Sync(int fd)
+{
+    return ::fsync(fd);
+}
+
+int PosixFileOps::SetMode(int fd, unsigned mode)
+{
+    return ::fchmod(fd, static_cast<mode_t>(mode));
+}
+
 int PosixFileOps::Close(int fd)
 {
     return ::close(fd);
+}
+
+int PosixFileOps::ListFolder(const std::string& path, std::vector<std::string>& names)
+{
+    names.clear();
+    const std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(path.c_str()), ::closedir);
+    if (!dir) return -1;
+    errno = 0;
+    while (const dirent* entry = ::readdir(dir.get())) {
+        const std::string name = entry->d_name;
+        if (name != "." && name != "..") names.push_back(name);
+    }
+    // readdir gives null at the end and on an error; only errno tells them apart.
+    return errno == 0 ? 0 : -1;
+}
+
+int PosixFileOps::MakeFolder(const std::string& path, unsigned mode)
+{
+    return ::mkdir(path.c_str(), static_cast<mode_t>(mode));
+}
+
+int PosixFileOps::RemoveFolder(const std::string& path)
+{
+    return ::rmdir(path.c_str());
+}
+
+int PosixFileOps::RemoveFile(const std::string& path)
+{
+    return ::unlink(path.c_str());
+}
+
+int PosixFileOps::Rename(const std::string& from, const std::string& to)
+{
+    return ::rename(from.c_str(), to.c_str());
+}
+
+int PosixFileOps::RealPath(const std::string& path, std::string& out)
+{
+    char* real = ::realpath(path.c_str(), nullptr);
+    if (!real) return -1;
+    out = real;
+    std::free(real);
+    return 0;
 }
 
 int ForwardingFileOps::Open(const std::string& path, int flags, unsigned mode)
@@ -140,6 +200,14 @@ int ForwardingFileOps::Truncate(int fd, std::int64_t size)
 {
     return m_inner.Truncate(fd, size);
 }
+int ForwardingFileOps::Sync(int fd)
+{
+    return m_inner.Sync(fd);
+}
+int ForwardingFileOps::SetMode(int fd, unsigned mode)
+{
+    return m_inner.SetMode(fd, mode);
+}
 int ForwardingFileOps::Fstat(int fd, FileStat& out)
 {
     return m_inner.Fstat(fd, out);
@@ -152,9 +220,129 @@ int ForwardingFileOps::Lstat(const std::string& path, FileStat& out)
 {
     return m_inner.Lstat(path, out);
 }
+int ForwardingFileOps::Access(const std::string& path, int how)
+{
+    return m_inner.Access(path, how);
+}
 int ForwardingFileOps::Close(int fd)
 {
     return m_inner.Close(fd);
+}
+int ForwardingFileOps::ListFolder(const std::string& path, std::vector<std::string>& names)
+{
+    return m_inner.ListFolder(path, names);
+}
+int ForwardingFileOps::MakeFolder(const std::string& path, unsigned mode)
+{
+    return m_inner.MakeFolder(path, mode);
+}
+int ForwardingFileOps::RemoveFolder(const std::string& path)
+{
+    return m_inner.RemoveFolder(path);
+}
+int ForwardingFileOps::RemoveFile(const std::string& path)
+{
+    return m_inner.RemoveFile(path);
+}
+int ForwardingFileOps::Rename(const std::string& from, const std::string& to)
+{
+    return m_inner.Rename(from, to);
+}
+int ForwardingFileOps::RealPath(const std::string& path, std::string& out)
+{
+    return m_inner.RealPath(path, out);
+}
+
+HookedFileOps::HookedFileOps(FileOps& inner, Hook hook) : ForwardingFileOps(inner), m_hook(std::move(hook)) {}
+
+namespace {
+// The hook's errno as the call's failure, or the inner call.
+template <typename Call> auto Pass(const HookedFileOps::Hook& hook, FileCall call, Call inner)
+{
+    if (const int error = hook(call)) {
+        errno = error;
+        return static_cast<decltype(inner())>(-1);
+    }
+    return inner();
+}
+} // namespace
+
+int HookedFileOps::Open(const std::string& path, int flags, unsigned mode)
+{
+    return Pass(m_hook, FileCall::Open, [&] { return Inner().Open(path, flags, mode); });
+}
+int HookedFileOps::SetLock(int fd, short type)
+{
+    return Pass(m_hook, FileCall::Lock, [&] { return Inner().SetLock(fd, type); });
+}
+long long HookedFileOps::ReadAt(int fd, void* buffer, std::size_t size, std::int64_t offset)
+{
+    return Pass(m_hook, FileCall::Read, [&] { return Inner().ReadAt(fd, buffer, size, offset); });
+}
+long long HookedFileOps::WriteAt(int fd, const void* data, std::size_t size, std::int64_t offset)
+{
+    return Pass(m_hook, FileCall::Write, [&] { return Inner().WriteAt(fd, data, size, offset); });
+}
+int HookedFileOps::Truncate(int fd, std::int64_t size)
+{
+    return Pass(m_hook, FileCall::Truncate, [&] { return Inner().Truncate(fd, size); });
+}
+int HookedFileOps::Sync(int fd)
+{
+    return Pass(m_hook, FileCall::Sync, [&] { return Inner().Sync(fd); });
+}
+int HookedFileOps::SetMode(int fd, unsigned mode)
+{
+    return Pass(m_hook, FileCall::SetMode, [&] { return Inner().SetMode(fd, mode); });
+}
+int HookedFileOps::Fstat(int fd, FileStat& out)
+{
+    return Pass(m_hook, FileCall::Stat, [&] { return Inner().Fstat(fd, out); });
+}
+int HookedFileOps::Stat(const std::string& path, FileStat& out)
+{
+    return Pass(m_hook, FileCall::Stat, [&] { return Inner().Stat(path, out); });
+}
+int HookedFileOps::Lstat(const std::string& path, FileStat& out)
+{
+    return Pass(m_hook, FileCall::Stat, [&] { return Inner().Lstat(path, out); });
+}
+int HookedFileOps::Access(const std::string& path, int how)
+{
+    return Pass(m_hook, FileCall::Access, [&] { return Inner().Access(path, how); });
+}
+int HookedFileOps::Close(int fd)
+{
+    if (const int error = m_hook(FileCall::Close)) {
+        Inner().Close(fd);
+        return errno = error, -1;
+    }
+    return Inner().Close(fd);
+}
+int HookedFileOps::ListFolder(const std::string& path, std::vector<std::string>& names)
+{
+    names.clear();
+    return Pass(m_hook, FileCall::List, [&] { return Inner().ListFolder(path, names); });
+}
+int HookedFileOps::MakeFolder(const std::string& path, unsigned mode)
+{
+    return Pass(m_hook, FileCall::MakeFolder, [&] { return Inner().MakeFolder(path, mode); });
+}
+int HookedFileOps::RemoveFolder(const std::string& path)
+{
+    return Pass(m_hook, FileCall::RemoveFolder, [&] { return Inner().RemoveFolder(path); });
+}
+int HookedFileOps::RemoveFile(const std::string& path)
+{
+    return Pass(m_hook, FileCall::RemoveFile, [&] { return Inner().RemoveFile(path); });
+}
+int HookedFileOps::Rename(const std::string& from, const std::string& to)
+{
+    return Pass(m_hook, FileCall::Rename, [&] { return Inner().Rename(from, to); });
+}
+int HookedFileOps::RealPath(const std::string& path, std::string& out)
+{
+    return Pass(m_hook, FileCall::RealPath, [&] { return Inner().RealPath(path, out); });
 }
 
 FileOpCounts FileOpCounts::operator-(const FileOpCounts& e) const
@@ -170,50 +358,34 @@ std::string ToString(const FileOpCounts& c)
            " stats=" + std::to_string(c.stats) + " closes=" + std::to_string(c.closes);
 }
 
-int CountingFileOps::Open(const std::string& path, int flags, unsigned mode)
+CountingFileOps::CountingFileOps(FileOps& inner)
+    : HookedFileOps(inner, [this](FileCall call) {
+          switch (call) {
+          case FileCall::Open:
+              ++m_opens;
+              break;
+          case FileCall::Lock:
+              ++m_locks;
+              break;
+          case FileCall::Read:
+              ++m_reads;
+              break;
+          case FileCall::Stat:
+          case FileCall::Access:
+          case FileCall::List:
+          case FileCall::RealPath:
+              ++m_stats;
+              break;
+          case FileCall::Close:
+              ++m_closes;
+              break;
+          default:
+              ++m_writes;
+              break;
+          }
+          return 0;
+      })
 {
-    ++m_opens;
-    return Inner().Open(path, flags, mode);
-}
-int CountingFileOps::SetLock(int fd, short type)
-{
-    ++m_locks;
-    return Inner().SetLock(fd, type);
-}
-long long CountingFileOps::ReadAt(int fd, void* buffer, std::size_t size, std::int64_t offset)
-{
-    ++m_reads;
-    return Inner().ReadAt(fd, buffer, size, offset);
-}
-long long CountingFileOps::WriteAt(int fd, const void* data, std::size_t size, std::int64_t offset)
-{
-    ++m_writes;
-    return Inner().WriteAt(fd, data, size, offset);
-}
-int CountingFileOps::Truncate(int fd, std::int64_t size)
-{
-    ++m_writes;
-    return Inner().Truncate(fd, size);
-}
-int CountingFileOps::Fstat(int fd, FileStat& out)
-{
-    ++m_stats;
-    return Inner().Fstat(fd, out);
-}
-int CountingFileOps::Stat(const std::string& path, FileStat& out)
-{
-    ++m_stats;
-    return Inner().Stat(path, out);
-}
-int CountingFileOps::Lstat(const std::string& path, FileStat& out)
-{
-    ++m_stats;
-    return Inner().Lstat(path, out);
-}
-int CountingFileOps::Close(int fd)
-{
-    ++m_closes;
-    return Inner().Close(fd);
 }
 
 FileOpCounts CountingFileOps::Counts() const
@@ -227,71 +399,31 @@ void CountingFileOps::Reset()
 }
 
 DelayFileOps::DelayFileOps(FileOps& inner, std::chrono::microseconds delay, bool everyCall, Waiter wait)
-    : ForwardingFileOps(inner), m_delay(delay), m_everyCall(everyCall), m_wait(std::move(wait))
+    : HookedFileOps(inner,
+                    [this](FileCall call) {
+                        const bool roundTrip = call == FileCall::Open || call == FileCall::Lock;
+                        if (call == FileCall::Close || (!roundTrip && !m_everyCall)) return 0;
+                        ++m_delayed;
+                        if (m_wait)
+                            m_wait(m_delay);
+                        else
+                            std::this_thread::sleep_for(m_delay);
+                        return 0;
+                    }),
+      m_delay(delay), m_everyCall(everyCall), m_wait(std::move(wait))
 {
-}
-
-void DelayFileOps::Wait(bool always)
-{
-    if (!always && !m_everyCall) return;
-    ++m_delayed;
-    if (m_wait)
-        m_wait(m_delay);
-    else
-        std::this_thread::sleep_for(m_delay);
-}
-
-int DelayFileOps::Open(const std::string& path, int flags, unsigned mode)
-{
-    Wait(true);
-    return Inner().Open(path, flags, mode);
-}
-int DelayFileOps::SetLock(int fd, short type)
-{
-    Wait(true);
-    return Inner().SetLock(fd, type);
-}
-long long DelayFileOps::ReadAt(int fd, void* buffer, std::size_t size, std::int64_t offset)
-{
-    Wait(false);
-    return Inner().ReadAt(fd, buffer, size, offset);
-}
-long long DelayFileOps::WriteAt(int fd, const void* data, std::size_t size, std::int64_t offset)
-{
-    Wait(false);
-    return Inner().WriteAt(fd, data, size, offset);
-}
-int DelayFileOps::Truncate(int fd, std::int64_t size)
-{
-    Wait(false);
-    return Inner().Truncate(fd, size);
-}
-int DelayFileOps::Fstat(int fd, FileStat& out)
-{
-    Wait(false);
-    return Inner().Fstat(fd, out);
-}
-int DelayFileOps::Stat(const std::string& path, FileStat& out)
-{
-    Wait(false);
-    return Inner().Stat(path, out);
-}
-int DelayFileOps::Lstat(const std::string& path, FileStat& out)
-{
-    Wait(false);
-    return Inner().Lstat(path, out);
 }
 
 FileOps& CurrentFileOps()
 {
-    return *g_current.load();
+    return Services().CurrentFileOps();
 }
 
-ScopedFileOps::ScopedFileOps(FileOps& ops) : m_previous(g_current.exchange(&ops)) {}
+ScopedFileOps::ScopedFileOps(FileOps& ops) : m_previous(Services().ExchangeFileOps(&ops)) {}
 
 ScopedFileOps::~ScopedFileOps()
 {
-    g_current.store(m_previous);
+    Services().ExchangeFileOps(m_previous);
 }
 
 bool IsRealDirectory(const std::string& path)

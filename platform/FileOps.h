@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace scrivo {
 
@@ -22,10 +23,32 @@ struct FileStat {
     bool IsSymlink() const;
 };
 
-// The file system calls behind the record files, one virtual per system call
-// so that a test can fail any one of them and a benchmark can slow or count
-// them. Each behaves like its system call: -1 (or a negative count) with
-// errno set on failure.
+// Which file system call a decorator is about to pass on. Fstat, Stat and
+// Lstat are all Stat; each of the others is one call of its own name.
+enum class FileCall {
+    Open,
+    Lock,
+    Read,
+    Write,
+    Truncate,
+    Sync,
+    SetMode,
+    Stat,
+    Access,
+    Close,
+    List,
+    MakeFolder,
+    RemoveFolder,
+    RemoveFile,
+    Rename,
+    RealPath,
+};
+inline constexpr int FileCallKinds = static_cast<int>(FileCall::RealPath) + 1;
+
+// The file system calls of the core (record files, game folders, the
+// settings file), one virtual per system call so that a test can fail any
+// one of them and a benchmark can slow or count them. Each behaves like its
+// system call: -1 (or a negative count) with errno set on failure.
 class FileOps {
 public:
     virtual ~FileOps() = default;
@@ -38,6 +61,8 @@ public:
     virtual long long ReadAt(int fd, void* buffer, std::size_t size, std::int64_t offset) = 0;
     virtual long long WriteAt(int fd, const void* data, std::size_t size, std::int64_t offset) = 0;
     virtual int Truncate(int fd, std::int64_t size) = 0;
+    virtual int Sync(int fd) = 0;                   // fsync
+    virtual int SetMode(int fd, unsigned mode) = 0; // fchmod
     // The attributes of an open file or a path, fetched from the file's
     // server rather than from a cache: under a lock the size must be the
     // true one, and a poll for news must not be told of old news.
@@ -45,7 +70,18 @@ public:
     virtual int Stat(const std::string& path, FileStat& out) = 0;
     // Like Stat, but a symbolic link is described, not followed.
     virtual int Lstat(const std::string& path, FileStat& out) = 0;
+    // access(2): F_OK, or any of R_OK, W_OK, X_OK.
+    virtual int Access(const std::string& path, int how) = 0;
     virtual int Close(int fd) = 0;
+
+    // The names in a folder, "." and ".." left out, in no particular order.
+    virtual int ListFolder(const std::string& path, std::vector<std::string>& names) = 0;
+    virtual int MakeFolder(const std::string& path, unsigned mode) = 0;
+    virtual int RemoveFolder(const std::string& path) = 0; // only an empty one
+    virtual int RemoveFile(const std::string& path) = 0;
+    virtual int Rename(const std::string& from, const std::string& to) = 0;
+    // The absolute path with every link resolved; the file must exist.
+    virtual int RealPath(const std::string& path, std::string& out) = 0;
 };
 
 // The system's calls.
@@ -56,13 +92,22 @@ public:
     long long ReadAt(int fd, void* buffer, std::size_t size, std::int64_t offset) override;
     long long WriteAt(int fd, const void* data, std::size_t size, std::int64_t offset) override;
     int Truncate(int fd, std::int64_t size) override;
+    int Sync(int fd) override;
+    int SetMode(int fd, unsigned mode) override;
     int Fstat(int fd, FileStat& out) override;
     int Stat(const std::string& path, FileStat& out) override;
     int Lstat(const std::string& path, FileStat& out) override;
+    int Access(const std::string& path, int how) override;
     int Close(int fd) override;
+    int ListFolder(const std::string& path, std::vector<std::string>& names) override;
+    int MakeFolder(const std::string& path, unsigned mode) override;
+    int RemoveFolder(const std::string& path) override;
+    int RemoveFile(const std::string& path) override;
+    int Rename(const std::string& from, const std::string& to) override;
+    int RealPath(const std::string& path, std::string& out) override;
 };
 
-// Passes every call on; decorators override what they change.
+// Passes every call on; a decorator overrides what it changes.
 class ForwardingFileOps : public FileOps {
 public:
     explicit ForwardingFileOps(FileOps& inner) : m_inner(inner) {}
@@ -71,10 +116,19 @@ public:
     long long ReadAt(int fd, void* buffer, std::size_t size, std::int64_t offset) override;
     long long WriteAt(int fd, const void* data, std::size_t size, std::int64_t offset) override;
     int Truncate(int fd, std::int64_t size) override;
+    int Sync(int fd) override;
+    int SetMode(int fd, unsigned mode) override;
     int Fstat(int fd, FileStat& out) override;
     int Stat(const std::string& path, FileStat& out) override;
     int Lstat(const std::string& path, FileStat& out) override;
+    int Access(const std::string& path, int how) override;
     int Close(int fd) override;
+    int ListFolder(const std::string& path, std::vector<std::string>& names) override;
+    int MakeFolder(const std::string& path, unsigned mode) override;
+    int RemoveFolder(const std::string& path) override;
+    int RemoveFile(const std::string& path) override;
+    int Rename(const std::string& from, const std::string& to) override;
+    int RealPath(const std::string& path, std::string& out) override;
 
 protected:
     FileOps& Inner() { return m_inner; }
@@ -83,8 +137,42 @@ private:
     FileOps& m_inner;
 };
 
+// Passes every call on after asking a hook, which may count it, wait, or
+// fail it: a nonzero answer is the errno the call fails with, and the call
+// never reaches the inner operations (a failed close still frees the
+// descriptor, as close(2) does).
+class HookedFileOps : public ForwardingFileOps {
+public:
+    using Hook = std::function<int(FileCall)>;
+    HookedFileOps(FileOps& inner, Hook hook);
+
+    int Open(const std::string& path, int flags, unsigned mode) override;
+    int SetLock(int fd, short type) override;
+    long long ReadAt(int fd, void* buffer, std::size_t size, std::int64_t offset) override;
+    long long WriteAt(int fd, const void* data, std::size_t size, std::int64_t offset) override;
+    int Truncate(int fd, std::int64_t size) override;
+    int Sync(int fd) override;
+    int SetMode(int fd, unsigned mode) override;
+    int Fstat(int fd, FileStat& out) override;
+    int Stat(const std::string& path, FileStat& out) override;
+    int Lstat(const std::string& path, FileStat& out) override;
+    int Access(const std::string& path, int how) override;
+    int Close(int fd) override;
+    int ListFolder(const std::string& path, std::vector<std::string>& names) override;
+    int MakeFolder(const std::string& path, unsigned mode) override;
+    int RemoveFolder(const std::string& path) override;
+    int RemoveFile(const std::string& path) override;
+    int Rename(const std::string& from, const std::string& to) override;
+    int RealPath(const std::string& path, std::string& out) override;
+
+private:
+    Hook m_hook;
+};
+
 // How many calls of each kind went through a CountingFileOps. Truncations
-// count as writes, Fstat, Stat and Lstat as stats.
+// count as writes, Fstat, Stat and Lstat as stats; of the calls on names,
+// access, listing and resolving count as stats, the others (and syncs and
+// mode changes) as writes.
 struct FileOpCounts {
     long long opens = 0, locks = 0, reads = 0, writes = 0, stats = 0, closes = 0;
 
@@ -97,19 +185,9 @@ struct FileOpCounts {
 std::string ToString(const FileOpCounts& counts);
 
 // Counts the calls it passes on; safe to share between threads.
-class CountingFileOps final : public ForwardingFileOps {
+class CountingFileOps final : public HookedFileOps {
 public:
-    using ForwardingFileOps::ForwardingFileOps;
-    int Open(const std::string& path, int flags, unsigned mode) override;
-    int SetLock(int fd, short type) override;
-    long long ReadAt(int fd, void* buffer, std::size_t size, std::int64_t offset) override;
-    long long WriteAt(int fd, const void* data, std::size_t size, std::int64_t offset) override;
-    int Truncate(int fd, std::int64_t size) override;
-    int Fstat(int fd, FileStat& out) override;
-    int Stat(const std::string& path, FileStat& out) override;
-    int Lstat(const std::string& path, FileStat& out) override;
-    int Close(int fd) override;
-
+    explicit CountingFileOps(FileOps& inner);
     FileOpCounts Counts() const;
     void Reset();
 
@@ -118,34 +196,25 @@ private:
 };
 
 // Waits a fixed time before every open and lock call, as a file server
-// across a network makes each of them wait; with everyCall, before reads,
-// writes, truncations and stats as well (closes stay free). The wait is a
-// real sleep unless a test passes its own.
-class DelayFileOps final : public ForwardingFileOps {
+// across a network makes each of them wait; with everyCall, before every
+// other call as well (closes stay free). The wait is a real sleep unless a
+// test passes its own.
+class DelayFileOps final : public HookedFileOps {
 public:
     using Waiter = std::function<void(std::chrono::microseconds)>;
     DelayFileOps(FileOps& inner, std::chrono::microseconds delay, bool everyCall = false, Waiter wait = {});
-    int Open(const std::string& path, int flags, unsigned mode) override;
-    int SetLock(int fd, short type) override;
-    long long ReadAt(int fd, void* buffer, std::size_t size, std::int64_t offset) override;
-    long long WriteAt(int fd, const void* data, std::size_t size, std::int64_t offset) override;
-    int Truncate(int fd, std::int64_t size) override;
-    int Fstat(int fd, FileStat& out) override;
-    int Stat(const std::string& path, FileStat& out) override;
-    int Lstat(const std::string& path, FileStat& out) override;
 
     long long DelayedCalls() const { return m_delayed.load(); }
 
 private:
-    void Wait(bool always);
     std::chrono::microseconds m_delay;
     bool m_everyCall;
     Waiter m_wait;
     std::atomic<long long> m_delayed{0};
 };
 
-// The file operations of this process. Like the message box this is a
-// process service, not game state: the program uses the system's calls, and
+// The file operations of this process, kept with the other process
+// services (platform/Services.h): the program uses the system's calls, and
 // a test or benchmark puts its own in place for a while.
 FileOps& CurrentFileOps();
 

@@ -4,37 +4,13 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
-#include <mutex>
-#include <set>
 #include <unistd.h>
 #include <utility>
 
 #include "platform/FileOps.h"
+#include "platform/Services.h"
 
 namespace scrivo {
-
-namespace {
-// Files this process holds. Opening one of them again would wait on our own
-// lock for ever; debug builds stop right there instead.
-std::mutex g_heldMutex;
-std::set<std::pair<std::uint64_t, std::uint64_t>> g_held;
-pid_t g_heldPid = 0;
-
-// A forked child starts with its parent's list but holds none of its locks.
-void ForgetParentsFiles()
-{
-    if (g_heldPid != ::getpid()) {
-        g_held.clear();
-        g_heldPid = ::getpid();
-    }
-}
-
-void ForgetHeld(std::uint64_t dev, std::uint64_t ino)
-{
-    std::lock_guard lock(g_heldMutex);
-    g_held.erase({dev, ino});
-}
-} // namespace
 
 LockedFile::~LockedFile()
 {
@@ -89,11 +65,9 @@ LockedFile::OpenStatus LockedFile::TryOpen(const std::string& path)
         const int err = errno;
 #ifndef NDEBUG
         FileStat mine;
-        if (ops.Fstat(fd, mine) == 0) {
-            std::lock_guard lock(g_heldMutex);
-            ForgetParentsFiles();
-            assert(!g_held.count({mine.device, mine.inode}) && "record file opened twice by one process");
-        }
+        if (ops.Fstat(fd, mine) == 0)
+            assert(!Services().Held().Holds(mine.device, mine.inode) &&
+                   "record file opened twice by one process");
 #endif
         ops.Close(fd);
         if (err == EAGAIN || err == EACCES) return OpenStatus::Held;
@@ -115,11 +89,7 @@ LockedFile::OpenStatus LockedFile::TryOpen(const std::string& path)
     m_dev = st.device;
     m_ino = st.inode;
     m_size = st.size;
-    {
-        std::lock_guard lock(g_heldMutex);
-        ForgetParentsFiles();
-        g_held.insert({m_dev, m_ino});
-    }
+    Services().Held().Add(m_dev, m_ino);
     return OpenStatus::Ok;
 }
 
@@ -130,7 +100,7 @@ void LockedFile::Close()
     ops.SetLock(m_fd, F_UNLCK);
     ops.Close(m_fd);
     m_fd = -1;
-    ForgetHeld(m_dev, m_ino);
+    Services().Held().Remove(m_dev, m_ino);
     ForgetContents();
 }
 

@@ -2,44 +2,39 @@
 
 #include <cstdio>
 
+#include "platform/Services.h"
+
 namespace scrivo {
 
-namespace {
-class StderrMessageBoxes final : public MessageBoxService {
-public:
-    MsgAnswer Show(const MessageBoxRequest& r) override
-    {
-        std::fprintf(stderr, "%s\n", r.text.c_str());
-        switch (r.buttons) {
-        case MsgButtons::Ok:
-            return MsgAnswer::Ok;
-        case MsgButtons::OkCancel:
-        case MsgButtons::RetryCancel:
-        case MsgButtons::YesNoCancel:
-            return MsgAnswer::Cancel;
-        case MsgButtons::YesNo:
-            return MsgAnswer::No;
-        }
+MsgAnswer StderrMessageBoxes::Show(const MessageBoxRequest& r)
+{
+    std::fprintf(stderr, "%s\n", r.text.c_str());
+    switch (r.buttons) {
+    case MsgButtons::Ok:
+        return MsgAnswer::Ok;
+    case MsgButtons::OkCancel:
+    case MsgButtons::RetryCancel:
+    case MsgButtons::YesNoCancel:
         return MsgAnswer::Cancel;
+    case MsgButtons::YesNo:
+        return MsgAnswer::No;
     }
-};
-StderrMessageBoxes g_stderrBoxes;
-MessageBoxService* g_service = &g_stderrBoxes;
-} // namespace
+    return MsgAnswer::Cancel;
+}
 
 void SetMessageBoxService(MessageBoxService* service)
 {
-    g_service = service ? service : &g_stderrBoxes;
+    Services().SetMessageBoxes(service);
 }
 
 MessageBoxService& CurrentMessageBoxService()
 {
-    return *g_service;
+    return Services().CurrentMessageBoxes();
 }
 
 MsgAnswer MsgBox(const std::string& text, MsgButtons buttons, MsgIcon icon, const std::string& title)
 {
-    return g_service->Show(MessageBoxRequest{text, buttons, icon, title});
+    return CurrentMessageBoxService().Show(MessageBoxRequest{text, buttons, icon, title});
 }
 
 } // namespace scrivo

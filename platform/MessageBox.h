@@ -24,6 +24,13 @@ public:
     virtual MsgAnswer Show(const MessageBoxRequest& request) = 0;
 };
 
+// The default: the text on standard error, and the cautious answer.
+class StderrMessageBoxes final : public MessageBoxService {
+public:
+    MsgAnswer Show(const MessageBoxRequest& request) override;
+};
+
+// The service is kept with the other process services (platform/Services.h).
 // nullptr restores the standard-error implementation.
 void SetMessageBoxService(MessageBoxService* service);
 MessageBoxService& CurrentMessageBoxService();

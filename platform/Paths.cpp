@@ -1,42 +1,43 @@
 #include "platform/Paths.h"
 
+#include <cerrno>
 #include <cstdlib>
-#include <sys/stat.h>
-#include <system_error>
 #include <unistd.h>
-#include <filesystem>
+
+#include "platform/FileOps.h"
+#include "platform/Services.h"
 
 namespace scrivo {
 
 namespace {
-std::string g_programFolder;
 
-std::string ExecutableFolder()
+// Every missing folder of path, outermost first; false when one cannot be made.
+bool MakeFolders(const std::string& path)
 {
-    std::error_code ec;
-    auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
-    if (ec) return std::filesystem::current_path(ec).string();
-    return exe.parent_path().string();
+    FileOps& ops = CurrentFileOps();
+    for (std::size_t end = path.find(PathSeparator, 1);; end = path.find(PathSeparator, end + 1)) {
+        const std::string folder = path.substr(0, end);
+        if (!folder.empty() && ops.MakeFolder(folder, 0777) != 0 && errno != EEXIST) return false;
+        if (end == std::string::npos) return true;
+    }
 }
+
 } // namespace
 
 std::string ProgramFolder()
 {
-    if (g_programFolder.empty()) g_programFolder = ExecutableFolder();
-    return g_programFolder;
+    return Services().ProgramFolder();
 }
 
 void SetProgramFolder(const std::string& folder)
 {
-    g_programFolder = folder;
-    while (g_programFolder.size() > 1 && g_programFolder.back() == PathSeparator)
-        g_programFolder.pop_back();
+    Services().SetProgramFolder(folder);
 }
 
 std::string SettingsFolder()
 {
     const std::string program = ProgramFolder();
-    if (::access(program.c_str(), W_OK) == 0) return program;
+    if (CurrentFileOps().Access(program, W_OK) == 0) return program;
     std::string base;
     if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && *xdg) {
         base = xdg;
@@ -46,22 +47,20 @@ std::string SettingsFolder()
         return program;
     }
     const std::string folder = JoinPath(base, "scrivo-poker");
-    std::error_code ec;
-    std::filesystem::create_directories(folder, ec);
+    // A folder that cannot be made shows when the settings are written.
+    MakeFolders(folder);
     return folder;
 }
 
 bool FolderExists(const std::string& path)
 {
-    if (path.empty()) return false;
-    struct stat st {};
-    return ::stat(path.c_str(), &st) == 0;
+    return !path.empty() && CurrentFileOps().Access(path, F_OK) == 0;
 }
 
 bool IsDirectory(const std::string& path)
 {
-    struct stat st {};
-    return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+    FileStat st;
+    return !path.empty() && CurrentFileOps().Stat(path, st) == 0 && st.IsDirectory();
 }
 
 std::string JoinPath(const std::string& a, const std::string& b)

@@ -7,7 +7,8 @@ namespace scrivo {
 inline constexpr char PathSeparator = '/';
 
 // The folder of the running executable, without a trailing separator.
-// Tests point it elsewhere with SetProgramFolder.
+// Tests point it elsewhere with SetProgramFolder; an empty folder points it
+// back.
 std::string ProgramFolder();
 void SetProgramFolder(const std::string& folder);
 
@@ -15,8 +16,9 @@ void SetProgramFolder(const std::string& folder);
 // $XDG_CONFIG_HOME/scrivo-poker (default ~/.config/scrivo-poker), created on demand.
 std::string SettingsFolder();
 
-// True when the path's attributes can be read: an existing folder or file.
-// Never shows a message; an empty path is false.
+// True when the path names an existing folder or file (a link is followed).
+// Never shows a message; an empty path is false. These and SettingsFolder
+// go through CurrentFileOps().
 bool FolderExists(const std::string& path);
 bool IsDirectory(const std::string& path);
 

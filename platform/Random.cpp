@@ -4,6 +4,8 @@
 #include <random>
 #include <sys/random.h>
 
+#include "platform/Services.h"
+
 namespace scrivo {
 
 namespace {
@@ -70,8 +72,7 @@ int Random::Below(int n)
 
 Random& ProgramRandom()
 {
-    static Random r{EntropySeed()};
-    return r;
+    return Services().Generator();
 }
 
 std::uint64_t EntropySeed()

@@ -32,7 +32,8 @@ private:
     bool m_fixed = false;
 };
 
-// The generator the program and tools use; seeded from entropy at first use.
+// The generator the program and tools use, kept with the process services;
+// seeded from entropy at first use.
 Random& ProgramRandom();
 
 // 64 bits from the operating system's entropy (getrandom, or

@@ -1,13 +1,12 @@
 #include "settings/IniDocument.h"
 
 #include <cerrno>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/FileOps.h"
 #include "platform/Text.h"
 
 namespace scrivo {
@@ -36,18 +35,32 @@ std::string ErrnoText(int err)
     return std::strerror(err);
 }
 
-bool WriteAll(int fd, const std::string& bytes)
+bool WriteAll(FileOps& ops, int fd, const std::string& bytes)
 {
     std::size_t done = 0;
     while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        const long long n =
+            ops.WriteAt(fd, bytes.data() + done, bytes.size() - done, static_cast<std::int64_t>(done));
         if (n < 0) {
             if (errno == EINTR) continue;
             return false;
         }
+        if (n == 0) return errno = ENOSPC, false; // no progress and no reason: a full disk
         done += static_cast<std::size_t>(n);
     }
     return true;
+}
+
+// A new file beside target that nobody else has made: its name carries the
+// process id and a number tried until one is free.
+int CreateTemporary(FileOps& ops, const std::string& target, std::string& tmp)
+{
+    for (int n = 0; n < 100; ++n) {
+        tmp = target + ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(n);
+        const int fd = ops.Open(tmp, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
+        if (fd >= 0 || errno != EEXIST) return fd;
+    }
+    return -1;
 }
 
 std::string ParentFolder(const std::string& path)
@@ -64,7 +77,8 @@ IniResult IniDocument::Load(const std::string& path)
 {
     m_lines.clear();
     IniResult result;
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    FileOps& ops = CurrentFileOps();
+    const int fd = ops.Open(path, O_RDONLY | O_CLOEXEC, 0);
     if (fd < 0) {
         if (errno == ENOENT || errno == ENOTDIR) return result; // no file: no settings yet
         result.ok = false;
@@ -74,18 +88,18 @@ IniResult IniDocument::Load(const std::string& path)
     std::string bytes;
     char buf[65536];
     for (;;) {
-        const ssize_t n = ::read(fd, buf, sizeof buf);
+        const long long n = ops.ReadAt(fd, buf, sizeof buf, static_cast<std::int64_t>(bytes.size()));
         if (n < 0) {
             if (errno == EINTR) continue;
             result.ok = false;
             result.error = ErrnoText(errno);
-            ::close(fd);
+            ops.Close(fd);
             return result;
         }
         if (n == 0) break;
         bytes.append(buf, static_cast<std::size_t>(n));
     }
-    ::close(fd);
+    ops.Close(fd);
     Parse(bytes);
     return result;
 }
@@ -267,44 +281,42 @@ IniResult IniDocument::Save(const std::string& path) const
     };
     if (path.empty()) return fail(ENOENT);
 
+    FileOps& ops = CurrentFileOps();
     // Write through a link to the file it names, so the link survives.
     std::string target = path;
-    if (char* real = ::realpath(path.c_str(), nullptr)) {
-        target = real;
-        std::free(real);
-    }
-    struct stat st {};
-    const bool exists = ::stat(target.c_str(), &st) == 0;
-    if (exists && !S_ISREG(st.st_mode)) return fail(EISDIR);
+    if (std::string real; ops.RealPath(path, real) == 0) target = real;
+    FileStat st;
+    const bool exists = ops.Stat(target, st) == 0;
+    if (exists && !st.IsRegular()) return fail(EISDIR);
 
-    std::string tmp = target + ".tmpXXXXXX";
-    const int fd = ::mkostemp(tmp.data(), O_CLOEXEC);
+    std::string tmp;
+    const int fd = CreateTemporary(ops, target, tmp);
     if (fd < 0) return fail(errno);
     mode_t mode = 0644;
     if (exists) {
-        mode = st.st_mode & 07777;
+        mode = st.mode & 07777;
     } else {
         const mode_t mask = ::umask(0);
         ::umask(mask);
         mode = 0666 & ~mask;
     }
     const std::string bytes = Bytes();
-    if (::fchmod(fd, mode) != 0 || !WriteAll(fd, bytes) || ::fsync(fd) != 0) {
+    if (ops.SetMode(fd, mode) != 0 || !WriteAll(ops, fd, bytes) || ops.Sync(fd) != 0) {
         const int err = errno;
-        ::close(fd);
-        ::unlink(tmp.c_str());
+        ops.Close(fd);
+        ops.RemoveFile(tmp);
         return fail(err);
     }
-    if (::close(fd) != 0 || ::rename(tmp.c_str(), target.c_str()) != 0) {
+    if (ops.Close(fd) != 0 || ops.Rename(tmp, target) != 0) {
         const int err = errno;
-        ::unlink(tmp.c_str());
+        ops.RemoveFile(tmp);
         return fail(err);
     }
     // Make the rename itself durable.
-    const int dir = ::open(ParentFolder(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int dir = ops.Open(ParentFolder(target), O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0);
     if (dir >= 0) {
-        ::fsync(dir);
-        ::close(dir);
+        ops.Sync(dir);
+        ops.Close(dir);
     }
     return result;
 }

@@ -10,7 +10,7 @@
 
 namespace scrivo::test {
 
-enum class FileCall { Open, Lock, Read, Write, Truncate, Stat, Close };
+using scrivo::FileCall;
 
 // Passes the calls on, except those a test has told it to fail: the n-th
 // call of a kind (counted from 1) and as many after it as asked fail with a
@@ -18,7 +18,7 @@ enum class FileCall { Open, Lock, Read, Write, Truncate, Stat, Close };
 // a disk that fills up: writes go through until it is reached, the one that
 // reaches it is short, and the ones after fail with ENOSPC. Installs itself
 // as the process's file operations for its lifetime.
-class FaultFileOps final : public ForwardingFileOps {
+class FaultFileOps final : public HookedFileOps {
 public:
     static constexpr int Always = std::numeric_limits<int>::max();
 
@@ -35,15 +35,7 @@ public:
     // Calls of the kind so far.
     int Calls(FileCall call) const;
 
-    int Open(const std::string& path, int flags, unsigned mode) override;
-    int SetLock(int fd, short type) override;
-    long long ReadAt(int fd, void* buffer, std::size_t size, std::int64_t offset) override;
     long long WriteAt(int fd, const void* data, std::size_t size, std::int64_t offset) override;
-    int Truncate(int fd, std::int64_t size) override;
-    int Fstat(int fd, FileStat& out) override;
-    int Stat(const std::string& path, FileStat& out) override;
-    int Lstat(const std::string& path, FileStat& out) override;
-    int Close(int fd) override;
 
 private:
     struct Rule {
@@ -56,7 +48,7 @@ private:
     mutable std::mutex m_mutex;
     std::vector<Rule> m_rules;
     std::vector<std::pair<int, std::size_t>> m_shortWrites;
-    int m_calls[7] = {};
+    int m_calls[FileCallKinds] = {};
     bool m_limited = false;
     std::size_t m_room = 0;
     std::optional<ScopedFileOps> m_scope; // last: it goes first

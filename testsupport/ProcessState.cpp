@@ -1,16 +1,13 @@
 #include "testsupport/ProcessState.h"
 
-#include "platform/Clock.h"
-#include "platform/MessageBox.h"
-#include "platform/Random.h"
+#include "platform/Services.h"
 
 namespace scrivo::test {
 
 void ResetProcessState()
 {
-    SetProgramClock(nullptr);
-    SetMessageBoxService(nullptr);
-    ProgramRandom().Seed(4242);
+    Services().Reset();
+    Services().Generator().Seed(4242);
 }
 
 } // namespace scrivo::test

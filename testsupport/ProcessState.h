@@ -2,8 +2,8 @@
 
 namespace scrivo::test {
 
-// What a test may leave behind in the process services that stay global
-// (the program clock, the message-box service, the program's random
+// What a test may leave behind in the process services (clock, message
+// boxes, shell, file operations, program folder, the program's random
 // generator): back to the program's defaults, with the generator on a fixed
 // seed so that every test starts from the same sequence.
 void ResetProcessState();

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include <QApplication>
+#include <QObject>
 #include <QPointer>
 #include <QTimer>
 
@@ -15,6 +16,7 @@
 #include "settings/SettingsStore.h"
 #include "settings/Startup.h"
 #include "console/MainForm.h"
+#include "gamefolder/GameSession.h"
 #include "ui/AboutFrm.h"
 #include "ui/ConnectFrm.h"
 #include "ui/ConnectWiz.h"
@@ -27,9 +29,12 @@ namespace scrivo {
 
 namespace {
 
+// The program's windows, and what Main was given to hand to them.
 struct Windows {
-    Settings settings;
-    Language language;
+    Settings* settings = nullptr;
+    Language* language = nullptr;
+    double tablePauseScale = 1.0;
+    QPointer<MainForm> table;
     QPointer<ConnectFrm> browser;
     QPointer<ConnectWiz> wizard;
     QPointer<Opts> options;
@@ -44,16 +49,30 @@ Windows& W()
     return windows;
 }
 
+Settings& TheSettings()
+{
+    Q_ASSERT(W().settings && "a window made before Main");
+    return *W().settings;
+}
+
+Language& TheLanguage()
+{
+    Q_ASSERT(W().language && "a window made before Main");
+    return *W().language;
+}
+
 constexpr long BrowserFirstHeight = 3230;
 
 } // namespace
 
-void Main()
+void Main(Settings& settings, Language& language)
 {
+    W().settings = &settings;
+    W().language = &language;
     try {
         WindowSettingsControls controls;
-        const StartWindow start = DecideStartWindow(W().settings, W().language, &controls);
-        ApplyQtTranslation(W().language, W().settings);
+        const StartWindow start = DecideStartWindow(settings, language, &controls);
+        ApplyQtTranslation(language, settings);
         if (start == StartWindow::Browser) {
             ConnectFrm& browser = TheConnectFrm();
             browser.SetHeightTwips(BrowserFirstHeight);
@@ -90,19 +109,15 @@ void OpenInstructions()
     OpenInBrowser(InstructionsPath());
 }
 
-Settings& ProgramSettings()
+void SetTablePauseScale(double factor)
 {
-    return W().settings;
-}
-
-Language& ProgramLanguage()
-{
-    return W().language;
+    W().tablePauseScale = factor;
+    if (!W().table.isNull()) W().table->SetPauseScale(factor);
 }
 
 ConnectFrm& TheConnectFrm()
 {
-    if (W().browser.isNull()) W().browser = new ConnectFrm(W().settings, W().language);
+    if (W().browser.isNull()) W().browser = new ConnectFrm(TheSettings(), TheLanguage());
     return *W().browser;
 }
 
@@ -113,7 +128,7 @@ bool ConnectFrmLoaded()
 
 ConnectWiz& TheConnectWiz()
 {
-    if (W().wizard.isNull()) W().wizard = new ConnectWiz(W().settings, W().language);
+    if (W().wizard.isNull()) W().wizard = new ConnectWiz(TheSettings(), TheLanguage());
     return *W().wizard;
 }
 
@@ -143,13 +158,13 @@ void ShowWizardModal()
 
 Opts& TheOpts()
 {
-    if (W().options.isNull()) W().options = new Opts(W().settings, W().language);
+    if (W().options.isNull()) W().options = new Opts(TheSettings(), TheLanguage());
     return *W().options;
 }
 
 AboutFrm& TheAboutFrm()
 {
-    if (W().about.isNull()) W().about = new AboutFrm(W().language);
+    if (W().about.isNull()) W().about = new AboutFrm(TheLanguage());
     return *W().about;
 }
 
@@ -169,7 +184,7 @@ void EndProgram()
     W().ending = true;
     {
         WindowSettingsControls controls;
-        SaveSettings(W().settings, &controls);
+        SaveSettings(TheSettings(), &controls);
     }
     if (!W().browser.isNull()) W().browser->hide();
     if (!W().options.isNull()) W().options->hide();
@@ -212,6 +227,62 @@ void DestroyAllWindows()
     W().about = nullptr;
     W().browser = nullptr;
     W().ending = false;
+    W().settings = nullptr;
+    W().language = nullptr;
+}
+
+// ---- the table window (ui/TableLink.h)
+
+MainForm* TableWindow()
+{
+    if (W().table.isNull()) {
+        auto* form = new MainForm(TheSettings(), TheLanguage());
+        form->setAttribute(Qt::WA_DeleteOnClose, false);
+        form->SetPauseScale(W().tablePauseScale);
+        QObject::connect(form, &MainForm::tableClosed, form, [] { EndProgram(); });
+        QObject::connect(form, &MainForm::optionsRequested, form, [] { ShowOptions(); });
+        QObject::connect(form, &MainForm::aboutRequested, form, [] { ShowAbout(); });
+        QObject::connect(form, &MainForm::instructionsRequested, form, [] { OpenInstructions(); });
+        W().table = form;
+    }
+    return W().table.data();
+}
+
+bool TableWindowLoaded()
+{
+    return !W().table.isNull();
+}
+
+bool TableWindowVisible()
+{
+    return !W().table.isNull() && W().table->isVisible();
+}
+
+void OpenTableWindow(const GameSession& session)
+{
+    MainForm* form = TableWindow();
+    // The table opens once per program run; a second request only brings it up.
+    if (!form->isVisible()) form->Init(session);
+    form->show();
+    form->raise();
+    form->activateWindow();
+}
+
+bool UnloadTableWindow()
+{
+    if (W().table.isNull()) return true;
+    return W().table->close();
+}
+
+void RefreshTableLog()
+{
+    if (!W().table.isNull()) W().table->MsgRefresh();
+}
+
+void DestroyTableWindow()
+{
+    delete W().table.data();
+    W().table = nullptr;
 }
 
 } // namespace scrivo

@@ -12,10 +12,17 @@ class Language;
 class Opts;
 struct Settings;
 
-// Start of the program: loads the settings and the language and opens the
-// first window, the session browser or the start-up wizard. The caller runs
-// the event loop afterwards.
-void Main();
+// Start of the program: loads the settings and the language into the
+// caller's values and opens the first window, the session browser or the
+// start-up wizard. The caller (main(), a test) keeps both for as long as
+// windows exist; each window is handed them by reference when it is made,
+// and no other code reaches them. The caller runs the event loop afterwards.
+void Main(Settings& settings, Language& language);
+
+// Tools and tests that play many hands shorten the table window's reading
+// waits (1 = as they are, 0 = none); applies to the table window when it is
+// made.
+void SetTablePauseScale(double factor);
 
 // Opens a document or web address with the desktop's default handler;
 // tells the user when that fails.
@@ -24,12 +31,8 @@ void OpenInBrowser(const std::string& document);
 std::string InstructionsPath();
 void OpenInstructions();
 
-// The program's settings and language: loaded by Main, saved by EndProgram,
-// handed to every window when it is made.
-Settings& ProgramSettings();
-Language& ProgramLanguage();
-
-// The windows, each created on first use and kept until the program ends.
+// The windows, each created on first use (after Main) and kept until the
+// program ends.
 ConnectFrm& TheConnectFrm();
 bool ConnectFrmLoaded();
 ConnectWiz& TheConnectWiz();
@@ -50,7 +53,8 @@ void QuitProgram();
 bool ProgramEnding();
 
 // Tests replace what ending the program does (default: leave the event
-// loop) and tear every window down between cases.
+// loop) and tear every window down between cases; the windows then let go
+// of the settings and language Main was given.
 void SetQuitHandler(std::function<void()> handler);
 void DestroyAllWindows();
 

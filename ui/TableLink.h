@@ -6,7 +6,8 @@ struct GameSession;
 class MainForm;
 
 // The table window as the other windows see it. The table window is
-// created on first use and lives until the program ends.
+// created on first use, with the settings and language Main was given, and
+// lives until the program ends (ui/MainMod.cpp keeps it with the others).
 MainForm* TableWindow(); // creates it when needed (null without a table window)
 bool TableWindowLoaded();
 bool TableWindowVisible();

@@ -2,6 +2,8 @@
 #include <QIcon>
 
 #include "console/QtPlatform.h"
+#include "settings/Language.h"
+#include "settings/Settings.h"
 #include "ui/MainMod.h"
 #include "ui/QtShell.h"
 #include "ui/UiCommon.h"
@@ -11,6 +13,10 @@
 
 int main(int argc, char* argv[])
 {
+    // The program's settings and language, handed to every window; made
+    // first, so that they outlive the application and its windows.
+    scrivo::Settings settings;
+    scrivo::Language language;
     QApplication app(argc, argv);
     QApplication::setApplicationName("Scrivo Poker");
     QApplication::setApplicationVersion(SCRIVO_VERSION);
@@ -23,7 +29,7 @@ int main(int argc, char* argv[])
 #ifdef SCRIVO_TEST_HOOKS
     scrivo::InstallTestHooks();
 #endif
-    scrivo::Main();
+    scrivo::Main(settings, language);
     if (scrivo::ProgramEnding()) return 0;
     return QApplication::exec();
 }

@@ -182,7 +182,6 @@ protected:
         for (int i = 0; i < names.size(); ++i)
             language.LangText[Msg::SuitFirst + i] = FromQ(names[i]);
         language.LangText[Msg::CardName] = "% of $";
-        MainForm::SetPauseScale(0);
     }
 
     template <typename T = QWidget> static T* Child(const QWidget& w, const std::string& name)
@@ -210,7 +209,10 @@ protected:
 // Answers the save dialog with a chosen name.
 class SavingForm : public MainForm {
 public:
-    using MainForm::MainForm;
+    SavingForm(Settings& settings, const Language& language) : MainForm(settings, language)
+    {
+        SetPauseScale(0);
+    }
     QString chosen;
     QString ShowSave() override { return chosen; }
 };
@@ -577,6 +579,7 @@ protected:
         ASSERT_TRUE(made.openTable);
         folder = made.session.GameFolder;
         ProgramRandom().Seed(11);
+        form.SetPauseScale(0);
         form.resize(TwipsToPixelsX(9600), TwipsToPixelsY(7200));
         form.Init(made.session);
         form.show();
@@ -588,6 +591,7 @@ protected:
         settings.LastPlayer = "Bea";
         const BrowserOutcome joined = lobby.JoinGame(folder.substr(folder.find_last_of('/') + 1));
         ASSERT_TRUE(joined.openTable);
+        form.SetPauseScale(0);
         form.Init(joined.session);
         form.show();
     }
@@ -828,7 +832,7 @@ TEST_F(TableWindowTest, ClosingWhileALineHoldsTheGameLeavesOnceTheTickIsOver)
 {
     MainForm form{settings, language};
     Open(form, "0");
-    MainForm::SetPauseScale(1);
+    form.SetPauseScale(1);
     bool closed = false;
     QObject::connect(&form, &MainForm::tableClosed, [&] { closed = true; });
     boxes.defaultAnswer = MsgAnswer::Yes;
@@ -854,7 +858,7 @@ TEST_F(TableWindowTest, ARebuildDuringAWaitShowsEachLineOnce)
     settings.Animated = true;
     MainForm form{settings, language};
     Open(form, "0");
-    MainForm::SetPauseScale(0.05);
+    form.SetPauseScale(0.05);
     int rebuilds = 0;
     QTimer rebuilder;
     QObject::connect(&rebuilder, &QTimer::timeout, [&] {

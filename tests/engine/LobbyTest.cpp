@@ -137,7 +137,6 @@ TEST_F(LobbyTest, RefusedJoinShowsItsCaptionOrMessageAndOpensNothing)
     const std::string broken = MakeGame("40_tmp", "WS", {"Al"});
     ::unlink(PlayerFilePath(broken).c_str());
     ::mkdir(PlayerFilePath(broken).c_str(), 0777);
-    boxes.defaultAnswer = MsgAnswer::Cancel;
     const auto info = MsgIcon::Information, none = MsgIcon::None;
     for (const auto& [id, text, icon] : std::vector<std::tuple<std::string, std::string, MsgIcon>>{
              {"", "caption 65", info},
@@ -145,8 +144,8 @@ TEST_F(LobbyTest, RefusedJoinShowsItsCaptionOrMessageAndOpensNothing)
              {"30_tmp", "caption 67", none},
              {"20_tmp", "caption 68", none},
              {"99_tmp", "Error connecting to game.", none},
-             // Cancel at the file problem: nothing more is said.
-             {"40_tmp", "File/Connection problem - " + ErrorDescription(EISDIR), MsgIcon::Exclamation}}) {
+             // A file problem is reported once, with the join's prefix.
+             {"40_tmp", "Error in Join Game: File/Connection problem - " + ErrorDescription(EISDIR), none}}) {
         boxes.Clear();
         const BrowserOutcome outcome = lobby.JoinGame(id);
         EXPECT_FALSE(outcome.openTable) << id;

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <csignal>
@@ -14,6 +15,7 @@
 #include "platform/LockBackoff.h"
 #include "platform/Paths.h"
 #include "testsupport/FakeClock.h"
+#include "testsupport/FaultFileOps.h"
 #include "testsupport/ProcessState.h"
 #include "testsupport/RecordingMessageBox.h"
 #include "testsupport/TempDir.h"
@@ -95,15 +97,6 @@ TEST(RecordLayout, MessageRecordIsTheLineCutPaddedAndRotatedLeftThreeBits)
     EXPECT_EQ(ScrambleText(ScrambleText(Bytes, ScrambleWriteRotation), ScrambleReadRotation), Bytes);
 }
 
-// Answers every message with a function; installs itself.
-struct AnswerBox final : MessageBoxService {
-    using Answer = std::function<MsgAnswer(const MessageBoxRequest&)>;
-    explicit AnswerBox(Answer f) : answer(std::move(f)) { SetMessageBoxService(this); }
-    ~AnswerBox() override { SetMessageBoxService(nullptr); }
-    MsgAnswer Show(const MessageBoxRequest& r) override { return answer(r); }
-    Answer answer;
-};
-
 class FolderTest : public ::testing::Test {
 protected:
     // A game as the browser makes it: the folder, then the bots one by one.
@@ -144,7 +137,7 @@ protected:
     BotCounter bots;
 };
 
-TEST_F(FolderTest, FailuresComeBackWithTheFileClosedAndOthersAskRetryOrCancel)
+TEST_F(FolderTest, FailuresComeBackWithTheFileClosedAndNothingIsAsked)
 {
     // A short gam.spk and a usr.spk without the record asked for.
     MakeGame("g", "WS", 1);
@@ -156,25 +149,55 @@ TEST_F(FolderTest, FailuresComeBackWithTheFileClosedAndOthersAskRetryOrCancel)
     EXPECT_EQ(WritePlayerRecord(dir.File("g"), "D", 9).error, FolderError::NotThere);
     // Without a game folder nothing is made in the working folder.
     EXPECT_EQ(WritePlayerRecord("", "D", 1).description, "No game folder");
+    // A file that cannot be opened at all: whether to try again is the caller's.
+    const FolderStatus gone = WritePlayerRecord(dir.File("gone"), "D", 1);
+    EXPECT_EQ(gone.error, FolderError::Failed);
+    EXPECT_EQ(gone.description, "File/Connection problem - " + ErrorDescription(ENOENT));
     EXPECT_TRUE(boxes.shown.empty());                   // the caller reports, with its own prefix
     for (const char* file : {"g/gam.spk", "g/usr.spk"}) // nobody holds them
         EXPECT_EQ(LockedFile().TryOpen(dir.File(file)), LockedFile::OpenStatus::Ok) << file;
     EXPECT_EQ(Read("g/gam.spk").size(), 83u);
     EXPECT_EQ(Read("g/usr.spk"), users);
+}
 
-    // Any other failure asks; Retry tries again, Cancel skips the operation
-    // without a report.
-    const std::string later = dir.File("later");
-    int asked = 0;
-    AnswerBox checking([&](const MessageBoxRequest& r) {
-        EXPECT_EQ(r.text, "File/Connection problem - " + ErrorDescription(ENOENT));
-        EXPECT_TRUE(r.buttons == MsgButtons::RetryCancel && r.icon == MsgIcon::Exclamation);
-        if (++asked == 2) ::mkdir(later.c_str(), 0777);
-        return asked == 3 ? MsgAnswer::Cancel : MsgAnswer::Retry;
-    });
-    EXPECT_TRUE(SendPlayerMessage(later, "i hello"));
-    EXPECT_EQ(WritePlayerRecord(dir.File("gone"), "D", 1).error, FolderError::Cancelled);
-    EXPECT_EQ(asked, 3);
+// Listing, creating and removing games while the file layer fails: each
+// failure comes back with its error, and a game that could not be made
+// leaves nothing behind.
+TEST_F(FolderTest, FolderCallsThatFailComeBackAsTheirError)
+{
+    MakeGame("10_tmp", "WS", 2);
+    MakeGame("20_tmp", "WS", 2);
+    const CreateRequest request{"T", "50", "1", "2", "$", "0", 1};
+    struct Case {
+        const char* what;
+        FileCall call;
+        int first, error;
+        std::function<FolderStatus()> operation;
+    };
+    // clang-format off
+    const Case cases[] = {
+        {"listing", FileCall::List, 1, EIO, [&] { return ListGames(server, "", {}).status; }},
+        {"one game unreadable", FileCall::Open, 1, EACCES, [&] {
+             const auto list = ListGames(server, "", {});
+             EXPECT_EQ(list->rows.size(), 1u); // the other game is still listed
+             return list.status; }},
+        {"making the folder", FileCall::MakeFolder, 1, EACCES, [&] { return CreateGame(server, request, "Ann").status; }},
+        {"seating the creator", FileCall::Write, 1, ENOSPC, [&] { return CreateGame(server, request, "Ann").status; }},
+        {"removing a file", FileCall::RemoveFile, 2, EPERM, [&] { return CleanUpGameFiles(dir.File("10_tmp")); }},
+        {"removing the folder", FileCall::RemoveFolder, 1, EBUSY, [&] { return CleanUpGameFiles(dir.File("20_tmp")); }}};
+    // clang-format on
+    for (const Case& c : cases) {
+        test::FaultFileOps faults;
+        faults.Fail(c.call, c.first, c.error);
+        const FolderStatus status = c.operation();
+        EXPECT_EQ(status.error, FolderError::Failed) << c.what;
+        EXPECT_NE(status.description.find(ErrorDescription(c.error)), std::string::npos) << c.what;
+    }
+    EXPECT_TRUE(boxes.shown.empty());
+    std::vector<std::string> left;
+    ASSERT_EQ(CurrentFileOps().ListFolder(dir.Path(), left), 0);
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(left, (Lines{"10_tmp", "20_tmp"}));
 }
 
 TEST_F(FolderTest, TheListShowsLiveGamesAndJoinsThatFailChangeNoFile)
@@ -225,10 +248,8 @@ TEST_F(FolderTest, TheListShowsLiveGamesAndJoinsThatFailChangeNoFile)
         return all + Read("10_tmp/usr.spk") + Read("20_tmp/usr.spk") + Read("30_tmp/usr.spk");
     };
     const std::string before = snapshot();
-    boxes.defaultAnswer = MsgAnswer::Cancel;
-    // Names compare as stored: cut to the field, without regard to case. Only
-    // the file problem asks anything.
-    for (const auto& [id, player, outcome, asks] :
+    // Names compare as stored: cut to the field, without regard to case.
+    for (const auto& [id, player, outcome, fileProblem] :
          std::vector<std::tuple<std::string, std::string, JoinOutcome, bool>>{
              {"", "Zed", JoinOutcome::NoGame, false},
              {"10_tmp", "Zed", JoinOutcome::Full, false},
@@ -242,9 +263,11 @@ TEST_F(FolderTest, TheListShowsLiveGamesAndJoinsThatFailChangeNoFile)
         const JoinResult joined = JoinGame(server, id, player);
         EXPECT_EQ(joined.outcome, outcome) << id << " " << player;
         EXPECT_EQ(joined.session.MyPlayerNo, 0) << id << " " << player;
-        EXPECT_EQ(boxes.Texts(),
-                  asks ? Lines{"File/Connection problem - " + ErrorDescription(EISDIR)} : Lines{});
+        if (fileProblem) {
+            EXPECT_EQ(joined.status.description, "File/Connection problem - " + ErrorDescription(EISDIR));
+        }
     }
+    EXPECT_TRUE(boxes.shown.empty());
     EXPECT_EQ(snapshot(), before);
     // E is not É.
     EXPECT_EQ(JoinGame(server, "20_tmp", "Emile " + std::string(40, 'X')).outcome, JoinOutcome::Joined);

@@ -1,6 +1,6 @@
 // Record operations when the file layer fails or a file stays held: the
-// records stay whole, the user is asked only when the description says so,
-// and a held file is retried after short waits rather than whole seconds.
+// records stay whole, nothing is asked, and a held file is retried after
+// short waits rather than whole seconds.
 #include <cerrno>
 #include <chrono>
 #include <fcntl.h>
@@ -125,17 +125,16 @@ TEST_F(RecordFileFaults, AFailedWriteInTheMiddleOfAnOperationLeavesEveryRecordWh
     EXPECT_EQ(ReadMessagesSince(dir.Path(), 0)->lines, (Lines{"i one", "i two", "i three"}));
 }
 
-TEST_F(RecordFileFaults, ALinkInPlaceOfARecordFileIsAQuestionAndNeverAWrite)
+TEST_F(RecordFileFaults, ALinkInPlaceOfARecordFileIsAFailureAndNeverAWrite)
 {
     const std::string victim = dir.Write("victim.txt", "someone else's");
     ASSERT_EQ(::unlink(dir.File("msg.spk").c_str()), 0);
     ASSERT_EQ(::symlink(victim.c_str(), dir.File("msg.spk").c_str()), 0);
-    boxes.answers = {MsgAnswer::Retry, MsgAnswer::Cancel};
-    EXPECT_EQ(SendPlayerMessage(dir.Path(), "i hello").error, FolderError::Cancelled);
-    ASSERT_EQ(boxes.shown.size(), 2u); // asked, retried, asked again; nothing else reported
-    EXPECT_EQ(boxes.LastText(),
+    const FolderStatus sent = SendPlayerMessage(dir.Path(), "i hello");
+    EXPECT_EQ(sent.error, FolderError::Failed);
+    EXPECT_EQ(sent.description,
               "File/Connection problem - " + dir.File("msg.spk") + " is a symbolic link, not a record file");
-    EXPECT_EQ(boxes.shown[0].buttons, MsgButtons::RetryCancel);
+    EXPECT_TRUE(boxes.shown.empty());
     EXPECT_EQ(test::TempDir::Read(victim), "someone else's");
 }
 
@@ -158,7 +157,7 @@ TEST_F(RecordFileFaults, AHeldFileIsTriedAgainSoonAndSilentlyHoweverLongItIsHeld
     EXPECT_LT(clock.waits.size(), 10min / (LockBackoff::LastStep / 2) + 10);
 }
 
-TEST_F(RecordFileFaults, OtherFailuresAskAtOnceEvenAfterAHold)
+TEST_F(RecordFileFaults, OtherFailuresComeBackAtOnceEvenAfterAHold)
 {
     // Held for three seconds; then the share is gone for two tries.
     const auto start = clock.now;
@@ -176,17 +175,19 @@ TEST_F(RecordFileFaults, OtherFailuresAskAtOnceEvenAfterAHold)
         std::vector<Clock::TimePoint> failures;
         ScopedFileOps scope;
     } gone(clock);
-    boxes.defaultAnswer = MsgAnswer::Retry;
 
-    ASSERT_TRUE(WritePlayerRecord(dir.Path(), "F", 2));
-    EXPECT_EQ(boxes.Texts(), Lines(2, "File/Connection problem - " + ErrorDescription(EIO)));
-    // The hold asked nothing; the first failure after it asked at once, about
-    // when the one-second waits would have reached it too, and each Retry
-    // tried again without waiting.
-    ASSERT_EQ(gone.failures.size(), 2u);
+    // The hold was waited out; the failure after it came back at once,
+    // without a wait of its own.
+    EXPECT_EQ(WritePlayerRecord(dir.Path(), "F", 2).description,
+              "File/Connection problem - " + ErrorDescription(EIO));
+    ASSERT_EQ(gone.failures.size(), 1u);
     EXPECT_GE(gone.failures[0], start + 3s);
     EXPECT_LE(gone.failures[0], start + 3s + LockBackoff::LastStep);
     EXPECT_EQ(clock.now, gone.failures[0]);
+    // The caller's next tries land once the share is back.
+    EXPECT_FALSE(WritePlayerRecord(dir.Path(), "F", 2));
+    ASSERT_TRUE(WritePlayerRecord(dir.Path(), "F", 2));
+    EXPECT_TRUE(boxes.shown.empty());
     EXPECT_EQ(ReadPlayerRecord(dir.Path(), 2).value, "F");
 }
 

@@ -44,21 +44,10 @@
 namespace scrivo::test {
 namespace {
 
-// The program's settings and language as a fresh start has them.
-void ResetProgramState()
-{
-    Settings& settings = ProgramSettings();
-    settings = Settings();
-    settings.FontName = "Arial";
-    settings.FontSize = 10;
-    settings.ColourText = settings.BoldText = settings.Symbols = settings.ShortText = settings.Animated =
-        settings.StatusBar = true;
-    ProgramLanguage() = Language();
-}
-
 // A program folder and a server directory of their own for each case, the
-// program's settings and language back at their start values, message boxes
-// recorded, and every window gone afterwards.
+// program's settings and language at their start values (handed to Main as
+// main() hands its own), message boxes recorded, and every window gone
+// afterwards.
 class UiTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -68,7 +57,10 @@ protected:
         static QApplication* app = new QApplication(argc, argv);
         app->setQuitOnLastWindowClosed(false);
         ResetProcessState();
-        ResetProgramState();
+        settings.FontName = "Arial";
+        settings.FontSize = 10;
+        settings.ColourText = settings.BoldText = settings.Symbols = settings.ShortText = settings.Animated =
+            settings.StatusBar = true;
         SetProgramFolder(programDir.Path());
         boxes = std::make_unique<RecordingMessageBox>();
         SetQuitHandler([this] { ++quits; });
@@ -83,7 +75,6 @@ protected:
         DestroyAllWindows();
         ProcessEvents();
         SetQuitHandler({});
-        ResetProgramState();
     }
 
     void AddShippedLanguage()
@@ -111,14 +102,14 @@ protected:
     {
         AddShippedLanguage();
         WriteSettings("Ann", server, "English");
-        Main();
+        Main(settings, language);
         boxes->Clear();
     }
 
     ConnectWiz& StartWizard()
     {
         AddLanguage("Alpha");
-        Main();
+        Main(settings, language);
         boxes->Clear();
         return TheConnectWiz();
     }
@@ -132,6 +123,8 @@ protected:
         }
     }
 
+    Settings settings;
+    Language language;
     TempDir programDir;
     TempDir serverDir;
     const std::string server = serverDir.Path() + "/";
@@ -158,7 +151,7 @@ TEST_P(StartupPaths, OpenTheBrowserOnlyWhenEverythingIsSetUp)
                             : c.serverKind == "gone" ? serverDir.File("gone") + "/"
                                                      : serverDir.Write("plain", "x");
     if (c.serverKind != "none") WriteSettings(c.player, dir, c.language);
-    Main();
+    Main(settings, language);
     EXPECT_EQ(ConnectWizLoaded() && TheConnectWiz().isVisible(), !c.browser);
     EXPECT_EQ(ConnectFrmLoaded() && TheConnectFrm().isVisible(), c.browser);
     EXPECT_EQ(quits, 0);
@@ -167,12 +160,12 @@ TEST_P(StartupPaths, OpenTheBrowserOnlyWhenEverythingIsSetUp)
         EXPECT_TRUE(frm.RefreshRunning());
         EXPECT_EQ(FromQ(frm.PNameLbl->text()), "Ann");
         EXPECT_EQ(FromQ(frm.Command2->text()),
-                  ProgramLanguage().AppText[Cap::CreateGame]); // captions filled after the language
+                  language.AppText[Cap::CreateGame]); // captions filled after the language
     } else {
         // The only language file is chosen, loaded and labels the wizard.
         EXPECT_FALSE(TheConnectWiz().isModal());
-        EXPECT_EQ(ProgramSettings().Language, "English");
-        EXPECT_EQ(FromQ(TheConnectWiz().Label1->text()), ProgramLanguage().AppText[Cap::PlayerName]);
+        EXPECT_EQ(settings.Language, "English");
+        EXPECT_EQ(FromQ(TheConnectWiz().Label1->text()), language.AppText[Cap::PlayerName]);
         EXPECT_EQ(FromQ(TheConnectWiz().VersionLbl->text()), std::string("v") + SCRIVO_VERSION + " 1st Ed");
     }
 }
@@ -188,7 +181,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, StartupPaths,
 
 TEST_F(StartupTest, NoLanguageFilesAreReportedAndClosingTheFirstRunWizardEndsWithoutSaving)
 {
-    Main();
+    Main(settings, language);
     EXPECT_EQ(boxes->LastText(), "Problem - No language files exist (Lang_*.ini)");
     TheConnectWiz().close();
     EXPECT_EQ(quits, 1);
@@ -209,7 +202,7 @@ TEST_F(StartupTest, LeavingTheTableSavesSettingsOnceAndEnds)
 {
     StartSetUp();
     ASSERT_TRUE(TableWindowLoaded()); // loaded hidden by the settings
-    ProgramSettings().FontSize = 14;
+    settings.FontSize = 14;
     emit TableWindow()->tableClosed();
     emit TableWindow()->tableClosed();
     EXPECT_EQ(quits, 1);
@@ -229,7 +222,7 @@ TEST_F(StartupTest, EveryWindowShowsNamesAndCaptionsAsPlainText)
     programDir.Write("Lang_Marked.ini", "[Info]\r\nLang_Name=Marked\r\n[Application]\r\n1=<b>OK</b>\r\n"
                                         "4=<font size=7>name</font>\r\n");
     WriteSettings("<font size=7>Ann</font>", server, "Marked");
-    Main();
+    Main(settings, language);
     ASSERT_TRUE(ConnectFrmLoaded() && TheConnectFrm().isVisible());
     int marked = 0;
     for (const QWidget* window : std::initializer_list<const QWidget*>{&TheConnectFrm(), &TheConnectWiz(),
@@ -270,7 +263,7 @@ TEST_F(WizardTest, ChecksRunInOrderThenOkStoresTheEntriesAndOpensTheBrowser)
     wiz.PName->setText("  Ann ");
     EXPECT_FALSE(wiz.ConnectClick());
     EXPECT_EQ(boxes->LastText(), "Alpha wants a folder");
-    EXPECT_TRUE(ProgramSettings().LastPlayer.empty());
+    EXPECT_TRUE(settings.LastPlayer.empty());
     // No language selected comes before everything else.
     wiz.LangCombo->setCurrentIndex(-1);
     wiz.PName->setText("");
@@ -280,9 +273,9 @@ TEST_F(WizardTest, ChecksRunInOrderThenOkStoresTheEntriesAndOpensTheBrowser)
     wiz.PName->setText("  Ann ");
     wiz.ServerCombo->setText(QString::fromStdString(serverDir.Path()));
     ASSERT_TRUE(wiz.ConnectClick());
-    EXPECT_EQ(boxes->shown.size(), 3u);                // nothing new
-    EXPECT_EQ(ProgramSettings().LastPlayer, "  Ann "); // taken as typed
-    EXPECT_EQ(ProgramSettings().ServerDirectory, server);
+    EXPECT_EQ(boxes->shown.size(), 3u);       // nothing new
+    EXPECT_EQ(settings.LastPlayer, "  Ann "); // taken as typed
+    EXPECT_EQ(settings.ServerDirectory, server);
     ProcessEvents();
     EXPECT_FALSE(ConnectWizLoaded());
     ConnectFrm& frm = TheConnectFrm();
@@ -306,7 +299,7 @@ TEST_F(WizardTest, QtsOwnButtonsFollowTheLanguageFileCode)
     wiz.LangCombo->setCurrentIndex(wiz.LangCombo->findText("Beta"));
     wiz.LangComboClick();
     EXPECT_EQ(yes(), "&Ja");
-    EXPECT_EQ(ProgramSettings().Language, "Beta");
+    EXPECT_EQ(settings.Language, "Beta");
     EXPECT_EQ(FromQ(wiz.ConnectButton->text()) + "|" + FromQ(wiz.Label1->text()), "Beta OK|Beta name");
     EXPECT_FALSE(wiz.ConnectClick());
     EXPECT_EQ(boxes->LastText(), "Beta wants a name");
@@ -359,14 +352,14 @@ protected:
 
     // A game made by another run of the program on the same folder: host
     // "Bea" with bots, waiting for players.
-    static std::string OtherHostsGame(const std::string& name, const std::string& bots = "1")
+    std::string OtherHostsGame(const std::string& name, const std::string& bots = "1")
     {
         FolderResult<GameSession> made =
-            CreateGame(ProgramSettings().ServerDirectory, {name, "500", "5", "10", "$", bots}, "Bea");
+            CreateGame(settings.ServerDirectory, {name, "500", "5", "10", "$", bots}, "Bea");
         EXPECT_TRUE(made.Ok());
         BotCounter counter;
         for (int i = 1; made && i <= made->BotCount; ++i)
-            EXPECT_TRUE(AddBot(*made, "Bea", ProgramLanguage().BotNames, counter).Ok());
+            EXPECT_TRUE(AddBot(*made, "Bea", language.BotNames, counter).Ok());
         return made->GameFolder;
     }
 
@@ -410,7 +403,7 @@ TEST_F(BrowserTest, CreateWithThreeBotsSeatsTheFirstThreeBotNames)
     EXPECT_EQ(SeatName(Frm().CurrentGame().GameFolder, 1), "Ann");
     for (int p = 2; p <= 4; ++p)
         EXPECT_EQ(SeatName(Frm().CurrentGame().GameFolder, p),
-                  ProgramLanguage().BotNames[static_cast<std::size_t>(p - 1)]);
+                  language.BotNames[static_cast<std::size_t>(p - 1)]);
     // The browser gives way to the table, collapsed and no longer listing.
     EXPECT_FALSE(Frm().isVisible());
     EXPECT_FALSE(Frm().RefreshRunning());
@@ -431,7 +424,7 @@ TEST_P(BrowserCreateChecks, RefuseWithTheirCaptionAndMakeNothing)
     const BadCreate& c = GetParam();
     FillCreatePane(c.table, c.cash, c.sb, c.bb);
     Frm().CreateNowClick();
-    EXPECT_EQ(boxes->Texts(), std::vector<std::string>{ProgramLanguage().AppText[c.caption]});
+    EXPECT_EQ(boxes->Texts(), std::vector<std::string>{language.AppText[*c.caption]});
     EXPECT_TRUE(std::filesystem::is_empty(serverDir.Path()));
     ExpectStillBrowsing();
 }
@@ -472,7 +465,7 @@ TEST_F(BrowserTest, ListsWaitingGamesAndJoinsTheSelectedOneAfterARefresh)
 // listed first and changed afterwards, since the join reads it again.
 struct BadJoin {
     const char *name, *bots;
-    std::function<void(const std::string& folder)> change;
+    std::function<void(Settings&, const std::string& folder)> change;
     std::optional<CapId> caption; // none: "Error connecting to game."
     friend void PrintTo(const BadJoin& c, std::ostream* os) { *os << c.name; }
 };
@@ -484,26 +477,26 @@ TEST_P(BrowserJoinRefusals, ShowTheirCaptionAndOpenNoTable)
     const BadJoin& c = GetParam();
     const std::string folder = c.bots != nullptr ? OtherHostsGame("Lunch", c.bots) : std::string();
     Frm().UpdateList();
-    if (c.change) c.change(folder);
+    if (c.change) c.change(settings, folder);
     Frm().JoinClick();
     EXPECT_EQ(boxes->LastText(),
-              c.caption ? ProgramLanguage().AppText[*c.caption] : std::string("Error connecting to game."));
+              c.caption ? language.AppText[*c.caption] : std::string("Error connecting to game."));
     EXPECT_TRUE(Frm().CurrentGame().GameName.empty());
     ExpectStillBrowsing();
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, BrowserJoinRefusals,
-    ::testing::Values(BadJoin{"NoRow", nullptr, nullptr, Cap::ChooseGame},
-                      BadJoin{"FullTable", "8", nullptr, Cap::TableFull},
-                      BadJoin{"InProgress", "1",
-                              [](const std::string& f) { ASSERT_TRUE(WriteGameRecord(f, "P1", false).Ok()); },
-                              Cap::GameStarted},
-                      BadJoin{"SeatedNameWhateverItsCase", "1",
-                              [](const std::string&) { ProgramSettings().LastPlayer = "bea "; },
-                              Cap::NameTaken},
-                      BadJoin{"GameVanished", "1",
-                              [](const std::string& f) { std::filesystem::remove_all(f); }, std::nullopt}),
+    ::testing::Values(
+        BadJoin{"NoRow", nullptr, nullptr, Cap::ChooseGame},
+        BadJoin{"FullTable", "8", nullptr, Cap::TableFull},
+        BadJoin{"InProgress", "1",
+                [](Settings&, const std::string& f) { ASSERT_TRUE(WriteGameRecord(f, "P1", false).Ok()); },
+                Cap::GameStarted},
+        BadJoin{"SeatedNameWhateverItsCase", "1",
+                [](Settings& settings, const std::string&) { settings.LastPlayer = "bea "; }, Cap::NameTaken},
+        BadJoin{"GameVanished", "1", [](Settings&, const std::string& f) { std::filesystem::remove_all(f); },
+                std::nullopt}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(BrowserTest, BotsBoxIsClampedAsTypedAndHideCollapses)
@@ -520,9 +513,9 @@ TEST_F(BrowserTest, BotsBoxIsClampedAsTypedAndHideCollapses)
 
 TEST_F(BrowserTest, VanishedServerStopsTheRefresh)
 {
-    ProgramSettings().ServerDirectory = serverDir.File("gone") + "/";
+    settings.ServerDirectory = serverDir.File("gone") + "/";
     Frm().UpdateList();
-    EXPECT_EQ(boxes->LastText(), ProgramLanguage().AppText[Cap::FolderNotFound]);
+    EXPECT_EQ(boxes->LastText(), language.AppText[Cap::FolderNotFound]);
     EXPECT_FALSE(Frm().RefreshRunning());
     // The folder is missing, not empty: no "no active games" beside it.
     EXPECT_FALSE(Frm().ActiveLbl->isVisible());
@@ -534,33 +527,34 @@ protected:
     {
         UiTest::SetUp();
         AddShippedLanguage();
-        ProgramLanguage().ReadLanguageFile(programDir.File("Lang_English.ini"), ProgramSettings());
-        ProgramSettings().FontName = "DejaVu Sans";
-        opts = &TheOpts();
+        language.ReadLanguageFile(programDir.File("Lang_English.ini"), settings);
+        settings.FontName = "DejaVu Sans";
+        own = std::make_unique<Opts>(settings, language);
+        opts = own.get();
         opts->LoadFromSettings();
     }
 
+    std::unique_ptr<Opts> own;
     Opts* opts = nullptr;
     using Snapshot = std::tuple<std::string, long, bool, bool, bool, bool, bool, bool>;
-    static Snapshot Take()
+    Snapshot Take() const
     {
-        return {ProgramSettings().FontName,   ProgramSettings().FontSize, ProgramSettings().BoldText,
-                ProgramSettings().ColourText, ProgramSettings().Symbols,  ProgramSettings().Animated,
-                ProgramSettings().CardText,   ProgramSettings().ShortText};
+        return {settings.FontName, settings.FontSize, settings.BoldText, settings.ColourText,
+                settings.Symbols,  settings.Animated, settings.CardText, settings.ShortText};
     }
 };
 
 TEST_F(OptionsTest, OpensWithTheSettingsAndCancelStoresNothing)
 {
-    ProgramSettings().CardText = true;
-    ProgramSettings().Animated = false;
+    settings.CardText = true;
+    settings.Animated = false;
     opts->LoadFromSettings();
     EXPECT_EQ(FromQ(opts->Combo1->currentText()), "DejaVu Sans");
     EXPECT_EQ(FromQ(opts->Combo2->currentText()), "10");
     EXPECT_TRUE(opts->CardTxtChk->isChecked());
     EXPECT_FALSE(opts->AnimChk->isChecked());
     const Snapshot before = Take();
-    opts->BoldChk->setChecked(!ProgramSettings().BoldText);
+    opts->BoldChk->setChecked(!settings.BoldText);
     opts->Combo2->setCurrentText("14");
     opts->Command2->click();
     EXPECT_EQ(Take(), before);
@@ -580,7 +574,7 @@ TEST_F(OptionsTest, NoCardDisplayIsRefusedThenOkStoresEveryChoiceAndASizeWithout
     EXPECT_EQ(opts->RTBp->document()->defaultFont().pointSize(), 30); // the preview follows
     EXPECT_FALSE(opts->Accept());
     ASSERT_EQ(boxes->shown.size(), 1u);
-    EXPECT_EQ(boxes->shown[0].text, ProgramLanguage().AppText[Cap::ChooseCardLook]);
+    EXPECT_EQ(boxes->shown[0].text, language.AppText[Cap::ChooseCardLook]);
     EXPECT_EQ(boxes->shown[0].icon, MsgIcon::Information);
     EXPECT_EQ(Take(), before);
     opts->CardTxtChk->setChecked(true);
@@ -589,7 +583,7 @@ TEST_F(OptionsTest, NoCardDisplayIsRefusedThenOkStoresEveryChoiceAndASizeWithout
     for (const auto& [typed, kept] : {std::pair{"big", 30}, {"0", 30}, {"12 pt", 12}}) {
         opts->Combo2->setCurrentText(typed);
         EXPECT_TRUE(opts->Accept());
-        EXPECT_EQ(ProgramSettings().FontSize, kept) << typed;
+        EXPECT_EQ(settings.FontSize, kept) << typed;
     }
 }
 

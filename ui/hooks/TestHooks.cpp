@@ -366,7 +366,7 @@ void InstallTestHooks()
     static AnsweringMessageBox answers;
     SetMessageBoxService(&answers);
     // Scripted games need not hold every dealer and win line for seconds.
-    if (const char* scale = std::getenv("SCRIVO_HOOK_PAUSE_SCALE")) MainForm::SetPauseScale(std::atof(scale));
+    if (const char* scale = std::getenv("SCRIVO_HOOK_PAUSE_SCALE")) SetTablePauseScale(std::atof(scale));
     std::ifstream in(path);
     std::vector<std::string> lines;
     std::string line;
