@@ -23,7 +23,8 @@ struct Settings {
     bool Animated = false;
     bool StatusBar = false;
     bool ScrivoMode = false;
-    long TurnSeconds = 60; // time a player has for a turn in games this client hosts; 0: none
+    long TurnSeconds = 60;          // time a player has for a turn in games this client hosts; 0: none
+    std::string Rules = "standard"; // the betting rules of games this client creates
 };
 
 } // namespace scrivo

@@ -112,6 +112,7 @@ void LoadSettings(Settings& settings, SettingsControls* controls)
         ini.SetSection("Game");
         settings.LastPlayer = read("Last Player", "");
         settings.TurnSeconds = std::clamp<long>(LongOf(read("Turn Time", "60")), 0, 86400);
+        settings.Rules = read("Rules", "standard") == "classic" ? "classic" : "standard";
         if (controls) controls->SetPlayerNameCaption(settings.LastPlayer);
         const int game = IntegerOf(read("Game", "0"));
         if (controls) {
@@ -190,6 +191,7 @@ void SaveSettings(const Settings& settings, SettingsControls* controls)
         ini.SetSection("Game");
         w.Put("Last Player", settings.LastPlayer);
         w.Put("Turn Time", std::to_string(settings.TurnSeconds));
+        w.Put("Rules", settings.Rules);
         if (controls) {
             w.Put("Game", std::to_string(controls->GameTypeComboIndex()));
             w.Put("Type", std::to_string(controls->TypeComboIndex()));

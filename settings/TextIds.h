@@ -177,7 +177,10 @@ inline constexpr CapId ExportHandHistory{76};
 inline constexpr CapId BotLevelLabel{90};
 inline constexpr CapId BotClassic{91};
 inline constexpr CapId BotStrong{92};
-inline constexpr CapId TurnTime{80}; // "Turn time (s)"
+inline constexpr CapId TurnTime{80};      // "Turn time (s)"
+inline constexpr CapId RulesLabel{77};    // "Rules:"
+inline constexpr CapId StandardRules{78}; // "Standard"
+inline constexpr CapId ClassicRules{79};  // "Classic"
 inline constexpr CapId ToCall{93};
 inline constexpr CapId DealerMark{94};
 } // namespace Cap

@@ -82,8 +82,8 @@ void ConnectFrm::BuildSessionPane()
     SessionFrame->setObjectName("SessionFrame");
     GList = new QTreeWidget(SessionFrame);
     GList->setObjectName("GList");
-    GList->setColumnCount(4);
-    GList->setHeaderLabels({"Name", "Players", "Blinds", "Status"});
+    GList->setColumnCount(5);
+    GList->setHeaderLabels({"Name", "Players", "Blinds", "Status", "Rules"});
     GList->setRootIsDecorated(false);
     GList->setUniformRowHeights(true);
     GList->setAllColumnsShowFocus(true);
@@ -156,6 +156,11 @@ void ConnectFrm::BuildCreatePane()
     Label6 = FieldLabel("Type:", CreateFrame);
     TypeCombo = new QComboBox(CreateFrame);
     TypeCombo->setObjectName("TypeCombo");
+    RulesLbl = FieldLabel("Rules:", CreateFrame);
+    RulesCombo = new QComboBox(CreateFrame);
+    RulesCombo->setObjectName("RulesCombo");
+    RulesCombo->addItem("Standard");
+    RulesCombo->addItem("Classic");
     Label7 = FieldLabel("Table Name:", CreateFrame);
     GameNametxt = new QLineEdit(CreateFrame);
     GameNametxt->setObjectName("GameNametxt");
@@ -227,6 +232,8 @@ void ConnectFrm::LayOutCreatePane()
     small->addStretch(1);
     grid->addWidget(Label9, 2, 2);
     grid->addLayout(small, 2, 3);
+    grid->addWidget(RulesLbl, 3, 0);
+    grid->addWidget(RulesCombo, 3, 1);
     grid->addWidget(BotLevelLbl, 3, 2);
     grid->addWidget(BotLevelCombo, 3, 3);
     grid->setColumnStretch(1, 1);
@@ -261,6 +268,7 @@ void ConnectFrm::Load()
         BotsTxt->setText("3");
         StartPotTxt->setText("50");
         TurnTimeTxt->setText(QString::number(m_settings.TurnSeconds));
+        RulesCombo->setCurrentIndex(m_settings.Rules == "classic" ? 1 : 0);
     } catch (const std::exception& e) {
         MsgBox(std::string("Error loading Connect Form: ") + e.what());
     }
@@ -270,7 +278,8 @@ void ConnectFrm::ApplyLang()
 {
     if (m_language.AppText[Cap::Ok].empty()) return;
     GList->setHeaderLabels({ToQ(m_language.AppText[Cap::TableName]), ToQ(m_language.AppText[Cap::Players]),
-                            ToQ(m_language.AppText[Cap::Blinds]), ToQ(m_language.AppText[Cap::Status])});
+                            ToQ(m_language.AppText[Cap::Blinds]), ToQ(m_language.AppText[Cap::Status]),
+                            ToQ(m_language.AppText[Cap::RulesLabel]).remove(':')});
     Command1->setText(ToQ(m_language.AppText[Cap::Join]));
     Command2->setText(ToQ(m_language.AppText[Cap::CreateGame]));
     Command3->setText(ToQ(m_language.AppText[Cap::Setup]));
@@ -292,6 +301,9 @@ void ConnectFrm::ApplyLang()
     ActiveLbl->setText(ToQ(m_language.AppText[Cap::NoActiveGames]));
     for (int i = 0; i < 3 && i < TypeCombo->count(); ++i)
         TypeCombo->setItemText(i, ToQ(m_language.AppText[Cap::Limit + i]));
+    RulesLbl->setText(ToQ(m_language.AppText[Cap::RulesLabel]));
+    RulesCombo->setItemText(0, ToQ(m_language.AppText[Cap::StandardRules]));
+    RulesCombo->setItemText(1, ToQ(m_language.AppText[Cap::ClassicRules]));
     if (BotLevelCombo->count() == 2) {
         BotLevelCombo->setItemText(0, ToQ(m_language.AppText[Cap::BotClassic]));
         BotLevelCombo->setItemText(1, ToQ(m_language.AppText[Cap::BotStrong]));
@@ -346,6 +358,8 @@ void ConnectFrm::UpdateList()
         item->setText(1, QString::number(row.players));
         item->setText(2, ToQ(row.blinds));
         item->setText(3, ToQ(row.status));
+        item->setText(4, ToQ(m_language.AppText[row.rules == HandRules::Classic ? Cap::ClassicRules
+                                                                                : Cap::StandardRules]));
     }
     m_filling = false;
     if (m_games.serverMissing) Timer1->stop();
@@ -435,6 +449,7 @@ CreateRequest ConnectFrm::ReadCreatePane() const
     request.currency = FromQ(CurrencyTxt->text());
     request.bots = FromQ(BotsTxt->text());
     request.limitType = TypeCombo->currentIndex();
+    request.rules = RulesCombo->currentIndex() == 1 ? HandRules::Classic : HandRules::Standard;
     request.turnSeconds =
         static_cast<int>(std::clamp<long long>(RoundHalfEven(Val(FromQ(TurnTimeTxt->text()))), 0, 86400));
     return request;
@@ -444,6 +459,7 @@ void ConnectFrm::CreateNowClick()
 {
     const CreateRequest request = ReadCreatePane();
     m_settings.TurnSeconds = request.turnSeconds;
+    m_settings.Rules = std::string(RulesName(request.rules));
     if (!Lobby::CheckCreate(request)) Timer1->stop();
     const BrowserOutcome outcome = m_lobby.CreateButton(request);
     if (outcome.caption) return;

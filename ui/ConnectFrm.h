@@ -78,6 +78,8 @@ public:
     QComboBox* GameTypeCombo = nullptr;
     QLabel* Label6 = nullptr;
     QComboBox* TypeCombo = nullptr;
+    QLabel* RulesLbl = nullptr;
+    QComboBox* RulesCombo = nullptr;
     QLabel* Label7 = nullptr;
     QLineEdit* GameNametxt = nullptr;
     QLabel* Label4 = nullptr;

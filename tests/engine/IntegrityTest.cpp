@@ -10,6 +10,7 @@
 
 #include "engine/Commands.h"
 #include "engine/Table.h"
+#include "gamefolder/RecordFile.h"
 #include "platform/Text.h"
 #include "testsupport/EngineFixtures.h"
 #include "testsupport/FakeClock.h"
@@ -200,6 +201,44 @@ INSTANTIATE_TEST_SUITE_P(
 
 // Cleo leaves with 10 in the pot: her chips stay there as dead money and
 // open no side pot of their own.
+// A seat written into the folder while a hand runs takes no part in it: the
+// stakes stay, the turn never reaches it, and it is dealt in from the next hand.
+TEST_F(IntegrityTest, ASeatAddedMidHandIsDealtInFromTheNextHand)
+{
+    Open({"Ann", "Bob", "Cleo"});
+    StartHand(); // Ann owes 10
+    {
+        auto usr = OpenRecordFile(PlayerFilePath(dir.Path()), PlayerRecordLength);
+        ASSERT_TRUE(usr);
+        PlayerRecord dan;
+        dan.Name = "Dan";
+        dan.Cash = Whole(1000);
+        dan.Action = "-";
+        ASSERT_TRUE(usr->WritePlayer(4, dan));
+        usr->Close();
+        auto gam = OpenRecordFile(GameFilePath(dir.Path()), GameRecordLength);
+        ASSERT_TRUE(gam);
+        GameRecord g = *gam->ReadGame();
+        g.PlayerCount = 4;
+        ASSERT_TRUE(gam->WriteGame(g));
+    }
+    table->Tick();
+    NewLines();
+    Act("R10"); // Ann calls
+    Act("R5");  // Bob completes
+    EXPECT_EQ(Status(), "P3");
+    Act("C"); // Cleo checks her option: the flop, and Dan is not asked
+    const Lines lines = NewLines();
+    EXPECT_FALSE(Has(lines, "s" + Numbered(Msg::Calls, "Cleo", "$10")));
+    EXPECT_EQ(Status(), "P2");
+    EXPECT_EQ(test::ReadGameFile(dir.Path()).Pot, Whole(30));
+    for (int i = 0; i < 12 && Status() != "RE"; ++i)
+        Act("C");
+    ASSERT_EQ(Status(), "RE");
+    EXPECT_EQ(Cash(4), Whole(1000));
+    EXPECT_EQ(TotalCash(), Whole(4000));
+}
+
 TEST_F(IntegrityTest, ADepartedPlayersStakeIsDeadMoneyInThePot)
 {
     Open({"Ann", "Bob", "Cleo"});

@@ -1,13 +1,18 @@
 // Real host and client programs in a shared server directory: bots seated
 // under a host named like a bot, a player who stops answering, and a host
 // whose process dies.
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <set>
 #include <string>
+#include <thread>
 
 #include <gtest/gtest.h>
 
+#include "gamefolder/Directory.h"
+#include "gamefolder/RecordFile.h"
+#include "gamefolder/TableOptions.h"
 #include "platform/Paths.h"
 #include "platform/Text.h"
 #include "testsupport/EngineFixtures.h"
@@ -79,6 +84,78 @@ TEST_F(TableIntegrityProcessTest, APlayerWhoStopsDoesNotStopTheTable)
     EXPECT_NE(host.find("conserved=yes"), std::string::npos);
     EXPECT_NE(host.find("Bob ran out of time"), std::string::npos);
     EXPECT_NE(host.find("Bob is away and folds."), std::string::npos);
+}
+
+// A Standard game against a raw client that writes straight into its seat
+// record: a request written out of turn is cleared when the turn comes, a
+// request the rules refuse is handed back with the reason, and the game
+// plays on to its end with its chips intact.
+TEST_F(TableIntegrityProcessTest, AStandardGameHoldsARawClientToTheRules)
+{
+    ASSERT_EQ(
+        Run("(timeout -s KILL 90 \"$B\"/scrivo-host --dir \"$S\" --rules standard --bots 1 --wait-players 1 "
+            "--hands 4 --delay 20 --seed 8 --keep --policy call >host.txt 2>host.err; echo $? >host.rc) &"),
+        0);
+    std::string folder;
+    for (int i = 0; i < 500 && folder.empty(); ++i) {
+        if (!std::filesystem::is_empty(server.Path())) folder = GameFolder();
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    ASSERT_FALSE(folder.empty());
+    EXPECT_EQ(ReadTableRules(folder), HandRules::Standard);
+    JoinResult joined;
+    for (int i = 0; i < 100 && joined.outcome != JoinOutcome::Joined; ++i) {
+        joined = JoinGame(server.Path(), std::filesystem::path(folder).filename().string(), "Raw");
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    ASSERT_EQ(joined.outcome, JoinOutcome::Joined);
+    EXPECT_EQ(joined.session.Rules, HandRules::Standard);
+    const int me = joined.session.MyPlayerNo;
+    const std::string mine = "P" + std::to_string(me);
+    int turns = 0, early = 0, uncleared = 0;
+    std::string last;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(80);
+    while (std::chrono::steady_clock::now() < deadline && Output("host.rc").empty()) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        const auto game = ReadGameRecord(folder);
+        if (!game) continue;
+        const std::string status = Trim(game->Status);
+        if (status == last) continue;
+        last = status;
+        if (status.size() == 2 && status[0] == 'P' && status != mine && early < 3) {
+            // A bet written while someone else has the turn.
+            if (WritePlayerRecord(folder, "R50", me)) ++early;
+            continue;
+        }
+        if (status != mine) continue;
+        ++turns;
+        const std::string before = Trim(test::ReadSeat(folder, me).Action);
+        if (!before.empty() && (before[0] == 'R' || before[0] == 'C' || before[0] == 'F')) ++uncleared;
+        // One cent more than the call is never a full raise: refused, then a call.
+        const PlayerRecord seat = test::ReadSeat(folder, me);
+        const Currency call = game->MinBet > seat.Bet ? game->MinBet - seat.Bet : Currency();
+        ASSERT_TRUE(WritePlayerRecord(folder, "R" + (call + Currency::FromRaw(100)).ToString(), me));
+        for (int i = 0; i < 300 && Trim(test::ReadSeat(folder, me).Action) != "-"; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        const std::string answer = call.IsZero() ? "C" : "R" + call.ToString();
+        ASSERT_TRUE(WritePlayerRecord(folder, answer, me));
+        // Taken once the host has put something else in its place.
+        for (int i = 0; i < 300 && Trim(test::ReadSeat(folder, me).Action) == answer; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        last.clear();
+    }
+    Run("wait");
+    EXPECT_GT(turns, 0);
+    EXPECT_GT(early, 0);
+    EXPECT_EQ(uncleared, 0);
+    EXPECT_EQ(Output("host.rc"), "0\n") << Output("host.err");
+    EXPECT_NE(Output("host.txt").find("conserved=yes"), std::string::npos);
+    std::size_t reasons = 0;
+    for (const std::string& line : test::ReadAllMessages(folder))
+        if (line.find("The smallest bet is") != std::string::npos ||
+            line.find("A raise must be at least") != std::string::npos)
+            ++reasons;
+    EXPECT_GT(reasons, 0u);
 }
 
 // The host's process is killed mid-game: the client says so, ends with
