@@ -24,7 +24,8 @@ void BM_Hands(benchmark::State& bench, const char* type, HandRules rules)
     long long hands = 0, events = 0;
     for (auto _ : bench) {
         for (int p = 1; p <= 6; ++p)
-            start.seats[static_cast<std::size_t>(p)] = StartSeat{true, Currency::FromWhole(200 + rng() % 1800)};
+            start.seats[static_cast<std::size_t>(p)] =
+                StartSeat{true, Currency::FromWhole(200 + rng() % 1800)};
         start.button = 1 + static_cast<int>(rng() % 6);
         std::shuffle(pack.begin(), pack.end(), rng);
         start.pack = pack;

@@ -1,5 +1,6 @@
 // Two games played side by side in one process, each by its host's table and
 // a joined client's table: nothing of one game may reach the other.
+#include <algorithm>
 #include <array>
 #include <string>
 #include <vector>
@@ -85,6 +86,16 @@ TEST(TwoTablesTest, EachTablePlaysItsOwnGame)
     EXPECT_EQ(noLimit.TotalCash(), Whole(2000));
     EXPECT_EQ(limit.host->Session().BotCount, 1);
     EXPECT_EQ(noLimit.host->Session().BotCount, 0);
+    // Each table shuffles with a generator of its own: the two deals differ.
+    const auto dealt = [](const Game& g) {
+        std::vector<clsCard> cards = g.host->Hand().board;
+        for (const HandSeat& seat : g.host->Hand().seats)
+            if (seat.dealt) cards.insert(cards.end(), seat.hole.begin(), seat.hole.end());
+        return cards;
+    };
+    const std::vector<clsCard> first = dealt(limit), second = dealt(noLimit);
+    EXPECT_FALSE(std::equal(second.begin(), second.end(), first.begin(), first.end(),
+                            [](const clsCard& a, const clsCard& b) { return a.SameCard(b); }));
 }
 
 } // namespace
