@@ -284,7 +284,7 @@ TEST_F(SettingsTest, SaveWritesEveryKeyInOrderKeepsOtherLinesAndLoadsBackUnchang
     SaveSettings(settings, &controls);
     // clang-format off
     EXPECT_EQ(IniText(), "; my notes\n[System]\nMine=keep me\nServer Delay=900\n"
-        "Server Directory=/mnt/share/\n[Extra]\nx=1\n\n[Game]\nLast Player=J\xC3\xB6rg\nTurn Time=60\nGame=-1\nType=1\n"
+        "Server Directory=/mnt/share/\n[Extra]\nx=1\n\n[Game]\nLast Player=J\xC3\xB6rg\nTurn Time=60\nRules=standard\nGame=-1\nType=1\n"
         "BotLevel=1\nName=Friday\nStartCash=abc\nBB=\nSB=\nCurrency=\xE2\x82\xAC\nBots=\n\n[Options]\nLanguage=Deutsch\n"
         "FontName=DejaVu Sans Mono\nFontSize=14\nColour Text=False\nBold Text=True\nShort Text=False\n"
         "Card Text=True\nSymbols=False\nAnimated=False\nStatus Bar=True\nScrivoMode=True\n\n[MainForm]\n"

@@ -424,7 +424,7 @@ TEST_P(BrowserCreateChecks, RefuseWithTheirCaptionAndMakeNothing)
     const BadCreate& c = GetParam();
     FillCreatePane(c.table, c.cash, c.sb, c.bb);
     Frm().CreateNowClick();
-    EXPECT_EQ(boxes->Texts(), std::vector<std::string>{language.AppText[*c.caption]});
+    EXPECT_EQ(boxes->Texts(), std::vector<std::string>{language.AppText[c.caption]});
     EXPECT_TRUE(std::filesystem::is_empty(serverDir.Path()));
     ExpectStillBrowsing();
 }
