@@ -257,12 +257,13 @@ void Table::FlushMessages()
     }
 }
 
-void Table::WriteStatus(const std::string& status, bool resetLastRaise)
+void Table::WriteStatus(GameStatus status, bool resetLastRaise)
 {
-    if (!status.empty() && status[0] == 'P') {
+    if (status.IsTurn()) {
         m_turnStarted = ProgramClock().Now();
         if (m_session.TurnSeconds > 0)
-            Send(status.substr(1) + "s" + FormatText(Msg::TimeLeft, std::to_string(m_session.TurnSeconds)));
+            Send(std::to_string(status.TurnPlayer()) + "s" +
+                 FormatText(Msg::TimeLeft, std::to_string(m_session.TurnSeconds)));
     }
     m_statusPending = true;
     m_statusWrite = status;
@@ -421,7 +422,7 @@ void Table::TickFailed(const std::string& description)
     if (IsHostTable()) {
         // End the game for everybody, if the folder still takes a status.
         try {
-            WriteStatus("GE", false);
+            WriteStatus(GameStatus::Ended, false);
             ReleaseFiles();
         } catch (...) {
             CloseFiles();
@@ -459,7 +460,7 @@ void Table::TickBody()
     if (m_state.Closing) return;
 
     const GameRecord g = PollGame();
-    const std::string status = Trim(g.Status);
+    const GameStatus status = g.Status;
     m_state.Pot = g.Pot;
     m_state.MinBet = g.MinBet;
     m_state.LastRaise = g.LastRaise;
@@ -480,8 +481,8 @@ void Table::TickBody()
         WatchHost(status);
         if (m_state.Closing) return;
     }
-    if (status == "GS" && host) StartHand();
-    if (!status.empty() && status[0] == 'P' && host) {
+    if (status == GameStatus::StartHand && host) StartHand();
+    if (status.IsTurn() && host) {
         // A bot's record holds nothing new until the bot has decided.
         const int current = m_state.CurrentPlayer;
         const bool bot = current >= 2 && current <= m_session.BotCount + 1;
@@ -491,19 +492,19 @@ void Table::TickBody()
         }
         CheckTurnTime(status);
     }
-    if (status == "RE") {
+    if (status == GameStatus::HandOver) {
         if (host) EndHand();
         Shown().ShowStatus("");
     }
-    if (status == "GP" && host) PrepareNextHand();
+    if (status == GameStatus::PrepareHand && host) PrepareNextHand();
 
     if (status != m_state.LastStatus) {
         m_requestPending = false;
         m_rearmCandidate = false;
-        if (!status.empty() && status[0] == 'P') {
-            const int named = status.size() >= 2 ? status.back() - '0' : 0;
+        if (status.IsTurn()) {
+            const int named = status.TurnPlayer();
             m_state.MyTurn = named == m_session.MyPlayerNo;
-            if (!host && named >= 0 && named <= 9) m_state.CurrentPlayer = named;
+            if (!host) m_state.CurrentPlayer = named;
         } else {
             m_state.MyTurn = false;
             // Between turns nobody is waited for; a client would otherwise
@@ -526,7 +527,7 @@ void Table::TickBody()
         m_state.CurrentPlayer <= m_session.BotCount + 1)
         BotStep(status);
     // A bot's request is taken at once, under the opens of this tick.
-    if (host && m_botRequested && !status.empty() && status[0] == 'P') {
+    if (host && m_botRequested && status.IsTurn()) {
         m_botRequested = false;
         ProcessAndNoteAction();
     }
@@ -553,11 +554,11 @@ int Table::TurnSecondsLeft() const
 // A host that left writes so; one whose process ended only drops its lock.
 // The lock is tested every few seconds rather than every poll, since on a
 // shared folder each test costs a round trip.
-void Table::WatchHost(const std::string& status)
+void Table::WatchHost(GameStatus status)
 {
     constexpr auto every = std::chrono::seconds(3);
     const Clock::TimePoint now = ProgramClock().Now();
-    if (status == "GE" || now - m_hostChecked < every) return;
+    if (status == GameStatus::Ended || now - m_hostChecked < every) return;
     m_hostChecked = now;
     if (ProbeHostLock(HostFilePath(m_session.GameFolder)) != HostPresence::Gone) return;
     m_hostGone = true;
@@ -587,8 +588,8 @@ void Table::CheckRearm()
         // The host writes the game record itself, and what it decided in
         // this tick is not stored yet: the file would give back an older
         // turn and pot. Its own state is the game.
-        const std::string status = m_statusPending ? m_statusWrite : Trim(m_lastGame.Status);
-        if (status == "P" + std::to_string(m_session.MyPlayerNo)) {
+        const GameStatus status = m_statusPending ? m_statusWrite : m_lastGame.Status;
+        if (status.IsTurnOf(m_session.MyPlayerNo)) {
             m_requestPending = false;
             m_state.MyTurn = true;
             UpdateTableView();
@@ -596,8 +597,7 @@ void Table::CheckRearm()
         return;
     }
     const GameRecord g = ReadGame();
-    const std::string status = Trim(g.Status);
-    if (status.size() >= 2 && status[0] == 'P' && status.back() - '0' == m_session.MyPlayerNo) {
+    if (g.Status.IsTurnOf(m_session.MyPlayerNo)) {
         m_requestPending = false;
         m_state.MyTurn = true;
         m_state.Pot = g.Pot;
@@ -715,7 +715,7 @@ bool Table::StartRound()
     if (!CanStartRound()) return false;
     try {
         Shown().SetStartRoundAllowed(false);
-        WriteStatus(m_state.HandNo == 1 ? "GS" : "GP", true);
+        WriteStatus(m_state.HandNo == 1 ? GameStatus::StartHand : GameStatus::PrepareHand, true);
         ReleaseFiles();
         m_roundStarting = true;
         Shown().ShowStatus(m_language.LangText[Msg::ShufflingDealing]);
@@ -756,13 +756,13 @@ void Table::PrepareNextHand()
     m_state.MinBet = Currency();
     m_state.LastRaise = Currency();
     m_gamePending = true;
-    WriteStatus("GS", true);
+    WriteStatus(GameStatus::StartHand, true);
 }
 
 void Table::EndHand()
 {
     TableState& s = m_state;
-    WriteStatus("GR", false);
+    WriteStatus(GameStatus::HandDone, false);
     s.Stage = StageWaiting;
     int last = 0;
     for (int p = 1; p <= s.PlayerCount; ++p) {
@@ -787,7 +787,7 @@ void Table::EndHand()
     // The winner's line goes out before the final status, so every client
     // that sees the game end has the line that names the winner.
     Send("s" + FormatText(Msg::GameOver, last > 0 ? s.PlayerNames[last] : std::string()));
-    WriteStatus("GE", false);
+    WriteStatus(GameStatus::Ended, false);
     s.Stage = StageGameOver;
     ResetSeatsAfterGame();
     Shown().HandEnded(*this);

@@ -13,7 +13,7 @@
 
 namespace scrivo {
 
-void Table::BotStep(const std::string& status)
+void Table::BotStep(GameStatus status)
 {
     Random& random = m_random;
     const int lines = static_cast<int>(m_language.BotChat.size()) - 1;
@@ -22,7 +22,7 @@ void Table::BotStep(const std::string& status)
         Send("m" + FormatText(Msg::ChatLine, m_state.PlayerNames[m_state.CurrentPlayer],
                               m_language.BotChat[static_cast<std::size_t>(i)]));
     }
-    if (!status.empty() && status[0] == 'P') {
+    if (status.IsTurn()) {
         if (++m_state.BotTicks >= 3) {
             BotDecide();
             m_state.BotTicks = 0;

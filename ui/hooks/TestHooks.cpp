@@ -229,7 +229,7 @@ private:
             std::istringstream codes(Arg(w, 1));
             std::string code;
             while (std::getline(codes, code, '|')) {
-                if (!code.empty() && game->Status.rfind(code, 0) == 0) return true;
+                if (!code.empty() && game->Status.Text().rfind(code, 0) == 0) return true;
             }
             return false;
         }
