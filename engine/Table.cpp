@@ -112,6 +112,12 @@ void Table::CloseFiles()
         file.Close();
 }
 
+void Table::DropHeld()
+{
+    CloseFiles();
+    m_outbox.clear();
+}
+
 void Table::ReleaseFiles()
 {
     try {
@@ -314,7 +320,7 @@ void Table::LoadSeats()
 
 bool Table::Init()
 {
-    try {
+    const auto open = [&] {
         m_state = TableState{};
         m_hostGone = false;
         m_seats.clear();
@@ -375,16 +381,13 @@ bool Table::Init()
         if (IsHostTable() && !m_hostLock.Acquire(HostFilePath(m_session.GameFolder)))
             ReportError("Error Initialising Game: ", "the game folder cannot be locked for the host");
         m_hostChecked = ProgramClock().Now();
-        return true;
-    } catch (const OperationCancelled&) {
-        CloseFiles();
-        m_outbox.clear();
-        return false;
-    } catch (const std::exception& e) {
-        m_outbox.clear();
-        ReportError("Error Initialising Game: ", e.what());
-        return false;
-    }
+    };
+    return Completes(
+        open, [this] { DropHeld(); },
+        [this](const std::string& what) {
+            m_outbox.clear();
+            ReportError("Error Initialising Game: ", what);
+        });
 }
 
 // ---------------------------------------------------------------- the tick
@@ -395,17 +398,17 @@ void Table::Tick()
     // a tick that starts meanwhile must not run the game a second time.
     if (m_inTick || m_state.Closing) return;
     TickGuard guard(m_inTick);
-    try {
+    const auto tick = [&] {
         TickBody();
         ReleaseFiles();
         if (m_failedTicks > 0 && ++m_soundTicks >= SoundTicksToForget) m_failedTicks = 0;
-    } catch (const OperationCancelled&) {
-        CloseFiles();
-        m_outbox.clear();
-    } catch (const std::exception& e) {
-        CloseFiles();
-        TickFailed(e.what());
-    }
+    };
+    Completes(
+        tick, [this] { DropHeld(); },
+        [this](const std::string& what) {
+            CloseFiles();
+            TickFailed(what);
+        });
 }
 
 void Table::TickFailed(const std::string& description)
@@ -713,22 +716,23 @@ bool Table::CanStartRound() const
 bool Table::StartRound()
 {
     if (!CanStartRound()) return false;
-    try {
+    const auto start = [&] {
         Shown().SetStartRoundAllowed(false);
         WriteStatus(m_state.HandNo == 1 ? GameStatus::StartHand : GameStatus::PrepareHand, true);
         ReleaseFiles();
         m_roundStarting = true;
         Shown().ShowStatus(m_language.LangText[Msg::ShufflingDealing]);
-        return true;
-    } catch (const OperationCancelled&) {
-        CloseFiles();
-        m_outbox.clear();
+    };
+    const auto cancelled = [this] {
+        DropHeld();
         m_statusPending = false;
-    } catch (const std::exception& e) {
+    };
+    const auto failed = [this](const std::string& what) {
         // The round did not start: the host decides again.
         m_statusPending = false;
-        ReportError("Error starting round: ", e.what());
-    }
+        ReportError("Error starting round: ", what);
+    };
+    if (Completes(start, cancelled, failed)) return true;
     Shown().SetStartRoundAllowed(CanStartRound());
     return false;
 }
@@ -832,7 +836,7 @@ void Table::ReturnStakes()
 void Table::Leave()
 {
     m_state.Closing = true;
-    try {
+    const auto leave = [&] {
         if (IsHostTable()) ReturnStakes();
         ReleaseFiles();
         if (m_state.PlayerCount >= 1) {
@@ -841,13 +845,13 @@ void Table::Leave()
             LeaveGame(m_session, me ? m_state.PlayerNames[m_session.MyPlayerNo] : std::string(), m_language);
         }
         m_hostLock.Release();
-    } catch (const OperationCancelled&) {
-        CloseFiles();
-        m_outbox.clear();
-    } catch (const std::exception& e) {
-        m_outbox.clear();
-        ReportError("Error leaving game: ", e.what());
-    }
+    };
+    Completes(
+        leave, [this] { DropHeld(); },
+        [this](const std::string& what) {
+            m_outbox.clear();
+            ReportError("Error leaving game: ", what);
+        });
 }
 
 } // namespace scrivo

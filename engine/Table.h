@@ -224,6 +224,8 @@ private:
     // Stores what is pending, then closes every file (closed on failure too).
     void ReleaseFiles();
     void CloseFiles();
+    // After an open the user cancelled: the files close and unsent lines go.
+    void DropHeld();
     // The view, with the files released first: a view call may pause or ask.
     TableView& Shown();
     // A player record as this step sees it (its own pending write first),

@@ -198,15 +198,13 @@ bool Table::PlayOwnSeat()
 {
     const int me = m_session.MyPlayerNo;
     if (!IsHostTable() || !m_state.MyTurn || m_state.CurrentPlayer != me) return false;
-    try {
+    const auto play = [&] {
         BotDecide();
         ReleaseFiles(); // outside a tick: stored at once
-    } catch (const OperationCancelled&) {
+    };
+    if (!Completes(
+            play, [] {}, [this](const std::string& what) { ReportError("Error in game tick: ", what); }))
         return false;
-    } catch (const std::exception& e) {
-        ReportError("Error in game tick: ", e.what());
-        return false;
-    }
     RequestWritten();
     return true;
 }
@@ -215,7 +213,7 @@ bool Table::ResetStacks(Currency cash)
 {
     TableState& s = m_state;
     if (!IsHostTable() || s.Stage != StageWaiting || cash <= Currency()) return false;
-    try {
+    const auto reset = [&] {
         for (int p = 1; p <= s.PlayerCount; ++p) {
             PlayerRecord r = GetSeat(p);
             const std::string action = Trim(r.Action);
@@ -232,13 +230,9 @@ bool Table::ResetStacks(Currency cash)
             if (p == m_session.MyPlayerNo) m_session.MyCash = cash;
         }
         ReleaseFiles(); // outside a tick: stored at once
-    } catch (const OperationCancelled&) {
-        return false;
-    } catch (const std::exception& e) {
-        ReportError("Error in game tick: ", e.what());
-        return false;
-    }
-    return true;
+    };
+    return Completes(
+        reset, [] {}, [this](const std::string& what) { ReportError("Error in game tick: ", what); });
 }
 
 } // namespace scrivo
