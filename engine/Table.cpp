@@ -1,6 +1,7 @@
 #include "engine/Table.h"
 
 #include <algorithm>
+#include <functional>
 
 #include "engine/FormatCash.h"
 #include "engine/TableInternal.h"
@@ -259,6 +260,7 @@ void Table::FlushMessages()
             // Exactly what a reader of the record gets back.
             m_ownLines.push_back(Trim(DecodeMessageRecord(EncodeMessageRecord(MessageRecord{line})).Text));
             m_lastMsgNo = static_cast<long>(record);
+            NoteSeen(record, m_ownLines.back());
         }
     }
 }
@@ -325,6 +327,8 @@ bool Table::Init()
         m_hostGone = false;
         m_seats.clear();
         m_msgLines.clear();
+        m_seenLines.clear();
+        m_priorLines.clear();
         m_lastMsgNo = 0;
         m_outbox.clear();
         m_ownLines.clear();
@@ -632,8 +636,12 @@ void Table::GetMsgs()
     if (count == m_lastMsgNo) return;
     const MessageBatch batch = Need(ReadMessagesSince(TickFile(Slot::Messages), m_lastMsgNo));
     if (batch.restarted) {
+        // Cut short or made anew: what is still there from before was shown
+        // already; only lines that differ from those shown are new.
         m_lastMsgNo = 0;
         m_requestMark = 0;
+        m_priorLines = std::move(m_seenLines);
+        m_seenLines.clear();
     }
     if (batch.lines.empty()) {
         m_lastMsgNo = static_cast<long>(batch.lastRecord);
@@ -641,16 +649,26 @@ void Table::GetMsgs()
     }
     std::vector<LogLine> fresh;
     fresh.reserve(batch.lines.size());
-    long recordNo = m_lastMsgNo;
-    for (const std::string& line : batch.lines) {
-        ++recordNo;
+    for (std::size_t i = 0; i < batch.lines.size(); ++i) {
+        const std::string& line = batch.lines[i];
+        if (!NoteSeen(batch.records[i], line)) continue;
         m_msgLines.push_back(line);
-        fresh.push_back(LogLine{recordNo, line});
+        fresh.push_back(LogLine{static_cast<long>(batch.records[i]), line});
         NoteLine(fresh.back());
     }
     m_lastMsgNo = static_cast<long>(batch.lastRecord);
     m_fetched.insert(m_fetched.end(), std::make_move_iterator(fresh.begin()),
                      std::make_move_iterator(fresh.end()));
+}
+
+bool Table::NoteSeen(std::int64_t record, const std::string& line)
+{
+    const std::size_t hash = std::hash<std::string>{}(line);
+    const auto prior =
+        std::lower_bound(m_priorLines.begin(), m_priorLines.end(), std::make_pair(record, std::size_t{0}));
+    const bool shown = prior != m_priorLines.end() && prior->first == record && prior->second == hash;
+    m_seenLines.emplace_back(record, hash);
+    return !shown;
 }
 
 // Shown once the step of the tick is done, so that the view (which may let

@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "engine/Commands.h"
@@ -253,6 +254,9 @@ private:
     void UpdateTableView();
     void FinishViewUpdate();
     void GetMsgs();
+    // Notes a line of msg.spk as shown; false when it was shown before the
+    // file was last cut short.
+    bool NoteSeen(std::int64_t record, const std::string& line);
     void ShowOwnLines();
     void ShowFetchedLines();
     void NoteLine(const LogLine& line);
@@ -295,6 +299,10 @@ private:
     int m_refusals = 0;
     std::vector<PlayerRecord> m_seats;
     std::vector<std::string> m_msgLines;
+    // Record number and hash of each line shown, in record order, and those
+    // of before msg.spk was last cut short: a line still there is not new.
+    std::vector<std::pair<std::int64_t, std::size_t>> m_seenLines;
+    std::vector<std::pair<std::int64_t, std::size_t>> m_priorLines;
     long m_lastMsgNo = 0;
     std::vector<std::string> m_outbox;
     // Lines read in this tick, for the view once the tick's step is done.

@@ -19,14 +19,19 @@ void RequireBatch(const std::string& bytes, std::int64_t from, const MessageBatc
     Require(batch.restarted == past, "reading starts again exactly when the position is past the end");
     const std::int64_t first = past ? 0 : (from < 0 ? 0 : from);
     Require(batch.lastRecord == count, "the batch ends at the last whole record");
-    Require(static_cast<std::int64_t>(batch.lines.size()) == count - first, "one line per new whole record");
-    for (std::size_t i = 0; i < batch.lines.size(); ++i) {
-        const std::size_t offset =
-            static_cast<std::size_t>(first + static_cast<std::int64_t>(i)) * MessageRecordLength;
+    Require(batch.records.size() == batch.lines.size(), "every line has its record number");
+    std::size_t i = 0;
+    for (std::int64_t n = first + 1; n <= count; ++n) {
         const std::string expected =
-            Trim(DecodeMessageRecord(bytes.substr(offset, MessageRecordLength)).Text);
-        Require(batch.lines[i] == expected, "each line is its record decoded");
+            Trim(DecodeMessageRecord(
+                     bytes.substr(static_cast<std::size_t>(n - 1) * MessageRecordLength, MessageRecordLength))
+                     .Text);
+        if (expected.empty()) continue; // a blank record is no line
+        Require(i < batch.lines.size() && batch.records[i] == n && batch.lines[i] == expected,
+                "each line that is not blank is its record decoded");
+        ++i;
     }
+    Require(i == batch.lines.size(), "no line but those of the records");
 }
 
 } // namespace
@@ -53,10 +58,10 @@ void MessageFileBody(const std::uint8_t* data, std::size_t size)
     const std::string sent = Cp1252ToUtf8(line);
     Require(SendPlayerMessage(folder, sent).Ok(), "a line can be appended");
     FolderResult<MessageBatch> after = ReadMessagesSince(folder, count);
-    Require(after.Ok() && after->lastRecord == count + 1 && after->lines.size() == 1,
+    const std::string back = Trim(DecodeMessageRecord(EncodeMessageRecord(MessageRecord{sent})).Text);
+    Require(after.Ok() && after->lastRecord == count + 1 && after->lines.size() == (back.empty() ? 0u : 1u),
             "the appended line is the next record");
-    Require(after->lines[0] == Trim(DecodeMessageRecord(EncodeMessageRecord(MessageRecord{sent})).Text),
-            "the appended line reads back as sent");
+    Require(back.empty() || after->lines[0] == back, "the appended line reads back as sent");
 
     // Cut the file short (or delete it) and read on from where we were.
     const std::int64_t total = (count + 1) * MessageRecordLength;

@@ -287,7 +287,7 @@ FolderResult<GameSession> CreateGame(const std::string& serverDirectory, const C
         const auto id = static_cast<long long>(std::floor(ProgramRandom().Next() * GameIdRange));
         folder = JoinPath(serverDirectory, std::to_string(id) + GameFolderSuffix);
         if (FolderExists(folder)) continue;
-        if (CurrentFileOps().MakeFolder(folder, 0777) == 0) break;
+        if (MakeSharedFolder(CurrentFileOps(), folder) == 0) break;
         if (errno != EEXIST) return FolderStatus::Failure(ErrorDescription(errno));
     }
     if (!WriteTableOptions(folder, request.rules)) {

@@ -66,6 +66,28 @@ FolderResult<std::string> RecordFile::ReadRecord(std::int64_t n)
     return bytes;
 }
 
+FolderResult<std::string> RecordFile::ReadRecords(std::int64_t n, std::int64_t count)
+{
+    if (!IsOpen() || m_recordLength <= 0) return IoFailure();
+    if (n < 1 || count < 0) return FolderStatus::NotThere(RecordNotThere(Path(), n));
+    std::string bytes(static_cast<std::size_t>(count * m_recordLength), '\0');
+    const long long got = m_file.ReadAt((n - 1) * m_recordLength, bytes.data(), bytes.size());
+    if (got < 0) return IoFailure();
+    bytes.resize(static_cast<std::size_t>(got / m_recordLength * m_recordLength));
+    return bytes;
+}
+
+FolderResult<std::int64_t> RecordFile::NextDataRecord(std::int64_t n)
+{
+    auto count = RecordCount();
+    if (!count) return count.status;
+    if (n < 1) n = 1;
+    if (n > *count) return *count + 1;
+    const std::int64_t at = m_file.NextData((n - 1) * m_recordLength);
+    if (at < 0) return IoFailure();
+    return std::min(*count + 1, std::max(n, at / m_recordLength + 1));
+}
+
 FolderStatus RecordFile::WriteRecord(std::int64_t n, std::string_view bytes)
 {
     if (!IsOpen() || m_recordLength <= 0) return IoFailure();
@@ -225,18 +247,39 @@ FolderResult<MessageBatch> ReadMessagesSince(RecordFile& file, std::int64_t last
         batch.lastRecord = 0;
         batch.restarted = true;
     }
-    // A file grown out of all proportion is read a slice per call, so that
-    // one read never holds up the tick for long; the rest follows next time.
+    // At most this many records are read per call, so that one read never
+    // holds up the tick for long (the rest follows next time), in blocks of
+    // one read each. Holes cost nothing.
     constexpr std::int64_t slice = 65536;
-    const std::int64_t last = std::min(*count, batch.lastRecord + slice);
-    for (std::int64_t n = batch.lastRecord + 1; n <= last; ++n) {
-        auto text = file.ReadMessage(n);
-        if (!text) {
-            if (text.status.error == FolderError::NotThere) break;
-            return text.status;
+    constexpr std::int64_t block = 256;
+    const int length = file.RecordLength();
+    std::int64_t budget = slice;
+    bool blankRun = true; // look for a hole before the first block
+    while (batch.lastRecord < *count && budget > 0) {
+        std::int64_t n = batch.lastRecord + 1;
+        if (blankRun) {
+            auto next = file.NextDataRecord(n);
+            if (!next) return next.status;
+            batch.lastRecord = *next - 1;
+            n = *next;
+            if (n > *count) break;
         }
-        batch.lines.push_back(Trim(*text));
-        batch.lastRecord = n;
+        auto bytes = file.ReadRecords(n, std::min({block, budget, *count - n + 1}));
+        if (!bytes) return bytes.status;
+        const auto got = static_cast<std::int64_t>(bytes->size()) / length;
+        if (got == 0) break; // cut short meanwhile
+        budget -= got;
+        blankRun = true;
+        for (std::int64_t i = 0; i < got; ++i) {
+            const std::string_view record(bytes->data() + i * length, static_cast<std::size_t>(length));
+            if (record.find_first_not_of('\0') == std::string_view::npos) continue;
+            std::string text = Trim(DecodeMessageRecord(record).Text);
+            if (text.empty()) continue;
+            blankRun = false;
+            batch.lines.push_back(std::move(text));
+            batch.records.push_back(n + i);
+        }
+        batch.lastRecord = n + got - 1;
     }
     return batch;
 }

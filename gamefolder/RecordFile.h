@@ -72,6 +72,12 @@ public:
     FolderResult<std::int64_t> ByteSize();
     // The raw bytes of record n; NotThere unless it is whole in the file.
     FolderResult<std::string> ReadRecord(std::int64_t n);
+    // The raw bytes of up to count records from record n, whole records only
+    // (fewer at the end of the file).
+    FolderResult<std::string> ReadRecords(std::int64_t n, std::int64_t count);
+    // The first record at or after n that may hold data: the records of a
+    // hole in a sparse file were never written. RecordCount() + 1 when none.
+    FolderResult<std::int64_t> NextDataRecord(std::int64_t n);
     // Writes record n (bytes cut or zero-padded to the record length).
     FolderStatus WriteRecord(std::int64_t n, std::string_view bytes);
     // Writes after the last whole record; gives the new record's number.
@@ -123,13 +129,17 @@ FolderStatus WritePlayerRecord(const std::string& folder, const std::string& act
 FolderStatus SendPlayerMessage(const std::string& folder, const std::string& line);
 
 // The message lines added after record lastRecord, unscrambled and trimmed,
-// in record order; lastRecord becomes the number of the last whole record.
+// in record order; lastRecord becomes the number of the last record looked
+// at. Blank records (never written, or zeroed) are no lines and are passed
+// over, holes of a sparse file without reading them; a file grown out of all
+// proportion is read a bounded slice per call.
 // A file that now holds fewer records than lastRecord was cut short, deleted
 // or made anew: reading starts again from its first record and restarted is
 // set, so that the caller renumbers from there instead of waiting for the
 // file to grow back past a position it never reaches again.
 struct MessageBatch {
     std::vector<std::string> lines;
+    std::vector<std::int64_t> records; // the record number of each line
     std::int64_t lastRecord = 0;
     bool restarted = false;
 };

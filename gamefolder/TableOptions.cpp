@@ -34,7 +34,7 @@ bool WriteTableOptions(const std::string& folder, HandRules rules)
     FileOps& ops = CurrentFileOps();
     const std::string text = std::string(RulesKey) + std::string(RulesName(rules)) + "\n";
     const int fd =
-        ops.Open(OptionsFilePath(folder), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        OpenShared(ops, OptionsFilePath(folder), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0) return false;
     const long long written = ops.WriteAt(fd, text.data(), text.size(), 0);
     const int error = errno;

@@ -68,6 +68,13 @@ long long PosixFileOps::WriteAt(int fd, const void* data, std::size_t size, std:
     return ::pwrite(fd, data, size, offset);
 }
 
+std::int64_t PosixFileOps::NextData(int fd, std::int64_t offset)
+{
+    const off_t at = ::lseek(fd, static_cast<off_t>(offset), SEEK_DATA);
+    if (at < 0 && errno == EINVAL) return offset; // no hole support here
+    return at;
+}
+
 int PosixFileOps::Truncate(int fd, std::int64_t size)
 {
     return ::ftruncate(fd, size);
@@ -196,6 +203,10 @@ long long ForwardingFileOps::WriteAt(int fd, const void* data, std::size_t size,
 {
     return m_inner.WriteAt(fd, data, size, offset);
 }
+std::int64_t ForwardingFileOps::NextData(int fd, std::int64_t offset)
+{
+    return m_inner.NextData(fd, offset);
+}
 int ForwardingFileOps::Truncate(int fd, std::int64_t size)
 {
     return m_inner.Truncate(fd, size);
@@ -282,6 +293,10 @@ long long HookedFileOps::ReadAt(int fd, void* buffer, std::size_t size, std::int
 long long HookedFileOps::WriteAt(int fd, const void* data, std::size_t size, std::int64_t offset)
 {
     return Pass(m_hook, FileCall::Write, [&] { return Inner().WriteAt(fd, data, size, offset); });
+}
+std::int64_t HookedFileOps::NextData(int fd, std::int64_t offset)
+{
+    return Pass(m_hook, FileCall::Read, [&] { return Inner().NextData(fd, offset); });
 }
 int HookedFileOps::Truncate(int fd, std::int64_t size)
 {
@@ -434,6 +449,58 @@ bool IsRealDirectory(const std::string& path)
         name.pop_back();
     FileStat st;
     return !name.empty() && CurrentFileOps().Lstat(name, st) == 0 && st.IsDirectory();
+}
+
+namespace {
+
+std::string FolderOf(const std::string& path)
+{
+    const auto slash = path.find_last_of('/');
+    if (slash == std::string::npos) return ".";
+    if (slash == 0) return "/";
+    return path.substr(0, slash);
+}
+
+} // namespace
+
+unsigned SharedModeIn(FileOps& ops, const std::string& folder, bool forFolder)
+{
+    FileStat st;
+    if (ops.Stat(folder, st) != 0) return forFolder ? 0755u : 0644u;
+    if (forFolder) return st.mode & (0777u | S_ISGID);
+    // Owner bits always allow reading and writing our own file.
+    return (st.mode & 0666u) | 0600u;
+}
+
+int OpenShared(FileOps& ops, const std::string& path, int flags)
+{
+    if (!(flags & O_CREAT)) return ops.Open(path, flags, 0);
+    const int plain = flags & ~(O_CREAT | O_EXCL);
+    for (int tries = 0; tries < 3; ++tries) {
+        if (!(flags & O_EXCL)) {
+            const int fd = ops.Open(path, plain, 0);
+            if (fd >= 0 || errno != ENOENT) return fd;
+        }
+        const int fd = ops.Open(path, plain | O_CREAT | O_EXCL, 0600);
+        if (fd >= 0) {
+            // Made by us: opened to the others as far as the folder is.
+            ops.SetMode(fd, SharedModeIn(ops, FolderOf(path), false));
+            return fd;
+        }
+        if (errno != EEXIST || (flags & O_EXCL)) return fd;
+        // Made by someone else between the two opens: open theirs.
+    }
+    return -1;
+}
+
+int MakeSharedFolder(FileOps& ops, const std::string& path)
+{
+    if (ops.MakeFolder(path, 0700) != 0) return -1;
+    const int fd = ops.Open(path, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC, 0);
+    if (fd < 0) return 0; // made; it stays ours alone
+    ops.SetMode(fd, SharedModeIn(ops, FolderOf(path), true));
+    ops.Close(fd);
+    return 0;
 }
 
 } // namespace scrivo

@@ -60,6 +60,10 @@ public:
     // One pread / pwrite; the count may be short.
     virtual long long ReadAt(int fd, void* buffer, std::size_t size, std::int64_t offset) = 0;
     virtual long long WriteAt(int fd, const void* data, std::size_t size, std::int64_t offset) = 0;
+    // lseek(SEEK_DATA): the first offset at or after offset that holds data,
+    // skipping holes of a sparse file. A file system that cannot tell gives
+    // offset back; past the last data it fails with ENXIO.
+    virtual std::int64_t NextData(int fd, std::int64_t offset) = 0;
     virtual int Truncate(int fd, std::int64_t size) = 0;
     virtual int Sync(int fd) = 0;                   // fsync
     virtual int SetMode(int fd, unsigned mode) = 0; // fchmod
@@ -91,6 +95,7 @@ public:
     int SetLock(int fd, short type) override;
     long long ReadAt(int fd, void* buffer, std::size_t size, std::int64_t offset) override;
     long long WriteAt(int fd, const void* data, std::size_t size, std::int64_t offset) override;
+    std::int64_t NextData(int fd, std::int64_t offset) override;
     int Truncate(int fd, std::int64_t size) override;
     int Sync(int fd) override;
     int SetMode(int fd, unsigned mode) override;
@@ -115,6 +120,7 @@ public:
     int SetLock(int fd, short type) override;
     long long ReadAt(int fd, void* buffer, std::size_t size, std::int64_t offset) override;
     long long WriteAt(int fd, const void* data, std::size_t size, std::int64_t offset) override;
+    std::int64_t NextData(int fd, std::int64_t offset) override;
     int Truncate(int fd, std::int64_t size) override;
     int Sync(int fd) override;
     int SetMode(int fd, unsigned mode) override;
@@ -150,6 +156,7 @@ public:
     int SetLock(int fd, short type) override;
     long long ReadAt(int fd, void* buffer, std::size_t size, std::int64_t offset) override;
     long long WriteAt(int fd, const void* data, std::size_t size, std::int64_t offset) override;
+    std::int64_t NextData(int fd, std::int64_t offset) override;
     int Truncate(int fd, std::int64_t size) override;
     int Sync(int fd) override;
     int SetMode(int fd, unsigned mode) override;
@@ -229,6 +236,19 @@ public:
 private:
     FileOps* m_previous;
 };
+
+// Files and folders of a game are as open as the folder they are made in,
+// whatever the creating account's umask: in a server directory that every
+// account may write (mode 1777, or a group's with the setgid bit) every such
+// account may then play. A file gets the folder's read and write bits, a
+// folder all its bits and its setgid bit, never its sticky bit.
+unsigned SharedModeIn(FileOps& ops, const std::string& folder, bool forFolder);
+// open(2) of path with flags; with O_CREAT a file made by this call gets the
+// shared mode of its folder. A link is never followed into a new file when
+// O_NOFOLLOW is among the flags.
+int OpenShared(FileOps& ops, const std::string& path, int flags);
+// mkdir(2) with the shared mode of the parent folder.
+int MakeSharedFolder(FileOps& ops, const std::string& path);
 
 // True only for a real directory: a symbolic link to one is not, so that a
 // link planted in the server directory can never pass for a game folder.

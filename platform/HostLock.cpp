@@ -16,7 +16,7 @@ bool HostLock::Acquire(const std::string& path)
 {
     Release();
     FileOps& ops = CurrentFileOps();
-    const int fd = ops.Open(path, O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    const int fd = OpenShared(ops, path, O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW);
     if (fd < 0) return false;
     if (ops.SetLock(fd, F_WRLCK) != 0) {
         ops.Close(fd);

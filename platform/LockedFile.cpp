@@ -1,5 +1,6 @@
 #include "platform/LockedFile.h"
 
+#include <algorithm>
 #include <cassert>
 #include <cerrno>
 #include <cstring>
@@ -53,7 +54,7 @@ LockedFile::OpenStatus LockedFile::TryOpen(const std::string& path)
     m_refusal.clear();
     // Never through a link: a link planted in a game folder would have us
     // write into whatever file it points at.
-    const int fd = ops.Open(path, O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0666);
+    const int fd = OpenShared(ops, path, O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW);
     if (fd < 0) {
         m_error = errno;
         FileStat link;
@@ -141,6 +142,16 @@ long long LockedFile::ReadAt(std::int64_t offset, void* buffer, std::size_t size
         m_windowAtEnd = static_cast<std::size_t>(got) < size;
     }
     return got;
+}
+
+std::int64_t LockedFile::NextData(std::int64_t offset)
+{
+    if (m_fd < 0) return -1;
+    const std::int64_t at = CurrentFileOps().NextData(m_fd, offset);
+    if (at >= 0) return at;
+    if (errno == ENXIO) return std::max(offset, Size());
+    m_error = errno;
+    return -1;
 }
 
 bool LockedFile::ReadPrior(std::int64_t offset, std::size_t size, Prior& prior)

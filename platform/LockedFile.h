@@ -36,6 +36,9 @@ public:
     // a record is either all new or all old.
     long long ReadAt(std::int64_t offset, void* buffer, std::size_t size);
     bool WriteAt(std::int64_t offset, const void* data, std::size_t size);
+    // The first offset at or after offset that may hold data (holes of a
+    // sparse file skipped); the file's size when none follows, -1 on error.
+    std::int64_t NextData(std::int64_t offset);
     // Current length in bytes, or -1 on error. Taken once under the lock and
     // kept up to date by our own writes: nobody else writes meanwhile.
     std::int64_t Size();

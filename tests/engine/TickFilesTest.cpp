@@ -228,7 +228,8 @@ TEST_F(TickFilesTest, DamageMetNowAndThenIsReportedOnceAndStopsTheTable)
 }
 
 // msg.spk cut short or deleted mid-game: the tables read it again from its
-// first record and the game goes on.
+// first record, show none of the lines still there again, and the game goes
+// on.
 TEST_F(TickFilesTest, AShrunkOrDeletedMessageFileIsReadAfresh)
 {
     Open({"Ann", "Bob"});
@@ -238,14 +239,20 @@ TEST_F(TickFilesTest, AShrunkOrDeletedMessageFileIsReadAfresh)
         for (const LogLine& l : lines)
             seen.push_back(l.line);
     };
-    for (const bool remove : {true, false}) {
+    for (const bool remove : {false, true}) {
         SCOPED_TRACE(remove);
+        table->Tick(); // every line so far shown
         const std::string path = MessageFilePath(dir.Path());
+        const std::vector<std::string> before = test::ReadAllMessages(dir.Path());
+        ASSERT_GE(before.size(), 4u);
         if (remove)
             ASSERT_EQ(std::remove(path.c_str()), 0);
         else
-            ASSERT_EQ(::truncate(path.c_str(), MessageRecordLength), 0);
+            ASSERT_EQ(::truncate(path.c_str(), 4 * MessageRecordLength), 0);
+        seen.clear();
         table->Tick();
+        for (std::size_t i = 0; i < 4 && !remove; ++i)
+            EXPECT_FALSE(Has(seen, before[i])) << before[i];
         ASSERT_TRUE(SendPlayerMessage(dir.Path(), "mHello again"));
         seen.clear();
         table->Tick();

@@ -80,16 +80,40 @@ TEST_F(MessageResync, ADamagedFileIsReadAgainFromItsStartAndAGrowingOneNever)
     EXPECT_TRUE(boxes.shown.empty());
 }
 
-// A file grown out of all proportion (a hole of a hundred million empty
-// records) is read a slice at a time, never all in one tick.
-TEST_F(MessageResync, AHugeFileIsReadASliceAtATime)
+// A file grown out of all proportion by a hole of four gigabytes (never
+// written: no lines) is passed over at little cost, and the line written
+// after it is found; the same length of zeros actually written is read a
+// bounded slice per call.
+TEST_F(MessageResync, HugeBlankRunsAreNoLinesAndAreReadInSlices)
 {
-    ASSERT_EQ(::truncate(Path().c_str(), static_cast<off_t>(100'000'000) * MessageRecordLength), 0);
-    auto batch = ReadMessagesSince(dir.Path(), 0);
+    constexpr std::int64_t hole = 42'949'672; // records: four gigabytes
+    ASSERT_EQ(::truncate(Path().c_str(), static_cast<off_t>(hole) * MessageRecordLength), 0);
+    Send("i after the hole");
+    std::vector<std::string> lines;
+    std::int64_t last = 0;
+    int calls = 0;
+    for (; last < hole + 1 && calls < 1000; ++calls) {
+        auto batch = ReadMessagesSince(dir.Path(), last);
+        ASSERT_TRUE(batch);
+        lines.insert(lines.end(), batch->lines.begin(), batch->lines.end());
+        last = batch->lastRecord;
+    }
+    EXPECT_EQ(last, hole + 1);
+    EXPECT_EQ(lines, (Lines{"i old 1", "i old 2", "i old 3", "i old 4", "i old 5", "i after the hole"}));
+
+    const std::string zeros(static_cast<std::size_t>(200'000) * MessageRecordLength, '\0');
+    ASSERT_EQ(::truncate(Path().c_str(), 5 * MessageRecordLength), 0);
+    {
+        std::FILE* f = std::fopen(Path().c_str(), "ab");
+        ASSERT_NE(f, nullptr);
+        std::fwrite(zeros.data(), 1, zeros.size(), f);
+        std::fclose(f);
+    }
+    auto batch = ReadMessagesSince(dir.Path(), 5);
     ASSERT_TRUE(batch);
-    EXPECT_LT(batch->lastRecord, 1'000'000);
-    EXPECT_EQ(static_cast<std::int64_t>(batch->lines.size()), batch->lastRecord);
-    EXPECT_EQ(batch->lines[0], "i old 1");
+    EXPECT_TRUE(batch->lines.empty());
+    EXPECT_GT(batch->lastRecord, 5);
+    EXPECT_LT(batch->lastRecord, 5 + 200'000);
 }
 
 } // namespace

@@ -148,6 +148,7 @@ TEST(FileLayer, LockAndStatFailuresCloseTheFileAndSayWhy)
 {
     test::TempDir dir;
     const std::string path = dir.File("gam.spk");
+    ASSERT_EQ(LockedFile().TryOpen(path), LockedFile::OpenStatus::Ok);
     for (FileCall call : {FileCall::Open, FileCall::Lock, FileCall::Stat}) {
         FaultFileOps faults;
         faults.Fail(call, 1, EIO);

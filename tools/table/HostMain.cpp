@@ -4,6 +4,8 @@
 // hand limit is reached. The host's own seat plays by a policy.
 #include <chrono>
 #include <cstdio>
+#include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -62,16 +64,34 @@ public:
             conserved = false;
             return;
         }
-        Currency sum;
+        std::optional<Currency> sum = Currency();
         for (int p = 1; p <= table.State().PlayerCount; ++p) {
             FolderResult<PlayerRecord> r = file->ReadPlayer(p);
-            if (!r || r->Cash < Currency() || r->Cash != table.State().PlayerCash[p]) conserved = false;
-            if (r) sum += r->Cash;
+            if (r && r->Cash >= Currency() && r->Cash == table.State().PlayerCash[p]) {
+                if (sum) sum = Currency::CheckedAdd(*sum, r->Cash);
+                continue;
+            }
+            conserved = false;
+            if (!r)
+                Report("the record of seat " + std::to_string(p) + " could not be read");
+            else
+                Report("the record of seat " + std::to_string(p) + " holds cash " + r->Cash.ToString() +
+                       ", the table " + table.State().PlayerCash[p].ToString());
         }
-        if (sum != expected) conserved = false;
+        if (!sum) Report("the seats' cash does not fit in an amount");
+        if (!sum || *sum != expected) conserved = false;
+    }
+    // Says each fault once: a record damaged for good is not news every hand.
+    void Report(const std::string& text)
+    {
+        if (!m_reported.insert(text).second) return;
+        std::fprintf(stderr, "scrivo-host: chip check: %s\n", text.c_str());
     }
     Currency expected;
     bool conserved = true;
+
+private:
+    std::set<std::string> m_reported;
 };
 
 int Fail(const std::string& text)
@@ -257,14 +277,20 @@ double PlayHands(Table& table, tool::Policy& policy, long long hands, long long 
     return seconds;
 }
 
-// Ends the game and names its winner ("none" when the hand limit ended it).
+// Ends the game and names its winner: the one seat left with cash ("none"
+// when the hand limit or damage ended it with cash at several seats).
 std::string FinishGame(Table& table, const std::string& folder, bool keep)
 {
     const TableState& s = table.State();
     std::string winner = "none";
     if (s.Stage == StageGameOver) {
+        int holders = 0;
         for (int p = 1; p <= s.PlayerCount; ++p)
-            if (s.HandStake[p] > StakeOut && s.PlayerCash[p] > Currency()) winner = s.PlayerNames[p];
+            if (s.HandStake[p] > StakeOut && s.PlayerCash[p] > Currency()) {
+                ++holders;
+                winner = s.PlayerNames[p];
+            }
+        if (holders != 1) winner = "none";
     } else {
         // The hand limit ends the game for everybody at the table.
         ReportFailure("Error writing status: ", WriteGameRecord(folder, GameStatus::Ended, false));
@@ -291,7 +317,7 @@ void PrintSummary(const Table& table, const FileOpCounts& calls, double seconds,
     std::printf("hands=%lld actions=%lld seconds=%.3f hands_per_s=%.1f conserved=%s winner=%s\n",
                 c.handsEnded, c.actionsProcessed, seconds,
                 seconds > 0 ? static_cast<double>(c.handsEnded) / seconds : 0.0, conserved ? "yes" : "no",
-                winner.c_str());
+                tool::EscapeLine(winner).c_str());
     std::fflush(stdout);
 }
 
@@ -341,8 +367,11 @@ int main(int argc, char** argv)
     HostView view(1, false);
     Table table(view, session, language);
     if (!table.Init()) return Fail("the table could not be opened");
-    for (int p = 1; p <= table.State().PlayerCount; ++p)
-        view.expected += table.State().PlayerCash[p];
+    for (int p = 1; p <= table.State().PlayerCount; ++p) {
+        const auto sum = Currency::CheckedAdd(view.expected, table.State().PlayerCash[p]);
+        if (!sum) return Fail("the seats' start cash does not fit in an amount");
+        view.expected = *sum;
+    }
 
     const double seconds = PlayHands(table, policy, o.hands, o.delay);
     const std::string winner = FinishGame(table, folder, o.keep);
