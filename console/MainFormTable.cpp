@@ -94,6 +94,7 @@ void MainForm::Init(GameSession session)
         m_left = false;
         m_hintedPlayers = 0;
         m_table.reset();
+        session.PollMilliseconds = PollInterval();
         m_table = std::make_unique<Table>(*m_view, std::move(session), m_language);
         m_pollDue.setRemainingTime(PollInterval());
         // The looks the settings ask for.
@@ -154,7 +155,7 @@ void MainForm::OnTimer1()
     // A game whose folder has gone cannot be played on; polling it would
     // only report the same failure every time. An ended game is still
     // polled for the lines that follow (goodbyes, chat).
-    if (!FolderExists(GameFilePath(m_table->Session().GameFolder))) {
+    if (m_table->FolderGone()) {
         EndGame(Msg::GameFolderGone);
         StopTimer1();
         return;

@@ -105,6 +105,7 @@ BrowserOutcome Lobby::JoinGame(const std::string& gameId)
     JoinResult joined = scrivo::JoinGame(m_settings.ServerDirectory, gameId, m_settings.LastPlayer);
     switch (joined.outcome) {
     case JoinOutcome::Joined:
+    case JoinOutcome::Rejoined:
         m_current = joined.session;
         outcome.session = joined.session;
         outcome.openTable = true;

@@ -1,6 +1,8 @@
 #include "engine/Table.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdio>
 #include <functional>
 
 #include "engine/FormatCash.h"
@@ -20,6 +22,13 @@ namespace {
 
 // Caption 19 labels the browser's bot count; the host's own name on the table
 // carries a caption of its own, so the tool box never reads "Ann Bots:".
+
+// The folder a game folder sits in: the server directory.
+std::string ServerOf(const std::string& folder)
+{
+    const std::size_t cut = folder.find_last_of(PathSeparator);
+    return cut == std::string::npos || cut == 0 ? std::string(1, PathSeparator) : folder.substr(0, cut);
+}
 
 // Clears the re-entrancy mark however the tick ends.
 class TickGuard {
@@ -47,7 +56,7 @@ Table::~Table() = default;
 
 bool Table::IsHostTable() const
 {
-    return m_session.IsHost && m_session.MyPlayerNo == 1;
+    return m_session.IsHost;
 }
 
 std::string Table::FormatText(MsgId n, std::string_view arg1, std::string_view arg2,
@@ -111,6 +120,7 @@ void Table::CloseFiles()
 {
     for (RecordFile& file : m_files)
         file.Close();
+    m_lease.Unlock();
 }
 
 void Table::DropHeld()
@@ -182,6 +192,7 @@ void Table::StoreGame()
     if (!m_gamePending && !m_statusPending) return;
     RecordFile& file = TickFile(Slot::Game);
     GameRecord g = Need(file.ReadGame());
+    if (m_gameKnown && (CheckGameRecord(g) || g.PlayerCount < m_state.PlayerCount)) g = m_lastGame;
     if (m_gamePending) {
         g.Pot = m_state.Pot;
         g.MinBet = m_state.MinBet;
@@ -205,6 +216,10 @@ void Table::StoreGame()
 
 void Table::StoreWrites()
 {
+    // Nothing is written as host before the lease says this table still is
+    // the host; its record stays locked until the files are let go, so no
+    // later host can come between the check and the writes.
+    if (IsHostTable() && WritesPending() && !ConfirmLease(false)) return;
     StoreSeats();
     FlushMessages();
     StoreGame();
@@ -214,12 +229,36 @@ GameRecord Table::ReadGame()
 {
     RecordFile& file = TickFile(Slot::Game);
     GameRecord g = Need(file.ReadGame());
-    if (auto bad = CheckGameRecord(g)) throw TableIoError("gam.spk: " + *bad);
+    if (auto bad = CheckGameRecord(g)) {
+        if (IsHostTable() && m_gameKnown) return RepairGame(file, *bad);
+        throw TableIoError("gam.spk: " + *bad);
+    }
+    if (IsHostTable() && m_gameKnown && g.PlayerCount < m_state.PlayerCount)
+        return RepairGame(file, "PlayerCount " + std::to_string(g.PlayerCount) + " below the players seated");
     m_lastGame = g;
     // Nobody else writes while we hold the lock; after a write of our own the
     // attributes at the open are old, and the next poll reads again.
     m_gameStat = file.OpenedStat();
     m_gameKnown = true;
+    return g;
+}
+
+// The host alone writes the game record once play has begun (joins come
+// only while it waits, and a joiner refuses a damaged record): what it wrote
+// last is the game, and what else stands in the file is put right.
+GameRecord Table::RepairGame(RecordFile& file, const std::string& why)
+{
+    if (!m_repairReported) {
+        m_repairReported = true;
+        ReportError("Error in game tick: ", "gam.spk: " + why + "; the host's copy is written back.");
+    }
+    if (!ConfirmLease(false)) throw TableIoError("gam.spk: " + why);
+    GameRecord g = m_lastGame;
+    g.PlayerCount = static_cast<std::int16_t>(std::max<int>(g.PlayerCount, m_state.PlayerCount));
+    Need(file.WriteGame(g));
+    m_lastGame = g;
+    m_gameStat = Need(file.Stat());
+    m_quietTicks = 0;
     return g;
 }
 
@@ -349,6 +388,11 @@ bool Table::Init()
         m_gameKnown = false;
         m_quietTicks = 0;
         m_botRequested = false;
+        m_stopped = m_folderGone = m_outage = m_tookOver = false;
+        m_handsSeen = 0;
+        FileStat server;
+        if (CurrentFileOps().Stat(ServerOf(m_session.GameFolder), server) == 0)
+            m_serverDevice = server.device;
         Shown().TableOpening(*this);
 
         const GameRecord g = ReadGame();
@@ -376,15 +420,26 @@ bool Table::Init()
         m_msgLines.push_back(welcome);
         Shown().LogLines({LogLine{0, welcome}});
 
+        // The seat is claimed for as long as this client sits in it; one
+        // whose claim is free may be taken back by its player.
+        if (me && !m_seatClaim.Take(m_session.GameFolder, m_session.MyPlayerNo))
+            throw TableIoError("the seat of " + ownName + " is taken by a player still at the table");
+        if (IsHostTable()) {
+            const HostLease::Outcome taken = m_lease.Take(m_session.GameFolder, m_session.MyPlayerNo);
+            if (taken != HostLease::Outcome::Ok)
+                throw TableIoError(taken == HostLease::Outcome::Held ? "the game has a host already"
+                                                                     : ErrorDescription(m_lease.Error()));
+        }
         if (IsHostTable())
             Send("i" + FormatText(Msg::HandHeader, "1") + " " + FormatText(Msg::HostStartsRound));
+        else if (m_session.Rejoined)
+            Send("p" + FormatText(Msg::PlayerBack, ownName));
         else
             Send("p" + FormatText(Msg::PlayerJoined, ownName));
         FlushMessages();
         Shown().SetStartRoundAllowed(IsHostTable());
-        if (IsHostTable() && !m_hostLock.Acquire(HostFilePath(m_session.GameFolder)))
-            ReportError("Error Initialising Game: ", "the game folder cannot be locked for the host");
-        m_hostChecked = ProgramClock().Now();
+        m_hostChecked = m_leaseMoved = m_beatDone = ProgramClock().Now();
+        m_leaseSeen.reset();
     };
     return Completes(
         open, [this] { DropHeld(); },
@@ -400,11 +455,22 @@ void Table::Tick()
 {
     // A window may run events inside a view call (a pause, a message box);
     // a tick that starts meanwhile must not run the game a second time.
-    if (m_inTick || m_state.Closing) return;
+    if (m_inTick || m_state.Closing || m_stopped) return;
     TickGuard guard(m_inTick);
+    if (m_outage && ProgramClock().Now() < m_nextTry) {
+        OutageTick({});
+        return;
+    }
     const auto tick = [&] {
-        TickBody();
-        ReleaseFiles();
+        try {
+            TickBody();
+            ReleaseFiles();
+        } catch (const TableOutage& e) {
+            CloseFiles();
+            OutageTick(e.what());
+            return;
+        }
+        if (m_outage) OutageOver();
         if (m_failedTicks > 0 && ++m_soundTicks >= SoundTicksToForget) m_failedTicks = 0;
     };
     Completes(
@@ -426,9 +492,17 @@ void Table::TickFailed(const std::string& description)
     if (m_failedTicks < FailedTicksToStop) return;
     ReportError("Error in game tick: ", "the game folder could not be read or written for " +
                                             std::to_string(m_failedTicks) + " polls; the game cannot go on.");
+    Stop();
+}
+
+// The table gives up. A host ends the game for everybody (every stake of an
+// unfinished hand back first) if the folder still takes it; a client leaves.
+void Table::Stop()
+{
+    m_stopped = true;
     if (IsHostTable()) {
-        // End the game for everybody, if the folder still takes a status.
         try {
+            ReturnStakes();
             WriteStatus(GameStatus::Ended, false);
             ReleaseFiles();
         } catch (...) {
@@ -436,10 +510,83 @@ void Table::TickFailed(const std::string& description)
         }
         m_state.Stage = StageGameOver;
         m_state.Closing = true;
+        m_lease.Release();
+        m_seatClaim.Release();
+        m_view.GameEnded(*this);
+        return;
+    }
+    if (m_folderGone) {
+        m_state.Closing = true;
+        m_seatClaim.Release();
         m_view.GameEnded(*this);
         return;
     }
     Leave();
+}
+
+// A game folder missing from a server directory that is there, on the device
+// it was on when the table opened, was removed: it is not coming back. A
+// server directory out of reach, or one that is now only the bare mount point
+// of a share that dropped off (another device), is an outage.
+bool Table::FolderGoneForGood() const
+{
+    FileOps& ops = CurrentFileOps();
+    FileStat st;
+    if (ops.Lstat(m_session.GameFolder, st) == 0 || errno != ENOENT) return false;
+    const std::string server = ServerOf(m_session.GameFolder);
+    FileStat dir;
+    if (ops.Stat(server, dir) != 0 || !dir.IsDirectory() || dir.device != m_serverDevice) return false;
+    std::vector<std::string> names;
+    return ops.ListFolder(server, names) == 0;
+}
+
+void Table::OutageTick(const std::string& description)
+{
+    const Clock::TimePoint now = ProgramClock().Now();
+    if (!description.empty()) {
+        if (FolderGoneForGood()) {
+            m_folderGone = true;
+            Shown().ShowStatus(m_language.LangText[Msg::GameFolderGone]);
+            Stop();
+            return;
+        }
+        if (!m_outage) {
+            m_outage = true;
+            m_outageStart = now;
+            m_retryWait = std::chrono::milliseconds(std::max(100, m_session.PollMilliseconds));
+            m_outageShown = -1;
+            ++m_counters.failedTicks;
+            const std::string line = "i" + m_language.LangText[Msg::ShareAway];
+            m_msgLines.push_back(line);
+            Shown().LogLines({LogLine{0, line}});
+            std::fprintf(stderr, "%s (%s)\n", m_language.LangText[Msg::ShareAway].c_str(),
+                         description.c_str());
+        } else {
+            m_retryWait = std::min(m_retryWait * 2, std::chrono::milliseconds(5000));
+        }
+        m_nextTry = now + m_retryWait;
+    }
+    const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(now - m_outageStart).count();
+    if (seconds != m_outageShown) {
+        m_outageShown = static_cast<int>(seconds);
+        Shown().ShowStatus(FormatText(Msg::ShareAwayFor, std::to_string(seconds)));
+    }
+    if (seconds >= m_session.OutageLimitSeconds) {
+        const std::string line = FormatText(Msg::ShareLost, std::to_string(seconds));
+        std::fprintf(stderr, "%s\n", line.c_str());
+        Shown().ShowStatus(line);
+        Stop();
+    }
+}
+
+void Table::OutageOver()
+{
+    m_outage = false;
+    // The time out of reach is nobody's turn time.
+    m_turnStarted += ProgramClock().Now() - m_outageStart;
+    m_leaseMoved = m_beatDone = ProgramClock().Now();
+    m_shownSecondsLeft = -1;
+    Shown().ShowStatus("");
 }
 
 void Table::ShowOwnLines()
@@ -460,6 +607,12 @@ void Table::ShowOwnLines()
 void Table::TickBody()
 {
     ++m_counters.ticks;
+    if (IsHostTable()) {
+        const Clock::TimePoint now = ProgramClock().Now();
+        const bool beat = now - m_beatDone >= std::chrono::seconds(1);
+        if (!ConfirmLease(beat)) return;
+        if (beat) m_beatDone = now;
+    }
     // What an earlier tick could not store is stored first: the step that
     // made it is done and must not run again on the status it left behind.
     if (WritesPending()) StoreWrites();
@@ -486,7 +639,7 @@ void Table::TickBody()
     const bool host = IsHostTable();
     if (!host) {
         WatchHost(status);
-        if (m_state.Closing) return;
+        if (m_state.Closing || IsHostTable()) return;
     }
     if (status == GameStatus::StartHand && host) StartHand();
     if (status.IsTurn() && host) {
@@ -558,22 +711,146 @@ int Table::TurnSecondsLeft() const
     return std::max(0, m_session.TurnSeconds - static_cast<int>(used.count()));
 }
 
-// A host that left writes so; one whose process ended only drops its lock.
-// The lock is tested every few seconds rather than every poll, since on a
-// shared folder each test costs a round trip.
+std::chrono::milliseconds Table::LeaseTime() const
+{
+    // A few polls, a beat that came late and a share's attribute cache.
+    return std::max(std::chrono::milliseconds(6000),
+                    std::chrono::milliseconds(4 * m_session.PollMilliseconds));
+}
+
+// A host that left writes so. One whose process ended, or whose machine lost
+// the share, stops claiming its lease and beating; once the lease has stood
+// still for a whole lease time with nobody claiming it, the first client to
+// claim it hosts the table. Looked at once a second, since on a shared folder
+// each look costs round trips.
 void Table::WatchHost(GameStatus status)
 {
-    constexpr auto every = std::chrono::seconds(3);
     const Clock::TimePoint now = ProgramClock().Now();
-    if (status == GameStatus::Ended || now - m_hostChecked < every) return;
+    if (status == GameStatus::Ended || now - m_hostChecked < std::chrono::seconds(1)) return;
     m_hostChecked = now;
-    if (ProbeHostLock(HostFilePath(m_session.GameFolder)) != HostPresence::Gone) return;
-    m_hostGone = true;
-    const std::string text = m_language.LangText[Msg::HostGone];
-    Shown().ShowStatus(text);
+    const LeaseLook look = LookAtLease(m_session.GameFolder);
+    if (!look.opened && IsOutageError(look.error) && look.error != ENOENT)
+        throw TableOutage(ErrorDescription(look.error));
+    if (look.claimed || look.busy || (look.record && look.record != m_leaseSeen)) {
+        if (look.record) m_leaseSeen = look.record;
+        m_leaseMoved = now;
+        return;
+    }
+    if (now - m_leaseMoved < LeaseTime()) return;
+    TakeOver();
+}
+
+void Table::TakeOver()
+{
+    const int former = m_leaseSeen ? m_leaseSeen->host : 1;
+    const HostLease::Outcome taken = m_lease.Take(m_session.GameFolder, m_session.MyPlayerNo);
+    if (taken == HostLease::Outcome::Held) {
+        // Another client was first: it hosts now.
+        m_leaseMoved = ProgramClock().Now();
+        return;
+    }
+    if (taken != HostLease::Outcome::Ok) throw TableOutage(ErrorDescription(m_lease.Error()));
+    m_session.IsHost = true;
+    m_tookOver = true;
+    m_beatDone = ProgramClock().Now();
+    ResumeAsHost(former);
+}
+
+void Table::ResumeAsHost(int formerHost)
+{
+    TableState& s = m_state;
+    // Nothing is stored before the lease is confirmed, under its lock.
+    if (!ConfirmLease(false)) return;
+    const GameRecord g = ReadGame();
+    EnsureSlots();
+    const bool waiting = g.Status == GameStatus::Waiting;
+    // Bets stand in the seats from the blinds to the payout: an unfinished
+    // hand is one with a turn or a deal under way.
+    const bool unfinished = g.Status.IsTurn() || g.Status == GameStatus::StartHand;
+    int smallBlind = 0;
+    for (int p = 1; p <= s.PlayerCount; ++p) {
+        PlayerRecord r = GetSeat(p);
+        Currency cash = r.Cash;
+        if (unfinished) {
+            const auto back = Currency::CheckedAdd(cash, r.Bet);
+            if (!back)
+                throw TableIoError("usr.spk: the stake of seat " + std::to_string(p) + " is out of range");
+            cash = *back;
+            r.Cash = cash;
+            r.Bet = Currency();
+            r.Card1 = r.Card2 = "";
+        }
+        if (Trim(r.Blind) == "SB") smallBlind = p;
+        const std::string action = Trim(r.Action);
+        s.PlayerCash[p] = cash;
+        m_betThisHand[static_cast<std::size_t>(p)] = Currency();
+        s.HandStake[p] = action == "D" || action == "O" || cash <= Currency() ? StakeOut : Currency();
+        if (unfinished && action != "D" && action != "O") r.Action = "-";
+        PutSeat(p, r);
+    }
+    if (formerHost >= 1 && formerHost <= s.PlayerCount && formerHost != m_session.MyPlayerNo)
+        m_away[static_cast<std::size_t>(formerHost)] = true;
+    const std::string me = s.PlayerNames[m_session.MyPlayerNo];
+    Send("i" + FormatText(Msg::NowHosts, me));
+    m_hand = HandState{};
+    s.CurrentPlayer = 0;
+    s.MyTurn = false;
+    s.Stage = StageWaiting;
+    if (!waiting) {
+        if (unfinished) {
+            PlayerRecord board = GetSeat(BoardPlayerNo);
+            board.Card1 = board.Card2 = board.Card3 = board.Card4 = board.Card5 = "";
+            PutSeat(BoardPlayerNo, board);
+        }
+        // The button moves on from the last hand's small blind, or from seat 1.
+        s.Dealer = smallBlind > 0 ? smallBlind : 1;
+        s.HandNo = std::max<long>(2, m_handsSeen + 1);
+        s.Pot = s.MinBet = s.LastRaise = Currency();
+        m_gamePending = true;
+        Send("i" + FormatText(Msg::HandHeader, std::to_string(s.HandNo)) + "\r\n");
+        WriteStatus(GameStatus::HandDone, true);
+    }
+    Shown().ShowPlayerLabel(me + " " + m_language.AppText[Cap::HostSuffix]);
     Shown().SetActionsEnabled(false);
-    Leave();
-    Shown().HostLeft(*this, text);
+    Shown().SetStartRoundAllowed(CanStartRound());
+}
+
+bool Table::ConfirmLease(bool beat)
+{
+    switch (m_lease.Confirm(beat)) {
+    case HostLease::Outcome::Ok:
+        return true;
+    case HostLease::Outcome::Failed:
+        throw TableOutage(ErrorDescription(m_lease.Error()));
+    default:
+        StepDown();
+        return false;
+    }
+}
+
+// A later host holds the lease (this one was paused, or lost the share for
+// longer than a lease): nothing it meant to write is written, and it plays on
+// at its seat.
+void Table::StepDown()
+{
+    m_lease.Release();
+    m_session.IsHost = false;
+    m_seatWrites.clear();
+    m_outbox.clear();
+    m_statusPending = m_gamePending = m_resetRaise = false;
+    m_roundStarting = false;
+    m_hand = HandState{};
+    m_state.CurrentPlayer = 0;
+    m_state.MyTurn = false;
+    m_state.LastStatus = GameStatus{};
+    m_gameKnown = false;
+    m_leaseSeen.reset();
+    m_hostChecked = m_leaseMoved = ProgramClock().Now();
+    std::fprintf(stderr, "scrivo: a later host holds the table; playing on as a player\n");
+    Shown().ShowPlayerLabel(m_state.PlayerNames.size() > static_cast<std::size_t>(m_session.MyPlayerNo)
+                                ? m_state.PlayerNames[m_session.MyPlayerNo]
+                                : std::string());
+    Shown().SetStartRoundAllowed(false);
 }
 
 void Table::RequestWritten(const RoundAction& action)
@@ -619,6 +896,7 @@ void Table::NoteLine(const LogLine& line)
 {
     if (m_requestPending && line.recordNo > m_requestMark && line.PrivateTo() == m_session.MyPlayerNo)
         m_rearmCandidate = true;
+    if (line.line == "d" + m_language.FormatText(Msg::DealingHoleCards)) ++m_handsSeen;
     if (line.Kind() == 'c' && line.VisibleTo(m_session.MyPlayerNo)) {
         m_boardDealt = true;
         // New cards open a new betting round.
@@ -755,8 +1033,35 @@ bool Table::StartRound()
     return false;
 }
 
+void Table::WelcomeBack()
+{
+    for (int p = 1; p <= m_state.PlayerCount && p < static_cast<int>(m_away.size()); ++p) {
+        const auto i = static_cast<std::size_t>(p);
+        if (!m_away[i] || p == m_session.MyPlayerNo || (p >= 2 && p <= m_session.BotCount + 1)) continue;
+        if (!SeatClaimed(m_session.GameFolder, p)) continue;
+        m_away[i] = false;
+        m_timeouts[i] = 0;
+    }
+}
+
+void Table::NoteAbsentSeat(int player)
+{
+    const Clock::TimePoint now = ProgramClock().Now();
+    const auto i = static_cast<std::size_t>(player);
+    if (player == m_session.MyPlayerNo || m_away[i] || now - m_seatLooked < std::chrono::seconds(2)) return;
+    m_seatLooked = now;
+    if (m_seatSeenClaimed.size() <= i) m_seatSeenClaimed.resize(i + 1);
+    // Nobody claims a seat that was claimed before: its player's program has
+    // ended. A seat never seen claimed is played by something else.
+    const bool claimed = SeatClaimed(m_session.GameFolder, player);
+    if (!claimed && m_seatSeenClaimed[i]) m_away[i] = true;
+    if (claimed) m_seatSeenClaimed[i] = true;
+}
+
 void Table::PrepareNextHand()
 {
+    EnsureSlots();
+    WelcomeBack();
     PlayerRecord board = GetSeat(BoardPlayerNo);
     board.Card1 = board.Card2 = board.Card3 = board.Card4 = board.Card5 = "";
     PutSeat(BoardPlayerNo, board);
@@ -862,7 +1167,8 @@ void Table::Leave()
                             m_session.MyPlayerNo < static_cast<int>(m_state.PlayerNames.size());
             LeaveGame(m_session, me ? m_state.PlayerNames[m_session.MyPlayerNo] : std::string(), m_language);
         }
-        m_hostLock.Release();
+        m_lease.Release();
+        m_seatClaim.Release();
     };
     Completes(
         leave, [this] { DropHeld(); },

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -11,12 +12,12 @@
 #include "engine/Commands.h"
 #include "engine/hand/HandMachine.h"
 #include "gamefolder/GameSession.h"
+#include "gamefolder/HostLease.h"
 #include "gamefolder/RecordFile.h"
 #include "gamefolder/Records.h"
 #include "engine/StrongBot.h"
 #include "platform/Clock.h"
 #include "platform/Currency.h"
-#include "platform/HostLock.h"
 #include "platform/Random.h"
 #include "platform/FileOps.h"
 #include "settings/TextIds.h"
@@ -160,6 +161,14 @@ public:
     bool IsHostTable() const;
     // A client found the host's process gone; the table then has left.
     bool HostGone() const { return m_hostGone; }
+    // This client took over the table of a host that had gone.
+    bool TookOver() const { return m_tookOver; }
+    // The table gave up: its folder is gone, stayed out of reach too long,
+    // or its records stayed damaged. Nothing more will happen at it.
+    bool Stopped() const { return m_stopped; }
+    bool FolderGone() const { return m_folderGone; }
+    // The shared folder is out of reach at the moment.
+    bool ShareAway() const { return m_outage; }
 
     // Host: whole seconds the current player has left for this turn; -1
     // without a turn time limit or outside a turn.
@@ -266,8 +275,30 @@ private:
     void EnsureSlots();
     void ResetSeatsAfterGame();
     void ReturnStakes();
-    // Client: every few seconds, whether the host still holds its lock.
+    // Client: every second, whether the host still holds its lease; when
+    // it has lapsed, the table is taken over.
     void WatchHost(GameStatus status);
+    void TakeOver();
+    // The new host's state from the records: every stake of the unfinished
+    // hand returned, the next hand to be started.
+    void ResumeAsHost(int formerHost);
+    // Host: the lease is checked before anything is written; a host that
+    // finds a later one goes on as a player.
+    bool ConfirmLease(bool beat);
+    void StepDown();
+    // The host's game record when the one in the file is damaged: the copy
+    // it last wrote, put back.
+    GameRecord RepairGame(RecordFile& file, const std::string& why);
+    // A share that fails: waited out, ended after the session's limit.
+    void OutageTick(const std::string& description);
+    void OutageOver();
+    bool FolderGoneForGood() const;
+    void Stop();
+    // Host: players whose seat is claimed again are back from the next hand.
+    void WelcomeBack();
+    // Host: a human seat with nobody claiming it is away.
+    void NoteAbsentSeat(int player);
+    std::chrono::milliseconds LeaseTime() const;
 
     TableView& m_view;
     std::array<RecordFile, 3> m_files;
@@ -345,9 +376,32 @@ private:
     bool m_forcing = false;
     bool m_forcingAway = false;
     int m_shownSecondsLeft = -1;
-    HostLock m_hostLock;
+    HostLease m_lease;
+    SeatClaim m_seatClaim;
     Clock::TimePoint m_hostChecked{};
+    Clock::TimePoint m_beatDone{};
+    // Client: the lease as last seen, and when it last showed the host alive.
+    std::optional<LeaseRecord> m_leaseSeen;
+    Clock::TimePoint m_leaseMoved{};
     bool m_hostGone = false;
+    bool m_tookOver = false;
+    bool m_stopped = false;
+    bool m_folderGone = false;
+    bool m_repairReported = false;
+    // The share is out of reach: since when, when to try again, how long to
+    // wait after that.
+    bool m_outage = false;
+    Clock::TimePoint m_outageStart{};
+    Clock::TimePoint m_nextTry{};
+    std::chrono::milliseconds m_retryWait{0};
+    int m_outageShown = -1;
+    // The device of the server directory when the table opened: a share that
+    // drops off leaves its bare mount point, on another device.
+    std::uint64_t m_serverDevice = 0;
+    // Hands dealt that this table saw, and when a seat's claim was last looked at.
+    long m_handsSeen = 0;
+    Clock::TimePoint m_seatLooked{};
+    std::vector<bool> m_seatSeenClaimed;
 };
 
 } // namespace scrivo

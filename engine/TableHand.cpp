@@ -346,11 +346,14 @@ void Table::CheckTurnTime(GameStatus statusAtTickStart)
 {
     TableState& s = m_state;
     const int p = s.CurrentPlayer;
-    if (m_session.TurnSeconds <= 0 || p < 1 || p > s.PlayerCount || p != m_hand.toAct || m_hand.over) return;
+    if (p < 1 || p > s.PlayerCount || p != m_hand.toAct || m_hand.over) return;
     // Bots act by themselves.
     if (p >= 2 && p <= m_session.BotCount + 1) return;
     EnsureSlots();
     const auto index = static_cast<std::size_t>(p);
+    NoteAbsentSeat(p);
+    // Without a turn time only a player who is away is acted for.
+    if (m_session.TurnSeconds <= 0 && !m_away[index]) return;
     if (m_away[index]) {
         // He has had one poll to show he is back.
         if (statusAtTickStart != GameStatus::Turn(p)) return;

@@ -31,18 +31,25 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// The value of a record-file result, or the matching exception.
-template <typename T> T Need(FolderResult<T> result)
-{
-    if (result.status.error == FolderError::Cancelled) throw OperationCancelled{};
-    if (!result.Ok()) throw TableIoError(result.status.description);
-    return std::move(result.value);
-}
+// A file call that failed because the share is away, full or read-only for
+// now: the table waits it out, nothing about the records is wrong.
+class TableOutage : public TableIoError {
+public:
+    using TableIoError::TableIoError;
+};
 
 inline void Need(const FolderStatus& status)
 {
     if (status.error == FolderError::Cancelled) throw OperationCancelled{};
+    if (status.outage) throw TableOutage(status.description);
     if (!status.Ok()) throw TableIoError(status.description);
+}
+
+// The value of a record-file result, or the matching exception.
+template <typename T> T Need(FolderResult<T> result)
+{
+    Need(result.status);
+    return std::move(result.value);
 }
 
 // Runs one operation of a table and says whether it completed. No exception

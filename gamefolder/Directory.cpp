@@ -5,8 +5,8 @@
 #include <cmath>
 #include <optional>
 
+#include "gamefolder/HostLease.h"
 #include "platform/FileOps.h"
-#include "platform/HostLock.h"
 #include "platform/Paths.h"
 #include "platform/Random.h"
 #include "platform/Text.h"
@@ -141,6 +141,26 @@ FolderStatus TakeSeat(const std::string& folder, const std::string& playerName, 
     if (!file) return file.status;
     auto game = file->ReadGame();
     if (!game) return game.status;
+    if (game->Status != GameStatus::Waiting && IsSeatCount(game->PlayerCount)) {
+        // A player whose program ended may come back to his seat, with its
+        // cash, while nobody claims it; a seat still claimed is somebody's.
+        auto users = OpenRecordFile(PlayerFilePath(folder), PlayerRecordLength);
+        if (!users) return users.status;
+        for (int p = 1; p <= game->PlayerCount; ++p) {
+            if (p >= 2 && p <= game->BotCount + 1) continue;
+            auto seat = users->ReadPlayer(p);
+            if (!seat || !SameStoredName(seat->Name, playerName)) continue;
+            const std::string action = Trim(seat->Action);
+            if (action == "D" || action == "O" || SeatClaimed(folder, p)) {
+                outcome = JoinOutcome::NameTaken;
+                return FolderStatus::Success();
+            }
+            joined = *game;
+            joined.PlayerCount = static_cast<std::int16_t>(p);
+            outcome = JoinOutcome::Rejoined;
+            return FolderStatus::Success();
+        }
+    }
     if (game->PlayerCount >= MaxPlayers) {
         outcome = JoinOutcome::Full;
         return FolderStatus::Success();
@@ -227,7 +247,8 @@ FolderResult<GameList> ListGames(const std::string& serverDirectory, const std::
         row.players = game->PlayerCount;
         row.blinds = game->SmallBlind.ToString() + "/" + game->BigBlind.ToString();
         row.status = status == GameStatus::Waiting ? WaitingStatusText : InProgressStatusText;
-        if (ProbeHostLock(HostFilePath(folder)) == HostPresence::Gone) row.status = HostGoneStatusText;
+        const LeaseLook lease = LookAtLease(folder);
+        if (lease.opened && !lease.claimed && !lease.busy) row.status = HostGoneStatusText;
         row.id = id;
         row.rules = ReadTableRules(folder);
         if (id == selectedGameId) remembered = static_cast<int>(list.rows.size());
@@ -390,7 +411,8 @@ JoinResult JoinGame(const std::string& serverDirectory, const std::string& gameI
         result.outcome = JoinOutcome::Failed;
         return result;
     }
-    if (result.outcome != JoinOutcome::Joined) return result;
+    if (result.outcome != JoinOutcome::Joined && result.outcome != JoinOutcome::Rejoined) return result;
+    result.session.Rejoined = result.outcome == JoinOutcome::Rejoined;
 
     result.session.MyPlayerNo = joined.PlayerCount;
     result.session.GameName = Trim(joined.GameName);
@@ -414,25 +436,23 @@ FolderStatus CleanUpGameFiles(const std::string& folder)
 bool HumansRemain(const GameSession& session)
 {
     auto game = ReadGameRecord(session.GameFolder);
-    if (!game) return true;
+    if (!game || !IsSeatCount(game->PlayerCount)) return true;
     auto users = OpenRecordFile(PlayerFilePath(session.GameFolder), PlayerRecordLength);
     if (!users) return true;
     const int botCount = game->BotCount;
-    // A host whose process ended during the game never wrote that it left.
-    // One that saw the game to its end keeps its seat (and the game) as a
-    // host that is still there would.
-    const bool hostGone = game->Status != GameStatus::Ended &&
-                          ProbeHostLock(HostFilePath(session.GameFolder)) == HostPresence::Gone;
+    // A seat counts while its player has not left and somebody claims it: a
+    // player whose program ended, the host's included, is not there. One that
+    // saw the game to its end keeps its seat (and the game) as a player who
+    // is still there would. Anything that cannot be read keeps the game.
+    const bool ended = game->Status == GameStatus::Ended;
     bool remain = false;
     for (int p = 1; p <= game->PlayerCount; ++p) {
         if (p >= 2 && p <= botCount + 1) continue;
-        if (p == 1 && hostGone) continue;
+        if (p == session.MyPlayerNo) continue;
         auto seat = users->ReadPlayer(p);
-        if (!seat) {
-            if (seat.status.error == FolderError::NotThere) continue;
-            return true;
-        }
-        if (Trim(seat->Action) != "D") remain = true;
+        if (!seat) return true;
+        if (Trim(seat->Action) == "D") continue;
+        if (ended || SeatClaimed(session.GameFolder, p)) remain = true;
     }
     return remain;
 }

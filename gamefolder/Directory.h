@@ -102,6 +102,7 @@ FolderStatus SetBotCount(const std::string& folder, int botCount);
 // Joining the game gameId of serverDirectory as playerName.
 enum class JoinOutcome {
     Joined,
+    Rejoined,  // back in the seat of that name, whose player had gone
     Full,      // every seat is taken
     Started,   // the game is no longer waiting for players
     NameTaken, // a player of that name already sits there

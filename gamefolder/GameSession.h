@@ -34,6 +34,12 @@ struct GameSession {
     std::string Deck;
     // The betting rules of the game, as its folder says.
     HandRules Rules = HandRules::Standard;
+    // The poll interval, which the host's lease must outlast, and how long
+    // the shared folder may stay out of reach before the game ends.
+    int PollMilliseconds = 1500;
+    int OutageLimitSeconds = 600;
+    // Joined under the name of a seat whose player had gone: back in it.
+    bool Rejoined = false;
 };
 
 } // namespace scrivo

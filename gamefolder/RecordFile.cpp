@@ -28,7 +28,7 @@ RecordFile::RecordFile(LockedFile file, int recordLength)
 FolderStatus RecordFile::IoFailure()
 {
     if (!m_file.IsOpen()) return FolderStatus::Failure("Bad file name or number");
-    return FolderStatus::Failure(m_file.ErrorText());
+    return FolderStatus::Failure(m_file.ErrorText(), m_file.Error());
 }
 
 FolderResult<std::int64_t> RecordFile::RecordCount()
@@ -163,7 +163,7 @@ FolderResult<RecordFile> OpenRecordFile(const std::string& path, int recordLengt
         case LockedFile::OpenStatus::Failed:
             // Whether to try again is the caller's to decide (a table tries
             // on its next poll), and only a window may ask the player.
-            return FolderStatus::Failure(FileProblemPrefix + file.ErrorText());
+            return FolderStatus::Failure(FileProblemPrefix + file.ErrorText(), file.Error());
         }
     }
 }

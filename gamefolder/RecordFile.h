@@ -22,6 +22,9 @@ enum class FolderError {
 struct FolderStatus {
     FolderError error = FolderError::None;
     std::string description;
+    // A failed file call that says nothing about the records: the share is
+    // away, full or read-only for now (see IsOutageError).
+    bool outage = false;
 
     bool Ok() const { return error == FolderError::None; }
     explicit operator bool() const { return Ok(); }
@@ -29,6 +32,10 @@ struct FolderStatus {
     static FolderStatus Cancelled() { return {FolderError::Cancelled, "Cancelled"}; }
     static FolderStatus NotThere(std::string what) { return {FolderError::NotThere, std::move(what)}; }
     static FolderStatus Failure(std::string what) { return {FolderError::Failed, std::move(what)}; }
+    static FolderStatus Failure(std::string what, int systemError)
+    {
+        return {FolderError::Failed, std::move(what), IsOutageError(systemError)};
+    }
 };
 
 template <typename T> struct FolderResult {

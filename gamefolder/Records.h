@@ -17,7 +17,8 @@ inline constexpr int PlayerRecordLength = 80;
 inline constexpr int MessageRecordLength = 100;
 
 inline constexpr const char* GameFileName = "gam.spk";
-// Empty; the host holds a lock on it for as long as it hosts.
+// The host's lease: its epoch and heartbeat, and the claims of the host and
+// of each seated player as locks on byte ranges (gamefolder/HostLease.h).
 inline constexpr const char* HostFileName = "hst.spk";
 inline constexpr const char* PlayerFileName = "usr.spk";
 inline constexpr const char* MessageFileName = "msg.spk";

@@ -58,6 +58,16 @@ int PosixFileOps::SetLock(int fd, short type)
     return ::fcntl(fd, F_OFD_SETLK, &fl);
 }
 
+int PosixFileOps::SetRangeLock(int fd, short type, std::int64_t start, std::int64_t length)
+{
+    struct flock fl {};
+    fl.l_type = type;
+    fl.l_whence = SEEK_SET;
+    fl.l_start = static_cast<off_t>(start);
+    fl.l_len = static_cast<off_t>(length);
+    return ::fcntl(fd, F_OFD_SETLK, &fl);
+}
+
 long long PosixFileOps::ReadAt(int fd, void* buffer, std::size_t size, std::int64_t offset)
 {
     return ::pread(fd, buffer, size, offset);
@@ -195,6 +205,11 @@ int ForwardingFileOps::SetLock(int fd, short type)
 {
     return m_inner.SetLock(fd, type);
 }
+
+int ForwardingFileOps::SetRangeLock(int fd, short type, std::int64_t start, std::int64_t length)
+{
+    return m_inner.SetRangeLock(fd, type, start, length);
+}
 long long ForwardingFileOps::ReadAt(int fd, void* buffer, std::size_t size, std::int64_t offset)
 {
     return m_inner.ReadAt(fd, buffer, size, offset);
@@ -285,6 +300,11 @@ int HookedFileOps::Open(const std::string& path, int flags, unsigned mode)
 int HookedFileOps::SetLock(int fd, short type)
 {
     return Pass(m_hook, FileCall::Lock, [&] { return Inner().SetLock(fd, type); });
+}
+
+int HookedFileOps::SetRangeLock(int fd, short type, std::int64_t start, std::int64_t length)
+{
+    return Pass(m_hook, FileCall::Lock, [&] { return Inner().SetRangeLock(fd, type, start, length); });
 }
 long long HookedFileOps::ReadAt(int fd, void* buffer, std::size_t size, std::int64_t offset)
 {

@@ -57,6 +57,9 @@ public:
     // F_OFD_SETLK over the whole file: type is F_WRLCK, F_RDLCK or F_UNLCK.
     // Never waits; a lock held elsewhere fails with EAGAIN or EACCES.
     virtual int SetLock(int fd, short type) = 0;
+    // F_OFD_SETLK over `length` bytes from `start` (they may lie past the
+    // end of the file): claims that live beside a file's contents.
+    virtual int SetRangeLock(int fd, short type, std::int64_t start, std::int64_t length) = 0;
     // One pread / pwrite; the count may be short.
     virtual long long ReadAt(int fd, void* buffer, std::size_t size, std::int64_t offset) = 0;
     virtual long long WriteAt(int fd, const void* data, std::size_t size, std::int64_t offset) = 0;
@@ -93,6 +96,7 @@ class PosixFileOps final : public FileOps {
 public:
     int Open(const std::string& path, int flags, unsigned mode) override;
     int SetLock(int fd, short type) override;
+    int SetRangeLock(int fd, short type, std::int64_t start, std::int64_t length) override;
     long long ReadAt(int fd, void* buffer, std::size_t size, std::int64_t offset) override;
     long long WriteAt(int fd, const void* data, std::size_t size, std::int64_t offset) override;
     std::int64_t NextData(int fd, std::int64_t offset) override;
@@ -118,6 +122,7 @@ public:
     explicit ForwardingFileOps(FileOps& inner) : m_inner(inner) {}
     int Open(const std::string& path, int flags, unsigned mode) override;
     int SetLock(int fd, short type) override;
+    int SetRangeLock(int fd, short type, std::int64_t start, std::int64_t length) override;
     long long ReadAt(int fd, void* buffer, std::size_t size, std::int64_t offset) override;
     long long WriteAt(int fd, const void* data, std::size_t size, std::int64_t offset) override;
     std::int64_t NextData(int fd, std::int64_t offset) override;
@@ -154,6 +159,7 @@ public:
 
     int Open(const std::string& path, int flags, unsigned mode) override;
     int SetLock(int fd, short type) override;
+    int SetRangeLock(int fd, short type, std::int64_t start, std::int64_t length) override;
     long long ReadAt(int fd, void* buffer, std::size_t size, std::int64_t offset) override;
     long long WriteAt(int fd, const void* data, std::size_t size, std::int64_t offset) override;
     std::int64_t NextData(int fd, std::int64_t offset) override;

@@ -277,4 +277,35 @@ std::string ErrorDescription(int error)
     return ::strerror_r(error, buf, sizeof buf);
 }
 
+bool IsOutageError(int error)
+{
+    switch (error) {
+    case ENOSPC:
+    case EDQUOT:
+    case EIO:
+    case EROFS:
+    case ESTALE:
+    case ETIMEDOUT:
+    case EACCES:
+    case EPERM:
+    case ENOENT:
+    case ENOTDIR:
+    case ENOTCONN:
+    case ECONNABORTED:
+    case ECONNRESET:
+    case EHOSTDOWN:
+    case EHOSTUNREACH:
+    case ENETDOWN:
+    case ENETUNREACH:
+    case ENODEV:
+    case ENXIO:
+    case EINTR:
+    case ENOLCK:
+    case EBUSY:
+        return true;
+    default:
+        return false;
+    }
+}
+
 } // namespace scrivo

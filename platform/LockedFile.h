@@ -81,5 +81,10 @@ private:
 
 // The description of an errno value.
 std::string ErrorDescription(int error);
+// Whether a failed call with this errno says the share is away, full,
+// read-only or refusing us for now, rather than anything about a file's
+// contents: no space, an I/O error, a read-only or stale or unreachable
+// share, a time-out, a refused access, a missing name.
+bool IsOutageError(int error);
 
 } // namespace scrivo

@@ -96,6 +96,11 @@ inline constexpr MsgId OnlyCallOrFold{88};
 inline constexpr MsgId GameEnded{97};
 inline constexpr MsgId GameFolderGone{98};
 inline constexpr MsgId PressStartRound{99}; // "Press S or use \"%\" to deal." (% = the menu caption)
+inline constexpr MsgId ShareAway{140};      // "The shared folder cannot be reached; waiting."
+inline constexpr MsgId ShareAwayFor{141};   // "The shared folder cannot be reached: waiting for % s."
+inline constexpr MsgId ShareLost{142};  // "The shared folder could not be reached for % s: the game is over."
+inline constexpr MsgId NowHosts{143};   // "% now hosts the table."
+inline constexpr MsgId PlayerBack{144}; // "% is back."
 } // namespace Msg
 
 namespace Cap {

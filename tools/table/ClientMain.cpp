@@ -1,13 +1,17 @@
 // scrivo-client: joins a waiting game of a server directory under a name and
 // plays that seat as a person would, through the checks of command entry,
-// until the game ends. Prints the lines it sees and "hands=<n> cash=<amount>";
-// when the host's process is gone, the line that says so, with status 3.
+// until the game ends. Prints the lines it sees and "hands=<n> cash=<amount>".
+// When the host's process is gone it takes over the table (and starts the
+// hands from then on); joined under the name of a seat whose player had gone
+// it plays that seat again. Exits with 2 when the table gave up (its folder
+// gone, out of reach too long, or damaged).
 #include <chrono>
 #include <cstdio>
 #include <string>
 
 #include "engine/Lobby.h"
 #include "engine/Table.h"
+#include "gamefolder/RecordFile.h"
 #include "platform/Clock.h"
 #include "platform/FileOps.h"
 #include "platform/Paths.h"
@@ -30,6 +34,8 @@ constexpr const char* Usage =
     "  --delay MS       poll delay in milliseconds (default 100)\n"
     "  --game ID        join this game folder (default: the first waiting game)\n"
     "  --wait S         give up when no game can be joined within S seconds (default 60)\n"
+    "  --hands N        as host after a take-over: end the game after N hands seen (default 0: no limit)\n"
+    "  --outage-limit S end the game when the folder stays out of reach for S seconds (default 600)\n"
     "  --help           this text\n";
 
 int Fail(const std::string& text)
@@ -63,7 +69,9 @@ int main(int argc, char** argv)
 {
     tool::Options options;
     std::string error;
-    if (!options.Parse(argc, argv, {"--dir", "--name", "--seed", "--policy", "--delay", "--game", "--wait"},
+    if (!options.Parse(argc, argv,
+                       {"--dir", "--name", "--seed", "--policy", "--delay", "--game", "--wait", "--hands",
+                        "--outage-limit"},
                        {"--help"}, error))
         return Fail(error + "\n" + Usage);
     if (options.Has("--help")) {
@@ -72,8 +80,10 @@ int main(int argc, char** argv)
     }
     if (!options.Has("--dir") || !options.Has("--name"))
         return Fail(std::string("--dir and --name are required\n") + Usage);
-    long long seed = 0, delay = 0, wait = 0;
+    long long seed = 0, delay = 0, wait = 0, hands = 0, outageLimit = 0;
     if (!options.GetInt("--seed", 0, 0, 0x7fffffffffffffffLL, seed, error) ||
+        !options.GetInt("--hands", 0, 0, 1000000000, hands, error) ||
+        !options.GetInt("--outage-limit", 600, 1, 86400, outageLimit, error) ||
         !options.GetInt("--delay", 100, 0, 600000, delay, error) ||
         !options.GetInt("--wait", 60, 0, 86400, wait, error))
         return Fail(error);
@@ -99,13 +109,14 @@ int main(int argc, char** argv)
         if (id.empty()) {
             FolderResult<GameList> list = lobby.UpdateList("");
             if (list)
-                for (const GameListRow& row : list->rows)
-                    if (row.status == WaitingStatusText) {
-                        id = row.id;
-                        break;
-                    }
+                for (const GameListRow& row : list->rows) {
+                    // A game under way takes back a player whose seat it kept.
+                    joined = lobby.JoinGame(row.id);
+                    if (joined.openTable) break;
+                }
+        } else {
+            joined = lobby.JoinGame(id);
         }
-        if (!id.empty()) joined = lobby.JoinGame(id);
         if (joined.openTable) break;
         if (clock.Now() >= giveUp) return Fail("no game to join");
         clock.SleepFor(std::chrono::milliseconds(100));
@@ -113,6 +124,8 @@ int main(int argc, char** argv)
 
     CountingFileOps counting(CurrentFileOps());
     ScopedFileOps counted(counting);
+    joined.session.PollMilliseconds = static_cast<int>(delay);
+    joined.session.OutageLimitSeconds = static_cast<int>(outageLimit);
     ClientView view(joined.session.MyPlayerNo, language);
     Table table(view, joined.session, language);
     if (!table.Init()) return Fail("the table could not be opened");
@@ -124,10 +137,26 @@ int main(int argc, char** argv)
             std::fflush(stdout);
             return 3;
         }
-        if (table.State().LastStatus == GameStatus::Ended || !FolderExists(table.Session().GameFolder)) break;
+        if (table.Stopped()) {
+            std::fflush(stdout);
+            return Fail(table.FolderGone() ? language.LangText[Msg::GameFolderGone]
+                                           : "the game cannot go on");
+        }
+        if (table.State().LastStatus == GameStatus::Ended || table.State().Stage == StageGameOver) break;
+        if (table.IsHostTable()) {
+            // Taken over: this client deals the hands now.
+            if (hands > 0 && view.hands >= hands && table.State().Stage == StageWaiting) {
+                ReportFailure("Error writing status: ",
+                              WriteGameRecord(table.Session().GameFolder, GameStatus::Ended, false));
+                break;
+            }
+            if (table.CanStartRound()) table.StartRound();
+        }
         policy.Act(table);
         if (delay > 0) clock.SleepFor(std::chrono::milliseconds(delay));
     }
+    // The last lines of the game were written during the last tick.
+    if (table.IsHostTable()) table.Tick();
     // What one poll costs on average, in file calls (each a round trip on a share).
     const FileOpCounts calls = counting.Counts();
     const double polls = table.Counters().ticks > 0 ? static_cast<double>(table.Counters().ticks) : 1.0;

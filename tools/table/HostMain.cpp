@@ -21,6 +21,7 @@
 #include "settings/Language.h"
 #include "settings/Settings.h"
 #include "tools/table/TableTool.h"
+#include "settings/TextIds.h"
 
 namespace {
 
@@ -45,6 +46,7 @@ constexpr const char* Usage =
     "  --turn-time S       seconds a player has for a turn, 0 for no limit (default 0)\n"
     "  --stacks A,B,...    start cash per seat in seat order, host first (overrides --cash)\n"
     "  --deck CARDS        deal the pack in this order (a card list such as 0_12,3_5)\n"
+    "  --outage-limit S    end the game when the folder stays out of reach for S seconds (default 600)\n"
     "  --help              this text\n"
     "Exits with 1 when the chips in the records did not add up after a hand or at the end.\n";
 
@@ -114,6 +116,7 @@ struct HostOptions {
     std::string policy = "random";
     std::string dir, name = "Host";
     long long turnSeconds = 0;
+    long long outageLimit = 600;
     std::vector<Currency> stacks; // start cash per seat, host first
     std::string deck;
     std::string botLevel = "classic";
@@ -127,7 +130,7 @@ bool ParseHostOptions(int argc, char** argv, HostOptions& o, std::string& error)
     if (!options.Parse(argc, argv,
                        {"--dir", "--bots", "--hands", "--delay", "--seed", "--type", "--cash", "--blinds",
                         "--wait-players", "--name", "--policy", "--turn-time", "--stacks", "--deck",
-                        "--bot-level", "--rules"},
+                        "--bot-level", "--rules", "--outage-limit"},
                        {"--keep", "--help"}, error))
         return false;
     o.help = options.Has("--help");
@@ -143,7 +146,8 @@ bool ParseHostOptions(int argc, char** argv, HostOptions& o, std::string& error)
         !options.GetInt("--delay", 100, 0, 600000, o.delay, error) ||
         !options.GetInt("--seed", 0, 0, 0x7fffffffffffffffLL, o.seed, error) ||
         !options.GetInt("--wait-players", 0, 0, 8, o.waitPlayers, error) ||
-        !options.GetInt("--turn-time", 0, 0, 86400, o.turnSeconds, error))
+        !options.GetInt("--turn-time", 0, 0, 86400, o.turnSeconds, error) ||
+        !options.GetInt("--outage-limit", 600, 1, 86400, o.outageLimit, error))
         return false;
     o.seeded = options.Has("--seed");
     if (o.bots + o.waitPlayers > 8) {
@@ -265,7 +269,9 @@ double PlayHands(Table& table, tool::Policy& policy, long long hands, long long 
     for (;;) {
         table.Tick();
         const TableState& s = table.State();
-        if (s.Stage == StageGameOver) break;
+        if (s.Stage == StageGameOver || table.Stopped()) break;
+        // A later host holds the table: this one plays on at its seat.
+        if (!table.IsHostTable() && s.LastStatus == GameStatus::Ended) break;
         if (hands > 0 && table.Counters().handsEnded >= hands && s.Stage == StageWaiting) break;
         if (table.CanStartRound()) table.StartRound();
         policy.Act(table);
@@ -283,6 +289,11 @@ std::string FinishGame(Table& table, const std::string& folder, bool keep)
 {
     const TableState& s = table.State();
     std::string winner = "none";
+    if (table.Stopped()) return winner;
+    if (!table.IsHostTable()) {
+        if (!keep) table.Leave();
+        return winner;
+    }
     if (s.Stage == StageGameOver) {
         int holders = 0;
         for (int p = 1; p <= s.PlayerCount; ++p)
@@ -360,6 +371,8 @@ int main(int argc, char** argv)
         return Fail("the start cash could not be set");
     GameSession session = created.session;
     session.BotLevels.assign(MaxPlayers + 1, o.botLevel == "strong" ? BotLevel::Strong : BotLevel::Classic);
+    session.PollMilliseconds = static_cast<int>(o.delay);
+    session.OutageLimitSeconds = static_cast<int>(o.outageLimit);
 
     // Every file call of the table is counted: on a share each is a round trip.
     CountingFileOps counting(CurrentFileOps());
@@ -376,5 +389,8 @@ int main(int argc, char** argv)
     const double seconds = PlayHands(table, policy, o.hands, o.delay);
     const std::string winner = FinishGame(table, folder, o.keep);
     PrintSummary(table, counting.Counts(), seconds, view.conserved, winner);
+    if (table.FolderGone())
+        std::fprintf(stderr, "scrivo-host: %s\n", language.LangText[Msg::GameFolderGone].c_str());
+    if (table.Stopped()) return view.conserved ? 2 : 1;
     return view.conserved ? 0 : 1;
 }

@@ -1,0 +1,238 @@
+// Real programs on one server directory, and what happens to them: a host or
+// a client killed, the host's lease file swapped, the game record damaged, the
+// shared folder full for a while. The game goes on, with every chip there.
+#include <chrono>
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <string>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "gamefolder/RecordFile.h"
+#include "platform/Paths.h"
+#include "platform/Text.h"
+#include "testsupport/EngineFixtures.h"
+
+namespace scrivo {
+namespace {
+
+using Seconds = std::chrono::seconds;
+
+// A program of the build started in the background, its output in a file;
+// killed at the end of the test whatever happens.
+class Program {
+public:
+    Program(const std::string& out, const std::string& commandLine)
+    {
+        m_pid = ::fork();
+        if (m_pid == 0) {
+            ::setpgid(0, 0);
+            const std::string line = "exec '" + ProgramFolder() + "'/" + commandLine + " >'" + out + "' 2>&1";
+            ::execl("/bin/sh", "sh", "-c", line.c_str(), static_cast<char*>(nullptr));
+            ::_exit(127);
+        }
+    }
+    ~Program()
+    {
+        if (m_pid > 0 && !m_done) {
+            ::kill(m_pid, SIGKILL);
+            ::waitpid(m_pid, nullptr, 0);
+        }
+    }
+    void Signal(int sig) { ::kill(m_pid, sig); }
+    // The exit status, or -1 when it is still running at the deadline.
+    int Wait(Seconds limit)
+    {
+        const auto end = std::chrono::steady_clock::now() + limit;
+        while (!m_done) {
+            int status = 0;
+            if (::waitpid(m_pid, &status, WNOHANG) == m_pid) {
+                m_done = true;
+                m_status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+            } else if (std::chrono::steady_clock::now() > end) {
+                return -1;
+            } else {
+                std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            }
+        }
+        return m_status;
+    }
+
+private:
+    pid_t m_pid = -1;
+    bool m_done = false;
+    int m_status = 0;
+};
+
+// Waits until pred holds, up to the deadline.
+template <typename Pred> bool WaitFor(Pred pred, Seconds limit)
+{
+    const auto end = std::chrono::steady_clock::now() + limit;
+    while (!pred()) {
+        if (std::chrono::steady_clock::now() > end) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return true;
+}
+
+int Count(const std::vector<std::string>& lines, const std::string& part)
+{
+    int n = 0;
+    for (const std::string& line : lines)
+        n += line.find(part) != std::string::npos;
+    return n;
+}
+
+class TakeOverProcess : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(FolderExists(JoinPath(ProgramFolder(), "scrivo-client")));
+        server = root.File("server");
+        std::filesystem::create_directory(server);
+    }
+    // A host with one bot and two clients, Cleo and Dan; the clients end the
+    // game after `hands` hands if one of them takes over.
+    void Start(const std::string& hostOptions = {}, const std::string& cleoOptions = {})
+    {
+        host = std::make_unique<Program>(out.File("host.txt"),
+                                         "scrivo-host --bots 1 --wait-players 2 --delay 20 --seed 5 --keep "
+                                         "--cash 1000 --blinds 5/10 --type THLI --policy call --dir '" +
+                                             server + "' " + hostOptions);
+        ASSERT_TRUE(WaitFor([&] { return std::filesystem::exists(server) && Folder().size() > 0; }, Seconds(30)));
+        cleo = std::make_unique<Program>(out.File("cleo.txt"), Client("Cleo") + cleoOptions);
+        ASSERT_TRUE(WaitFor([&] { return ReadGameRecord(Folder()) && ReadGameRecord(Folder())->PlayerCount >= 3; },
+                            Seconds(30)));
+        dan = std::make_unique<Program>(out.File("dan.txt"), Client("Dan"));
+    }
+    std::string Client(const std::string& name)
+    {
+        return "scrivo-client --name " + name + " --delay 20 --hands 16 --policy script:C,C,B,C,F --dir '" +
+               server + "' ";
+    }
+    std::string Folder()
+    {
+        for (const auto& entry : std::filesystem::directory_iterator(server))
+            if (entry.path().filename().string().ends_with("_tmp")) return entry.path().string();
+        return {};
+    }
+    std::vector<std::string> Lines() { return test::ReadAllMessages(Folder()); }
+    int Dealt() { return Count(Lines(), "dShuffling the deck"); }
+    Currency Total()
+    {
+        Currency total;
+        for (int p = 1; p <= 4; ++p)
+            total += test::ReadSeat(Folder(), p).Cash;
+        return total;
+    }
+
+    test::TempDir root, out;
+    std::string server;
+    std::unique_ptr<Program> host, cleo, dan;
+};
+
+TEST_F(TakeOverProcess, AKilledHostsTableIsTakenOverWithTheStakesBackAndPlayedOn)
+{
+    Start("--hands 1000");
+    ASSERT_TRUE(WaitFor([&] { return Dealt() >= 3; }, Seconds(60)));
+    host->Signal(SIGKILL);
+    const auto killed = std::chrono::steady_clock::now();
+    const int dealtBefore = Dealt();
+    ASSERT_TRUE(WaitFor([&] { return Count(Lines(), "now hosts the table") == 1; }, Seconds(20)));
+    ASSERT_TRUE(WaitFor([&] { return Dealt() > dealtBefore; }, Seconds(30)));
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - killed).count();
+    RecordProperty("SecondsToFirstNewHand", std::to_string(seconds));
+    std::printf("from the host's death to the first new hand: %.1f s\n", seconds);
+
+    EXPECT_EQ(cleo->Wait(Seconds(150)), 0);
+    EXPECT_EQ(dan->Wait(Seconds(30)), 0);
+    EXPECT_EQ(Count(Lines(), "now hosts the table"), 1);
+    EXPECT_GE(Dealt(), dealtBefore + 10);
+    EXPECT_EQ(Total(), Currency::FromWhole(4000));
+}
+
+TEST_F(TakeOverProcess, APlayerKilledAndStartedAgainIsBackInHisSeatWithItsCash)
+{
+    Start("--hands 14 --turn-time 2");
+    ASSERT_TRUE(WaitFor([&] { return Dealt() >= 2; }, Seconds(60)));
+    dan->Signal(SIGKILL);
+    dan->Wait(Seconds(5));
+    ASSERT_TRUE(WaitFor([&] { return Count(Lines(), "is away and folds") + Count(Lines(), "out of time") >= 1; },
+                        Seconds(60)));
+    const Currency kept = test::ReadSeat(Folder(), 4).Cash;
+    EXPECT_GT(kept, Currency());
+    dan = std::make_unique<Program>(out.File("dan2.txt"), Client("Dan"));
+    ASSERT_TRUE(WaitFor([&] { return Count(Lines(), "Dan is back.") == 1; }, Seconds(30)));
+    EXPECT_EQ(host->Wait(Seconds(150)), 0);
+    EXPECT_EQ(Trim(test::ReadSeat(Folder(), 4).Name), "Dan");
+    EXPECT_EQ(Total(), Currency::FromWhole(4000));
+    EXPECT_EQ(test::ReadGameFile(Folder()).PlayerCount, 4);
+}
+
+TEST_F(TakeOverProcess, SwappingTheLeaseFileOrDamagingTheCountEndsNothing)
+{
+    Start("--hands 14");
+    ASSERT_TRUE(WaitFor([&] { return Dealt() >= 2; }, Seconds(60)));
+    const std::string lease = JoinPath(Folder(), "hst.spk");
+    const std::string outside = root.File("outside");
+    const auto swapIn = [&](const std::function<void(const std::string&)>& make) {
+        const std::string temp = JoinPath(Folder(), "x");
+        make(temp);
+        std::filesystem::rename(temp, lease);
+        const int dealt = Dealt();
+        EXPECT_TRUE(WaitFor([&] { return Dealt() >= dealt + 1; }, Seconds(30)));
+    };
+    swapIn([](const std::string& p) { std::ofstream(p).put('x'); });
+    swapIn([&](const std::string& p) { std::filesystem::create_symlink(outside, p); });
+    swapIn([](const std::string& p) { ::mkfifo(p.c_str(), 0666); });
+    for (const std::int16_t count : {0, -1}) {
+        FolderResult<RecordFile> file = OpenRecordFile(GameFilePath(Folder()), GameRecordLength);
+        ASSERT_TRUE(file);
+        GameRecord g = *file->ReadGame();
+        g.PlayerCount = count;
+        ASSERT_TRUE(file->WriteGame(g));
+        file->Close();
+        const int dealt = Dealt();
+        EXPECT_TRUE(WaitFor([&] { return Dealt() >= dealt + 1; }, Seconds(30)));
+    }
+    EXPECT_EQ(host->Wait(Seconds(150)), 0);
+    EXPECT_EQ(cleo->Wait(Seconds(30)), 0);
+    EXPECT_TRUE(std::filesystem::is_directory(Folder()));
+    EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(outside)));
+    EXPECT_EQ(Total(), Currency::FromWhole(4000));
+}
+
+// A tmpfs of its own that a test fills up; skipped where nothing may be mounted.
+TEST_F(TakeOverProcess, AFullDiskForThreeSecondsIsWaitedOut)
+{
+    if (::mount("tmpfs", server.c_str(), "tmpfs", 0, "size=4m") != 0)
+        GTEST_SKIP() << "a tmpfs cannot be mounted here";
+    struct Unmount {
+        std::string at;
+        ~Unmount() { ::umount2(at.c_str(), MNT_DETACH); }
+    } unmount{server};
+    Start("--hands 14");
+    ASSERT_TRUE(WaitFor([&] { return Dealt() >= 2; }, Seconds(60)));
+    const std::string filler = JoinPath(server, "filler");
+    ASSERT_NE(std::system(("dd if=/dev/zero of='" + filler + "' bs=64k 2>/dev/null").c_str()), -1);
+    std::this_thread::sleep_for(Seconds(3)); // the outage itself, not a check
+    std::filesystem::remove(filler);
+    EXPECT_EQ(host->Wait(Seconds(150)), 0);
+    EXPECT_EQ(cleo->Wait(Seconds(30)), 0);
+    EXPECT_EQ(dan->Wait(Seconds(30)), 0);
+    EXPECT_EQ(Total(), Currency::FromWhole(4000));
+    const std::vector<std::string> lines = Lines();
+    EXPECT_EQ(Count(lines, "dShuffling the deck"), Count(lines, "posts the small blind"));
+}
+
+} // namespace
+} // namespace scrivo
