@@ -553,7 +553,8 @@ void Table::OutageTick(const std::string& description)
         if (!m_outage) {
             m_outage = true;
             m_outageStart = now;
-            m_retryWait = std::chrono::milliseconds(std::max(100, m_session.PollMilliseconds));
+            m_retries = 0;
+            m_retryWait = std::chrono::milliseconds(0);
             m_outageShown = -1;
             ++m_counters.failedTicks;
             const std::string line = "i" + m_language.LangText[Msg::ShareAway];
@@ -561,8 +562,11 @@ void Table::OutageTick(const std::string& description)
             Shown().LogLines({LogLine{0, line}});
             std::fprintf(stderr, "%s (%s)\n", m_language.LangText[Msg::ShareAway].c_str(),
                          description.c_str());
-        } else {
-            m_retryWait = std::min(m_retryWait * 2, std::chrono::milliseconds(5000));
+        } else if (++m_retries >= 5) {
+            // A few retries at every poll, then less and less often.
+            m_retryWait = std::clamp(m_retryWait * 2,
+                                     std::chrono::milliseconds(std::max(100, m_session.PollMilliseconds)),
+                                     std::chrono::milliseconds(5000));
         }
         m_nextTry = now + m_retryWait;
     }

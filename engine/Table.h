@@ -395,6 +395,7 @@ private:
     Clock::TimePoint m_nextTry{};
     std::chrono::milliseconds m_retryWait{0};
     int m_outageShown = -1;
+    int m_retries = 0;
     // The device of the server directory when the table opened: a share that
     // drops off leaves its bare mount point, on another device.
     std::uint64_t m_serverDevice = 0;

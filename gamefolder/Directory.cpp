@@ -440,19 +440,20 @@ bool HumansRemain(const GameSession& session)
     auto users = OpenRecordFile(PlayerFilePath(session.GameFolder), PlayerRecordLength);
     if (!users) return true;
     const int botCount = game->BotCount;
-    // A seat counts while its player has not left and somebody claims it: a
-    // player whose program ended, the host's included, is not there. One that
-    // saw the game to its end keeps its seat (and the game) as a player who
-    // is still there would. Anything that cannot be read keeps the game.
-    const bool ended = game->Status == GameStatus::Ended;
+    // A host whose process ended during the game never wrote that it left.
+    // One that saw the game to its end keeps its seat (and the game) as a
+    // host that is still there would. Anything unreadable keeps the game.
+    const LeaseLook lease = LookAtLease(session.GameFolder);
+    const int hostGone = game->Status != GameStatus::Ended && lease.opened && !lease.claimed && !lease.busy
+                             ? (lease.record ? lease.record->host : 1)
+                             : 0;
     bool remain = false;
     for (int p = 1; p <= game->PlayerCount; ++p) {
         if (p >= 2 && p <= botCount + 1) continue;
-        if (p == session.MyPlayerNo) continue;
+        if (p == hostGone) continue;
         auto seat = users->ReadPlayer(p);
         if (!seat) return true;
-        if (Trim(seat->Action) == "D") continue;
-        if (ended || SeatClaimed(session.GameFolder, p)) remain = true;
+        if (Trim(seat->Action) != "D") remain = true;
     }
     return remain;
 }

@@ -51,8 +51,8 @@ bool ReadBytes(int fd, std::string& out)
     out.assign(LeaseRecordLength, '\0');
     std::size_t got = 0;
     while (got < out.size()) {
-        const long long n = CurrentFileOps().ReadAt(fd, out.data() + got, out.size() - got,
-                                                    static_cast<std::int64_t>(got));
+        const long long n =
+            CurrentFileOps().ReadAt(fd, out.data() + got, out.size() - got, static_cast<std::int64_t>(got));
         if (n < 0) return false;
         if (n == 0) break;
         got += static_cast<std::size_t>(n);

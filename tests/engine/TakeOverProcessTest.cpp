@@ -107,10 +107,12 @@ protected:
                                          "scrivo-host --bots 1 --wait-players 2 --delay 20 --seed 5 --keep "
                                          "--cash 1000 --blinds 5/10 --type THLI --policy call --dir '" +
                                              server + "' " + hostOptions);
-        ASSERT_TRUE(WaitFor([&] { return std::filesystem::exists(server) && Folder().size() > 0; }, Seconds(30)));
+        ASSERT_TRUE(
+            WaitFor([&] { return std::filesystem::exists(server) && Folder().size() > 0; }, Seconds(30)));
         cleo = std::make_unique<Program>(out.File("cleo.txt"), Client("Cleo") + cleoOptions);
-        ASSERT_TRUE(WaitFor([&] { return ReadGameRecord(Folder()) && ReadGameRecord(Folder())->PlayerCount >= 3; },
-                            Seconds(30)));
+        ASSERT_TRUE(
+            WaitFor([&] { return ReadGameRecord(Folder()) && ReadGameRecord(Folder())->PlayerCount >= 3; },
+                    Seconds(30)));
         dan = std::make_unique<Program>(out.File("dan.txt"), Client("Dan"));
     }
     std::string Client(const std::string& name)
@@ -148,8 +150,7 @@ TEST_F(TakeOverProcess, AKilledHostsTableIsTakenOverWithTheStakesBackAndPlayedOn
     const int dealtBefore = Dealt();
     ASSERT_TRUE(WaitFor([&] { return Count(Lines(), "now hosts the table") == 1; }, Seconds(20)));
     ASSERT_TRUE(WaitFor([&] { return Dealt() > dealtBefore; }, Seconds(30)));
-    const double seconds =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - killed).count();
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - killed).count();
     RecordProperty("SecondsToFirstNewHand", std::to_string(seconds));
     std::printf("from the host's death to the first new hand: %.1f s\n", seconds);
 
@@ -166,8 +167,9 @@ TEST_F(TakeOverProcess, APlayerKilledAndStartedAgainIsBackInHisSeatWithItsCash)
     ASSERT_TRUE(WaitFor([&] { return Dealt() >= 2; }, Seconds(60)));
     dan->Signal(SIGKILL);
     dan->Wait(Seconds(5));
-    ASSERT_TRUE(WaitFor([&] { return Count(Lines(), "is away and folds") + Count(Lines(), "out of time") >= 1; },
-                        Seconds(60)));
+    ASSERT_TRUE(
+        WaitFor([&] { return Count(Lines(), "is away and folds") + Count(Lines(), "out of time") >= 1; },
+                Seconds(60)));
     const Currency kept = test::ReadSeat(Folder(), 4).Cash;
     EXPECT_GT(kept, Currency());
     dan = std::make_unique<Program>(out.File("dan2.txt"), Client("Dan"));
