@@ -157,7 +157,7 @@ TEST_F(TickFilesTest, AFullDiskAtTheStartOfAHandNeverPostsTheBlindsTwice)
 // Damage that does not go away is reported once; a run of failed polls
 // ends the game for the host and leaves the table for a client, and the
 // records that were whole stay as they were.
-TEST_F(TickFilesTest, LastingDamageIsReportedOnceAndStopsTheTable)
+TEST_F(TickFilesTest, ADamagedSeatCountIsPutBackByTheHostWithOneReport)
 {
     Open({"Ann", "Bob", "Cy"});
     StartHand();
