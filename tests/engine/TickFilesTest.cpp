@@ -189,7 +189,7 @@ TEST_F(TickFilesTest, ADamagedSeatCountIsPutBackByTheHostWithOneReport)
     EXPECT_EQ(box.shown.size(), 1u);
     EXPECT_NE(table->State().Stage, StageGameOver);
     EXPECT_FALSE(client.State().Closing);
-    EXPECT_EQ(ReadGameFile(dir.Path()).PlayerCount, table->State().PlayerCount);
+    EXPECT_EQ(test::ReadGameFile(dir.Path()).PlayerCount, table->State().PlayerCount);
     EXPECT_EQ(TotalCash(), before);
 }
 
