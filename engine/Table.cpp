@@ -248,11 +248,13 @@ GameRecord Table::ReadGame()
 // last is the game, and what else stands in the file is put right.
 GameRecord Table::RepairGame(RecordFile& file, const std::string& why)
 {
+    if (!ConfirmLease(false)) throw TableIoError("gam.spk: " + why);
+    // Reported once the tick has let its files go: a message on show holds
+    // no file, and this tick still needs the ones it holds.
     if (!m_repairReported) {
         m_repairReported = true;
-        ReportError("Error in game tick: ", "gam.spk: " + why + "; the host's copy is written back.");
+        m_repairNote = "gam.spk: " + why + "; the host's copy is written back.";
     }
-    if (!ConfirmLease(false)) throw TableIoError("gam.spk: " + why);
     GameRecord g = m_lastGame;
     g.PlayerCount = static_cast<std::int16_t>(std::max<int>(g.PlayerCount, m_state.PlayerCount));
     Need(file.WriteGame(g));
@@ -471,6 +473,7 @@ void Table::Tick()
             return;
         }
         if (m_outage) OutageOver();
+        if (!m_repairNote.empty()) ReportError("Error in game tick: ", std::exchange(m_repairNote, {}));
         if (m_failedTicks > 0 && ++m_soundTicks >= SoundTicksToForget) m_failedTicks = 0;
     };
     Completes(

@@ -388,6 +388,7 @@ private:
     bool m_stopped = false;
     bool m_folderGone = false;
     bool m_repairReported = false;
+    std::string m_repairNote;
     // The share is out of reach: since when, when to try again, how long to
     // wait after that.
     bool m_outage = false;

@@ -154,9 +154,9 @@ TEST_F(TickFilesTest, AFullDiskAtTheStartOfAHandNeverPostsTheBlindsTwice)
     EXPECT_TRUE(box.shown.empty()) << box.LastText();
 }
 
-// Damage that does not go away is reported once; a run of failed polls
-// ends the game for the host and leaves the table for a client, and the
-// records that were whole stay as they were.
+// A seat count out of range or below the players seated: a late joiner is
+// refused, and the host puts its own copy back with one report while the
+// game goes on for everybody.
 TEST_F(TickFilesTest, ADamagedSeatCountIsPutBackByTheHostWithOneReport)
 {
     Open({"Ann", "Bob", "Cy"});
@@ -186,7 +186,7 @@ TEST_F(TickFilesTest, ADamagedSeatCountIsPutBackByTheHostWithOneReport)
     }
     // The host, the game record's one writer, puts its own copy back with one
     // report: the game goes on for both tables.
-    EXPECT_EQ(box.shown.size(), 1u);
+    EXPECT_EQ(box.shown.size(), 1u) << testing::PrintToString(box.Texts());
     EXPECT_NE(table->State().Stage, StageGameOver);
     EXPECT_FALSE(client.State().Closing);
     EXPECT_EQ(test::ReadGameFile(dir.Path()).PlayerCount, table->State().PlayerCount);
