@@ -545,11 +545,13 @@ bool Table::FolderGoneForGood() const
 
 void Table::OutageTick(const std::string& description)
 {
+    // The view is told directly: what is pending waits for the share, and
+    // storing it now would only fail again.
     const Clock::TimePoint now = ProgramClock().Now();
     if (!description.empty()) {
         if (FolderGoneForGood()) {
             m_folderGone = true;
-            Shown().ShowStatus(m_language.LangText[Msg::GameFolderGone]);
+            m_view.ShowStatus(m_language.LangText[Msg::GameFolderGone]);
             Stop();
             return;
         }
@@ -562,7 +564,7 @@ void Table::OutageTick(const std::string& description)
             ++m_counters.failedTicks;
             const std::string line = "i" + m_language.LangText[Msg::ShareAway];
             m_msgLines.push_back(line);
-            Shown().LogLines({LogLine{0, line}});
+            m_view.LogLines({LogLine{0, line}});
             std::fprintf(stderr, "%s (%s)\n", m_language.LangText[Msg::ShareAway].c_str(),
                          description.c_str());
         } else if (++m_retries >= 5) {
@@ -576,12 +578,12 @@ void Table::OutageTick(const std::string& description)
     const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(now - m_outageStart).count();
     if (seconds != m_outageShown) {
         m_outageShown = static_cast<int>(seconds);
-        Shown().ShowStatus(FormatText(Msg::ShareAwayFor, std::to_string(seconds)));
+        m_view.ShowStatus(FormatText(Msg::ShareAwayFor, std::to_string(seconds)));
     }
     if (seconds >= m_session.OutageLimitSeconds) {
         const std::string line = FormatText(Msg::ShareLost, std::to_string(seconds));
         std::fprintf(stderr, "%s\n", line.c_str());
-        Shown().ShowStatus(line);
+        m_view.ShowStatus(line);
         Stop();
     }
 }

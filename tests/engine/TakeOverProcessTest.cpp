@@ -99,6 +99,17 @@ protected:
         server = root.File("server");
         std::filesystem::create_directory(server);
     }
+    void TearDown() override
+    {
+        if (!HasFailure()) return;
+        host.reset(); // what the programs said, for the failure's cause
+        cleo.reset();
+        dan.reset();
+        for (const char* name : {"host.txt", "cleo.txt", "dan.txt", "dan2.txt"}) {
+            const std::string text = test::TempDir::Read(out.File(name));
+            std::printf("---- %s\n%s\n", name, text.substr(text.size() > 3000 ? text.size() - 3000 : 0).c_str());
+        }
+    }
     // A host with one bot and two clients, Cleo and Dan; the clients end the
     // game after `hands` hands if one of them takes over.
     void Start(const std::string& hostOptions = {}, const std::string& cleoOptions = {})
@@ -234,6 +245,8 @@ TEST_F(TakeOverProcess, AFullDiskForThreeSecondsIsWaitedOut)
     EXPECT_EQ(Total(), Currency::FromWhole(4000));
     const std::vector<std::string> lines = Lines();
     EXPECT_EQ(Count(lines, "dShuffling the deck"), Count(lines, "posts the small blind"));
+    // Waited out, not taken for damage.
+    EXPECT_EQ(test::TempDir::Read(out.File("host.txt")).find("Error in game tick"), std::string::npos);
 }
 
 } // namespace
