@@ -440,17 +440,19 @@ bool HumansRemain(const GameSession& session)
     auto users = OpenRecordFile(PlayerFilePath(session.GameFolder), PlayerRecordLength);
     if (!users) return true;
     const int botCount = game->BotCount;
-    // A host whose process ended during the game never wrote that it left.
-    // One that saw the game to its end keeps its seat (and the game) as a
-    // host that is still there would. Anything unreadable keeps the game.
+    // A host whose process ended never wrote that it left: neither the one
+    // whose lease lapsed during the game nor those whose tables were taken
+    // over (unless back in their seats). The host that saw the game to its
+    // end keeps its seat (and the game) as a host still there would.
+    // Anything unreadable keeps the game.
     const LeaseLook lease = LookAtLease(session.GameFolder);
-    const int hostGone = game->Status != GameStatus::Ended && lease.opened && !lease.claimed && !lease.busy
-                             ? (lease.record ? lease.record->host : 1)
-                             : 0;
+    unsigned gone = lease.record ? lease.record->gone : 0u;
+    if (game->Status != GameStatus::Ended && lease.opened && !lease.claimed && !lease.busy)
+        gone |= 1u << (lease.record ? lease.record->host : 1);
     bool remain = false;
     for (int p = 1; p <= game->PlayerCount; ++p) {
         if (p >= 2 && p <= botCount + 1) continue;
-        if (p == hostGone) continue;
+        if ((gone >> p & 1u) && !SeatClaimed(session.GameFolder, p)) continue;
         auto seat = users->ReadPlayer(p);
         if (!seat) return true;
         if (Trim(seat->Action) != "D") remain = true;

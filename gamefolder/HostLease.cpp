@@ -87,6 +87,7 @@ std::string EncodeLease(const LeaseRecord& record)
     Put(out, record.beat);
     Put(out, record.token);
     Put(out, static_cast<std::int16_t>(record.host));
+    Put(out, record.gone);
     Put(out, Checksum(out));
     return out;
 }
@@ -95,12 +96,13 @@ std::optional<LeaseRecord> DecodeLease(std::string_view bytes)
 {
     if (bytes.size() < static_cast<std::size_t>(LeaseRecordLength) || bytes.substr(0, 4) != "SPKL")
         return std::nullopt;
-    if (Get<std::uint32_t>(bytes, 30) != Checksum(bytes.substr(0, 30))) return std::nullopt;
+    if (Get<std::uint32_t>(bytes, 32) != Checksum(bytes.substr(0, 32))) return std::nullopt;
     LeaseRecord r;
     r.epoch = Get<std::int64_t>(bytes, 4);
     r.beat = Get<std::int64_t>(bytes, 12);
     r.token = Get<std::uint64_t>(bytes, 20);
     r.host = Get<std::int16_t>(bytes, 28);
+    r.gone = Get<std::uint16_t>(bytes, 30);
     if (r.epoch < 1 || r.host < 1 || r.host > MaxPlayers) return std::nullopt;
     return r;
 }
@@ -272,6 +274,9 @@ HostLease::Outcome HostLease::Take(const std::string& folder, int player)
     mine.beat = 0;
     mine.token = EntropySeed() | 1;
     mine.host = player;
+    // The claim was free: a host of another seat is no longer there.
+    if (last) mine.gone = last->gone | (last->host != player ? 1u << last->host : 0u);
+    mine.gone &= static_cast<std::uint16_t>(~(1u << player));
     if (!WriteRecord(fd, mine)) {
         const Outcome out = Fail();
         ops.Close(fd);

@@ -21,10 +21,13 @@ struct LeaseRecord {
     std::int64_t beat = 0;  // advanced by the host while it hosts
     std::uint64_t token = 0;
     int host = 0; // the host's player number
+    // Bit p set: player p hosted and its process ended while it did, its
+    // table taken over by a later host.
+    std::uint16_t gone = 0;
 
     bool operator==(const LeaseRecord&) const = default;
 };
-inline constexpr int LeaseRecordLength = 34;
+inline constexpr int LeaseRecordLength = 36;
 std::string EncodeLease(const LeaseRecord& record);
 // Nothing when the bytes are not a whole record of ours.
 std::optional<LeaseRecord> DecodeLease(std::string_view bytes);

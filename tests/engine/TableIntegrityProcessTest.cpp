@@ -1,6 +1,6 @@
 // Real host and client programs in a shared server directory: bots seated
 // under a host named like a bot, a player who stops answering, and a host
-// whose process dies.
+// whose process dies and whose table a player takes over.
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -158,21 +158,24 @@ TEST_F(TableIntegrityProcessTest, AStandardGameHoldsARawClientToTheRules)
     EXPECT_GT(reasons, 0u);
 }
 
-// The host's process is killed mid-game: the client says so, ends with
-// status 3 within seconds, and as the last to leave removes the game.
-TEST_F(TableIntegrityProcessTest, AVanishedHostIsNoticedAndTheGameCleanedUp)
+// The host's process is killed mid-game: the client takes the table over
+// within seconds, deals the hands it was asked for, and as the last to leave
+// removes the game.
+TEST_F(TableIntegrityProcessTest, AVanishedHostIsTakenOverAndTheGameCleanedUp)
 {
     ASSERT_EQ(
         Run("\"$B\"/scrivo-host --dir \"$S\" --bots 1 --wait-players 1 --delay 50 --seed 5 --cash 100000 "
             "--blinds 1/2 --policy call >host.txt 2>&1 & host=$!; "
-            "(timeout -s KILL 40 \"$B\"/scrivo-client --dir \"$S\" --name Bob --delay 50 --policy call "
-            ">bob.txt 2>&1; echo $? >bob.rc) & "
+            "(timeout -s KILL 90 \"$B\"/scrivo-client --dir \"$S\" --name Bob --delay 50 --hands 2 "
+            "--policy call >bob.txt 2>&1; echo $? >bob.rc) & "
             "while ! grep -aqs 'Bob' \"$S\"/*/usr.spk; do sleep 0.1; done; sleep 2; "
-            "kill -KILL $host; date +%s >killed; wait; date +%s >ended"),
+            "kill -KILL $host; date +%s >killed; "
+            "while ! grep -aqs 'now hosts the table' bob.txt && [ ! -e bob.rc ]; do sleep 0.1; done; "
+            "date +%s >noticed; wait"),
         0);
-    EXPECT_EQ(Output("bob.rc"), "3\n") << Output("bob.txt");
-    EXPECT_NE(Output("bob.txt").find("The host has left: the game is over."), std::string::npos);
-    EXPECT_LE(std::stol(Output("ended")) - std::stol(Output("killed")), 10);
+    EXPECT_EQ(Output("bob.rc"), "0\n") << Output("bob.txt");
+    EXPECT_NE(Output("bob.txt").find("Bob now hosts the table."), std::string::npos);
+    EXPECT_LE(std::stol(Output("noticed")) - std::stol(Output("killed")), 10);
     EXPECT_TRUE(std::filesystem::is_empty(server.Path())) << GameFolder();
 }
 

@@ -107,7 +107,8 @@ protected:
         dan.reset();
         for (const char* name : {"host.txt", "cleo.txt", "dan.txt", "dan2.txt"}) {
             const std::string text = test::TempDir::Read(out.File(name));
-            std::printf("---- %s\n%s\n", name, text.substr(text.size() > 3000 ? text.size() - 3000 : 0).c_str());
+            std::printf("---- %s\n%s\n", name,
+                        text.substr(text.size() > 3000 ? text.size() - 3000 : 0).c_str());
         }
     }
     // A host with one bot and two clients, Cleo and Dan; the clients end the
@@ -128,8 +129,8 @@ protected:
     }
     std::string Client(const std::string& name)
     {
-        return "scrivo-client --name " + name + " --delay 20 --hands 16 --policy script:C,C,B,C,F --dir '" +
-               server + "' ";
+        return "scrivo-client --name " + name +
+               " --delay 20 --hands 16 --keep --policy script:C,C,B,C,F --dir '" + server + "' ";
     }
     std::string Folder()
     {

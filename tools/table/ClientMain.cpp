@@ -36,6 +36,7 @@ constexpr const char* Usage =
     "  --wait S         give up when no game can be joined within S seconds (default 60)\n"
     "  --hands N        as host after a take-over: end the game after N hands seen (default 0: no limit)\n"
     "  --outage-limit S end the game when the folder stays out of reach for S seconds (default 600)\n"
+    "  --keep           end without leaving the seat, the game folder left in place\n"
     "  --help           this text\n";
 
 int Fail(const std::string& text)
@@ -72,7 +73,7 @@ int main(int argc, char** argv)
     if (!options.Parse(argc, argv,
                        {"--dir", "--name", "--seed", "--policy", "--delay", "--game", "--wait", "--hands",
                         "--outage-limit"},
-                       {"--help"}, error))
+                       {"--keep", "--help"}, error))
         return Fail(error + "\n" + Usage);
     if (options.Has("--help")) {
         std::printf("%s", Usage);
@@ -168,6 +169,6 @@ int main(int argc, char** argv)
         static_cast<double>(calls.writes) / polls, static_cast<double>(calls.stats) / polls);
     std::printf("hands=%ld cash=%s\n", view.hands, table.Session().MyCash.ToString().c_str());
     std::fflush(stdout);
-    table.Leave();
+    if (!options.Has("--keep")) table.Leave();
     return 0;
 }
