@@ -169,6 +169,12 @@ void MainForm::OnTimer1()
         MsgBox(std::string("Error in poll: ") + e.what());
     }
     m_inTick = false;
+    if (m_table->FolderGone()) {
+        // Found in this poll: nothing is offered from now on.
+        EndGame(Msg::GameFolderGone);
+        StopTimer1();
+        return;
+    }
     // The status of this poll is known only now: the money shown follows it.
     if (!m_log->Closing() && !m_left) DrawMoney(*m_table);
     if (m_table->State().LastStatus == GameStatus::Ended && !m_log->Closing()) EndGame(Msg::GameEnded);
