@@ -296,8 +296,10 @@ HostLease::Outcome HostLease::Repair()
 {
     FileOps& ops = CurrentFileOps();
     FileStat mine, named;
-    if (ops.Fstat(m_fd, mine) != 0) return Fail();
-    if (ops.Lstat(HostFilePath(m_folder), named) == 0 && named.IsRegular() && SameFile(mine, named))
+    // A descriptor the share no longer knows (mounted again, a stale
+    // handle) claims nothing either: the file at the name is claimed anew.
+    const bool known = ops.Fstat(m_fd, mine) == 0;
+    if (known && ops.Lstat(HostFilePath(m_folder), named) == 0 && named.IsRegular() && SameFile(mine, named))
         return Outcome::Ok;
     const int fd = OpenLeaseFile(m_folder, true);
     if (fd < 0) return Fail();

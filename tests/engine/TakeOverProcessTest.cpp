@@ -30,12 +30,14 @@ using Seconds = std::chrono::seconds;
 // killed at the end of the test whatever happens.
 class Program {
 public:
-    Program(const std::string& out, const std::string& commandLine)
+    // runAs: a command that runs the program as another account, or nothing.
+    Program(const std::string& out, const std::string& commandLine, const std::string& runAs = {})
     {
         m_pid = ::fork();
         if (m_pid == 0) {
             ::setpgid(0, 0);
-            const std::string line = "exec '" + ProgramFolder() + "'/" + commandLine + " >'" + out + "' 2>&1";
+            const std::string line =
+                "exec " + runAs + " '" + ProgramFolder() + "'/" + commandLine + " >'" + out + "' 2>&1";
             ::execl("/bin/sh", "sh", "-c", line.c_str(), static_cast<char*>(nullptr));
             ::_exit(127);
         }
@@ -118,14 +120,15 @@ protected:
         host = std::make_unique<Program>(out.File("host.txt"),
                                          "scrivo-host --bots 1 --wait-players 2 --delay 20 --seed 5 --keep "
                                          "--cash 1000 --blinds 5/10 --type THLI --policy call --dir '" +
-                                             server + "' " + hostOptions);
+                                             server + "' " + hostOptions,
+                                         runAs);
         ASSERT_TRUE(
             WaitFor([&] { return std::filesystem::exists(server) && Folder().size() > 0; }, Seconds(30)));
-        cleo = std::make_unique<Program>(out.File("cleo.txt"), Client("Cleo") + cleoOptions);
+        cleo = std::make_unique<Program>(out.File("cleo.txt"), Client("Cleo") + cleoOptions, runAs);
         ASSERT_TRUE(
             WaitFor([&] { return ReadGameRecord(Folder()) && ReadGameRecord(Folder())->PlayerCount >= 3; },
                     Seconds(30)));
-        dan = std::make_unique<Program>(out.File("dan.txt"), Client("Dan"));
+        dan = std::make_unique<Program>(out.File("dan.txt"), Client("Dan"), runAs);
     }
     std::string Client(const std::string& name)
     {
@@ -151,6 +154,7 @@ protected:
     test::TempDir root, out;
     std::string server;
     std::unique_ptr<Program> host, cleo, dan;
+    std::string runAs;
 };
 
 TEST_F(TakeOverProcess, AKilledHostsTableIsTakenOverWithTheStakesBackAndPlayedOn)
@@ -225,29 +229,50 @@ TEST_F(TakeOverProcess, SwappingTheLeaseFileOrDamagingTheCountEndsNothing)
     EXPECT_EQ(Total(), Currency::FromWhole(4000));
 }
 
-// A tmpfs of its own that a test fills up; skipped where nothing may be mounted.
-TEST_F(TakeOverProcess, AFullDiskForThreeSecondsIsWaitedOut)
+// A tmpfs of its own that a test fills up for 3 s, then makes read-only for
+// the players' account for 10 s; skipped where nothing may be mounted.
+TEST_F(TakeOverProcess, AFullDiskAndAReadOnlyFolderAreWaitedOut)
 {
-    if (::mount("tmpfs", server.c_str(), "tmpfs", 0, "size=4m") != 0)
+    if (::mount("tmpfs", server.c_str(), "tmpfs", 0, "size=4m,mode=0777") != 0)
         GTEST_SKIP() << "a tmpfs cannot be mounted here";
     struct Unmount {
         std::string at;
         ~Unmount() { ::umount2(at.c_str(), MNT_DETACH); }
     } unmount{server};
+    // The programs run as nobody, whom file modes bind.
+    ::chmod(root.Path().c_str(), 0755);
+    runAs = "setpriv --reuid=65534 --regid=65534 --clear-groups";
     Start("--hands 14");
     ASSERT_TRUE(WaitFor([&] { return Dealt() >= 2; }, Seconds(60)));
     const std::string filler = JoinPath(server, "filler");
     ASSERT_NE(std::system(("dd if=/dev/zero of='" + filler + "' bs=64k 2>/dev/null").c_str()), -1);
     std::this_thread::sleep_for(Seconds(3)); // the outage itself, not a check
     std::filesystem::remove(filler);
+    const int dealt = Dealt();
+    ASSERT_TRUE(WaitFor([&] { return Dealt() > dealt; }, Seconds(60)));
+    const auto setModes = [&](mode_t files, mode_t folder) {
+        for (const char* name : {"gam.spk", "usr.spk", "msg.spk", "hst.spk"})
+            ::chmod(JoinPath(Folder(), name).c_str(), files);
+        ::chmod(Folder().c_str(), folder);
+    };
+    setModes(0444, 0555);
+    std::this_thread::sleep_for(Seconds(10)); // the outage itself, not a check
+    setModes(0666, 0777);
     EXPECT_EQ(host->Wait(Seconds(150)), 0);
     EXPECT_EQ(cleo->Wait(Seconds(30)), 0);
     EXPECT_EQ(dan->Wait(Seconds(30)), 0);
     EXPECT_EQ(Total(), Currency::FromWhole(4000));
     const std::vector<std::string> lines = Lines();
     EXPECT_EQ(Count(lines, "dShuffling the deck"), Count(lines, "posts the small blind"));
-    // Waited out, not taken for damage.
-    EXPECT_EQ(test::TempDir::Read(out.File("host.txt")).find("Error in game tick"), std::string::npos);
+    const std::string hostSaid = test::TempDir::Read(out.File("host.txt"));
+    // Waited out twice, not taken for damage, nobody took the table over.
+    std::size_t waits = 0;
+    for (std::size_t at = 0; (at = hostSaid.find("cannot be reached; waiting. (", at)) != std::string::npos;
+         ++at)
+        ++waits;
+    EXPECT_EQ(waits, 2u) << hostSaid;
+    EXPECT_EQ(hostSaid.find("Error in game tick"), std::string::npos);
+    EXPECT_EQ(Count(lines, "now hosts the table"), 0);
 }
 
 } // namespace

@@ -102,13 +102,14 @@ TEST(HostLease, ANameSwappedForALinkOrAFifoIsTakenBackAndTheTargetLeftAlone)
         const char* what;
         std::function<void(const std::string& at, const std::string& target)> make;
     } swaps[] = {
-        {"a link", [](const std::string& at, const std::string& target) {
-             std::filesystem::create_symlink(target, at);
-         }},
-        {"a dangling link", [](const std::string& at, const std::string& target) {
+        {"a link", [](const std::string& at,
+                      const std::string& target) { std::filesystem::create_symlink(target, at); }},
+        {"a dangling link",
+         [](const std::string& at, const std::string& target) {
              std::filesystem::create_symlink(target + ".none", at);
          }},
-        {"a FIFO", [](const std::string& at, const std::string&) { ASSERT_EQ(::mkfifo(at.c_str(), 0666), 0); }},
+        {"a FIFO",
+         [](const std::string& at, const std::string&) { ASSERT_EQ(::mkfifo(at.c_str(), 0666), 0); }},
     };
     for (const auto& swap : swaps) {
         for (const bool whileHeld : {false, true}) {
