@@ -177,6 +177,26 @@ TEST_F(TakeOverProcess, AKilledHostsTableIsTakenOverWithTheStakesBackAndPlayedOn
     EXPECT_EQ(Total(), Currency::FromWhole(4000));
 }
 
+// A host stopped for longer than a lease still holds its claim: nobody takes
+// its table while it may come back, and once continued it plays the game to
+// its end, nothing torn or doubled.
+TEST_F(TakeOverProcess, AStoppedHostThatStillHoldsItsClaimKeepsTheTable)
+{
+    Start("--hands 12");
+    ASSERT_TRUE(WaitFor([&] { return Dealt() >= 2; }, Seconds(60)));
+    host->Signal(SIGSTOP);
+    std::this_thread::sleep_for(Seconds(12)); // the pause itself, twice a lease
+    EXPECT_EQ(Count(Lines(), "now hosts the table"), 0);
+    host->Signal(SIGCONT);
+    EXPECT_EQ(host->Wait(Seconds(150)), 0);
+    EXPECT_EQ(cleo->Wait(Seconds(30)), 0);
+    EXPECT_EQ(dan->Wait(Seconds(30)), 0);
+    const std::vector<std::string> lines = Lines();
+    EXPECT_EQ(Count(lines, "now hosts the table"), 0);
+    EXPECT_EQ(Count(lines, "dShuffling the deck"), Count(lines, "posts the small blind"));
+    EXPECT_EQ(Total(), Currency::FromWhole(4000));
+}
+
 TEST_F(TakeOverProcess, APlayerKilledAndStartedAgainIsBackInHisSeatWithItsCash)
 {
     Start("--hands 14 --turn-time 2");
