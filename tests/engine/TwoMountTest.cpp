@@ -7,6 +7,8 @@
 // on one forwarding mount would not model two machines. Without forwarding
 // the locks stay in each mount, as on a share that ignores them; the tests
 // show that such a share is caught.
+#include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -15,6 +17,7 @@
 #include <sstream>
 #include <string>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -64,15 +67,31 @@ public:
         for (int i = 0; i < count; ++i) {
             const std::string point = m_root.File("m" + std::to_string(i));
             ::mkdir(point.c_str(), 0777);
-            const std::string command = std::string("bindfs --multithreaded ") +
-                                        (forwardLocks ? "--enable-lock-forwarding " : "") + options + " '" +
-                                        source() + "' '" + point + "' 2>&1";
-            if (Shell(command) != 0 || !Mounted(point)) {
-                why = "bindfs could not mount here (" + command + ")";
+            m_command = std::string("bindfs --multithreaded ") +
+                        (forwardLocks ? "--enable-lock-forwarding " : "") + options + " '" + source() + "' ";
+            if (Shell(m_command + "'" + point + "' 2>&1") != 0 || !Mounted(point)) {
+                why = "bindfs could not mount here (" + m_command + ")";
                 return;
             }
             points.push_back(point);
         }
+    }
+    // Mount i's server goes away, taking every lock held through it, and a
+    // fresh one takes its place, as when a machine loses the share and
+    // mounts it again: what was open through the old one stays dead.
+    bool Restart(std::size_t i)
+    {
+        const std::string& point = points[i];
+        for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
+            std::ifstream in(entry.path() / "cmdline");
+            std::vector<std::string> args;
+            for (std::string arg; std::getline(in, arg, '\0');)
+                args.push_back(arg);
+            if (args.size() >= 2 && args[0].ends_with("bindfs") && args.back() == point)
+                ::kill(std::stoi(entry.path().filename().string()), SIGKILL);
+        }
+        Shell("fusermount -u -z '" + point + "' 2>/dev/null || umount -l '" + point + "' 2>/dev/null");
+        return Shell(m_command + "'" + point + "' 2>&1") == 0 && Mounted(point);
     }
     ~BindMounts()
     {
@@ -91,6 +110,7 @@ public:
 
 private:
     test::TempDir m_root; // goes last, once nothing is mounted in it
+    std::string m_command;
 };
 
 #define SKIP_WITHOUT_FUSE(mounts)                                                                            \
@@ -140,6 +160,82 @@ TEST(TwoMachines, AHostAndTwoClientsOnSeparateMountsPlayWithChipsConservedAndNoT
                 break;
             }
     }
+}
+
+// The host is paused and its machine loses the share meanwhile: its claim
+// goes with the share, a player takes the table over, and the host, going on
+// once the share is back, finds the later host and only plays at its seat.
+TEST(TwoMachines, AHostPausedWhileItsShareWentNeverHostsAgain)
+{
+    BindMounts mounts(3, true);
+    SKIP_WITHOUT_FUSE(mounts);
+    test::TempDir out;
+    std::map<std::string, pid_t> pids;
+    struct Reaper {
+        std::map<std::string, pid_t>& pids;
+        ~Reaper()
+        {
+            for (const auto& [name, pid] : pids)
+                ::kill(pid, SIGKILL);
+        }
+    } reaper{pids};
+    const auto start = [&](const std::string& name, const std::string& line, const std::string& at) {
+        Shell("(exec '" + ProgramFolder() + "'/" + line + " --dir '" + at + "' >'" + out.File(name + ".txt") +
+              "' 2>&1) & echo $! >'" + out.File(name + ".pid") + "'");
+        pids[name] = std::stoi(test::TempDir::Read(out.File(name + ".pid")));
+    };
+    const auto running = [&](const std::string& name) { return ::kill(pids[name], 0) == 0; };
+    const auto waitFor = [](const auto& pred, int seconds) {
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+        while (!pred()) {
+            if (std::chrono::steady_clock::now() > end) return false;
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+        return true;
+    };
+    const auto count = [&](const std::string& part) {
+        if (std::filesystem::is_empty(mounts.source())) return 0;
+        int n = 0;
+        for (const std::string& line : test::ReadAllMessages(test::OnlyGameFolder(mounts.source())))
+            n += line.find(part) != std::string::npos;
+        return n;
+    };
+    const std::vector<std::string>& at = mounts.points;
+    start("host",
+          "scrivo-host --bots 1 --wait-players 2 --delay 20 --seed 5 --keep --cash 1000 --blinds 5/10 "
+          "--type THLI --policy call",
+          at[0]);
+    ASSERT_TRUE(waitFor([&] { return !std::filesystem::is_empty(mounts.source()); }, 30));
+    const std::string client = " --delay 20 --hands 15 --keep --policy script:C,C,B,C,F";
+    start("Cleo", "scrivo-client --name Cleo" + client, at[1]);
+    ASSERT_TRUE(waitFor(
+        [&] { return test::ReadGameFile(test::OnlyGameFolder(mounts.source())).PlayerCount >= 3; }, 30));
+    start("Dan", "scrivo-client --name Dan" + client, at[2]);
+    ASSERT_TRUE(waitFor([&] { return count("dShuffling the deck") >= 3; }, 60));
+
+    ::kill(pids["host"], SIGSTOP);
+    ASSERT_TRUE(mounts.Restart(0));
+    const int before = count("dShuffling the deck");
+    ASSERT_TRUE(waitFor([&] { return count("now hosts the table") == 1; }, 30));
+    ::kill(pids["host"], SIGCONT);
+    for (const char* name : {"Cleo", "Dan", "host"})
+        EXPECT_TRUE(waitFor([&] { return !running(name); }, 120)) << name;
+
+    const std::string hostSaid = test::TempDir::Read(out.File("host.txt"));
+    EXPECT_NE(hostSaid.find("a later host holds the table"), std::string::npos) << hostSaid;
+    EXPECT_EQ(count("now hosts the table"), 1);
+    EXPECT_GE(count("dShuffling the deck"), before + 10);
+    EXPECT_EQ(count("dShuffling the deck"), count("posts the small blind"));
+    const std::string folder = test::OnlyGameFolder(mounts.source());
+    std::set<std::string> headers;
+    for (const std::string& line : test::ReadAllMessages(folder))
+        if (line.find("--- Hand ") != std::string::npos) {
+            EXPECT_TRUE(headers.insert(line).second) << line;
+        }
+    Currency total;
+    for (int p = 1; p <= 4; ++p)
+        total += test::ReadSeat(folder, p).Cash;
+    EXPECT_EQ(total, Currency::FromWhole(4000));
 }
 
 // Four processes append lines at once, each through a mount of its own.
