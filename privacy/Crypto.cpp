@@ -53,9 +53,9 @@ Point CardPoint(std::string_view handId, int card)
     crypto_generichash_init(&state, nullptr, 0, sizeof hash);
     const auto feed = [&](std::string_view part) {
         const auto length = static_cast<std::uint32_t>(part.size());
-        const unsigned char size[4] = {static_cast<unsigned char>(length), static_cast<unsigned char>(length >> 8),
-                                       static_cast<unsigned char>(length >> 16),
-                                       static_cast<unsigned char>(length >> 24)};
+        const unsigned char size[4] = {
+            static_cast<unsigned char>(length), static_cast<unsigned char>(length >> 8),
+            static_cast<unsigned char>(length >> 16), static_cast<unsigned char>(length >> 24)};
         crypto_generichash_update(&state, size, sizeof size);
         crypto_generichash_update(&state, reinterpret_cast<const unsigned char*>(part.data()), part.size());
     };
@@ -159,8 +159,9 @@ Signature Sign(const SigningKeys& keys, std::string_view message)
 
 bool Verify(const Bytes32& publicKey, std::string_view message, const Signature& signature)
 {
-    return crypto_sign_verify_detached(signature.data(), reinterpret_cast<const unsigned char*>(message.data()),
-                                       message.size(), publicKey.data()) == 0;
+    return crypto_sign_verify_detached(signature.data(),
+                                       reinterpret_cast<const unsigned char*>(message.data()), message.size(),
+                                       publicKey.data()) == 0;
 }
 
 std::string ToHex(const std::uint8_t* bytes, std::size_t size)

@@ -91,8 +91,8 @@ TEST(Crypto, BadBytesAreNoPointsKeysOrHex)
 
     const Key k = NewKey();
     EXPECT_EQ(FromHex<32>(ToHex(k.bytes)), k.bytes);
-    for (const std::string& bad : std::vector<std::string>{"", "0", ToHex(k.bytes) + "00", "zz" + ToHex(k.bytes).substr(2),
-                                  " " + ToHex(k.bytes).substr(1)})
+    for (const std::string& bad : std::vector<std::string>{
+             "", "0", ToHex(k.bytes) + "00", "zz" + ToHex(k.bytes).substr(2), " " + ToHex(k.bytes).substr(1)})
         EXPECT_FALSE(FromHex<32>(bad)) << bad;
 }
 
