@@ -254,7 +254,7 @@ void BM_HandOver(benchmark::State& state)
     std::vector<double> total, hostPart, clientPart, clientPolls;
     for (auto _ : state) {
         bool waiting = false, taken = false;
-        std::string askedAt;
+        GameStatus askedAt;
         SteadyClock::time_point asked, takenAt;
         int polls = 0;
         auto nextHost = SteadyClock::now();

@@ -81,6 +81,8 @@ public:
 
     // The engine of this table (null before Init).
     Table* Engine() const { return m_table.get(); }
+    // True while a poll runs (events run inside its waits).
+    bool Polling() const { return m_inTick; }
 
     // Layout size in twips: the outer size of a framed window with its menu,
     // worked out from the client area so that it does not depend on the

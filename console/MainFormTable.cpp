@@ -170,7 +170,7 @@ void MainForm::OnTimer1()
     m_inTick = false;
     // The status of this poll is known only now: the money shown follows it.
     if (!m_log->Closing() && !m_left) DrawMoney(*m_table);
-    if (m_table->State().LastStatus == "GE" && !m_log->Closing()) EndGame(Msg::GameEnded);
+    if (m_table->State().LastStatus == GameStatus::Ended && !m_log->Closing()) EndGame(Msg::GameEnded);
     if (!m_log->Closing() && !m_left) UpdateStartHint();
     if (m_leavePending) {
         m_leavePending = false;
@@ -226,7 +226,7 @@ int DealerSeat(const std::vector<PlayerRecord>& seats, int count)
 // round; otherwise the last hand is over (or none began).
 bool HandRunning(const TableState& s)
 {
-    return (!s.LastStatus.empty() && s.LastStatus[0] == 'P') || s.LastStatus == "RE";
+    return s.LastStatus.IsTurn() || s.LastStatus == GameStatus::HandOver;
 }
 
 } // namespace

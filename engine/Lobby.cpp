@@ -151,7 +151,7 @@ LeaveOutcome LeaveGame(GameSession& session, const std::string& ownName, const L
     }
     ReportFailure("Error Sending player message: ",
                   SendPlayerMessage(folder, "w" + language.FormatText(Msg::HostLeft, ownName)));
-    outcome.status = WriteGameRecord(folder, "GE", false);
+    outcome.status = WriteGameRecord(folder, GameStatus::Ended, false);
     ReportFailure("Error writing status: ", outcome.status);
     outcome.endedGame = true;
     session.IsHost = false;

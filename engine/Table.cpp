@@ -113,6 +113,12 @@ void Table::CloseFiles()
         file.Close();
 }
 
+void Table::DropHeld()
+{
+    CloseFiles();
+    m_outbox.clear();
+}
+
 void Table::ReleaseFiles()
 {
     try {
@@ -259,12 +265,13 @@ void Table::FlushMessages()
     }
 }
 
-void Table::WriteStatus(const std::string& status, bool resetLastRaise)
+void Table::WriteStatus(GameStatus status, bool resetLastRaise)
 {
-    if (!status.empty() && status[0] == 'P') {
+    if (status.IsTurn()) {
         m_turnStarted = ProgramClock().Now();
         if (m_session.TurnSeconds > 0)
-            Send(status.substr(1) + "s" + FormatText(Msg::TimeLeft, std::to_string(m_session.TurnSeconds)));
+            Send(std::to_string(status.TurnPlayer()) + "s" +
+                 FormatText(Msg::TimeLeft, std::to_string(m_session.TurnSeconds)));
     }
     m_statusPending = true;
     m_statusWrite = status;
@@ -315,7 +322,7 @@ void Table::LoadSeats()
 
 bool Table::Init()
 {
-    try {
+    const auto open = [&] {
         m_state = TableState{};
         m_hostGone = false;
         m_seats.clear();
@@ -378,16 +385,13 @@ bool Table::Init()
         if (IsHostTable() && !m_hostLock.Acquire(HostFilePath(m_session.GameFolder)))
             ReportError("Error Initialising Game: ", "the game folder cannot be locked for the host");
         m_hostChecked = ProgramClock().Now();
-        return true;
-    } catch (const OperationCancelled&) {
-        CloseFiles();
-        m_outbox.clear();
-        return false;
-    } catch (const std::exception& e) {
-        m_outbox.clear();
-        ReportError("Error Initialising Game: ", e.what());
-        return false;
-    }
+    };
+    return Completes(
+        open, [this] { DropHeld(); },
+        [this](const std::string& what) {
+            m_outbox.clear();
+            ReportError("Error Initialising Game: ", what);
+        });
 }
 
 // ---------------------------------------------------------------- the tick
@@ -398,17 +402,17 @@ void Table::Tick()
     // a tick that starts meanwhile must not run the game a second time.
     if (m_inTick || m_state.Closing) return;
     TickGuard guard(m_inTick);
-    try {
+    const auto tick = [&] {
         TickBody();
         ReleaseFiles();
         if (m_failedTicks > 0 && ++m_soundTicks >= SoundTicksToForget) m_failedTicks = 0;
-    } catch (const OperationCancelled&) {
-        CloseFiles();
-        m_outbox.clear();
-    } catch (const std::exception& e) {
-        CloseFiles();
-        TickFailed(e.what());
-    }
+    };
+    Completes(
+        tick, [this] { DropHeld(); },
+        [this](const std::string& what) {
+            CloseFiles();
+            TickFailed(what);
+        });
 }
 
 void Table::TickFailed(const std::string& description)
@@ -425,7 +429,7 @@ void Table::TickFailed(const std::string& description)
     if (IsHostTable()) {
         // End the game for everybody, if the folder still takes a status.
         try {
-            WriteStatus("GE", false);
+            WriteStatus(GameStatus::Ended, false);
             ReleaseFiles();
         } catch (...) {
             CloseFiles();
@@ -463,7 +467,7 @@ void Table::TickBody()
     if (m_state.Closing) return;
 
     const GameRecord g = PollGame();
-    const std::string status = Trim(g.Status);
+    const GameStatus status = g.Status;
     m_state.Pot = g.Pot;
     m_state.MinBet = g.MinBet;
     m_state.LastRaise = g.LastRaise;
@@ -484,8 +488,8 @@ void Table::TickBody()
         WatchHost(status);
         if (m_state.Closing) return;
     }
-    if (status == "GS" && host) StartHand();
-    if (!status.empty() && status[0] == 'P' && host) {
+    if (status == GameStatus::StartHand && host) StartHand();
+    if (status.IsTurn() && host) {
         // A bot's record holds nothing new until the bot has decided.
         const int current = m_state.CurrentPlayer;
         const bool bot = current >= 2 && current <= m_session.BotCount + 1;
@@ -495,19 +499,19 @@ void Table::TickBody()
         }
         CheckTurnTime(status);
     }
-    if (status == "RE") {
+    if (status == GameStatus::HandOver) {
         if (host) EndHand();
         Shown().ShowStatus("");
     }
-    if (status == "GP" && host) PrepareNextHand();
+    if (status == GameStatus::PrepareHand && host) PrepareNextHand();
 
     if (status != m_state.LastStatus) {
         m_requestPending = false;
         m_rearmCandidate = false;
-        if (!status.empty() && status[0] == 'P') {
-            const int named = status.size() >= 2 ? status.back() - '0' : 0;
+        if (status.IsTurn()) {
+            const int named = status.TurnPlayer();
             m_state.MyTurn = named == m_session.MyPlayerNo;
-            if (!host && named >= 0 && named <= 9) m_state.CurrentPlayer = named;
+            if (!host) m_state.CurrentPlayer = named;
         } else {
             m_state.MyTurn = false;
             // Between turns nobody is waited for; a client would otherwise
@@ -530,7 +534,7 @@ void Table::TickBody()
         m_state.CurrentPlayer <= m_session.BotCount + 1)
         BotStep(status);
     // A bot's request is taken at once, under the opens of this tick.
-    if (host && m_botRequested && !status.empty() && status[0] == 'P') {
+    if (host && m_botRequested && status.IsTurn()) {
         m_botRequested = false;
         ProcessAndNoteAction();
     }
@@ -557,11 +561,11 @@ int Table::TurnSecondsLeft() const
 // A host that left writes so; one whose process ended only drops its lock.
 // The lock is tested every few seconds rather than every poll, since on a
 // shared folder each test costs a round trip.
-void Table::WatchHost(const std::string& status)
+void Table::WatchHost(GameStatus status)
 {
     constexpr auto every = std::chrono::seconds(3);
     const Clock::TimePoint now = ProgramClock().Now();
-    if (status == "GE" || now - m_hostChecked < every) return;
+    if (status == GameStatus::Ended || now - m_hostChecked < every) return;
     m_hostChecked = now;
     if (ProbeHostLock(HostFilePath(m_session.GameFolder)) != HostPresence::Gone) return;
     m_hostGone = true;
@@ -591,8 +595,8 @@ void Table::CheckRearm()
         // The host writes the game record itself, and what it decided in
         // this tick is not stored yet: the file would give back an older
         // turn and pot. Its own state is the game.
-        const std::string status = m_statusPending ? m_statusWrite : Trim(m_lastGame.Status);
-        if (status == "P" + std::to_string(m_session.MyPlayerNo)) {
+        const GameStatus status = m_statusPending ? m_statusWrite : m_lastGame.Status;
+        if (status.IsTurnOf(m_session.MyPlayerNo)) {
             m_requestPending = false;
             m_state.MyTurn = true;
             UpdateTableView();
@@ -600,8 +604,7 @@ void Table::CheckRearm()
         return;
     }
     const GameRecord g = ReadGame();
-    const std::string status = Trim(g.Status);
-    if (status.size() >= 2 && status[0] == 'P' && status.back() - '0' == m_session.MyPlayerNo) {
+    if (g.Status.IsTurnOf(m_session.MyPlayerNo)) {
         m_requestPending = false;
         m_state.MyTurn = true;
         m_state.Pot = g.Pot;
@@ -731,22 +734,23 @@ bool Table::CanStartRound() const
 bool Table::StartRound()
 {
     if (!CanStartRound()) return false;
-    try {
+    const auto start = [&] {
         Shown().SetStartRoundAllowed(false);
-        WriteStatus(m_state.HandNo == 1 ? "GS" : "GP", true);
+        WriteStatus(m_state.HandNo == 1 ? GameStatus::StartHand : GameStatus::PrepareHand, true);
         ReleaseFiles();
         m_roundStarting = true;
         Shown().ShowStatus(m_language.LangText[Msg::ShufflingDealing]);
-        return true;
-    } catch (const OperationCancelled&) {
-        CloseFiles();
-        m_outbox.clear();
+    };
+    const auto cancelled = [this] {
+        DropHeld();
         m_statusPending = false;
-    } catch (const std::exception& e) {
+    };
+    const auto failed = [this](const std::string& what) {
         // The round did not start: the host decides again.
         m_statusPending = false;
-        ReportError("Error starting round: ", e.what());
-    }
+        ReportError("Error starting round: ", what);
+    };
+    if (Completes(start, cancelled, failed)) return true;
     Shown().SetStartRoundAllowed(CanStartRound());
     return false;
 }
@@ -774,13 +778,13 @@ void Table::PrepareNextHand()
     m_state.MinBet = Currency();
     m_state.LastRaise = Currency();
     m_gamePending = true;
-    WriteStatus("GS", true);
+    WriteStatus(GameStatus::StartHand, true);
 }
 
 void Table::EndHand()
 {
     TableState& s = m_state;
-    WriteStatus("GR", false);
+    WriteStatus(GameStatus::HandDone, false);
     s.Stage = StageWaiting;
     int last = 0;
     for (int p = 1; p <= s.PlayerCount; ++p) {
@@ -805,7 +809,7 @@ void Table::EndHand()
     // The winner's line goes out before the final status, so every client
     // that sees the game end has the line that names the winner.
     Send("s" + FormatText(Msg::GameOver, last > 0 ? s.PlayerNames[last] : std::string()));
-    WriteStatus("GE", false);
+    WriteStatus(GameStatus::Ended, false);
     s.Stage = StageGameOver;
     ResetSeatsAfterGame();
     Shown().HandEnded(*this);
@@ -850,7 +854,7 @@ void Table::ReturnStakes()
 void Table::Leave()
 {
     m_state.Closing = true;
-    try {
+    const auto leave = [&] {
         if (IsHostTable()) ReturnStakes();
         ReleaseFiles();
         if (m_state.PlayerCount >= 1) {
@@ -859,13 +863,13 @@ void Table::Leave()
             LeaveGame(m_session, me ? m_state.PlayerNames[m_session.MyPlayerNo] : std::string(), m_language);
         }
         m_hostLock.Release();
-    } catch (const OperationCancelled&) {
-        CloseFiles();
-        m_outbox.clear();
-    } catch (const std::exception& e) {
-        m_outbox.clear();
-        ReportError("Error leaving game: ", e.what());
-    }
+    };
+    Completes(
+        leave, [this] { DropHeld(); },
+        [this](const std::string& what) {
+            m_outbox.clear();
+            ReportError("Error leaving game: ", what);
+        });
 }
 
 } // namespace scrivo

@@ -77,8 +77,8 @@ struct TableState {
     std::vector<Currency> PlayerCash;
     std::vector<Currency> HandStake;
 
-    int BotTicks = 0;       // ticks spent on a bot's turn
-    std::string LastStatus; // status seen at the end of the previous tick
+    int BotTicks = 0;      // ticks spent on a bot's turn
+    GameStatus LastStatus; // status seen at the end of the previous tick
     bool Closing = false;
 
     // Own seat as last drawn, and whether the fourth board card is on show.
@@ -199,11 +199,11 @@ private:
     BetLimits LimitsFor(int player) const;
     // Host: a player whose turn time ran out checks when nothing is to be
     // called, else folds; one away does so as soon as he has seen his turn.
-    void CheckTurnTime(const std::string& statusAtTickStart);
+    void CheckTurnTime(GameStatus statusAtTickStart);
     // The next seat after `from` still in the game (not out, not left).
     int NextSeatInGame(int from) const;
     int CountActive() const;
-    void BotStep(const std::string& status);
+    void BotStep(GameStatus status);
     void BotDecide();
     // The host's request handling, and what it shows of the player who
     // acted kept for the Strong bots.
@@ -225,6 +225,8 @@ private:
     // Stores what is pending, then closes every file (closed on failure too).
     void ReleaseFiles();
     void CloseFiles();
+    // After an open the user cancelled: the files close and unsent lines go.
+    void DropHeld();
     // The view, with the files released first: a view call may pause or ask.
     TableView& Shown();
     // A player record as this step sees it (its own pending write first),
@@ -244,7 +246,7 @@ private:
     // The game record for the tick: the copy last read or written when a
     // stat shows the file unchanged since, else a read.
     GameRecord PollGame();
-    void WriteStatus(const std::string& status, bool resetLastRaise);
+    void WriteStatus(GameStatus status, bool resetLastRaise);
     void WriteTurn(int player, bool roundEnded);
     void CheckRearm();
     long MessageCountOnDisk() const;
@@ -265,13 +267,13 @@ private:
     void ResetSeatsAfterGame();
     void ReturnStakes();
     // Client: every few seconds, whether the host still holds its lock.
-    void WatchHost(const std::string& status);
+    void WatchHost(GameStatus status);
 
     TableView& m_view;
     std::array<RecordFile, 3> m_files;
     std::vector<std::pair<int, PlayerRecord>> m_seatWrites;
     bool m_statusPending = false;
-    std::string m_statusWrite;
+    GameStatus m_statusWrite;
     bool m_resetRaise = false;
     // Ticks that failed since the last long run of good ones; the first is
     // reported, a run of them stops the table.

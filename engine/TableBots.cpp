@@ -13,7 +13,7 @@
 
 namespace scrivo {
 
-void Table::BotStep(const std::string& status)
+void Table::BotStep(GameStatus status)
 {
     Random& random = m_random;
     const int lines = static_cast<int>(m_language.BotChat.size()) - 1;
@@ -22,7 +22,7 @@ void Table::BotStep(const std::string& status)
         Send("m" + FormatText(Msg::ChatLine, m_state.PlayerNames[m_state.CurrentPlayer],
                               m_language.BotChat[static_cast<std::size_t>(i)]));
     }
-    if (!status.empty() && status[0] == 'P') {
+    if (status.IsTurn()) {
         if (++m_state.BotTicks >= 3) {
             BotDecide();
             m_state.BotTicks = 0;
@@ -198,15 +198,13 @@ bool Table::PlayOwnSeat()
 {
     const int me = m_session.MyPlayerNo;
     if (!IsHostTable() || !m_state.MyTurn || m_state.CurrentPlayer != me) return false;
-    try {
+    const auto play = [&] {
         BotDecide();
         ReleaseFiles(); // outside a tick: stored at once
-    } catch (const OperationCancelled&) {
+    };
+    if (!Completes(
+            play, [] {}, [this](const std::string& what) { ReportError("Error in game tick: ", what); }))
         return false;
-    } catch (const std::exception& e) {
-        ReportError("Error in game tick: ", e.what());
-        return false;
-    }
     RequestWritten();
     return true;
 }
@@ -215,7 +213,7 @@ bool Table::ResetStacks(Currency cash)
 {
     TableState& s = m_state;
     if (!IsHostTable() || s.Stage != StageWaiting || cash <= Currency()) return false;
-    try {
+    const auto reset = [&] {
         for (int p = 1; p <= s.PlayerCount; ++p) {
             PlayerRecord r = GetSeat(p);
             const std::string action = Trim(r.Action);
@@ -232,13 +230,9 @@ bool Table::ResetStacks(Currency cash)
             if (p == m_session.MyPlayerNo) m_session.MyCash = cash;
         }
         ReleaseFiles(); // outside a tick: stored at once
-    } catch (const OperationCancelled&) {
-        return false;
-    } catch (const std::exception& e) {
-        ReportError("Error in game tick: ", e.what());
-        return false;
-    }
-    return true;
+    };
+    return Completes(
+        reset, [] {}, [this](const std::string& what) { ReportError("Error in game tick: ", what); });
 }
 
 } // namespace scrivo

@@ -144,7 +144,7 @@ void Table::StartHand()
     for (int p = 1; p <= s.PlayerCount; ++p)
         if (s.HandStake[p] > StakeFolded) last = p;
     if (last > 0) Send("s" + FormatText(Msg::GameOver, s.PlayerNames[last]));
-    WriteStatus("GE", false);
+    WriteStatus(GameStatus::Ended, false);
     s.Stage = StageGameOver;
     Shown().GameEnded(*this);
 }
@@ -281,7 +281,7 @@ void Table::StoreEffects(const std::vector<HandEffect>& effects)
     }
     SyncFromHand();
     if (m_hand.over) {
-        WriteStatus("RE", true);
+        WriteStatus(GameStatus::HandOver, true);
         return;
     }
     if (turn != 0) WriteTurn(turn, roundEnded);
@@ -299,7 +299,7 @@ void Table::WriteTurn(int player, bool roundEnded)
     // The private notice goes out with the status, so the player whose turn
     // it is finds it in the file as soon as it sees the status.
     Send(std::to_string(player) + "s" + FormatText(Msg::YourTurn));
-    WriteStatus("P" + std::to_string(player), roundEnded);
+    WriteStatus(GameStatus::Turn(player), roundEnded);
 }
 
 void Table::RefuseRequest(int player, RequestFault fault)
@@ -342,7 +342,7 @@ void Table::ProcessAction()
     ++m_counters.actionsProcessed;
 }
 
-void Table::CheckTurnTime(const std::string& statusAtTickStart)
+void Table::CheckTurnTime(GameStatus statusAtTickStart)
 {
     TableState& s = m_state;
     const int p = s.CurrentPlayer;
@@ -353,7 +353,7 @@ void Table::CheckTurnTime(const std::string& statusAtTickStart)
     const auto index = static_cast<std::size_t>(p);
     if (m_away[index]) {
         // He has had one poll to show he is back.
-        if (statusAtTickStart != "P" + std::to_string(p)) return;
+        if (statusAtTickStart != GameStatus::Turn(p)) return;
     } else {
         if (ProgramClock().Now() - m_turnStarted < std::chrono::seconds(m_session.TurnSeconds)) return;
         if (++m_timeouts[index] >= 2) m_away[index] = true;

@@ -45,4 +45,21 @@ inline void Need(const FolderStatus& status)
     if (!status.Ok()) throw TableIoError(status.description);
 }
 
+// Runs one operation of a table and says whether it completed. No exception
+// leaves it: an open the user cancelled ends it through cancelled(), any
+// other failure through failed(description).
+template <typename Work, typename Cancelled, typename Failed>
+bool Completes(Work&& work, Cancelled&& cancelled, Failed&& failed)
+{
+    try {
+        work();
+        return true;
+    } catch (const OperationCancelled&) {
+        cancelled();
+    } catch (const std::exception& e) {
+        failed(std::string(e.what()));
+    }
+    return false;
+}
+
 } // namespace scrivo

@@ -48,7 +48,7 @@ void GameRecordBody(const std::uint8_t* data, std::size_t size)
     Require(g.PlayerCount >= 1 && g.PlayerCount <= MaxPlayers, "a sound PlayerCount is a seat count");
     Require(g.BotCount >= 0 && g.BotCount <= MaxBots, "a sound BotCount");
     Require(IsKnownStatus(g.Status, g.PlayerCount), "a sound status is known");
-    if (g.Status[0] == 'P') Require(g.Status[1] - '0' <= g.PlayerCount, "the turn is a seated player's");
+    Require(g.Status.TurnPlayer() <= g.PlayerCount, "the turn is a seated player's");
     const Currency tiny = Currency::FromRaw(1);
     for (Currency c : {g.StartCash, g.SmallBlind, g.BigBlind})
         Require(InRange(c, tiny, MaxCreateAmount), "stakes within the create limit");

@@ -204,7 +204,7 @@ FolderView ReadFolder(const std::string& folder, int seats)
 std::optional<Currency> WholeChips(const std::string& folder, const Setup& s)
 {
     const FolderView v = ReadFolder(folder, s.seats);
-    if (!v.readable || CheckGameRecord(v.game) || Trim(v.game.Status) != "WS") return std::nullopt;
+    if (!v.readable || CheckGameRecord(v.game) || v.game.Status != GameStatus::Waiting) return std::nullopt;
     if (v.game.PlayerCount != s.seats || v.game.BotCount != s.bots || Trim(v.game.GameType) != s.type)
         return std::nullopt;
     if (v.game.SmallBlind != s.smallBlind || v.game.BigBlind != s.bigBlind || !v.game.Pot.IsZero())
@@ -230,7 +230,7 @@ void RequireChipsKept(const std::string& folder, const Setup& s, Currency chips,
 {
     const FolderView v = ReadFolder(folder, s.seats);
     if (!v.readable) return; // removed when the last player left
-    const std::string status = Trim(v.game.Status);
+    const GameStatus status = v.game.Status;
     Currency cash;
     Currency bets;
     for (int p = 1; p <= s.seats; ++p) {
@@ -242,11 +242,12 @@ void RequireChipsKept(const std::string& folder, const Setup& s, Currency chips,
             Require(host.State().PlayerCash[static_cast<std::size_t>(p)] == r.Cash,
                     "the host's cash is the seat's");
     }
-    if (!status.empty() && status[0] == 'P') {
+    if (status.IsTurn()) {
         Require(v.game.Pot == bets, "the pot holds the hand's bets");
         Require(cash + v.game.Pot == chips, "chips in a hand are kept");
     } else {
-        if (status == "GS") Require(v.game.Pot.IsZero(), "a new hand starts with an empty pot");
+        if (status == GameStatus::StartHand)
+            Require(v.game.Pot.IsZero(), "a new hand starts with an empty pot");
         Require(cash == chips, "chips between hands are kept");
     }
 }

@@ -145,7 +145,7 @@ FolderStatus TakeSeat(const std::string& folder, const std::string& playerName, 
         outcome = JoinOutcome::Full;
         return FolderStatus::Success();
     }
-    if (Trim(game->Status) != "WS") {
+    if (game->Status != GameStatus::Waiting) {
         outcome = JoinOutcome::Started;
         return FolderStatus::Success();
     }
@@ -218,14 +218,15 @@ FolderResult<GameList> ListGames(const std::string& serverDirectory, const std::
             if (game.status.error != FolderError::NotThere && status.Ok()) status = game.status;
             continue;
         }
-        const std::string code = Trim(game->Status);
-        if (code == "GE" || code == "??") continue;
+        // "??" is what a status of letters the code page lacks was stored as.
+        const GameStatus status = game->Status;
+        if (status == GameStatus::Ended || status == GameStatus::FromText("??")) continue;
 
         GameListRow row;
         row.name = Trim(game->GameName);
         row.players = game->PlayerCount;
         row.blinds = game->SmallBlind.ToString() + "/" + game->BigBlind.ToString();
-        row.status = code == "WS" ? WaitingStatusText : InProgressStatusText;
+        row.status = status == GameStatus::Waiting ? WaitingStatusText : InProgressStatusText;
         if (ProbeHostLock(HostFilePath(folder)) == HostPresence::Gone) row.status = HostGoneStatusText;
         row.id = id;
         row.rules = ReadTableRules(folder);
@@ -234,7 +235,7 @@ FolderResult<GameList> ListGames(const std::string& serverDirectory, const std::
 
         if (IsCurrentGame(current, folder)) {
             if (current.IsHost && game->PlayerCount > 1) list.enableCreate = true;
-            if (code != "WS" && !current.IsHost) list.openTable = true;
+            if (status != GameStatus::Waiting && !current.IsHost) list.openTable = true;
         }
     }
 
@@ -264,7 +265,7 @@ FolderResult<GameSession> CreateGame(const std::string& serverDirectory, const C
     game.PlayerCount = 1;
     const long long botCount = std::clamp<long long>(RoundHalfEven(Val(request.bots)), 0, MaxBots);
     game.BotCount = static_cast<std::int16_t>(botCount);
-    game.Status = "WS";
+    game.Status = GameStatus::Waiting;
     game.GameName = request.gameName;
     game.GameType = request.limitType == 0 ? "THLI" : request.limitType == 1 ? "THPL" : "THNL";
     const auto startCash = MoneyOf(request.startCash);
@@ -420,8 +421,8 @@ bool HumansRemain(const GameSession& session)
     // A host whose process ended during the game never wrote that it left.
     // One that saw the game to its end keeps its seat (and the game) as a
     // host that is still there would.
-    const bool hostGone =
-        Trim(game->Status) != "GE" && ProbeHostLock(HostFilePath(session.GameFolder)) == HostPresence::Gone;
+    const bool hostGone = game->Status != GameStatus::Ended &&
+                          ProbeHostLock(HostFilePath(session.GameFolder)) == HostPresence::Gone;
     bool remain = false;
     for (int p = 1; p <= game->PlayerCount; ++p) {
         if (p >= 2 && p <= botCount + 1) continue;

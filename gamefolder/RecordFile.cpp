@@ -192,7 +192,7 @@ FolderResult<GameRecord> ReadGameRecord(const std::string& folder)
     return file->ReadGame();
 }
 
-FolderStatus WriteGameRecord(const std::string& folder, const std::string& status, bool resetLastRaise)
+FolderStatus WriteGameRecord(const std::string& folder, GameStatus status, bool resetLastRaise)
 {
     auto file = OpenRecordFile(GameFilePath(folder), GameRecordLength);
     if (!file) return file.status;

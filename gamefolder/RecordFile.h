@@ -119,7 +119,7 @@ std::string MessageFilePath(const std::string& folder);
 FolderResult<GameRecord> ReadGameRecord(const std::string& folder);
 
 // Sets Status (and zeroes LastRaise when asked) in one read-modify-write.
-FolderStatus WriteGameRecord(const std::string& folder, const std::string& status, bool resetLastRaise);
+FolderStatus WriteGameRecord(const std::string& folder, GameStatus status, bool resetLastRaise);
 
 // The player's Action, trimmed; empty with the error on failure.
 FolderResult<std::string> ReadPlayerRecord(const std::string& folder, int playerNo);

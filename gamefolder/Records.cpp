@@ -42,7 +42,7 @@ template <typename Codec, typename Record> void GameLayout(Codec& c, Record& r)
 {
     c.Int16(r.PlayerCount);
     c.Int16(r.BotCount);
-    c.Text(r.Status, StatusWidth);
+    c.Status(r.Status);
     c.Text(r.GameName, GameNameWidth);
     c.Text(r.GameType, GameTypeWidth);
     c.Money(r.StartCash);
@@ -93,6 +93,11 @@ public:
         std::memcpy(m_bytes.data() + m_pos, stored.data(), stored.size());
         m_pos += stored.size();
     }
+    void Status(GameStatus status)
+    {
+        std::memcpy(m_bytes.data() + m_pos, status.Stored().data(), StatusWidth);
+        m_pos += StatusWidth;
+    }
     std::string Take()
     {
         assert(m_pos == m_bytes.size() && "a layout that does not fill its record");
@@ -131,6 +136,11 @@ public:
             std::string_view(m_bytes).substr(m_pos, static_cast<std::size_t>(width));
         m_pos += static_cast<std::size_t>(width);
         text = DecodeText(field);
+    }
+    void Status(GameStatus& status)
+    {
+        status = GameStatus::FromStored(std::string_view(m_bytes).substr(m_pos, StatusWidth));
+        m_pos += StatusWidth;
     }
 
 private:
@@ -194,11 +204,9 @@ bool IsCreateAmount(double value)
     return value > 0 && value <= MaxCreateAmount.ToDouble();
 }
 
-bool IsKnownStatus(std::string_view status, int playerCount)
+bool IsKnownStatus(GameStatus status, int playerCount)
 {
-    for (const char* code : {"WS", "GS", "GP", "RE", "GR", "GE"})
-        if (status == code) return true;
-    return status.size() == 2 && status[0] == 'P' && status[1] >= '1' && status[1] - '0' <= playerCount;
+    return status.IsKnown() && status.TurnPlayer() <= playerCount;
 }
 
 std::optional<std::string> CheckGameRecord(const GameRecord& r)
@@ -207,7 +215,8 @@ std::optional<std::string> CheckGameRecord(const GameRecord& r)
         return "PlayerCount " + std::to_string(r.PlayerCount) + " outside 1.." + std::to_string(MaxPlayers);
     if (r.BotCount < 0 || r.BotCount > MaxBots)
         return "BotCount " + std::to_string(r.BotCount) + " outside 0.." + std::to_string(MaxBots);
-    if (!IsKnownStatus(r.Status, r.PlayerCount)) return "Status " + Quoted(r.Status) + " is not a status";
+    if (!IsKnownStatus(r.Status, r.PlayerCount))
+        return "Status " + Quoted(r.Status.Text()) + " is not a status";
     if (r.GameType != "THLI" && r.GameType != "THPL" && r.GameType != "THNL")
         return "GameType " + Quoted(r.GameType) + " is not a game type";
     const Currency tiny = Currency::FromRaw(1);

@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "gamefolder/GameStatus.h"
 #include "platform/Currency.h"
 
 namespace scrivo {
@@ -54,7 +55,7 @@ bool IsZeroText(std::string_view text);
 struct GameRecord {
     std::int16_t PlayerCount = 0;
     std::int16_t BotCount = 0;
-    std::string Status;
+    GameStatus Status;
     std::string GameName;
     std::string GameType;
     Currency StartCash;
@@ -141,7 +142,7 @@ std::optional<std::string> CheckPlayerRecord(const PlayerRecord& record, int pla
 // damage.
 std::optional<std::string> CheckSeatRecords(const GameRecord& record, std::int64_t playerFileRecords);
 // True for the status codes a game record may hold.
-bool IsKnownStatus(std::string_view status, int playerCount);
+bool IsKnownStatus(GameStatus status, int playerCount);
 
 // Low-level field codecs, shared with the tools.
 std::string EncodeText(std::string_view utf8, int width);

@@ -77,7 +77,7 @@ void SetStatus(const std::string& folder, const std::string& status)
 {
     RecordFile file = OpenGame(folder);
     GameRecord g = Need(file.ReadGame());
-    g.Status = status;
+    g.Status = GameStatus::FromText(status);
     Need(file.WriteGame(g));
 }
 
@@ -218,7 +218,7 @@ void HostTable::Act(const std::string& request)
 
 std::string HostTable::Status()
 {
-    return Trim(ReadGameFile(dir.Path()).Status);
+    return ReadGameFile(dir.Path()).Status.Text();
 }
 std::string HostTable::Action(int playerNo)
 {

@@ -11,7 +11,7 @@ FolderStatus WriteGameRecords(const std::string& folder, const GameSetup& setup)
     GameRecord g;
     g.PlayerCount = static_cast<std::int16_t>(setup.names.size());
     g.BotCount = static_cast<std::int16_t>(setup.bots);
-    g.Status = "WS";
+    g.Status = GameStatus::Waiting;
     g.GameName = setup.gameName;
     g.GameType = setup.type;
     g.StartCash = setup.startCash;

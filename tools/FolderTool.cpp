@@ -91,7 +91,7 @@ int PrintGame(const std::string& folder)
     const GameRecord& g = *game;
     Line("  PlayerCount     " + std::to_string(g.PlayerCount));
     Line("  BotCount        " + std::to_string(g.BotCount));
-    Line("  Status          " + Show(g.Status));
+    Line("  Status          " + Show(g.Status.Text()));
     Line("  GameName        " + Show(g.GameName));
     Line("  GameType        " + Show(g.GameType));
     Line("  StartCash       " + g.StartCash.ToString());

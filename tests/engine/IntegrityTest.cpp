@@ -272,7 +272,7 @@ TEST_F(IntegrityTest, TheHostLeavingMidHandReturnsEveryStake)
     Act("C");
     ASSERT_NE(test::ReadGameFile(dir.Path()).Pot, Currency());
     table->Leave();
-    EXPECT_EQ(Trim(test::ReadGameFile(dir.Path()).Status), "GE");
+    EXPECT_EQ(test::ReadGameFile(dir.Path()).Status, GameStatus::Ended);
     EXPECT_EQ(Cash(1), Whole(500));
     EXPECT_EQ(Cash(2), Whole(1000));
     EXPECT_EQ(Cash(3), Whole(1000));

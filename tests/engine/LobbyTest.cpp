@@ -191,7 +191,7 @@ TEST_F(LobbyTest, LeavingEndsTheGameOrCleansItUpWithTheLastHuman)
         settings.LastPlayer = "Bob";
         BrowserOutcome bob = lobby.JoinGame(folder.substr(folder.rfind('/') + 1));
         ASSERT_TRUE(bob.openTable);
-        ASSERT_TRUE(WriteGameRecord(folder, "P1", false));
+        ASSERT_TRUE(WriteGameRecord(folder, GameStatus::Turn(1), false));
         auto leave = [&](bool host) {
             return host ? LeaveGame(ann.session, "Ann", language) : LeaveGame(bob.session, "Bob", language);
         };
@@ -200,7 +200,7 @@ TEST_F(LobbyTest, LeavingEndsTheGameOrCleansItUpWithTheLastHuman)
         EXPECT_FALSE(ann.session.IsHost && hostFirst); // a host that left hosts no more
         EXPECT_EQ(test::ReadAllMessages(folder),
                   Lines{hostFirst ? "wAnn closed the table" : "wBob has left"});
-        EXPECT_EQ(test::ReadGameFile(folder).Status, hostFirst ? "GE" : "P1");
+        EXPECT_EQ(test::ReadGameFile(folder).Status.Text(), hostFirst ? "GE" : "P1");
         EXPECT_EQ(test::ReadSeat(folder, hostFirst ? 1 : 3).Action, "D");
         EXPECT_TRUE(leave(!hostFirst).removedGame); // the bot does not keep the game alive
         EXPECT_FALSE(FolderExists(folder));

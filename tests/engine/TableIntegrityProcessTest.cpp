@@ -119,7 +119,7 @@ TEST_F(TableIntegrityProcessTest, AStandardGameHoldsARawClientToTheRules)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
         const auto game = ReadGameRecord(folder);
         if (!game) continue;
-        const std::string status = Trim(game->Status);
+        const std::string status = game->Status.Text();
         if (status == last) continue;
         last = status;
         if (status.size() == 2 && status[0] == 'P' && status != mine && early < 3) {

@@ -99,7 +99,7 @@ TEST_F(TickFilesTest, AClientPollWithNothingNewOpensNoRecordFileMostOfTheTime)
     for (int i = 0; i < Rounds * (MaxQuietTicks + 1); ++i)
         client.Tick();
     EXPECT_EQ(counter.opens, (std::map<std::string, int>{{GameFileName, Rounds}}));
-    EXPECT_EQ(client.State().LastStatus, "WS");
+    EXPECT_EQ(client.State().LastStatus, GameStatus::Waiting);
     EXPECT_TRUE(box.shown.empty()) << box.LastText();
 }
 

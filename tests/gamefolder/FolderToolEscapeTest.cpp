@@ -26,7 +26,7 @@ TEST(FolderTool, PrintsNoControlCharacterFromTheFolder)
     test::TempDir dir;
     GameRecord g;
     g.PlayerCount = 1;
-    g.Status = "\x1b]";
+    g.Status = GameStatus::FromText("\x1b]");
     g.GameName = "\x1b[2J\x1b]0;owned\x07";
     g.GameType = "THNL";
     g.CurrencySymbol = "\x7f";

@@ -59,7 +59,7 @@ TEST(RecordLayout, GameAndPlayerRecordsWithZeroBytesWhereNeverWritten)
 {
     // A negative Integer keeps its two's-complement bytes.
     // clang-format off
-    const GameRecord g{4, -2, "P3", "Friday", "THNL", Currency::FromWhole(50), Currency::FromRaw(125000),
+    const GameRecord g{4, -2, GameStatus::Turn(3), "Friday", "THNL", Currency::FromWhole(50), Currency::FromRaw(125000),
         Currency::FromWhole(-1), Currency::FromRaw(1), Currency::FromWhole(1), Currency::FromWhole(2), "€"};
     EXPECT_EQ(EncodeGameRecord(g), Fields({{0, LE(4, 2)}, {2, LE(-2, 2)}, {4, "P3"}, {6, Pad("Friday", 25)},
         {31, "THNL"}, {35, LE(500000, 8)}, {43, LE(125000, 8)}, {51, LE(-10000, 8)}, {59, LE(1, 8)},
@@ -121,7 +121,7 @@ protected:
             users += EncodePlayerRecord(NewSeatRecord(p, p > 2 ? "Émile " + std::string(30, 'x') : "Al", {}));
         dir.Write(id + "/usr.spk", users);
         // clang-format off
-        const GameRecord game{players, 0, status, " Friday ", "THNL", {}, {}, {}, {}, Currency::FromRaw(5000),
+        const GameRecord game{players, 0, GameStatus::FromText(status), " Friday ", "THNL", {}, {}, {}, {}, Currency::FromRaw(5000),
                               Currency::FromWhole(1), ""};
         // clang-format on
         dir.Write(id + "/gam.spk", EncodeGameRecord(game));
@@ -144,7 +144,7 @@ TEST_F(FolderTest, FailuresComeBackWithTheFileClosedAndNothingIsAsked)
     const std::string users = Read("g/usr.spk");
     dir.Write("g/gam.spk", Read("g/gam.spk").substr(0, 83));
     EXPECT_EQ(ReadGameRecord(dir.File("g")).status.error, FolderError::NotThere);
-    EXPECT_EQ(WriteGameRecord(dir.File("g"), "GE", false).error, FolderError::NotThere);
+    EXPECT_EQ(WriteGameRecord(dir.File("g"), GameStatus::Ended, false).error, FolderError::NotThere);
     EXPECT_EQ(ReadPlayerRecord(dir.File("g"), 2).status.error, FolderError::NotThere);
     EXPECT_EQ(WritePlayerRecord(dir.File("g"), "D", 9).error, FolderError::NotThere);
     // Without a game folder nothing is made in the working folder.
@@ -287,7 +287,7 @@ TEST_F(FolderTest, CreateSeatsTheCreatorAndThreeBotsNoneNamedLikeHimAndAJoinerTa
     EXPECT_TRUE(std::regex_match(folder, std::regex(dir.Path() + "/(0|[1-9][0-9]{0,8})_tmp"))) << folder;
     EXPECT_TRUE(created->IsHost && created->MyPlayerNo == 1 && created->BotCount == 3 &&
                 created->GameType == "THPL" && created->MyCash == cash && created->GameName == "Friday");
-    GameRecord game{4, 3, "WS", "Friday", "THPL", cash, {}, {}, {}, one, one * 2, "$"};
+    GameRecord game{4, 3, GameStatus::Waiting, "Friday", "THPL", cash, {}, {}, {}, one, one * 2, "$"};
     EXPECT_EQ(Read(Id(folder) + "/gam.spk"), EncodeGameRecord(game));
     // The first bot name is the creator's own (as stored), so the bots count on from Bot2.
     const PlayerRecord creator{2, " bot1 ", cash, {}, "-", "", "", "", "", "", ""};
@@ -305,8 +305,8 @@ TEST_F(FolderTest, CreateSeatsTheCreatorAndThreeBotsNoneNamedLikeHimAndAJoinerTa
                 bob.GameFolder == folder && !bob.IsHost && bob.MyCash == cash);
     EXPECT_EQ(Read(Id(folder) + "/usr.spk"), users + EncodePlayerRecord(NewSeatRecord(5, "Bob", cash)));
     // A status write changes only the status.
-    ASSERT_TRUE(WriteGameRecord(folder, "P2", false));
-    std::tie(game.PlayerCount, game.Status) = std::tuple(5, "P2");
+    ASSERT_TRUE(WriteGameRecord(folder, GameStatus::Turn(2), false));
+    std::tie(game.PlayerCount, game.Status) = std::tuple(5, GameStatus::Turn(2));
     EXPECT_EQ(Read(Id(folder) + "/gam.spk"), EncodeGameRecord(game));
 }
 

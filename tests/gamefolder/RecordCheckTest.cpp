@@ -18,8 +18,8 @@ namespace {
 GameRecord SoundGame()
 {
     const auto whole = [](int n) { return Currency::FromWhole(n); };
-    return {4,         2,         "P3",      "Friday", "THPL",    whole(1000),
-            whole(60), whole(20), whole(10), whole(5), whole(10), "$"};
+    return {4,         2,         GameStatus::Turn(3), "Friday", "THPL",    whole(1000),
+            whole(60), whole(20), whole(10),           whole(5), whole(10), "$"};
 }
 
 PlayerRecord SoundSeat()
@@ -48,10 +48,19 @@ TEST(RecordCheck, RecordsTheProgramWritesAreSound)
     // A fresh seat: cards 3 to 5 never written, the others blank.
     EXPECT_EQ(CheckPlayerRecord(ThroughDisk(NewSeatRecord(1, "Bot", Currency::FromWhole(5))), 2),
               std::nullopt);
-    for (const char* status : {"WS", "GS", "GP", "P1", "P4", "RE", "GR", "GE"}) {
+    // The stored codes are what every other client reads.
+    for (auto [status, code] : {std::pair{GameStatus::Waiting, "WS"},
+                                {GameStatus::StartHand, "GS"},
+                                {GameStatus::PrepareHand, "GP"},
+                                {GameStatus::Turn(1), "P1"},
+                                {GameStatus::Turn(4), "P4"},
+                                {GameStatus::HandOver, "RE"},
+                                {GameStatus::HandDone, "GR"},
+                                {GameStatus::Ended, "GE"}}) {
         GameRecord g = SoundGame();
-        g.Status = status;
-        EXPECT_EQ(CheckGameRecord(ThroughDisk(g)), std::nullopt) << status;
+        g.Status = GameStatus::FromText(code);
+        EXPECT_EQ(g.Status, status) << code;
+        EXPECT_EQ(CheckGameRecord(ThroughDisk(g)), std::nullopt) << code;
     }
     for (const char* action : {"-", "C", "R", "R25", "Rabc", "F", "X", "A", "D", "O"}) {
         PlayerRecord p = SoundSeat();
@@ -79,12 +88,12 @@ TEST(RecordCheck, DamagedGameRecordsAreRefusedNamingTheField)
         {"PlayerCount", [](GameRecord& g) { g.PlayerCount = 10; }},
         {"BotCount", [](GameRecord& g) { g.BotCount = -1; }},
         {"BotCount", [](GameRecord& g) { g.BotCount = 9; }},
-        {"Status", [](GameRecord& g) { g.Status = "P5"; }}, // nobody in seat 5
-        {"Status", [](GameRecord& g) { g.Status = "P0"; }},
-        {"Status", [](GameRecord& g) { g.Status = "P"; }},
-        {"Status", [](GameRecord& g) { g.Status = "??"; }},
-        {"Status", [](GameRecord& g) { g.Status = ""; }},
-        {"Status", [](GameRecord& g) { g.Status = "\x1b["; }},
+        {"Status", [](GameRecord& g) { g.Status = GameStatus::FromText("P5"); }}, // nobody in seat 5
+        {"Status", [](GameRecord& g) { g.Status = GameStatus::FromText("P0"); }},
+        {"Status", [](GameRecord& g) { g.Status = GameStatus::FromText("P"); }},
+        {"Status", [](GameRecord& g) { g.Status = GameStatus::FromText("??"); }},
+        {"Status", [](GameRecord& g) { g.Status = GameStatus::FromText(""); }},
+        {"Status", [](GameRecord& g) { g.Status = GameStatus::FromText("\x1b["); }},
         {"GameType", [](GameRecord& g) { g.GameType = "thnl"; }},
         {"StartCash", [](GameRecord& g) { g.StartCash = Currency(); }},
         {"StartCash", [=](GameRecord& g) { g.StartCash = huge; }},

@@ -487,16 +487,19 @@ TEST_P(BrowserJoinRefusals, ShowTheirCaptionAndOpenNoTable)
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, BrowserJoinRefusals,
-    ::testing::Values(
-        BadJoin{"NoRow", nullptr, nullptr, Cap::ChooseGame},
-        BadJoin{"FullTable", "8", nullptr, Cap::TableFull},
-        BadJoin{"InProgress", "1",
-                [](Settings&, const std::string& f) { ASSERT_TRUE(WriteGameRecord(f, "P1", false).Ok()); },
-                Cap::GameStarted},
-        BadJoin{"SeatedNameWhateverItsCase", "1",
-                [](Settings& settings, const std::string&) { settings.LastPlayer = "bea "; }, Cap::NameTaken},
-        BadJoin{"GameVanished", "1", [](Settings&, const std::string& f) { std::filesystem::remove_all(f); },
-                std::nullopt}),
+    ::testing::Values(BadJoin{"NoRow", nullptr, nullptr, Cap::ChooseGame},
+                      BadJoin{"FullTable", "8", nullptr, Cap::TableFull},
+                      BadJoin{"InProgress", "1",
+                              [](Settings&, const std::string& f) {
+                                  ASSERT_TRUE(WriteGameRecord(f, GameStatus::Turn(1), false).Ok());
+                              },
+                              Cap::GameStarted},
+                      BadJoin{"SeatedNameWhateverItsCase", "1",
+                              [](Settings& settings, const std::string&) { settings.LastPlayer = "bea "; },
+                              Cap::NameTaken},
+                      BadJoin{"GameVanished", "1",
+                              [](Settings&, const std::string& f) { std::filesystem::remove_all(f); },
+                              std::nullopt}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(BrowserTest, BotsBoxIsClampedAsTypedAndHideCollapses)

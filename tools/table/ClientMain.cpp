@@ -124,8 +124,7 @@ int main(int argc, char** argv)
             std::fflush(stdout);
             return 3;
         }
-        const std::string& status = table.State().LastStatus;
-        if (status == "GE" || !FolderExists(table.Session().GameFolder)) break;
+        if (table.State().LastStatus == GameStatus::Ended || !FolderExists(table.Session().GameFolder)) break;
         policy.Act(table);
         if (delay > 0) clock.SleepFor(std::chrono::milliseconds(delay));
     }

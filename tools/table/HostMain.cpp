@@ -293,7 +293,7 @@ std::string FinishGame(Table& table, const std::string& folder, bool keep)
         if (holders != 1) winner = "none";
     } else {
         // The hand limit ends the game for everybody at the table.
-        ReportFailure("Error writing status: ", WriteGameRecord(folder, "GE", false));
+        ReportFailure("Error writing status: ", WriteGameRecord(folder, GameStatus::Ended, false));
     }
     // Leaving removes the folder once no human is seated; players still at
     // the table remove it when the last of them leaves.
