@@ -51,7 +51,8 @@ bool InChain(const Chains& chains, int position, int seat)
 {
     const auto chain = chains.find(position);
     if (chain == chains.end()) return false;
-    return std::any_of(chain->second.begin(), chain->second.end(), [&](const auto& l) { return l.first == seat; });
+    return std::any_of(chain->second.begin(), chain->second.end(),
+                       [&](const auto& l) { return l.first == seat; });
 }
 
 // Whether seat still owes a layer for position in this reveal.
@@ -137,13 +138,15 @@ std::string HandTag(std::int64_t hand)
     return "hand " + std::to_string(hand);
 }
 
-std::vector<std::pair<int, Point>> MyLayers(const Reveal& reveal, const std::vector<Point>& pack, const Chains& chains,
-                                            const std::vector<int>& order, int me, const Key& key)
+std::vector<std::pair<int, Point>> MyLayers(const Reveal& reveal, const std::vector<Point>& pack,
+                                            const Chains& chains, const std::vector<int>& order, int me,
+                                            const Key& key)
 {
     std::vector<std::pair<int, Point>> out;
     if (NextInReveal(reveal, chains, order) != me) return out;
     for (const auto& [position, owner] : reveal.owners) {
-        if (position < 0 || position >= static_cast<int>(pack.size()) || !Owes(chains, position, owner, me)) continue;
+        if (position < 0 || position >= static_cast<int>(pack.size()) || !Owes(chains, position, owner, me))
+            continue;
         const std::optional<Point> after = Unlock(key, Latest(chains, pack, position));
         if (!after) return {};
         out.emplace_back(position, *after);
@@ -159,8 +162,8 @@ int NextInReveal(const Reveal& reveal, const Chains& chains, const std::vector<i
     return 0;
 }
 
-std::optional<int> CardAt(std::string_view tag, int position, const std::vector<Point>& pack, const Chains& chains,
-                          int me, const Key& key)
+std::optional<int> CardAt(std::string_view tag, int position, const std::vector<Point>& pack,
+                          const Chains& chains, int me, const Key& key)
 {
     if (position < 0 || position >= static_cast<int>(pack.size())) return std::nullopt;
     const Point latest = Latest(chains, pack, position);
@@ -170,8 +173,9 @@ std::optional<int> CardAt(std::string_view tag, int position, const std::vector<
     return CardOf(tag, *mine);
 }
 
-Audit AuditHand(std::string_view tag, const std::vector<int>& order, const std::vector<std::vector<Point>>& passes,
-                const std::map<int, Key>& keys, const Chains& chains)
+Audit AuditHand(std::string_view tag, const std::vector<int>& order,
+                const std::vector<std::vector<Point>>& passes, const std::map<int, Key>& keys,
+                const Chains& chains)
 {
     Audit audit;
     const auto keyOf = [&](int seat) -> const Key* {
@@ -193,7 +197,8 @@ Audit AuditHand(std::string_view tag, const std::vector<int>& order, const std::
         for (const auto& [seat, after] : chain) {
             const Key* key = keyOf(seat);
             if (!key || !CheckUnlock(point, after, *key)) {
-                if (std::find(audit.wrongLayer.begin(), audit.wrongLayer.end(), seat) == audit.wrongLayer.end())
+                if (std::find(audit.wrongLayer.begin(), audit.wrongLayer.end(), seat) ==
+                    audit.wrongLayer.end())
                     audit.wrongLayer.push_back(seat);
                 break; // what follows rests on a wrong point
             }

@@ -69,14 +69,15 @@ using Chains = std::map<int, std::vector<std::pair<int, Point>>>;
 // and what came before it in the order: the next point of each position
 // whose turn is his. Participants take turns in `order`; each passes over
 // the positions it owns (it removes that layer for itself alone).
-std::vector<std::pair<int, Point>> MyLayers(const Reveal& reveal, const std::vector<Point>& pack, const Chains& chains,
-                                            const std::vector<int>& order, int me, const Key& key);
+std::vector<std::pair<int, Point>> MyLayers(const Reveal& reveal, const std::vector<Point>& pack,
+                                            const Chains& chains, const std::vector<int>& order, int me,
+                                            const Key& key);
 // Whose turn it is in a reveal (0 when all have published).
 int NextInReveal(const Reveal& reveal, const Chains& chains, const std::vector<int>& order);
 // The card at position for participant `me` once every other layer is off:
 // for his own card he removes his own layer; a card for everybody is bare.
-std::optional<int> CardAt(std::string_view tag, int position, const std::vector<Point>& pack, const Chains& chains,
-                          int me, const Key& key);
+std::optional<int> CardAt(std::string_view tag, int position, const std::vector<Point>& pack,
+                          const Chains& chains, int me, const Key& key);
 
 // The hand checked once every key is out: the seats whose pass is not a
 // locked permutation of the one before, or whose layer does not match
@@ -86,7 +87,8 @@ struct Audit {
     std::vector<int> wrongLayer;
     bool Clean() const { return falsifiedPass.empty() && wrongLayer.empty(); }
 };
-Audit AuditHand(std::string_view tag, const std::vector<int>& order, const std::vector<std::vector<Point>>& passes,
-                const std::map<int, Key>& keys, const Chains& chains);
+Audit AuditHand(std::string_view tag, const std::vector<int>& order,
+                const std::vector<std::vector<Point>>& passes, const std::map<int, Key>& keys,
+                const Chains& chains);
 
 } // namespace scrivo::privacy

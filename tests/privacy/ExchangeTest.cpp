@@ -36,7 +36,10 @@ struct Hand {
         }
         FAIL() << "the reveal does not end";
     }
-    std::optional<int> Card(int position, int viewer) { return CardAt(tag, position, Pack(), chains, viewer, keys[viewer]); }
+    std::optional<int> Card(int position, int viewer)
+    {
+        return CardAt(tag, position, Pack(), chains, viewer, keys[viewer]);
+    }
 };
 
 Reveal HoleCards()
@@ -88,7 +91,8 @@ TEST(Exchange, TheAuditNamesWhoseLayerOrPassIsFalse)
     wrongLayer.Play(HoleCards());
     // Seat 5 publishes another point for seat 7's first card.
     wrongLayer.chains[2][1].second = *Lock(NewKey(), wrongLayer.chains[2][1].second);
-    Audit a = AuditHand(wrongLayer.tag, wrongLayer.order, wrongLayer.passes, wrongLayer.keys, wrongLayer.chains);
+    Audit a =
+        AuditHand(wrongLayer.tag, wrongLayer.order, wrongLayer.passes, wrongLayer.keys, wrongLayer.chains);
     EXPECT_EQ(a.wrongLayer, std::vector<int>{5});
     EXPECT_TRUE(a.falsifiedPass.empty());
 
@@ -131,8 +135,8 @@ TEST(Exchange, RecordsRoundTripSignedAndNothingElseDecodes)
         b[at] = value;
         return b;
     };
-    for (const std::string& bad : {bytes.substr(1), bytes + "x", with(0, 'Y'), with(1, 9), with(10, 0), with(10, 10),
-                                   with(13, 53), with(48, 52), with(14, 121), with(2047, 1)})
+    for (const std::string& bad : {bytes.substr(1), bytes + "x", with(0, 'Y'), with(1, 9), with(10, 0),
+                                   with(10, 10), with(13, 53), with(48, 52), with(14, 121), with(2047, 1)})
         EXPECT_FALSE(DecodeExchangeRecord(bad));
 }
 
