@@ -255,6 +255,7 @@ TEST_F(FolderTest, TheListShowsLiveGamesAndJoinsThatFailChangeNoFile)
              {"10_tmp", "Zed", JoinOutcome::Full, false},
              {"30_tmp", "Zed", JoinOutcome::Started, false},
              {"20_tmp", "AL", JoinOutcome::NameTaken, false},
+             {"20_tmp", "al ", JoinOutcome::NameTaken, false},
              {"20_tmp", "cheats beware!", JoinOutcome::NameTaken, false},
              {"20_tmp", "émile " + std::string(40, 'X'), JoinOutcome::NameTaken, false},
              {"25_tmp", "Zed", JoinOutcome::Failed, true},
