@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "engine/Commands.h"
@@ -175,6 +176,10 @@ public:
     // like any bot's. An empty function gives the seat back to its level.
     using SeatPlayer = std::function<std::string(const BotSituation&, Random&)>;
     void SetSeatPlayer(int seat, SeatPlayer player);
+    // What the host has seen of each seat's play (by seat number), which the
+    // strong bots read. A new game of the same players may start from it.
+    const std::vector<SeatHistory>& SeatHistories() const { return m_seatHistory; }
+    void SetSeatHistories(std::vector<SeatHistory> histories) { m_seatHistory = std::move(histories); }
     // Host only, between hands: every seat still at the table, and every
     // seat that went out, starts the next hand with `cash`.
     bool ResetStacks(Currency cash);

@@ -193,6 +193,15 @@ void Table::ProcessAndNoteAction()
             if (s.HandStake[q] > StakeOut) ++m_seatHistory[q].handsDealt;
         }
     }
+    // The request that ends the hand: who is still in shows down.
+    if (m_hand.over) {
+        int contenders = 0;
+        for (int k = 1; k <= m_hand.SeatCount(); ++k)
+            contenders += m_hand.Seat(k).InHand();
+        for (int k = 1; contenders >= 2 && k <= m_hand.SeatCount() && static_cast<std::size_t>(k) < seats;
+             ++k)
+            m_seatHistory[static_cast<std::size_t>(k)].showdowns += m_hand.Seat(k).InHand();
+    }
     const auto q = static_cast<std::size_t>(p);
     HandActions& did = m_handActions[q];
     SeatHistory& history = m_seatHistory[q];
@@ -210,6 +219,8 @@ void Table::ProcessAndNoteAction()
     const bool raised = stake > levelBefore;
     const bool called = !raised && stake > before;
     if (stage == StagePreFlop) {
+        if (raised && did.preFlopRaises == 0) ++history.handsRaised;
+        if (raised && after == StakeAllIn) ++history.shoves;
         if (raised) ++did.preFlopRaises;
         if (called) ++did.preFlopCalls;
         if ((raised || called) && !m_playedThisHand[q]) {

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <map>
 #include <string>
@@ -131,26 +132,24 @@ struct StrongNotes {
 };
 
 // Share of the pot two known hands give the first, from random boards.
-double EquityAgainst(const std::array<clsCard, 2>& mine, const std::array<clsCard, 2>& theirs, Random& random,
-                     int trials)
+// Share of the pot a hand wins against any two cards, from random deals.
+double EquityAgainstAnyTwo(const std::array<clsCard, 2>& mine, Random& random, int trials)
 {
     auto id = [](const clsCard& c) { return static_cast<std::uint8_t>(c.facevalue * 4 + c.suit); };
-    std::array<bool, 52> used{};
-    const std::array<std::uint8_t, 4> known = {id(mine[0]), id(mine[1]), id(theirs[0]), id(theirs[1])};
-    for (std::uint8_t k : known)
-        used[k] = true;
     std::vector<std::uint8_t> rest;
     for (int c = 0; c < 52; ++c)
-        if (!used[static_cast<std::size_t>(c)]) rest.push_back(static_cast<std::uint8_t>(c));
+        if (c != id(mine[0]) && c != id(mine[1])) rest.push_back(static_cast<std::uint8_t>(c));
     double won = 0;
     for (int t = 0; t < trials; ++t) {
-        std::array<std::uint8_t, 7> a{known[0], known[1]}, b{known[2], known[3]};
-        for (int i = 0; i < 5; ++i) {
+        std::array<std::uint8_t, 7> a{id(mine[0]), id(mine[1])}, b{};
+        for (int i = 0; i < 7; ++i)
             std::swap(rest[static_cast<std::size_t>(i)],
                       rest[static_cast<std::size_t>(i + random.Below(static_cast<int>(rest.size()) - i))]);
+        b[0] = rest[5];
+        b[1] = rest[6];
+        for (int i = 0; i < 5; ++i)
             a[static_cast<std::size_t>(2 + i)] = b[static_cast<std::size_t>(2 + i)] =
                 rest[static_cast<std::size_t>(i)];
-        }
         const double x = EvaluateSeven(a.data()), y = EvaluateSeven(b.data());
         won += x > y ? 1.0 : x == y ? 0.5 : 0.0;
     }
@@ -158,22 +157,29 @@ double EquityAgainst(const std::array<clsCard, 2>& mine, const std::array<clsCar
 }
 
 // A strong seat's decision, with what it shows noted. The table's hand is
-// read for the shover's cards only to judge the decision afterwards.
-std::string StrongNoted(const BotSituation& s, Random& random, const Table& table, StrongNotes& notes)
+// read only to judge the decision afterwards: who went all in.
+std::string StrongNoted(const BotSituation& s, Random& random, const Table& table,
+                        const std::vector<Kind>& kinds, StrongNotes& notes)
 {
-    const auto started = std::chrono::steady_clock::now();
+    // Processor time of this thread: other programs on the machine do not
+    // count against the bot.
+    const auto cpu = [] {
+        timespec t{};
+        ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+        return static_cast<double>(t.tv_sec) + 1e-9 * static_cast<double>(t.tv_nsec);
+    };
+    const double started = cpu();
     const std::string request = StrongDecide(s, random);
-    const double took = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    const double took = cpu() - started;
     ++notes.decisions;
     notes.seconds += took;
     notes.slowest = std::max(notes.slowest, took);
     if (!s.board.empty()) return request;
     const bool fold = request == "F";
     const Currency bb = s.bigBlind;
-    int live = 0;
     const BotOpponent* last = nullptr;
     for (const BotOpponent& o : s.opponents)
-        if (o.live) ++live, last = &o;
+        if (o.live) last = &o;
     if (s.dealtIn == 2 && s.stake < bb && s.level == bb) {
         ++notes.smallBlinds;
         notes.smallBlindFolds += fold;
@@ -183,17 +189,28 @@ std::string StrongNoted(const BotSituation& s, Random& random, const Table& tabl
         ++notes.opensFaced;
         notes.opensFolded += fold;
     }
-    if (live == 1 && last->allIn && s.level > s.stake) {
+    // A maniac's all in, which he makes with any two cards, when everybody
+    // else has folded: calling pays when the hand's share against any two
+    // beats the pot odds.
+    const HandState& h = table.Hand();
+    int shover = 0, others = 0;
+    for (int p = 1; p <= h.SeatCount(); ++p) {
+        const HandSeat& seat = h.Seat(p);
+        if (p == h.toAct || !seat.InHand()) continue;
+        if (seat.allIn && s.level > s.stake && seat.total == s.level && seat.total > bb &&
+            static_cast<std::size_t>(p) <= kinds.size() &&
+            kinds[static_cast<std::size_t>(p) - 1] == Kind::Maniac)
+            shover = p;
+        else
+            ++others;
+    }
+    if (shover > 0 && others == 0) {
         ++notes.shovesFaced;
         notes.shovesFolded += fold;
-        const HandState& h = table.Hand();
-        for (int p = 1; fold && p <= h.SeatCount(); ++p) {
-            const HandSeat& seat = h.Seat(p);
-            if (p == h.toAct || !seat.InHand() || !seat.allIn) continue;
-            const Currency due = s.level - s.stake, call = std::min(due, s.cash);
-            const double equity = EquityAgainst(s.hole, seat.hole, random, 2000);
-            if (equity * (s.pot - (due - call) + call).ToDouble() > call.ToDouble()) ++notes.profitableFolds;
-        }
+        const Currency due = s.level - s.stake, call = std::min(due, s.cash);
+        if (fold && EquityAgainstAnyTwo(s.hole, random, 2000) * (s.pot - (due - call) + call).ToDouble() >
+                        call.ToDouble())
+            ++notes.profitableFolds;
     }
     return request;
 }
@@ -297,6 +314,7 @@ int PlayGames(const ArenaOptions& o, const Settings& settings, const Language& l
     request.limitType = LimitTypes().at(o.type);
 
     int games = 0;
+    std::vector<SeatHistory> seen; // the same players sit down again
     while (view.hands < o.hands) {
         // A lobby numbers the bots it seats over its life: one per game.
         Lobby lobby(settings, language);
@@ -309,12 +327,13 @@ int PlayGames(const ArenaOptions& o, const Settings& settings, const Language& l
             session.BotLevels.push_back(kind == Kind::Strong ? BotLevel::Strong : BotLevel::Classic);
         Table table(view, session, language);
         if (!table.Init()) return error = "the table could not be opened", 0;
+        table.SetSeatHistories(seen);
         for (std::size_t k = 0; k < o.kinds.size(); ++k) {
             Table::SeatPlayer player;
             switch (o.kinds[k]) {
             case Kind::Strong:
-                player = [&table, &notes](const BotSituation& s, Random& random) {
-                    return StrongNoted(s, random, table, notes);
+                player = [&table, &o, &notes](const BotSituation& s, Random& random) {
+                    return StrongNoted(s, random, table, o.kinds, notes);
                 };
                 break;
             case Kind::Station:
@@ -339,6 +358,7 @@ int PlayGames(const ArenaOptions& o, const Settings& settings, const Language& l
             if (table.CanStartRound() && table.ResetStacks(o.stack)) table.StartRound();
             table.PlayOwnSeat();
         }
+        seen = table.SeatHistories();
         table.Leave();
         if (view.hands == before) return error = "a game ended before its first hand", 0;
     }
@@ -373,8 +393,8 @@ void PrintResults(const ArenaOptions& o, const ArenaView& view, const StrongNote
                     t.Error() * perHundred);
     if (notes.decisions > 0)
         std::printf(
-            " strong_decisions=%lld decide_ms_mean=%.2f decide_ms_max=%.2f sb_fold_pct=%.1f(%lld)"
-            " bb_fold_vs_open_pct=%.1f(%lld) shove_fold_pct=%.1f(%lld) shove_profitable_fold_pct=%.1f",
+            " strong_decisions=%lld decide_cpu_ms_mean=%.2f decide_cpu_ms_max=%.2f sb_fold_pct=%.1f(%lld)"
+            " bb_fold_vs_open_pct=%.1f(%lld) maniac_shove_fold_pct=%.1f(%lld) profitable_fold_pct=%.1f",
             notes.decisions, 1000.0 * notes.seconds / static_cast<double>(notes.decisions),
             1000.0 * notes.slowest, Percent(notes.smallBlindFolds, notes.smallBlinds), notes.smallBlinds,
             Percent(notes.opensFolded, notes.opensFaced), notes.opensFaced,

@@ -101,7 +101,8 @@ double EquityAgainstRandom(const BotSituation& s, Random& random, int trials)
     for (const clsCard& c : s.board)
         known.push_back(idOf(c));
     for (std::uint8_t id : known)
-        if (id >= 52 || seen[id]) return 0.0;
+        if (id >= 52 || seen[id])
+            return 0.0;
         else
             seen[id] = true;
     std::vector<std::uint8_t> rest;
