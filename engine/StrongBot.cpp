@@ -192,9 +192,9 @@ Range RangeOf(const BotOpponent& o)
     // that goes all in often does so with more than its best hands.
     const double raises = RaiseRate(o.history);
     if (o.allIn && o.did.preFlopRaises > 0)
-        r.top = Clamp(std::max(2.5 * ShoveRate(o.history), 1.25 * raises * raises), 0.03, 1.0);
+        r.top = Clamp(std::max(2.5 * ShoveRate(o.history), 1.6 * raises * raises), 0.03, 1.0);
     else if (o.did.preFlopRaises >= 2)
-        r.top = Clamp(1.25 * raises * raises, 0.03, 1.0);
+        r.top = Clamp(1.6 * raises * raises, 0.03, 1.0);
     else if (o.did.preFlopRaises == 1)
         r.top = Clamp(1.2 * raises, 0.05, 1.0);
     else if (o.did.preFlopCalls > 0)
