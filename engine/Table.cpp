@@ -493,8 +493,10 @@ void Table::TickBody()
         // A bot's record holds nothing new until the bot has decided.
         const int current = m_state.CurrentPlayer;
         const bool bot = current >= 2 && current <= m_session.BotCount + 1;
-        if (!bot || m_botRequested) {
+        if (m_botRequested) {
             m_botRequested = false;
+            TakeBotRequest();
+        } else if (!bot) {
             ProcessAndNoteAction();
         }
         CheckTurnTime(status);
@@ -536,7 +538,7 @@ void Table::TickBody()
     // A bot's request is taken at once, under the opens of this tick.
     if (host && m_botRequested && status.IsTurn()) {
         m_botRequested = false;
-        ProcessAndNoteAction();
+        TakeBotRequest();
     }
 
     m_state.LastStatus = status;

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -169,6 +170,16 @@ public:
     // the seat's level would, without chat or pacing. True when a request
     // was written.
     bool PlayOwnSeat();
+    // Headless tools on the host: the seat decides by `player` instead of
+    // the bot of its level. It is shown what the seat's bot is shown, which
+    // is what a player at the table sees; its request is held to the rules
+    // like any bot's. An empty function gives the seat back to its level.
+    using SeatPlayer = std::function<std::string(const BotSituation&, Random&)>;
+    void SetSeatPlayer(int seat, SeatPlayer player);
+    // What the host has seen of each seat's play (by seat number), which the
+    // strong bots read. A new game of the same players may start from it.
+    const std::vector<SeatHistory>& SeatHistories() const { return m_seatHistory; }
+    void SetSeatHistories(std::vector<SeatHistory> histories) { m_seatHistory = std::move(histories); }
     // Host only, between hands: every seat still at the table, and every
     // seat that went out, starts the next hand with `cash`.
     bool ResetStacks(Currency cash);
@@ -208,6 +219,10 @@ private:
     // The host's request handling, and what it shows of the player who
     // acted kept for the Strong bots.
     void ProcessAndNoteAction();
+    // A bot's request; should the rules refuse it after all, the bot checks
+    // or calls, else folds, in the same tick, so that a bot never holds up
+    // the table.
+    void TakeBotRequest();
     BotLevel LevelOf(int seat) const;
     BotSituation SituationOf(int seat) const;
 
@@ -287,6 +302,9 @@ private:
     // A bot of this host has written its request and the host has not read
     // it yet: until then there is nothing to read in a bot's record.
     bool m_botRequested = false;
+    // Deals a strong bot simulates per decision.
+    int m_botTrials = StrongTrials;
+    std::vector<SeatPlayer> m_seatPlayers; // by seat number
     GameSession m_session;
     const Language& m_language;
     TableState m_state;

@@ -209,22 +209,59 @@ TEST_F(TableTest, TickInsideATickReturnsAndAClosedTableStops)
 
 using BotsTest = test::HostTable;
 
-// A classic bot (player 2) decides many times in each position of random
-// hands: every request it writes is one the rules allow.
+// Requests the rules refuse in the seat's position, one of each kind that
+// can come up there.
+std::map<RequestFault, std::string> FaultyRequests(const BetLimits& limits)
+{
+    const Currency cent = Currency::FromDouble(0.01);
+    const Currency call = CallAmount(limits);
+    const RaiseRange range = RaiseAmounts(limits);
+    std::vector<std::string> candidates = {"X",
+                                           "R",
+                                           "R0.001",
+                                           BetRequest(limits.myCash + cent),
+                                           "C",
+                                           BetRequest(call + limits.bigBlind * 2),
+                                           BetRequest(limits.bigBlind - cent)};
+    if (call > cent) candidates.push_back(BetRequest(call - cent));
+    if (limits.myCash > call) candidates.push_back(BetRequest(limits.myCash));
+    if (range.raise) {
+        candidates.push_back(BetRequest(range.least - cent));
+        candidates.push_back(BetRequest(range.most + cent));
+    }
+    std::map<RequestFault, std::string> out;
+    for (const std::string& request : candidates)
+        if (const RequestFault fault = CheckRequest(request, limits); fault != RequestFault::None)
+            out.emplace(fault, request);
+    return out;
+}
+
+// Strong bots (players 1 and 3) and classic ones (2 and 4) play random hands
+// of every structure under both rule sets, with stacks short enough that
+// short all ins come up often. Every request a bot writes is one the rules
+// allow and is taken at once. Now and then a seat holds a request the rules
+// refuse instead, of every kind in turn: the bot checks, calls or folds in
+// the same step; or the smallest raise, which caps limit rounds. With --gtest_repeat and --gtest_shuffle each
+// run plays other hands.
 TEST_F(BotsTest, EveryRequestIsLegalInEveryStructure)
 {
+    std::set<RequestFault> refused;
+    Random random(7 + ::testing::UnitTest::GetInstance()->random_seed());
     for (const char* type : {"THNL", "THPL", "THLI"}) {
         table.reset();
-        Open({"Ann", "Robo", "Cleo"}, {}, type, 1);
-        Random random(7);
-        for (int hand = 0; hand < 40; ++hand) {
+        Open({"Ann", "Robo", "Cleo", "Dee"}, {}, type, 3);
+        TableTestAccess::Session(*table).BotLevels = {BotLevel::Classic, BotLevel::Strong, BotLevel::Classic,
+                                                      BotLevel::Strong, BotLevel::Classic};
+        TableTestAccess::SetBotTrials(*table, 40);
+        // Limit rounds reach their cap only with deeper stacks.
+        const int deep = std::string(type) == "THLI" ? 1000 : 300;
+        for (int hand = 0; hand < 60; ++hand) {
             StartEvent start;
             start.config =
                 HandConfig{hand % 2 ? HandRules::Classic : HandRules::Standard, type, Whole(5), Whole(10)};
-            start.seats = {{},
-                           {true, Whole(1 + random.Below(300))},
-                           {true, Whole(1 + random.Below(300))},
-                           {true, Whole(1 + random.Below(300))}};
+            start.seats.assign(1, {});
+            for (int p = 1; p <= 4; ++p)
+                start.seats.push_back({true, Whole(1 + random.Below(p == 1 + hand % 4 ? 30 : deep))});
             colPack pack;
             pack.ResetPack();
             pack.Shuffle(random);
@@ -235,14 +272,32 @@ TEST_F(BotsTest, EveryRequestIsLegalInEveryStructure)
             while (!h.over) {
                 const int p = h.toAct;
                 TableTestAccess::State(*table).CurrentPlayer = p;
-                TableTestAccess::BotDecide(*table);
-                const std::string request = Action(p);
-                ASSERT_EQ(CheckRequest(request, LimitsFor(h, p)), RequestFault::None)
-                    << type << " " << request;
-                ASSERT_TRUE(Apply(h, *ParseRequest(p, request)).Accepted());
+                const auto faulty = FaultyRequests(LimitsFor(h, p));
+                const RaiseRange range = RaiseAmounts(LimitsFor(h, p));
+                const int pick = random.Below(8);
+                if (pick <= (deep > 300 ? 2 : 1) && range.raise) {
+                    // A raise as a person makes it, so that rounds are capped.
+                    test::SetAction(dir.Path(), p, BetRequest(range.least));
+                } else if (pick <= 4 && !faulty.empty()) {
+                    auto it = faulty.begin();
+                    std::advance(it, random.Below(static_cast<int>(faulty.size())));
+                    refused.insert(it->first);
+                    test::SetAction(dir.Path(), p, it->second);
+                } else {
+                    TableTestAccess::BotDecide(*table);
+                    ASSERT_EQ(CheckRequest(Action(p), LimitsFor(h, p)), RequestFault::None)
+                        << type << " " << Action(p);
+                }
+                const long long processed = table->Counters().actionsProcessed;
+                TableTestAccess::TakeBotRequest(*table);
+                ASSERT_EQ(table->Counters().actionsProcessed, processed + 1) << type;
             }
         }
     }
+    std::string kinds;
+    for (const RequestFault fault : refused)
+        kinds += std::to_string(static_cast<int>(fault)) + " ";
+    EXPECT_EQ(refused.size(), 12u) << kinds; // every fault but a request out of turn
 }
 
 } // namespace
