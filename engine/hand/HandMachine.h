@@ -69,7 +69,8 @@ struct HandState {
     int bets = 0;       // bets and raises this round, for the limit cap
     std::vector<clsCard> pack;
     std::size_t nextCard = 0;
-    std::vector<clsCard> board; // 0, 3, 4 or 5 cards
+    std::vector<clsCard> board;      // 0, 3, 4 or 5 cards
+    std::vector<clsCard> givenBoard; // see StartEvent::board
 
     int SeatCount() const { return static_cast<int>(seats.size()) - 1; }
     const HandSeat& Seat(int p) const { return seats[static_cast<std::size_t>(p)]; }
@@ -87,6 +88,11 @@ struct StartEvent {
     std::vector<StartSeat> seats; // index 0 unused
     int button = 1;
     std::vector<clsCard> pack; // dealt from the front; at least the cards the hand needs
+    // A replay of a recorded hand knows the board but not the burnt cards:
+    // when given, the board comes from here in order and nothing is burnt.
+    // The hole cards still come from the front of the pack, two a seat in
+    // seat order.
+    std::vector<clsCard> board;
 };
 enum class RequestKind : std::uint8_t { Fold, Check, PutIn };
 struct RequestEvent {
