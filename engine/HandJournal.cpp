@@ -31,7 +31,8 @@ HandEvent ActionEvent(const JournalRecord& r)
 {
     using K = JournalKind;
     if (r.kind == K::Fold && r.Has(JournalFlag::Left)) return LeaveEvent{r.seat};
-    if ((r.kind == K::Fold || r.kind == K::Check) && r.Has(JournalFlag::TimedOut)) return TimeoutEvent{r.seat};
+    if ((r.kind == K::Fold || r.kind == K::Check) && r.Has(JournalFlag::TimedOut))
+        return TimeoutEvent{r.seat};
     if (r.kind == K::Fold) return RequestEvent{r.seat, RequestKind::Fold, Currency()};
     if (r.kind == K::Check) return RequestEvent{r.seat, RequestKind::Check, Currency()};
     return RequestEvent{r.seat, RequestKind::PutIn, r.amount};
@@ -176,8 +177,10 @@ JournalGame GroupJournal(const std::vector<JournalRecord>& records)
         if (r.kind == JournalKind::Table) {
             // The first table record rules; a later one is damage, unless it
             // says the same.
-            if (!game.table) game.table = r;
-            else if (!(*game.table == r) && open) open->damaged = true;
+            if (!game.table)
+                game.table = r;
+            else if (!(*game.table == r) && open)
+                open->damaged = true;
             continue;
         }
         if (r.kind == JournalKind::Hand) {
@@ -196,8 +199,10 @@ JournalGame GroupJournal(const std::vector<JournalRecord>& records)
             continue;
         }
         if (r.kind == JournalKind::Seat) {
-            if (!open->events.empty() || r.seat < 1 || open->SeatRecord(r.seat)) open->damaged = true;
-            else open->seats.push_back(r);
+            if (!open->events.empty() || r.seat < 1 || open->SeatRecord(r.seat))
+                open->damaged = true;
+            else
+                open->seats.push_back(r);
             continue;
         }
         open->events.push_back(r);
@@ -257,20 +262,24 @@ HandVerdict VerifyHand(const JournalRecord& table, const JournalHand& hand)
             start.pack.push_back(it != shown.end() ? it->second[static_cast<std::size_t>(k)]
                                                    : unseen[nextUnseen++]);
     }
-    start.pack.insert(start.pack.end(), unseen.begin() + static_cast<std::ptrdiff_t>(nextUnseen), unseen.end());
+    start.pack.insert(start.pack.end(), unseen.begin() + static_cast<std::ptrdiff_t>(nextUnseen),
+                      unseen.end());
 
     HandState state;
     std::vector<JournalRecord> expected;
     HandStep step = Apply(state, start);
-    if (!step.Accepted()) return Verdict(P::Differs, "the seats, blinds or button of the hand cannot start a hand");
+    if (!step.Accepted())
+        return Verdict(P::Differs, "the seats, blinds or button of the hand cannot start a hand");
     Collect(step, hand.number, expected);
     for (const JournalRecord& r : hand.events) {
         if (!IsAction(r.kind)) continue;
         if (state.over) return Verdict(P::Illegal, "an action after the end of the hand", r.seat);
         step = Apply(state, ActionEvent(r));
         if (!step.Accepted())
-            return Verdict(P::Illegal, "an action the rules refuse (fault " +
-                                           std::to_string(static_cast<int>(step.fault)) + ")", r.seat);
+            return Verdict(P::Illegal,
+                           "an action the rules refuse (fault " +
+                               std::to_string(static_cast<int>(step.fault)) + ")",
+                           r.seat);
         Collect(step, hand.number, expected);
     }
     if (!state.over) return Verdict(P::Incomplete, "the hand stops before its end");
@@ -299,7 +308,8 @@ HandVerdict VerifyHand(const JournalRecord& table, const JournalHand& hand)
         });
         if (it == hand.events.end()) return Verdict(P::Differs, "a stack at the end is missing", want.seat);
         if (it->amount != want.amount) {
-            const Currency off = it->amount > want.amount ? it->amount - want.amount : want.amount - it->amount;
+            const Currency off =
+                it->amount > want.amount ? it->amount - want.amount : want.amount - it->amount;
             return Verdict(P::StackOff, "a stack at the end differs", want.seat, off);
         }
     }
@@ -308,8 +318,8 @@ HandVerdict VerifyHand(const JournalRecord& table, const JournalHand& hand)
         ++i;
     const std::string what = i < hand.events.size() ? KindName(hand.events[i].kind) : "nothing";
     const std::string want = i < expected.size() ? KindName(expected[i].kind) : "nothing";
-    return Verdict(P::Differs, "record " + std::to_string(i + 1) + " of the hand is " + what + " where the rules give " +
-                                   want);
+    return Verdict(P::Differs, "record " + std::to_string(i + 1) + " of the hand is " + what +
+                                   " where the rules give " + want);
 }
 
 namespace {
@@ -343,8 +353,9 @@ void JournalWatch::Finish(std::vector<Checked>& out)
     m_open.clear();
     if (game.hands.empty()) return;
     Checked checked{std::move(game.hands.front()), {}};
-    checked.verdict = m_table ? VerifyHand(*m_table, checked.hand)
-                              : HandVerdict{HandVerdict::Problem::Differs, 0, {}, "the journal has no table record"};
+    checked.verdict =
+        m_table ? VerifyHand(*m_table, checked.hand)
+                : HandVerdict{HandVerdict::Problem::Differs, 0, {}, "the journal has no table record"};
     out.push_back(std::move(checked));
 }
 

@@ -51,12 +51,12 @@ JournalGame GroupJournal(const std::vector<JournalRecord>& records);
 struct HandVerdict {
     enum class Problem {
         None,
-        Incomplete,   // the journal of the hand stops early or is damaged
-        Illegal,      // an action the rules refuse (seat)
-        PaidTooMuch,  // seat was paid amount more than the rules give
+        Incomplete,  // the journal of the hand stops early or is damaged
+        Illegal,     // an action the rules refuse (seat)
+        PaidTooMuch, // seat was paid amount more than the rules give
         PaidTooLittle,
-        StackOff,     // seat ends with amount more or less than the rules give
-        Differs,      // any other record differs from what the rules give
+        StackOff, // seat ends with amount more or less than the rules give
+        Differs,  // any other record differs from what the rules give
     };
     Problem problem = Problem::None;
     int seat = 0;

@@ -76,14 +76,15 @@ void Table::CheckJournal()
     }
     const JournalBatch batch = Need(ReadJournal(TickFile(Slot::Journal), m_journalNext));
     m_journalNext = batch.next;
-    std::vector<LogLine> lines;
+    std::vector<std::string> lines;
     for (const JournalWatch::Checked& c : m_journalWatch.Take(batch.records)) {
         ++m_counters.handsChecked;
         if (c.verdict.Ok()) continue;
         ++m_counters.handsFailed;
-        lines.push_back(LogLine{0, "s" + VerdictLine(c.verdict, c.hand, m_language, m_state.CurrencySymbol)});
+        lines.push_back("s" + VerdictLine(c.verdict, c.hand, m_language, m_state.CurrencySymbol));
     }
-    if (!lines.empty()) Shown().LogLines(lines);
+    for (const std::string& line : lines)
+        Shown().LocalLine(line);
 }
 
 } // namespace scrivo

@@ -92,9 +92,12 @@ void Play(PlayedGame& g, const Language& language, HandRules rules, std::uint64_
             const Currency call = CallAmount(limits);
             const RaiseRange range = RaiseAmounts(limits);
             std::string request = call.IsZero() ? "C" : "R" + std::min(call, limits.myCash).ToString();
-            if (pick < 14) request = "F";
-            else if (pick < 16) request = "R" + limits.myCash.ToString();
-            else if (pick < 40 && range.raise) request = "R" + (pick < 18 ? range.most : range.least).ToString();
+            if (pick < 14)
+                request = "F";
+            else if (pick < 16)
+                request = "R" + limits.myCash.ToString();
+            else if (pick < 40 && range.raise)
+                request = "R" + (pick < 18 ? range.most : range.least).ToString();
             test::SetAction(g.dir.Path(), p, request);
         }
     }
@@ -139,8 +142,10 @@ std::vector<TextHand> ReadText(const std::string& text)
         } else if (const std::size_t colon = line.find(": "); colon != std::string::npos) {
             const std::string who = line.substr(0, colon), what = line.substr(colon + 2);
             Currency put;
-            if (what.rfind("raises ", 0) == 0) put = amount(what, what.find(" to ")) - street[who];
-            else if (what.rfind("posts ", 0) == 0 || what.rfind("calls ", 0) == 0 || what.rfind("bets ", 0) == 0)
+            if (what.rfind("raises ", 0) == 0)
+                put = amount(what, what.find(" to ")) - street[who];
+            else if (what.rfind("posts ", 0) == 0 || what.rfind("calls ", 0) == 0 ||
+                     what.rfind("bets ", 0) == 0)
                 put = amount(what);
             street[who] += put;
             h.putIn += put;
@@ -177,8 +182,8 @@ TEST_P(JournalGames, EveryHandReplaysToTheHostsStacksAndBothExportsAddUp)
     std::map<JournalKind, int> seen;
     for (std::size_t i = 0; i < g.cashAfter.size(); ++i) {
         const JournalHand& hand = game.hands[i];
-        EXPECT_TRUE(VerifyHand(*game.table, hand).Ok()) << "hand " << hand.number << ": "
-                                                        << VerifyHand(*game.table, hand).detail;
+        EXPECT_TRUE(VerifyHand(*game.table, hand).Ok())
+            << "hand " << hand.number << ": " << VerifyHand(*game.table, hand).detail;
         for (const JournalRecord& r : hand.events) {
             ++seen[r.kind];
             if (r.kind == JournalKind::Stack) {
@@ -235,7 +240,8 @@ TEST(JournalLanguages, AGermanGameExportsTheSameHandsAsAnEnglishOne)
         for (HistoryFormat format : {HistoryFormat::PokerStars, HistoryFormat::Ohh}) {
             const auto text = FolderHandHistory(g.dir.Path(), format, 1, error);
             ASSERT_TRUE(text) << error;
-            static const std::regex ids(R"((#|"game_number": ")[0-9]+|[0-9]{4}[-/][0-9]{2}[-/][0-9]{2}[ T][0-9:]+Z?)");
+            static const std::regex ids(
+                R"((#|"game_number": ")[0-9]+|[0-9]{4}[-/][0-9]{2}[-/][0-9]{2}[ T][0-9:]+Z?)");
             exports.push_back(std::regex_replace(text->text, ids, "X"));
         }
     }
@@ -276,10 +282,12 @@ TEST(JournalForgery, ForgedRecordsAreCaughtByTheReplayAndTheFolderTool)
     } forgeries[] = {
         {"the win goes to another seat", [&](auto& r) { r[win].seat = r[win].seat % 3 + 1; }, P::PaidTooMuch},
         {"a win grows", [&](auto& r) { r[win].amount += Whole(40); }, P::PaidTooMuch},
-        {"a win is dropped", [&](auto& r) { r.erase(r.begin() + static_cast<std::ptrdiff_t>(win)); }, P::PaidTooLittle},
-        {"a call below the call", [&](auto& r) { r[first(JournalKind::Call)].amount = Currency::FromRaw(100); },
-         P::Illegal},
-        {"a stack at the end", [&](auto& r) { r[first(JournalKind::Stack)].amount += Whole(1); }, P::StackOff},
+        {"a win is dropped", [&](auto& r) { r.erase(r.begin() + static_cast<std::ptrdiff_t>(win)); },
+         P::PaidTooLittle},
+        {"a call below the call",
+         [&](auto& r) { r[first(JournalKind::Call)].amount = Currency::FromRaw(100); }, P::Illegal},
+        {"a stack at the end", [&](auto& r) { r[first(JournalKind::Stack)].amount += Whole(1); },
+         P::StackOff},
         {"a blind", [&](auto& r) { r[first(JournalKind::Blind)].amount += Whole(1); }, P::Differs},
     };
     const std::string tool = SCRIVO_FOLDER_TOOL;
@@ -314,7 +322,8 @@ TEST(JournalForgery, ForgedRecordsAreCaughtByTheReplayAndTheFolderTool)
     forged[win].amount += Whole(40);
     const auto [v, hand] = verdict(forged);
     EXPECT_EQ(VerdictLine(v, hand, english, "$"),
-              english.FormatText(Msg::HandPaidTooMuch, std::to_string(hand.number), hand.Name(forged[win].seat), "$40"));
+              english.FormatText(Msg::HandPaidTooMuch, std::to_string(hand.number),
+                                 hand.Name(forged[win].seat), "$40"));
 }
 
 // A client replays the journal between hands and says so when its host paid
@@ -337,7 +346,8 @@ TEST(JournalClient, AClientCatchesAHostThatPaysTheWrongPlayer)
     for (int guard = 0; guard < 2000 && game.hostView.handsEnded < 1; ++guard) {
         game.host->Tick();
         if (s.CurrentPlayer >= 1 && s.Stage >= StagePreFlop && s.Stage < StageShowdown)
-            test::SetAction(game.dir.Path(), s.CurrentPlayer, test::RandomRequest(random, s, s.CurrentPlayer));
+            test::SetAction(game.dir.Path(), s.CurrentPlayer,
+                            test::RandomRequest(random, s, s.CurrentPlayer));
     }
     // The host pays hand 1's pot to the other player.
     std::vector<JournalRecord> records = ReadRecords(game.dir.Path());
@@ -349,8 +359,9 @@ TEST(JournalClient, AClientCatchesAHostThatPaysTheWrongPlayer)
     EXPECT_EQ(game.client->Counters().handsChecked, 1);
     EXPECT_EQ(game.client->Counters().handsFailed, 1);
     ASSERT_FALSE(lines.empty());
-    const auto line = std::find_if(lines.begin(), lines.end(),
-                                   [](const std::string& l) { return l.rfind("Hand 1 does not add up: ", 0) == 0; });
+    const auto line = std::find_if(lines.begin(), lines.end(), [](const std::string& l) {
+        return l.rfind("Hand 1 does not add up: ", 0) == 0;
+    });
     ASSERT_NE(line, lines.end());
     EXPECT_NE(line->find("too much"), std::string::npos) << *line;
 }
