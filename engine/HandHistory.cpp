@@ -145,6 +145,7 @@ private:
         std::size_t boardSize = 0;
         bool holeCards = false;
         bool showdown = false;
+        std::vector<std::string> collected;
         const auto own = m_options.ownCards.find(m_f.hand.number);
         for (const JournalRecord& r : m_f.hand.events) {
             const std::string who = Name(r.seat);
@@ -197,12 +198,15 @@ private:
                 if (m_showsWritten.insert(r.seat).second) Out(who + ": shows " + CardsText(r.cards));
                 break;
             case K::Win:
-                Out(who + " collected " + Cash(r.amount) + " from " + PotName(r.pot));
+                // Every hand shown first, then what each pot paid.
+                collected.push_back(who + " collected " + Cash(r.amount) + " from " + PotName(r.pot));
                 break;
             default:
                 break;
             }
         }
+        for (const std::string& line : collected)
+            Out(line);
     }
 
     std::string PotName(int pot) const
@@ -296,6 +300,16 @@ std::string JsonCards(const std::vector<clsCard>& cards)
     return out + "]";
 }
 
+// The code of the currencies whose sign a table may show; any other sign
+// stands for itself.
+std::string CurrencyCode(const std::string& symbol)
+{
+    if (symbol == "$") return "USD";
+    if (symbol == "\xe2\x82\xac") return "EUR";
+    if (symbol == "\xc2\xa3") return "GBP";
+    return symbol.empty() ? "Chips" : symbol;
+}
+
 std::string OhhHand(const HandFacts& f, const HistoryOptions& options)
 {
     const JournalRecord& t = f.table;
@@ -310,7 +324,7 @@ std::string OhhHand(const HandFacts& f, const HistoryOptions& options)
     const std::string betType = t.gameType == "THLI" ? "FL" : t.gameType == "THPL" ? "PL" : "NL";
     o += "  \"bet_limit\": {\"bet_type\": \"" + betType + "\", \"bet_cap\": 0},\n";
     o += "  \"table_size\": " + std::to_string(MaxPlayers) + ",\n";
-    o += "  \"currency\": " + Json(t.currencySymbol.empty() ? "Chips" : t.currencySymbol) + ",\n";
+    o += "  \"currency\": " + Json(CurrencyCode(t.currencySymbol)) + ",\n";
     o += "  \"dealer_seat\": " + std::to_string(f.hand.button) + ",\n";
     o += "  \"small_blind_amount\": " + Number(t.amount) + ",\n  \"big_blind_amount\": " + Number(t.to) +
          ",\n  \"ante_amount\": 0,\n";

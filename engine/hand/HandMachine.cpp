@@ -455,6 +455,7 @@ HandStep Act(HandState& state, int seatNo, RequestKind kind, Currency amount, bo
         } else {
             HandEffect e = Effect(EffectKind::Call, seatNo);
             e.amount = amount;
+            e.to = seat.total;
             e.allIn = seat.allIn;
             out.push_back(e);
         }

@@ -116,7 +116,7 @@ enum class EffectKind : std::uint8_t {
     Blind,     // seat posts amount (allIn when that was all it had); small tells which
     HoleCards, // seat is dealt cards
     Check,
-    Call,     // seat puts in amount, not above the level (allIn when all it had)
+    Call,     // seat puts in amount, not above the level, to `to` for the hand (allIn when all it had)
     BetRaise, // seat puts in amount, raising its stake for the hand to `to`
     Fold,     // (timedOut / left say why)
     Board,    // cards for `street`; runOut when the rest of the board comes at once

@@ -36,7 +36,8 @@ TEST(JournalRecordCodec, RecordsOfEveryShapeComeBackAsWritten)
     table.gameType = "THPL";
     table.rules = 'C';
     table.currencySymbol = "\xe2\x82\xac"; // the euro sign
-    table.name = "Z\xc3\xb6" "e's table";
+    table.name = "Z\xc3\xb6"
+                 "e's table";
     JournalRecord seat = Win(9, 12345);
     seat.kind = JournalKind::Seat;
     seat.name = "Bob";
