@@ -328,7 +328,9 @@ std::string OhhHand(const HandFacts& f, const HistoryOptions& options)
     o += "  \"dealer_seat\": " + std::to_string(f.hand.button) + ",\n";
     o += "  \"small_blind_amount\": " + Number(t.amount) + ",\n  \"big_blind_amount\": " + Number(t.to) +
          ",\n  \"ante_amount\": 0,\n";
-    if (options.viewer >= 1) o += "  \"hero_player_id\": " + std::to_string(options.viewer) + ",\n";
+    // The hero only of the hands he is dealt into.
+    if (std::find(f.dealt.begin(), f.dealt.end(), options.viewer) != f.dealt.end())
+        o += "  \"hero_player_id\": " + std::to_string(options.viewer) + ",\n";
     o += "  \"flags\": [],\n  \"players\": [";
     for (std::size_t i = 0; i < f.dealt.size(); ++i) {
         const int p = f.dealt[i];

@@ -244,6 +244,7 @@ HandVerdict VerifyHand(const JournalRecord& table, const JournalHand& hand)
             seen.insert(seen.end(), r.cards.begin(), r.cards.end());
         }
     }
+    if (start.board.size() > 5) return Verdict(P::Differs, "more than five cards on the board");
     for (std::size_t i = 0; i < seen.size(); ++i)
         for (std::size_t j = i + 1; j < seen.size(); ++j)
             if (seen[i].SameCard(seen[j])) return Verdict(P::Differs, "a card is shown twice");
