@@ -55,6 +55,8 @@ public:
     void SetStartRoundAllowed(bool allowed) override { m_form.SetStartRoundAllowed(allowed); }
     void SetActionsEnabled(bool myTurn) override { m_form.SetActionsEnabled(myTurn); }
     void LogLines(const std::vector<LogLine>& lines) override { m_form.m_log->ShowLines(lines); }
+    // Kept apart from the message lines, so that a rebuild of the log keeps it in its place.
+    void LocalLine(const std::string& line) override { m_form.m_log->ShowLocalLine(line); }
     void HostLeft(const Table&, const std::string& text) override
     {
         m_form.Timer1->stop();

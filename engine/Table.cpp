@@ -81,8 +81,9 @@ RecordFile& Table::TickFile(Slot slot)
 {
     const auto i = static_cast<std::size_t>(slot);
     if (m_files[i].IsOpen()) return m_files[i];
-    static constexpr const char* names[] = {GameFileName, PlayerFileName, MessageFileName};
-    static constexpr int lengths[] = {GameRecordLength, PlayerRecordLength, MessageRecordLength};
+    static constexpr const char* names[] = {GameFileName, PlayerFileName, MessageFileName, JournalFileName};
+    static constexpr int lengths[] = {GameRecordLength, PlayerRecordLength, MessageRecordLength,
+                                      JournalRecordLength};
     const std::string path = JoinPath(m_session.GameFolder, names[i]);
     ++m_counters.recordOpens;
     bool laterHeld = false;
@@ -163,7 +164,8 @@ void Table::PutSeat(int player, const PlayerRecord& record)
 
 bool Table::WritesPending() const
 {
-    return !m_seatWrites.empty() || !m_outbox.empty() || m_statusPending || m_gamePending;
+    return !m_seatWrites.empty() || !m_outbox.empty() || !m_journalOut.empty() || m_statusPending ||
+           m_gamePending;
 }
 
 void Table::StoreSeats()
@@ -207,6 +209,7 @@ void Table::StoreWrites()
 {
     StoreSeats();
     FlushMessages();
+    FlushJournal();
     StoreGame();
 }
 
@@ -339,6 +342,10 @@ bool Table::Init()
         m_roundStarting = false;
         m_gamePending = false;
         m_hand = HandState{};
+        m_journalOut.clear();
+        m_journalTableWritten = false;
+        m_journalNext = 0;
+        m_journalWatch = JournalWatch{};
         m_refusals = 0;
         CloseFiles();
         m_seatWrites.clear();
@@ -531,6 +538,8 @@ void Table::TickBody()
     // The lines go to the log before the redraw, or here when there was none.
     ShowFetchedLines();
     if (m_state.Closing) return;
+    // Between hands a client checks the hands its host wrote.
+    if (!host && status != m_state.LastStatus && (status.empty() || status[0] != 'P')) CheckJournal();
 
     if (host && m_session.BotCount >= 1 && m_state.CurrentPlayer >= 2 &&
         m_state.CurrentPlayer <= m_session.BotCount + 1)

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "engine/Commands.h"
+#include "engine/HandJournal.h"
 #include "engine/hand/HandMachine.h"
 #include "gamefolder/GameSession.h"
 #include "gamefolder/RecordFile.h"
@@ -94,6 +95,8 @@ struct TableCounters {
     long long handsEnded = 0;
     long long recordOpens = 0; // opens of gam.spk, usr.spk, msg.spk by the engine
     long long failedTicks = 0;
+    long long handsChecked = 0; // client: hands of the journal replayed
+    long long handsFailed = 0;  // of them, hands that did not add up
 };
 
 // The table engine of one client, at the game of its session. It reads and
@@ -235,7 +238,7 @@ private:
     // held until the step ends or something may wait on the user. Files are
     // taken in the order gam.spk, usr.spk, msg.spk, so that two clients never
     // each hold one the other waits for.
-    enum class Slot { Game = 0, Players = 1, Messages = 2 };
+    enum class Slot { Game = 0, Players = 1, Messages = 2, Journal = 3 };
     RecordFile& TickFile(Slot slot);
     // Stores what is pending, then closes every file (closed on failure too).
     void ReleaseFiles();
@@ -277,6 +280,14 @@ private:
     void NoteLine(const LogLine& line);
     void Send(const std::string& line);
     void FlushMessages();
+    // Host: the journal records of this step go out in one append, after
+    // the lines and before the status.
+    void Journal(const JournalRecord& record);
+    void JournalHandStart(const StartEvent& start);
+    void FlushJournal();
+    // Client: new journal records are replayed through the rules between
+    // hands; a hand that does not add up gets a line in the log.
+    void CheckJournal();
     void ReportError(const std::string& prefix, const std::string& description);
     void EnsureSlots();
     void ResetSeatsAfterGame();
@@ -285,7 +296,7 @@ private:
     void WatchHost(GameStatus status);
 
     TableView& m_view;
-    std::array<RecordFile, 3> m_files;
+    std::array<RecordFile, 4> m_files;
     std::vector<std::pair<int, PlayerRecord>> m_seatWrites;
     bool m_statusPending = false;
     GameStatus m_statusWrite;
@@ -363,6 +374,13 @@ private:
     bool m_forcing = false;
     bool m_forcingAway = false;
     int m_shownSecondsLeft = -1;
+    // Host: journal records not yet stored, and whether the table's record
+    // went out. Client: where the next read of the journal starts, and the
+    // replay of the hands read so far.
+    std::string m_journalOut;
+    bool m_journalTableWritten = false;
+    std::int64_t m_journalNext = 0;
+    JournalWatch m_journalWatch;
     HostLock m_hostLock;
     Clock::TimePoint m_hostChecked{};
     bool m_hostGone = false;

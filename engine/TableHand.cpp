@@ -155,6 +155,13 @@ RequestFault Table::ApplyHandEvent(const HandEvent& event)
     const HandStep step = Apply(next, event);
     if (!step.Accepted()) return step.fault;
     m_hand = std::move(next);
+    if (const auto* start = std::get_if<StartEvent>(&event)) JournalHandStart(*start);
+    const auto hand = static_cast<std::uint32_t>(m_state.HandNo);
+    for (const HandEffect& e : step.effects)
+        if (auto record = EffectRecord(e, hand)) Journal(*record);
+    if (m_hand.over)
+        for (const JournalRecord& record : HandEndRecords(m_hand, hand))
+            Journal(record);
     StoreEffects(step.effects);
     return RequestFault::None;
 }

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <optional>
 
+#include "gamefolder/Journal.h"
 #include "platform/FileOps.h"
 #include "platform/HostLock.h"
 #include "platform/Paths.h"
@@ -105,7 +106,7 @@ FolderStatus RemoveGameFolder(const std::string& folder)
     // between the deletion and the removal of the folder: one more round.
     for (int round = 0;; ++round) {
         for (const auto& path : {GameFilePath(folder), PlayerFilePath(folder), MessageFilePath(folder),
-                                 HostFilePath(folder), OptionsFilePath(folder)}) {
+                                 HostFilePath(folder), OptionsFilePath(folder), JournalFilePath(folder)}) {
             if (auto s = RemoveGameFile(path); !s) return s;
         }
         if (CurrentFileOps().RemoveFolder(folder) == 0 || errno == ENOENT) return FolderStatus::Success();

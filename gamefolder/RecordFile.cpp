@@ -107,6 +107,26 @@ FolderResult<std::int64_t> RecordFile::AppendRecord(std::string_view bytes)
     return n;
 }
 
+FolderStatus RecordFile::AppendRecords(std::string_view bytes)
+{
+    auto count = RecordCount();
+    if (!count) return count.status;
+    if (m_recordLength <= 0 || bytes.size() % static_cast<std::size_t>(m_recordLength) != 0)
+        return FolderStatus::Failure("Bad record length");
+    if (!m_file.WriteAt(*count * m_recordLength, bytes.data(), bytes.size())) return IoFailure();
+    return FolderStatus::Success();
+}
+
+FolderResult<std::string> RecordFile::ReadBytes(std::int64_t offset, std::size_t size)
+{
+    if (!IsOpen() || offset < 0) return IoFailure();
+    std::string bytes(size, '\0');
+    const long long got = m_file.ReadAt(offset, bytes.data(), bytes.size());
+    if (got < 0) return IoFailure();
+    bytes.resize(static_cast<std::size_t>(got));
+    return bytes;
+}
+
 FolderResult<GameRecord> RecordFile::ReadGame()
 {
     auto bytes = ReadRecord(1);

@@ -96,6 +96,12 @@ inline constexpr MsgId OnlyCallOrFold{88};
 inline constexpr MsgId GameEnded{97};
 inline constexpr MsgId GameFolderGone{98};
 inline constexpr MsgId PressStartRound{99}; // "Press S or use \"%\" to deal." (% = the menu caption)
+// A hand of the journal that the rules do not give: % hand number, $ name, * amount.
+inline constexpr MsgId HandPaidTooMuch{89};
+inline constexpr MsgId HandPaidTooLittle{90};
+inline constexpr MsgId HandIllegalMove{91};
+inline constexpr MsgId HandDiffers{100};
+inline constexpr MsgId HandStackOff{47};
 } // namespace Msg
 
 namespace Cap {
