@@ -539,7 +539,7 @@ void Table::TickBody()
     ShowFetchedLines();
     if (m_state.Closing) return;
     // Between hands a client checks the hands its host wrote.
-    if (!host && status != m_state.LastStatus && (status.empty() || status[0] != 'P')) CheckJournal();
+    if (!host && status != m_state.LastStatus && !status.IsTurn()) CheckJournal();
 
     if (host && m_session.BotCount >= 1 && m_state.CurrentPlayer >= 2 &&
         m_state.CurrentPlayer <= m_session.BotCount + 1)
