@@ -231,7 +231,7 @@ TEST_F(IniFileTest, SaveFormPositionWritesNormalGeometryOnlyTheFlagWhenMaximised
 
 TEST_F(SettingsTest, LoadTakesWhatItCanAndStopsAtTheFirstBadValue)
 {
-    const std::string defaults = "1500|~/|||Arial|10|TTTTTFTF||02||500|10|5|$|2|-1,1620|1";
+    const std::string defaults = "400|~/|||Arial|10|TTTTTFTF||02||500|10|5||2|-1,1620|1";
     // file ("<none>" for no file), message after "Error loading settings from .ini file.\r\n", state after
     // clang-format off
     const Rows rows = {{"<none>", "", defaults},
@@ -447,7 +447,7 @@ TEST_F(SettingsTest, ReadLanguageFileFillsEachTableFromItsExactSectionOrSaysWhyN
          "Fran\xC3\xA7\x61is|T0=z T1=K\xC3\xB6nig B5=b5 "},
         {"[Info]\r\nLang_Name=Deutsch\r[Text]\n1=K\xF6nig \x80\r\n2=two", "",
          "Deutsch|T0=z T1=K\xC3\xB6nig \xE2\x82\xAC T2=two B5=b5 "},
-        {info + "[Text]\n1=one\n101=x\n2=two\n", "*Subscript out of range", "Before|T0=z T1=one B5=b5 "},
+        {info + "[Text]\n1=one\n200=x\n2=two\n", "*Subscript out of range", "Before|T0=z T1=one B5=b5 "},
         {info + "[Text]\n-1=x\n", "*Subscript out of range", "Before|T0=z B5=b5 "},
         {info + "[Application]\n100.6=x\n", "*Subscript out of range", "Before|T0=z B5=b5 "},
         {info + "[Text]\n1e300=x\n", "*Subscript out of range", "Before|T0=z B5=b5 "},
