@@ -511,6 +511,9 @@ void Table::TickBody()
         if (status.IsTurn()) {
             const int named = status.TurnPlayer();
             m_state.MyTurn = named == m_session.MyPlayerNo;
+            // The host's own request may have been taken in this very tick:
+            // the turn is his only while the hand still waits for him.
+            if (host && m_state.MyTurn) m_state.MyTurn = m_hand.toAct == named && !m_hand.over;
             if (!host) m_state.CurrentPlayer = named;
         } else {
             m_state.MyTurn = false;
@@ -617,6 +620,18 @@ void Table::CheckRearm()
 // A private line for this client written after its last request.
 void Table::NoteLine(const LogLine& line)
 {
+    // "<n>a..." says player n is away, "<n>b..." that he is back. They are
+    // private to him, but every client reads them for the seat's mark.
+    const int to = line.PrivateTo();
+    if ((line.Kind() == 'a' || line.Kind() == 'b') && to >= 1 && to <= MaxPlayers) {
+        const auto index = static_cast<std::size_t>(to);
+        if (m_awayShown.size() <= index) m_awayShown.resize(index + 1);
+        m_awayShown[index] = line.Kind() == 'a';
+        if (line.Kind() == 'b' && IsHostTable() && index < m_away.size()) {
+            m_away[index] = false;
+            m_timeouts[index] = 0;
+        }
+    }
     if (m_requestPending && line.recordNo > m_requestMark && line.PrivateTo() == m_session.MyPlayerNo)
         m_rearmCandidate = true;
     if (line.Kind() == 'c' && line.VisibleTo(m_session.MyPlayerNo)) {
@@ -624,6 +639,26 @@ void Table::NoteLine(const LogLine& line)
         // New cards open a new betting round.
         m_ownAction = RoundAction{};
     }
+}
+
+bool Table::IsAway(int player) const
+{
+    return player >= 1 && static_cast<std::size_t>(player) < m_awayShown.size() &&
+           m_awayShown[static_cast<std::size_t>(player)];
+}
+
+bool Table::ComeBack()
+{
+    const int me = m_session.MyPlayerNo;
+    if (!IsAway(me)) return false;
+    const FolderStatus sent =
+        SendPlayerMessage(m_session.GameFolder, std::to_string(me) + "b" + FormatText(Msg::YouAreBack));
+    if (!sent) {
+        ReportFailure("Error Sending player message: ", sent);
+        return false;
+    }
+    m_awayShown[static_cast<std::size_t>(me)] = false;
+    return true;
 }
 
 void Table::GetMsgs()
@@ -711,6 +746,12 @@ void Table::UpdateTableView()
 
 void Table::FinishViewUpdate()
 {
+    // The own turn is shown before the lines, which may hold the window for
+    // a moment of reading.
+    if (m_state.MyTurn) {
+        Shown().ShowStatus(m_language.LangText[Msg::YourTurn]);
+        Shown().SetActionsEnabled(true);
+    }
     ShowFetchedLines();
     if (m_state.Closing) return;
     Shown().UpdateTableView(*this);

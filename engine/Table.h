@@ -52,6 +52,11 @@ inline constexpr int SoundTicksToForget = 40;
 // next one reads it whatever the stat says, in case the server keeps
 // coarse modification times.
 inline constexpr int MaxQuietTicks = 2;
+// Turns in a row a player may let run out before he counts as away, and
+// how long the host then waits on his turn before playing it for him: long
+// enough for his window to show the turn and for a key to reach the host.
+inline constexpr int TimeoutsToAway = 2;
+inline constexpr int AwayTurnSeconds = 5;
 
 // The engine state of one table. Every client keeps its own copy; only the
 // host's copy drives the game. Arrays indexed by player number have
@@ -160,6 +165,14 @@ public:
     bool IsHostTable() const;
     // A client found the host's process gone; the table then has left.
     bool HostGone() const { return m_hostGone; }
+
+    // Whether the player's turns are played for him because he let them
+    // run out; every client follows it from the away and back lines.
+    bool IsAway(int player) const;
+    // The own player is back: his turns are his again. Writes the back line
+    // that every client and the host read; false when he was not away or
+    // the line could not be written (reported).
+    bool ComeBack();
 
     // Host: whole seconds the current player has left for this turn; -1
     // without a turn time limit or outside a turn.
@@ -341,6 +354,8 @@ private:
     Clock::TimePoint m_turnStarted{};
     std::vector<int> m_timeouts;
     std::vector<bool> m_away;
+    // Every client: who is away, from the away and back lines read.
+    std::vector<bool> m_awayShown;
     // The current event is a time-out, and of a player who is away.
     bool m_forcing = false;
     bool m_forcingAway = false;
