@@ -16,13 +16,14 @@
 #include "platform/MessageBox.h"
 #include "settings/Language.h"
 #include "settings/Settings.h"
+#include "settings/TextIds.h"
 
 namespace scrivo {
 
 void MainForm::ExportHandHistory()
 {
     if (!m_table) return;
-    StopTimer1();
+    // The table keeps going while the dialog is open.
     // The lines were written in the host's language, which may not be ours:
     // every language file beside the program is a candidate.
     std::vector<std::unique_ptr<Language>> loaded;
@@ -36,23 +37,29 @@ void MainForm::ExportHandHistory()
     const HistoryText history =
         TableHandHistory(*m_table, languages, static_cast<long long>(std::time(nullptr)));
     if (history.handsWritten == 0) {
-        MsgBox("Nothing to Export.", MsgButtons::Ok);
-        StartTimer1();
+        MsgBox(FromQ(CaptionOr(Cap::NothingToExport, "Nothing to Export.")), MsgButtons::Ok);
         return;
     }
-    QFileDialog dialog(this, QStringLiteral("Export hand history"));
+    QFileDialog dialog(this, CaptionOr(Cap::ExportTitle, "Export hand history"));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setNameFilters({QStringLiteral("Text files (*.txt)")});
+    dialog.setNameFilters({CaptionOr(Cap::HistoryFilter, "Text files (*.txt)")});
     dialog.setDefaultSuffix(QStringLiteral("txt"));
     dialog.setDirectory(QDir::homePath());
+    dialog.selectFile(SuggestedFileName("txt"));
     if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) {
+        const QString path = dialog.selectedFiles().front();
         const QByteArray bytes = QByteArray::fromStdString(history.text);
-        QSaveFile file(dialog.selectedFiles().front());
-        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-            MsgBox("Error saving text: " + FromQ(file.errorString()), MsgButtons::Ok, MsgIcon::Exclamation);
+        QSaveFile file(path);
+        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+            MsgBox("Error saving text: " + FromQ(path) + ": " + FromQ(file.errorString()), MsgButtons::Ok,
+                   MsgIcon::Exclamation);
+        } else {
+            ShowStatus(m_language.LangText[Msg::FileSaved].empty()
+                           ? "Saved to " + FromQ(path) + "."
+                           : m_language.FormatText(Msg::FileSaved, FromQ(path)));
+        }
     }
-    StartTimer1();
 }
 
 } // namespace scrivo
