@@ -301,7 +301,9 @@ void MainForm::DrawMoney(const Table& table)
     const TableState& s = table.State();
     const std::vector<PlayerRecord>& seats = table.Seats();
     const int count = std::min({s.PlayerCount, 9, static_cast<int>(seats.size()) - 1});
-    const bool running = HandRunning(s);
+    // The host knows of a hand before the status that shows it is read back.
+    const bool running =
+        HandRunning(s) || (table.IsHostTable() && table.Hand().started && !table.Hand().over);
     const int dealer = DealerSeat(seats, std::max(0, count));
     for (int p = 1; p <= count; ++p) {
         const Currency bet = running ? seats[p].Bet : Currency();

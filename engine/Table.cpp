@@ -511,9 +511,6 @@ void Table::TickBody()
         if (status.IsTurn()) {
             const int named = status.TurnPlayer();
             m_state.MyTurn = named == m_session.MyPlayerNo;
-            // The host's own request may have been taken in this very tick:
-            // the turn is his only while the hand still waits for him.
-            if (host && m_state.MyTurn) m_state.MyTurn = m_hand.toAct == named && !m_hand.over;
             if (!host) m_state.CurrentPlayer = named;
         } else {
             m_state.MyTurn = false;
@@ -521,6 +518,9 @@ void Table::TickBody()
             // keep naming the last player to act until the next hand.
             if (!host) m_state.CurrentPlayer = 0;
         }
+        // The host knows better than the status read at the tick's start:
+        // his own turn may have been given, or taken, in this very tick.
+        if (host) m_state.MyTurn = HostOwnTurn();
         UpdateTableView();
     } else {
         if (m_rearmCandidate) CheckRearm();
@@ -541,6 +541,9 @@ void Table::TickBody()
         m_botRequested = false;
         ProcessAndNoteAction();
     }
+
+    // The host's own turn given in this tick is shown now, not a poll later.
+    if (host && m_state.MyTurn && !m_turnShown && !m_state.Closing) UpdateTableView();
 
     m_state.LastStatus = status;
 
@@ -639,6 +642,12 @@ void Table::NoteLine(const LogLine& line)
         // New cards open a new betting round.
         m_ownAction = RoundAction{};
     }
+}
+
+bool Table::HostOwnTurn() const
+{
+    const int me = m_session.MyPlayerNo;
+    return m_hand.started && !m_hand.over && me >= 1 && m_hand.toAct == me && m_state.CurrentPlayer == me;
 }
 
 bool Table::IsAway(int player) const
@@ -748,6 +757,7 @@ void Table::FinishViewUpdate()
 {
     // The own turn is shown before the lines, which may hold the window for
     // a moment of reading.
+    m_turnShown = m_state.MyTurn;
     if (m_state.MyTurn) {
         Shown().ShowStatus(m_language.LangText[Msg::YourTurn]);
         Shown().SetActionsEnabled(true);

@@ -145,7 +145,11 @@ public:
     // The own player's turn: set when the status names this client's player,
     // cleared when a request is written.
     bool MyTurn() const { return m_state.MyTurn; }
-    void ClearMyTurn() { m_state.MyTurn = false; }
+    void ClearMyTurn()
+    {
+        m_state.MyTurn = false;
+        m_turnShown = false;
+    }
     // A request that could not be written: the turn stays with this client.
     void RestoreMyTurn() { m_state.MyTurn = true; }
     // A request written by command entry: clears the turn and remembers it
@@ -266,6 +270,8 @@ private:
     void LoadSeats();
     void UpdateTableView();
     void FinishViewUpdate();
+    // Host: the hand waits for the host's own seat.
+    bool HostOwnTurn() const;
     void GetMsgs();
     // Notes a line of msg.spk as shown; false when it was shown before the
     // file was last cut short.
@@ -330,6 +336,8 @@ private:
     bool m_rearmCandidate = false;
     // Card lines for this client arrived since the view was last drawn.
     bool m_boardDealt = false;
+    // The view was last drawn with the own turn.
+    bool m_turnShown = false;
     // Start Round was accepted and the hand has not started yet.
     bool m_roundStarting = false;
     // Bets placed since the game record was last written: the record's Pot,

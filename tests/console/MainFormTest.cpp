@@ -819,7 +819,7 @@ TEST_F(GameEndTest, TheHostLeavingEndsTheGameOnTheGuestsTurn)
     RunUntil([] { return false; }, 30);
     EXPECT_EQ(ActionOf(2), action);
     ExpectEnded(bea, " " + language.LangText[Msg::GameEnded]);
-    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"A60"}) << "only the host's leave question";
+    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"A111"}) << "only the host's leave question";
 }
 
 TEST_F(GameEndTest, AGameFolderThatVanishesEndsTheGameWithoutErrors)
@@ -1024,7 +1024,7 @@ TEST_F(TableWindowTest, ChatReachesEveryWindowAndPrivateLinesOnlyTheirOwn)
     EXPECT_TRUE(ann.isVisible() && Child<QTimer>(ann, "Timer1")->isActive());
     ann.close();
     const MessageBoxRequest& question = boxes.shown.back();
-    EXPECT_TRUE(question.text == "A60" && question.buttons == MsgButtons::YesNo &&
+    EXPECT_TRUE(question.text == "A111" && question.buttons == MsgButtons::YesNo &&
                 question.icon == MsgIcon::Question);
     EXPECT_FALSE(ann.isVisible() || Child<QTimer>(ann, "Timer1")->isActive() || FolderExists(folder));
 }

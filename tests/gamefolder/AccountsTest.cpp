@@ -48,7 +48,8 @@ TEST(Accounts, TwoUserIdsPlayInAFolderEveryoneMayWrite)
     // The second account joins, talks and makes the files still missing.
     EXPECT_EQ(AsNobody([&] {
                   return JoinGame(server, id, "Bob").outcome == JoinOutcome::Joined &&
-                         SendPlayerMessage(folder, "mBob: hello").Ok() && WritePlayerRecord(folder, "C", 2).Ok();
+                         SendPlayerMessage(folder, "mBob: hello").Ok() &&
+                         WritePlayerRecord(folder, "C", 2).Ok();
               }),
               0);
     // A game the second account creates can be used by any third.
