@@ -338,7 +338,9 @@ void MainForm::UpdateActionCaptions()
         check = m_language.LangText[Msg::CallButton].empty() ? "Call " + amount + " (C)"
                                                              : m_language.FormatText(Msg::CallButton, amount);
     }
-    const bool opened = limits.minBet > Currency() && HandRunning(m_table->State());
+    // Something to raise: a bet to call, or one made in this betting round
+    // (before the flop, the big blind).
+    const bool opened = call > Currency() || limits.lastRaise > Currency();
     ToolBox->SetActionCaptions(
         check, opened ? cap(Cap::RaiseButton, "Raise to... (B)") : cap(Cap::BetButton, "Bet (B)"),
         cap(Cap::FoldButton, "Fold (F)"), cap(Cap::AllInButton, "All in (A)"));
