@@ -24,15 +24,16 @@ namespace {
 std::string Named(const Language& language, MsgId id, const char* english, const std::string& a,
                   const std::string& b = {})
 {
-    if (!language.LangText[id].empty()) return language.FormatText(id, a, b);
+    // Filled in one pass, so that a face that is missing leaves no marker.
+    const std::string& text = language.LangText[id];
     std::string out;
-    for (const char* c = english; *c; ++c) {
-        if (*c == '%')
+    for (const char c : text.empty() ? std::string(english) : text) {
+        if (c == '%')
             out += a;
-        else if (*c == '$')
+        else if (c == '$')
             out += b;
         else
-            out += *c;
+            out += c;
     }
     return out;
 }

@@ -405,6 +405,9 @@ void ConnectFrm::UpdateList()
                                                                : ToQ(m_language.AppText[structure]));
         item->setText(6, ToQ(row.host));
     }
+    // Every column as wide as its widest entry; the list scrolls sideways.
+    for (int c = 0; c < GList->columnCount(); ++c)
+        GList->resizeColumnToContents(c);
     m_filling = false;
     if (m_games.serverMissing) Timer1->stop();
     if (m_games.enableCreate) Command2->setEnabled(true);
