@@ -527,6 +527,9 @@ void Table::TickBody()
             // keep naming the last player to act until the next hand.
             if (!host) m_state.CurrentPlayer = 0;
         }
+        // The host knows better than the status read at the tick's start:
+        // his own turn may have been given, or taken, in this very tick.
+        if (host) m_state.MyTurn = HostOwnTurn();
         UpdateTableView();
     } else {
         if (m_rearmCandidate) CheckRearm();
@@ -549,6 +552,9 @@ void Table::TickBody()
         m_botRequested = false;
         TakeBotRequest();
     }
+
+    // The host's own turn given in this tick is shown now, not a poll later.
+    if (host && m_state.MyTurn && !m_turnShown && !m_state.Closing) UpdateTableView();
 
     m_state.LastStatus = status;
 
@@ -628,6 +634,18 @@ void Table::CheckRearm()
 // A private line for this client written after its last request.
 void Table::NoteLine(const LogLine& line)
 {
+    // "<n>a..." says player n is away, "<n>b..." that he is back. They are
+    // private to him, but every client reads them for the seat's mark.
+    const int to = line.PrivateTo();
+    if ((line.Kind() == 'a' || line.Kind() == 'b') && to >= 1 && to <= MaxPlayers) {
+        const auto index = static_cast<std::size_t>(to);
+        if (m_awayShown.size() <= index) m_awayShown.resize(index + 1);
+        m_awayShown[index] = line.Kind() == 'a';
+        if (line.Kind() == 'b' && IsHostTable() && index < m_away.size()) {
+            m_away[index] = false;
+            m_timeouts[index] = 0;
+        }
+    }
     if (m_requestPending && line.recordNo > m_requestMark && line.PrivateTo() == m_session.MyPlayerNo)
         m_rearmCandidate = true;
     if (line.Kind() == 'c' && line.VisibleTo(m_session.MyPlayerNo)) {
@@ -635,6 +653,32 @@ void Table::NoteLine(const LogLine& line)
         // New cards open a new betting round.
         m_ownAction = RoundAction{};
     }
+}
+
+bool Table::HostOwnTurn() const
+{
+    const int me = m_session.MyPlayerNo;
+    return m_hand.started && !m_hand.over && me >= 1 && m_hand.toAct == me && m_state.CurrentPlayer == me;
+}
+
+bool Table::IsAway(int player) const
+{
+    return player >= 1 && static_cast<std::size_t>(player) < m_awayShown.size() &&
+           m_awayShown[static_cast<std::size_t>(player)];
+}
+
+bool Table::ComeBack()
+{
+    const int me = m_session.MyPlayerNo;
+    if (!IsAway(me)) return false;
+    const FolderStatus sent =
+        SendPlayerMessage(m_session.GameFolder, std::to_string(me) + "b" + FormatText(Msg::YouAreBack));
+    if (!sent) {
+        ReportFailure("Error Sending player message: ", sent);
+        return false;
+    }
+    m_awayShown[static_cast<std::size_t>(me)] = false;
+    return true;
 }
 
 void Table::GetMsgs()
@@ -722,6 +766,13 @@ void Table::UpdateTableView()
 
 void Table::FinishViewUpdate()
 {
+    // The own turn is shown before the lines, which may hold the window for
+    // a moment of reading.
+    m_turnShown = m_state.MyTurn;
+    if (m_state.MyTurn) {
+        Shown().ShowStatus(m_language.LangText[Msg::YourTurn]);
+        Shown().SetActionsEnabled(true);
+    }
     ShowFetchedLines();
     if (m_state.Closing) return;
     Shown().UpdateTableView(*this);

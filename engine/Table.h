@@ -54,6 +54,11 @@ inline constexpr int SoundTicksToForget = 40;
 // next one reads it whatever the stat says, in case the server keeps
 // coarse modification times.
 inline constexpr int MaxQuietTicks = 2;
+// Turns in a row a player may let run out before he counts as away, and
+// how long the host then waits on his turn before playing it for him: long
+// enough for his window to show the turn and for a key to reach the host.
+inline constexpr int TimeoutsToAway = 2;
+inline constexpr int AwayTurnSeconds = 5;
 
 // The engine state of one table. Every client keeps its own copy; only the
 // host's copy drives the game. Arrays indexed by player number have
@@ -144,7 +149,11 @@ public:
     // The own player's turn: set when the status names this client's player,
     // cleared when a request is written.
     bool MyTurn() const { return m_state.MyTurn; }
-    void ClearMyTurn() { m_state.MyTurn = false; }
+    void ClearMyTurn()
+    {
+        m_state.MyTurn = false;
+        m_turnShown = false;
+    }
     // A request that could not be written: the turn stays with this client.
     void RestoreMyTurn() { m_state.MyTurn = true; }
     // A request written by command entry: clears the turn and remembers it
@@ -164,6 +173,14 @@ public:
     bool IsHostTable() const;
     // A client found the host's process gone; the table then has left.
     bool HostGone() const { return m_hostGone; }
+
+    // Whether the player's turns are played for him because he let them
+    // run out; every client follows it from the away and back lines.
+    bool IsAway(int player) const;
+    // The own player is back: his turns are his again. Writes the back line
+    // that every client and the host read; false when he was not away or
+    // the line could not be written (reported).
+    bool ComeBack();
 
     // Host: whole seconds the current player has left for this turn; -1
     // without a turn time limit or outside a turn.
@@ -271,6 +288,8 @@ private:
     void LoadSeats();
     void UpdateTableView();
     void FinishViewUpdate();
+    // Host: the hand waits for the host's own seat.
+    bool HostOwnTurn() const;
     void GetMsgs();
     // Notes a line of msg.spk as shown; false when it was shown before the
     // file was last cut short.
@@ -346,6 +365,8 @@ private:
     bool m_rearmCandidate = false;
     // Card lines for this client arrived since the view was last drawn.
     bool m_boardDealt = false;
+    // The view was last drawn with the own turn.
+    bool m_turnShown = false;
     // Start Round was accepted and the hand has not started yet.
     bool m_roundStarting = false;
     // Bets placed since the game record was last written: the record's Pot,
@@ -370,6 +391,8 @@ private:
     Clock::TimePoint m_turnStarted{};
     std::vector<int> m_timeouts;
     std::vector<bool> m_away;
+    // Every client: who is away, from the away and back lines read.
+    std::vector<bool> m_awayShown;
     // The current event is a time-out, and of a player who is away.
     bool m_forcing = false;
     bool m_forcingAway = false;

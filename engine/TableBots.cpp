@@ -16,19 +16,18 @@ namespace scrivo {
 
 void Table::BotStep(GameStatus status)
 {
+    if (!status.IsTurn() || ++m_state.BotTicks < 3) return;
+    // A bot says something now and then as it acts: one roll per turn, so
+    // that no line comes twice in one turn.
     Random& random = m_random;
     const int lines = static_cast<int>(m_language.BotChat.size()) - 1;
-    if (lines >= 1 && random.Below(20) == 1) {
+    if (lines >= 1 && random.Below(7) == 1) {
         const int i = random.Below(lines) + 1;
         Send("m" + FormatText(Msg::ChatLine, m_state.PlayerNames[m_state.CurrentPlayer],
                               m_language.BotChat[static_cast<std::size_t>(i)]));
     }
-    if (status.IsTurn()) {
-        if (++m_state.BotTicks >= 3) {
-            BotDecide();
-            m_state.BotTicks = 0;
-        }
-    }
+    BotDecide();
+    m_state.BotTicks = 0;
 }
 
 void Table::BotDecide()

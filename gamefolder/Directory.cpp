@@ -227,6 +227,11 @@ FolderResult<GameList> ListGames(const std::string& serverDirectory, const std::
         row.name = Trim(game->GameName);
         row.players = game->PlayerCount;
         row.blinds = game->SmallBlind.ToString() + "/" + game->BigBlind.ToString();
+        row.currency = Trim(game->CurrencySymbol);
+        row.structure = Trim(game->GameType);
+        if (auto file = OpenRecordFile(PlayerFilePath(folder), PlayerRecordLength)) {
+            if (auto host = file->ReadPlayer(1)) row.host = Trim(host->Name);
+        }
         row.status = status == GameStatus::Waiting ? WaitingStatusText : InProgressStatusText;
         if (ProbeHostLock(HostFilePath(folder)) == HostPresence::Gone) row.status = HostGoneStatusText;
         row.id = id;

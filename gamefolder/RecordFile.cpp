@@ -178,12 +178,17 @@ FolderResult<RecordFile> OpenRecordFile(const std::string& path, int recordLengt
             // Another client is in the middle of its short sequence: try again
             // soon, however long it takes, without asking.
             if (!backoff) backoff.emplace(LockBackoff::FreshSeed());
-            ProgramClock().SleepFor(backoff->Next());
+            ProgramClock().WaitForLock(path, backoff->Next());
             break;
         case LockedFile::OpenStatus::Failed:
             // Whether to try again is the caller's to decide (a table tries
             // on its next poll), and only a window may ask the player.
-            return FolderStatus::Failure(FileProblemPrefix + file.ErrorText());
+            {
+                // The message names the file, so that the player knows where to look.
+                const std::string why = file.ErrorText();
+                return FolderStatus::Failure(FileProblemPrefix +
+                                             (why.find(path) == std::string::npos ? path + ": " + why : why));
+            }
         }
     }
 }

@@ -14,7 +14,7 @@ struct Settings;
 // One table of numbered texts, 0 to 100, indexed by its own id type only.
 template <typename Id> class TextTable {
 public:
-    static constexpr int Count = 101;
+    static constexpr int Count = 200;
 
     std::string& operator[](Id id) { return m_texts[static_cast<std::size_t>(id.Number())]; }
     const std::string& operator[](Id id) const { return m_texts[static_cast<std::size_t>(id.Number())]; }

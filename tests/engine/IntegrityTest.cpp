@@ -184,8 +184,10 @@ TEST_F(IntegrityTest, TheHostLeavingMidHandReturnsEveryStake)
 }
 
 // A player who does not act is checked for when nothing is due and folded
-// otherwise; after two turns in a row run out he is away and folded at once.
-TEST_F(IntegrityTest, TurnTimeRunsOutAndAnIdlePlayerIsMarkedAway)
+// otherwise; after two turns in a row run out he is away: his window is told,
+// his turns are played for him after a few seconds, and a back line (or a
+// request of his own) gives him his full turns again.
+TEST_F(IntegrityTest, TurnTimeRunsOutAndAnIdlePlayerIsAwayUntilHeIsBack)
 {
     test::ScopedFakeClock time;
     Open({"Ann", "Bob", "Cleo"});
@@ -214,19 +216,48 @@ TEST_F(IntegrityTest, TurnTimeRunsOutAndAnIdlePlayerIsMarkedAway)
     Act("C"); // Bob
     ASSERT_EQ(Status(), "P3");
     time.clock.Advance(std::chrono::seconds(30));
-    table->Tick(); // the second turn in a row: Cleo is away
-    EXPECT_TRUE(Has(NewLines(), "s" + Numbered(Msg::TimedOutChecks, "Cleo")));
+    table->Tick(); // the second turn in a row: Cleo is away, and told so
+    std::vector<std::string> lines = NewLines();
+    EXPECT_TRUE(Has(lines, "s" + Numbered(Msg::TimedOutChecks, "Cleo")));
+    EXPECT_TRUE(Has(lines, "3a" + Numbered(Msg::YouAreAway)));
     Act("C"); // Bob, on the turn
     ASSERT_EQ(Status(), "P3");
-    table->Tick(); // no time passes: an away player checks once he has seen his turn, when he may
+    EXPECT_TRUE(table->IsAway(3) && !table->IsAway(2)); // once the host has read its lines
+    table->Tick(); // his turn shows on his window first: nothing is played yet
+    EXPECT_EQ(Status(), "P3");
+    time.clock.Advance(std::chrono::seconds(AwayTurnSeconds));
+    table->Tick(); // then he checks, since he may
     EXPECT_TRUE(Has(NewLines(), "s" + Numbered(Msg::Checks, "Cleo")));
     Act("R20"); // Bob, on the river
     ASSERT_EQ(Status(), "P3");
+    time.clock.Advance(std::chrono::seconds(AwayTurnSeconds));
     table->Tick(); // and folds when a bet is to be called
     EXPECT_TRUE(Has(NewLines(), "s" + Numbered(Msg::AwayFolds, "Cleo")));
     EXPECT_EQ(Status(), "RE");
     EXPECT_EQ(Cash(3), Whole(990));
     EXPECT_EQ(TotalCash(), Whole(3000));
+
+    // Cleo's window writes the back line: every table reads it, and her
+    // next turn is hers for the whole turn time.
+    ASSERT_TRUE(SendPlayerMessage(dir.Path(), "3b" + Numbered(Msg::YouAreBack)));
+    table->Tick();
+    EXPECT_FALSE(table->IsAway(3));
+    for (int guard = 0; guard < 20 && Status() != "P3"; ++guard) {
+        if (table->CanStartRound()) {
+            ASSERT_TRUE(table->StartRound());
+        }
+        if (Status().starts_with("P")) {
+            const int p = table->State().CurrentPlayer;
+            const Currency due = test::ReadGameFile(dir.Path()).MinBet - test::ReadSeat(dir.Path(), p).Bet;
+            test::SetAction(dir.Path(), p, due > Currency() ? "R" + due.ToString() : "C");
+        }
+        table->Tick();
+    }
+    ASSERT_EQ(Status(), "P3");
+    time.clock.Advance(std::chrono::seconds(AwayTurnSeconds));
+    table->Tick();
+    EXPECT_EQ(Status(), "P3");
+    EXPECT_EQ(table->TurnSecondsLeft(), 30 - AwayTurnSeconds);
 }
 
 } // namespace

@@ -155,7 +155,10 @@ TEST_F(LobbyTest, RefusedJoinShowsItsCaptionOrMessageAndOpensNothing)
              {"20_tmp", "caption 68", none},
              {"99_tmp", "Error connecting to game.", none},
              // A file problem is reported once, with the join's prefix.
-             {"40_tmp", "Error in Join Game: File/Connection problem - " + ErrorDescription(EISDIR), none}}) {
+             {"40_tmp",
+              "Error in Join Game: File/Connection problem - " + PlayerFilePath(broken) + ": " +
+                  ErrorDescription(EISDIR),
+              none}}) {
         boxes.Clear();
         const BrowserOutcome outcome = lobby.JoinGame(id);
         EXPECT_FALSE(outcome.openTable) << id;

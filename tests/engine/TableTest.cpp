@@ -300,5 +300,28 @@ TEST_F(BotsTest, EveryRequestIsLegalInEveryStructure)
     EXPECT_EQ(refused.size(), 12u) << kinds; // every fault but a request out of turn
 }
 
+// A bot says at most one line as it acts: its chat never comes twice in a
+// row, however long the game.
+TEST_F(BotsTest, ABotsChatLineIsWrittenOnceAsItActs)
+{
+    language.BotChat = {"", "Nice hand!"};
+    Open({"Ann", "Robo", "Cleo"}, {Whole(100000), Whole(100000), Whole(100000)}, "THLI", 2);
+    int chats = 0;
+    for (int tick = 0; tick < 4000; ++tick) {
+        if (table->CanStartRound()) {
+            ASSERT_TRUE(table->StartRound());
+        }
+        if (table->MyTurn()) table->PlayOwnSeat();
+        table->Tick();
+    }
+    const std::vector<std::string> lines = test::ReadAllMessages(dir.Path());
+    for (std::size_t n = 0; n < lines.size(); ++n) {
+        if (lines[n].empty() || lines[n][0] != 'm') continue;
+        ++chats;
+        ASSERT_TRUE(n + 1 == lines.size() || lines[n + 1] != lines[n]) << n << ": " << lines[n];
+    }
+    EXPECT_GT(chats, 10);
+}
+
 } // namespace
 } // namespace scrivo

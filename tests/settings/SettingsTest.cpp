@@ -231,27 +231,27 @@ TEST_F(IniFileTest, SaveFormPositionWritesNormalGeometryOnlyTheFlagWhenMaximised
 
 TEST_F(SettingsTest, LoadTakesWhatItCanAndStopsAtTheFirstBadValue)
 {
-    const std::string defaults = "1500|~/|||Arial|10|TTTTTFTF||02||500|10|5|$|2|-1,1620|1";
+    const std::string defaults = "400|~/|||Arial|10|TTTTTFTF||02||500|10|5||2|-1,1620|1";
     // file ("<none>" for no file), message after "Error loading settings from .ini file.\r\n", state after
     // clang-format off
     const Rows rows = {{"<none>", "", defaults},
         {std::string("\xFF\xFE\x00\x01 garbage\n", 13) + std::string(1 << 20, 'x') + "\n[System]\n"
          "Server Delay=700\nServer Delay=800\n\x80\x81\x82=\x83\n[Game\nLast Player=Bea", "",
-         "700|~/|Bea||Arial|10|TTTTTFTF|Bea|02||500|10|5|$|2|-1,1620|1"},
+         "700|~/|Bea||Arial|10|TTTTTFTF|Bea|02||500|10|5||2|-1,1620|1"},
         {"[System]\nServer Delay=\nServer Directory=\n[Options]\nFontName=\n", "", defaults},
         {"[Options]\nColour Text=FALSE\nBold Text=true\nSymbols=0\nAnimated=-1\nStatus Bar=0.0\nCard Text=2\n"
          "Short Text= False \nScrivoMode=tRUE\n", "",
-         "1500|~/|||Arial|10|FTFTFTFT||02||500|10|5|$|2|-1,1620|1"},
+         "400|~/|||Arial|10|FTFTFTFT||02||500|10|5||2|-1,1620|1"},
         {"[System]\nServer Delay=fast\n", "Type mismatch", "0|||||0|FFFFFFFF|PlayerName|02|50|3|0,0|0"},
         {"[Game]\nLast Player=Ann\nGame=1\nType=1\n", "Invalid property value",
-         "1500|~/|Ann|||0|FFFFFFFF|Ann|02|50|3|0,0|0"},
-        {"[Game]\nType=-2\n", "Invalid property value", "1500|~/||||0|FFFFFFFF||02|50|3|0,0|0"},
-        {"[Game]\nType=70000\n", "Overflow", "1500|~/||||0|FFFFFFFF||02|50|3|0,0|0"},
+         "400|~/|Ann|||0|FFFFFFFF|Ann|02|50|3|0,0|0"},
+        {"[Game]\nType=-2\n", "Invalid property value", "400|~/||||0|FFFFFFFF||02|50|3|0,0|0"},
+        {"[Game]\nType=70000\n", "Overflow", "400|~/||||0|FFFFFFFF||02|50|3|0,0|0"},
         {"[Game]\nLast Player=Ann\n[Options]\nFontName=Mono\nFontSize=big\n[MainForm]\nLeft=5000\n",
-         "Type mismatch", "1500|~/|Ann||Mono|0|FFFFFFFF|Ann|02||500|10|5|$|2|0,0|0"},
-        {"[Options]\nSymbols=yes\n", "Type mismatch", "1500|~/|||Arial|10|TTFFFFFF||02||500|10|5|$|2|0,0|0"},
+         "Type mismatch", "400|~/|Ann||Mono|0|FFFFFFFF|Ann|02||500|10|5||2|0,0|0"},
+        {"[Options]\nSymbols=yes\n", "Type mismatch", "400|~/|||Arial|10|TTFFFFFF||02||500|10|5||2|0,0|0"},
         {"[Tool Window]\nTop=up\n", "Type mismatch",
-         "1500|~/|||Arial|10|TTTTTFTF||02||500|10|5|$|2|-1,0|1"}};
+         "400|~/|||Arial|10|TTTTTFTF||02||500|10|5||2|-1,0|1"}};
     // clang-format on
     for (const auto& r : rows) {
         Reset();
@@ -447,9 +447,9 @@ TEST_F(SettingsTest, ReadLanguageFileFillsEachTableFromItsExactSectionOrSaysWhyN
          "Fran\xC3\xA7\x61is|T0=z T1=K\xC3\xB6nig B5=b5 "},
         {"[Info]\r\nLang_Name=Deutsch\r[Text]\n1=K\xF6nig \x80\r\n2=two", "",
          "Deutsch|T0=z T1=K\xC3\xB6nig \xE2\x82\xAC T2=two B5=b5 "},
-        {info + "[Text]\n1=one\n101=x\n2=two\n", "*Subscript out of range", "Before|T0=z T1=one B5=b5 "},
+        {info + "[Text]\n1=one\n200=x\n2=two\n", "*Subscript out of range", "Before|T0=z T1=one B5=b5 "},
         {info + "[Text]\n-1=x\n", "*Subscript out of range", "Before|T0=z B5=b5 "},
-        {info + "[Application]\n100.6=x\n", "*Subscript out of range", "Before|T0=z B5=b5 "},
+        {info + "[Application]\n199.6=x\n", "*Subscript out of range", "Before|T0=z B5=b5 "},
         {info + "[Text]\n1e300=x\n", "*Subscript out of range", "Before|T0=z B5=b5 "},
         {info + "[Bots]\n8.7=x\n", "*Subscript out of range", "Before|T0=z B5=b5 "},
         {"[Info]\nName=Test\n[Text]\n1=one\n", "Invalid language file.", "|T0=z T1=one B5=b5 "},
