@@ -49,6 +49,14 @@ std::string CommandEntry::StatusText() const
     return FromQ(text.startsWith(QLatin1Char(' ')) ? text.mid(1) : text);
 }
 
+void CommandEntry::SetAmount(const std::string& amount)
+{
+    if (!EnterBox->isVisible()) return;
+    EnterBox->setText(ToQ(amount));
+    EnterBox->selectAll();
+    EnterBox->setFocus();
+}
+
 void CommandEntry::BeginAmount(const std::string& prompt)
 {
     ShowStatus(prompt);

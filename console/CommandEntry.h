@@ -30,6 +30,9 @@ public:
     std::string StatusText() const;
     void BeginAmount(const std::string& prompt);
     void BeginChat(const std::string& prompt);
+    // Puts an amount into the open amount box, selected so that typing
+    // replaces it.
+    void SetAmount(const std::string& amount);
     // An amount or a chat line is being typed.
     bool IsOpen() const;
     bool AmountOpen() const;

@@ -3,6 +3,8 @@
 #include <algorithm>
 
 #include <QApplication>
+#include <QIcon>
+#include <QStyle>
 #include <QCloseEvent>
 #include <QEventLoop>
 #include <QKeyEvent>
@@ -16,6 +18,7 @@
 #include "console/Looks.h"
 #include "console/QtPlatform.h"
 #include "console/SeatPanel.h"
+#include "engine/Table.h"
 #include "platform/MessageBox.h"
 #include "settings/Language.h"
 #include "settings/Settings.h"
@@ -85,6 +88,7 @@ void MainForm::BuildWidgets()
     ToolBox = new SeatPanel(m_back);
     connect(ToolBox, &SeatPanel::commandRequested, this, [this](const QString& l) { DoCommand(FromQ(l)); });
     connect(ToolBox, &SeatPanel::startRoundRequested, this, &MainForm::StartRoundCommand);
+    connect(ToolBox, &SeatPanel::betSizeRequested, this, &MainForm::FillBetSize);
     connect(ToolBox, &SeatPanel::closeRequested, this, &MainForm::ToggleToolBox);
     connect(ToolBox, &SeatPanel::focusReturned, this, [this] { RTB2->setFocus(); });
     connect(ToolBox, &SeatPanel::dragged, this, [this] {
@@ -135,20 +139,13 @@ void MainForm::BuildMenus()
     mMsg = mTools->addAction(QString(), this, [this] { DoCommand("M"); });
     mStartRound = mTools->addAction(QString(), this, &MainForm::StartRoundCommand);
     mTools->addSeparator();
-    // No poll runs while one of the program's dialogs is up.
-    mVOpt = mTools->addAction(QString(), this, [this] {
-        StopTimer1();
-        emit optionsRequested();
-        StartTimer1();
-    });
+    // The table keeps polling while one of the program's dialogs is up:
+    // the other players and the bots do not wait for this one.
+    mVOpt = mTools->addAction(QString(), this, [this] { emit optionsRequested(); });
 
     mhelp = bar->addMenu(QString());
     mInstr = mhelp->addAction(QString(), this, [this] { emit instructionsRequested(); });
-    mAbout = mhelp->addAction(QString(), this, [this] {
-        StopTimer1();
-        emit aboutRequested();
-        StartTimer1();
-    });
+    mAbout = mhelp->addAction(QString(), this, [this] { emit aboutRequested(); });
 
     const std::pair<QObject*, const char*> names[] = {{mFile, "mFile"},
                                                       {mSave, "mSave"},
@@ -327,15 +324,30 @@ void MainForm::ToggleScrivo()
     mScrivo->setChecked(m_settings.ScrivoMode);
 }
 
+void MainForm::ApplyDisguise()
+{
+    // Disguised, the window passes for a text editor's.
+    if (m_settings.ScrivoMode) {
+        setWindowTitle(QStringLiteral("notes.txt - Text Editor"));
+        QIcon icon = QIcon::fromTheme(QStringLiteral("accessories-text-editor"));
+        setWindowIcon(icon.isNull() ? style()->standardIcon(QStyle::SP_FileIcon) : icon);
+    } else {
+        setWindowTitle(m_table ? ToQ(m_table->Session().GameName) : QString());
+        setWindowIcon(QApplication::windowIcon());
+    }
+}
+
 void MainForm::SetPlainMode(bool on)
 {
     StopTimer1();
+    ApplyDisguise();
     ToolBox->setVisible(!on);
     mToolHide->setChecked(!on);
     m_settings.StatusBar = !on;
     mSbar->setChecked(m_settings.StatusBar);
     LayoutForm();
     MsgRefresh();
+    if (m_table) DrawHandLine(*m_table);
     StartTimer1();
 }
 

@@ -14,6 +14,7 @@ class QAction;
 class QCloseEvent;
 class QLabel;
 class QMenu;
+class QString;
 class QTextEdit;
 class QTimer;
 
@@ -79,8 +80,13 @@ public:
     // otherwise. Reports a failure and returns false.
     bool SaveLogTo(const std::string& path);
 
+    // The player has left this table, or it could not be opened.
+    bool HasLeft() const { return m_left; }
+
     // The engine of this table (null before Init).
     Table* Engine() const { return m_table.get(); }
+    // True while a poll runs (events run inside its waits).
+    bool Polling() const { return m_inTick; }
 
     // Layout size in twips: the outer size of a framed window with its menu,
     // worked out from the client area so that it does not depend on the
@@ -129,6 +135,31 @@ private:
     void DrawMoney(const Table& table);
     void SetStartRoundAllowed(bool allowed);
     void SetActionsEnabled(bool myTurn);
+    // The captions of the action buttons follow what a press would do now.
+    void UpdateActionCaptions();
+    // The away marks of the seats and the own "I'm back" button, from the
+    // engine; the own player told when he has gone away.
+    void ShowAway(bool ownLineArrived);
+    // A key that writes a request while the own player is away brings him
+    // back first.
+    void ComeBack();
+    // A bet-size button: the amount box opens with the legal amount.
+    void FillBetSize(int size);
+    // A command that acts in the own turn, pressed out of it: the status
+    // line says why nothing happened, and the window polls at once in case
+    // the turn has come meanwhile.
+    void NotMyTurn();
+    // A refused request: the reason stays on the status line until the next
+    // action, and goes into the log as a private line.
+    void ShowRefusal(const std::string& text);
+    // The next poll runs at once (after the player's own request).
+    void PollSoon();
+    // Init failed: the seat is given up and the window closes.
+    void AbandonTable();
+    // The disguise: a text editor's title and icon, or the table's.
+    void ApplyDisguise();
+    // The status line says which file a wait inside a poll is for.
+    void WatchFileWaits();
     // The game has ended (won, the host left) or its folder is gone: the
     // status line says so and no control offers a move any more.
     void EndGame(MsgId message);
@@ -153,6 +184,9 @@ private:
     void ToggleToolBox();
     void ToggleStatusBar();
     void SaveText();
+    QString CaptionOr(CapId id, const char* english) const;
+    // A file name for Save and Export: the game and today's date.
+    QString SuggestedFileName(const char* suffix) const;
     void ExportHandHistory();
 
     Settings& m_settings;
@@ -198,7 +232,11 @@ private:
     bool m_leavePending = false; // closed during a tick: leave once it is over
     bool m_gameEnded = false;
     bool m_toolDocked = true;
-    int m_hintedPlayers = 0; // seats at the table when the log last told how to deal
+    QObject* m_watchedClock = nullptr;
+    bool m_fileWaitShown = false;
+    std::string m_statusBeforeWait;
+    bool m_refusalShown = false; // a refusal holds the status line until the next action
+    int m_hintedPlayers = 0;     // seats at the table when the log last told how to deal
     // Polls that a status the player caused (a chat line sent) stays before
     // the start hint takes the line back.
     int m_statusHold = 0;

@@ -1,10 +1,9 @@
 // File > Export hand history: the hands of this game as this player saw them,
-// in the text layout that hand-history trackers read.
+// in the text layout that hand-history trackers read or as Open Hand History.
 #include "console/MainForm.h"
 
-#include <ctime>
-#include <memory>
-#include <vector>
+#include <optional>
+#include <string>
 
 #include <QDir>
 #include <QFileDialog>
@@ -15,44 +14,53 @@
 #include "engine/Table.h"
 #include "platform/MessageBox.h"
 #include "settings/Language.h"
-#include "settings/Settings.h"
+#include "settings/TextIds.h"
 
 namespace scrivo {
 
 void MainForm::ExportHandHistory()
 {
     if (!m_table) return;
-    StopTimer1();
-    // The lines were written in the host's language, which may not be ours:
-    // every language file beside the program is a candidate.
-    std::vector<std::unique_ptr<Language>> loaded;
-    std::vector<const Language*> languages;
-    Settings scratch = m_settings;
-    for (std::size_t i = 1; i < m_language.LangFiles.size(); ++i) {
-        loaded.push_back(std::make_unique<Language>());
-        loaded.back()->ReadLanguageFile(m_language.LangFiles[i], scratch);
-        languages.push_back(loaded.back().get());
-    }
-    const HistoryText history =
-        TableHandHistory(*m_table, languages, static_cast<long long>(std::time(nullptr)));
-    if (history.handsWritten == 0) {
-        MsgBox("Nothing to Export.", MsgButtons::Ok);
-        StartTimer1();
+    // The table keeps going while the dialog is open. The hands come from
+    // the game's journal, whatever language the host wrote its lines in.
+    std::string error;
+    std::optional<HistoryText> history = TableHandHistory(*m_table, HistoryFormat::PokerStars, error);
+    if (!history || history->handsWritten == 0) {
+        if (!history)
+            MsgBox("Error exporting hand history: " + error, MsgButtons::Ok, MsgIcon::Exclamation);
+        else
+            MsgBox(FromQ(CaptionOr(Cap::NothingToExport, "Nothing to Export.")), MsgButtons::Ok);
         return;
     }
-    QFileDialog dialog(this, QStringLiteral("Export hand history"));
+    QFileDialog dialog(this, CaptionOr(Cap::ExportTitle, "Export hand history"));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setNameFilters({QStringLiteral("Text files (*.txt)")});
+    const QString ohh = QStringLiteral("Open Hand History (*.ohh)");
+    dialog.setNameFilters({CaptionOr(Cap::HistoryFilter, "Text files (*.txt)"), ohh});
     dialog.setDefaultSuffix(QStringLiteral("txt"));
     dialog.setDirectory(QDir::homePath());
-    if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) {
-        const QByteArray bytes = QByteArray::fromStdString(history.text);
-        QSaveFile file(dialog.selectedFiles().front());
-        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-            MsgBox("Error saving text: " + FromQ(file.errorString()), MsgButtons::Ok, MsgIcon::Exclamation);
+    dialog.selectFile(SuggestedFileName("txt"));
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&](const QString& filter) {
+        dialog.setDefaultSuffix(filter == ohh ? QStringLiteral("ohh") : QStringLiteral("txt"));
+    });
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
+    const QString path = dialog.selectedFiles().front();
+    if (dialog.selectedNameFilter() == ohh || path.endsWith(QStringLiteral(".ohh"), Qt::CaseInsensitive))
+        history = TableHandHistory(*m_table, HistoryFormat::Ohh, error);
+    if (!history) {
+        MsgBox("Error exporting hand history: " + error, MsgButtons::Ok, MsgIcon::Exclamation);
+        return;
     }
-    StartTimer1();
+    const QByteArray bytes = QByteArray::fromStdString(history->text);
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+        MsgBox("Error saving text: " + FromQ(path) + ": " + FromQ(file.errorString()), MsgButtons::Ok,
+               MsgIcon::Exclamation);
+    } else {
+        ShowStatus(m_language.LangText[Msg::FileSaved].empty()
+                       ? "Saved to " + FromQ(path) + "."
+                       : m_language.FormatText(Msg::FileSaved, FromQ(path)));
+    }
 }
 
 } // namespace scrivo

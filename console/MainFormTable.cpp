@@ -6,6 +6,8 @@
 #include <exception>
 
 #include <QApplication>
+#include <QDate>
+#include <QRegularExpression>
 #include <QCloseEvent>
 #include <QDir>
 #include <QFileDialog>
@@ -54,7 +56,19 @@ public:
     }
     void SetStartRoundAllowed(bool allowed) override { m_form.SetStartRoundAllowed(allowed); }
     void SetActionsEnabled(bool myTurn) override { m_form.SetActionsEnabled(myTurn); }
-    void LogLines(const std::vector<LogLine>& lines) override { m_form.m_log->ShowLines(lines); }
+    void LogLines(const std::vector<LogLine>& lines) override
+    {
+        m_form.m_log->ShowLines(lines);
+        bool away = false, own = false;
+        for (const LogLine& line : lines) {
+            if (line.Kind() != 'a' && line.Kind() != 'b') continue;
+            away = true;
+            own = own || (line.Kind() == 'a' && line.PrivateTo() == m_form.MyNo());
+        }
+        if (away) m_form.ShowAway(own);
+    }
+    // Kept apart from the message lines, so that a rebuild of the log keeps it in its place.
+    void LocalLine(const std::string& line) override { m_form.m_log->ShowLocalLine(line); }
     void HostLeft(const Table&, const std::string& text) override
     {
         m_form.Timer1->stop();
@@ -86,8 +100,30 @@ MainForm::~MainForm()
     if (Timer1) Timer1->stop();
 }
 
+void MainForm::WatchFileWaits()
+{
+    auto* clock = dynamic_cast<WindowClock*>(&ProgramClock());
+    if (!clock || m_watchedClock == clock) return;
+    m_watchedClock = clock;
+    connect(clock, &WindowClock::waitingForFile, this, [this](const QString& path) {
+        // Only the waits for this table's files are this window's to tell.
+        if (!m_table || m_gameEnded || !path.startsWith(ToQ(m_table->Session().GameFolder))) return;
+        if (!m_fileWaitShown) m_statusBeforeWait = m_entry->StatusText();
+        m_fileWaitShown = true;
+        m_entry->ShowStatus(m_language.LangText[Msg::WaitingForFile].empty()
+                                ? "Waiting for " + FromQ(path) + "..."
+                                : m_language.FormatText(Msg::WaitingForFile, FromQ(path)));
+    });
+    connect(clock, &WindowClock::waitOver, this, [this] {
+        if (!m_fileWaitShown) return;
+        m_fileWaitShown = false;
+        if (!m_gameEnded) m_entry->ShowStatus(m_statusBeforeWait);
+    });
+}
+
 void MainForm::Init(GameSession session)
 {
+    WatchFileWaits();
     try {
         Timer1->stop();
         m_log->SetClosing(false);
@@ -104,12 +140,34 @@ void MainForm::Init(GameSession session)
         mScrivo->setChecked(m_settings.ScrivoMode);
         LayoutForm();
         SetActionsEnabled(false);
-        if (!m_table->Init()) return; // reported by the engine
+        ApplyDisguise();
+        if (!m_table->Init()) {
+            // Reported by the engine; no empty table stays open.
+            AbandonTable();
+            return;
+        }
         MsgRefresh();
         StartTimer1();
     } catch (const std::exception& e) {
         MsgBox(std::string("Error Initialising Game: ") + e.what());
+        AbandonTable();
     }
+}
+
+void MainForm::AbandonTable()
+{
+    Timer1->stop();
+    if (m_table) {
+        try {
+            m_table->Leave();
+        } catch (const std::exception& e) {
+            MsgBox(std::string("Error leaving the table: ") + e.what());
+        }
+    }
+    m_left = true;
+    m_log->SetClosing(true);
+    hide();
+    QMetaObject::invokeMethod(this, &MainForm::tableClosed, Qt::QueuedConnection);
 }
 
 int MainForm::MyNo() const
@@ -123,11 +181,13 @@ void MainForm::TableOpening(const Table& table)
     RTB1->clear();
     m_log->Clear();
     setWindowTitle(ToQ(table.Session().GameName));
+    ApplyDisguise();
 }
 
 int MainForm::PollInterval() const
 {
-    return m_settings.ServerDelay > 0 ? static_cast<int>(m_settings.ServerDelay) : 1500;
+    return m_settings.ServerDelay > 0 ? static_cast<int>(m_settings.ServerDelay)
+                                      : static_cast<int>(DefaultServerDelay);
 }
 
 void MainForm::StartTimer1()
@@ -138,6 +198,11 @@ void MainForm::StartTimer1()
     // each time would mean no poll at all. A poll that fell due meanwhile
     // runs at once.
     Timer1->start(static_cast<int>(std::min<qint64>(m_pollDue.remainingTime(), PollInterval())));
+}
+
+void MainForm::PollSoon()
+{
+    m_pollDue.setRemainingTime(0);
 }
 
 void MainForm::StopTimer1()
@@ -151,7 +216,7 @@ void MainForm::OnTimer1()
     // Back to the full interval after a shortened start.
     m_pollDue.setRemainingTime(PollInterval());
     Timer1->start(PollInterval());
-    if (m_inTick) return;
+    if (m_inTick || FileWaitRunning()) return;
     // A game whose folder has gone cannot be played on; polling it would
     // only report the same failure every time. An ended game is still
     // polled for the lines that follow (goodbyes, chat).
@@ -177,7 +242,9 @@ void MainForm::OnTimer1()
     }
     // The status of this poll is known only now: the money shown follows it.
     if (!m_log->Closing() && !m_left) DrawMoney(*m_table);
-    if (m_table->State().LastStatus == GameStatus::Ended && !m_log->Closing()) EndGame(Msg::GameEnded);
+    // Ended, or stopped by the engine: nobody is waited for any more.
+    if ((m_table->State().LastStatus == GameStatus::Ended || m_table->State().Closing) && !m_log->Closing())
+        EndGame(Msg::GameEnded);
     if (!m_log->Closing() && !m_left) UpdateStartHint();
     if (m_leavePending) {
         m_leavePending = false;
@@ -243,7 +310,9 @@ void MainForm::DrawMoney(const Table& table)
     const TableState& s = table.State();
     const std::vector<PlayerRecord>& seats = table.Seats();
     const int count = std::min({s.PlayerCount, 9, static_cast<int>(seats.size()) - 1});
-    const bool running = HandRunning(s);
+    // The host knows of a hand before the status that shows it is read back.
+    const bool running =
+        HandRunning(s) || (table.IsHostTable() && table.Hand().started && !table.Hand().over);
     const int dealer = DealerSeat(seats, std::max(0, count));
     for (int p = 1; p <= count; ++p) {
         const Currency bet = running ? seats[p].Bet : Currency();
@@ -261,6 +330,54 @@ void MainForm::DrawMoney(const Table& table)
         }
     }
     ToolBox->ShowMoney(FormatCash(table.Session().MyCash), FormatCash(running ? s.Pot : Currency()), toCall);
+    UpdateActionCaptions();
+}
+
+void MainForm::UpdateActionCaptions()
+{
+    if (!m_table) return;
+    const BetLimits limits = LimitsOf(*m_table);
+    const Currency call = CallAmount(limits);
+    const auto cap = [&](CapId id, const char* english) {
+        return m_language.AppText[id].empty() ? std::string(english) : m_language.AppText[id];
+    };
+    std::string check = cap(Cap::CheckButton, "Check (C)");
+    if (m_table->MyTurn() && call > Currency()) {
+        const std::string amount = FormatCash(std::min(call, limits.myCash));
+        check = m_language.LangText[Msg::CallButton].empty() ? "Call " + amount + " (C)"
+                                                             : m_language.FormatText(Msg::CallButton, amount);
+    }
+    // Something to raise: a bet to call, or one made in this betting round
+    // (before the flop, the big blind).
+    const bool opened = call > Currency() || limits.lastRaise > Currency();
+    ToolBox->SetActionCaptions(
+        check, opened ? cap(Cap::RaiseButton, "Raise to... (B)") : cap(Cap::BetButton, "Bet (B)"),
+        cap(Cap::FoldButton, "Fold (F)"), cap(Cap::AllInButton, "All in (A)"));
+    const bool myTurn = m_table->MyTurn() && !m_gameEnded;
+    ToolBox->SetBetSizesEnabled(myTurn && RaiseAmounts(limits).raise);
+}
+
+void MainForm::ShowAway(bool ownLineArrived)
+{
+    if (!m_table) return;
+    const int count = std::min(m_table->State().PlayerCount, 9);
+    const std::string mark =
+        m_language.AppText[Cap::AwayMark].empty() ? "away" : m_language.AppText[Cap::AwayMark];
+    for (int p = 1; p <= count; ++p)
+        ToolBox->SetAway(p - 1, m_table->IsAway(p), mark);
+    const bool away = m_table->IsAway(MyNo());
+    ToolBox->SetBackVisible(away && !m_gameEnded);
+    if (ownLineArrived && away) ShowStatus(m_language.LangText[Msg::YouAreAway]);
+}
+
+void MainForm::ComeBack()
+{
+    if (!m_table || !m_table->IsAway(MyNo())) return;
+    if (m_table->ComeBack()) {
+        ShowAway(false);
+        ShowStatus(m_language.LangText[Msg::YouAreBack]);
+        PollSoon();
+    }
 }
 
 void MainForm::DrawHandLine(const Table& table)
@@ -268,9 +385,12 @@ void MainForm::DrawHandLine(const Table& table)
     const TableState& s = table.State();
     const std::vector<PlayerRecord>& seats = table.Seats();
     const int me = table.Session().MyPlayerNo;
+    // Disguised, nothing is coloured and no suit sign gives the game away.
+    const bool symbols = m_settings.Symbols && !m_settings.ScrivoMode;
+    const bool colours = m_settings.ColourText && !m_settings.ScrivoMode;
+    RTB1->clear();
     if (me >= 1 && me <= std::min({s.PlayerCount, 9, static_cast<int>(seats.size()) - 1})) {
         const PlayerRecord& r = seats[me];
-        RTB1->clear();
         QTextCursor c(RTB1->document());
         QTextCharFormat f;
         f.setFontPointSize(8);
@@ -281,10 +401,9 @@ void MainForm::DrawHandLine(const Table& table)
             f.setFontFamilies({QStringLiteral("Arial")});
             c.insertText(
                 QStringLiteral(" ") + ToQ(m_language.LangText[Msg::YourCards]) + QStringLiteral(": "), f);
-            m_log->ShowCardSymbols(Trim(r.Card1), RTB1, 10, false, m_settings.Symbols, m_settings.ColourText);
+            m_log->ShowCardSymbols(Trim(r.Card1), RTB1, 10, false, symbols, colours);
             if (!Trim(r.Card2).empty())
-                m_log->ShowCardSymbols(Trim(r.Card2), RTB1, 10, false, m_settings.Symbols,
-                                       m_settings.ColourText);
+                m_log->ShowCardSymbols(Trim(r.Card2), RTB1, 10, false, symbols, colours);
         }
     }
 
@@ -297,9 +416,7 @@ void MainForm::DrawHandLine(const Table& table)
         f.setForeground(FromBgr(bgr::Black));
         c.insertText(QStringLiteral("    ") + ToQ(m_language.LangText[Msg::Board]) + QStringLiteral(": "), f);
         for (const std::string* card : {&board.Card1, &board.Card2, &board.Card3, &board.Card4, &board.Card5})
-            if (!Trim(*card).empty())
-                m_log->ShowCardSymbols(Trim(*card), RTB1, 10, false, m_settings.Symbols,
-                                       m_settings.ColourText);
+            if (!Trim(*card).empty()) m_log->ShowCardSymbols(Trim(*card), RTB1, 10, false, symbols, colours);
     }
     QTextCursor end(RTB1->document());
     end.movePosition(QTextCursor::End);
@@ -312,6 +429,7 @@ void MainForm::EndGame(MsgId message)
     SetActionsEnabled(false);
     SetStartRoundAllowed(false);
     m_gameEnded = true;
+    ToolBox->SetBackVisible(false);
     m_entry->Cancel();
     m_entry->ShowStatus(m_language.LangText[message]);
     ToolBox->SetGameEnded();
@@ -321,9 +439,12 @@ void MainForm::EndGame(MsgId message)
 void MainForm::SetActionsEnabled(bool myTurn)
 {
     if (m_gameEnded) return;
+    // A refusal is about the turn it was given in.
+    if (!myTurn) m_refusalShown = false;
     ToolBox->SetActionsEnabled(myTurn);
     for (QAction* a : {mChkCall, mFold, mBet, mAllIn})
         a->setEnabled(myTurn);
+    UpdateActionCaptions();
 }
 
 void MainForm::SetStartRoundAllowed(bool allowed)
@@ -340,6 +461,7 @@ void MainForm::ShowStatus(const std::string& text)
     // The end of the game stays on the status line.
     if (m_entry->ChatOpen() || m_gameEnded) return;
     m_statusHold = 2;
+    if (m_refusalShown) return;
     m_entry->ShowStatus(text.empty() && StartHintApplies() ? StartHintText() : text);
     if (!m_entry->AmountOpen()) RTB2->setFocus();
 }
@@ -402,8 +524,21 @@ void MainForm::DoCommand(const std::string& letter)
 {
     if (m_entry->IsOpen() || letter.empty()) return;
     if (m_gameEnded && std::string("SCBFAM").find(letter[0]) != std::string::npos) return;
+    if (FileWaitRunning()) {
+        // The engine is waiting for a file inside a poll: the command comes
+        // once the wait is over, so that no file is opened twice.
+        QTimer::singleShot(50, this, [this, letter] { DoCommand(letter); });
+        return;
+    }
     StopTimer1();
+    const bool acts = std::string("CBFAK").find(letter[0]) != std::string::npos;
+    if (acts && m_table) {
+        // Any action key of an away player brings him back.
+        m_refusalShown = false;
+        ComeBack();
+    }
     const bool myTurn = m_table && m_table->MyTurn();
+    if (acts && letter[0] != 'K' && !myTurn && m_table) NotMyTurn();
     switch (letter[0]) {
     case 'S':
         StartRoundCommand();
@@ -417,13 +552,21 @@ void MainForm::DoCommand(const std::string& letter)
     case 'F':
         if (myTurn) {
             const CommandOutcome outcome = Fold(m_language);
-            if (WriteRequest(*m_table, outcome)) ShowStatus(outcome.status);
+            if (WriteRequest(*m_table, outcome)) {
+                ShowStatus(outcome.status);
+                PollSoon();
+            }
         }
         break;
     case 'A':
         if (myTurn) {
             const CommandOutcome outcome = AllIn(LimitsOf(*m_table), m_language);
-            if (WriteRequest(*m_table, outcome)) ShowStatus(outcome.status);
+            if (WriteRequest(*m_table, outcome)) {
+                ShowStatus(outcome.status);
+                PollSoon();
+            } else if (!outcome.accepted) {
+                ShowRefusal(outcome.status);
+            }
         }
         break;
     case 'M':
@@ -444,22 +587,64 @@ void MainForm::DoCommand(const std::string& letter)
     StartTimer1();
 }
 
+void MainForm::NotMyTurn()
+{
+    const TableState& s = m_table->State();
+    const int current = s.CurrentPlayer;
+    const bool named = current > 0 && current != MyNo() && current < static_cast<int>(s.PlayerNames.size());
+    m_entry->ShowStatus(named ? m_language.FormatText(Msg::NotYourTurnWaiting, s.PlayerNames[current])
+                              : m_language.LangText[Msg::NotYourTurn]);
+    PollSoon();
+}
+
+void MainForm::ShowRefusal(const std::string& text)
+{
+    if (text.empty()) return;
+    m_refusalShown = false;
+    ShowStatus(text);
+    m_refusalShown = true;
+    m_log->ShowLocalLine("s" + text);
+}
+
+void MainForm::FillBetSize(int size)
+{
+    if (!m_table || !m_table->MyTurn() || m_entry->ChatOpen()) return;
+    const Currency amount = SuggestedBet(LimitsOf(*m_table), static_cast<BetSize>(size));
+    if (amount <= Currency()) return;
+    if (!m_entry->AmountOpen()) m_entry->BeginAmount(m_language.LangText[Msg::TypeBet]);
+    m_entry->SetAmount(amount.ToString());
+}
+
 void MainForm::CheckOrCall()
 {
     const CommandOutcome outcome = scrivo::CheckOrCall(LimitsOf(*m_table), m_language);
+    if (!outcome.accepted) {
+        ShowRefusal(outcome.status);
+        return;
+    }
     ShowStatus(outcome.status);
-    if (outcome.accepted) WriteRequest(*m_table, outcome);
+    if (WriteRequest(*m_table, outcome)) PollSoon();
 }
 
 void MainForm::EnterAmount()
 {
     if (!m_entry->AmountOpen()) return;
+    if (FileWaitRunning()) {
+        QTimer::singleShot(50, this, &MainForm::EnterAmount);
+        return;
+    }
     StopTimer1();
     const std::string amount = m_entry->TakeAmount();
     if (m_table) {
         const CommandOutcome outcome = scrivo::EnterAmount(amount, LimitsOf(*m_table), m_language);
-        ShowStatus(outcome.status);
-        if (outcome.accepted) WriteRequest(*m_table, outcome);
+        m_refusalShown = false;
+        if (!outcome.accepted) {
+            ShowRefusal(outcome.status);
+            if (outcome.status.empty()) ShowStatus("");
+        } else {
+            ShowStatus(outcome.status);
+            if (WriteRequest(*m_table, outcome)) PollSoon();
+        }
     }
     RTB2->setFocus();
     StartTimer1();
@@ -468,6 +653,10 @@ void MainForm::EnterAmount()
 void MainForm::SendChatLine()
 {
     if (!m_entry->ChatOpen()) return;
+    if (FileWaitRunning()) {
+        QTimer::singleShot(50, this, &MainForm::SendChatLine);
+        return;
+    }
     StopTimer1();
     const std::string text = m_entry->TakeChat();
     if (!Trim(text).empty() && m_table) {
@@ -512,12 +701,19 @@ void MainForm::closeEvent(QCloseEvent* event)
         }
         return;
     }
-    StopTimer1();
-    std::string question = m_language.AppText[Cap::LeaveQuestion];
-    if (question.empty()) question = "Leave the table?";
+    // The table goes on while the question is open; only leaving waits.
+    const bool hostWithGame = m_table->IsHostTable() && !m_gameEnded;
+    std::string question = m_language.AppText[hostWithGame ? Cap::HostLeaveQuestion : Cap::LeaveQuestion];
+    if (question.empty())
+        question = hostWithGame
+                       ? "You are the host: if you leave, the game ends for everyone. Leave the table?"
+                       : "Leave the table?";
     if (MsgBox(question, MsgButtons::YesNo, MsgIcon::Question) != MsgAnswer::Yes) {
         event->ignore();
-        StartTimer1();
+        return;
+    }
+    if (m_left) { // left meanwhile (the game folder went)
+        event->accept();
         return;
     }
     m_log->SetClosing(true);
@@ -570,27 +766,45 @@ void MainForm::LogText(const std::string& text)
 
 QString MainForm::ShowSave()
 {
-    QFileDialog dialog(this, QStringLiteral("Save Text"));
+    QFileDialog dialog(this, CaptionOr(Cap::SaveTextTitle, "Save Text"));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setNameFilters(
-        {QStringLiteral("Rich Text files (*.rtf)"), QStringLiteral("Plain Text files (*.txt)")});
+    dialog.setNameFilters({CaptionOr(Cap::RtfFilter, "Rich Text files (*.rtf)"),
+                           CaptionOr(Cap::TxtFilter, "Plain Text files (*.txt)")});
     dialog.setDefaultSuffix(QStringLiteral("rtf"));
     dialog.setDirectory(QDir::homePath());
+    dialog.selectFile(SuggestedFileName("rtf"));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
     return dialog.selectedFiles().front();
 }
 
 void MainForm::SaveText()
 {
-    StopTimer1();
+    // The table keeps going while the dialog is open.
     if (m_log->IsEmpty()) {
-        MsgBox("Nothing to Export.", MsgButtons::Ok);
-    } else {
-        const QString path = ShowSave();
-        if (!path.isEmpty()) SaveLogTo(FromQ(path));
+        MsgBox(FromQ(CaptionOr(Cap::NothingToExport, "Nothing to Export.")), MsgButtons::Ok);
+        return;
     }
-    StartTimer1();
+    const QString path = ShowSave();
+    if (!path.isEmpty() && SaveLogTo(FromQ(path)))
+        ShowStatus(m_language.LangText[Msg::FileSaved].empty()
+                       ? "Saved to " + FromQ(path) + "."
+                       : m_language.FormatText(Msg::FileSaved, FromQ(path)));
+}
+
+QString MainForm::CaptionOr(CapId id, const char* english) const
+{
+    return m_language.AppText[id].empty() ? QString::fromUtf8(english) : ToQ(m_language.AppText[id]);
+}
+
+QString MainForm::SuggestedFileName(const char* suffix) const
+{
+    // The game's name and today's date, with nothing a file name cannot hold.
+    QString game = m_table ? ToQ(m_table->Session().GameName).trimmed() : QString();
+    game.replace(QRegularExpression(QStringLiteral("[^\\w.-]+")), QStringLiteral("_"));
+    if (game.isEmpty()) game = QStringLiteral("poker");
+    return game + QLatin1Char('_') + QDate::currentDate().toString(Qt::ISODate) + QLatin1Char('.') +
+           QLatin1String(suffix);
 }
 
 bool MainForm::SaveLogTo(const std::string& path)

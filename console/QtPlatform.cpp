@@ -1,14 +1,18 @@
 #include "console/QtPlatform.h"
 
+#include <algorithm>
 #include <cmath>
+#include <thread>
 
 #include <QApplication>
 #include <QEvent>
+#include <QEventLoop>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMessageBox>
 #include <QScreen>
 #include <QTextDocument>
+#include <QTimer>
 #include <QWidget>
 
 namespace scrivo {
@@ -110,6 +114,18 @@ MsgAnswer QtMessageBoxService::Show(const MessageBoxRequest& request)
     }
     box.setStandardButtons(buttons);
     box.setEscapeButton(escape);
+    // Over the window it belongs to, but whole on its screen.
+    box.adjustSize();
+    const QWidget* parent = box.parentWidget();
+    QScreen* screen = parent ? parent->screen() : QGuiApplication::primaryScreen();
+    if (screen) {
+        const QRect area = screen->availableGeometry();
+        QRect r(QPoint(0, 0), box.frameGeometry().size().expandedTo(box.sizeHint()));
+        r.moveCenter(parent ? parent->frameGeometry().center() : area.center());
+        r.moveLeft(std::clamp(r.left(), area.left(), std::max(area.left(), area.right() - r.width())));
+        r.moveTop(std::clamp(r.top(), area.top(), std::max(area.top(), area.bottom() - r.height())));
+        box.move(r.topLeft());
+    }
     switch (box.exec()) {
     case QMessageBox::Ok:
         return MsgAnswer::Ok;
@@ -323,6 +339,45 @@ void SetOuterGeometry(QWidget* window, const std::optional<QPoint>& topLeft, con
     ApplyOuter(window, topLeft, outerSize);
     if (!pending) pending = new PendingOuterGeometry(window);
     pending->Set(topLeft, outerSize);
+}
+
+WindowClock::TimePoint WindowClock::Now()
+{
+    return std::chrono::steady_clock::now();
+}
+
+void WindowClock::SleepFor(std::chrono::milliseconds ms)
+{
+    std::this_thread::sleep_for(ms);
+}
+
+void WindowClock::WaitForLock(const std::string& path, std::chrono::milliseconds ms)
+{
+    if (m_depth == 0 && path != m_shownPath) {
+        m_shownPath = path;
+        emit waitingForFile(ToQ(path));
+    }
+    ++m_depth;
+    // Events run for the whole pause, without spinning a core.
+    QEventLoop loop;
+    QTimer::singleShot(static_cast<int>(std::max<long long>(1, ms.count())), &loop, &QEventLoop::quit);
+    loop.exec(QEventLoop::ExcludeSocketNotifiers);
+    --m_depth;
+    if (m_depth == 0) {
+        // The caller tries the lock again; when it still waits, the next
+        // pause says so again only for another file.
+        QTimer::singleShot(0, this, [this] {
+            if (m_depth > 0) return;
+            m_shownPath.clear();
+            emit waitOver();
+        });
+    }
+}
+
+bool FileWaitRunning()
+{
+    const auto* clock = dynamic_cast<const WindowClock*>(&ProgramClock());
+    return clock && clock->Waiting();
 }
 
 } // namespace scrivo

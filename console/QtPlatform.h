@@ -3,11 +3,13 @@
 #include <optional>
 #include <string>
 
+#include <QObject>
 #include <QPoint>
 #include <QPointer>
 #include <QSize>
 #include <QString>
 
+#include "platform/Clock.h"
 #include "platform/MessageBox.h"
 #include "platform/Screen.h"
 
@@ -80,6 +82,33 @@ private:
 void ShowTextsPlain(QWidget* window);
 // A tool tip that shows the text as it stands.
 QString PlainToolTip(const QString& text);
+
+// The program's clock in a program with windows: a wait for a file that
+// another client holds lets the windows answer, repaint and run their
+// timers, and tells them which file is waited for. Polls and commands that
+// would open files wait until it is over (FileWaitRunning).
+class WindowClock final : public QObject, public Clock {
+    Q_OBJECT
+
+public:
+    TimePoint Now() override;
+    void SleepFor(std::chrono::milliseconds ms) override;
+    void WaitForLock(const std::string& path, std::chrono::milliseconds ms) override;
+    bool Waiting() const { return m_depth > 0; }
+
+signals:
+    // A wait for the file at path has begun (once per file and wait), and
+    // every wait is over.
+    void waitingForFile(const QString& path);
+    void waitOver();
+
+private:
+    int m_depth = 0;
+    std::string m_shownPath;
+};
+
+// The program clock is a WindowClock in the middle of a wait for a file.
+bool FileWaitRunning();
 
 // UTF-8 std::string <-> QString.
 QString ToQ(const std::string& s);

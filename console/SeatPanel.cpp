@@ -19,7 +19,7 @@ namespace scrivo {
 namespace {
 
 constexpr double ToolBoxWidth = 3600;
-constexpr double SeatTop = 2265;
+constexpr double SeatTop = 2625;
 constexpr double SeatStep = 240;
 
 QPushButton* MakeButton(QWidget* parent, const char* name, double left, double top, double width,
@@ -103,9 +103,24 @@ SeatPanel::SeatPanel(QWidget* parent) : QFrame(parent)
     F_Button = MakeButton(this, "F_Button", 90, 1485, 1230, QStringLiteral("F"), QStringLiteral("Fold"));
     M_Button =
         MakeButton(this, "M_Button", 1350, 1485, 1230, QStringLiteral("Msg"), QStringLiteral("Message"));
-    StartRoundBtn = MakeButton(this, "StartRoundBtn", 90, 1845, 2490, QStringLiteral("Start Round"));
+    A_Button = MakeButton(this, "A_Button", 1350, 1485, 1230, QStringLiteral("All in (A)"),
+                          QStringLiteral("All In"));
+    // F and A side by side, the message button under the bet sizes.
+    F_Button->move(F_Button->x(), TwipsToPixelsY(1485));
+    M_Button->move(M_Button->x(), TwipsToPixelsY(2205));
+    MinBtn = MakeButton(this, "MinBtn", 90, 1845, 800, QStringLiteral("Min"));
+    HalfPotBtn = MakeButton(this, "HalfPotBtn", 935, 1845, 800, QStringLiteral("1/2 Pot"));
+    PotBtn = MakeButton(this, "PotBtn", 1780, 1845, 800, QStringLiteral("Pot"));
+    for (int size = 0; QPushButton * b : {MinBtn, HalfPotBtn, PotBtn}) {
+        connect(b, &QPushButton::clicked, this, [this, size] { emit betSizeRequested(size); });
+        ++size;
+    }
+    StartRoundBtn = MakeButton(this, "StartRoundBtn", 90, 2205, 1230, QStringLiteral("Start Round"));
+    BackBtn = MakeButton(this, "BackBtn", 90, 2205, 1230, QStringLiteral("I'm back"));
+    BackBtn->hide();
+    connect(BackBtn, &QPushButton::clicked, this, [this] { emit commandRequested(QStringLiteral("K")); });
     const std::pair<QPushButton*, const char*> commands[] = {
-        {C_Button, "C"}, {B_Button, "B"}, {F_Button, "F"}, {M_Button, "M"}};
+        {C_Button, "C"}, {B_Button, "B"}, {F_Button, "F"}, {A_Button, "A"}, {M_Button, "M"}};
     for (const auto& [button, letter] : commands)
         connect(button, &QPushButton::clicked, this,
                 [this, l = QString::fromLatin1(letter)] { emit commandRequested(l); });
@@ -164,6 +179,13 @@ void SeatPanel::ApplyLang(const Language& language)
     F_Button->setToolTip(PlainToolTip(ToQ(t[Cap::MenuFold])));
     B_Button->setText(ToQ(t[Cap::BetRaise]));
     B_Button->setToolTip(PlainToolTip(ToQ(t[Cap::MenuBetRaise])));
+    A_Button->setToolTip(PlainToolTip(ToQ(t[Cap::MenuAllIn])));
+    const std::pair<QPushButton*, CapId> captions[] = {
+        {C_Button, Cap::CheckButton}, {B_Button, Cap::BetButton},    {F_Button, Cap::FoldButton},
+        {A_Button, Cap::AllInButton}, {MinBtn, Cap::MinRaiseButton}, {HalfPotBtn, Cap::HalfPotButton},
+        {PotBtn, Cap::PotButton},     {BackBtn, Cap::ImBack}};
+    for (const auto& [button, id] : captions)
+        if (!t[id].empty()) button->setText(ToQ(t[id]));
     CashCaption->setText(ToQ(t[Cap::Cash]));
     PotCaption->setText(ToQ(t[Cap::Pot]));
     CallCaption->setText(ToQ(t[Cap::ToCall]));
@@ -180,9 +202,12 @@ void SeatPanel::FitCaptions()
 
     // Buttons: two columns as wide as the widest caption needs.
     int column = TwipsToPixelsX(1230);
-    for (QPushButton* b : {C_Button, B_Button, F_Button, M_Button})
+    for (QPushButton* b : {C_Button, B_Button, F_Button, A_Button, M_Button, StartRoundBtn, BackBtn})
         column = fit(b, column);
-    const int buttonsWidth = std::max(2 * column + gap, fit(StartRoundBtn, 0));
+    int sizeColumn = 0;
+    for (QPushButton* b : {MinBtn, HalfPotBtn, PotBtn})
+        sizeColumn = fit(b, sizeColumn);
+    const int buttonsWidth = std::max(2 * column + gap, 3 * sizeColumn + 2 * gap);
     column = (buttonsWidth - gap) / 2;
     // The amounts keep a space after the longest caption ("To call:").
     int captionWidth = TwipsToPixelsX(600);
@@ -201,11 +226,15 @@ void SeatPanel::FitCaptions()
         l->setGeometry(margin, l->y(), captionWidth, l->height());
     for (QLabel* l : {CashLbl, PotLbl, CallLbl})
         l->setGeometry(margin + captionWidth, l->y(), inner - captionWidth, l->height());
-    for (QPushButton* b : {C_Button, F_Button})
+    for (QPushButton* b : {C_Button, F_Button, StartRoundBtn, BackBtn})
         b->setGeometry(margin, b->y(), column, b->height());
-    for (QPushButton* b : {B_Button, M_Button})
+    for (QPushButton* b : {B_Button, A_Button, M_Button})
         b->setGeometry(margin + inner - column, b->y(), column, b->height());
-    StartRoundBtn->setGeometry(margin, StartRoundBtn->y(), inner, StartRoundBtn->height());
+    const int third = (inner - 2 * gap) / 3;
+    for (int i = 0; QPushButton * b : {MinBtn, HalfPotBtn, PotBtn}) {
+        b->setGeometry(margin + i * (third + gap), b->y(), third, b->height());
+        ++i;
+    }
 
     // Seat rows: the marks stay at the right edge, the cash column takes
     // what the panel gained.
@@ -239,7 +268,9 @@ void SeatPanel::LoadSeats(const TableState& s, const std::function<std::string(C
             const std::string name =
                 p < static_cast<int>(s.PlayerNames.size()) ? s.PlayerNames[p] : std::string();
             const Currency cash = p < static_cast<int>(s.PlayerCash.size()) ? s.PlayerCash[p] : Currency();
-            PlayersLbl[i]->setText(ToQ(name));
+            m_names[i] = ToQ(name);
+            PlayersLbl[i]->setText(m_away[i] ? m_names[i] + QStringLiteral(" · ") + PlayersLbl[i]->toolTip()
+                                             : m_names[i]);
             PlayersLbl[i]->show();
             PlayersCash[i]->setText(ToQ(formatCash(cash)));
             PlayersCash[i]->show();
@@ -317,15 +348,52 @@ void SeatPanel::ShowMoney(const std::string& cash, const std::string& pot, const
 void SeatPanel::SetActionsEnabled(bool myTurn)
 {
     M_Button->setEnabled(true);
-    for (QPushButton* b : {C_Button, B_Button, F_Button})
+    for (QPushButton* b : {C_Button, B_Button, F_Button, A_Button})
         b->setEnabled(myTurn);
+    if (!myTurn) SetBetSizesEnabled(false);
+}
+
+void SeatPanel::SetActionCaptions(const std::string& checkCall, const std::string& betRaise,
+                                  const std::string& fold, const std::string& allIn)
+{
+    bool changed = false;
+    const std::pair<QPushButton*, const std::string*> captions[] = {
+        {C_Button, &checkCall}, {B_Button, &betRaise}, {F_Button, &fold}, {A_Button, &allIn}};
+    for (const auto& [button, text] : captions) {
+        if (button->text() == ToQ(*text)) continue;
+        button->setText(ToQ(*text));
+        changed = true;
+    }
+    if (changed) FitCaptions();
+}
+
+void SeatPanel::SetBetSizesEnabled(bool enabled)
+{
+    for (QPushButton* b : {MinBtn, HalfPotBtn, PotBtn})
+        b->setEnabled(enabled);
+}
+
+void SeatPanel::SetAway(int i, bool away, const std::string& mark)
+{
+    if (i < 0 || i >= 9) return;
+    m_away[static_cast<std::size_t>(i)] = away;
+    PlayersLbl[i]->setToolTip(away ? ToQ(mark) : QString());
+    if (m_names[i].isEmpty()) m_names[i] = PlayersLbl[i]->text();
+    PlayersLbl[i]->setText(away ? m_names[i] + QStringLiteral(" · ") + ToQ(mark) : m_names[i]);
+}
+
+void SeatPanel::SetBackVisible(bool visible)
+{
+    BackBtn->setVisible(visible);
+    BackBtn->raise();
 }
 
 void SeatPanel::SetGameEnded()
 {
-    for (QPushButton* b : {C_Button, B_Button, F_Button, M_Button})
+    for (QPushButton* b : {C_Button, B_Button, F_Button, A_Button, M_Button, MinBtn, HalfPotBtn, PotBtn})
         b->setEnabled(false);
     StartRoundBtn->hide();
+    BackBtn->hide();
     CallLbl->clear();
 }
 

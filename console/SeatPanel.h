@@ -41,13 +41,22 @@ public:
     // to call (empty: nothing).
     void ShowMoney(const std::string& cash, const std::string& pot, const std::string& toCall);
     void SetActionsEnabled(bool myTurn);
+    // The action buttons' captions: what a press does now, and its key.
+    void SetActionCaptions(const std::string& checkCall, const std::string& betRaise, const std::string& fold,
+                           const std::string& allIn);
+    void SetBetSizesEnabled(bool enabled);
+    // The seat's away mark beside the name, and the own "I'm back" button.
+    void SetAway(int index, bool away, const std::string& mark);
+    void SetBackVisible(bool visible);
     void SetStartRoundAllowed(bool allowed);
     // No button offers a move once the game is over.
     void SetGameEnded();
 
 signals:
-    // A button's command letter (C, B, F, M).
+    // A button's command letter (C, B, F, A, M; K for "I'm back").
     void commandRequested(const QString& letter);
+    // A bet-size button: 0 minimum raise, 1 half the pot, 2 the pot.
+    void betSizeRequested(int size);
     void startRoundRequested();
     void closeRequested();
     // The keyboard belongs to the log pane, not to the panel.
@@ -83,6 +92,13 @@ private:
     QPushButton* B_Button = nullptr;
     QPushButton* F_Button = nullptr;
     QPushButton* M_Button = nullptr;
+    QPushButton* A_Button = nullptr;
+    QPushButton* MinBtn = nullptr;
+    QPushButton* HalfPotBtn = nullptr;
+    QPushButton* PotBtn = nullptr;
+    QPushButton* BackBtn = nullptr;
+    std::array<QString, 9> m_names;
+    std::array<bool, 9> m_away{};
 
     QPoint m_dragStart;
     bool m_dragging = false;

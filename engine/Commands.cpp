@@ -16,15 +16,52 @@ namespace scrivo {
 
 namespace {
 
-// Typed amounts beyond this are far above any cash; keeping them finite
-// keeps the conversion exact and the "above your cash" check meaningful.
-constexpr double LargestTypedAmount = 1e12;
+// Typed amounts with more whole digits than this are far above any cash;
+// they are taken as this many nines so that the "above your cash" check
+// answers them.
+constexpr std::size_t LongestWholePart = 12;
 
-bool EndsWithPointAndTwoDigits(const std::string& text)
+// A typed amount: digits with at most one decimal separator, a point or a
+// comma alike (German players type commas), optionally after the table's
+// currency symbol. Anything else is no amount. The decimals are kept as
+// typed, so that the caller can ask for exactly two.
+struct TypedAmount {
+    Currency amount;
+    std::size_t decimals = 0;
+};
+
+std::optional<TypedAmount> ParseTypedAmount(std::string text, const std::string& symbol)
 {
-    const std::size_t n = text.size();
-    return n >= 3 && text[n - 3] == '.' && std::isdigit(static_cast<unsigned char>(text[n - 2])) &&
-           std::isdigit(static_cast<unsigned char>(text[n - 1]));
+    text = Trim(text);
+    if (!symbol.empty() && text.starts_with(symbol)) text = Trim(text.substr(symbol.size()));
+    std::string whole, fraction;
+    bool separator = false;
+    for (const char c : text) {
+        if (c == '.' || c == ',') {
+            if (separator) return std::nullopt;
+            separator = true;
+        } else if (std::isdigit(static_cast<unsigned char>(c))) {
+            (separator ? fraction : whole) += c;
+        } else {
+            return std::nullopt;
+        }
+    }
+    if (whole.empty() && fraction.empty()) return std::nullopt;
+    whole.erase(0, std::min(whole.find_first_not_of('0'), whole.size()));
+    if (whole.size() > LongestWholePart) {
+        whole.assign(LongestWholePart, '9');
+        fraction.clear();
+    }
+    TypedAmount typed;
+    typed.decimals = fraction.size();
+    // Currency keeps four decimals; a longer fraction is refused by the caller.
+    const std::string kept = fraction.substr(0, 4);
+    const auto amount = Currency::Parse((whole.empty() ? "0" : whole) + (kept.empty() ? "" : "." + kept));
+    if (!amount) return std::nullopt;
+    typed.amount = *amount;
+    if (fraction.size() > 4 && fraction.find_first_not_of('0', 4) != std::string::npos)
+        typed.amount = typed.amount + Currency::FromRaw(1); // never a round amount
+    return typed;
 }
 
 } // namespace
@@ -83,6 +120,22 @@ BetLimits LimitsOf(const Table& table)
     return table.OwnLimits();
 }
 
+Currency SuggestedBet(const BetLimits& limits, BetSize size)
+{
+    const RaiseRange range = RaiseAmounts(limits);
+    if (!range.raise) return Currency();
+    const Currency call = CallAmount(limits);
+    const Currency potAfterCall = limits.pot + call;
+    Currency amount = range.least;
+    if (size == BetSize::Pot) amount = call + potAfterCall;
+    if (size == BetSize::HalfPot) {
+        // Half of the pot, in whole cents.
+        constexpr std::int64_t cent = Currency::Scale / 100;
+        amount = call + Currency::FromRaw(potAfterCall.Raw() / 2 / cent * cent);
+    }
+    return std::clamp(amount, range.least, range.most);
+}
+
 std::string BetRequest(Currency amount)
 {
     return "R" + amount.ToString();
@@ -136,31 +189,33 @@ CommandOutcome AllIn(const BetLimits& limits, const Language& language)
 CommandOutcome EnterAmount(const std::string& typed, const BetLimits& limits, const Language& language)
 {
     const auto cash = [&](Currency c) { return FormatCash(c, limits.currencySymbol); };
-    double value = Val(typed);
-    if (value > LargestTypedAmount) value = LargestTypedAmount;
-    if (value < -LargestTypedAmount) value = -LargestTypedAmount;
-    const Currency amount = Currency::FromDouble(value);
-
     CommandOutcome out;
-    bool accepted = true;
-    auto refuse = [&](std::string text) {
-        accepted = false;
-        out.status = std::move(text);
-    };
-
-    if (amount <= Currency()) {
-        // Nothing typed that is an amount: say what is due, if anything.
+    if (Trim(typed).empty()) {
+        // Nothing typed: say what is due, if anything.
         const Currency call = CallAmount(limits);
-        refuse(call.IsZero() ? "" : language.FormatText(Msg::CallAtLeast, cash(call)));
+        out.status = call.IsZero() ? "" : language.FormatText(Msg::CallAtLeast, cash(call));
+        return out;
     }
-    if (amount.Raw() % Currency::Scale != 0 && !EndsWithPointAndTwoDigits(typed))
-        refuse(language.LangText[Msg::TwoDecimals]);
+    const std::optional<TypedAmount> parsed = ParseTypedAmount(typed, limits.currencySymbol);
+    if (!parsed) {
+        out.status = language.FormatText(Msg::AmountUnreadable, Trim(typed));
+        return out;
+    }
+    const Currency amount = parsed->amount;
+    if (amount <= Currency()) {
+        const Currency call = CallAmount(limits);
+        out.status = call.IsZero() ? language.FormatText(Msg::AmountUnreadable, Trim(typed))
+                                   : language.FormatText(Msg::CallAtLeast, cash(call));
+        return out;
+    }
+    if (amount.Raw() % Currency::Scale != 0 && parsed->decimals != 2) {
+        out.status = language.LangText[Msg::TwoDecimals];
+        return out;
+    }
     // Everything else is the rules' own check, the one the host makes.
-    if (accepted) {
-        out.accepted = true;
-        out.request = BetRequest(amount);
-        out.status = language.FormatText(Msg::YouBet, cash(amount));
-    }
+    out.accepted = true;
+    out.request = BetRequest(amount);
+    out.status = language.FormatText(Msg::YouBet, cash(amount));
     return Confirmed(out, limits, language);
 }
 

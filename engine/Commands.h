@@ -33,9 +33,18 @@ CommandOutcome CheckOrCall(const BetLimits& limits, const Language& language);
 CommandOutcome Fold(const Language& language);
 // "A": the whole cash.
 CommandOutcome AllIn(const BetLimits& limits, const Language& language);
-// The amount typed into the amount box, run through all the checks in
-// order; the last failing check's message is the one kept.
+// The amount typed into the amount box: digits with a decimal point or
+// comma (after the currency symbol, if typed); anything else is refused
+// with a message that says so. An amount is then run through the rules'
+// checks.
 CommandOutcome EnterAmount(const std::string& typed, const BetLimits& limits, const Language& language);
+
+// The bet-size buttons: what to type for a minimum raise, a raise of half
+// the pot and one of the pot (call first, then raise by the pot after the
+// call), each kept within what the rules allow now. Zero when no raise is
+// allowed.
+enum class BetSize { MinRaise, HalfPot, Pot };
+Currency SuggestedBet(const BetLimits& limits, BetSize size);
 
 // The request text for an amount: "R" and the plain decimal text.
 std::string BetRequest(Currency amount);

@@ -1,465 +1,21 @@
 #include "engine/HandHistory.h"
 
 #include <algorithm>
-#include <array>
-#include <cctype>
 #include <ctime>
-#include <functional>
-#include <map>
+#include <set>
 
 #include "engine/FormatCash.h"
 #include "engine/Table.h"
 #include "gamefolder/RecordFile.h"
-#include "gamefolder/Records.h"
 #include "platform/Text.h"
-#include "settings/Language.h"
-#include "settings/TextIds.h"
 
 namespace scrivo {
 
-// ---------------------------------------------------------------- hand sums
-
-Currency HistoryHand::ContributedBy(const std::string& player) const
-{
-    Currency sum;
-    for (const HistoryAction& a : actions)
-        if (a.player == player) sum += a.amount;
-    return sum;
-}
-
-Currency HistoryHand::CollectedBy(const std::string& player) const
-{
-    Currency sum;
-    for (const HistoryWin& w : wins)
-        if (w.player == player) sum += w.amount;
-    return sum;
-}
-
-Currency HistoryHand::Contributed() const
-{
-    Currency sum;
-    for (const HistoryAction& a : actions)
-        sum += a.amount;
-    return sum;
-}
-
-Currency HistoryHand::Collected() const
-{
-    Currency sum;
-    for (const HistoryWin& w : wins)
-        sum += w.amount;
-    return sum;
-}
-
-bool HistoryHand::Balanced() const
-{
-    return !wins.empty() && Contributed() == Collected();
-}
-
 namespace {
 
-// ---------------------------------------------------------------- templates
+using K = JournalKind;
 
-enum class Arg { Name, Amount, Number };
-
-// A message text cut into literal pieces and the places of its arguments
-// ("%" first, "$" second, "*" third).
-struct Template {
-    struct Piece {
-        std::string literal;
-        int arg = 0; // 1..3 for an argument, 0 for a literal
-    };
-    std::vector<Piece> pieces;
-    std::array<Arg, 4> kinds{};
-    bool tailAllowed = false; // more text may follow (the first hand's header)
-    bool empty = true;
-};
-
-Template MakeTemplate(const std::string& text, Arg a1, Arg a2 = Arg::Name, Arg a3 = Arg::Name)
-{
-    Template t;
-    t.kinds = {Arg::Name, a1, a2, a3};
-    t.empty = Trim(text).empty();
-    std::string literal;
-    for (char ch : text) {
-        const int arg = ch == '%' ? 1 : ch == '$' ? 2 : ch == '*' ? 3 : 0;
-        if (arg == 0) {
-            literal += ch;
-            continue;
-        }
-        if (!literal.empty()) t.pieces.push_back({literal, 0});
-        literal.clear();
-        t.pieces.push_back({{}, arg});
-    }
-    if (!literal.empty()) t.pieces.push_back({literal, 0});
-    // Lines are compared without their outer blanks and line breaks.
-    if (!t.pieces.empty() && t.pieces.front().arg == 0) {
-        std::string& first = t.pieces.front().literal;
-        first.erase(0, first.find_first_not_of(" \r\n"));
-    }
-    if (!t.pieces.empty() && t.pieces.back().arg == 0) {
-        std::string& last = t.pieces.back().literal;
-        last.erase(last.find_last_not_of(" \r\n") + 1);
-    }
-    return t;
-}
-
-// An amount as FormatCash writes it: the symbol, digits, at most two decimals.
-std::optional<Currency> ParseAmount(std::string_view text, const std::string& symbol)
-{
-    if (text.substr(0, symbol.size()) != symbol) return std::nullopt;
-    text.remove_prefix(symbol.size());
-    if (text.empty() || !std::isdigit(static_cast<unsigned char>(text.front())) ||
-        !std::isdigit(static_cast<unsigned char>(text.back())))
-        return std::nullopt;
-    const std::size_t dot = text.find('.');
-    if (dot != std::string_view::npos && text.size() - dot - 1 != 2) return std::nullopt;
-    for (char ch : text)
-        if (ch != '.' && !std::isdigit(static_cast<unsigned char>(ch))) return std::nullopt;
-    return Currency::Parse(text);
-}
-
-struct Matcher {
-    const Template& t;
-    const std::string& symbol;
-    std::string_view text;
-    std::array<std::string, 4> args{};
-
-    bool Valid(int arg, std::string_view value) const
-    {
-        switch (t.kinds[static_cast<std::size_t>(arg)]) {
-        case Arg::Name:
-            return !value.empty();
-        case Arg::Amount:
-            return ParseAmount(value, symbol).has_value();
-        case Arg::Number:
-            return !value.empty() && value.size() < 9 && std::all_of(value.begin(), value.end(), [](char c) {
-                return std::isdigit(static_cast<unsigned char>(c));
-            });
-        }
-        return false;
-    }
-
-    bool From(std::size_t piece, std::size_t pos)
-    {
-        if (piece == t.pieces.size()) return pos == text.size() || t.tailAllowed;
-        const Template::Piece& p = t.pieces[piece];
-        if (p.arg == 0) {
-            if (text.substr(pos, p.literal.size()) != p.literal) return false;
-            return From(piece + 1, pos + p.literal.size());
-        }
-        // An argument: try each end where the rest can follow.
-        const bool nextIsLiteral = piece + 1 < t.pieces.size() && t.pieces[piece + 1].arg == 0;
-        for (std::size_t end = pos + 1; end <= text.size(); ++end) {
-            if (nextIsLiteral) {
-                end = text.find(t.pieces[piece + 1].literal, end);
-                if (end == std::string_view::npos) return false;
-            } else if (piece + 1 == t.pieces.size() && !t.tailAllowed && end != text.size()) {
-                continue;
-            }
-            const std::string_view value = text.substr(pos, end - pos);
-            if (!Valid(p.arg, value)) continue;
-            args[static_cast<std::size_t>(p.arg)] = std::string(value);
-            if (From(piece + 1, end)) return true;
-        }
-        return false;
-    }
-};
-
-std::optional<std::array<std::string, 4>> Match(const Template& t, std::string_view text,
-                                                const std::string& symbol)
-{
-    if (t.empty) return std::nullopt;
-    Matcher m{t, symbol, text};
-    if (!m.From(0, 0)) return std::nullopt;
-    return m.args;
-}
-
-// ---------------------------------------------------------------- parser
-
-class Parser {
-public:
-    Parser(int viewer, const Language& language, const std::string& symbol)
-        : m_viewer(viewer), m_symbol(symbol)
-    {
-        auto make = [&](MsgId n, Arg a1, Arg a2 = Arg::Name, Arg a3 = Arg::Name) {
-            m_templates[n] = MakeTemplate(language.LangText[n], a1, a2, a3);
-        };
-        make(Msg::HandHeader, Arg::Number);
-        m_templates[Msg::HandHeader].tailAllowed = true;
-        make(Msg::PostsSmallBlind, Arg::Name, Arg::Amount);
-        make(Msg::PostsBigBlind, Arg::Name, Arg::Amount);
-        make(Msg::AllInSmallBlind, Arg::Name, Arg::Amount);
-        make(Msg::AllInBigBlind, Arg::Name, Arg::Amount);
-        make(Msg::Checks, Arg::Name);
-        make(Msg::GoesAllIn, Arg::Name, Arg::Amount);
-        make(Msg::PutsInRaising, Arg::Name, Arg::Amount, Arg::Amount);
-        make(Msg::AllInRaising, Arg::Name, Arg::Amount, Arg::Amount);
-        make(Msg::Calls, Arg::Name, Arg::Amount);
-        make(Msg::Folds, Arg::Name);
-        make(Msg::Wins, Arg::Name, Arg::Amount);
-        make(Msg::MainPotUncontested, Arg::Name);
-        make(Msg::SidePotUncontested, Arg::Name, Arg::Number);
-        make(Msg::ShowdownMainPot, Arg::Name);
-        make(Msg::ShowdownSidePot, Arg::Number);
-        make(Msg::PlayersSharePot, Arg::Number);
-        make(Msg::Flop, Arg::Name);
-        make(Msg::Turn, Arg::Name);
-        make(Msg::River, Arg::Name);
-        make(Msg::RestOfBoard, Arg::Name);
-        make(Msg::DealingHoleCards, Arg::Name);
-        make(Msg::OutOfChips, Arg::Name);
-        make(Msg::GameOver, Arg::Name);
-        make(Msg::PlayerLeft, Arg::Name);
-        make(Msg::HostLeft, Arg::Name);
-        make(Msg::UncalledReturned, Arg::Name, Arg::Amount);
-        make(Msg::TimedOutChecks, Arg::Name);
-        make(Msg::TimedOutFolds, Arg::Name);
-        make(Msg::AwayFolds, Arg::Name);
-    }
-
-    void Line(std::string_view line)
-    {
-        if (line.empty()) return;
-        if (std::isdigit(static_cast<unsigned char>(line.front()))) {
-            // A private line: only the viewer's own cards are of interest.
-            if (line.size() >= 2 && line[0] - '0' == m_viewer && line[1] == 'c' && m_hand) {
-                const CardListParseResult cards = ParseCardList(line.substr(2));
-                if (cards.ok && cards.cards.size() == 2) {
-                    m_hand->holeCards = cards.cards;
-                    ++m_result.matchedLines;
-                }
-            }
-            return;
-        }
-        const char kind = line.front();
-        std::string_view text = line.substr(1);
-        while (!text.empty() && (text.front() == '\r' || text.front() == '\n' || text.front() == ' '))
-            text.remove_prefix(1);
-        while (!text.empty() && (text.back() == '\r' || text.back() == '\n' || text.back() == ' '))
-            text.remove_suffix(1);
-        if (Known(kind, text)) ++m_result.matchedLines;
-    }
-
-    ParsedHistory Finish()
-    {
-        Close();
-        return std::move(m_result);
-    }
-
-private:
-    using Args = std::array<std::string, 4>;
-
-    std::optional<Args> Try(MsgId n, std::string_view text) const
-    {
-        const auto it = m_templates.find(n);
-        return it == m_templates.end() ? std::nullopt : Match(it->second, text, m_symbol);
-    }
-
-    Currency Amount(const std::string& text) const
-    {
-        return ParseAmount(text, m_symbol).value_or(Currency());
-    }
-
-    void Close()
-    {
-        if (m_hand && (!m_hand->actions.empty() || !m_hand->wins.empty())) m_result.hands.push_back(*m_hand);
-        m_hand.reset();
-    }
-
-    void Appear(const std::string& player)
-    {
-        if (!m_hand) return;
-        if (std::find(m_hand->players.begin(), m_hand->players.end(), player) == m_hand->players.end())
-            m_hand->players.push_back(player);
-    }
-
-    void Act(HistoryAction::Kind kind, const std::string& player, Currency amount, bool allIn)
-    {
-        if (!m_hand) return;
-        Appear(player);
-        m_hand->actions.push_back({kind, player, amount, allIn, m_street});
-    }
-
-    void Win(const std::string& player, Currency amount)
-    {
-        if (!m_hand) return;
-        Appear(player);
-        m_hand->wins.push_back({player, amount, m_pot, m_showdown});
-    }
-
-    bool Known(char kind, std::string_view text)
-    {
-        using K = HistoryAction::Kind;
-        std::optional<Args> a;
-        switch (kind) {
-        case 'i':
-            if ((a = Try(Msg::HandHeader, text))) {
-                Close();
-                m_hand.emplace();
-                m_hand->number = std::stol(a->at(1));
-                m_street = 0;
-                m_pending = Pending::None;
-                return true;
-            }
-            return false;
-        case 's':
-            if ((a = Try(Msg::PostsSmallBlind, text)))
-                return Act(K::SmallBlind, a->at(1), Amount(a->at(2)), false), true;
-            if ((a = Try(Msg::PostsBigBlind, text)))
-                return Act(K::BigBlind, a->at(1), Amount(a->at(2)), false), true;
-            if ((a = Try(Msg::AllInSmallBlind, text)))
-                return Act(K::SmallBlind, a->at(1), Amount(a->at(2)), true), true;
-            if ((a = Try(Msg::AllInBigBlind, text)))
-                return Act(K::BigBlind, a->at(1), Amount(a->at(2)), true), true;
-            if ((a = Try(Msg::AllInRaising, text)))
-                return Act(K::Put, a->at(1), Amount(a->at(2)), true), true;
-            if ((a = Try(Msg::PutsInRaising, text)))
-                return Act(K::Put, a->at(1), Amount(a->at(2)), false), true;
-            if ((a = Try(Msg::GoesAllIn, text))) return Act(K::Put, a->at(1), Amount(a->at(2)), true), true;
-            if ((a = Try(Msg::Calls, text))) return Act(K::Put, a->at(1), Amount(a->at(2)), false), true;
-            if ((a = Try(Msg::Checks, text))) return Act(K::Check, a->at(1), Currency(), false), true;
-            if (Try(Msg::PlayersSharePot, text) || Try(Msg::GameOver, text)) return true;
-            // The host acting for a player whose time ran out: the check or
-            // fold itself follows as its own line.
-            return Try(Msg::TimedOutChecks, text) || Try(Msg::TimedOutFolds, text) ||
-                   Try(Msg::AwayFolds, text);
-        case 'w':
-            if ((a = Try(Msg::Wins, text))) return Win(a->at(1), Amount(a->at(2))), true;
-            // The part of a bet nobody called goes back to whoever put it in.
-            if ((a = Try(Msg::UncalledReturned, text))) return Win(a->at(1), Amount(a->at(2))), true;
-            if ((a = Try(Msg::Folds, text))) return Act(K::Fold, a->at(1), Currency(), false), true;
-            return Try(Msg::PlayerLeft, text) || Try(Msg::HostLeft, text);
-        case 'd':
-            if (Try(Msg::DealingHoleCards, text)) return true;
-            if (Try(Msg::Flop, text) || Try(Msg::Turn, text) || Try(Msg::River, text) ||
-                Try(Msg::RestOfBoard, text)) {
-                m_pending = Pending::Board;
-                return true;
-            }
-            if (Try(Msg::MainPotUncontested, text)) return m_pot = 0, m_showdown = false, true;
-            if ((a = Try(Msg::SidePotUncontested, text))) {
-                m_pot = std::stoi(a->at(2));
-                m_showdown = false;
-                return true;
-            }
-            if (Try(Msg::ShowdownMainPot, text)) return m_pot = 0, m_showdown = true, true;
-            if ((a = Try(Msg::ShowdownSidePot, text))) {
-                m_pot = std::stoi(a->at(1));
-                m_showdown = true;
-                return true;
-            }
-            return false;
-        case 'c':
-            return Cards(text);
-        case 'n':
-            if (!m_hand || text.size() < 2 || text.back() != ':') return false;
-            m_shower = std::string(text.substr(0, text.size() - 1));
-            m_pending = Pending::BestCards;
-            return true;
-        case 't':
-            if (!m_hand || m_pending != Pending::Description) return false;
-            m_hand->shows.back().description = std::string(text);
-            m_pending = Pending::None;
-            return true;
-        case 'b':
-            return Try(Msg::OutOfChips, text).has_value();
-        default:
-            return false;
-        }
-    }
-
-    bool Cards(std::string_view text)
-    {
-        if (!m_hand) return false;
-        const CardListParseResult cards = ParseCardList(text);
-        if (!cards.ok) return false;
-        if (m_pending == Pending::Board) {
-            m_pending = Pending::None;
-            if (m_hand->board.size() + cards.cards.size() > 5) return false;
-            m_hand->board.insert(m_hand->board.end(), cards.cards.begin(), cards.cards.end());
-            m_street = std::min<int>(3, static_cast<int>(m_hand->board.size()) - 2);
-            return true;
-        }
-        if (m_pending == Pending::BestCards) {
-            Appear(m_shower);
-            // A player is shown once even when several pots are settled.
-            auto seen = std::find_if(m_hand->shows.begin(), m_hand->shows.end(),
-                                     [&](const HistoryShow& s) { return s.player == m_shower; });
-            if (seen != m_hand->shows.end()) m_hand->shows.erase(seen);
-            m_hand->shows.push_back({m_shower, cards.cards, {}});
-            m_pending = Pending::Description;
-            return true;
-        }
-        return false;
-    }
-
-    enum class Pending { None, Board, BestCards, Description };
-
-    int m_viewer;
-    std::string m_symbol;
-    std::map<MsgId, Template> m_templates;
-    ParsedHistory m_result;
-    std::optional<HistoryHand> m_hand;
-    int m_street = 0;
-    int m_pot = 0;
-    bool m_showdown = false;
-    Pending m_pending = Pending::None;
-    std::string m_shower;
-};
-
-} // namespace
-
-ParsedHistory ParseHandHistory(const std::vector<std::string>& lines, int viewer, const Language& language,
-                               const std::string& currencySymbol)
-{
-    Parser parser(viewer, language, currencySymbol);
-    for (const std::string& line : lines)
-        parser.Line(line);
-    return parser.Finish();
-}
-
-ParsedHistory ParseHandHistoryBest(const std::vector<std::string>& lines, int viewer,
-                                   const std::vector<const Language*>& languages,
-                                   const std::string& currencySymbol, std::size_t* chosen)
-{
-    ParsedHistory best;
-    bool any = false;
-    for (std::size_t i = 0; i < languages.size(); ++i) {
-        if (!languages[i]) continue;
-        ParsedHistory parsed = ParseHandHistory(lines, viewer, *languages[i], currencySymbol);
-        if (!any || parsed.matchedLines > best.matchedLines) {
-            best = std::move(parsed);
-            any = true;
-            if (chosen) *chosen = i;
-        }
-    }
-    return best;
-}
-
-// ---------------------------------------------------------------- writer
-
-std::string FormatHistoryDate(long long secondsSinceEpoch)
-{
-    const std::time_t t = static_cast<std::time_t>(secondsSinceEpoch);
-    std::tm parts{};
-    localtime_r(&t, &parts);
-    char text[32];
-    std::strftime(text, sizeof text, "%Y/%m/%d %H:%M:%S", &parts);
-    return text;
-}
-
-std::string TrackerCard(const clsCard& card)
-{
-    static constexpr char faces[] = "23456789TJQKA";
-    static constexpr char suits[] = "hdsc";
-    if (!IsValidCard(card)) return "??";
-    return {faces[card.facevalue], suits[card.suit]};
-}
-
-namespace {
-
-std::string CardsText(const std::vector<clsCard>& cards, std::size_t from = 0, std::size_t to = 99)
+std::string CardsText(const std::vector<clsCard>& cards, std::size_t from = 0, std::size_t to = 5)
 {
     std::string text = "[";
     for (std::size_t i = from; i < cards.size() && i < to; ++i)
@@ -467,20 +23,80 @@ std::string CardsText(const std::vector<clsCard>& cards, std::size_t from = 0, s
     return text + "]";
 }
 
-std::string GameTypeName(const std::string& type)
+std::string UtcText(std::int64_t seconds, const char* format)
 {
-    if (type == "THLI") return "Hold'em Limit";
-    if (type == "THPL") return "Hold'em Pot Limit";
-    return "Hold'em No Limit";
+    const auto t = static_cast<std::time_t>(seconds);
+    std::tm parts{};
+    gmtime_r(&t, &parts);
+    char text[40];
+    std::strftime(text, sizeof text, format, &parts);
+    return text;
 }
 
-class HandWriter {
-public:
-    HandWriter(const HistoryHand& hand, const HistoryGame& game,
-               const std::map<std::string, Currency>* stacks)
-        : m_hand(hand), m_game(game), m_stacks(stacks)
+// Everything a writer needs of one hand, gathered from its records.
+struct HandFacts {
+    const JournalRecord& table;
+    const JournalHand& hand;
+    std::vector<int> dealt; // seats dealt in, in seat order
+    std::vector<clsCard> board;
+    std::map<int, std::vector<clsCard>> shown;
+    std::map<int, Currency> won;
+    std::vector<const JournalRecord*> pots;
+    int smallBlind = 0;
+    int bigBlind = 0;
+    std::map<int, int> foldedOn; // seat -> street (0 pre-flop .. 3 river)
+
+    HandFacts(const JournalRecord& t, const JournalHand& h) : table(t), hand(h)
     {
+        for (const JournalRecord& s : h.seats)
+            if (s.Has(JournalFlag::Dealt)) dealt.push_back(s.seat);
+        std::sort(dealt.begin(), dealt.end());
+        int street = 0;
+        for (const JournalRecord& r : h.events) {
+            switch (r.kind) {
+            case K::Board:
+                board.insert(board.end(), r.cards.begin(), r.cards.end());
+                street = board.size() >= 5 ? 3 : board.size() >= 4 ? 2 : 1;
+                break;
+            case K::Show:
+                shown.emplace(r.seat, r.cards);
+                break;
+            case K::Win:
+                won[r.seat] += r.amount;
+                break;
+            case K::Pot:
+                pots.push_back(&r);
+                break;
+            case K::Blind:
+                (r.Has(JournalFlag::Small) ? smallBlind : bigBlind) = r.seat;
+                break;
+            case K::Fold:
+                foldedOn[r.seat] = street;
+                break;
+            default:
+                break;
+            }
+        }
+        // The machine settles the highest side pot first.
+        std::sort(pots.begin(), pots.end(),
+                  [](const JournalRecord* a, const JournalRecord* b) { return a->pot < b->pot; });
     }
+
+    Currency Won(int seat) const { return won.count(seat) ? won.at(seat) : Currency(); }
+    Currency TotalPot() const
+    {
+        Currency total;
+        for (const JournalRecord* p : pots)
+            total += p->amount;
+        return total;
+    }
+};
+
+// ---------------------------------------------------------------- text
+
+class TextWriter {
+public:
+    TextWriter(const HandFacts& facts, const HistoryOptions& options) : m_f(facts), m_options(options) {}
 
     std::string Write()
     {
@@ -491,340 +107,490 @@ public:
     }
 
 private:
-    std::string Cash(Currency amount) const { return FormatCash(amount, m_game.currencySymbol); }
+    std::string Cash(Currency amount) const { return FormatCash(amount, m_f.table.currencySymbol); }
+    // A name may hold anything; a control character would break the layout.
+    std::string Name(int seat) const { return EscapeControls(m_f.hand.Name(seat)); }
     void Out(const std::string& line) { m_out += line + "\n"; }
-
-    int Seat(const std::string& player) const
-    {
-        const auto& names = m_game.seatNames;
-        const auto it = std::find(names.begin(), names.end(), player);
-        if (it != names.end()) return static_cast<int>(it - names.begin()) + 1;
-        // Unknown seats follow the known ones in the order of appearance.
-        const auto at = std::find(m_hand.players.begin(), m_hand.players.end(), player);
-        return static_cast<int>(names.size() + static_cast<std::size_t>(at - m_hand.players.begin())) + 1;
-    }
-
-    std::string Blind(HistoryAction::Kind kind) const
-    {
-        for (const HistoryAction& a : m_hand.actions)
-            if (a.kind == kind) return a.player;
-        return {};
-    }
-
-    // The button sits right before the small blind among the hand's players.
-    std::string Button() const
-    {
-        const std::string sb = Blind(HistoryAction::Kind::SmallBlind);
-        std::vector<std::string> seated = m_hand.players;
-        std::sort(seated.begin(), seated.end(),
-                  [&](const std::string& a, const std::string& b) { return Seat(a) < Seat(b); });
-        const auto it = std::find(seated.begin(), seated.end(), sb);
-        if (it == seated.end() || seated.empty()) return seated.empty() ? std::string() : seated.front();
-        return it == seated.begin() ? seated.back() : *(it - 1);
-    }
 
     void Header()
     {
-        const bool limit = m_game.gameType == "THLI";
-        const std::string stakes = limit ? Cash(m_game.bigBlind) + "/" + Cash(m_game.bigBlind * 2)
-                                         : Cash(m_game.smallBlind) + "/" + Cash(m_game.bigBlind);
-        Out("Scrivo Poker Hand #" + std::to_string(m_hand.number) + ": " + GameTypeName(m_game.gameType) +
-            " (" + stakes + ") - " + m_game.date);
-        m_button = Button();
-        Out("Table '" + m_game.tableName + "' 9-max Seat #" + std::to_string(Seat(m_button)) +
+        const JournalRecord& t = m_f.table;
+        const char* game = t.gameType == "THLI"   ? "Hold'em Limit"
+                           : t.gameType == "THPL" ? "Hold'em Pot Limit"
+                                                  : "Hold'em No Limit";
+        // A limit game names its small and big bet, the others their blinds.
+        const std::string stakes =
+            t.gameType == "THLI" ? Cash(t.to) + "/" + Cash(t.to * 2) : Cash(t.amount) + "/" + Cash(t.to);
+        Out("PokerStars Hand #" + std::to_string(m_f.hand.id) + ":  " + game + " (" + stakes + ") - " +
+            UtcText(m_f.hand.time, "%Y/%m/%d %H:%M:%S") + " UTC");
+        Out("Table '" + EscapeControls(t.name) + "' 9-max Seat #" + std::to_string(m_f.hand.button) +
             " is the button");
-        std::vector<std::string> seated = m_hand.players;
-        std::sort(seated.begin(), seated.end(),
-                  [&](const std::string& a, const std::string& b) { return Seat(a) < Seat(b); });
-        for (const std::string& p : seated) {
-            std::string line = "Seat " + std::to_string(Seat(p)) + ": " + p;
-            if (m_stacks) {
-                const auto it = m_stacks->find(p);
-                if (it != m_stacks->end()) line += " (" + Cash(it->second) + " in chips)";
-            }
-            Out(line);
-        }
+        for (int p : m_f.dealt)
+            Out("Seat " + std::to_string(p) + ": " + Name(p) + " (" + Cash(m_f.hand.SeatRecord(p)->amount) +
+                " in chips)");
     }
 
-    void Street(int street)
+    void Street(std::size_t boardSize)
     {
-        static const char* names[] = {"", "FLOP", "TURN", "RIVER"};
-        const auto& b = m_hand.board;
-        if (street == 1) Out("*** FLOP *** " + CardsText(b, 0, 3));
-        if (street >= 2)
-            Out(std::string("*** ") + names[street] + " *** " +
-                CardsText(b, 0, static_cast<std::size_t>(street + 1)) + " " +
-                CardsText(b, static_cast<std::size_t>(street + 1), static_cast<std::size_t>(street + 2)));
-        m_level = Currency();
+        const auto& b = m_f.board;
+        if (boardSize == 3) Out("*** FLOP *** " + CardsText(b, 0, 3));
+        if (boardSize == 4) Out("*** TURN *** " + CardsText(b, 0, 3) + " " + CardsText(b, 3, 4));
+        if (boardSize == 5) Out("*** RIVER *** " + CardsText(b, 0, 4) + " " + CardsText(b, 4, 5));
         m_streetIn.clear();
+        m_level = Currency();
     }
 
     void Actions()
     {
-        using K = HistoryAction::Kind;
-        bool holeCardsShown = false;
-        int street = 0;
-        auto holeCards = [&] {
-            if (holeCardsShown) return;
-            holeCardsShown = true;
-            Out("*** HOLE CARDS ***");
-            if (m_hand.holeCards.size() == 2) {
-                // The viewer's seat: the own cards come from a private line.
-                Out("Dealt to " + m_viewerName + " " + CardsText(m_hand.holeCards));
+        std::size_t boardSize = 0;
+        bool holeCards = false;
+        bool showdown = false;
+        std::vector<std::string> collected;
+        const auto own = m_options.ownCards.find(m_f.hand.number);
+        for (const JournalRecord& r : m_f.hand.events) {
+            const std::string who = Name(r.seat);
+            const std::string allIn = r.Has(JournalFlag::AllIn) ? " and is all-in" : "";
+            if (r.kind != K::Blind && !holeCards) {
+                holeCards = true;
+                Out("*** HOLE CARDS ***");
+                if (own != m_options.ownCards.end())
+                    Out("Dealt to " + Name(m_options.viewer) + " " + CardsText(own->second));
             }
-        };
-        m_viewerName = ViewerName();
-        for (const HistoryAction& a : m_hand.actions) {
-            if (a.kind != K::SmallBlind && a.kind != K::BigBlind) holeCards();
-            while (street < a.street && street < 3)
-                Street(++street);
-            const std::string allIn = a.allIn ? " and is all-in" : "";
-            Currency& in = m_streetIn[a.player];
-            switch (a.kind) {
-            case K::SmallBlind:
-            case K::BigBlind:
-                Out(a.player + ": posts " + (a.kind == K::SmallBlind ? "small" : "big") + " blind " +
-                    Cash(a.amount) + allIn);
-                in += a.amount;
-                m_level = std::max(m_level, in);
+            switch (r.kind) {
+            case K::Blind:
+                m_streetIn[r.seat] += r.amount;
+                m_level = std::max(m_level, m_streetIn[r.seat]);
+                Out(who + ": posts " + (r.Has(JournalFlag::Small) ? "small" : "big") + " blind " +
+                    Cash(r.amount) + allIn);
                 break;
             case K::Check:
-                Out(a.player + ": checks");
+                if (r.Has(JournalFlag::TimedOut)) Out(who + " has timed out");
+                Out(who + ": checks");
                 break;
-            case K::Fold:
-                Out(a.player + ": folds");
-                m_folded[a.player] = street;
+            case K::Call:
+                m_streetIn[r.seat] += r.amount;
+                Out(who + ": calls " + Cash(r.amount) + allIn);
                 break;
-            case K::Put: {
-                const Currency total = in + a.amount;
-                if (total <= m_level)
-                    Out(a.player + ": calls " + Cash(a.amount) + allIn);
-                else if (m_level.IsZero())
-                    Out(a.player + ": bets " + Cash(a.amount) + allIn);
+            case K::Raise: {
+                const Currency total = m_streetIn[r.seat] += r.amount;
+                if (m_level.IsZero())
+                    Out(who + ": bets " + Cash(r.amount) + allIn);
                 else
-                    Out(a.player + ": raises " + Cash(total - m_level) + " to " + Cash(total) + allIn);
-                in = total;
-                m_level = std::max(m_level, total);
+                    Out(who + ": raises " + Cash(total - m_level) + " to " + Cash(total) + allIn);
+                m_level = total;
                 break;
             }
+            case K::Fold:
+                if (r.Has(JournalFlag::TimedOut)) Out(who + " has timed out");
+                Out(who + ": folds");
+                if (r.Has(JournalFlag::Left)) Out(who + " leaves the table");
+                break;
+            case K::Board:
+                for (std::size_t i = 0; i < r.cards.size(); ++i)
+                    Street(++boardSize);
+                break;
+            case K::Return:
+                Out("Uncalled bet (" + Cash(r.amount) + ") returned to " + who);
+                break;
+            case K::Show:
+                if (!showdown) Out("*** SHOW DOWN ***");
+                showdown = true;
+                if (m_showsWritten.insert(r.seat).second) Out(who + ": shows " + CardsText(r.cards));
+                break;
+            case K::Win:
+                // Every hand shown first, then what each pot paid.
+                collected.push_back(who + " collected " + Cash(r.amount) + " from " + PotName(r.pot));
+                break;
+            default:
+                break;
             }
         }
-        holeCards();
-        // Cards dealt after the last action: a run-out, or a board nobody bet on.
-        const int dealt = m_hand.board.size() >= 3 ? static_cast<int>(m_hand.board.size()) - 2 : 0;
-        while (street < dealt)
-            Street(++street);
-        if (!m_hand.shows.empty()) {
-            Out("*** SHOW DOWN ***");
-            for (const HistoryShow& s : m_hand.shows)
-                Out(s.player + ": shows " + CardsText(Shown(s)) + " (" + s.description + ")");
-        }
-        for (const HistoryWin& w : m_hand.wins)
-            Out(w.player + " collected " + Cash(w.amount) + " from " + PotName(w.pot));
+        for (const std::string& line : collected)
+            Out(line);
     }
 
     std::string PotName(int pot) const
     {
-        const bool sidePots = std::any_of(m_hand.wins.begin(), m_hand.wins.end(),
-                                          [](const HistoryWin& w) { return w.pot > 0; });
-        if (!sidePots) return "pot";
-        return pot == 0 ? "main pot" : "side pot-" + std::to_string(pot);
-    }
-
-    std::string ViewerName() const
-    {
-        // The viewer is the one seat whose name the game gives for the own
-        // player; without it the cards stay unnamed.
-        return m_game.viewer >= 1 && m_game.viewer <= static_cast<int>(m_game.seatNames.size())
-                   ? m_game.seatNames[static_cast<std::size_t>(m_game.viewer - 1)]
-                   : std::string("Hero");
-    }
-
-    // Hole cards as far as the log shows them: the viewer's own, for others
-    // the best five less the board.
-    std::vector<clsCard> Shown(const HistoryShow& s) const
-    {
-        if (s.player == m_viewerName && m_hand.holeCards.size() == 2) return m_hand.holeCards;
-        std::vector<clsCard> own;
-        for (const clsCard& c : s.bestCards)
-            if (std::none_of(m_hand.board.begin(), m_hand.board.end(),
-                             [&](const clsCard& b) { return b.SameCard(c); }))
-                own.push_back(c);
-        return own;
+        const std::size_t n = m_f.pots.size();
+        if (n <= 1) return "pot";
+        if (pot <= 1) return "main pot";
+        return n == 2 ? "side pot" : "side pot-" + std::to_string(pot - 1);
     }
 
     void Summary()
     {
         Out("*** SUMMARY ***");
-        std::string pots = "Total pot " + Cash(m_hand.Contributed());
-        std::map<int, Currency> byPot;
-        for (const HistoryWin& w : m_hand.wins)
-            byPot[w.pot] += w.amount;
-        if (byPot.size() > 1 || (byPot.size() == 1 && byPot.begin()->first > 0)) {
-            for (const auto& [pot, amount] : byPot)
-                pots +=
-                    (pot == 0 ? " Main pot " : " Side pot-" + std::to_string(pot) + " ") + Cash(amount) + ".";
-        }
+        std::string pots = "Total pot " + Cash(m_f.TotalPot());
+        if (m_f.pots.size() > 1)
+            for (const JournalRecord* p : m_f.pots)
+                pots += (p->pot <= 1 ? " Main pot " : " " + Capitalised(PotName(p->pot)) + " ") +
+                        Cash(p->amount) + ".";
         Out(pots + " | Rake " + Cash(Currency()));
-        if (!m_hand.board.empty()) Out("Board " + CardsText(m_hand.board));
-        static const char* where[] = {"before Flop", "on the Flop", "on the Turn", "on the River"};
-        const std::string sb = Blind(HistoryAction::Kind::SmallBlind);
-        const std::string bb = Blind(HistoryAction::Kind::BigBlind);
-        std::vector<std::string> seated = m_hand.players;
-        std::sort(seated.begin(), seated.end(),
-                  [&](const std::string& a, const std::string& b) { return Seat(a) < Seat(b); });
-        for (const std::string& p : seated) {
-            std::string line = "Seat " + std::to_string(Seat(p)) + ": " + p;
-            if (p == m_button) line += " (button)";
-            if (p == sb) line += " (small blind)";
-            if (p == bb) line += " (big blind)";
-            const Currency won = m_hand.CollectedBy(p);
-            const auto shown = std::find_if(m_hand.shows.begin(), m_hand.shows.end(),
-                                            [&](const HistoryShow& s) { return s.player == p; });
-            const auto folded = m_folded.find(p);
-            if (folded != m_folded.end()) {
+        if (!m_f.board.empty()) Out("Board " + CardsText(m_f.board));
+        static constexpr const char* where[] = {"before Flop", "on the Flop", "on the Turn", "on the River"};
+        for (int p : m_f.dealt) {
+            std::string line = "Seat " + std::to_string(p) + ": " + Name(p);
+            if (p == m_f.hand.button) line += " (button)";
+            if (p == m_f.smallBlind) line += " (small blind)";
+            if (p == m_f.bigBlind) line += " (big blind)";
+            const Currency won = m_f.Won(p);
+            const auto shown = m_f.shown.find(p);
+            const auto folded = m_f.foldedOn.find(p);
+            if (folded != m_f.foldedOn.end()) {
                 line += " folded " + std::string(where[std::clamp(folded->second, 0, 3)]);
-                if (folded->second == 0 && m_hand.ContributedBy(p).IsZero()) line += " (didn't bet)";
-            } else if (shown != m_hand.shows.end()) {
-                line += " showed " + CardsText(Shown(*shown));
+                if (folded->second == 0 && p != m_f.smallBlind && p != m_f.bigBlind) line += " (didn't bet)";
+            } else if (shown != m_f.shown.end()) {
+                line += " showed " + CardsText(shown->second);
                 line += won.IsZero() ? " and lost" : " and won (" + Cash(won) + ")";
-                line += " with " + shown->description;
             } else if (!won.IsZero()) {
                 line += " collected (" + Cash(won) + ")";
+            } else {
+                line += " mucked";
             }
             Out(line);
         }
     }
 
-    const HistoryHand& m_hand;
-    const HistoryGame& m_game;
-    const std::map<std::string, Currency>* m_stacks;
+    static std::string Capitalised(std::string text)
+    {
+        if (!text.empty()) text[0] = static_cast<char>(text[0] - 'a' + 'A');
+        return text;
+    }
+
+    const HandFacts& m_f;
+    const HistoryOptions& m_options;
     std::string m_out;
-    std::string m_button;
-    std::string m_viewerName;
+    std::map<int, Currency> m_streetIn;
     Currency m_level;
-    std::map<std::string, Currency> m_streetIn;
-    std::map<std::string, int> m_folded;
+    std::set<int> m_showsWritten;
 };
+
+// ---------------------------------------------------------------- JSON
+
+std::string Json(const std::string& text)
+{
+    static constexpr char hex[] = "0123456789abcdef";
+    std::string out = "\"";
+    for (const char ch : text) {
+        const auto c = static_cast<unsigned char>(ch);
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += ch;
+        } else if (c < 0x20 || c == 0x7F) {
+            out += "\\u00";
+            out += hex[c >> 4];
+            out += hex[c & 0xF];
+        } else {
+            out += ch;
+        }
+    }
+    return out + "\"";
+}
+
+std::string Number(Currency amount)
+{
+    return amount.ToString();
+}
+
+std::string JsonCards(const std::vector<clsCard>& cards)
+{
+    std::string out = "[";
+    for (std::size_t i = 0; i < cards.size(); ++i)
+        out += (i ? ", " : "") + Json(TrackerCard(cards[i]));
+    return out + "]";
+}
+
+// The code of the currencies whose sign a table may show; any other sign
+// stands for itself.
+std::string CurrencyCode(const std::string& symbol)
+{
+    if (symbol == "$") return "USD";
+    if (symbol == "\xe2\x82\xac") return "EUR";
+    if (symbol == "\xc2\xa3") return "GBP";
+    return symbol.empty() ? "Chips" : symbol;
+}
+
+std::string OhhHand(const HandFacts& f, const HistoryOptions& options)
+{
+    const JournalRecord& t = f.table;
+    const auto own = options.ownCards.find(f.hand.number);
+    std::string o = "{\"ohh\": {\n";
+    o += "  \"spec_version\": \"1.4.7\",\n  \"site_name\": \"Scrivo Poker\",\n  \"network_name\": \"Scrivo "
+         "Poker\",\n";
+    o += "  \"internal_version\": \"1\",\n  \"tournament\": false,\n";
+    o += "  \"game_number\": " + Json(std::to_string(f.hand.id)) + ",\n";
+    o += "  \"start_date_utc\": " + Json(UtcText(f.hand.time, "%Y-%m-%dT%H:%M:%SZ")) + ",\n";
+    o += "  \"table_name\": " + Json(t.name) + ",\n  \"game_type\": \"Holdem\",\n";
+    const std::string betType = t.gameType == "THLI" ? "FL" : t.gameType == "THPL" ? "PL" : "NL";
+    o += "  \"bet_limit\": {\"bet_type\": \"" + betType + "\", \"bet_cap\": 0},\n";
+    o += "  \"table_size\": " + std::to_string(MaxPlayers) + ",\n";
+    o += "  \"currency\": " + Json(CurrencyCode(t.currencySymbol)) + ",\n";
+    o += "  \"dealer_seat\": " + std::to_string(f.hand.button) + ",\n";
+    o += "  \"small_blind_amount\": " + Number(t.amount) + ",\n  \"big_blind_amount\": " + Number(t.to) +
+         ",\n  \"ante_amount\": 0,\n";
+    // The hero only of the hands he is dealt into.
+    if (std::find(f.dealt.begin(), f.dealt.end(), options.viewer) != f.dealt.end())
+        o += "  \"hero_player_id\": " + std::to_string(options.viewer) + ",\n";
+    o += "  \"flags\": [],\n  \"players\": [";
+    for (std::size_t i = 0; i < f.dealt.size(); ++i) {
+        const int p = f.dealt[i];
+        o += std::string(i ? "," : "") + "\n    {\"id\": " + std::to_string(p) +
+             ", \"seat\": " + std::to_string(p) + ", \"name\": " + Json(f.hand.Name(p)) +
+             ", \"display\": " + Json(f.hand.Name(p)) +
+             ", \"starting_stack\": " + Number(f.hand.SeatRecord(p)->amount);
+        if (p == options.viewer && own != options.ownCards.end())
+            o += ", \"cards\": " + JsonCards(own->second);
+        o += "}";
+    }
+    o += "\n  ],\n  \"rounds\": [";
+    static constexpr const char* streets[] = {"Preflop", "Flop", "Turn", "River", "Showdown"};
+    int round = -1;
+    int actionNo = 0;
+    std::size_t boardSize = 0;
+    bool firstAction = true;
+    bool opened = true;
+    const auto openRound = [&](int street, const std::vector<clsCard>& cards) {
+        if (round >= 0) o += "\n    ]},";
+        ++round;
+        o += "\n    {\"id\": " + std::to_string(round) + ", \"street\": \"" + streets[street] +
+             "\", \"cards\": " + JsonCards(cards) + ", \"actions\": [";
+        firstAction = true;
+        opened = street == 0;
+    };
+    const auto action = [&](int seat, const char* what, Currency amount, bool allIn,
+                            const std::vector<clsCard>* cards) {
+        o += std::string(firstAction ? "" : ",") +
+             "\n      {\"action_number\": " + std::to_string(++actionNo) +
+             ", \"player_id\": " + std::to_string(seat) + ", \"action\": \"" + what + "\"";
+        if (cards) o += ", \"cards\": " + JsonCards(*cards);
+        o += ", \"amount\": " + Number(amount) + ", \"is_allin\": " + (allIn ? "true" : "false") + "}";
+        firstAction = false;
+    };
+    openRound(0, {});
+    if (own != options.ownCards.end()) action(options.viewer, "Dealt Cards", Currency(), false, &own->second);
+    bool showdown = false;
+    std::set<int> showed;
+    for (const JournalRecord& r : f.hand.events) {
+        const bool allIn = r.Has(JournalFlag::AllIn);
+        switch (r.kind) {
+        case K::Blind:
+            action(r.seat, r.Has(JournalFlag::Small) ? "Post SB" : "Post BB", r.amount, allIn, nullptr);
+            break;
+        case K::Check:
+            action(r.seat, "Check", Currency(), false, nullptr);
+            break;
+        case K::Call:
+            action(r.seat, "Call", r.amount, allIn, nullptr);
+            break;
+        case K::Raise:
+            // A bet opens the betting of a round after the flop; every other
+            // increase (the blinds open the first round) is a raise.
+            action(r.seat, opened ? "Raise" : "Bet", r.amount, allIn, nullptr);
+            opened = true;
+            break;
+        case K::Fold:
+            action(r.seat, "Fold", Currency(), false, nullptr);
+            break;
+        case K::Board: {
+            std::size_t i = 0;
+            while (i < r.cards.size()) {
+                const std::size_t take = boardSize == 0 ? 3 : 1;
+                std::vector<clsCard> cards(
+                    r.cards.begin() + static_cast<std::ptrdiff_t>(i),
+                    r.cards.begin() + static_cast<std::ptrdiff_t>(std::min(i + take, r.cards.size())));
+                boardSize += cards.size();
+                i += cards.size();
+                openRound(boardSize >= 5 ? 3 : boardSize >= 4 ? 2 : 1, cards);
+            }
+            break;
+        }
+        case K::Show:
+            if (!showdown) openRound(4, {});
+            showdown = true;
+            if (showed.insert(r.seat).second) action(r.seat, "Shows Cards", Currency(), false, &r.cards);
+            break;
+        default:
+            break;
+        }
+    }
+    o += "\n    ]}\n  ],\n  \"pots\": [";
+    for (std::size_t i = 0; i < f.pots.size(); ++i) {
+        const JournalRecord& pot = *f.pots[i];
+        o += std::string(i ? "," : "") + "\n    {\"number\": " + std::to_string(pot.pot - 1) +
+             ", \"amount\": " + Number(pot.amount) + ", \"rake\": 0, \"jackpot\": 0, \"player_wins\": [";
+        bool first = true;
+        for (const JournalRecord& r : f.hand.events) {
+            if (r.kind != K::Win || r.pot != pot.pot) continue;
+            o += std::string(first ? "" : ", ") + "{\"player_id\": " + std::to_string(r.seat) +
+                 ", \"win_amount\": " + Number(r.amount) + ", \"contributed_rake\": 0}";
+            first = false;
+        }
+        o += "]}";
+    }
+    o += "\n  ]\n}}\n\n";
+    return o;
+}
 
 } // namespace
 
-HistoryText WriteHandHistory(const ParsedHistory& history, const HistoryGame& game)
+std::optional<HistoryFormat> ParseHistoryFormat(const std::string& name)
+{
+    if (name == "pokerstars") return HistoryFormat::PokerStars;
+    if (name == "ohh") return HistoryFormat::Ohh;
+    return std::nullopt;
+}
+
+std::string TrackerCard(const clsCard& card)
+{
+    static constexpr char faces[] = "23456789TJQKA";
+    static constexpr char suits[] = "hdsc";
+    if (!IsValidCard(card)) return "??";
+    return {faces[card.facevalue], suits[card.suit]};
+}
+
+HistoryText WriteHandHistory(const JournalGame& game, const HistoryOptions& options)
 {
     HistoryText out;
-    // Stacks follow from the start cash hand by hand; once a hand does not
-    // square with them (a player putting in more than it had, or going all in
-    // with less than it had) the stacks are no longer known and not shown.
-    std::map<std::string, Currency> stacks;
-    bool stacksKnown = game.startCash.has_value();
-    if (stacksKnown)
-        for (const std::string& name : game.seatNames)
-            stacks[name] = *game.startCash;
-    for (const HistoryHand& hand : history.hands) {
-        if (stacksKnown) {
-            for (const std::string& p : hand.players) {
-                const auto it = stacks.find(p);
-                const Currency in = hand.ContributedBy(p);
-                const bool allIn =
-                    std::any_of(hand.actions.begin(), hand.actions.end(),
-                                [&](const HistoryAction& a) { return a.player == p && a.allIn; });
-                if (it == stacks.end() || in > it->second || (allIn && in != it->second)) stacksKnown = false;
-            }
-        }
-        const bool balanced = hand.Balanced();
-        if (balanced) {
-            out.text += HandWriter(hand, game, stacksKnown ? &stacks : nullptr).Write();
-            ++out.handsWritten;
-        } else {
+    for (const JournalHand& hand : game.hands) {
+        if (!game.table || !VerifyHand(*game.table, hand).Ok()) {
             ++out.handsSkipped;
+            continue;
         }
-        if (stacksKnown)
-            for (const std::string& p : hand.players)
-                stacks[p] = stacks[p] - hand.ContributedBy(p) + hand.CollectedBy(p);
+        const HandFacts facts(*game.table, hand);
+        out.text += options.format == HistoryFormat::Ohh ? OhhHand(facts, options)
+                                                         : TextWriter(facts, options).Write();
+        ++out.handsWritten;
     }
     return out;
 }
 
-// ---------------------------------------------------------------- sources
-
-std::optional<FolderHistory> ReadFolderHistory(const std::string& folder, std::string& error)
+std::map<std::uint32_t, std::vector<clsCard>> OwnHoleCards(const JournalGame& game, int viewer,
+                                                           const std::vector<std::string>& lines)
 {
-    auto game = ReadGameRecord(folder);
-    if (!game) {
-        error = "Cannot read the game record: " + game.status.description;
-        return std::nullopt;
+    std::map<std::uint32_t, std::vector<clsCard>> own;
+    if (viewer < 1 || viewer > MaxPlayers) return own;
+    const std::string mark = std::to_string(viewer) + "c";
+    std::vector<std::vector<clsCard>> dealt;
+    for (const std::string& line : lines) {
+        if (line.compare(0, mark.size(), mark) != 0) continue;
+        const CardListParseResult cards = ParseCardList(std::string_view(line).substr(mark.size()));
+        if (cards.ok && cards.cards.size() == 2) dealt.push_back(cards.cards);
     }
-    FolderHistory result;
-    HistoryGame& g = result.game;
-    g.tableName = Trim(game->GameName);
-    g.gameType = Trim(game->GameType);
-    g.currencySymbol = Trim(game->CurrencySymbol);
-    g.smallBlind = game->SmallBlind;
-    g.bigBlind = game->BigBlind;
-    g.startCash = game->StartCash;
-    {
-        auto users = OpenRecordFile(PlayerFilePath(folder), PlayerRecordLength);
-        if (!users) {
-            error = "Cannot read the player records: " + users.status.description;
-            return std::nullopt;
-        }
-        for (int p = 1; p <= game->PlayerCount && p <= MaxPlayers; ++p) {
-            auto seat = users->ReadPlayer(p);
-            g.seatNames.push_back(seat ? Trim(seat->Name) : std::string());
-        }
+    std::size_t next = 0;
+    for (const JournalHand& hand : game.hands) {
+        const JournalRecord* seat = hand.SeatRecord(viewer);
+        if (!seat || !seat->Has(JournalFlag::Dealt)) continue;
+        if (next >= dealt.size()) break;
+        own[hand.number] = dealt[next++];
     }
-    // The messages come a slice per read; the whole file is wanted here.
+    // Lines and hands out of step show where the viewer showed down.
+    for (const JournalHand& hand : game.hands) {
+        const auto it = own.find(hand.number);
+        if (it == own.end()) continue;
+        for (const JournalRecord& r : hand.events)
+            if (r.kind == K::Show && r.seat == viewer &&
+                !(r.cards.size() == 2 && r.cards[0].SameCard(it->second[0]) &&
+                  r.cards[1].SameCard(it->second[1])))
+                return {};
+    }
+    return own;
+}
+
+namespace {
+
+// Every message line of a folder, for the viewer's own cards.
+std::vector<std::string> FolderLines(const std::string& folder)
+{
+    std::vector<std::string> lines;
     std::int64_t last = 0;
     for (;;) {
-        auto messages = ReadMessagesSince(folder, last);
-        if (!messages) {
-            error = "Cannot read the messages: " + messages.status.description;
-            return std::nullopt;
-        }
-        if (messages->lines.empty() || messages->restarted) break;
-        result.lines.insert(result.lines.end(), messages->lines.begin(), messages->lines.end());
-        last = messages->lastRecord;
+        auto batch = ReadMessagesSince(folder, last);
+        if (!batch || batch->lines.empty() || batch->restarted) break;
+        lines.insert(lines.end(), batch->lines.begin(), batch->lines.end());
+        last = batch->lastRecord;
     }
-    return result;
+    return lines;
 }
 
-} // namespace scrivo
+std::optional<JournalGame> FolderJournal(const std::string& folder, std::string& error)
+{
+    auto batch = ReadJournalFile(folder);
+    if (!batch) {
+        error = "Cannot read the journal: " + batch.status.description;
+        return std::nullopt;
+    }
+    JournalGame game = GroupJournal(batch->records);
+    game.damagedBytes = batch->damagedBytes;
+    return game;
+}
 
-namespace scrivo {
+} // namespace
 
-std::optional<HistoryText> FolderHandHistory(const std::string& folder, int viewer,
-                                             const std::vector<const Language*>& languages,
+std::optional<HistoryText> FolderHandHistory(const std::string& folder, HistoryFormat format, int viewer,
                                              std::string& error)
 {
-    std::optional<FolderHistory> source = ReadFolderHistory(folder, error);
-    if (!source) return std::nullopt;
-    source->game.viewer = viewer;
-    const ParsedHistory parsed =
-        ParseHandHistoryBest(source->lines, viewer, languages, source->game.currencySymbol);
-    return WriteHandHistory(parsed, source->game);
+    std::optional<JournalGame> game = FolderJournal(folder, error);
+    if (!game) return std::nullopt;
+    HistoryOptions options;
+    options.format = format;
+    options.viewer = viewer;
+    options.ownCards = OwnHoleCards(*game, viewer, FolderLines(folder));
+    return WriteHandHistory(*game, options);
 }
 
-HistoryText TableHandHistory(const Table& table, const std::vector<const Language*>& languages,
-                             long long secondsSinceEpoch)
+std::optional<HistoryText> TableHandHistory(const Table& table, HistoryFormat format, std::string& error)
 {
-    const TableState& s = table.State();
-    HistoryGame game;
-    game.tableName = table.Session().GameName;
-    game.gameType = table.Session().GameType;
-    game.currencySymbol = s.CurrencySymbol;
-    game.smallBlind = s.SmallBlind;
-    game.bigBlind = s.BigBlind;
-    game.viewer = table.Session().MyPlayerNo;
-    game.date = FormatHistoryDate(secondsSinceEpoch);
-    for (std::size_t p = 1; p < s.PlayerNames.size(); ++p)
-        game.seatNames.push_back(s.PlayerNames[p]);
-    if (auto record = ReadGameRecord(table.Session().GameFolder)) game.startCash = record->StartCash;
+    std::optional<JournalGame> game = FolderJournal(table.Session().GameFolder, error);
+    if (!game) return std::nullopt;
+    HistoryOptions options;
+    options.format = format;
+    options.viewer = table.Session().MyPlayerNo;
+    options.ownCards = OwnHoleCards(*game, options.viewer, table.MsgLines());
+    return WriteHandHistory(*game, options);
+}
 
-    std::vector<const Language*> candidates{&table.Texts()};
-    candidates.insert(candidates.end(), languages.begin(), languages.end());
-    const ParsedHistory parsed =
-        ParseHandHistoryBest(table.MsgLines(), game.viewer, candidates, game.currencySymbol);
-    return WriteHandHistory(parsed, game);
+FolderVerdict VerifyFolder(const std::string& folder)
+{
+    FolderVerdict out;
+    std::string error;
+    std::optional<JournalGame> game = FolderJournal(folder, error);
+    if (!game) {
+        out.lines.push_back(error);
+        out.ok = false;
+        return out;
+    }
+    if (game->damagedBytes > 0) {
+        out.lines.push_back("journal: " + std::to_string(game->damagedBytes) + " damaged bytes skipped");
+        out.ok = false;
+    }
+    if (!game->table) {
+        out.lines.push_back(game->hands.empty() ? "no hands in the journal" : "journal: no table record");
+        out.ok = out.ok && game->hands.empty();
+        return out;
+    }
+    const std::string symbol = game->table->currencySymbol;
+    for (std::size_t i = 0; i < game->hands.size(); ++i) {
+        const JournalHand& hand = game->hands[i];
+        const HandVerdict v = VerifyHand(*game->table, hand);
+        std::string line = "hand " + std::to_string(hand.number) + " #" + std::to_string(hand.id) + ": ";
+        // The last hand may still be going on, or the host left during it.
+        if (!v.Ok() && v.problem == HandVerdict::Problem::Incomplete && !hand.damaged &&
+            i + 1 == game->hands.size()) {
+            out.lines.push_back(line + "unfinished");
+            continue;
+        }
+        if (v.Ok()) {
+            out.lines.push_back(line + "adds up");
+            continue;
+        }
+        out.ok = false;
+        line += "does not add up: ";
+        if (v.seat > 0) line += hand.Name(v.seat) + ": ";
+        line += v.detail;
+        if (!v.amount.IsZero()) line += " (" + FormatCash(v.amount, symbol) + ")";
+        out.lines.push_back(line);
+    }
+    return out;
 }
 
 } // namespace scrivo

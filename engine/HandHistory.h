@@ -1,126 +1,65 @@
 #pragma once
 
+#include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "cards/Card.h"
-#include "platform/Currency.h"
+#include "engine/HandJournal.h"
 
 namespace scrivo {
 
-class Language;
 class Table;
 
-// One thing a player did, in the order of the log.
-struct HistoryAction {
-    enum class Kind { SmallBlind, BigBlind, Check, Put, Fold };
-    Kind kind = Kind::Check;
-    std::string player;
-    Currency amount; // what went into the pot with it
-    bool allIn = false;
-    int street = 0; // 0 pre-flop, 1 flop, 2 turn, 3 river
+// Hand histories are written from the game's journal, never from the log:
+// the hands come out the same whatever language the host wrote its lines in.
+enum class HistoryFormat {
+    PokerStars, // the text layout hand-history trackers read
+    Ohh,        // Open Hand History JSON: one {"ohh": ...} object per hand
 };
+std::optional<HistoryFormat> ParseHistoryFormat(const std::string& name);
 
-// A hand shown at a showdown: the five best cards and their description.
-struct HistoryShow {
-    std::string player;
-    std::vector<clsCard> bestCards;
-    std::string description;
+struct HistoryOptions {
+    HistoryFormat format = HistoryFormat::PokerStars;
+    int viewer = 0; // whose own cards are dealt face up, when known
+    // The viewer's own hole cards by hand number (the journal has only the
+    // cards that were shown).
+    std::map<std::uint32_t, std::vector<clsCard>> ownCards;
 };
-
-// A pot paid to a player; pot 0 is the main pot, k > 0 side pot k.
-struct HistoryWin {
-    std::string player;
-    Currency amount;
-    int pot = 0;
-    bool showdown = false; // paid after a showdown, not uncontested
-};
-
-struct HistoryHand {
-    long number = 0;
-    std::vector<std::string> players; // in the order they appear
-    std::vector<clsCard> holeCards;   // the viewer's own, when dealt
-    std::vector<HistoryAction> actions;
-    std::vector<clsCard> board;
-    std::vector<HistoryShow> shows;
-    std::vector<HistoryWin> wins;
-
-    Currency Contributed() const;
-    Currency Collected() const;
-    Currency ContributedBy(const std::string& player) const;
-    Currency CollectedBy(const std::string& player) const;
-    // Paid out, and exactly what was put in: no chips appear or vanish.
-    bool Balanced() const;
-};
-
-struct ParsedHistory {
-    std::vector<HistoryHand> hands;
-    int matchedLines = 0; // lines recognised as game messages
-};
-
-// Turns message lines (kind letter and text, private lines led by the player
-// digit, as msg.spk holds them) into hands as player `viewer` saw them: other
-// players' private lines are skipped. The texts are recognised through the
-// message templates of the language that wrote them; amounts are in
-// FormatCash form with the given currency symbol.
-ParsedHistory ParseHandHistory(const std::vector<std::string>& lines, int viewer, const Language& language,
-                               const std::string& currencySymbol);
-
-// The parse of the language that recognises the most lines; the index of
-// that language is stored in `chosen` when given.
-ParsedHistory ParseHandHistoryBest(const std::vector<std::string>& lines, int viewer,
-                                   const std::vector<const Language*>& languages,
-                                   const std::string& currencySymbol, std::size_t* chosen = nullptr);
-
-// The facts about a game that the log does not hold.
-struct HistoryGame {
-    std::string tableName;
-    std::string gameType; // "THLI", "THPL" or "THNL"
-    std::string currencySymbol;
-    Currency smallBlind;
-    Currency bigBlind;
-    // Every player sits down with it; the stacks of each hand follow from it.
-    // Without it the seat lines carry no stacks.
-    std::optional<Currency> startCash;
-    std::vector<std::string> seatNames; // index = player number - 1
-    int viewer = 0;                     // whose cards are dealt face up
-    std::string date;                   // "2026/12/07 10:15:00"
-};
-
-// "YYYY/MM/DD HH:MM:SS" in local time.
-std::string FormatHistoryDate(long long secondsSinceEpoch);
-
-// One card as trackers write it: "Ah", "Td", "2c".
-std::string TrackerCard(const clsCard& card);
 
 struct HistoryText {
     std::string text; // UTF-8
     int handsWritten = 0;
-    int handsSkipped = 0; // unfinished, or their amounts do not add up
+    int handsSkipped = 0; // unfinished, damaged, or not what the rules give
 };
 
-// The hands in the text layout that hand-history trackers read. Only finished
-// hands whose amounts add up are written.
-HistoryText WriteHandHistory(const ParsedHistory& history, const HistoryGame& game);
+// Every hand of the journal that the rules replay as recorded.
+HistoryText WriteHandHistory(const JournalGame& game, const HistoryOptions& options);
 
-// What a game folder holds about its game (gam.spk, usr.spk) and its message
-// lines (msg.spk). Nothing on failure, with the reason in `error`.
-struct FolderHistory {
-    HistoryGame game;
-    std::vector<std::string> lines;
-};
-std::optional<FolderHistory> ReadFolderHistory(const std::string& folder, std::string& error);
+// One card as trackers write it: "Ah", "Td", "2c".
+std::string TrackerCard(const clsCard& card);
 
-// The history of a game as `viewer` saw it, from the folder's files, its
-// lines read with whichever of the languages matches them best.
-std::optional<HistoryText> FolderHandHistory(const std::string& folder, int viewer,
-                                             const std::vector<const Language*>& languages,
+// The viewer's own hole cards from the card lines the host sent to it alone
+// ("<player>c<card>,<card>"), matched in order to the hands it was dealt in.
+// A hand where these differ from what the viewer showed drops them all.
+std::map<std::uint32_t, std::vector<clsCard>> OwnHoleCards(const JournalGame& game, int viewer,
+                                                           const std::vector<std::string>& lines);
+
+// The history of a kept game folder as `viewer` saw it. Nothing on failure,
+// with the reason in `error`.
+std::optional<HistoryText> FolderHandHistory(const std::string& folder, HistoryFormat format, int viewer,
                                              std::string& error);
+// The same for the game a table plays.
+std::optional<HistoryText> TableHandHistory(const Table& table, HistoryFormat format, std::string& error);
 
-// The same for the game a table plays: its own lines and what the table
-// knows, the start cash from the game record when it can still be read.
-HistoryText TableHandHistory(const Table& table, const std::vector<const Language*>& languages,
-                             long long secondsSinceEpoch);
+// What --verify says of a game folder: one line per hand, and whether every
+// hand adds up.
+struct FolderVerdict {
+    std::vector<std::string> lines;
+    bool ok = true;
+};
+FolderVerdict VerifyFolder(const std::string& folder);
 
 } // namespace scrivo

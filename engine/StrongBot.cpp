@@ -161,6 +161,20 @@ double FoldRate(const SeatHistory& h)
     return (folds + 0.4 * 6) / (faced + 6);
 }
 
+// Share of hands dealt in which the seat raised before the flop, and in
+// which it went all in with a raise, likewise.
+double RaiseRate(const SeatHistory& h)
+{
+    const double dealt = std::max(0, h.handsDealt);
+    return (Clamp(h.handsRaised, 0, dealt) + 0.15 * 8) / (dealt + 8);
+}
+
+double ShoveRate(const SeatHistory& h)
+{
+    const double dealt = std::max(0, h.handsDealt);
+    return (Clamp(h.shoves, 0, dealt) + 0.02 * 8) / (dealt + 8);
+}
+
 // The hands an opponent is thought to hold: before the flop the starting
 // hands better than `top`; on later streets the best of about `pick` such
 // hands on the board so far, so that betting makes a hand stronger.
@@ -173,10 +187,16 @@ Range RangeOf(const BotOpponent& o)
 {
     const double loose = Looseness(o.history);
     Range r;
-    if (o.did.preFlopRaises >= 2)
-        r.top = Clamp(0.3 * loose, 0.03, 0.4);
+    // A seat raises with the best of its hands, as many as it raises; one
+    // that raises nearly always re-raises with nearly anything too. A seat
+    // that goes all in often does so with more than its best hands.
+    const double raises = RaiseRate(o.history);
+    if (o.allIn && o.did.preFlopRaises > 0)
+        r.top = Clamp(std::max(2.5 * ShoveRate(o.history), 1.6 * raises * raises), 0.03, 1.0);
+    else if (o.did.preFlopRaises >= 2)
+        r.top = Clamp(1.6 * raises * raises, 0.03, 1.0);
     else if (o.did.preFlopRaises == 1)
-        r.top = Clamp(0.55 * loose, 0.05, 0.6);
+        r.top = Clamp(1.2 * raises, 0.05, 1.0);
     else if (o.did.preFlopCalls > 0)
         r.top = Clamp(1.6 * loose, 0.15, 1.0);
     // A seat that plays nearly everything bets nearly anything too.
@@ -625,6 +645,15 @@ std::string Decision::PreFlop()
         toCall > Currency() ? m_options.call.ToDouble() / (m_s.pot + m_options.call).ToDouble() : 0.0;
     const bool value = m_field > 0 && equity >= ValueShare(m_field);
 
+    const bool headsUp = d == 2;
+    if (!raised && headsUp && toCall > Currency()) {
+        // The small blind heads-up: opens wide against a player who gives
+        // up to raises, and gives up only the worst hands.
+        const double steal = Clamp(0.5 + 0.8 * (MeanFoldRate() - 0.3), 0.4, 0.85);
+        if (rank < steal || value) return Raise(Currency::FromDouble(2.5 * bb) - m_s.stake);
+        if (rank < 0.88) return Call();
+        return Fold();
+    }
     if (!raised) {
         static constexpr double Open[] = {0.5, 0.45, 0.36, 0.28, 0.22, 0.18, 0.15, 0.13, 0.12};
         const double open = Open[std::clamp(behind, 0, MaxOpponents)] - 0.02 * limpers;
@@ -644,7 +673,13 @@ std::string Decision::PreFlop()
 
     if (m_options.canRaise && equity >= std::max(ValueShare(m_field) + 0.08, potOdds + 0.1))
         return RaisePot(1.0);
-    if (equity >= potOdds + 0.04) return Call();
+    // Against an all in nothing is played after the call, and heads-up the
+    // last to act before the flop acts last after it: the pot odds suffice.
+    bool shove = m_options.call >= m_s.cash;
+    for (const BotOpponent& o : m_s.opponents)
+        shove = shove || (o.live && o.allIn && o.stake >= m_s.level);
+    const double margin = shove || headsUp ? 0.0 : 0.04;
+    if (equity >= potOdds + margin) return Call();
     return Fold();
 }
 

@@ -30,6 +30,9 @@ struct SeatHistory {
     int handsPlayed = 0; // hands in which it put chips in before the flop beyond its blind
     int betsFaced = 0;   // times it had to answer a bet or raise
     int foldsToBets = 0; // ... and folded
+    int handsRaised = 0; // hands in which it bet or raised before the flop
+    int shoves = 0;      // hands in which it went all in with a raise before the flop
+    int showdowns = 0;   // hands it played to the showdown
 };
 
 // Positions count the seats after the dealer among the players dealt in:

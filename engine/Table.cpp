@@ -90,8 +90,9 @@ RecordFile& Table::TickFile(Slot slot)
 {
     const auto i = static_cast<std::size_t>(slot);
     if (m_files[i].IsOpen()) return m_files[i];
-    static constexpr const char* names[] = {GameFileName, PlayerFileName, MessageFileName};
-    static constexpr int lengths[] = {GameRecordLength, PlayerRecordLength, MessageRecordLength};
+    static constexpr const char* names[] = {GameFileName, PlayerFileName, MessageFileName, JournalFileName};
+    static constexpr int lengths[] = {GameRecordLength, PlayerRecordLength, MessageRecordLength,
+                                      JournalRecordLength};
     const std::string path = JoinPath(m_session.GameFolder, names[i]);
     ++m_counters.recordOpens;
     bool laterHeld = false;
@@ -173,7 +174,8 @@ void Table::PutSeat(int player, const PlayerRecord& record)
 
 bool Table::WritesPending() const
 {
-    return !m_seatWrites.empty() || !m_outbox.empty() || m_statusPending || m_gamePending;
+    return !m_seatWrites.empty() || !m_outbox.empty() || !m_journalOut.empty() || m_statusPending ||
+           m_gamePending;
 }
 
 void Table::StoreSeats()
@@ -222,6 +224,7 @@ void Table::StoreWrites()
     if (IsHostTable() && WritesPending() && !ConfirmLease(false)) return;
     StoreSeats();
     FlushMessages();
+    FlushJournal();
     StoreGame();
 }
 
@@ -380,6 +383,10 @@ bool Table::Init()
         m_roundStarting = false;
         m_gamePending = false;
         m_hand = HandState{};
+        m_journalOut.clear();
+        m_journalTableWritten = false;
+        m_journalNext = 0;
+        m_journalWatch = JournalWatch{};
         m_refusals = 0;
         CloseFiles();
         m_seatWrites.clear();
@@ -655,8 +662,10 @@ void Table::TickBody()
         // A bot's record holds nothing new until the bot has decided.
         const int current = m_state.CurrentPlayer;
         const bool bot = current >= 2 && current <= m_session.BotCount + 1;
-        if (!bot || m_botRequested) {
+        if (m_botRequested) {
             m_botRequested = false;
+            TakeBotRequest();
+        } else if (!bot) {
             ProcessAndNoteAction();
         }
         CheckTurnTime(status);
@@ -680,6 +689,9 @@ void Table::TickBody()
             // keep naming the last player to act until the next hand.
             if (!host) m_state.CurrentPlayer = 0;
         }
+        // The host knows better than the status read at the tick's start:
+        // his own turn may have been given, or taken, in this very tick.
+        if (host) m_state.MyTurn = HostOwnTurn();
         UpdateTableView();
     } else {
         if (m_rearmCandidate) CheckRearm();
@@ -691,6 +703,8 @@ void Table::TickBody()
     // The lines go to the log before the redraw, or here when there was none.
     ShowFetchedLines();
     if (m_state.Closing) return;
+    // Between hands a client checks the hands its host wrote.
+    if (!host && status != m_state.LastStatus && !status.IsTurn()) CheckJournal();
 
     if (host && m_session.BotCount >= 1 && m_state.CurrentPlayer >= 2 &&
         m_state.CurrentPlayer <= m_session.BotCount + 1)
@@ -698,8 +712,11 @@ void Table::TickBody()
     // A bot's request is taken at once, under the opens of this tick.
     if (host && m_botRequested && status.IsTurn()) {
         m_botRequested = false;
-        ProcessAndNoteAction();
+        TakeBotRequest();
     }
+
+    // The host's own turn given in this tick is shown now, not a poll later.
+    if (host && m_state.MyTurn && !m_turnShown && !m_state.Closing) UpdateTableView();
 
     m_state.LastStatus = status;
 
@@ -903,6 +920,18 @@ void Table::CheckRearm()
 // A private line for this client written after its last request.
 void Table::NoteLine(const LogLine& line)
 {
+    // "<n>a..." says player n is away, "<n>b..." that he is back. They are
+    // private to him, but every client reads them for the seat's mark.
+    const int to = line.PrivateTo();
+    if ((line.Kind() == 'a' || line.Kind() == 'b') && to >= 1 && to <= MaxPlayers) {
+        const auto index = static_cast<std::size_t>(to);
+        if (m_awayShown.size() <= index) m_awayShown.resize(index + 1);
+        m_awayShown[index] = line.Kind() == 'a';
+        if (line.Kind() == 'b' && IsHostTable() && index < m_away.size()) {
+            m_away[index] = false;
+            m_timeouts[index] = 0;
+        }
+    }
     if (m_requestPending && line.recordNo > m_requestMark && line.PrivateTo() == m_session.MyPlayerNo)
         m_rearmCandidate = true;
     if (line.line == "d" + m_language.FormatText(Msg::DealingHoleCards)) ++m_handsSeen;
@@ -911,6 +940,32 @@ void Table::NoteLine(const LogLine& line)
         // New cards open a new betting round.
         m_ownAction = RoundAction{};
     }
+}
+
+bool Table::HostOwnTurn() const
+{
+    const int me = m_session.MyPlayerNo;
+    return m_hand.started && !m_hand.over && me >= 1 && m_hand.toAct == me && m_state.CurrentPlayer == me;
+}
+
+bool Table::IsAway(int player) const
+{
+    return player >= 1 && static_cast<std::size_t>(player) < m_awayShown.size() &&
+           m_awayShown[static_cast<std::size_t>(player)];
+}
+
+bool Table::ComeBack()
+{
+    const int me = m_session.MyPlayerNo;
+    if (!IsAway(me)) return false;
+    const FolderStatus sent =
+        SendPlayerMessage(m_session.GameFolder, std::to_string(me) + "b" + FormatText(Msg::YouAreBack));
+    if (!sent) {
+        ReportFailure("Error Sending player message: ", sent);
+        return false;
+    }
+    m_awayShown[static_cast<std::size_t>(me)] = false;
+    return true;
 }
 
 void Table::GetMsgs()
@@ -998,6 +1053,13 @@ void Table::UpdateTableView()
 
 void Table::FinishViewUpdate()
 {
+    // The own turn is shown before the lines, which may hold the window for
+    // a moment of reading.
+    m_turnShown = m_state.MyTurn;
+    if (m_state.MyTurn) {
+        Shown().ShowStatus(m_language.LangText[Msg::YourTurn]);
+        Shown().SetActionsEnabled(true);
+    }
     ShowFetchedLines();
     if (m_state.Closing) return;
     Shown().UpdateTableView(*this);
@@ -1063,7 +1125,10 @@ void Table::NoteAbsentSeat(int player)
     // Nobody claims a seat that was claimed before: its player's program has
     // ended. A seat never seen claimed is played by something else.
     const bool claimed = SeatClaimed(m_session.GameFolder, player);
-    if (!claimed && m_seatSeenClaimed[i]) m_away[i] = true;
+    if (!claimed && m_seatSeenClaimed[i]) {
+        m_away[i] = true;
+        Send(std::to_string(player) + "a" + FormatText(Msg::YouAreAway));
+    }
     if (claimed) m_seatSeenClaimed[i] = true;
 }
 

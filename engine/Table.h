@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -10,6 +11,7 @@
 #include <vector>
 
 #include "engine/Commands.h"
+#include "engine/HandJournal.h"
 #include "engine/hand/HandMachine.h"
 #include "gamefolder/GameSession.h"
 #include "gamefolder/HostLease.h"
@@ -53,6 +55,11 @@ inline constexpr int SoundTicksToForget = 40;
 // next one reads it whatever the stat says, in case the server keeps
 // coarse modification times.
 inline constexpr int MaxQuietTicks = 2;
+// Turns in a row a player may let run out before he counts as away, and
+// how long the host then waits on his turn before playing it for him: long
+// enough for his window to show the turn and for a key to reach the host.
+inline constexpr int TimeoutsToAway = 2;
+inline constexpr int AwayTurnSeconds = 5;
 
 // The engine state of one table. Every client keeps its own copy; only the
 // host's copy drives the game. Arrays indexed by player number have
@@ -94,6 +101,8 @@ struct TableCounters {
     long long handsEnded = 0;
     long long recordOpens = 0; // opens of gam.spk, usr.spk, msg.spk by the engine
     long long failedTicks = 0;
+    long long handsChecked = 0; // client: hands of the journal replayed
+    long long handsFailed = 0;  // of them, hands that did not add up
 };
 
 // The table engine of one client, at the game of its session. It reads and
@@ -141,7 +150,11 @@ public:
     // The own player's turn: set when the status names this client's player,
     // cleared when a request is written.
     bool MyTurn() const { return m_state.MyTurn; }
-    void ClearMyTurn() { m_state.MyTurn = false; }
+    void ClearMyTurn()
+    {
+        m_state.MyTurn = false;
+        m_turnShown = false;
+    }
     // A request that could not be written: the turn stays with this client.
     void RestoreMyTurn() { m_state.MyTurn = true; }
     // A request written by command entry: clears the turn and remembers it
@@ -170,6 +183,14 @@ public:
     // The shared folder is out of reach at the moment.
     bool ShareAway() const { return m_outage; }
 
+    // Whether the player's turns are played for him because he let them
+    // run out; every client follows it from the away and back lines.
+    bool IsAway(int player) const;
+    // The own player is back: his turns are his again. Writes the back line
+    // that every client and the host read; false when he was not away or
+    // the line could not be written (reported).
+    bool ComeBack();
+
     // Host: whole seconds the current player has left for this turn; -1
     // without a turn time limit or outside a turn.
     int TurnSecondsLeft() const;
@@ -178,6 +199,16 @@ public:
     // the seat's level would, without chat or pacing. True when a request
     // was written.
     bool PlayOwnSeat();
+    // Headless tools on the host: the seat decides by `player` instead of
+    // the bot of its level. It is shown what the seat's bot is shown, which
+    // is what a player at the table sees; its request is held to the rules
+    // like any bot's. An empty function gives the seat back to its level.
+    using SeatPlayer = std::function<std::string(const BotSituation&, Random&)>;
+    void SetSeatPlayer(int seat, SeatPlayer player);
+    // What the host has seen of each seat's play (by seat number), which the
+    // strong bots read. A new game of the same players may start from it.
+    const std::vector<SeatHistory>& SeatHistories() const { return m_seatHistory; }
+    void SetSeatHistories(std::vector<SeatHistory> histories) { m_seatHistory = std::move(histories); }
     // Host only, between hands: every seat still at the table, and every
     // seat that went out, starts the next hand with `cash`.
     bool ResetStacks(Currency cash);
@@ -217,6 +248,10 @@ private:
     // The host's request handling, and what it shows of the player who
     // acted kept for the Strong bots.
     void ProcessAndNoteAction();
+    // A bot's request; should the rules refuse it after all, the bot checks
+    // or calls, else folds, in the same tick, so that a bot never holds up
+    // the table.
+    void TakeBotRequest();
     BotLevel LevelOf(int seat) const;
     BotSituation SituationOf(int seat) const;
 
@@ -229,7 +264,7 @@ private:
     // held until the step ends or something may wait on the user. Files are
     // taken in the order gam.spk, usr.spk, msg.spk, so that two clients never
     // each hold one the other waits for.
-    enum class Slot { Game = 0, Players = 1, Messages = 2 };
+    enum class Slot { Game = 0, Players = 1, Messages = 2, Journal = 3 };
     RecordFile& TickFile(Slot slot);
     // Stores what is pending, then closes every file (closed on failure too).
     void ReleaseFiles();
@@ -262,6 +297,8 @@ private:
     void LoadSeats();
     void UpdateTableView();
     void FinishViewUpdate();
+    // Host: the hand waits for the host's own seat.
+    bool HostOwnTurn() const;
     void GetMsgs();
     // Notes a line of msg.spk as shown; false when it was shown before the
     // file was last cut short.
@@ -271,6 +308,14 @@ private:
     void NoteLine(const LogLine& line);
     void Send(const std::string& line);
     void FlushMessages();
+    // Host: the journal records of this step go out in one append, after
+    // the lines and before the status.
+    void Journal(const JournalRecord& record);
+    void JournalHandStart(const StartEvent& start);
+    void FlushJournal();
+    // Client: new journal records are replayed through the rules between
+    // hands; a hand that does not add up gets a line in the log.
+    void CheckJournal();
     void ReportError(const std::string& prefix, const std::string& description);
     void EnsureSlots();
     void ResetSeatsAfterGame();
@@ -301,7 +346,7 @@ private:
     std::chrono::milliseconds LeaseTime() const;
 
     TableView& m_view;
-    std::array<RecordFile, 3> m_files;
+    std::array<RecordFile, 4> m_files;
     std::vector<std::pair<int, PlayerRecord>> m_seatWrites;
     bool m_statusPending = false;
     GameStatus m_statusWrite;
@@ -318,6 +363,9 @@ private:
     // A bot of this host has written its request and the host has not read
     // it yet: until then there is nothing to read in a bot's record.
     bool m_botRequested = false;
+    // Deals a strong bot simulates per decision.
+    int m_botTrials = StrongTrials;
+    std::vector<SeatPlayer> m_seatPlayers; // by seat number
     GameSession m_session;
     const Language& m_language;
     TableState m_state;
@@ -348,6 +396,8 @@ private:
     bool m_rearmCandidate = false;
     // Card lines for this client arrived since the view was last drawn.
     bool m_boardDealt = false;
+    // The view was last drawn with the own turn.
+    bool m_turnShown = false;
     // Start Round was accepted and the hand has not started yet.
     bool m_roundStarting = false;
     // Bets placed since the game record was last written: the record's Pot,
@@ -372,10 +422,19 @@ private:
     Clock::TimePoint m_turnStarted{};
     std::vector<int> m_timeouts;
     std::vector<bool> m_away;
+    // Every client: who is away, from the away and back lines read.
+    std::vector<bool> m_awayShown;
     // The current event is a time-out, and of a player who is away.
     bool m_forcing = false;
     bool m_forcingAway = false;
     int m_shownSecondsLeft = -1;
+    // Host: journal records not yet stored, and whether the table's record
+    // went out. Client: where the next read of the journal starts, and the
+    // replay of the hands read so far.
+    std::string m_journalOut;
+    bool m_journalTableWritten = false;
+    std::int64_t m_journalNext = 0;
+    JournalWatch m_journalWatch;
     HostLease m_lease;
     SeatClaim m_seatClaim;
     Clock::TimePoint m_hostChecked{};

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "engine/Commands.h"
 #include "engine/StrongBot.h"
@@ -15,19 +16,18 @@ namespace scrivo {
 
 void Table::BotStep(GameStatus status)
 {
+    if (!status.IsTurn() || ++m_state.BotTicks < 3) return;
+    // A bot says something now and then as it acts: one roll per turn, so
+    // that no line comes twice in one turn.
     Random& random = m_random;
     const int lines = static_cast<int>(m_language.BotChat.size()) - 1;
-    if (lines >= 1 && random.Below(20) == 1) {
+    if (lines >= 1 && random.Below(7) == 1) {
         const int i = random.Below(lines) + 1;
         Send("m" + FormatText(Msg::ChatLine, m_state.PlayerNames[m_state.CurrentPlayer],
                               m_language.BotChat[static_cast<std::size_t>(i)]));
     }
-    if (status.IsTurn()) {
-        if (++m_state.BotTicks >= 3) {
-            BotDecide();
-            m_state.BotTicks = 0;
-        }
-    }
+    BotDecide();
+    m_state.BotTicks = 0;
 }
 
 void Table::BotDecide()
@@ -40,8 +40,10 @@ void Table::BotDecide()
     const Currency call = CallAmount(limits);
     std::string request;
 
-    if (LevelOf(b) == BotLevel::Strong) {
-        request = StrongDecide(SituationOf(b), random);
+    if (static_cast<std::size_t>(b) < m_seatPlayers.size() && m_seatPlayers[static_cast<std::size_t>(b)]) {
+        request = m_seatPlayers[static_cast<std::size_t>(b)](SituationOf(b), random);
+    } else if (LevelOf(b) == BotLevel::Strong) {
+        request = StrongDecide(SituationOf(b), random, m_botTrials);
     } else if (call > Currency()) {
         request = random.Below(5) == 1 ? "F" : BetRequest(std::min(call, cash));
     } else {
@@ -75,6 +77,32 @@ void Table::BotDecide()
     r.Action = request;
     PutSeat(b, r);
     m_botRequested = true;
+}
+
+void Table::TakeBotRequest()
+{
+    const int b = m_state.CurrentPlayer;
+    const long long processed = m_counters.actionsProcessed;
+    ProcessAndNoteAction();
+    if (m_counters.actionsProcessed != processed || b < 1 || b != m_hand.toAct || m_hand.over) return;
+    const BetLimits limits = LimitsFor(b);
+    const Currency call = CallAmount(limits);
+    for (const std::string& request :
+         {call.IsZero() ? std::string("C") : BetRequest(std::min(call, limits.myCash)), std::string("F")}) {
+        PlayerRecord r = GetSeat(b);
+        r.Action = request;
+        PutSeat(b, r);
+        ProcessAndNoteAction();
+        if (m_counters.actionsProcessed != processed) return;
+    }
+}
+
+void Table::SetSeatPlayer(int seat, SeatPlayer player)
+{
+    if (seat < 1 || seat > MaxPlayers) return;
+    if (m_seatPlayers.size() <= static_cast<std::size_t>(seat))
+        m_seatPlayers.resize(static_cast<std::size_t>(seat) + 1);
+    m_seatPlayers[static_cast<std::size_t>(seat)] = std::move(player);
 }
 
 BotLevel Table::LevelOf(int seat) const
@@ -164,6 +192,15 @@ void Table::ProcessAndNoteAction()
             if (s.HandStake[q] > StakeOut) ++m_seatHistory[q].handsDealt;
         }
     }
+    // The request that ends the hand: who is still in shows down.
+    if (m_hand.over) {
+        int contenders = 0;
+        for (int k = 1; k <= m_hand.SeatCount(); ++k)
+            contenders += m_hand.Seat(k).InHand();
+        for (int k = 1; contenders >= 2 && k <= m_hand.SeatCount() && static_cast<std::size_t>(k) < seats;
+             ++k)
+            m_seatHistory[static_cast<std::size_t>(k)].showdowns += m_hand.Seat(k).InHand();
+    }
     const auto q = static_cast<std::size_t>(p);
     HandActions& did = m_handActions[q];
     SeatHistory& history = m_seatHistory[q];
@@ -181,6 +218,8 @@ void Table::ProcessAndNoteAction()
     const bool raised = stake > levelBefore;
     const bool called = !raised && stake > before;
     if (stage == StagePreFlop) {
+        if (raised && did.preFlopRaises == 0) ++history.handsRaised;
+        if (raised && after == StakeAllIn) ++history.shoves;
         if (raised) ++did.preFlopRaises;
         if (called) ++did.preFlopCalls;
         if ((raised || called) && !m_playedThisHand[q]) {

@@ -155,6 +155,13 @@ RequestFault Table::ApplyHandEvent(const HandEvent& event)
     const HandStep step = Apply(next, event);
     if (!step.Accepted()) return step.fault;
     m_hand = std::move(next);
+    if (const auto* start = std::get_if<StartEvent>(&event)) JournalHandStart(*start);
+    const auto hand = static_cast<std::uint32_t>(m_state.HandNo);
+    for (const HandEffect& e : step.effects)
+        if (auto record = EffectRecord(e, hand)) Journal(*record);
+    if (m_hand.over)
+        for (const JournalRecord& record : HandEndRecords(m_hand, hand))
+            Journal(record);
     StoreEffects(step.effects);
     return RequestFault::None;
 }
@@ -300,6 +307,8 @@ void Table::WriteTurn(int player, bool roundEnded)
     // it is finds it in the file as soon as it sees the status.
     Send(std::to_string(player) + "s" + FormatText(Msg::YourTurn));
     WriteStatus(GameStatus::Turn(player), roundEnded);
+    // The host's own turn is his as soon as it is written, not a poll later.
+    m_state.MyTurn = player == m_session.MyPlayerNo;
 }
 
 void Table::RefuseRequest(int player, RequestFault fault)
@@ -323,8 +332,10 @@ void Table::ProcessAction()
     if (!m_forcing && request != "D") {
         // The player acts himself: he is back.
         EnsureSlots();
-        m_timeouts[static_cast<std::size_t>(current)] = 0;
-        m_away[static_cast<std::size_t>(current)] = false;
+        const auto index = static_cast<std::size_t>(current);
+        m_timeouts[index] = 0;
+        if (m_away[index]) Send(std::to_string(current) + "b" + FormatText(Msg::YouAreBack));
+        m_away[index] = false;
     }
     RequestFault fault = RequestFault::None;
     if (request == "D") {
@@ -352,14 +363,18 @@ void Table::CheckTurnTime(GameStatus statusAtTickStart)
     EnsureSlots();
     const auto index = static_cast<std::size_t>(p);
     NoteAbsentSeat(p);
-    // Without a turn time only a player who is away is acted for.
+    // Without a turn time only a player who is away is acted for. An away
+    // player's turn is his for a few seconds too: his window shows it, and
+    // any key he presses then brings him back.
     if (m_session.TurnSeconds <= 0 && !m_away[index]) return;
-    if (m_away[index]) {
-        // He has had one poll to show he is back.
-        if (statusAtTickStart != GameStatus::Turn(p)) return;
-    } else {
-        if (ProgramClock().Now() - m_turnStarted < std::chrono::seconds(m_session.TurnSeconds)) return;
-        if (++m_timeouts[index] >= 2) m_away[index] = true;
+    const int seconds = !m_away[index]              ? m_session.TurnSeconds
+                        : m_session.TurnSeconds > 0 ? std::min(m_session.TurnSeconds, AwayTurnSeconds)
+                                                    : AwayTurnSeconds;
+    if (statusAtTickStart != GameStatus::Turn(p)) return;
+    if (ProgramClock().Now() - m_turnStarted < std::chrono::seconds(seconds)) return;
+    if (!m_away[index] && ++m_timeouts[index] >= TimeoutsToAway) {
+        m_away[index] = true;
+        Send(std::to_string(p) + "a" + FormatText(Msg::YouAreAway));
     }
     m_forcing = true;
     m_forcingAway = m_away[index];

@@ -35,4 +35,9 @@ void TableView::HandEnded(const Table&) {}
 void TableView::GameEnded(const Table&) {}
 void TableView::HostLeft(const Table&, const std::string&) {}
 
+void TableView::LocalLine(const std::string& line)
+{
+    LogLines({LogLine{0, line}});
+}
+
 } // namespace scrivo

@@ -78,6 +78,10 @@ public:
     // A client found the host gone: the table has stopped and left the game;
     // text is what to tell the player.
     virtual void HostLeft(const Table& table, const std::string& text);
+    // A line of this client's own for the log, in no record of msg.spk
+    // (a hand of the journal that does not add up). By default it goes out
+    // with the log lines, numbered 0.
+    virtual void LocalLine(const std::string& line);
 };
 
 // A view without a window: draws nothing and keeps nothing. Tools and tests

@@ -26,6 +26,7 @@
 #include "engine/TableView.h"
 #include "fuzz/FuzzSupport.h"
 #include "gamefolder/GameSession.h"
+#include "gamefolder/Journal.h"
 #include "gamefolder/RecordFile.h"
 #include "gamefolder/Records.h"
 #include "platform/Clock.h"
@@ -288,7 +289,7 @@ void RequireOnlyGameFolder(const std::string& root, const std::string& folder)
         Require(path.parent_path() == fs::path(folder), "nothing is written beside the game folder");
         const std::string name = path.filename().string();
         Require(name == GameFileName || name == PlayerFileName || name == MessageFileName ||
-                    name == HostFileName,
+                    name == HostFileName || name == JournalFileName,
                 "only the game's own files are in its folder");
     }
 }
@@ -345,6 +346,8 @@ public:
         m_host->Leave();
         RequireQuiet("leaving");
         if (m_whole) RequireChipsKept(m_folder, m_setup, *m_chips, *m_host);
+        // Nobody edits the journal here: every hand the host wrote replays.
+        if (m_client) Require(m_client->Counters().handsFailed == 0, "every journalled hand adds up");
         RequireOnlyGameFolder(m_root, m_folder);
     }
 

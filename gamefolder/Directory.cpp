@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "gamefolder/HostLease.h"
+#include "gamefolder/Journal.h"
 #include "platform/FileOps.h"
 #include "platform/Paths.h"
 #include "platform/Random.h"
@@ -105,7 +106,7 @@ FolderStatus RemoveGameFolder(const std::string& folder)
     // between the deletion and the removal of the folder: one more round.
     for (int round = 0;; ++round) {
         for (const auto& path : {GameFilePath(folder), PlayerFilePath(folder), MessageFilePath(folder),
-                                 HostFilePath(folder), OptionsFilePath(folder)}) {
+                                 HostFilePath(folder), OptionsFilePath(folder), JournalFilePath(folder)}) {
             if (auto s = RemoveGameFile(path); !s) return s;
         }
         if (CurrentFileOps().RemoveFolder(folder) == 0 || errno == ENOENT) return FolderStatus::Success();
@@ -246,6 +247,11 @@ FolderResult<GameList> ListGames(const std::string& serverDirectory, const std::
         row.name = Trim(game->GameName);
         row.players = game->PlayerCount;
         row.blinds = game->SmallBlind.ToString() + "/" + game->BigBlind.ToString();
+        row.currency = Trim(game->CurrencySymbol);
+        row.structure = Trim(game->GameType);
+        if (auto file = OpenRecordFile(PlayerFilePath(folder), PlayerRecordLength)) {
+            if (auto host = file->ReadPlayer(1)) row.host = Trim(host->Name);
+        }
         row.status = status == GameStatus::Waiting ? WaitingStatusText : InProgressStatusText;
         const LeaseLook lease = LookAtLease(folder);
         if (lease.opened && !lease.claimed && !lease.busy) row.status = HostGoneStatusText;

@@ -23,9 +23,12 @@ inline constexpr const char* HostGoneStatusText = "Host Gone";
 struct GameListRow {
     std::string name; // trimmed
     int players = 0;
-    std::string blinds; // "small/big", plain decimals
-    std::string status; // WaitingStatusText, InProgressStatusText or HostGoneStatusText
-    std::string id;     // the game folder's name, e.g. "123_tmp"
+    std::string blinds;    // "small/big", plain decimals
+    std::string currency;  // the table's currency sign
+    std::string structure; // the game type: "THLI", "THPL" or "THNL"
+    std::string host;      // the name of player 1; empty when unreadable
+    std::string status;    // WaitingStatusText, InProgressStatusText or HostGoneStatusText
+    std::string id;        // the game folder's name, e.g. "123_tmp"
     HandRules rules = HandRules::Classic;
 
     // The list box line: the columns joined by tabs.

@@ -107,6 +107,26 @@ FolderResult<std::int64_t> RecordFile::AppendRecord(std::string_view bytes)
     return n;
 }
 
+FolderStatus RecordFile::AppendRecords(std::string_view bytes)
+{
+    auto count = RecordCount();
+    if (!count) return count.status;
+    if (m_recordLength <= 0 || bytes.size() % static_cast<std::size_t>(m_recordLength) != 0)
+        return FolderStatus::Failure("Bad record length");
+    if (!m_file.WriteAt(*count * m_recordLength, bytes.data(), bytes.size())) return IoFailure();
+    return FolderStatus::Success();
+}
+
+FolderResult<std::string> RecordFile::ReadBytes(std::int64_t offset, std::size_t size)
+{
+    if (!IsOpen() || offset < 0) return IoFailure();
+    std::string bytes(size, '\0');
+    const long long got = m_file.ReadAt(offset, bytes.data(), bytes.size());
+    if (got < 0) return IoFailure();
+    bytes.resize(static_cast<std::size_t>(got));
+    return bytes;
+}
+
 FolderResult<GameRecord> RecordFile::ReadGame()
 {
     auto bytes = ReadRecord(1);
@@ -158,12 +178,18 @@ FolderResult<RecordFile> OpenRecordFile(const std::string& path, int recordLengt
             // Another client is in the middle of its short sequence: try again
             // soon, however long it takes, without asking.
             if (!backoff) backoff.emplace(LockBackoff::FreshSeed());
-            ProgramClock().SleepFor(backoff->Next());
+            ProgramClock().WaitForLock(path, backoff->Next());
             break;
         case LockedFile::OpenStatus::Failed:
             // Whether to try again is the caller's to decide (a table tries
             // on its next poll), and only a window may ask the player.
-            return FolderStatus::Failure(FileProblemPrefix + file.ErrorText(), file.Error());
+            {
+                // The message names the file, so that the player knows where to look.
+                const std::string why = file.ErrorText();
+                return FolderStatus::Failure(
+                    FileProblemPrefix + (why.find(path) == std::string::npos ? path + ": " + why : why),
+                    file.Error());
+            }
         }
     }
 }

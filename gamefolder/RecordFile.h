@@ -89,6 +89,10 @@ public:
     FolderStatus WriteRecord(std::int64_t n, std::string_view bytes);
     // Writes after the last whole record; gives the new record's number.
     FolderResult<std::int64_t> AppendRecord(std::string_view bytes);
+    // Whole records in one write after the last whole record.
+    FolderStatus AppendRecords(std::string_view bytes);
+    // Up to size bytes from offset (fewer at the end of the file).
+    FolderResult<std::string> ReadBytes(std::int64_t offset, std::size_t size);
 
     // Typed access. gam.spk: record 1. usr.spk: player n at record n + 1,
     // the board at BoardPlayerNo. msg.spk: lines.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <string>
 
 namespace scrivo {
 
@@ -12,6 +13,13 @@ public:
     virtual ~Clock() = default;
     virtual TimePoint Now() = 0;
     virtual void SleepFor(std::chrono::milliseconds ms) = 0;
+    // One pause while another process holds the lock of the file at path.
+    // A program with windows lets them answer meanwhile.
+    virtual void WaitForLock(const std::string& path, std::chrono::milliseconds ms)
+    {
+        static_cast<void>(path);
+        SleepFor(ms);
+    }
 };
 
 class SteadyClock final : public Clock {

@@ -200,4 +200,30 @@ long long RoundHalfEven(double v)
     return static_cast<long long>(r);
 }
 
+std::string EscapeControls(std::string_view text)
+{
+    static constexpr char hex[] = "0123456789abcdef";
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (c == 0) {
+            out += "\\0";
+        } else if (c < 0x20 || c == 0x7F) {
+            out += "\\x";
+            out += hex[c >> 4];
+            out += hex[c & 0xF];
+        } else if (c == 0xC2 && i + 1 < text.size() &&
+                   (static_cast<unsigned char>(text[i + 1]) & 0xE0) == 0x80) {
+            const auto d = static_cast<unsigned char>(text[++i]);
+            out += "\\u00";
+            out += hex[d >> 4];
+            out += hex[d & 0xF];
+        } else {
+            out += static_cast<char>(c);
+        }
+    }
+    return out;
+}
+
 } // namespace scrivo

@@ -17,6 +17,11 @@ std::string TrimRight(std::string_view s);
 std::string ToLowerAscii(std::string_view s);
 bool EqualsNoCase(std::string_view a, std::string_view b);
 
+// Text from the folder made safe for a terminal: every byte below 0x20 and
+// DEL as a \xHH escape (NUL as \0), and the C1 controls U+0080..U+009F,
+// which some terminals obey in UTF-8 too, as \u00HH.
+std::string EscapeControls(std::string_view text);
+
 // The leading number of a text, the way a BASIC Val() reads it: blanks are
 // skipped anywhere, reading stops at the first character that cannot belong
 // to the number, and no number at all is 0.

@@ -4,6 +4,10 @@
 
 namespace scrivo {
 
+// The table's poll interval when SPK.ini names none, ms. An idle poll costs
+// one stat of gam.spk, so a turn can show up quickly.
+inline constexpr long DefaultServerDelay = 400;
+
 // The program's settings, loaded once at start-up by LoadSettings and
 // written back once at program end by SaveSettings. The program keeps one
 // and passes it by reference to whoever reads or changes a setting.

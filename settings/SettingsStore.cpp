@@ -106,7 +106,7 @@ void LoadSettings(Settings& settings, SettingsControls* controls)
         ini.SetPath(SettingsFilePath());
 
         ini.SetSection("System");
-        settings.ServerDelay = LongOf(read("Server Delay", "1500"));
+        settings.ServerDelay = LongOf(read("Server Delay", std::to_string(DefaultServerDelay)));
         settings.ServerDirectory = WithSeparator(read("Server Directory", ProgramFolder()));
 
         ini.SetSection("Game");
@@ -133,9 +133,9 @@ void LoadSettings(Settings& settings, SettingsControls* controls)
             const char* key;
             const char* defaultValue;
             Field field;
-        } fields[] = {{"Name", "", Field::GameName},      {"StartCash", "500", Field::StartCash},
-                      {"BB", "10", Field::BigBlind},      {"SB", "5", Field::SmallBlind},
-                      {"Currency", "$", Field::Currency}, {"Bots", "2", Field::Bots}};
+        } fields[] = {{"Name", "", Field::GameName},     {"StartCash", "500", Field::StartCash},
+                      {"BB", "10", Field::BigBlind},     {"SB", "5", Field::SmallBlind},
+                      {"Currency", "", Field::Currency}, {"Bots", "2", Field::Bots}};
         for (const auto& f : fields) {
             const std::string text = read(f.key, f.defaultValue);
             if (controls) controls->SetFieldText(f.field, text);

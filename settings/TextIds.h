@@ -101,6 +101,30 @@ inline constexpr MsgId ShareAwayFor{141};   // "The shared folder cannot be reac
 inline constexpr MsgId ShareLost{142};  // "The shared folder could not be reached for % s: the game is over."
 inline constexpr MsgId NowHosts{143};   // "% now hosts the table."
 inline constexpr MsgId PlayerBack{144}; // "% is back."
+// A hand of the journal that the rules do not give: % hand number, $ name, * amount.
+inline constexpr MsgId HandPaidTooMuch{89};
+inline constexpr MsgId HandPaidTooLittle{90};
+inline constexpr MsgId HandIllegalMove{91};
+inline constexpr MsgId HandDiffers{100};
+inline constexpr MsgId HandStackOff{47};
+inline constexpr MsgId AmountUnreadable{160};
+inline constexpr MsgId YouAreAway{161};
+inline constexpr MsgId YouAreBack{162};
+inline constexpr MsgId NotYourTurnWaiting{163};
+inline constexpr MsgId NotYourTurn{164};
+inline constexpr MsgId WaitingForFile{165};
+inline constexpr MsgId CallButton{166};
+inline constexpr MsgId FileSaved{167};
+inline constexpr MsgId HandHigh{170};
+inline constexpr MsgId HandPair{171};
+inline constexpr MsgId HandTwoPairs{172};
+inline constexpr MsgId HandThree{173};
+inline constexpr MsgId HandStraight{174};
+inline constexpr MsgId HandFlush{175};
+inline constexpr MsgId HandFullThreeFirst{176};
+inline constexpr MsgId HandFullTwoFirst{177};
+inline constexpr MsgId HandFour{178};
+inline constexpr MsgId HandStraightFlush{179};
 } // namespace Msg
 
 namespace Cap {
@@ -188,6 +212,32 @@ inline constexpr CapId StandardRules{78}; // "Standard"
 inline constexpr CapId ClassicRules{79};  // "Classic"
 inline constexpr CapId ToCall{93};
 inline constexpr CapId DealerMark{94};
+inline constexpr CapId CheckButton{100};
+inline constexpr CapId BetButton{101};
+inline constexpr CapId RaiseButton{102};
+inline constexpr CapId FoldButton{103};
+inline constexpr CapId AllInButton{104};
+inline constexpr CapId MinRaiseButton{105};
+inline constexpr CapId HalfPotButton{106};
+inline constexpr CapId PotButton{107};
+inline constexpr CapId ImBack{108};
+inline constexpr CapId AwayMark{109};
+inline constexpr CapId TurnTimeHint{110};
+inline constexpr CapId HostLeaveQuestion{111};
+inline constexpr CapId WizardTitle{112};
+inline constexpr CapId WizardSubtitle{113};
+inline constexpr CapId AboutBlurb{114};
+inline constexpr CapId OptionsPreview{115};
+inline constexpr CapId SaveTextTitle{116};
+inline constexpr CapId RtfFilter{117};
+inline constexpr CapId TxtFilter{118};
+inline constexpr CapId ExportTitle{119};
+inline constexpr CapId HistoryFilter{120};
+inline constexpr CapId NothingToExport{121};
+inline constexpr CapId AboutTitle{122};
+inline constexpr CapId DefaultCurrency{123};
+inline constexpr CapId HostColumn{124}; // the game list's column of the hosts' names // the currency of a new
+                                        // table until the player picks one
 } // namespace Cap
 
 } // namespace scrivo

@@ -19,6 +19,13 @@ public:
         table.BotDecide();
         table.ReleaseFiles();
     }
+    // The request in the current player's record, taken as the bot's.
+    static void TakeBotRequest(Table& table)
+    {
+        table.TakeBotRequest();
+        table.ReleaseFiles();
+    }
+    static void SetBotTrials(Table& table, int trials) { table.m_botTrials = trials; }
     static GameSession& Session(Table& table) { return table.m_session; }
     static BotSituation SituationOf(const Table& table, int seat) { return table.SituationOf(seat); }
 };

@@ -1,16 +1,15 @@
 // scrivo-folder <game folder>
 // scrivo-folder --check-locks <folder> [<the same folder elsewhere>]
-// scrivo-folder --hand-history <game folder> --player N [--out FILE]
+// scrivo-folder --hand-history <game folder> --player N [--format pokerstars|ohh] [--out FILE]
+// scrivo-folder --verify <game folder>
 // Prints what a game folder holds: the game record field by field, every
 // player record, and every message line unscrambled with its record number.
 // Each file is locked only while it is read, like any other client does.
-#include <sys/stat.h>
-
 #include <cstdio>
 #include <cstdlib>
-#include <ctime>
+#include <algorithm>
 #include <fstream>
-#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -18,8 +17,7 @@
 #include "gamefolder/RecordFile.h"
 #include "gamefolder/Records.h"
 #include "platform/Paths.h"
-#include "settings/Language.h"
-#include "settings/Settings.h"
+#include "platform/Text.h"
 #include "tools/CheckLocks.h"
 
 namespace {
@@ -27,33 +25,10 @@ namespace {
 using namespace scrivo;
 
 // Anything read from the folder may hold control characters meant to
-// rewrite the terminal. Every byte below 0x20 and DEL is printed as a \xHH
-// escape (NUL as \0), and the C1 controls U+0080..U+009F, which some
-// terminals obey in UTF-8 too, as \u00HH.
+// rewrite the terminal: everything printed goes through EscapeControls.
 std::string Escaped(const std::string& text)
 {
-    static constexpr char hex[] = "0123456789abcdef";
-    std::string out;
-    out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const auto c = static_cast<unsigned char>(text[i]);
-        if (c == 0) {
-            out += "\\0";
-        } else if (c < 0x20 || c == 0x7F) {
-            out += "\\x";
-            out += hex[c >> 4];
-            out += hex[c & 0xF];
-        } else if (c == 0xC2 && i + 1 < text.size() &&
-                   (static_cast<unsigned char>(text[i + 1]) & 0xE0) == 0x80) {
-            const auto d = static_cast<unsigned char>(text[++i]);
-            out += "\\u00";
-            out += hex[d >> 4];
-            out += hex[d & 0xF];
-        } else {
-            out += static_cast<char>(c);
-        }
-    }
-    return out;
+    return EscapeControls(text);
 }
 
 // Text fields are shown quoted; a field never written shows as <zero>.
@@ -182,48 +157,47 @@ int PrintMessages(const std::string& folder)
     return 0;
 }
 
-// The hands of a kept game folder as one player saw them, read with the
-// language file beside the program that recognises most of its lines.
-int PrintHandHistory(const std::string& folder, int player, const std::string& outPath)
+// The hands of a kept game folder as one player saw them, from its journal.
+// On a terminal or a pipe every line is escaped; a file gets the hands as
+// the format writes them (the text layout escapes names itself, JSON escapes
+// every control character).
+int PrintHandHistory(const std::string& folder, int player, HistoryFormat format, const std::string& outPath)
 {
-    Settings settings;
-    Language scan;
-    scan.ScanLanguageFiles(settings);
-    std::vector<std::unique_ptr<Language>> languages;
-    std::vector<const Language*> candidates;
-    for (std::size_t i = 1; i < scan.LangFiles.size(); ++i) {
-        languages.push_back(std::make_unique<Language>());
-        languages.back()->ReadLanguageFile(scan.LangFiles[i], settings);
-        candidates.push_back(languages.back().get());
-    }
     std::string error;
-    auto source = ReadFolderHistory(folder, error);
-    if (!source) {
+    const std::optional<HistoryText> text = FolderHandHistory(folder, format, player, error);
+    if (!text) {
         std::fprintf(stderr, "scrivo-folder: %s\n", Escaped(error).c_str());
         return 1;
     }
-    // The log has no times: the hands carry the time the messages were last written.
-    source->game.viewer = player;
-    source->game.date = FormatHistoryDate(static_cast<long long>(std::time(nullptr)));
-    struct stat info {};
-    if (::stat(MessageFilePath(folder).c_str(), &info) == 0)
-        source->game.date = FormatHistoryDate(info.st_mtime);
-    const HistoryText text = WriteHandHistory(
-        ParseHandHistoryBest(source->lines, player, candidates, source->game.currencySymbol), source->game);
     if (outPath.empty()) {
-        std::fwrite(text.text.data(), 1, text.text.size(), stdout);
+        std::size_t at = 0;
+        while (at < text->text.size()) {
+            const std::size_t end = std::min(text->text.find('\n', at), text->text.size());
+            Line(text->text.substr(at, end - at));
+            at = end + 1;
+        }
     } else {
         std::ofstream out(outPath, std::ios::binary | std::ios::trunc);
-        out << text.text;
+        out << text->text;
         if (!out.flush()) {
             std::fprintf(stderr, "scrivo-folder: cannot write %s\n", Escaped(outPath).c_str());
             return 1;
         }
     }
-    if (text.handsSkipped > 0)
+    if (text->handsSkipped > 0)
         std::fprintf(stderr, "scrivo-folder: %d unfinished or inconsistent hands left out\n",
-                     text.handsSkipped);
+                     text->handsSkipped);
     return 0;
+}
+
+// Replays every hand of the journal through the rules: a line per hand,
+// status 1 when one does not add up.
+int VerifyGame(const std::string& folder)
+{
+    const FolderVerdict verdict = VerifyFolder(folder);
+    for (const std::string& line : verdict.lines)
+        Line(line);
+    return verdict.ok ? 0 : 1;
 }
 
 } // namespace
@@ -232,26 +206,32 @@ int main(int argc, char** argv)
 {
     if ((argc == 3 || argc == 4) && std::string(argv[1]) == "--check-locks")
         return tool::CheckLocks(argv[2], argc == 4 ? argv[3] : "");
+    if (argc == 3 && std::string(argv[1]) == "--verify" && IsDirectory(argv[2])) return VerifyGame(argv[2]);
     if (argc >= 5 && std::string(argv[1]) == "--hand-history") {
         std::string out;
         int player = 0;
+        std::optional<HistoryFormat> format = HistoryFormat::PokerStars;
         for (int i = 3; i + 1 < argc; i += 2) {
             const std::string option = argv[i];
             if (option == "--player")
                 player = std::atoi(argv[i + 1]);
             else if (option == "--out")
                 out = argv[i + 1];
+            else if (option == "--format")
+                format = ParseHistoryFormat(argv[i + 1]);
             else
                 player = -1;
         }
-        if (player >= 1 && player <= MaxPlayers && argc % 2 == 1 && IsDirectory(argv[2]))
-            return PrintHandHistory(argv[2], player, out);
+        if (player >= 1 && player <= MaxPlayers && format && argc % 2 == 1 && IsDirectory(argv[2]))
+            return PrintHandHistory(argv[2], player, *format, out);
     }
     if (argc != 2) {
         std::fprintf(stderr,
                      "usage: scrivo-folder <game folder>\n"
                      "       scrivo-folder --check-locks <folder> [<the same folder through another mount>]\n"
-                     "       scrivo-folder --hand-history <game folder> --player N [--out FILE]\n");
+                     "       scrivo-folder --hand-history <game folder> --player N [--format pokerstars|ohh] "
+                     "[--out FILE]\n"
+                     "       scrivo-folder --verify <game folder>\n");
         return 2;
     }
     const std::string folder = argv[1];

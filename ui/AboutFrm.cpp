@@ -37,16 +37,9 @@ AboutFrm::AboutFrm(const Language& language, QWidget* parent) : QDialog(parent),
     verFont.setPointSizeF(VerLbl->font().pointSizeF());
     VerLbl->setFont(verFont);
 
-    auto* blurb = new QLabel("Texas Hold'em for a shared folder on your network.", this);
-    blurb->setWordWrap(true);
-
-    BrandLogo = new ClickLabel(this);
-    BrandLogo->setObjectName("BrandLogo");
-    BrandLogo->setTextFormat(Qt::RichText); // a link of our own
-    BrandLogo->setText(QString("<a href=\"%1\">%1</a>").arg(MakerWebPage));
-    BrandLogo->setTextInteractionFlags(Qt::NoTextInteraction);
-    BrandLogo->setCursor(Qt::PointingHandCursor);
-    connect(BrandLogo, &ClickLabel::clicked, this, [] { OpenInBrowser(MakerWebPage); });
+    Blurb = new QLabel("Texas Hold'em for a shared folder on your network.", this);
+    Blurb->setObjectName("Blurb");
+    Blurb->setWordWrap(true);
 
     OKBtn = new QPushButton("OK", this);
     OKBtn->setObjectName("OKBtn");
@@ -57,8 +50,7 @@ AboutFrm::AboutFrm(const Language& language, QWidget* parent) : QDialog(parent),
     text->addWidget(title);
     text->addWidget(VerLbl);
     text->addSpacing(6);
-    text->addWidget(blurb);
-    text->addWidget(BrandLogo);
+    text->addWidget(Blurb);
     text->addStretch(1);
 
     auto* top = new QHBoxLayout;
@@ -94,6 +86,10 @@ void AboutFrm::ApplyLang()
 {
     if (m_language.AppText[Cap::Ok].empty()) return;
     OKBtn->setText(ToQ(m_language.AppText[Cap::Ok]));
+    if (!m_language.AppText[Cap::AboutBlurb].empty())
+        Blurb->setText(ToQ(m_language.AppText[Cap::AboutBlurb]));
+    if (!m_language.AppText[Cap::AboutTitle].empty())
+        setWindowTitle(ToQ(m_language.AppText[Cap::AboutTitle]));
 }
 
 } // namespace scrivo

@@ -21,7 +21,7 @@ public:
     void Prepare();
 
     QLabel* VerLbl = nullptr;
-    ClickLabel* BrandLogo = nullptr;
+    QLabel* Blurb = nullptr;
     QLabel* LogoPic = nullptr;
     QPushButton* OKBtn = nullptr;
 
@@ -32,8 +32,5 @@ private:
     const Language& m_language;
     void ApplyLang();
 };
-
-// The maker's web page, opened by a click on the brand logo.
-inline constexpr const char* MakerWebPage = "https://scrivo-poker.example.org/";
 
 } // namespace scrivo

@@ -4,6 +4,7 @@
 #include <exception>
 
 #include <QIcon>
+#include <QIntValidator>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QEvent>
@@ -29,6 +30,11 @@
 #include "settings/TextIds.h"
 
 namespace scrivo {
+
+namespace {
+// The longest turn a game may give, in seconds: a day.
+constexpr int MaxTurnSeconds = 86400;
+} // namespace
 
 namespace {
 
@@ -82,8 +88,8 @@ void ConnectFrm::BuildSessionPane()
     SessionFrame->setObjectName("SessionFrame");
     GList = new QTreeWidget(SessionFrame);
     GList->setObjectName("GList");
-    GList->setColumnCount(5);
-    GList->setHeaderLabels({"Name", "Players", "Blinds", "Status", "Rules"});
+    GList->setColumnCount(7);
+    GList->setHeaderLabels({"Name", "Players", "Blinds", "Status", "Rules", "Type", "Host"});
     GList->setRootIsDecorated(false);
     GList->setUniformRowHeights(true);
     GList->setAllColumnsShowFocus(true);
@@ -186,6 +192,9 @@ void ConnectFrm::BuildCreatePane()
     TurnTimeLbl = FieldLabel("Turn time (s)", CreateFrame);
     TurnTimeTxt = new QLineEdit(CreateFrame);
     TurnTimeTxt->setObjectName("TurnTimeTxt");
+    // Whole seconds only, up to a day: nothing else can be typed.
+    TurnTimeTxt->setValidator(new QIntValidator(0, MaxTurnSeconds, TurnTimeTxt));
+    TurnTimeTxt->setPlaceholderText("0");
     CreateButton = new QPushButton("Create Now", CreateFrame);
     CreateButton->setObjectName("CreateButton");
     HideBtn = new QPushButton("Hide <<", CreateFrame);
@@ -267,7 +276,7 @@ void ConnectFrm::Load()
         BotLevelCombo->setCurrentIndex(0);
         BotsTxt->setText("3");
         StartPotTxt->setText("50");
-        TurnTimeTxt->setText(QString::number(m_settings.TurnSeconds));
+        TurnTimeTxt->setText(QString::number(std::clamp<long>(m_settings.TurnSeconds, 0, MaxTurnSeconds)));
         RulesCombo->setCurrentIndex(m_settings.Rules == "classic" ? 1 : 0);
     } catch (const std::exception& e) {
         MsgBox(std::string("Error loading Connect Form: ") + e.what());
@@ -279,7 +288,11 @@ void ConnectFrm::ApplyLang()
     if (m_language.AppText[Cap::Ok].empty()) return;
     GList->setHeaderLabels({ToQ(m_language.AppText[Cap::TableName]), ToQ(m_language.AppText[Cap::Players]),
                             ToQ(m_language.AppText[Cap::Blinds]), ToQ(m_language.AppText[Cap::Status]),
-                            ToQ(m_language.AppText[Cap::RulesLabel]).remove(':')});
+                            ToQ(m_language.AppText[Cap::RulesLabel]).remove(':'),
+                            ToQ(m_language.AppText[Cap::TypeLabel]).remove(':'),
+                            m_language.AppText[Cap::HostColumn].empty()
+                                ? QStringLiteral("Host")
+                                : ToQ(m_language.AppText[Cap::HostColumn])});
     Command1->setText(ToQ(m_language.AppText[Cap::Join]));
     Command2->setText(ToQ(m_language.AppText[Cap::CreateGame]));
     Command3->setText(ToQ(m_language.AppText[Cap::Setup]));
@@ -295,7 +308,17 @@ void ConnectFrm::ApplyLang()
     BotLevelLbl->setText(ToQ(m_language.AppText[Cap::BotLevelLabel]));
     if (!m_language.AppText[Cap::TurnTime].empty())
         TurnTimeLbl->setText(ToQ(m_language.AppText[Cap::TurnTime]));
+    const QString turnHint = m_language.AppText[Cap::TurnTimeHint].empty()
+                                 ? QStringLiteral("Whole seconds; 0 for no limit.")
+                                 : ToQ(m_language.AppText[Cap::TurnTimeHint]);
+    TurnTimeTxt->setToolTip(turnHint);
+    TurnTimeLbl->setToolTip(turnHint);
     Label9->setText(ToQ(m_language.AppText[Cap::CurrencyLabel]));
+    // A currency never chosen follows the language.
+    if (CurrencyTxt->text().trimmed().isEmpty())
+        CurrencyTxt->setText(m_language.AppText[Cap::DefaultCurrency].empty()
+                                 ? QStringLiteral("$")
+                                 : ToQ(m_language.AppText[Cap::DefaultCurrency]));
     CreateButton->setText(ToQ(m_language.AppText[Cap::CreateNow]));
     HideBtn->setText(ToQ(m_language.AppText[Cap::Hide]));
     ActiveLbl->setText(ToQ(m_language.AppText[Cap::NoActiveGames]));
@@ -333,6 +356,17 @@ void ConnectFrm::SetHeightTwips(long twips)
     SetOuterGeometry(this, std::nullopt, QSize(frameGeometry().width(), std::max(wanted, needed)));
 }
 
+void ConnectFrm::BackFromTable()
+{
+    GList->clearSelection();
+    Command1->setEnabled(false);
+    ApplyLang();
+    show();
+    raise();
+    activateWindow();
+    StartTimer();
+}
+
 void ConnectFrm::StartTimer()
 {
     Timer1->setInterval(RefreshMs);
@@ -356,11 +390,24 @@ void ConnectFrm::UpdateList()
         auto* item = new QTreeWidgetItem(GList);
         item->setText(0, ToQ(row.name));
         item->setText(1, QString::number(row.players));
-        item->setText(2, ToQ(row.blinds));
+        // The blinds with the table's currency, as the table shows amounts.
+        const std::size_t slash = row.blinds.find('/');
+        item->setText(2, slash == std::string::npos ? ToQ(row.blinds)
+                                                    : ToQ(row.currency + row.blinds.substr(0, slash) + "/" +
+                                                          row.currency + row.blinds.substr(slash + 1)));
         item->setText(3, ToQ(row.status));
         item->setText(4, ToQ(m_language.AppText[row.rules == HandRules::Classic ? Cap::ClassicRules
                                                                                 : Cap::StandardRules]));
+        const CapId structure = row.structure == "THLI"   ? Cap::Limit
+                                : row.structure == "THPL" ? Cap::PotLimit
+                                                          : Cap::NoLimit;
+        item->setText(5, m_language.AppText[structure].empty() ? ToQ(row.structure)
+                                                               : ToQ(m_language.AppText[structure]));
+        item->setText(6, ToQ(row.host));
     }
+    // Every column as wide as its widest entry; the list scrolls sideways.
+    for (int c = 0; c < GList->columnCount(); ++c)
+        GList->resizeColumnToContents(c);
     m_filling = false;
     if (m_games.serverMissing) Timer1->stop();
     if (m_games.enableCreate) Command2->setEnabled(true);
@@ -450,8 +497,8 @@ CreateRequest ConnectFrm::ReadCreatePane() const
     request.bots = FromQ(BotsTxt->text());
     request.limitType = TypeCombo->currentIndex();
     request.rules = RulesCombo->currentIndex() == 1 ? HandRules::Classic : HandRules::Standard;
-    request.turnSeconds =
-        static_cast<int>(std::clamp<long long>(RoundHalfEven(Val(FromQ(TurnTimeTxt->text()))), 0, 86400));
+    // The field takes whole seconds only; empty is no limit.
+    request.turnSeconds = std::clamp(TurnTimeTxt->text().toInt(), 0, MaxTurnSeconds);
     return request;
 }
 

@@ -30,6 +30,9 @@ public:
     void ApplyLang();
     // Refresh every 5 seconds, and at once.
     void StartTimer();
+    // The player has left a table (or it could not be opened): the list
+    // is back, refreshed, ready to join or create another game.
+    void BackFromTable();
     void UpdateList();
     // Column positions in dialog units (a quarter of the average character
     // width), like list-box tab stops.

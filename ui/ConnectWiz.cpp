@@ -158,6 +158,10 @@ void ConnectWiz::ApplyLang()
     Label1->setText(ToQ(m_language.AppText[Cap::PlayerName]));
     Label8->setText(ToQ(m_language.AppText[Cap::FolderLocation]));
     Label5->setText(ToQ(m_language.AppText[Cap::WizardWelcome]));
+    if (!m_language.AppText[Cap::WizardTitle].empty())
+        setWindowTitle(ToQ(m_language.AppText[Cap::WizardTitle]));
+    if (!m_language.AppText[Cap::WizardSubtitle].empty())
+        Label3->setText(ToQ(m_language.AppText[Cap::WizardSubtitle]));
     // Caption 3 names the language box.
     if (!m_language.AppText[Cap::LanguageLabel].empty())
         Label4->setText(ToQ(m_language.AppText[Cap::LanguageLabel]));
@@ -211,6 +215,7 @@ bool ConnectWiz::ConnectClick()
         browser.ApplyLang();
         browser.StartTimer();
         m_programClose = true;
+        SaveSettingsNow(m_settings);
         accept();
         UnloadConnectWiz();
         return true;

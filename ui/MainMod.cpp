@@ -178,14 +178,42 @@ void ShowAbout()
     TheAboutFrm().exec();
 }
 
+void SaveSettingsNow(const Settings& settings)
+{
+    try {
+        // The windows' places are saved with them once the browser exists.
+        if (!ConnectFrmLoaded()) {
+            SaveSettings(settings);
+            return;
+        }
+        WindowSettingsControls controls;
+        SaveSettings(settings, &controls);
+    } catch (const std::exception& e) {
+        MsgBox(std::string("Error saving settings: ") + e.what());
+    }
+}
+
+void ReturnToBrowser()
+{
+    if (ProgramEnding()) {
+        EndProgram();
+        return;
+    }
+    SaveSettingsNow(TheSettings());
+    if (!W().table.isNull()) {
+        // A table is opened once per window: the next game gets a new one.
+        W().table->hide();
+        W().table->deleteLater();
+        W().table = nullptr;
+    }
+    TheConnectFrm().BackFromTable();
+}
+
 void EndProgram()
 {
     if (W().ending) return;
     W().ending = true;
-    {
-        WindowSettingsControls controls;
-        SaveSettings(TheSettings(), &controls);
-    }
+    SaveSettingsNow(TheSettings());
     if (!W().browser.isNull()) W().browser->hide();
     if (!W().options.isNull()) W().options->hide();
     if (!W().about.isNull()) W().about->hide();
@@ -239,7 +267,7 @@ MainForm* TableWindow()
         auto* form = new MainForm(TheSettings(), TheLanguage());
         form->setAttribute(Qt::WA_DeleteOnClose, false);
         form->SetPauseScale(W().tablePauseScale);
-        QObject::connect(form, &MainForm::tableClosed, form, [] { EndProgram(); });
+        QObject::connect(form, &MainForm::tableClosed, form, [] { ReturnToBrowser(); });
         QObject::connect(form, &MainForm::optionsRequested, form, [] { ShowOptions(); });
         QObject::connect(form, &MainForm::aboutRequested, form, [] { ShowAbout(); });
         QObject::connect(form, &MainForm::instructionsRequested, form, [] { OpenInstructions(); });
@@ -263,6 +291,9 @@ void OpenTableWindow(const GameSession& session)
     MainForm* form = TableWindow();
     // The table opens once per program run; a second request only brings it up.
     if (!form->isVisible()) form->Init(session);
+    // A table that could not be opened has reported why and gone back to
+    // the game list.
+    if (form->HasLeft()) return;
     form->show();
     form->raise();
     form->activateWindow();

@@ -45,6 +45,13 @@ void ShowAbout();
 Opts& TheOpts();
 AboutFrm& TheAboutFrm();
 
+// Writes the settings (and the windows' places) to SPK.ini at once: after
+// the wizard or the options are accepted, so that a crash later loses
+// nothing the player chose.
+void SaveSettingsNow(const Settings& settings);
+// The table window has gone: back to the game list, unless the program is
+// ending anyway.
+void ReturnToBrowser();
 // Program end after the table window has gone: saves the settings, closes
 // the other windows and ends the program.
 void EndProgram();

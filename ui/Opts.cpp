@@ -16,6 +16,7 @@
 #include "platform/MessageBox.h"
 #include "settings/Language.h"
 #include "settings/Settings.h"
+#include "ui/MainMod.h"
 #include "ui/TableLink.h"
 #include "ui/UiCommon.h"
 #include "settings/TextIds.h"
@@ -127,6 +128,8 @@ void Opts::ApplyLang()
     SymChk->setText(ToQ(m_language.AppText[Cap::SuitSymbols]));
     AnimChk->setText(ToQ(m_language.AppText[Cap::Animation]));
     CardTxtChk->setText(ToQ(m_language.AppText[Cap::FullCardText]));
+    if (!m_language.AppText[Cap::OptionsPreview].empty())
+        RTBp->setPlainText(ToQ(m_language.AppText[Cap::OptionsPreview]));
 }
 
 void Opts::FillLists()
@@ -195,6 +198,7 @@ bool Opts::Accept()
     const long size = LeadingNumber(Combo2->currentText());
     if (size > 0) m_settings.FontSize = size;
     RefreshTableLog();
+    SaveSettingsNow(m_settings);
     accept();
     return true;
 }

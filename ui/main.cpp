@@ -24,12 +24,16 @@ int main(int argc, char* argv[])
     // The program decides itself when it ends (the wizard's close box, the
     // table window's unload), not Qt's last-window rule.
     QApplication::setQuitOnLastWindowClosed(false);
+    // Waits for a file another client holds keep the windows answering.
+    scrivo::WindowClock clock;
+    scrivo::SetProgramClock(&clock);
     scrivo::InstallQtMessageBoxes();
     scrivo::InstallQtShell();
 #ifdef SCRIVO_TEST_HOOKS
     scrivo::InstallTestHooks();
 #endif
     scrivo::Main(settings, language);
-    if (scrivo::ProgramEnding()) return 0;
-    return QApplication::exec();
+    const int code = scrivo::ProgramEnding() ? 0 : QApplication::exec();
+    scrivo::SetProgramClock(nullptr);
+    return code;
 }

@@ -223,6 +223,17 @@ void DealBoardCards(HandState& s, Street street, bool runOut, std::vector<HandEf
     e.street = street;
     e.runOut = runOut;
     const std::size_t want = street == Street::Flop ? 3 : street == Street::Turn ? 4 : 5;
+    if (!s.givenBoard.empty()) {
+        // A replay: the recorded board in order, whatever the burns were.
+        if (runOut && Classic(s)) e.street = Street::River;
+        const std::size_t upTo = runOut && Classic(s) ? 5 : want;
+        while (s.board.size() < upTo) {
+            s.board.push_back(s.board.size() < s.givenBoard.size() ? s.givenBoard[s.board.size()] : Draw(s));
+            e.cards.push_back(s.board.back());
+        }
+        out.push_back(e);
+        return;
+    }
     if (runOut && Classic(s)) {
         // The older table burns once (twice before a flop) and deals the
         // rest of the board in one go.
@@ -347,6 +358,7 @@ HandStep Start(HandState& state, const StartEvent& e)
     }
     s.button = e.button;
     s.pack = e.pack;
+    s.givenBoard = e.board;
     s.started = true;
     auto& out = step.effects;
     const auto dealtAfter = [&](int from) {
@@ -443,6 +455,7 @@ HandStep Act(HandState& state, int seatNo, RequestKind kind, Currency amount, bo
         } else {
             HandEffect e = Effect(EffectKind::Call, seatNo);
             e.amount = amount;
+            e.to = seat.total;
             e.allIn = seat.allIn;
             out.push_back(e);
         }

@@ -69,7 +69,8 @@ struct HandState {
     int bets = 0;       // bets and raises this round, for the limit cap
     std::vector<clsCard> pack;
     std::size_t nextCard = 0;
-    std::vector<clsCard> board; // 0, 3, 4 or 5 cards
+    std::vector<clsCard> board;      // 0, 3, 4 or 5 cards
+    std::vector<clsCard> givenBoard; // see StartEvent::board
 
     int SeatCount() const { return static_cast<int>(seats.size()) - 1; }
     const HandSeat& Seat(int p) const { return seats[static_cast<std::size_t>(p)]; }
@@ -87,6 +88,11 @@ struct StartEvent {
     std::vector<StartSeat> seats; // index 0 unused
     int button = 1;
     std::vector<clsCard> pack; // dealt from the front; at least the cards the hand needs
+    // A replay of a recorded hand knows the board but not the burnt cards:
+    // when given, the board comes from here in order and nothing is burnt.
+    // The hole cards still come from the front of the pack, two a seat in
+    // seat order.
+    std::vector<clsCard> board;
 };
 enum class RequestKind : std::uint8_t { Fold, Check, PutIn };
 struct RequestEvent {
@@ -110,7 +116,7 @@ enum class EffectKind : std::uint8_t {
     Blind,     // seat posts amount (allIn when that was all it had); small tells which
     HoleCards, // seat is dealt cards
     Check,
-    Call,     // seat puts in amount, not above the level (allIn when all it had)
+    Call,     // seat puts in amount, not above the level, to `to` for the hand (allIn when all it had)
     BetRaise, // seat puts in amount, raising its stake for the hand to `to`
     Fold,     // (timedOut / left say why)
     Board,    // cards for `street`; runOut when the rest of the board comes at once

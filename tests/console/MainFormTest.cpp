@@ -41,6 +41,7 @@
 #include "platform/Text.h"
 #include "settings/Language.h"
 #include "settings/Settings.h"
+#include "testsupport/EngineFixtures.h"
 #include "testsupport/ProcessState.h"
 #include "testsupport/RecordingMessageBox.h"
 #include "testsupport/TempDir.h"
@@ -562,7 +563,7 @@ protected:
     void SetUp() override
     {
         // Recognisable texts: every message shows its number and arguments.
-        for (int n = 0; n <= 100; ++n) {
+        for (int n = 0; n < TextTable<MsgId>::Count; ++n) {
             std::string& message = language.LangText[MsgId(n)];
             if (message.empty()) message = "M" + std::to_string(n) + "[%|$|*]";
             if (n) language.AppText[CapId(n)] = "A" + std::to_string(n);
@@ -660,13 +661,9 @@ TEST_F(TableWindowTest, AHandIsPlayedThroughTheWindow)
         Key(amountBox, Qt::Key_Return, QStringLiteral("\r"));
         EXPECT_FALSE(amountBox->isVisible());
     };
-    // Refused: the message of the last failing check, nothing written.
+    // Refused (command entry's checks have their own table): the reason, nothing written.
     bet("600");
     EXPECT_EQ(status(), " " + language.FormatText(Msg::BetAboveCash, "$500"));
-    bet("c");
-    EXPECT_EQ(status(), " " + language.FormatText(Msg::CallAtLeast, "$10"));
-    bet("12.5");
-    EXPECT_EQ(status(), " " + language.LangText[Msg::TwoDecimals]);
     EXPECT_EQ(ActionOf(1), "-");
     bet("30");
     EXPECT_EQ(ActionOf(1), "R30");
@@ -818,7 +815,7 @@ TEST_F(GameEndTest, TheHostLeavingEndsTheGameOnTheGuestsTurn)
     RunUntil([] { return false; }, 30);
     EXPECT_EQ(ActionOf(2), action);
     ExpectEnded(bea, " " + language.LangText[Msg::GameEnded]);
-    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"A60"}) << "only the host's leave question";
+    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"A111"}) << "only the host's leave question";
 }
 
 TEST_F(GameEndTest, AGameFolderThatVanishesEndsTheGameWithoutErrors)
@@ -1023,9 +1020,99 @@ TEST_F(TableWindowTest, ChatReachesEveryWindowAndPrivateLinesOnlyTheirOwn)
     EXPECT_TRUE(ann.isVisible() && Child<QTimer>(ann, "Timer1")->isActive());
     ann.close();
     const MessageBoxRequest& question = boxes.shown.back();
-    EXPECT_TRUE(question.text == "A60" && question.buttons == MsgButtons::YesNo &&
+    EXPECT_TRUE(question.text == "A111" && question.buttons == MsgButtons::YesNo &&
                 question.icon == MsgIcon::Question);
     EXPECT_FALSE(ann.isVisible() || Child<QTimer>(ann, "Timer1")->isActive() || FolderExists(folder));
+}
+
+// Two turns let run out make Ann away: the log and status line say so, her
+// seat carries the mark and "I'm back" shows; her turns still come to her
+// window, and C in one of them plays it and brings her back.
+TEST_F(TableWindowTest, AnAwayPlayerSeesHerTurnAndAnyActionKeyBringsHerBack)
+{
+    MainForm form{settings, language};
+    const BrowserOutcome made = lobby.CreateButton({"Away table", "500", "5", "10", "$", "1", 2, 1});
+    ASSERT_TRUE(made.openTable);
+    folder = made.session.GameFolder;
+    form.SetPauseScale(0);
+    form.Init(made.session);
+    form.show();
+    Table& table = *form.Engine();
+    QWidget* log = Child(form, "RTB2");
+    ASSERT_TRUE(RunUntil([&] { return table.CanStartRound(); }));
+    Type(log, "s");
+    ASSERT_TRUE(RunUntil(
+        [&] {
+            if (table.CanStartRound()) Type(log, "s");
+            return table.IsAway(1);
+        },
+        30000));
+    EXPECT_TRUE(Child(form, "BackBtn")->isVisibleTo(&form));
+    EXPECT_EQ(Text(form, "PlayersLbl0"), "Ann \u00b7 A109");
+    EXPECT_NE(LogOf(form).find(language.LangText[Msg::YouAreAway]), std::string::npos);
+    // Her turn reaches her window although she is away.
+    ASSERT_TRUE(RunUntil(
+        [&] {
+            if (table.CanStartRound()) Type(log, "s");
+            return table.MyTurn() && Child(form, "C_Button")->isEnabled();
+        },
+        20000));
+    Type(log, "c");
+    EXPECT_FALSE(table.IsAway(1));
+    EXPECT_FALSE(Child(form, "BackBtn")->isVisibleTo(&form));
+    EXPECT_EQ(Text(form, "PlayersLbl0"), "Ann");
+    EXPECT_NE(ActionOf(1), "-");
+    const std::vector<std::string> lines = test::ReadAllMessages(folder);
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), "1b" + language.LangText[Msg::YouAreBack]), 1);
+}
+
+// A key out of turn says why nothing happened; a refused amount stays on the
+// status line through the polls and is kept in the log.
+TEST_F(TableWindowTest, KeysOutOfTurnAndRefusalsAreExplained)
+{
+    MainForm form{settings, language};
+    Open(form, "1");
+    Table& table = *form.Engine();
+    QWidget* log = Child(form, "RTB2");
+    Type(log, "c");
+    EXPECT_EQ(Text(form, "StatusMsg"), " " + language.LangText[Msg::NotYourTurn]);
+    Type(log, "s");
+    ASSERT_TRUE(RunUntil([&] { return table.MyTurn(); }));
+    EXPECT_EQ(Text(form, "C_Button"), language.FormatText(Msg::CallButton, "$5"));
+    Type(log, "b");
+    Type(QApplication::focusWidget(), "30abc");
+    Key(Child(form, "EnterBox"), Qt::Key_Return, QStringLiteral("\r"));
+    const std::string refused = " " + language.FormatText(Msg::AmountUnreadable, "30abc");
+    EXPECT_EQ(Text(form, "StatusMsg"), refused);
+    RunUntil([] { return false; }, 300);
+    EXPECT_EQ(Text(form, "StatusMsg"), refused);
+    EXPECT_NE(LogOf(form).find(refused.substr(1)), std::string::npos);
+    // The pot button fills the amount box with the pot raise.
+    Child<QAbstractButton>(form, "PotBtn")->click();
+    EXPECT_EQ(Text(form, "EnterBox"), SuggestedBet(LimitsOf(table), BetSize::Pot).ToString());
+}
+
+// Disguised, the window is a text editor's and the hand line has no colour
+// and no suit sign; the host's leave question says the game ends for all.
+TEST_F(TableWindowTest, TheDisguiseHidesTheGameAndTheHostIsWarnedBeforeLeaving)
+{
+    MainForm form{settings, language};
+    Open(form, "1");
+    QWidget* log = Child(form, "RTB2");
+    Type(log, "s");
+    ASSERT_TRUE(RunUntil([&] { return form.Engine()->MyTurn(); }));
+    Type(log, "n");
+    Type(log, "u");
+    EXPECT_EQ(form.windowTitle(), QStringLiteral("notes.txt - Text Editor"));
+    EXPECT_EQ(SuitSigns(ToQ(Text(form, "RTB1", "plainText"))), 0);
+    for (const auto& run : RunsOf(Child<QTextEdit>(form, "RTB1")))
+        EXPECT_EQ(run.colour, Qt::black) << run.text;
+    Type(log, "n");
+    EXPECT_EQ(form.windowTitle(), QStringLiteral("Test table"));
+    boxes.defaultAnswer = MsgAnswer::No;
+    form.close();
+    EXPECT_EQ(boxes.LastText(), language.AppText[Cap::HostLeaveQuestion]);
+    EXPECT_TRUE(form.isVisible());
 }
 
 } // namespace

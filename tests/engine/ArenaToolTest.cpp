@@ -1,5 +1,5 @@
-// The arena program: bots of both levels at one table, short runs in every
-// betting structure, the printed results checked against each other.
+// The arena program: bot levels and reference styles at one table, short
+// runs in every betting structure, the printed results checked together.
 #include <cstdlib>
 #include <map>
 #include <sstream>
@@ -82,7 +82,8 @@ INSTANTIATE_TEST_SUITE_P(
         ArenaCase{"PotLimitShortStacks",
                   "--hands 15 --seed 4 --type potlimit --blinds 1/2 --cash 30 --seats classic,strong,classic",
                   15, 2},
-        ArenaCase{"NoLimitHeadsUpBusts", "--hands 25 --seed 5 --cash 15 --seats strong,classic", 25, 10}),
+        ArenaCase{"NoLimitHeadsUpBusts", "--hands 25 --seed 5 --cash 15 --seats strong,classic", 25, 10},
+        ArenaCase{"ReferenceStyles", "--hands 20 --seed 6 --seats strong,station,maniac,tag", 20, 10}),
     [](const ::testing::TestParamInfo<ArenaCase>& info) { return info.param.name; });
 
 TEST(ArenaToolOptionsTest, RefusesWhatItCannotPlay)

@@ -51,13 +51,23 @@ INSTANTIATE_TEST_SUITE_P(
                   Currency::FromRaw(375000)},
         EntryCase{"<F>", true, Numbered(Msg::YouFold), "F"},
         EntryCase{"15", true, Numbered(Msg::YouBet, "$15"), "R15"},
-        EntryCase{"abc", false, Numbered(Msg::CallAtLeast, "$15"), ""},
-        EntryCase{"-5", false, Numbered(Msg::CallAtLeast, "$15"), ""},
+        EntryCase{"", false, Numbered(Msg::CallAtLeast, "$15"), ""},
+        EntryCase{"0", false, Numbered(Msg::CallAtLeast, "$15"), ""},
+        // Only digits with one decimal point or comma are amounts.
+        EntryCase{"abc", false, Numbered(Msg::AmountUnreadable, "abc"), ""},
+        EntryCase{"-5", false, Numbered(Msg::AmountUnreadable, "-5"), ""},
+        EntryCase{"30abc", false, Numbered(Msg::AmountUnreadable, "30abc"), ""},
+        EntryCase{"40 chips", false, Numbered(Msg::AmountUnreadable, "40 chips"), ""},
+        EntryCase{"1.000,50", false, Numbered(Msg::AmountUnreadable, "1.000,50"), ""},
+        EntryCase{"1e300", false, Numbered(Msg::AmountUnreadable, "1e300"), ""},
+        EntryCase{"25,50", true, Numbered(Msg::YouBet, "$25.50"), "R25.5"},
+        EntryCase{" $25 ", true, Numbered(Msg::YouBet, "$25"), "R25"},
+        EntryCase{"25.", true, Numbered(Msg::YouBet, "$25"), "R25"},
         EntryCase{"25.5", false, Numbered(Msg::TwoDecimals), ""},
+        EntryCase{"25,505", false, Numbered(Msg::TwoDecimals), ""},
+        EntryCase{"99999999999999999999", false, Numbered(Msg::BetAboveCash, "$100"), ""},
         EntryCase{"22.50", false, Numbered(Msg::MinRaise, "$10"), ""},
         EntryCase{"25.50", true, Numbered(Msg::YouBet, "$25.50"), "R25.5"},
-        EntryCase{"40 chips", true, Numbered(Msg::YouBet, "$40"), "R40"},
-        EntryCase{"1e300", false, Numbered(Msg::BetAboveCash, "$100"), ""},
         EntryCase{"30", false, Numbered(Msg::LimitBetExact, "$25"), "", "THLI"},
         EntryCase{"10", false, Numbered(Msg::CallAtLeast, "$15"), "", "THLI"},
         EntryCase{"35", true, Numbered(Msg::YouBet, "$35"), "R35", "THLI", true,
@@ -65,6 +75,27 @@ INSTANTIATE_TEST_SUITE_P(
         EntryCase{"20", false, Numbered(Msg::LimitBetExact, "$35"), "", "THLI", true, Currency()},
         EntryCase{"70", false, Numbered(Msg::PotLimitExceeded), "", "THPL"},
         EntryCase{"60", true, Numbered(Msg::YouBet, "$60"), "R60", "THPL"}));
+
+// The bet-size buttons: MinBet 20, MyBet 5 (15 to call), Pot 60, BigBlind 10;
+// the pot raise is the call and then the pot after it.
+TEST(SuggestedBetTest, EachSizeIsTheLegalAmountOfTheStructure)
+{
+    struct Case {
+        const char* type;
+        Currency cash;
+        Currency least, half, pot;
+    };
+    for (const Case& c : {Case{"THNL", Whole(1000), Whole(25), Currency::FromRaw(525000), Whole(90)},
+                          Case{"THNL", Whole(40), Whole(25), Whole(40), Whole(40)}, // all in at most
+                          Case{"THPL", Whole(1000), Whole(25), Currency::FromRaw(525000), Whole(90)},
+                          Case{"THLI", Whole(1000), Whole(25), Whole(25), Whole(25)},
+                          Case{"THNL", Whole(15), Currency(), Currency(), Currency()}}) { // only a call
+        BetLimits limits{c.cash, Whole(5), Whole(20), Whole(10), Whole(60), Whole(10), c.type, false, "$"};
+        EXPECT_EQ(SuggestedBet(limits, BetSize::MinRaise), c.least) << c.type;
+        EXPECT_EQ(SuggestedBet(limits, BetSize::HalfPot), c.half) << c.type;
+        EXPECT_EQ(SuggestedBet(limits, BetSize::Pot), c.pot) << c.type;
+    }
+}
 
 } // namespace
 } // namespace scrivo

@@ -80,11 +80,21 @@ TEST_F(LobbyTest, RefusedCreateShowsTheCaptionOfTheFirstFailedCheckAndMakesNothi
          std::vector<std::tuple<std::string, std::string, std::string, std::string, CapId>>{
              {"   ", "50", "1", "2", Cap::NeedTableName},
              {"T", "abc", "1", "2", Cap::StartCashPositive},
+             {"T", "0", "1", "2", Cap::StartCashPositive},
              {"T", "999999", "1", "2", Cap::StartCashTooLarge},
              {"T", "50", "0", "2", Cap::BlindsInvalid},
              {"T", "50", "2", "2", Cap::BlindsInvalid},
-             {"T", "50", "3", "2", Cap::BlindsInvalid}})
+             {"T", "50", "3", "2", Cap::BlindsInvalid},
+             // Beyond the create limit; the first big blind once wrapped into a negative amount.
+             {"T", "50", "5", "922337203685479", Cap::BlindsInvalid},
+             {"T", "50", "5", "92233720368547", Cap::BlindsInvalid},
+             {"T", "50", "5", MaxCreateAmount.ToString() + ".0001", Cap::BlindsInvalid},
+             {"T", "50", "5", "1e300", Cap::BlindsInvalid},
+             {"T", "1e300", "5", "10", Cap::StartCashTooLarge}})
         ExpectRefused({name, cash, small, big, "$", "0", 1}, caption);
+    EXPECT_TRUE(IsCreateAmount(MaxCreateAmount.ToDouble()));
+    EXPECT_FALSE(IsCreateAmount(0));
+    EXPECT_EQ(Lobby::CheckCreate({"T", "50", "5", MaxCreateAmount.ToString(), "$", "0", 2}), std::nullopt);
     EXPECT_TRUE(lobby.Current().GameName.empty());
 
     const BrowserOutcome made = lobby.CreateButton({"T", "999998", "0.5", "1", "$", "2", 1});
@@ -145,7 +155,10 @@ TEST_F(LobbyTest, RefusedJoinShowsItsCaptionOrMessageAndOpensNothing)
              {"20_tmp", "caption 68", none},
              {"99_tmp", "Error connecting to game.", none},
              // A file problem is reported once, with the join's prefix.
-             {"40_tmp", "Error in Join Game: File/Connection problem - " + ErrorDescription(EISDIR), none}}) {
+             {"40_tmp",
+              "Error in Join Game: File/Connection problem - " + PlayerFilePath(broken) + ": " +
+                  ErrorDescription(EISDIR),
+              none}}) {
         boxes.Clear();
         const BrowserOutcome outcome = lobby.JoinGame(id);
         EXPECT_FALSE(outcome.openTable) << id;
@@ -215,18 +228,6 @@ TEST_F(LobbyTest, LeavingEndsTheGameOrCleansItUpWithTheLastHuman)
     EXPECT_FALSE(LeaveGame(alone.session, "Ann", language).removedGame);
     ASSERT_EQ(boxes.shown.size(), 1u);
     EXPECT_EQ(boxes.LastText().rfind("Error cleaning up game files: ", 0), 0u);
-}
-
-TEST_F(LobbyTest, AmountsBeyondTheCreateLimitAreRefusedWithTheCreateMessageAndMakeNothing)
-{
-    const std::string max = MaxCreateAmount.ToString();
-    // The first big blind once wrapped into a negative amount.
-    for (const std::string& big : Lines{"922337203685479", "92233720368547", max + ".0001", "1e300"})
-        ExpectRefused({"T", "50", "5", big, "$", "0", 2}, Cap::BlindsInvalid);
-    ExpectRefused({"T", "1e300", "5", "10", "$", "0", 2}, Cap::StartCashTooLarge);
-    EXPECT_TRUE(IsCreateAmount(MaxCreateAmount.ToDouble()));
-    EXPECT_FALSE(IsCreateAmount(0));
-    EXPECT_EQ(Lobby::CheckCreate({"T", "50", "5", max, "$", "0", 2}), std::nullopt);
 }
 
 } // namespace

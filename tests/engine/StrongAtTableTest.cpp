@@ -56,11 +56,11 @@ TEST_F(StrongAtTableTest, TheSituationShowsTheHandSoFarAndEachSeatsHabits)
     EXPECT_EQ(did(di.did), std::tuple(1, 0, 1, 0, 0));
     // Facing only the big blind is no bet faced; Bob's fold to the raise is.
     auto seen = [](const SeatHistory& h) {
-        return std::tuple(h.handsDealt, h.handsPlayed, h.betsFaced, h.foldsToBets);
+        return std::tuple(h.handsDealt, h.handsPlayed, h.betsFaced, h.foldsToBets, h.handsRaised);
     };
-    EXPECT_EQ(seen(bob.history), std::tuple(1, 0, 1, 1));
-    EXPECT_EQ(seen(cy.history), std::tuple(1, 1, 1, 0));
-    EXPECT_EQ(seen(di.history), std::tuple(1, 1, 0, 0));
+    EXPECT_EQ(seen(bob.history), std::tuple(1, 0, 1, 1, 0));
+    EXPECT_EQ(seen(cy.history), std::tuple(1, 1, 1, 0, 0));
+    EXPECT_EQ(seen(di.history), std::tuple(1, 1, 0, 0, 1));
 
     // The hand ends; in the next one nothing is known of it until somebody
     // acts, and the habits carry over.
@@ -82,6 +82,21 @@ TEST_F(StrongAtTableTest, TheSituationShowsTheHandSoFarAndEachSeatsHabits)
     const BotSituation after = TableTestAccess::SituationOf(*table, table->State().CurrentPlayer);
     for (const BotOpponent& o : after.opponents)
         EXPECT_EQ(o.history.handsDealt, 2);
+
+    // An all in raise, one call, folds: the two who show down are noted so.
+    const HandState& h = TableTestAccess::Hand(*table);
+    const int shover = h.toAct;
+    Act(BetRequest(h.Seat(shover).stack));
+    const int caller = h.toAct;
+    Act(BetRequest(std::min(CallAmount(LimitsFor(h, caller)), h.Seat(caller).stack)));
+    while (!h.over)
+        Act("F");
+    const std::vector<SeatHistory>& seats = table->SeatHistories();
+    for (int p = 1; p <= 4; ++p) {
+        const SeatHistory& sh = seats[static_cast<std::size_t>(p)];
+        EXPECT_EQ(sh.shoves, p == shover ? 1 : 0) << p;
+        EXPECT_EQ(sh.showdowns, p == shover || p == caller ? 1 : 0) << p;
+    }
 }
 
 // The bot (player 2) facing an all in for its whole stack, many times over.

@@ -239,8 +239,8 @@ TEST(StrongEquity, MatchesKnownOddsAgainstARandomHand)
 TEST(StrongEquity, ActionsNarrowTheOpponentsHands)
 {
     Random random(4);
-    const SeatHistory tight{200, 40, 100, 50};
-    const SeatHistory playsEverything{200, 190, 100, 10};
+    const SeatHistory tight{200, 40, 100, 50, 30};
+    const SeatHistory playsEverything{200, 190, 100, 10, 150};
     const double unknown = StrongEquity(HeadsUp("Kh Qd", "", {}, tight), random, 4000);
     const double againstRaises = StrongEquity(HeadsUp("Kh Qd", "", {2, 0, 0, 0, 0}, tight), random, 4000);
     const double againstLooseRaises =

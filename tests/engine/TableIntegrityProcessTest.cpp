@@ -158,6 +158,30 @@ TEST_F(TableIntegrityProcessTest, AStandardGameHoldsARawClientToTheRules)
     EXPECT_GT(reasons, 0u);
 }
 
+// A strong bot that raised faces an all in re-raise smaller than a full
+// raise, which does not reopen the betting: it calls or folds, and the hand
+// ends in the few ticks its actions need, under both rule sets.
+TEST_F(TableIntegrityProcessTest, AShortAllInAfterABotsRaiseEndsTheHand)
+{
+    for (const std::string rules : {"standard", "classic"}) {
+        ASSERT_EQ(
+            Run("timeout -s KILL 30 \"$B\"/scrivo-host --dir \"$S\" --rules " + rules +
+                " --bots 1 --bot-level strong --policy script:B60,A --hands 1 --delay 5 --stacks 300,5000 "
+                "--blinds 5/10 --type THNL --seed 7 --deck 2_5,3_2,0_12,1_12,0_3,1_9,2_10,3_11,0_0 "
+                ">host.txt 2>host.err; echo $? >host.rc"),
+            0);
+        ASSERT_EQ(Output("host.rc"), "0\n") << rules << Output("host.err");
+        const test::ToolOutput host = test::ReadToolOutput(out.File("host.txt"));
+        EXPECT_EQ(host.summary.at("hands"), "1") << rules;
+        // A bot decides on its third tick; the host's seat answers at once.
+        const std::string err = Output("host.err");
+        const std::size_t at = err.find("ticks=");
+        ASSERT_NE(at, std::string::npos) << err;
+        const long ticks = std::stol(err.substr(at + 6));
+        EXPECT_LE(ticks, 3 * std::stol(host.summary.at("actions")) + 6) << rules << err;
+    }
+}
+
 // The host's process is killed mid-game: the client takes the table over
 // within seconds, deals the hands it was asked for, and as the last to leave
 // removes the game.

@@ -54,11 +54,12 @@ TEST_F(TableTest, TwoPlayersSwapBlindsEachHandAndAFoldGivesThePot)
 struct BlindsCase {
     Currency annCash, bobCash;
     std::string allInLine;
-    bool callNeeded; // Ann still has a decision to make
 };
 
 class BlindsAllInTest : public TableTest, public ::testing::WithParamInterface<BlindsCase> {};
 
+// A blind that is all its poster has: nobody is left who could answer the
+// other blind, so nobody gets a turn, and the board runs out to the table.
 TEST_P(BlindsAllInTest, BoardRunsOutAndNobodyIsAskedToAct)
 {
     const BlindsCase& c = GetParam();
@@ -66,10 +67,8 @@ TEST_P(BlindsAllInTest, BoardRunsOutAndNobodyIsAskedToAct)
     StartHand();
     EXPECT_TRUE(Has(NewLines(), c.allInLine));
     EXPECT_EQ(Action(2), "A");
-    ASSERT_EQ(Status(), c.callNeeded ? "P1" : "RE");
-    if (c.callNeeded) Act("C");
-    EXPECT_TRUE(Has(test::ReadAllMessages(dir.Path()), "d\r\n" + Numbered(Msg::RestOfBoard)));
     EXPECT_EQ(Status(), "RE");
+    EXPECT_TRUE(Has(test::ReadAllMessages(dir.Path()), "d\r\n" + Numbered(Msg::RestOfBoard)));
     EXPECT_EQ(TableTestAccess::BoardCards(*table).find('-'), std::string::npos); // no placeholder left
     table->Tick();
     EXPECT_EQ(TotalCash(), c.annCash + c.bobCash);
@@ -77,12 +76,8 @@ TEST_P(BlindsAllInTest, BoardRunsOutAndNobodyIsAskedToAct)
 
 INSTANTIATE_TEST_SUITE_P(
     Blinds, BlindsAllInTest,
-    // Ann's big blind covers Bob's all in: nobody is left who could answer
-    // her, so she gets no turn.
-    ::testing::Values(
-        BlindsCase{Whole(1000), Whole(5), "s" + Numbered(Msg::AllInSmallBlind, "Bob", "$5"), false},
-        BlindsCase{Whole(1000), Whole(3), "s" + Numbered(Msg::AllInSmallBlind, "Bob", "$3"), false},
-        BlindsCase{Whole(8), Whole(5), "s" + Numbered(Msg::AllInBigBlind, "Ann", "$8"), false}));
+    ::testing::Values(BlindsCase{Whole(1000), Whole(3), "s" + Numbered(Msg::AllInSmallBlind, "Bob", "$3")},
+                      BlindsCase{Whole(8), Whole(5), "s" + Numbered(Msg::AllInBigBlind, "Ann", "$8")}));
 
 // Bob ends the flop betting and opens the turn: the status text stays the
 // same, and the turn card must still reach the table view.
@@ -99,22 +94,16 @@ TEST_F(TableTest, BoardIsRedrawnWhenTheSameSeatClosesAndOpensARound)
     EXPECT_TRUE(table->State().BigBet);
 }
 
+// The round's end reaches the records: the flop line, and no raise to match.
 TEST_F(TableTest, RoundEndsWhenTheTurnComesBackToTheRaiser)
 {
     Open({"Ann", "Bob", "Cleo"});
     StartHand();
-    ASSERT_EQ(Status(), "P1");
-    Act("R30");
-    Act("R25");
-    Act("R20");
+    for (const char* request : {"R30", "R25", "R20"})
+        Act(request);
     EXPECT_TRUE(Has(NewLines(), "d\r\n" + Numbered(Msg::Flop)));
     EXPECT_EQ(Status(), "P2");
     EXPECT_EQ(test::ReadGameFile(dir.Path()).LastRaise, Currency());
-    Act("C");
-    Act("C");
-    EXPECT_EQ(table->State().Stage, StageFlop);
-    Act("C");
-    EXPECT_EQ(table->State().Stage, StageTurn);
 }
 
 // Bob's client writes what the host cannot apply, as a faulty client might:
@@ -220,22 +209,59 @@ TEST_F(TableTest, TickInsideATickReturnsAndAClosedTableStops)
 
 using BotsTest = test::HostTable;
 
-// A classic bot (player 2) decides many times in each position of random
-// hands: every request it writes is one the rules allow.
+// Requests the rules refuse in the seat's position, one of each kind that
+// can come up there.
+std::map<RequestFault, std::string> FaultyRequests(const BetLimits& limits)
+{
+    const Currency cent = Currency::FromDouble(0.01);
+    const Currency call = CallAmount(limits);
+    const RaiseRange range = RaiseAmounts(limits);
+    std::vector<std::string> candidates = {"X",
+                                           "R",
+                                           "R0.001",
+                                           BetRequest(limits.myCash + cent),
+                                           "C",
+                                           BetRequest(call + limits.bigBlind * 2),
+                                           BetRequest(limits.bigBlind - cent)};
+    if (call > cent) candidates.push_back(BetRequest(call - cent));
+    if (limits.myCash > call) candidates.push_back(BetRequest(limits.myCash));
+    if (range.raise) {
+        candidates.push_back(BetRequest(range.least - cent));
+        candidates.push_back(BetRequest(range.most + cent));
+    }
+    std::map<RequestFault, std::string> out;
+    for (const std::string& request : candidates)
+        if (const RequestFault fault = CheckRequest(request, limits); fault != RequestFault::None)
+            out.emplace(fault, request);
+    return out;
+}
+
+// Strong bots (players 1 and 3) and classic ones (2 and 4) play random hands
+// of every structure under both rule sets, with stacks short enough that
+// short all ins come up often. Every request a bot writes is one the rules
+// allow and is taken at once. Now and then a seat holds a request the rules
+// refuse instead, of every kind in turn: the bot checks, calls or folds in
+// the same step; or the smallest raise, which caps limit rounds. With --gtest_repeat and --gtest_shuffle each
+// run plays other hands.
 TEST_F(BotsTest, EveryRequestIsLegalInEveryStructure)
 {
+    std::set<RequestFault> refused;
+    Random random(7 + ::testing::UnitTest::GetInstance()->random_seed());
     for (const char* type : {"THNL", "THPL", "THLI"}) {
         table.reset();
-        Open({"Ann", "Robo", "Cleo"}, {}, type, 1);
-        Random random(7);
-        for (int hand = 0; hand < 40; ++hand) {
+        Open({"Ann", "Robo", "Cleo", "Dee"}, {}, type, 3);
+        TableTestAccess::Session(*table).BotLevels = {BotLevel::Classic, BotLevel::Strong, BotLevel::Classic,
+                                                      BotLevel::Strong, BotLevel::Classic};
+        TableTestAccess::SetBotTrials(*table, 40);
+        // Limit rounds reach their cap only with deeper stacks.
+        const int deep = std::string(type) == "THLI" ? 1000 : 300;
+        for (int hand = 0; hand < 60; ++hand) {
             StartEvent start;
             start.config =
                 HandConfig{hand % 2 ? HandRules::Classic : HandRules::Standard, type, Whole(5), Whole(10)};
-            start.seats = {{},
-                           {true, Whole(1 + random.Below(300))},
-                           {true, Whole(1 + random.Below(300))},
-                           {true, Whole(1 + random.Below(300))}};
+            start.seats.assign(1, {});
+            for (int p = 1; p <= 4; ++p)
+                start.seats.push_back({true, Whole(1 + random.Below(p == 1 + hand % 4 ? 30 : deep))});
             colPack pack;
             pack.ResetPack();
             pack.Shuffle(random);
@@ -246,14 +272,55 @@ TEST_F(BotsTest, EveryRequestIsLegalInEveryStructure)
             while (!h.over) {
                 const int p = h.toAct;
                 TableTestAccess::State(*table).CurrentPlayer = p;
-                TableTestAccess::BotDecide(*table);
-                const std::string request = Action(p);
-                ASSERT_EQ(CheckRequest(request, LimitsFor(h, p)), RequestFault::None)
-                    << type << " " << request;
-                ASSERT_TRUE(Apply(h, *ParseRequest(p, request)).Accepted());
+                const auto faulty = FaultyRequests(LimitsFor(h, p));
+                const RaiseRange range = RaiseAmounts(LimitsFor(h, p));
+                const int pick = random.Below(8);
+                if (pick <= (deep > 300 ? 2 : 1) && range.raise) {
+                    // A raise as a person makes it, so that rounds are capped.
+                    test::SetAction(dir.Path(), p, BetRequest(range.least));
+                } else if (pick <= 4 && !faulty.empty()) {
+                    auto it = faulty.begin();
+                    std::advance(it, random.Below(static_cast<int>(faulty.size())));
+                    refused.insert(it->first);
+                    test::SetAction(dir.Path(), p, it->second);
+                } else {
+                    TableTestAccess::BotDecide(*table);
+                    ASSERT_EQ(CheckRequest(Action(p), LimitsFor(h, p)), RequestFault::None)
+                        << type << " " << Action(p);
+                }
+                const long long processed = table->Counters().actionsProcessed;
+                TableTestAccess::TakeBotRequest(*table);
+                ASSERT_EQ(table->Counters().actionsProcessed, processed + 1) << type;
             }
         }
     }
+    std::string kinds;
+    for (const RequestFault fault : refused)
+        kinds += std::to_string(static_cast<int>(fault)) + " ";
+    EXPECT_EQ(refused.size(), 12u) << kinds; // every fault but a request out of turn
+}
+
+// A bot says at most one line as it acts: its chat never comes twice in a
+// row, however long the game.
+TEST_F(BotsTest, ABotsChatLineIsWrittenOnceAsItActs)
+{
+    language.BotChat = {"", "Nice hand!"};
+    Open({"Ann", "Robo", "Cleo"}, {Whole(100000), Whole(100000), Whole(100000)}, "THLI", 2);
+    int chats = 0;
+    for (int tick = 0; tick < 4000; ++tick) {
+        if (table->CanStartRound()) {
+            ASSERT_TRUE(table->StartRound());
+        }
+        if (table->MyTurn()) table->PlayOwnSeat();
+        table->Tick();
+    }
+    const std::vector<std::string> lines = test::ReadAllMessages(dir.Path());
+    for (std::size_t n = 0; n < lines.size(); ++n) {
+        if (lines[n].empty() || lines[n][0] != 'm') continue;
+        ++chats;
+        ASSERT_TRUE(n + 1 == lines.size() || lines[n + 1] != lines[n]) << n << ": " << lines[n];
+    }
+    EXPECT_GT(chats, 10);
 }
 
 } // namespace

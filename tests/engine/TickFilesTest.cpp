@@ -21,14 +21,16 @@ namespace {
 
 using test::Whole;
 
-// Counts the opens of each record file by its name.
+// Counts the opens of each record file by its name (those that found or
+// made the file: a file is looked for once before it is made).
 class OpenCounter final : public ForwardingFileOps {
 public:
     OpenCounter() : ForwardingFileOps(CurrentFileOps()), m_scope(*this) {}
     int Open(const std::string& path, int flags, unsigned mode) override
     {
-        ++opens[path.substr(path.find_last_of(PathSeparator) + 1)];
-        return ForwardingFileOps::Open(path, flags, mode);
+        const int fd = ForwardingFileOps::Open(path, flags, mode);
+        if (fd >= 0) ++opens[path.substr(path.find_last_of(PathSeparator) + 1)];
+        return fd;
     }
     int MostOpened() const
     {

@@ -152,7 +152,8 @@ TEST_F(FolderTest, FailuresComeBackWithTheFileClosedAndNothingIsAsked)
     // A file that cannot be opened at all: whether to try again is the caller's.
     const FolderStatus gone = WritePlayerRecord(dir.File("gone"), "D", 1);
     EXPECT_EQ(gone.error, FolderError::Failed);
-    EXPECT_EQ(gone.description, "File/Connection problem - " + ErrorDescription(ENOENT));
+    EXPECT_EQ(gone.description,
+              "File/Connection problem - " + dir.File("gone/usr.spk") + ": " + ErrorDescription(ENOENT));
     EXPECT_TRUE(boxes.shown.empty());                   // the caller reports, with its own prefix
     for (const char* file : {"g/gam.spk", "g/usr.spk"}) // nobody holds them
         EXPECT_EQ(LockedFile().TryOpen(dir.File(file)), LockedFile::OpenStatus::Ok) << file;
@@ -255,6 +256,7 @@ TEST_F(FolderTest, TheListShowsLiveGamesAndJoinsThatFailChangeNoFile)
              {"10_tmp", "Zed", JoinOutcome::Full, false},
              {"30_tmp", "Zed", JoinOutcome::Started, false},
              {"20_tmp", "AL", JoinOutcome::NameTaken, false},
+             {"20_tmp", "al ", JoinOutcome::NameTaken, false},
              {"20_tmp", "cheats beware!", JoinOutcome::NameTaken, false},
              {"20_tmp", "émile " + std::string(40, 'X'), JoinOutcome::NameTaken, false},
              {"25_tmp", "Zed", JoinOutcome::Failed, true},
@@ -264,7 +266,8 @@ TEST_F(FolderTest, TheListShowsLiveGamesAndJoinsThatFailChangeNoFile)
         EXPECT_EQ(joined.outcome, outcome) << id << " " << player;
         EXPECT_EQ(joined.session.MyPlayerNo, 0) << id << " " << player;
         if (fileProblem) {
-            EXPECT_EQ(joined.status.description, "File/Connection problem - " + ErrorDescription(EISDIR));
+            EXPECT_EQ(joined.status.description, "File/Connection problem - " + dir.File("25_tmp/usr.spk") +
+                                                     ": " + ErrorDescription(EISDIR));
         }
     }
     EXPECT_TRUE(boxes.shown.empty());

@@ -179,7 +179,7 @@ TEST_F(RecordFileFaults, OtherFailuresComeBackAtOnceEvenAfterAHold)
     // The hold was waited out; the failure after it came back at once,
     // without a wait of its own.
     EXPECT_EQ(WritePlayerRecord(dir.Path(), "F", 2).description,
-              "File/Connection problem - " + ErrorDescription(EIO));
+              "File/Connection problem - " + dir.File("usr.spk") + ": " + ErrorDescription(EIO));
     ASSERT_EQ(gone.failures.size(), 1u);
     EXPECT_GE(gone.failures[0], start + 3s);
     EXPECT_LE(gone.failures[0], start + 3s + LockBackoff::LastStep);

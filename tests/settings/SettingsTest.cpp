@@ -231,27 +231,27 @@ TEST_F(IniFileTest, SaveFormPositionWritesNormalGeometryOnlyTheFlagWhenMaximised
 
 TEST_F(SettingsTest, LoadTakesWhatItCanAndStopsAtTheFirstBadValue)
 {
-    const std::string defaults = "1500|~/|||Arial|10|TTTTTFTF||02||500|10|5|$|2|-1,1620|1";
+    const std::string defaults = "400|~/|||Arial|10|TTTTTFTF||02||500|10|5||2|-1,1620|1";
     // file ("<none>" for no file), message after "Error loading settings from .ini file.\r\n", state after
     // clang-format off
     const Rows rows = {{"<none>", "", defaults},
         {std::string("\xFF\xFE\x00\x01 garbage\n", 13) + std::string(1 << 20, 'x') + "\n[System]\n"
          "Server Delay=700\nServer Delay=800\n\x80\x81\x82=\x83\n[Game\nLast Player=Bea", "",
-         "700|~/|Bea||Arial|10|TTTTTFTF|Bea|02||500|10|5|$|2|-1,1620|1"},
+         "700|~/|Bea||Arial|10|TTTTTFTF|Bea|02||500|10|5||2|-1,1620|1"},
         {"[System]\nServer Delay=\nServer Directory=\n[Options]\nFontName=\n", "", defaults},
         {"[Options]\nColour Text=FALSE\nBold Text=true\nSymbols=0\nAnimated=-1\nStatus Bar=0.0\nCard Text=2\n"
          "Short Text= False \nScrivoMode=tRUE\n", "",
-         "1500|~/|||Arial|10|FTFTFTFT||02||500|10|5|$|2|-1,1620|1"},
+         "400|~/|||Arial|10|FTFTFTFT||02||500|10|5||2|-1,1620|1"},
         {"[System]\nServer Delay=fast\n", "Type mismatch", "0|||||0|FFFFFFFF|PlayerName|02|50|3|0,0|0"},
         {"[Game]\nLast Player=Ann\nGame=1\nType=1\n", "Invalid property value",
-         "1500|~/|Ann|||0|FFFFFFFF|Ann|02|50|3|0,0|0"},
-        {"[Game]\nType=-2\n", "Invalid property value", "1500|~/||||0|FFFFFFFF||02|50|3|0,0|0"},
-        {"[Game]\nType=70000\n", "Overflow", "1500|~/||||0|FFFFFFFF||02|50|3|0,0|0"},
+         "400|~/|Ann|||0|FFFFFFFF|Ann|02|50|3|0,0|0"},
+        {"[Game]\nType=-2\n", "Invalid property value", "400|~/||||0|FFFFFFFF||02|50|3|0,0|0"},
+        {"[Game]\nType=70000\n", "Overflow", "400|~/||||0|FFFFFFFF||02|50|3|0,0|0"},
         {"[Game]\nLast Player=Ann\n[Options]\nFontName=Mono\nFontSize=big\n[MainForm]\nLeft=5000\n",
-         "Type mismatch", "1500|~/|Ann||Mono|0|FFFFFFFF|Ann|02||500|10|5|$|2|0,0|0"},
-        {"[Options]\nSymbols=yes\n", "Type mismatch", "1500|~/|||Arial|10|TTFFFFFF||02||500|10|5|$|2|0,0|0"},
+         "Type mismatch", "400|~/|Ann||Mono|0|FFFFFFFF|Ann|02||500|10|5||2|0,0|0"},
+        {"[Options]\nSymbols=yes\n", "Type mismatch", "400|~/|||Arial|10|TTFFFFFF||02||500|10|5||2|0,0|0"},
         {"[Tool Window]\nTop=up\n", "Type mismatch",
-         "1500|~/|||Arial|10|TTTTTFTF||02||500|10|5|$|2|-1,0|1"}};
+         "400|~/|||Arial|10|TTTTTFTF||02||500|10|5||2|-1,0|1"}};
     // clang-format on
     for (const auto& r : rows) {
         Reset();

@@ -22,8 +22,18 @@
 #include <QApplication>
 #include <QStandardPaths>
 
+#include <QAbstractButton>
+#include <QAction>
+#include <QDialog>
+#include <QTimer>
+
 #include "console/MainForm.h"
 #include "console/QtPlatform.h"
+#include "engine/Lobby.h"
+#include "engine/Table.h"
+#include "gamefolder/RecordFile.h"
+#include "testsupport/RecordingMessageBox.h"
+#include "testsupport/TempDir.h"
 #include "settings/Language.h"
 #include "settings/Settings.h"
 #include "ui/ConnectFrm.h"
@@ -229,6 +239,115 @@ TEST_F(FramedWindowTest, BrowserHeightsCountTheFrame)
     frm.HideClick();
     Settle();
     EXPECT_NEAR(frm.frameGeometry().height(), TwipsToPixelsY(3210, frm.screen()), 1);
+}
+
+// A host's table with bots, played in a window of its own.
+class LiveTableTest : public FramedWindowTest {
+protected:
+    void SetUp() override
+    {
+        FramedWindowTest::SetUp();
+        if (IsSkipped()) return;
+        for (int n = 1; n < TextTable<MsgId>::Count; ++n)
+            language.LangText[MsgId(n)] = "M" + std::to_string(n) + "[%|$|*]";
+        for (int n = 1; n <= 8; ++n)
+            language.BotNames[static_cast<std::size_t>(n)] = "Bot" + std::to_string(n);
+        settings.ServerDirectory = dir.Path() + "/";
+        settings.LastPlayer = "Ann";
+        settings.StatusBar = true;
+    }
+    void Open(MainForm& form, const char* bots)
+    {
+        const BrowserOutcome made = lobby.CreateButton({"Live table", "500", "5", "10", "$", bots, 2});
+        ASSERT_TRUE(made.openTable);
+        folder = made.session.GameFolder;
+        form.SetPauseScale(0);
+        form.Init(made.session);
+        ASSERT_TRUE(ShowFramed(form));
+    }
+    static void Press(MainForm& form, char letter) { form.DoCommand(std::string(1, letter)); }
+
+    test::RecordingMessageBox boxes;
+    test::TempDir dir;
+    Lobby lobby{settings, language};
+    std::string folder;
+};
+
+// The Options dialog open on the host: the bots play on meanwhile.
+TEST_F(LiveTableTest, TheHostsTableKeepsPlayingWhileADialogIsOpen)
+{
+    settings.ServerDelay = 50;
+    MainForm form{settings, language};
+    ASSERT_NO_FATAL_FAILURE(Open(form, "3"));
+    Table& table = *form.Engine();
+    Press(form, 'S');
+    ASSERT_TRUE(RunUntil([&] { return table.MyTurn(); }, 10000));
+    Press(form, 'F'); // the bots play the rest of the hand
+    long long during = -1;
+    QObject::connect(&form, &MainForm::optionsRequested, &form, [&] {
+        QDialog dialog(&form);
+        const long long before = table.Counters().actionsProcessed;
+        QTimer::singleShot(3000, &dialog, &QDialog::accept);
+        dialog.exec();
+        during = table.Counters().actionsProcessed - before;
+    });
+    form.findChild<QAction*>(QStringLiteral("mVOpt"))->trigger();
+    EXPECT_GT(during, 0);
+}
+
+// The host's own turn is shown by the poll that gives it, not one later.
+TEST_F(LiveTableTest, TheOwnTurnIsShownByThePollThatGivesIt)
+{
+    settings.ServerDelay = 300;
+    MainForm form{settings, language};
+    ASSERT_NO_FATAL_FAILURE(Open(form, "2"));
+    Table& table = *form.Engine();
+    Press(form, 'S');
+    ASSERT_TRUE(RunUntil(
+        [&] { return table.State().CurrentPlayer == 1 && table.Hand().toAct == 1 && !table.Hand().over; },
+        10000));
+    EXPECT_TRUE(table.MyTurn());
+    EXPECT_TRUE(form.findChild<QAbstractButton*>(QStringLiteral("C_Button"))->isEnabled());
+}
+
+// Another client holds gam.spk's lock for a while: the window answers, its
+// timers run, and the status line names the file it waits for.
+TEST_F(LiveTableTest, AWindowWaitingForALockStaysLive)
+{
+    WindowClock clock;
+    SetProgramClock(&clock);
+    settings.ServerDelay = 100;
+    MainForm form{settings, language};
+    ASSERT_NO_FATAL_FAILURE(Open(form, "0"));
+    const std::string game = GameFilePath(folder);
+    const int fd = ::open(game.c_str(), O_RDWR | O_CLOEXEC);
+    ASSERT_GE(fd, 0);
+    struct flock lock {};
+    lock.l_type = F_WRLCK;
+    lock.l_whence = SEEK_SET;
+    ASSERT_EQ(::fcntl(fd, F_OFD_SETLK, &lock), 0);
+    int beats = 0;
+    bool toldWhy = false;
+    QTimer beat;
+    QObject::connect(&beat, &QTimer::timeout, &form, [&] {
+        ++beats;
+        const auto* status = form.findChild<QWidget*>(QStringLiteral("StatusMsg"));
+        toldWhy = toldWhy || (FileWaitRunning() && status->property("text").toString().contains(ToQ(game)));
+    });
+    beat.start(100);
+    bool released = false;
+    QTimer::singleShot(2500, &form, [&] {
+        lock.l_type = F_UNLCK;
+        ::fcntl(fd, F_OFD_SETLK, &lock);
+        released = true;
+    });
+    const long long ticks = form.Engine()->Counters().ticks;
+    RunUntil([&] { return released && form.Engine()->Counters().ticks > ticks + 2; }, 8000);
+    ::close(fd);
+    SetProgramClock(nullptr);
+    EXPECT_TRUE(toldWhy);
+    EXPECT_GE(beats, 15); // the timer ran all through the wait
+    EXPECT_GT(form.Engine()->Counters().ticks, ticks + 2);
 }
 
 } // namespace

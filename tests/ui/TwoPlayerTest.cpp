@@ -122,11 +122,11 @@ TEST(TwoPlayers, BothWindowsShowTheSamePublicLinesOfTheFirstHand)
     const std::string guestLog = guest.dir.File("log.txt"), guestPublic = guest.dir.File("public.txt");
 
     const pid_t hostPid = host.Start("wizard Hostie " + server.Path() +
-                                     " English\ncreate Duel 1\nwaitplayers 3\nsleep 800\nkey S\nautocall\n"
-                                     "waitstatus GR|GE\nsleep 1000\nsavelog " +
+                                     " English\ncreate Duel 1\nwaitlog Guesty has joined the table.\nkey S\n"
+                                     "autocall\nwaitstatus GR|GE\nwaitread\nsavelog " +
                                      hostLog + "\nsavepublic " + hostPublic + "\nquit\n");
     const pid_t guestPid = guest.Start("wizard Guesty " + server.Path() +
-                                       " English\njoin\nautocall\nwaitstatus GR|GE\nsleep 1000\nsavelog " +
+                                       " English\njoin\nautocall\nwaitstatus GR|GE\nwaitread\nsavelog " +
                                        guestLog + "\nsavepublic " + guestPublic + "\nquit\n");
     const int hostRc = WaitFor(hostPid, std::chrono::seconds(240));
     const int guestRc = WaitFor(guestPid, std::chrono::seconds(60));

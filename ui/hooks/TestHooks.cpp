@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <optional>
@@ -24,6 +25,7 @@
 #include "engine/TableView.h"
 #include "gamefolder/RecordFile.h"
 #include "platform/MessageBox.h"
+#include "platform/Paths.h"
 #include "ui/AboutFrm.h"
 #include "ui/ConnectFrm.h"
 #include "ui/ConnectWiz.h"
@@ -232,6 +234,15 @@ private:
                 if (!code.empty() && game->Status.Text().rfind(code, 0) == 0) return true;
             }
             return false;
+        }
+        if (cmd == "waitread") {
+            // The window is between polls and holds every line of the message
+            // file (line n is record n): its log shows all that was sent so far.
+            const std::string folder = CurrentFolder();
+            if (folder.empty() || !TableWindowLoaded() || TableWindow()->Polling()) return false;
+            std::error_code error;
+            const auto bytes = std::filesystem::file_size(JoinPath(folder, MessageFileName), error);
+            return !error && TableWindow()->Engine()->MsgLines().size() > bytes / MessageRecordLength;
         }
         if (cmd == "waitlog") {
             QTextEdit* log = Log();
