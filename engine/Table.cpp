@@ -623,6 +623,11 @@ void Table::ShowOwnLines()
 void Table::TickBody()
 {
     ++m_counters.ticks;
+    if (m_seatClaim.Held() && ProgramClock().Now() - m_seatConfirmed >= std::chrono::seconds(2)) {
+        // The claim of this seat outlives a share mounted again.
+        m_seatConfirmed = ProgramClock().Now();
+        m_seatClaim.Confirm();
+    }
     if (IsHostTable()) {
         const Clock::TimePoint now = ProgramClock().Now();
         const bool beat = now - m_beatDone >= std::chrono::seconds(1);

@@ -462,6 +462,7 @@ private:
     // Hands dealt that this table saw, and when a seat's claim was last looked at.
     long m_handsSeen = 0;
     Clock::TimePoint m_seatLooked{};
+    Clock::TimePoint m_seatConfirmed{};
     std::vector<bool> m_seatSeenClaimed;
 };
 

@@ -200,6 +200,28 @@ bool SeatClaim::Take(const std::string& folder, int player)
         return false;
     }
     m_fd = fd;
+    m_folder = folder;
+    m_player = player;
+    return true;
+}
+
+bool SeatClaim::Confirm()
+{
+    if (m_fd < 0) return false;
+    FileOps& ops = CurrentFileOps();
+    FileStat mine, named;
+    if (ops.Fstat(m_fd, mine) == 0 && ops.Lstat(HostFilePath(m_folder), named) == 0 && named.IsRegular() &&
+        SameFile(mine, named))
+        return true;
+    const int fd = OpenLeaseFile(m_folder, true);
+    if (fd < 0) return true; // out of reach for now: looked at again later
+    if (ops.SetRangeLock(fd, F_WRLCK, SeatClaimOffset(m_player), 1) != 0) {
+        const bool held = IsHeld(errno);
+        ops.Close(fd);
+        return !held;
+    }
+    ops.Close(m_fd);
+    m_fd = fd;
     return true;
 }
 

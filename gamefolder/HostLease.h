@@ -69,11 +69,17 @@ public:
 
     // False when the seat is held elsewhere or the file cannot be opened.
     bool Take(const std::string& folder, int player);
+    // Keeps the claim on the file at the name: one the share forgot (mounted
+    // again, a stale handle) or a file put in its place is claimed anew.
+    // False only when somebody else holds the seat there.
+    bool Confirm();
     void Release();
     bool Held() const { return m_fd >= 0; }
 
 private:
     int m_fd = -1;
+    std::string m_folder;
+    int m_player = 0;
 };
 
 // The host's lease, held by the host's table.

@@ -76,20 +76,24 @@ public:
             points.push_back(point);
         }
     }
-    // Mount i's server goes away, taking every lock held through it, and a
-    // fresh one takes its place, as when a machine loses the share and
-    // mounts it again: what was open through the old one stays dead.
-    bool Restart(std::size_t i)
+    // Mount i's server goes away, taking every lock held through it: what
+    // is open through it, and any call through it, fails from now on.
+    void Drop(std::size_t i)
     {
-        const std::string& point = points[i];
         for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
             std::ifstream in(entry.path() / "cmdline");
             std::vector<std::string> args;
             for (std::string arg; std::getline(in, arg, '\0');)
                 args.push_back(arg);
-            if (args.size() >= 2 && args[0].ends_with("bindfs") && args.back() == point)
+            if (args.size() >= 2 && args[0].ends_with("bindfs") && args.back() == points[i])
                 ::kill(std::stoi(entry.path().filename().string()), SIGKILL);
         }
+    }
+    // A fresh server in its place, as when a machine mounts the share again;
+    // what was open through the old one stays dead.
+    bool Remount(std::size_t i)
+    {
+        const std::string& point = points[i];
         Shell("fusermount -u -z '" + point + "' 2>/dev/null || umount -l '" + point + "' 2>/dev/null");
         return Shell(m_command + "'" + point + "' 2>&1") == 0 && Mounted(point);
     }
@@ -162,80 +166,125 @@ TEST(TwoMachines, AHostAndTwoClientsOnSeparateMountsPlayWithChipsConservedAndNoT
     }
 }
 
-// The host is paused and its machine loses the share meanwhile: its claim
-// goes with the share, a player takes the table over, and the host, going on
-// once the share is back, finds the later host and only plays at its seat.
-TEST(TwoMachines, AHostPausedWhileItsShareWentNeverHostsAgain)
-{
-    BindMounts mounts(3, true);
-    SKIP_WITHOUT_FUSE(mounts);
-    test::TempDir out;
-    std::map<std::string, pid_t> pids;
-    struct Reaper {
-        std::map<std::string, pid_t>& pids;
-        ~Reaper()
-        {
-            for (const auto& [name, pid] : pids)
-                ::kill(pid, SIGKILL);
-        }
-    } reaper{pids};
-    const auto start = [&](const std::string& name, const std::string& line, const std::string& at) {
-        Shell("(exec '" + ProgramFolder() + "'/" + line + " --dir '" + at + "' >'" + out.File(name + ".txt") +
-              "' 2>&1) & echo $! >'" + out.File(name + ".pid") + "'");
+// A host and two clients, each on a mount of its own, with what the tests
+// do to the mounts; the programs are killed at the end whatever happens.
+class TableOnMounts : public ::testing::Test {
+protected:
+    ~TableOnMounts() override
+    {
+        for (const auto& [name, pid] : pids)
+            ::kill(pid, SIGKILL);
+    }
+    void Start(const std::string& name, const std::string& line, std::size_t mount)
+    {
+        Shell("(exec '" + ProgramFolder() + "'/" + line + " --dir '" + mounts.points[mount] + "' >'" +
+              out.File(name + ".txt") + "' 2>&1) & echo $! >'" + out.File(name + ".pid") + "'");
         pids[name] = std::stoi(test::TempDir::Read(out.File(name + ".pid")));
-    };
-    const auto running = [&](const std::string& name) { return ::kill(pids[name], 0) == 0; };
-    const auto waitFor = [](const auto& pred, int seconds) {
+    }
+    // The host and Cleo and Dan, the clients ending the game after `hands`
+    // should one of them host it by then; once three hands are dealt.
+    void StartTable(const std::string& hostOptions, int hands)
+    {
+        Start("host",
+              "scrivo-host --bots 1 --wait-players 2 --delay 20 --seed 5 --keep --cash 1000 --blinds 5/10 "
+              "--type THLI --policy call " +
+                  hostOptions,
+              0);
+        ASSERT_TRUE(WaitFor([&] { return !std::filesystem::is_empty(mounts.source()); }, 30));
+        const std::string client =
+            " --delay 20 --keep --policy script:C,C,B,C,F --hands " + std::to_string(hands);
+        Start("Cleo", "scrivo-client --name Cleo" + client, 1);
+        ASSERT_TRUE(WaitFor([&] { return test::ReadGameFile(Folder()).PlayerCount >= 3; }, 30));
+        Start("Dan", "scrivo-client --name Dan" + client, 2);
+        ASSERT_TRUE(WaitFor([&] { return Count("dShuffling the deck") >= 3; }, 60));
+    }
+    bool Running(const std::string& name) { return ::kill(pids[name], 0) == 0; }
+    template <typename Pred> static bool WaitFor(const Pred& pred, int seconds)
+    {
         const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
         while (!pred()) {
             if (std::chrono::steady_clock::now() > end) return false;
             std::this_thread::sleep_for(std::chrono::milliseconds(50));
         }
         return true;
-    };
-    const auto count = [&](const std::string& part) {
-        if (std::filesystem::is_empty(mounts.source())) return 0;
+    }
+    std::string Folder() { return test::OnlyGameFolder(mounts.source()); }
+    int Count(const std::string& part)
+    {
         int n = 0;
-        for (const std::string& line : test::ReadAllMessages(test::OnlyGameFolder(mounts.source())))
+        for (const std::string& line : test::ReadAllMessages(Folder()))
             n += line.find(part) != std::string::npos;
         return n;
-    };
-    const std::vector<std::string>& at = mounts.points;
-    start("host",
-          "scrivo-host --bots 1 --wait-players 2 --delay 20 --seed 5 --keep --cash 1000 --blinds 5/10 "
-          "--type THLI --policy call",
-          at[0]);
-    ASSERT_TRUE(waitFor([&] { return !std::filesystem::is_empty(mounts.source()); }, 30));
-    const std::string client = " --delay 20 --hands 15 --keep --policy script:C,C,B,C,F";
-    start("Cleo", "scrivo-client --name Cleo" + client, at[1]);
-    ASSERT_TRUE(waitFor(
-        [&] { return test::ReadGameFile(test::OnlyGameFolder(mounts.source())).PlayerCount >= 3; }, 30));
-    start("Dan", "scrivo-client --name Dan" + client, at[2]);
-    ASSERT_TRUE(waitFor([&] { return count("dShuffling the deck") >= 3; }, 60));
+    }
+    void ExpectAllEndedWholeAndConserved()
+    {
+        for (const char* name : {"Cleo", "Dan", "host"})
+            EXPECT_TRUE(WaitFor([&] { return !Running(name); }, 120)) << name;
+        EXPECT_EQ(Count("dShuffling the deck"), Count("posts the small blind"));
+        std::set<std::string> headers;
+        for (const std::string& line : test::ReadAllMessages(Folder()))
+            if (line.find("--- Hand ") != std::string::npos) {
+                EXPECT_TRUE(headers.insert(line).second) << line;
+            }
+        Currency total;
+        for (int p = 1; p <= 4; ++p)
+            total += test::ReadSeat(Folder(), p).Cash;
+        EXPECT_EQ(total, Currency::FromWhole(4000));
+    }
 
+    BindMounts mounts{3, true};
+    test::TempDir out;
+    std::map<std::string, pid_t> pids;
+};
+
+// The host is paused and its machine loses the share meanwhile: its claim
+// goes with the share, a player takes the table over, and the host, going on
+// once the share is back, finds the later host and only plays at its seat.
+TEST_F(TableOnMounts, AHostPausedWhileItsShareWentNeverHostsAgain)
+{
+    SKIP_WITHOUT_FUSE(mounts);
+    ASSERT_NO_FATAL_FAILURE(StartTable("", 15));
     ::kill(pids["host"], SIGSTOP);
-    ASSERT_TRUE(mounts.Restart(0));
-    const int before = count("dShuffling the deck");
-    ASSERT_TRUE(waitFor([&] { return count("now hosts the table") == 1; }, 30));
+    mounts.Drop(0);
+    ASSERT_TRUE(mounts.Remount(0));
+    const int before = Count("dShuffling the deck");
+    ASSERT_TRUE(WaitFor([&] { return Count("now hosts the table") == 1; }, 30));
     ::kill(pids["host"], SIGCONT);
-    for (const char* name : {"Cleo", "Dan", "host"})
-        EXPECT_TRUE(waitFor([&] { return !running(name); }, 120)) << name;
-
+    ExpectAllEndedWholeAndConserved();
     const std::string hostSaid = test::TempDir::Read(out.File("host.txt"));
     EXPECT_NE(hostSaid.find("a later host holds the table"), std::string::npos) << hostSaid;
-    EXPECT_EQ(count("now hosts the table"), 1);
-    EXPECT_GE(count("dShuffling the deck"), before + 10);
-    EXPECT_EQ(count("dShuffling the deck"), count("posts the small blind"));
-    const std::string folder = test::OnlyGameFolder(mounts.source());
-    std::set<std::string> headers;
-    for (const std::string& line : test::ReadAllMessages(folder))
-        if (line.find("--- Hand ") != std::string::npos) {
-            EXPECT_TRUE(headers.insert(line).second) << line;
-        }
-    Currency total;
-    for (int p = 1; p <= 4; ++p)
-        total += test::ReadSeat(folder, p).Cash;
-    EXPECT_EQ(total, Currency::FromWhole(4000));
+    EXPECT_EQ(Count("now hosts the table"), 1);
+    EXPECT_GE(Count("dShuffling the deck"), before + 10);
+}
+
+// The share is out of reach for every machine for 20 s, then mounted again
+// (every file open through it dead, every claim gone): waited out, the game
+// played to its end.
+TEST_F(TableOnMounts, AShareOutOfReachForTwentySecondsIsWaitedOut)
+{
+    SKIP_WITHOUT_FUSE(mounts);
+    ASSERT_NO_FATAL_FAILURE(StartTable("--hands 10", 12));
+    const std::size_t mark = test::ReadAllMessages(Folder()).size();
+    for (std::size_t i = 0; i < 3; ++i)
+        mounts.Drop(i);
+    std::this_thread::sleep_for(std::chrono::seconds(20)); // the outage itself, not a check
+    for (std::size_t i = 0; i < 3; ++i)
+        ASSERT_TRUE(mounts.Remount(i));
+    ExpectAllEndedWholeAndConserved();
+    for (const char* name : {"host.txt", "Cleo.txt", "Dan.txt"}) {
+        const std::string said = test::TempDir::Read(out.File(name));
+        EXPECT_NE(said.find("cannot be reached; waiting. ("), std::string::npos) << name << said;
+        EXPECT_EQ(said.find("Error in game tick"), std::string::npos) << name << said;
+    }
+    // Both players still in their seats: each plays on after the outage.
+    const std::vector<std::string> lines = test::ReadAllMessages(Folder());
+    for (const std::string name : {"Cleo", "Dan"}) {
+        bool played = false;
+        for (std::size_t i = mark; i < lines.size(); ++i)
+            for (const char* act : {" calls", " checks", " puts in"})
+                played = played || lines[i].find(name + act) != std::string::npos;
+        EXPECT_TRUE(played) << name;
+    }
 }
 
 // Four processes append lines at once, each through a mount of its own.
