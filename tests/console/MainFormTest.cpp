@@ -776,6 +776,43 @@ TEST_F(TableWindowTest, ToolBoxShowsWhatToCallTheBetsTheDealerAndThisHandsPot)
     EXPECT_TRUE(boxes.Texts().empty()) << boxes.LastText();
 }
 
+// At the showdown every hand shown has its two hole cards on the player's
+// line and the best five on the next.
+TEST_F(TableWindowTest, EachShownHandHasItsHoleCardsThenTheBestFive)
+{
+    MainForm form{settings, language};
+    Open(form, "2");
+    Table& table = *form.Engine();
+    QWidget* log = Child(form, "RTB2");
+    const std::string heading = language.FormatText(Msg::ShowdownMainPot);
+    ASSERT_TRUE(RunUntil(
+        [&] {
+            if (!table.CanStartRound()) {
+                if (table.MyTurn()) Type(log, "c");
+                return false;
+            }
+            if (LogOf(form).find(heading) != std::string::npos) return true;
+            Type(log, "s");
+            return false;
+        },
+        30000));
+    const QStringList lines = ToQ(LogOf(form)).split('\n');
+    qsizetype from = lines.size();
+    while (from > 0 && !lines[from - 1].contains(ToQ(heading)))
+        --from;
+    int shown = 0;
+    for (qsizetype i = from; i + 1 < lines.size(); ++i) {
+        for (const char* who : {"Ann: ", "Bot"}) {
+            if (lines[i].startsWith(QLatin1String(who)) && lines[i].contains(QLatin1String(": "))) {
+                EXPECT_EQ(SuitSigns(lines[i]), 2) << FromQ(lines[i]);
+                EXPECT_EQ(SuitSigns(lines[i + 1]), 5) << FromQ(lines[i + 1]);
+                ++shown;
+            }
+        }
+    }
+    EXPECT_GE(shown, 2) << LogOf(form);
+}
+
 class GameEndTest : public TableWindowTest {
 protected:
     // The status line says the game is over and no control offers a move.
