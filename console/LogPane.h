@@ -54,6 +54,7 @@ public:
     void Pause(double milliseconds, bool letEventsRun);
     // Scales the reading waits (1 = as they are, 0 = none).
     void SetPauseScale(double factor);
+    double PauseScale() const { return m_pauseScale; }
     // A closing window ends every wait and animation at once.
     void SetClosing(bool closing);
     bool Closing() const { return m_closing; }

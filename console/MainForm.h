@@ -170,6 +170,9 @@ private:
     bool StartHintApplies() const;
     std::string StartHintText() const;
     void UpdateStartHint();
+    // With the option set the host deals the next hand himself once the
+    // last one has been over for a pause. Run after every poll.
+    void AutoDealWhenDue();
     void LeaveTable();
     void CheckOrCall();
     void EnterAmount();
@@ -237,6 +240,7 @@ private:
     std::string m_statusBeforeWait;
     bool m_refusalShown = false; // a refusal holds the status line until the next action
     int m_hintedPlayers = 0;     // seats at the table when the log last told how to deal
+    QDeadlineTimer m_autoDealDue{QDeadlineTimer::Forever}; // the next automatic deal; forever: none pending
     // Polls that a status the player caused (a chat line sent) stays before
     // the start hint takes the line back.
     int m_statusHold = 0;

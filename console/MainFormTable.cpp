@@ -238,7 +238,10 @@ void MainForm::OnTimer1()
     // Ended, or stopped by the engine: nobody is waited for any more.
     if ((m_table->State().LastStatus == GameStatus::Ended || m_table->State().Closing) && !m_log->Closing())
         EndGame(Msg::GameEnded);
-    if (!m_log->Closing() && !m_left) UpdateStartHint();
+    if (!m_log->Closing() && !m_left) {
+        UpdateStartHint();
+        AutoDealWhenDue();
+    }
     if (m_leavePending) {
         m_leavePending = false;
         LeaveTable();
@@ -511,6 +514,22 @@ void MainForm::UpdateStartHint()
     if (m_statusHold > 0) --m_statusHold;
     if (shown != hint && (shown.empty() || m_statusHold == 0) && !m_entry->IsOpen())
         m_entry->ShowStatus(hint);
+}
+
+void MainForm::AutoDealWhenDue()
+{
+    // Time to read the showdown before the cards go.
+    constexpr double AutoDealPauseMs = 5000;
+    if (!m_settings.AutoDeal || !StartHintApplies() || m_table->State().HandNo < 2) {
+        m_autoDealDue = QDeadlineTimer(QDeadlineTimer::Forever);
+        return;
+    }
+    if (m_autoDealDue.isForever())
+        m_autoDealDue.setRemainingTime(static_cast<qint64>(AutoDealPauseMs * m_log->PauseScale()));
+    if (m_autoDealDue.hasExpired()) {
+        m_autoDealDue = QDeadlineTimer(QDeadlineTimer::Forever);
+        StartRoundCommand();
+    }
 }
 
 void MainForm::DoCommand(const std::string& letter)

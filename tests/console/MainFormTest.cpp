@@ -813,6 +813,28 @@ TEST_F(TableWindowTest, EachShownHandHasItsHoleCardsThenTheBestFive)
     EXPECT_GE(shown, 2) << LogOf(form);
 }
 
+// The first hand is the host's to deal; the next ones come by themselves
+// only with the option, and the hint stays for the manual way.
+TEST_F(TableWindowTest, TheNextHandIsDealtByItselfOnlyWithTheOption)
+{
+    MainForm form{settings, language};
+    Open(form, "2");
+    Table& table = *form.Engine();
+    QWidget* log = Child(form, "RTB2");
+    const std::string hint = " " + language.FormatText(Msg::PressStartRound, "A46");
+    for (const bool autoDeal : {false, true}) {
+        settings.AutoDeal = autoDeal;
+        if (table.State().HandNo == 1) Type(log, "s");
+        ASSERT_TRUE(RunUntil([&] {
+            if (table.MyTurn()) Type(log, "f");
+            return table.State().HandNo == 2;
+        }));
+        RunUntil([] { return false; }, 100);
+        EXPECT_EQ(table.State().HandNo > 2 || !table.CanStartRound(), autoDeal);
+        EXPECT_TRUE(autoDeal || Text(form, "StatusMsg") == hint) << Text(form, "StatusMsg");
+    }
+}
+
 class GameEndTest : public TableWindowTest {
 protected:
     // The status line says the game is over and no control offers a move.

@@ -526,10 +526,13 @@ TEST_F(OptionsTest, NoCardDisplayIsRefusedThenOkStoresEveryChoiceAndASizeWithout
     EXPECT_EQ(boxes->shown[0].icon, MsgIcon::Information);
     EXPECT_EQ(Take(), before);
     opts->CardTxtChk->setChecked(true);
+    opts->AutoDealChk->setChecked(true);
     EXPECT_TRUE(opts->Accept());
     EXPECT_EQ(Take(), Snapshot("DejaVu Sans Mono", 30, false, false, false, false, true, false));
+    EXPECT_TRUE(settings.AutoDeal);
     // Written at once: a crash later loses nothing.
-    EXPECT_NE(TempDir::Read(programDir.File("SPK.ini")).find("FontSize=30"), std::string::npos);
+    for (const char* key : {"FontSize=30", "Auto Deal=True"})
+        EXPECT_NE(TempDir::Read(programDir.File("SPK.ini")).find(key), std::string::npos) << key;
     for (const auto& [typed, kept] : {std::pair{"big", 30}, {"0", 30}, {"12 pt", 12}}) {
         opts->Combo2->setCurrentText(typed);
         EXPECT_TRUE(opts->Accept());
