@@ -188,6 +188,10 @@ private:
     void ToggleStatusBar();
     void SaveText();
     QString CaptionOr(CapId id, const char* english) const;
+    // The log's font size against the design's 10 points: the hand line and
+    // the tool box grow with it.
+    double TextScale() const;
+    void ApplyTextSize();
     // A file name for Save and Export: the game and today's date.
     QString SuggestedFileName(const char* suffix) const;
     void ExportHandHistory();

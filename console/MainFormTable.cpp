@@ -92,6 +92,7 @@ MainForm::MainForm(Settings& settings, const Language& language, QWidget* parent
     resize(TwipsToPixelsX(9600 - 120), TwipsToPixelsY(7200 - 765) + menuBar()->sizeHint().height());
     SetActionsEnabled(false);
     SetStartRoundAllowed(false);
+    ApplyTextSize();
 }
 
 MainForm::~MainForm()
@@ -384,12 +385,14 @@ void MainForm::DrawHandLine(const Table& table)
     // Disguised, nothing is coloured and no suit sign gives the game away.
     const bool symbols = m_settings.Symbols && !m_settings.ScrivoMode;
     const bool colours = m_settings.ColourText && !m_settings.ScrivoMode;
+    const double scale = TextScale();
+    const int cardSize = static_cast<int>(10 * scale + 0.5);
     RTB1->clear();
     if (me >= 1 && me <= std::min({s.PlayerCount, 9, static_cast<int>(seats.size()) - 1})) {
         const PlayerRecord& r = seats[me];
         QTextCursor c(RTB1->document());
         QTextCharFormat f;
-        f.setFontPointSize(8);
+        f.setFontPointSize(8 * scale);
         f.setForeground(FromBgr(bgr::Black));
         c.setCharFormat(f);
         RTB1->setTextCursor(c);
@@ -397,9 +400,9 @@ void MainForm::DrawHandLine(const Table& table)
             f.setFontFamilies({QStringLiteral("Arial")});
             c.insertText(
                 QStringLiteral(" ") + ToQ(m_language.LangText[Msg::YourCards]) + QStringLiteral(": "), f);
-            m_log->ShowCardSymbols(Trim(r.Card1), RTB1, 10, false, symbols, colours);
+            m_log->ShowCardSymbols(Trim(r.Card1), RTB1, cardSize, false, symbols, colours);
             if (!Trim(r.Card2).empty())
-                m_log->ShowCardSymbols(Trim(r.Card2), RTB1, 10, false, symbols, colours);
+                m_log->ShowCardSymbols(Trim(r.Card2), RTB1, cardSize, false, symbols, colours);
         }
     }
 
@@ -412,7 +415,8 @@ void MainForm::DrawHandLine(const Table& table)
         f.setForeground(FromBgr(bgr::Black));
         c.insertText(QStringLiteral("    ") + ToQ(m_language.LangText[Msg::Board]) + QStringLiteral(": "), f);
         for (const std::string* card : {&board.Card1, &board.Card2, &board.Card3, &board.Card4, &board.Card5})
-            if (!Trim(*card).empty()) m_log->ShowCardSymbols(Trim(*card), RTB1, 10, false, symbols, colours);
+            if (!Trim(*card).empty())
+                m_log->ShowCardSymbols(Trim(*card), RTB1, cardSize, false, symbols, colours);
     }
     QTextCursor end(RTB1->document());
     end.movePosition(QTextCursor::End);
@@ -768,7 +772,21 @@ void MainForm::Pause(double milliseconds, bool letEventsRun)
 
 void MainForm::MsgRefresh()
 {
+    ApplyTextSize();
     m_log->Rebuild(m_table ? m_table->MsgLines() : std::vector<std::string>{});
+}
+
+double MainForm::TextScale() const
+{
+    return m_settings.FontSize > 0 ? std::clamp(static_cast<double>(m_settings.FontSize) / 10.0, 0.8, 3.0)
+                                   : 1.0;
+}
+
+void MainForm::ApplyTextSize()
+{
+    ToolBox->SetTextScale(TextScale());
+    LayoutForm();
+    if (m_table) DrawHandLine(*m_table);
 }
 
 void MainForm::LogText(const std::string& text)

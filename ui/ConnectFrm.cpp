@@ -351,7 +351,9 @@ void ConnectFrm::SetHeightTwips(long twips)
     // the window is on screen yet or not.
     if (layout() != nullptr) layout()->activate();
     const int frameExtra = std::max(0, frameGeometry().height() - geometry().height());
-    const int wanted = TwipsToPixelsY(static_cast<double>(twips), screen());
+    // Laid out for a small screen: a larger one gets a taller list.
+    const int wanted =
+        static_cast<int>(TwipsToPixelsY(static_cast<double>(twips), screen()) * ScreenScale(screen()));
     const int needed = minimumSizeHint().height() + frameExtra;
     SetOuterGeometry(this, std::nullopt, QSize(frameGeometry().width(), std::max(wanted, needed)));
 }

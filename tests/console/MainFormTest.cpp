@@ -25,6 +25,7 @@
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QMessageBox>
+#include <QScrollBar>
 #include <QTextBlock>
 #include <QTextDocumentFragment>
 #include <QTextEdit>
@@ -472,6 +473,10 @@ TEST_F(WindowLooksTest, ToolBoxOpensBesideTheLogAndStaysWhereDragged)
     Drag("PlayerLbl", {-300, 40}, Qt::LeftButton);
     const QPoint dropped = box->pos();
     EXPECT_EQ(dropped, docked + QPoint(-300, 40));
+    EXPECT_FALSE(box->geometry().intersects(log->geometry())) << "the moved box covers no text";
+    Drag("ToolHandle", {-dropped.x() + 10, 0}, Qt::LeftButton);
+    EXPECT_FALSE(box->geometry().intersects(log->geometry())) << "the log keeps to the wider side";
+    Drag("ToolHandle", {dropped.x() - box->x(), 0}, Qt::LeftButton);
     EXPECT_EQ(form.ToolBoxLeft(), PixelsToTwipsX(dropped.x()));
     form.resize(form.width() + 40, form.height());
     QApplication::processEvents();
@@ -498,13 +503,22 @@ TEST_F(WindowLooksTest, ToolBoxOpensBesideTheLogAndStaysWhereDragged)
 TEST_F(WindowLooksTest, HandAndStatusLinesStayWithTheLogOnEveryScreen)
 {
     QWidget *log = Child(form, "RTB2"), *hand = Child(form, "RTB1"), *status = Child(form, "StatusMsg"),
-            *box = Child(form, "ToolBox");
-    for (const QSize screen : {QSize(1024, 768), QSize(1920, 1080), QSize(1024, 768)}) {
+            *box = Child(form, "ToolBox"), *call = Child(form, "C_Button");
+    const double designHand = hand->height(), designCall = call->font().pointSizeF();
+    // The font size reaches the hand line and the tool box as well as the log.
+    for (const auto& [screen, size] : {std::pair{QSize(1024, 768), 10L},
+                                       {QSize(1920, 1080), 10L},
+                                       {QSize(1920, 1080), 20L},
+                                       {QSize(1024, 768), 10L}}) {
+        settings.FontSize = size;
+        form.MsgRefresh();
+        EXPECT_NEAR(hand->height(), designHand * size / 10, 2) << size;
+        EXPECT_NEAR(call->font().pointSizeF(), designCall * size / 10, 0.1) << size;
         for (const char* look : {"", "U", "T", "N"}) {
             form.resize(screen);
             if (*look) form.DoCommand(look);
             QApplication::processEvents();
-            const std::string at = std::to_string(screen.width()) + " " + look;
+            const std::string at = std::to_string(screen.width()) + " " + std::to_string(size) + " " + look;
             const QRect area = form.centralWidget()->rect();
             const QWidget* above = hand->isVisible() ? hand : log;
             if (hand->isVisible()) {
@@ -527,6 +541,25 @@ TEST_F(WindowLooksTest, HandAndStatusLinesStayWithTheLogOnEveryScreen)
             }
             if (*look) form.DoCommand(look);
         }
+    }
+}
+
+// The log shows its newest line after the window is resized or the tool box
+// is switched, as it did before.
+TEST_F(WindowLooksTest, TheNewestLineStaysInSightAfterAResizeOrT)
+{
+    ResizeTo(9600, 7200);
+    for (int i = 0; i < 150; ++i)
+        form.LogText("pLine " + std::to_string(i) + " with words enough to wrap in a narrow window\r\n");
+    QScrollBar* bar = Child<QTextEdit>(form, "RTB2")->verticalScrollBar();
+    for (const char* step : {"narrower", "T", "T", "wider"}) {
+        ASSERT_EQ(bar->value(), bar->maximum()) << step;
+        if (*step == 'T')
+            form.DoCommand("T");
+        else
+            ResizeTo(*step == 'n' ? 6000 : 14000, 6000);
+        QApplication::processEvents();
+        EXPECT_EQ(bar->value(), bar->maximum()) << step;
     }
 }
 
