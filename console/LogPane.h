@@ -80,6 +80,7 @@ private:
     QTextEdit* m_pane = nullptr;
     QEventLoop* m_pauseLoop = nullptr;
     double m_pauseScale = 1.0;
+    bool m_following = true; // the newest line is in sight
     bool m_quiet = false;
     bool m_closing = false;
     // Lines of the game this pane has begun to show.
