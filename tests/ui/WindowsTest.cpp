@@ -1,6 +1,8 @@
 #include <filesystem>
 #include <memory>
 #include <ostream>
+#include <regex>
+#include <set>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -491,6 +493,35 @@ protected:
                 settings.Symbols,  settings.Animated, settings.CardText, settings.ShortText};
     }
 };
+
+// The instructions name the options and the create pane's fields as the
+// English windows show them, and no other.
+TEST_F(OptionsTest, TheInstructionsNameEveryOptionAndFieldThatExistsAndNoOther)
+{
+    const std::string readme = TempDir::Read(std::string(SCRIVO_SOURCE_DIR) + "/docs/readme.html");
+    // The first cells of the table after a heading.
+    auto rowsAfter = [&](const std::string& heading) {
+        const std::size_t from = readme.find(heading), to = readme.find("</table>", from);
+        std::set<std::string> names;
+        static const std::regex cell("<tr><td>([^<]+)</td>");
+        const std::string table = readme.substr(from, to - from);
+        for (std::sregex_iterator it(table.begin(), table.end(), cell), end; it != end; ++it)
+            names.insert((*it)[1]);
+        return names;
+    };
+    std::set<std::string> options{"Font, Size"};
+    for (const QCheckBox* box : opts->findChildren<QCheckBox*>())
+        options.insert(FromQ(box->text()));
+    EXPECT_EQ(rowsAfter("id=\"options\""), options);
+
+    ConnectFrm frm(settings, language);
+    frm.ApplyLang();
+    std::set<std::string> fields;
+    for (const QLabel* label : frm.CreateFrame->findChildren<QLabel*>())
+        if (label->alignment() & Qt::AlignRight) // the fields' captions
+            fields.insert(FromQ(label->text().remove(':')));
+    EXPECT_EQ(rowsAfter("<h3>Creating a game</h3>"), fields);
+}
 
 TEST_F(OptionsTest, OpensWithTheSettingsAndCancelStoresNothing)
 {
