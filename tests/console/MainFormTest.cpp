@@ -25,6 +25,7 @@
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QMessageBox>
+#include <QScreen>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextDocumentFragment>
@@ -591,6 +592,36 @@ TEST_F(QtPlatformTest, MessageBoxesShowTheButtonsAndIconAskedForAndReturnThePres
     }
 }
 
+// A box over a window near a screen edge stays whole on the screen.
+TEST_F(QtPlatformTest, AMessageBoxOverAWindowAtTheScreenEdgeStaysOnScreen)
+{
+    QWidget window;
+    window.resize(300, 200);
+    window.show();
+    const QRect area = window.screen()->availableGeometry();
+    for (const QPoint centre : {area.topLeft(), area.bottomRight(), QPoint(area.right(), area.top())}) {
+        window.move(centre - QPoint(150, 100));
+        QApplication::setActiveWindow(&window);
+        QRect placed;
+        // Looked at once the box is up and settled.
+        QTimer::singleShot(0, [&placed] {
+            QTimer::singleShot(0, [&placed] {
+                auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+                if (!box) return;
+                placed = box->frameGeometry();
+                box->button(QMessageBox::Ok)->click();
+            });
+        });
+        // A file's path is one long word.
+        QtMessageBoxService().Show(
+            {"Cannot open /" + std::string(120, 'x') + "/" + std::string(90, 'y') + "/gam.spk",
+             MsgButtons::Ok, MsgIcon::Exclamation, ""});
+        EXPECT_FALSE(placed.isEmpty());
+        EXPECT_TRUE(area.contains(placed)) << centre.x() << "," << centre.y() << ": " << placed.x() << ","
+                                           << placed.y() << " " << placed.width() << "x" << placed.height();
+    }
+}
+
 class TableWindowTest : public ConsoleTest {
 protected:
     void SetUp() override
@@ -807,6 +838,40 @@ TEST_F(TableWindowTest, ToolBoxShowsWhatToCallTheBetsTheDealerAndThisHandsPot)
     Type(log, "s");
     ASSERT_TRUE(RunUntil([&] { return dealers() == "2"; })) << dealers();
     EXPECT_TRUE(boxes.Texts().empty()) << boxes.LastText();
+}
+
+// A game whose record cannot be read (a negative blind, a start cash beyond
+// every limit) is reported, the window goes, and the seat taken is given up.
+TEST_F(TableWindowTest, AGameThatCannotBeOpenedIsReportedLeftAndItsSeatGivenUp)
+{
+    const std::pair<const char*, void (*)(GameRecord&)> faults[] = {
+        {"blind", [](GameRecord& g) { g.SmallBlind = Currency::FromWhole(-5); }},
+        {"cash", [](GameRecord& g) { g.StartCash = MaxRecordAmount + Currency::FromWhole(1); }}};
+    for (const auto& [name, spoil] : faults) {
+        SCOPED_TRACE(name);
+        settings.LastPlayer = "Ann";
+        const BrowserOutcome made = lobby.CreateButton({name, "500", "5", "10", "$", "0", 2});
+        ASSERT_TRUE(made.openTable);
+        folder = made.session.GameFolder;
+        settings.LastPlayer = "Bea";
+        const BrowserOutcome joined = lobby.JoinGame(folder.substr(folder.find_last_of('/') + 1));
+        ASSERT_TRUE(joined.openTable);
+        {
+            auto gam = OpenRecordFile(GameFilePath(folder), GameRecordLength);
+            ASSERT_TRUE(gam);
+            GameRecord g = *gam->ReadGame();
+            spoil(g);
+            ASSERT_TRUE(gam->WriteGame(g));
+        }
+        boxes.shown.clear();
+        MainForm form{settings, language};
+        form.SetPauseScale(0);
+        form.Init(joined.session);
+        ASSERT_EQ(boxes.Texts().size(), 1u);
+        EXPECT_EQ(boxes.LastText().rfind("Error Initialising Game: gam.spk", 0), 0u) << boxes.LastText();
+        EXPECT_TRUE(form.HasLeft());
+        EXPECT_EQ(ActionOf(2), "D") << "the seat stays taken";
+    }
 }
 
 // At the showdown every hand shown has its two hole cards on the player's
