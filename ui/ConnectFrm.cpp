@@ -20,6 +20,7 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include "gamefolder/Directory.h"
 #include "platform/MessageBox.h"
 #include "platform/Text.h"
 #include "settings/Language.h"
@@ -397,7 +398,11 @@ void ConnectFrm::UpdateList()
         item->setText(2, slash == std::string::npos ? ToQ(row.blinds)
                                                     : ToQ(row.currency + row.blinds.substr(0, slash) + "/" +
                                                           row.currency + row.blinds.substr(slash + 1)));
-        item->setText(3, ToQ(row.status));
+        // The folder's status words in the player's language.
+        const CapId status = row.status == WaitingStatusText ? Cap::WaitingStatus : Cap::InProgressStatus;
+        const bool known = row.status == WaitingStatusText || row.status == InProgressStatusText;
+        item->setText(
+            3, ToQ(known && !m_language.AppText[status].empty() ? m_language.AppText[status] : row.status));
         item->setText(4, ToQ(m_language.AppText[row.rules == HandRules::Classic ? Cap::ClassicRules
                                                                                 : Cap::StandardRules]));
         const CapId structure = row.structure == "THLI"   ? Cap::Limit

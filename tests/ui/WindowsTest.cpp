@@ -420,8 +420,10 @@ TEST_F(BrowserTest, ListsWaitingGamesAndJoinsTheSelectedOneAfterARefresh)
     Frm().UpdateList();
     EXPECT_FALSE(Frm().ActiveLbl->isHidden()); // the no-games box
     const std::string lunch = OtherHostsGame("Lunch"), tea = OtherHostsGame("Tea");
+    language.AppText[Cap::WaitingStatus] = "Open";
     Frm().UpdateList();
     ASSERT_EQ(Frm().RowCount(), 2);
+    EXPECT_EQ(FromQ(Frm().GList->topLevelItem(1)->text(3)), "Open") << "the status in the player's language";
     const std::string second = Frm().RowText(1).substr(0, Frm().RowText(1).find('\t'));
     EXPECT_EQ(Frm().RowText(1), second + "\t2\t5/10\tWaiting for Players");
     EXPECT_TRUE(Frm().ActiveLbl->isHidden());
