@@ -10,6 +10,7 @@
 #include <QSaveFile>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QScrollBar>
 #include <QTextEdit>
 #include <QTimer>
 
@@ -136,6 +137,15 @@ LogPane::LogPane(QWidget* parent, const Settings& settings, const Language& lang
     QFont font(ToQ(m_settings.FontName.empty() ? std::string("Arial") : m_settings.FontName));
     font.setPointSizeF(m_settings.FontSize > 0 ? static_cast<double>(m_settings.FontSize) : 10.0);
     m_pane->setFont(font);
+    // A log that shows its newest line keeps showing it when its text is
+    // laid out again (a resize, the tool box switched), however long that
+    // layout takes; one scrolled back to older lines stays there.
+    QScrollBar* bar = m_pane->verticalScrollBar();
+    connect(bar, &QScrollBar::valueChanged, this,
+            [this, bar](int value) { m_following = value >= bar->maximum(); });
+    connect(bar, &QScrollBar::rangeChanged, this, [this, bar](int, int maximum) {
+        if (m_following) bar->setValue(maximum);
+    });
 }
 
 void LogPane::SetPauseScale(double factor)

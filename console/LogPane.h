@@ -54,6 +54,7 @@ public:
     void Pause(double milliseconds, bool letEventsRun);
     // Scales the reading waits (1 = as they are, 0 = none).
     void SetPauseScale(double factor);
+    double PauseScale() const { return m_pauseScale; }
     // A closing window ends every wait and animation at once.
     void SetClosing(bool closing);
     bool Closing() const { return m_closing; }
@@ -79,6 +80,7 @@ private:
     QTextEdit* m_pane = nullptr;
     QEventLoop* m_pauseLoop = nullptr;
     double m_pauseScale = 1.0;
+    bool m_following = true; // the newest line is in sight
     bool m_quiet = false;
     bool m_closing = false;
     // Lines of the game this pane has begun to show.

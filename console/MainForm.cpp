@@ -36,6 +36,8 @@ constexpr double DesignHeight = 7200;
 constexpr double FrameWidth = 120;
 constexpr double FrameHeight = 765;
 constexpr double LineHeight = 300;
+// The narrowest log that is kept clear of a moved tool box.
+constexpr double MinLogWidth = 3000;
 // The docked tool box's distance to the window's edges and to the log.
 constexpr double DockMargin = 60;
 
@@ -94,7 +96,7 @@ void MainForm::BuildWidgets()
     connect(ToolBox, &SeatPanel::dragged, this, [this] {
         // Where the player puts it, it stays; the log has its full width back.
         m_toolDocked = false;
-        if (LayoutWidth() > 2500) RTB2->resize(Px(LayoutWidth() - 140), RTB2->height());
+        LayoutForm();
     });
 
     for (QWidget* w : std::initializer_list<QWidget*>{m_back, RTB1, RTB2})
@@ -249,21 +251,36 @@ void MainForm::LayoutForm()
         const double clientWidth = w - FrameWidth;
         setWidth(BackLbl, clientWidth);
         setWidth(RTB1, clientWidth);
-        double logWidth = w - 140;
+        double logLeft = 0;
+        double logRight = w - 140;
+        const double toolWidth = PixelsToTwipsX(ToolBox->width(), screen());
         if (m_toolDocked && !ToolBox->isHidden()) {
-            const double toolWidth = PixelsToTwipsX(ToolBox->width(), screen());
             const double left = std::max(0.0, w - FrameWidth - toolWidth - DockMargin);
             ToolBox->move(Px(left), Py(DockMargin));
-            logWidth = std::min(logWidth, left - DockMargin);
+            logRight = std::min(logRight, left - DockMargin);
+        } else if (!ToolBox->isHidden()) {
+            // A moved tool box covers no text: the log keeps to the wider
+            // side of it, and runs under it only when that side is too narrow.
+            if (!m_toolDocked) KeepToolBoxInside();
+            const double left = PixelsToTwipsX(ToolBox->x(), screen());
+            const double right = left + toolWidth + DockMargin;
+            if (left - DockMargin >= clientWidth - right) {
+                if (left - DockMargin >= MinLogWidth) logRight = std::min(logRight, left - DockMargin);
+            } else if (logRight - right >= MinLogWidth) {
+                logLeft = right;
+            }
         }
-        setWidth(RTB2, logWidth);
+        RTB2->setGeometry(Px(logLeft), RTB2->y(), std::max(1, Px(logRight - logLeft)), RTB2->height());
         m_entry->SetWidth(std::max(1, Px(clientWidth)));
     }
-    setTop(RTB1, h - 1365);
+    // A larger font makes the hand line taller; the log gives up the room.
+    const double taller = LineHeight * (TextScale() - 1.0);
+    setTop(RTB1, h - 1365 - taller);
+    setHeight(RTB1, LineHeight + taller);
     m_entry->SetTop(Py(h - 1065));
     if (h > 4000) {
         setHeight(BackLbl, h - 800);
-        setHeight(RTB2, m_settings.StatusBar ? h - 1400 : h - 1100);
+        setHeight(RTB2, m_settings.StatusBar ? h - 1400 - taller : h - 1100);
     }
     // The hand line is the status bar: with it off, the log covers it.
     RTB1->setVisible(m_settings.StatusBar);

@@ -170,6 +170,9 @@ private:
     bool StartHintApplies() const;
     std::string StartHintText() const;
     void UpdateStartHint();
+    // With the option set the host deals the next hand himself once the
+    // last one has been over for a pause. Run after every poll.
+    void AutoDealWhenDue();
     void LeaveTable();
     void CheckOrCall();
     void EnterAmount();
@@ -185,6 +188,10 @@ private:
     void ToggleStatusBar();
     void SaveText();
     QString CaptionOr(CapId id, const char* english) const;
+    // The log's font size against the design's 10 points: the hand line and
+    // the tool box grow with it.
+    double TextScale() const;
+    void ApplyTextSize();
     // A file name for Save and Export: the game and today's date.
     QString SuggestedFileName(const char* suffix) const;
     void ExportHandHistory();
@@ -237,6 +244,7 @@ private:
     std::string m_statusBeforeWait;
     bool m_refusalShown = false; // a refusal holds the status line until the next action
     int m_hintedPlayers = 0;     // seats at the table when the log last told how to deal
+    QDeadlineTimer m_autoDealDue{QDeadlineTimer::Forever}; // the next automatic deal; forever: none pending
     // Polls that a status the player caused (a chat line sent) stays before
     // the start hint takes the line back.
     int m_statusHold = 0;

@@ -92,6 +92,7 @@ MainForm::MainForm(Settings& settings, const Language& language, QWidget* parent
     resize(TwipsToPixelsX(9600 - 120), TwipsToPixelsY(7200 - 765) + menuBar()->sizeHint().height());
     SetActionsEnabled(false);
     SetStartRoundAllowed(false);
+    ApplyTextSize();
 }
 
 MainForm::~MainForm()
@@ -245,7 +246,10 @@ void MainForm::OnTimer1()
     // Ended, or stopped by the engine: nobody is waited for any more.
     if ((m_table->State().LastStatus == GameStatus::Ended || m_table->State().Closing) && !m_log->Closing())
         EndGame(Msg::GameEnded);
-    if (!m_log->Closing() && !m_left) UpdateStartHint();
+    if (!m_log->Closing() && !m_left) {
+        UpdateStartHint();
+        AutoDealWhenDue();
+    }
     if (m_leavePending) {
         m_leavePending = false;
         LeaveTable();
@@ -388,12 +392,14 @@ void MainForm::DrawHandLine(const Table& table)
     // Disguised, nothing is coloured and no suit sign gives the game away.
     const bool symbols = m_settings.Symbols && !m_settings.ScrivoMode;
     const bool colours = m_settings.ColourText && !m_settings.ScrivoMode;
+    const double scale = TextScale();
+    const int cardSize = static_cast<int>(10 * scale + 0.5);
     RTB1->clear();
     if (me >= 1 && me <= std::min({s.PlayerCount, 9, static_cast<int>(seats.size()) - 1})) {
         const PlayerRecord& r = seats[me];
         QTextCursor c(RTB1->document());
         QTextCharFormat f;
-        f.setFontPointSize(8);
+        f.setFontPointSize(8 * scale);
         f.setForeground(FromBgr(bgr::Black));
         c.setCharFormat(f);
         RTB1->setTextCursor(c);
@@ -401,9 +407,9 @@ void MainForm::DrawHandLine(const Table& table)
             f.setFontFamilies({QStringLiteral("Arial")});
             c.insertText(
                 QStringLiteral(" ") + ToQ(m_language.LangText[Msg::YourCards]) + QStringLiteral(": "), f);
-            m_log->ShowCardSymbols(Trim(r.Card1), RTB1, 10, false, symbols, colours);
+            m_log->ShowCardSymbols(Trim(r.Card1), RTB1, cardSize, false, symbols, colours);
             if (!Trim(r.Card2).empty())
-                m_log->ShowCardSymbols(Trim(r.Card2), RTB1, 10, false, symbols, colours);
+                m_log->ShowCardSymbols(Trim(r.Card2), RTB1, cardSize, false, symbols, colours);
         }
     }
 
@@ -416,7 +422,8 @@ void MainForm::DrawHandLine(const Table& table)
         f.setForeground(FromBgr(bgr::Black));
         c.insertText(QStringLiteral("    ") + ToQ(m_language.LangText[Msg::Board]) + QStringLiteral(": "), f);
         for (const std::string* card : {&board.Card1, &board.Card2, &board.Card3, &board.Card4, &board.Card5})
-            if (!Trim(*card).empty()) m_log->ShowCardSymbols(Trim(*card), RTB1, 10, false, symbols, colours);
+            if (!Trim(*card).empty())
+                m_log->ShowCardSymbols(Trim(*card), RTB1, cardSize, false, symbols, colours);
     }
     QTextCursor end(RTB1->document());
     end.movePosition(QTextCursor::End);
@@ -518,6 +525,22 @@ void MainForm::UpdateStartHint()
     if (m_statusHold > 0) --m_statusHold;
     if (shown != hint && (shown.empty() || m_statusHold == 0) && !m_entry->IsOpen())
         m_entry->ShowStatus(hint);
+}
+
+void MainForm::AutoDealWhenDue()
+{
+    // Time to read the showdown before the cards go.
+    constexpr double AutoDealPauseMs = 5000;
+    if (!m_settings.AutoDeal || !StartHintApplies() || m_table->State().HandNo < 2) {
+        m_autoDealDue = QDeadlineTimer(QDeadlineTimer::Forever);
+        return;
+    }
+    if (m_autoDealDue.isForever())
+        m_autoDealDue.setRemainingTime(static_cast<qint64>(AutoDealPauseMs * m_log->PauseScale()));
+    if (m_autoDealDue.hasExpired()) {
+        m_autoDealDue = QDeadlineTimer(QDeadlineTimer::Forever);
+        StartRoundCommand();
+    }
 }
 
 void MainForm::DoCommand(const std::string& letter)
@@ -756,7 +779,21 @@ void MainForm::Pause(double milliseconds, bool letEventsRun)
 
 void MainForm::MsgRefresh()
 {
+    ApplyTextSize();
     m_log->Rebuild(m_table ? m_table->MsgLines() : std::vector<std::string>{});
+}
+
+double MainForm::TextScale() const
+{
+    return m_settings.FontSize > 0 ? std::clamp(static_cast<double>(m_settings.FontSize) / 10.0, 0.8, 3.0)
+                                   : 1.0;
+}
+
+void MainForm::ApplyTextSize()
+{
+    ToolBox->SetTextScale(TextScale());
+    LayoutForm();
+    if (m_table) DrawHandLine(*m_table);
 }
 
 void MainForm::LogText(const std::string& text)

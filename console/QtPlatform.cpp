@@ -81,13 +81,38 @@ QString PlainToolTip(const QString& text)
     return QStringLiteral("<p>") + text.toHtmlEscaped() + QStringLiteral("</p>");
 }
 
+namespace {
+
+// A long run without a blank (a file's path) would make a box wider than
+// the screen: past twenty signs it may break after a separator, and after
+// forty anywhere, at invisible zero-width spaces.
+QString Breakable(const QString& text)
+{
+    constexpr int LongestRun = 40;
+    QString out;
+    out.reserve(text.size() + text.size() / LongestRun);
+    int run = 0;
+    for (const QChar c : text) {
+        out += c;
+        run = c.isSpace() ? 0 : run + 1;
+        if (run >= LongestRun ||
+            (run >= LongestRun / 2 && (c == QLatin1Char('/') || c == QLatin1Char('\\')))) {
+            out += QChar(0x200B);
+            run = 0;
+        }
+    }
+    return out;
+}
+
+} // namespace
+
 MsgAnswer QtMessageBoxService::Show(const MessageBoxRequest& request)
 {
     QMessageBox box(QApplication::activeWindow());
     box.setIcon(ToQtIcon(request.icon));
     box.setWindowTitle(request.title.empty() ? QStringLiteral("Scrivo Poker") : ToQ(request.title));
     box.setTextFormat(Qt::PlainText);
-    box.setText(ToQ(request.text));
+    box.setText(Breakable(ToQ(request.text)));
     QMessageBox::StandardButtons buttons;
     QMessageBox::StandardButton escape = QMessageBox::Ok;
     switch (request.buttons) {
@@ -114,18 +139,22 @@ MsgAnswer QtMessageBoxService::Show(const MessageBoxRequest& request)
     }
     box.setStandardButtons(buttons);
     box.setEscapeButton(escape);
-    // Over the window it belongs to, but whole on its screen.
-    box.adjustSize();
+    // Over the window it belongs to, but whole on its screen: placed before
+    // it shows and again once it has its final size.
     const QWidget* parent = box.parentWidget();
-    QScreen* screen = parent ? parent->screen() : QGuiApplication::primaryScreen();
-    if (screen) {
+    const auto keepOnScreen = [&box, parent] {
+        QScreen* screen = parent ? parent->screen() : QGuiApplication::primaryScreen();
+        if (!screen) return;
         const QRect area = screen->availableGeometry();
         QRect r(QPoint(0, 0), box.frameGeometry().size().expandedTo(box.sizeHint()));
         r.moveCenter(parent ? parent->frameGeometry().center() : area.center());
-        r.moveLeft(std::clamp(r.left(), area.left(), std::max(area.left(), area.right() - r.width())));
-        r.moveTop(std::clamp(r.top(), area.top(), std::max(area.top(), area.bottom() - r.height())));
+        r.moveLeft(std::clamp(r.left(), area.left(), std::max(area.left(), area.right() - r.width() + 1)));
+        r.moveTop(std::clamp(r.top(), area.top(), std::max(area.top(), area.bottom() - r.height() + 1)));
         box.move(r.topLeft());
-    }
+    };
+    box.adjustSize();
+    keepOnScreen();
+    QTimer::singleShot(0, &box, keepOnScreen);
     switch (box.exec()) {
     case QMessageBox::Ok:
         return MsgAnswer::Ok;

@@ -194,6 +194,29 @@ void SeatPanel::ApplyLang(const Language& language)
     FitCaptions();
 }
 
+void SeatPanel::SetTextScale(double scale)
+{
+    if (m_design.empty()) {
+        for (QWidget* w : findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
+            m_design.push_back({w, w->geometry(), w->font().pointSizeF()});
+        m_designSize = size();
+    }
+    if (scale == m_scale) return;
+    m_scale = scale;
+    const auto scaled = [scale](int n) { return static_cast<int>(n * scale + 0.5); };
+    for (const DesignLook& d : m_design) {
+        const QRect& r = d.geometry;
+        d.control->setGeometry(scaled(r.x()), scaled(r.y()), scaled(r.width()), scaled(r.height()));
+        if (d.points > 0) {
+            QFont f = d.control->font(); // keeps the underline of the seat in turn
+            f.setPointSizeF(d.points * scale);
+            d.control->setFont(f);
+        }
+    }
+    resize(scaled(m_designSize.width()), scaled(m_designSize.height()));
+    FitCaptions();
+}
+
 void SeatPanel::FitCaptions()
 {
     const int margin = TwipsToPixelsX(90);

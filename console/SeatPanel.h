@@ -3,6 +3,7 @@
 #include <array>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include <QFrame>
 #include <QPoint>
@@ -28,6 +29,9 @@ public:
     explicit SeatPanel(QWidget* parent);
 
     void ApplyLang(const Language& language);
+    // Grows (or shrinks) every control and its text with the log's font
+    // size; 1 is the design size.
+    void SetTextScale(double scale);
     void SetPlayerLabel(const std::string& text);
     // Names and cash of players 1..PlayerCount; the other rows hidden, and
     // the panel ends just below the last seat.
@@ -102,6 +106,15 @@ private:
 
     QPoint m_dragStart;
     bool m_dragging = false;
+
+    struct DesignLook {
+        QWidget* control;
+        QRect geometry;
+        double points;
+    };
+    std::vector<DesignLook> m_design; // taken at the first scaling
+    QSize m_designSize;
+    double m_scale = 1.0;
 };
 
 // Label and button helpers of the table window, sizes in twips.

@@ -1240,12 +1240,17 @@ void Table::Leave()
     m_state.Closing = true;
     const auto leave = [&] {
         if (IsHostTable()) ReturnStakes();
-        ReleaseFiles();
-        if (m_state.PlayerCount >= 1) {
-            const bool me = m_session.MyPlayerNo >= 1 &&
-                            m_session.MyPlayerNo < static_cast<int>(m_state.PlayerNames.size());
-            LeaveGame(m_session, me ? m_state.PlayerNames[m_session.MyPlayerNo] : std::string(), m_language);
+        const int me = m_session.MyPlayerNo;
+        std::string ownName = me >= 1 && me < static_cast<int>(m_state.PlayerNames.size())
+                                  ? m_state.PlayerNames[me]
+                                  : std::string();
+        // A game that could not be read at the open still gives up the seat
+        // it gave: the name comes from the seat itself.
+        if (ownName.empty() && me >= 1) {
+            if (auto seat = TickFile(Slot::Players).ReadPlayer(me)) ownName = Trim(seat->Name);
         }
+        ReleaseFiles();
+        if (me >= 1) LeaveGame(m_session, ownName, m_language);
         m_lease.Release();
         m_seatClaim.Release();
     };

@@ -267,7 +267,11 @@ void Table::StoreEffects(const std::vector<HandEffect>& effects)
             break;
         case EffectKind::Show: {
             const ShowdownResult result = EvaluateShowdown(colHand(e.cards), board, m_language);
+            // The hole cards go on the name's line and the best five on a line
+            // of their own, so a reader that knows only the name and the best
+            // five still draws both card lines.
             Send("n" + name(p) + ": ");
+            Send("c" + CardListText(e.cards));
             Send("c" + result.BestCards);
             Send("t" + result.Description);
             break;

@@ -27,6 +27,7 @@ struct Settings {
     bool Animated = false;
     bool StatusBar = false;
     bool ScrivoMode = false;
+    bool AutoDeal = false;          // the host deals the next hand by itself after a pause
     long TurnSeconds = 60;          // time a player has for a turn in games this client hosts; 0: none
     std::string Rules = "standard"; // the betting rules of games this client creates
 };

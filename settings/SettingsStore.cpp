@@ -153,6 +153,7 @@ void LoadSettings(Settings& settings, SettingsControls* controls)
         settings.CardText = BooleanOf(read("Card Text", "False"));
         settings.ShortText = BooleanOf(read("Short Text", "True"));
         settings.ScrivoMode = BooleanOf(read("ScrivoMode", "False"));
+        settings.AutoDeal = BooleanOf(read("Auto Deal", "False"));
 
         if (controls) {
             if (FormGeometry* table = controls->TableWindow()) {
@@ -217,6 +218,7 @@ void SaveSettings(const Settings& settings, SettingsControls* controls)
         w.Put("Animated", BooleanText(settings.Animated));
         w.Put("Status Bar", BooleanText(settings.StatusBar));
         w.Put("ScrivoMode", BooleanText(settings.ScrivoMode));
+        w.Put("Auto Deal", BooleanText(settings.AutoDeal));
 
         if (controls) {
             if (const FormGeometry* table = controls->TableWindow()) {

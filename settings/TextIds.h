@@ -235,9 +235,11 @@ inline constexpr CapId ExportTitle{119};
 inline constexpr CapId HistoryFilter{120};
 inline constexpr CapId NothingToExport{121};
 inline constexpr CapId AboutTitle{122};
-inline constexpr CapId DefaultCurrency{123};
-inline constexpr CapId HostColumn{124}; // the game list's column of the hosts' names // the currency of a new
-                                        // table until the player picks one
+inline constexpr CapId DefaultCurrency{123};  // the currency of a new table until the player picks one
+inline constexpr CapId HostColumn{124};       // the game list's column of the hosts' names
+inline constexpr CapId AutoDeal{125};         // options: the host deals the next hand by itself
+inline constexpr CapId WaitingStatus{126};    // the game list: a game still waiting for players
+inline constexpr CapId InProgressStatus{127}; // the game list: a game already playing
 } // namespace Cap
 
 } // namespace scrivo

@@ -20,6 +20,7 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include "gamefolder/Directory.h"
 #include "platform/MessageBox.h"
 #include "platform/Text.h"
 #include "settings/Language.h"
@@ -351,7 +352,9 @@ void ConnectFrm::SetHeightTwips(long twips)
     // the window is on screen yet or not.
     if (layout() != nullptr) layout()->activate();
     const int frameExtra = std::max(0, frameGeometry().height() - geometry().height());
-    const int wanted = TwipsToPixelsY(static_cast<double>(twips), screen());
+    // Laid out for a small screen: a larger one gets a taller list.
+    const int wanted =
+        static_cast<int>(TwipsToPixelsY(static_cast<double>(twips), screen()) * ScreenScale(screen()));
     const int needed = minimumSizeHint().height() + frameExtra;
     SetOuterGeometry(this, std::nullopt, QSize(frameGeometry().width(), std::max(wanted, needed)));
 }
@@ -395,7 +398,11 @@ void ConnectFrm::UpdateList()
         item->setText(2, slash == std::string::npos ? ToQ(row.blinds)
                                                     : ToQ(row.currency + row.blinds.substr(0, slash) + "/" +
                                                           row.currency + row.blinds.substr(slash + 1)));
-        item->setText(3, ToQ(row.status));
+        // The folder's status words in the player's language.
+        const CapId status = row.status == WaitingStatusText ? Cap::WaitingStatus : Cap::InProgressStatus;
+        const bool known = row.status == WaitingStatusText || row.status == InProgressStatusText;
+        item->setText(
+            3, ToQ(known && !m_language.AppText[status].empty() ? m_language.AppText[status] : row.status));
         item->setText(4, ToQ(m_language.AppText[row.rules == HandRules::Classic ? Cap::ClassicRules
                                                                                 : Cap::StandardRules]));
         const CapId structure = row.structure == "THLI"   ? Cap::Limit

@@ -117,7 +117,12 @@ void SetTablePauseScale(double factor)
 
 ConnectFrm& TheConnectFrm()
 {
-    if (W().browser.isNull()) W().browser = new ConnectFrm(TheSettings(), TheLanguage());
+    if (W().browser.isNull()) {
+        W().browser = new ConnectFrm(TheSettings(), TheLanguage());
+        // Where it opens until the settings file says otherwise.
+        PlaceFirstShow(W().browser, QSize(TwipsToPixelsX(7800), TwipsToPixelsY(BrowserFirstHeight)),
+                       CopyNumber());
+    }
     return *W().browser;
 }
 
@@ -266,6 +271,7 @@ MainForm* TableWindow()
     if (W().table.isNull()) {
         auto* form = new MainForm(TheSettings(), TheLanguage());
         form->setAttribute(Qt::WA_DeleteOnClose, false);
+        PlaceFirstShow(form, QSize(TwipsToPixelsX(9600), TwipsToPixelsY(7200)), CopyNumber());
         form->SetPauseScale(W().tablePauseScale);
         QObject::connect(form, &MainForm::tableClosed, form, [] { ReturnToBrowser(); });
         QObject::connect(form, &MainForm::optionsRequested, form, [] { ShowOptions(); });

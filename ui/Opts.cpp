@@ -81,6 +81,9 @@ Opts::Opts(Settings& settings, Language& language, QWidget* parent)
     checks->addWidget(ShortNmChk, 0, 1);
     checks->addWidget(CardTxtChk, 1, 1);
     checks->addWidget(AnimChk, 2, 1);
+    AutoDealChk = new QCheckBox("Deal the next hand automatically", OptFrame);
+    AutoDealChk->setObjectName("AutoDealChk");
+    checks->addWidget(AutoDealChk, 3, 0, 1, 2);
 
     Command1 = new QPushButton("OK", this);
     Command1->setObjectName("Command1");
@@ -128,6 +131,8 @@ void Opts::ApplyLang()
     SymChk->setText(ToQ(m_language.AppText[Cap::SuitSymbols]));
     AnimChk->setText(ToQ(m_language.AppText[Cap::Animation]));
     CardTxtChk->setText(ToQ(m_language.AppText[Cap::FullCardText]));
+    if (!m_language.AppText[Cap::AutoDeal].empty())
+        AutoDealChk->setText(ToQ(m_language.AppText[Cap::AutoDeal]));
     if (!m_language.AppText[Cap::OptionsPreview].empty())
         RTBp->setPlainText(ToQ(m_language.AppText[Cap::OptionsPreview]));
 }
@@ -165,6 +170,7 @@ void Opts::LoadFromSettings()
     AnimChk->setChecked(m_settings.Animated);
     ShortNmChk->setChecked(m_settings.ShortText);
     CardTxtChk->setChecked(m_settings.CardText);
+    AutoDealChk->setChecked(m_settings.AutoDeal);
 }
 
 void Opts::UpdatePreview()
@@ -193,6 +199,7 @@ bool Opts::Accept()
     m_settings.Animated = AnimChk->isChecked();
     m_settings.CardText = CardTxtChk->isChecked();
     m_settings.ShortText = ShortNmChk->isChecked();
+    m_settings.AutoDeal = AutoDealChk->isChecked();
     m_settings.FontName = FromQ(Combo1->currentText());
     // A size box without a positive number keeps the size it had.
     const long size = LeadingNumber(Combo2->currentText());

@@ -38,6 +38,7 @@ public:
     QCheckBox* AnimChk = nullptr;
     QCheckBox* ShortNmChk = nullptr;
     QCheckBox* CardTxtChk = nullptr;
+    QCheckBox* AutoDealChk = nullptr;
     QPushButton* Command1 = nullptr;
     QPushButton* Command2 = nullptr;
     QLabel* Label2 = nullptr;

@@ -1,5 +1,7 @@
 #include "ui/SettingsLink.h"
 
+#include <cmath>
+
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -14,6 +16,16 @@
 namespace scrivo {
 
 namespace {
+
+long CopyStepX()
+{
+    return std::lround(PixelsToTwipsX(CopyStepPixels * CopyNumber()));
+}
+
+long CopyStepY()
+{
+    return std::lround(PixelsToTwipsY(CopyStepPixels * CopyNumber()));
+}
 
 QLineEdit* FieldBox(ConnectFrm& frm, SettingsControls::Field field)
 {
@@ -37,9 +49,10 @@ QLineEdit* FieldBox(ConnectFrm& frm, SettingsControls::Field field)
 } // namespace
 
 WindowSettingsControls::WindowSettingsControls()
-    : m_browser(std::make_unique<WidgetGeometry>(&TheConnectFrm())),
+    : m_browserWindow(std::make_unique<WidgetGeometry>(&TheConnectFrm())),
       m_screen(std::make_unique<QtScreenMetrics>(&TheConnectFrm()))
 {
+    m_browser = std::make_unique<CopyGeometry>(*m_browserWindow, CopyStepX(), CopyStepY());
 }
 
 WindowSettingsControls::~WindowSettingsControls() = default;
@@ -107,7 +120,9 @@ void WindowSettingsControls::SetFieldText(Field field, const std::string& text)
 FormGeometry* WindowSettingsControls::TableWindow()
 {
     MainForm* form = ::scrivo::TableWindow();
-    return form != nullptr ? &form->Geometry() : nullptr;
+    if (form == nullptr) return nullptr;
+    m_table = std::make_unique<CopyGeometry>(form->Geometry(), CopyStepX(), CopyStepY());
+    return m_table.get();
 }
 
 FormGeometry* WindowSettingsControls::Browser()

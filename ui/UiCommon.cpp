@@ -1,6 +1,9 @@
 #include "ui/UiCommon.h"
 
+#include <algorithm>
+
 #include <QCoreApplication>
+#include <QDir>
 #include <QGuiApplication>
 #include <QLibraryInfo>
 #include <QLocale>
@@ -88,6 +91,62 @@ void ApplyQtTranslation(const Language& language, const Settings& settings)
     if (translator.load(QLocale(QString::fromStdString(code)), QStringLiteral("qtbase"), QStringLiteral("_"),
                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QCoreApplication::installTranslator(&translator);
+}
+
+namespace {
+
+constexpr int CopySlots = 8;
+
+} // namespace
+
+CopySlot::CopySlot(const QString& folder)
+{
+    for (int n = 0; n < CopySlots; ++n) {
+        auto lock = std::make_unique<QLockFile>(
+            QDir(folder).filePath(QStringLiteral("scrivo-poker-copy-%1.lock").arg(n)));
+        // A running copy keeps its slot however long it runs; the lock of
+        // one that crashed names a process that is gone and is taken over.
+        lock->setStaleLockTime(0);
+        if (lock->tryLock(0)) {
+            m_lock = std::move(lock);
+            m_number = n;
+            return;
+        }
+    }
+    m_number = CopySlots; // every slot is taken: the last step further on
+}
+
+CopySlot::~CopySlot() = default;
+
+int CopyNumber()
+{
+    static const CopySlot slot(QDir::tempPath() + QStringLiteral("/scrivo-poker-") +
+                               QString::fromLocal8Bit(qgetenv("USER")));
+    return slot.Number();
+}
+
+double ScreenScale(const QScreen* screen)
+{
+    if (screen == nullptr) screen = QGuiApplication::primaryScreen();
+    if (screen == nullptr) return 1.0;
+    const QRect free = screen->availableGeometry();
+    return std::max(1.0, std::min(free.width() / 1024.0, free.height() / 768.0));
+}
+
+void PlaceFirstShow(QWidget* window, QSize designSize, int copyNumber)
+{
+    const QScreen* screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
+    if (screen == nullptr) return;
+    const QRect free = screen->availableGeometry();
+    const double scale = ScreenScale(screen);
+    const QSize size(std::min(free.width(), static_cast<int>(designSize.width() * scale + 0.5)),
+                     std::min(free.height(), static_cast<int>(designSize.height() * scale + 0.5)));
+    const QPoint centred(free.x() + (free.width() - size.width()) / 2,
+                         free.y() + (free.height() - size.height()) / 2);
+    const int step = CopyStepPixels * std::max(0, copyNumber);
+    const QPoint shifted(std::min(centred.x() + step, std::max(free.x(), free.right() + 1 - size.width())),
+                         std::min(centred.y() + step, std::max(free.y(), free.bottom() + 1 - size.height())));
+    SetOuterGeometry(window, shifted, size);
 }
 
 } // namespace scrivo

@@ -25,6 +25,8 @@
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QMessageBox>
+#include <QScreen>
+#include <QScrollBar>
 #include <QTextBlock>
 #include <QTextDocumentFragment>
 #include <QTextEdit>
@@ -472,6 +474,10 @@ TEST_F(WindowLooksTest, ToolBoxOpensBesideTheLogAndStaysWhereDragged)
     Drag("PlayerLbl", {-300, 40}, Qt::LeftButton);
     const QPoint dropped = box->pos();
     EXPECT_EQ(dropped, docked + QPoint(-300, 40));
+    EXPECT_FALSE(box->geometry().intersects(log->geometry())) << "the moved box covers no text";
+    Drag("ToolHandle", {-dropped.x() + 10, 0}, Qt::LeftButton);
+    EXPECT_FALSE(box->geometry().intersects(log->geometry())) << "the log keeps to the wider side";
+    Drag("ToolHandle", {dropped.x() - box->x(), 0}, Qt::LeftButton);
     EXPECT_EQ(form.ToolBoxLeft(), PixelsToTwipsX(dropped.x()));
     form.resize(form.width() + 40, form.height());
     QApplication::processEvents();
@@ -498,13 +504,22 @@ TEST_F(WindowLooksTest, ToolBoxOpensBesideTheLogAndStaysWhereDragged)
 TEST_F(WindowLooksTest, HandAndStatusLinesStayWithTheLogOnEveryScreen)
 {
     QWidget *log = Child(form, "RTB2"), *hand = Child(form, "RTB1"), *status = Child(form, "StatusMsg"),
-            *box = Child(form, "ToolBox");
-    for (const QSize screen : {QSize(1024, 768), QSize(1920, 1080), QSize(1024, 768)}) {
+            *box = Child(form, "ToolBox"), *call = Child(form, "C_Button");
+    const double designHand = hand->height(), designCall = call->font().pointSizeF();
+    // The font size reaches the hand line and the tool box as well as the log.
+    for (const auto& [screen, size] : {std::pair{QSize(1024, 768), 10L},
+                                       {QSize(1920, 1080), 10L},
+                                       {QSize(1920, 1080), 20L},
+                                       {QSize(1024, 768), 10L}}) {
+        settings.FontSize = size;
+        form.MsgRefresh();
+        EXPECT_NEAR(hand->height(), designHand * size / 10, 2) << size;
+        EXPECT_NEAR(call->font().pointSizeF(), designCall * size / 10, 0.1) << size;
         for (const char* look : {"", "U", "T", "N"}) {
             form.resize(screen);
             if (*look) form.DoCommand(look);
             QApplication::processEvents();
-            const std::string at = std::to_string(screen.width()) + " " + look;
+            const std::string at = std::to_string(screen.width()) + " " + std::to_string(size) + " " + look;
             const QRect area = form.centralWidget()->rect();
             const QWidget* above = hand->isVisible() ? hand : log;
             if (hand->isVisible()) {
@@ -527,6 +542,25 @@ TEST_F(WindowLooksTest, HandAndStatusLinesStayWithTheLogOnEveryScreen)
             }
             if (*look) form.DoCommand(look);
         }
+    }
+}
+
+// The log shows its newest line after the window is resized or the tool box
+// is switched, as it did before.
+TEST_F(WindowLooksTest, TheNewestLineStaysInSightAfterAResizeOrT)
+{
+    ResizeTo(9600, 7200);
+    for (int i = 0; i < 150; ++i)
+        form.LogText("pLine " + std::to_string(i) + " with words enough to wrap in a narrow window\r\n");
+    QScrollBar* bar = Child<QTextEdit>(form, "RTB2")->verticalScrollBar();
+    for (const char* step : {"narrower", "T", "T", "wider"}) {
+        ASSERT_EQ(bar->value(), bar->maximum()) << step;
+        if (*step == 'T')
+            form.DoCommand("T");
+        else
+            ResizeTo(*step == 'n' ? 6000 : 14000, 6000);
+        QApplication::processEvents();
+        EXPECT_EQ(bar->value(), bar->maximum()) << step;
     }
 }
 
@@ -555,6 +589,36 @@ TEST_F(QtPlatformTest, MessageBoxesShowTheButtonsAndIconAskedForAndReturnThePres
         // A name in a message is shown as it stands, markup and all.
         EXPECT_EQ(QtMessageBoxService().Show({"<b>Gone</b>", buttons, icon, ""}), answer);
         EXPECT_EQ(seen, QStringLiteral("Scrivo Poker|<b>Gone</b>|%1|%2|plain").arg(qtButtons).arg(qtIcon));
+    }
+}
+
+// A box over a window near a screen edge stays whole on the screen.
+TEST_F(QtPlatformTest, AMessageBoxOverAWindowAtTheScreenEdgeStaysOnScreen)
+{
+    QWidget window;
+    window.resize(300, 200);
+    window.show();
+    const QRect area = window.screen()->availableGeometry();
+    for (const QPoint centre : {area.topLeft(), area.bottomRight(), QPoint(area.right(), area.top())}) {
+        window.move(centre - QPoint(150, 100));
+        QApplication::setActiveWindow(&window);
+        QRect placed;
+        // Looked at once the box is up and settled.
+        QTimer::singleShot(0, [&placed] {
+            QTimer::singleShot(0, [&placed] {
+                auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+                if (!box) return;
+                placed = box->frameGeometry();
+                box->button(QMessageBox::Ok)->click();
+            });
+        });
+        // A file's path is one long word.
+        QtMessageBoxService().Show(
+            {"Cannot open /" + std::string(120, 'x') + "/" + std::string(90, 'y') + "/gam.spk",
+             MsgButtons::Ok, MsgIcon::Exclamation, ""});
+        EXPECT_FALSE(placed.isEmpty());
+        EXPECT_TRUE(area.contains(placed)) << centre.x() << "," << centre.y() << ": " << placed.x() << ","
+                                           << placed.y() << " " << placed.width() << "x" << placed.height();
     }
 }
 
@@ -774,6 +838,99 @@ TEST_F(TableWindowTest, ToolBoxShowsWhatToCallTheBetsTheDealerAndThisHandsPot)
     Type(log, "s");
     ASSERT_TRUE(RunUntil([&] { return dealers() == "2"; })) << dealers();
     EXPECT_TRUE(boxes.Texts().empty()) << boxes.LastText();
+}
+
+// A game whose record cannot be read (a negative blind, a start cash beyond
+// every limit) is reported, the window goes, and the seat taken is given up.
+TEST_F(TableWindowTest, AGameThatCannotBeOpenedIsReportedLeftAndItsSeatGivenUp)
+{
+    const std::pair<const char*, void (*)(GameRecord&)> faults[] = {
+        {"blind", [](GameRecord& g) { g.SmallBlind = Currency::FromWhole(-5); }},
+        {"cash", [](GameRecord& g) { g.StartCash = MaxRecordAmount + Currency::FromWhole(1); }}};
+    for (const auto& [name, spoil] : faults) {
+        SCOPED_TRACE(name);
+        settings.LastPlayer = "Ann";
+        const BrowserOutcome made = lobby.CreateButton({name, "500", "5", "10", "$", "0", 2});
+        ASSERT_TRUE(made.openTable);
+        folder = made.session.GameFolder;
+        settings.LastPlayer = "Bea";
+        const BrowserOutcome joined = lobby.JoinGame(folder.substr(folder.find_last_of('/') + 1));
+        ASSERT_TRUE(joined.openTable);
+        {
+            auto gam = OpenRecordFile(GameFilePath(folder), GameRecordLength);
+            ASSERT_TRUE(gam);
+            GameRecord g = *gam->ReadGame();
+            spoil(g);
+            ASSERT_TRUE(gam->WriteGame(g));
+        }
+        boxes.shown.clear();
+        MainForm form{settings, language};
+        form.SetPauseScale(0);
+        form.Init(joined.session);
+        ASSERT_EQ(boxes.Texts().size(), 1u);
+        EXPECT_EQ(boxes.LastText().rfind("Error Initialising Game: gam.spk", 0), 0u) << boxes.LastText();
+        EXPECT_TRUE(form.HasLeft());
+        EXPECT_EQ(ActionOf(2), "D") << "the seat stays taken";
+    }
+}
+
+// At the showdown every hand shown has its two hole cards on the player's
+// line and the best five on the next.
+TEST_F(TableWindowTest, EachShownHandHasItsHoleCardsThenTheBestFive)
+{
+    MainForm form{settings, language};
+    Open(form, "2");
+    Table& table = *form.Engine();
+    QWidget* log = Child(form, "RTB2");
+    const std::string heading = language.FormatText(Msg::ShowdownMainPot);
+    ASSERT_TRUE(RunUntil(
+        [&] {
+            if (!table.CanStartRound()) {
+                if (table.MyTurn()) Type(log, "c");
+                return false;
+            }
+            if (LogOf(form).find(heading) != std::string::npos) return true;
+            Type(log, "s");
+            return false;
+        },
+        30000));
+    const QStringList lines = ToQ(LogOf(form)).split('\n');
+    qsizetype from = lines.size();
+    while (from > 0 && !lines[from - 1].contains(ToQ(heading)))
+        --from;
+    int shown = 0;
+    for (qsizetype i = from; i + 1 < lines.size(); ++i) {
+        for (const char* who : {"Ann: ", "Bot"}) {
+            if (lines[i].startsWith(QLatin1String(who)) && lines[i].contains(QLatin1String(": "))) {
+                EXPECT_EQ(SuitSigns(lines[i]), 2) << FromQ(lines[i]);
+                EXPECT_EQ(SuitSigns(lines[i + 1]), 5) << FromQ(lines[i + 1]);
+                ++shown;
+            }
+        }
+    }
+    EXPECT_GE(shown, 2) << LogOf(form);
+}
+
+// The first hand is the host's to deal; the next ones come by themselves
+// only with the option, and the hint stays for the manual way.
+TEST_F(TableWindowTest, TheNextHandIsDealtByItselfOnlyWithTheOption)
+{
+    MainForm form{settings, language};
+    Open(form, "2");
+    Table& table = *form.Engine();
+    QWidget* log = Child(form, "RTB2");
+    const std::string hint = " " + language.FormatText(Msg::PressStartRound, "A46");
+    for (const bool autoDeal : {false, true}) {
+        settings.AutoDeal = autoDeal;
+        if (table.State().HandNo == 1) Type(log, "s");
+        ASSERT_TRUE(RunUntil([&] {
+            if (table.MyTurn()) Type(log, "f");
+            return table.State().HandNo == 2;
+        }));
+        RunUntil([] { return false; }, 100);
+        EXPECT_EQ(table.State().HandNo > 2 || !table.CanStartRound(), autoDeal);
+        EXPECT_TRUE(autoDeal || Text(form, "StatusMsg") == hint) << Text(form, "StatusMsg");
+    }
 }
 
 class GameEndTest : public TableWindowTest {

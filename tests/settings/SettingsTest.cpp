@@ -55,8 +55,9 @@ protected:
         std::ostringstream s;
         s << settings.ServerDelay << '|' << settings.ServerDirectory << '|' << settings.LastPlayer << '|'
           << settings.Language << '|' << settings.FontName << '|' << settings.FontSize << '|';
-        for (bool b : {settings.ColourText, settings.BoldText, settings.Symbols, settings.Animated,
-                       settings.StatusBar, settings.CardText, settings.ShortText, settings.ScrivoMode})
+        for (bool b :
+             {settings.ColourText, settings.BoldText, settings.Symbols, settings.Animated, settings.StatusBar,
+              settings.CardText, settings.ShortText, settings.ScrivoMode, settings.AutoDeal})
             s << (b ? 'T' : 'F');
         s << '|' << controls.playerCaption << '|' << controls.gameIndex << controls.typeIndex;
         for (const auto& field : controls.fields)
@@ -231,27 +232,27 @@ TEST_F(IniFileTest, SaveFormPositionWritesNormalGeometryOnlyTheFlagWhenMaximised
 
 TEST_F(SettingsTest, LoadTakesWhatItCanAndStopsAtTheFirstBadValue)
 {
-    const std::string defaults = "400|~/|||Arial|10|TTTTTFTF||02||500|10|5||2|-1,1620|1";
+    const std::string defaults = "400|~/|||Arial|10|TTTTTFTFF||02||500|10|5||2|-1,1620|1";
     // file ("<none>" for no file), message after "Error loading settings from .ini file.\r\n", state after
     // clang-format off
     const Rows rows = {{"<none>", "", defaults},
         {std::string("\xFF\xFE\x00\x01 garbage\n", 13) + std::string(1 << 20, 'x') + "\n[System]\n"
          "Server Delay=700\nServer Delay=800\n\x80\x81\x82=\x83\n[Game\nLast Player=Bea", "",
-         "700|~/|Bea||Arial|10|TTTTTFTF|Bea|02||500|10|5||2|-1,1620|1"},
+         "700|~/|Bea||Arial|10|TTTTTFTFF|Bea|02||500|10|5||2|-1,1620|1"},
         {"[System]\nServer Delay=\nServer Directory=\n[Options]\nFontName=\n", "", defaults},
         {"[Options]\nColour Text=FALSE\nBold Text=true\nSymbols=0\nAnimated=-1\nStatus Bar=0.0\nCard Text=2\n"
-         "Short Text= False \nScrivoMode=tRUE\n", "",
-         "400|~/|||Arial|10|FTFTFTFT||02||500|10|5||2|-1,1620|1"},
-        {"[System]\nServer Delay=fast\n", "Type mismatch", "0|||||0|FFFFFFFF|PlayerName|02|50|3|0,0|0"},
+         "Short Text= False \nScrivoMode=tRUE\nAuto Deal=True\n", "",
+         "400|~/|||Arial|10|FTFTFTFTT||02||500|10|5||2|-1,1620|1"},
+        {"[System]\nServer Delay=fast\n", "Type mismatch", "0|||||0|FFFFFFFFF|PlayerName|02|50|3|0,0|0"},
         {"[Game]\nLast Player=Ann\nGame=1\nType=1\n", "Invalid property value",
-         "400|~/|Ann|||0|FFFFFFFF|Ann|02|50|3|0,0|0"},
-        {"[Game]\nType=-2\n", "Invalid property value", "400|~/||||0|FFFFFFFF||02|50|3|0,0|0"},
-        {"[Game]\nType=70000\n", "Overflow", "400|~/||||0|FFFFFFFF||02|50|3|0,0|0"},
+         "400|~/|Ann|||0|FFFFFFFFF|Ann|02|50|3|0,0|0"},
+        {"[Game]\nType=-2\n", "Invalid property value", "400|~/||||0|FFFFFFFFF||02|50|3|0,0|0"},
+        {"[Game]\nType=70000\n", "Overflow", "400|~/||||0|FFFFFFFFF||02|50|3|0,0|0"},
         {"[Game]\nLast Player=Ann\n[Options]\nFontName=Mono\nFontSize=big\n[MainForm]\nLeft=5000\n",
-         "Type mismatch", "400|~/|Ann||Mono|0|FFFFFFFF|Ann|02||500|10|5||2|0,0|0"},
-        {"[Options]\nSymbols=yes\n", "Type mismatch", "400|~/|||Arial|10|TTFFFFFF||02||500|10|5||2|0,0|0"},
+         "Type mismatch", "400|~/|Ann||Mono|0|FFFFFFFFF|Ann|02||500|10|5||2|0,0|0"},
+        {"[Options]\nSymbols=yes\n", "Type mismatch", "400|~/|||Arial|10|TTFFFFFFF||02||500|10|5||2|0,0|0"},
         {"[Tool Window]\nTop=up\n", "Type mismatch",
-         "400|~/|||Arial|10|TTTTTFTF||02||500|10|5||2|-1,0|1"}};
+         "400|~/|||Arial|10|TTTTTFTFF||02||500|10|5||2|-1,0|1"}};
     // clang-format on
     for (const auto& r : rows) {
         Reset();
@@ -272,7 +273,8 @@ TEST_F(SettingsTest, SaveWritesEveryKeyInOrderKeepsOtherLinesAndLoadsBackUnchang
     std::tie(settings.ServerDelay, settings.ServerDirectory, settings.LastPlayer, settings.Language,
              settings.FontName, settings.FontSize) =
         std::tuple(900L, "/mnt/share/", "J\xC3\xB6rg", "Deutsch", "DejaVu Sans Mono", 14L);
-    settings.BoldText = settings.CardText = settings.StatusBar = settings.ScrivoMode = true;
+    settings.BoldText = settings.CardText = settings.StatusBar = settings.ScrivoMode = settings.AutoDeal =
+        true;
     controls.gameIndex = -1;
     controls.typeIndex = 1;
     controls.levelIndex = 1;
@@ -287,7 +289,7 @@ TEST_F(SettingsTest, SaveWritesEveryKeyInOrderKeepsOtherLinesAndLoadsBackUnchang
         "Server Directory=/mnt/share/\n[Extra]\nx=1\n\n[Game]\nLast Player=J\xC3\xB6rg\nTurn Time=60\nRules=standard\nGame=-1\nType=1\n"
         "BotLevel=1\nName=Friday\nStartCash=abc\nBB=\nSB=\nCurrency=\xE2\x82\xAC\nBots=\n\n[Options]\nLanguage=Deutsch\n"
         "FontName=DejaVu Sans Mono\nFontSize=14\nColour Text=False\nBold Text=True\nShort Text=False\n"
-        "Card Text=True\nSymbols=False\nAnimated=False\nStatus Bar=True\nScrivoMode=True\n\n[MainForm]\n"
+        "Card Text=True\nSymbols=False\nAnimated=False\nStatus Bar=True\nScrivoMode=True\nAuto Deal=True\n\n[MainForm]\n"
         "Maximised=0\nLeft=500\nTop=600\nWidth=8000\nHeight=6000\n\n[ConnectFrm]\nMaximised=1\n\n"
         "[Tool Window]\nLeft=1234.567\nTop=0\n");
     // clang-format on
@@ -296,7 +298,7 @@ TEST_F(SettingsTest, SaveWritesEveryKeyInOrderKeepsOtherLinesAndLoadsBackUnchang
     EXPECT_TRUE(messages.shown.empty());
     EXPECT_EQ(
         State(),
-        "900|/mnt/share/|J\xC3\xB6rg|Deutsch|DejaVu Sans Mono|14|FTFFTTFT|J\xC3\xB6rg|-11|Friday|abc|10|"
+        "900|/mnt/share/|J\xC3\xB6rg|Deutsch|DejaVu Sans Mono|14|FTFFTTFTT|J\xC3\xB6rg|-11|Friday|abc|10|"
         "5|\xE2\x82\xAC|2|1234.57,0|1");
     EXPECT_EQ(std::tuple(controls.table.left, controls.table.height, controls.browser.state),
               std::tuple(500, 6000, FormGeometry::Maximised));
@@ -352,7 +354,8 @@ TEST_F(SettingsTest, SaveReportsEveryFailedWriteAndKeepsWhatWasWritten)
     FailingControls throwing(IniPath(), false);
     SaveSettings(settings, &throwing);
     EXPECT_EQ(messages.Texts(), Strings{"Error saving settings to .ini file.\r\nObject required"});
-    EXPECT_EQ(IniText().substr(IniText().find("Status Bar")), "Status Bar=False\nScrivoMode=False\n");
+    EXPECT_EQ(IniText().substr(IniText().find("Status Bar")),
+              "Status Bar=False\nScrivoMode=False\nAuto Deal=False\n");
 }
 
 TEST_F(SettingsTest, StartWindowNeedsANameAReachableFolderAndAScannedLanguage)

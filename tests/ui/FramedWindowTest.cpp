@@ -7,6 +7,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <functional>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -20,6 +21,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QScreen>
 #include <QStandardPaths>
 
 #include <QAbstractButton>
@@ -37,6 +39,8 @@
 #include "settings/Language.h"
 #include "settings/Settings.h"
 #include "ui/ConnectFrm.h"
+#include "ui/SettingsLink.h"
+#include "ui/UiCommon.h"
 
 extern char** environ;
 
@@ -233,12 +237,52 @@ TEST_F(FramedWindowTest, BrowserHeightsCountTheFrame)
 {
     ConnectFrm frm(settings, language);
     ASSERT_TRUE(ShowFramed(frm));
-    EXPECT_NEAR(frm.frameGeometry().height(), TwipsToPixelsY(3230, frm.screen()), 1);
+    // Laid out for 1024x768, taller on a larger screen.
+    const double scale = ScreenScale(frm.screen());
+    EXPECT_NEAR(frm.frameGeometry().height(), TwipsToPixelsY(3230, frm.screen()) * scale, 1);
     frm.CreateClick();
     Settle();
     frm.HideClick();
     Settle();
-    EXPECT_NEAR(frm.frameGeometry().height(), TwipsToPixelsY(3210, frm.screen()), 1);
+    EXPECT_NEAR(frm.frameGeometry().height(), TwipsToPixelsY(3210, frm.screen()) * scale, 1);
+}
+
+// Without a saved place a window opens centred and as much larger than its
+// design as the screen is; a second copy of the program opens a step
+// further on, first time and with the place the settings file holds alike.
+TEST_F(FramedWindowTest, WindowsOpenCentredInProportionAndASecondCopyBesideTheFirst)
+{
+    const test::TempDir locks;
+    std::optional<CopySlot> first(std::in_place, ToQ(locks.Path()));
+    const CopySlot second(ToQ(locks.Path()));
+    EXPECT_EQ(first->Number(), 0);
+    EXPECT_EQ(second.Number(), 1);
+    first.reset();
+    EXPECT_EQ(CopySlot(ToQ(locks.Path())).Number(), 0) << "a slot given up is taken again";
+
+    const QSize design(TwipsToPixelsX(9600), TwipsToPixelsY(7200));
+    for (const int copy : {0, 1}) {
+        SCOPED_TRACE(copy);
+        MainForm form(settings, language);
+        PlaceFirstShow(&form, design, copy);
+        ASSERT_TRUE(ShowFramed(form));
+        const QRect free = form.screen()->availableGeometry(), outer = form.frameGeometry();
+        const double scale = ScreenScale(form.screen());
+        EXPECT_GT(scale, 1.2); // the framed screen is 1280x1024
+        EXPECT_NEAR(outer.width(), design.width() * scale, 2);
+        EXPECT_NEAR(outer.height(), design.height() * scale, 2);
+        EXPECT_NEAR(outer.center().x(), free.center().x() + CopyStepPixels * copy, 2);
+        EXPECT_NEAR(outer.center().y(), free.center().y() + CopyStepPixels * copy, 2);
+        // The saved place is the first copy's: shown a step on, saved without it.
+        WidgetGeometry window(&form);
+        CopyGeometry saved(window, std::lround(PixelsToTwipsX(CopyStepPixels * copy)),
+                           std::lround(PixelsToTwipsY(CopyStepPixels * copy)));
+        saved.Move(1500, 1200, 8400, 6300);
+        Settle();
+        EXPECT_NEAR(form.frameGeometry().x(), TwipsToPixelsX(1500) + CopyStepPixels * copy, 2);
+        EXPECT_NEAR(saved.Left(), 1500, 30);
+        EXPECT_NEAR(saved.Top(), 1200, 30);
+    }
 }
 
 // A host's table with bots, played in a window of its own.

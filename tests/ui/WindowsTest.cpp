@@ -1,6 +1,8 @@
 #include <filesystem>
 #include <memory>
 #include <ostream>
+#include <regex>
+#include <set>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -418,8 +420,10 @@ TEST_F(BrowserTest, ListsWaitingGamesAndJoinsTheSelectedOneAfterARefresh)
     Frm().UpdateList();
     EXPECT_FALSE(Frm().ActiveLbl->isHidden()); // the no-games box
     const std::string lunch = OtherHostsGame("Lunch"), tea = OtherHostsGame("Tea");
+    language.AppText[Cap::WaitingStatus] = "Open";
     Frm().UpdateList();
     ASSERT_EQ(Frm().RowCount(), 2);
+    EXPECT_EQ(FromQ(Frm().GList->topLevelItem(1)->text(3)), "Open") << "the status in the player's language";
     const std::string second = Frm().RowText(1).substr(0, Frm().RowText(1).find('\t'));
     EXPECT_EQ(Frm().RowText(1), second + "\t2\t5/10\tWaiting for Players");
     EXPECT_TRUE(Frm().ActiveLbl->isHidden());
@@ -492,6 +496,35 @@ protected:
     }
 };
 
+// The instructions name the options and the create pane's fields as the
+// English windows show them, and no other.
+TEST_F(OptionsTest, TheInstructionsNameEveryOptionAndFieldThatExistsAndNoOther)
+{
+    const std::string readme = TempDir::Read(std::string(SCRIVO_SOURCE_DIR) + "/docs/readme.html");
+    // The first cells of the table after a heading.
+    auto rowsAfter = [&](const std::string& heading) {
+        const std::size_t from = readme.find(heading), to = readme.find("</table>", from);
+        std::set<std::string> names;
+        static const std::regex cell("<tr><td>([^<]+)</td>");
+        const std::string table = readme.substr(from, to - from);
+        for (std::sregex_iterator it(table.begin(), table.end(), cell), end; it != end; ++it)
+            names.insert((*it)[1]);
+        return names;
+    };
+    std::set<std::string> options{"Font, Size"};
+    for (const QCheckBox* box : opts->findChildren<QCheckBox*>())
+        options.insert(FromQ(box->text()));
+    EXPECT_EQ(rowsAfter("id=\"options\""), options);
+
+    ConnectFrm frm(settings, language);
+    frm.ApplyLang();
+    std::set<std::string> fields;
+    for (const QLabel* label : frm.CreateFrame->findChildren<QLabel*>())
+        if (label->alignment() & Qt::AlignRight) // the fields' captions
+            fields.insert(FromQ(label->text().remove(':')));
+    EXPECT_EQ(rowsAfter("<h3>Creating a game</h3>"), fields);
+}
+
 TEST_F(OptionsTest, OpensWithTheSettingsAndCancelStoresNothing)
 {
     settings.CardText = true;
@@ -526,10 +559,13 @@ TEST_F(OptionsTest, NoCardDisplayIsRefusedThenOkStoresEveryChoiceAndASizeWithout
     EXPECT_EQ(boxes->shown[0].icon, MsgIcon::Information);
     EXPECT_EQ(Take(), before);
     opts->CardTxtChk->setChecked(true);
+    opts->AutoDealChk->setChecked(true);
     EXPECT_TRUE(opts->Accept());
     EXPECT_EQ(Take(), Snapshot("DejaVu Sans Mono", 30, false, false, false, false, true, false));
+    EXPECT_TRUE(settings.AutoDeal);
     // Written at once: a crash later loses nothing.
-    EXPECT_NE(TempDir::Read(programDir.File("SPK.ini")).find("FontSize=30"), std::string::npos);
+    for (const char* key : {"FontSize=30", "Auto Deal=True"})
+        EXPECT_NE(TempDir::Read(programDir.File("SPK.ini")).find(key), std::string::npos) << key;
     for (const auto& [typed, kept] : {std::pair{"big", 30}, {"0", 30}, {"12 pt", 12}}) {
         opts->Combo2->setCurrentText(typed);
         EXPECT_TRUE(opts->Accept());
