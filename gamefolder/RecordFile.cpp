@@ -1,6 +1,7 @@
 #include "gamefolder/RecordFile.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <optional>
 
@@ -169,6 +170,7 @@ FolderResult<RecordFile> OpenRecordFile(const std::string& path, int recordLengt
     // in whatever the working folder happens to be.
     if (path.find(PathSeparator) == std::string::npos) return FolderStatus::Failure("No game folder");
     std::optional<LockBackoff> backoff; // seeded only when a file is found held
+    Clock::TimePoint heldSince{};
     for (;;) {
         LockedFile file;
         switch (file.TryOpen(path)) {
@@ -176,8 +178,17 @@ FolderResult<RecordFile> OpenRecordFile(const std::string& path, int recordLengt
             return RecordFile(std::move(file), recordLength);
         case LockedFile::OpenStatus::Held:
             // Another client is in the middle of its short sequence: try again
-            // soon, however long it takes, without asking.
-            if (!backoff) backoff.emplace(LockBackoff::FreshSeed());
+            // soon, without asking. A file held far longer than any sequence
+            // (a stopped program, or two programs each waiting for a file the
+            // other holds) is given up as a passing outage, so that the caller
+            // lets go of what it holds and tries again on its next poll.
+            if (!backoff) {
+                backoff.emplace(LockBackoff::FreshSeed());
+                heldSince = ProgramClock().Now();
+            }
+            if (ProgramClock().Now() - heldSince >= HeldFileLimit)
+                return FolderStatus::Failure(
+                    FileProblemPrefix + path + ": held by another program for too long", ETIMEDOUT);
             ProgramClock().WaitForLock(path, backoff->Next());
             break;
         case LockedFile::OpenStatus::Failed:

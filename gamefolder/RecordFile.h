@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -111,10 +112,12 @@ private:
 
 // Opens and locks a record file (created when missing). A file held by
 // another client is tried again after short random waits on the program
-// clock (see LockBackoff), without limit and without asking; any other
-// failure, a refused link or special file included, comes back at once as
-// FolderError::Failed with FileProblemPrefix before the reason.
+// clock (see LockBackoff), without asking, for up to HeldFileLimit; then,
+// and on any other failure, a refused link or special file included, it
+// comes back as FolderError::Failed with FileProblemPrefix before the
+// reason (a file held too long as an outage).
 inline constexpr const char* FileProblemPrefix = "File/Connection problem - ";
+inline constexpr std::chrono::seconds HeldFileLimit{15};
 FolderResult<RecordFile> OpenRecordFile(const std::string& path, int recordLength);
 
 // Paths of the three files of a game folder.

@@ -138,23 +138,34 @@ TEST_F(RecordFileFaults, ALinkInPlaceOfARecordFileIsAFailureAndNeverAWrite)
     EXPECT_EQ(test::TempDir::Read(victim), "someone else's");
 }
 
-TEST_F(RecordFileFaults, AHeldFileIsTriedAgainSoonAndSilentlyHoweverLongItIsHeld)
+TEST_F(RecordFileFaults, AHeldFileIsTriedAgainSoonAndSilentlyThenGivenUpAsAnOutage)
 {
     const auto start = clock.now;
-    HeldUntil held(clock, start + 10min);
-    ASSERT_TRUE(WritePlayerRecord(dir.Path(), "C", 1));
+    {
+        HeldUntil held(clock, start + 10s);
+        ASSERT_TRUE(WritePlayerRecord(dir.Path(), "C", 1));
+        // Nothing asked, and the file taken within one wait of its release.
+        EXPECT_GE(clock.Since(start), 10s);
+        EXPECT_LE(clock.Since(start), 10s + LockBackoff::LastStep);
+        EXPECT_EQ(held.tries, static_cast<int>(clock.waits.size()) + 2); // the last try, and letting go
+        // The first tries come within milliseconds, later ones no more than a
+        // few hundred apart: a long hold costs tens of tries a second, not more.
+        EXPECT_LE(clock.waits[0], 2ms);
+        EXPECT_LE(clock.waits[0] + clock.waits[1] + clock.waits[2], 15ms);
+        for (auto wait : clock.waits)
+            EXPECT_LE(wait, LockBackoff::LastStep);
+        EXPECT_LT(clock.waits.size(), 10s / (LockBackoff::LastStep / 2) + 10);
+    }
+    // Held for good (a stopped program, or two waiting for each other): given
+    // up after the limit as an outage, so that the caller lets go and retries.
+    const auto second = clock.now;
+    HeldUntil stuck(clock, second + 10min);
+    const FolderStatus status = WritePlayerRecord(dir.Path(), "F", 1);
+    EXPECT_FALSE(status);
+    EXPECT_TRUE(status.outage);
+    EXPECT_GE(clock.Since(second), HeldFileLimit);
+    EXPECT_LE(clock.Since(second), HeldFileLimit + LockBackoff::LastStep);
     EXPECT_TRUE(boxes.shown.empty());
-    // Nothing asked in ten minutes, and the file taken within one wait of its release.
-    EXPECT_GE(clock.Since(start), 10min);
-    EXPECT_LE(clock.Since(start), 10min + LockBackoff::LastStep);
-    EXPECT_EQ(held.tries, static_cast<int>(clock.waits.size()) + 2); // the last try, and letting go
-    // The first tries come within milliseconds, later ones no more than a few
-    // hundred apart: a long hold costs a few thousand tries, not millions.
-    EXPECT_LE(clock.waits[0], 2ms);
-    EXPECT_LE(clock.waits[0] + clock.waits[1] + clock.waits[2], 15ms);
-    for (auto wait : clock.waits)
-        EXPECT_LE(wait, LockBackoff::LastStep);
-    EXPECT_LT(clock.waits.size(), 10min / (LockBackoff::LastStep / 2) + 10);
 }
 
 TEST_F(RecordFileFaults, OtherFailuresComeBackAtOnceEvenAfterAHold)
