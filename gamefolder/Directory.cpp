@@ -256,7 +256,9 @@ FolderResult<GameList> ListGames(const std::string& serverDirectory, const std::
         const LeaseLook lease = LookAtLease(folder);
         if (lease.opened && !lease.claimed && !lease.busy) row.status = HostGoneStatusText;
         row.id = id;
-        row.rules = ReadTableRules(folder);
+        const TableOptions options = ReadTableOptions(folder);
+        row.rules = options.rules;
+        row.protectedTable = options.protectedTable;
         if (id == selectedGameId) remembered = static_cast<int>(list.rows.size());
         list.rows.push_back(row);
 
@@ -317,7 +319,7 @@ FolderResult<GameSession> CreateGame(const std::string& serverDirectory, const C
         if (MakeSharedFolder(CurrentFileOps(), folder) == 0) break;
         if (errno != EEXIST) return FolderStatus::Failure(ErrorDescription(errno));
     }
-    if (!WriteTableOptions(folder, request.rules)) {
+    if (!WriteTableOptions(folder, TableOptions{request.rules, request.protectedTable})) {
         const FolderStatus failed = FolderStatus::Failure(ErrorDescription(errno));
         RemoveGameFolder(folder);
         return failed;
@@ -337,6 +339,7 @@ FolderResult<GameSession> CreateGame(const std::string& serverDirectory, const C
     session.MyCash = game.StartCash;
     session.TurnSeconds = std::max(0, request.turnSeconds);
     session.Rules = request.rules;
+    session.Protected = request.protectedTable;
     return session;
 }
 
@@ -426,7 +429,9 @@ JoinResult JoinGame(const std::string& serverDirectory, const std::string& gameI
     result.session.MyCash = joined.StartCash;
     result.session.GameFolder = folder;
     result.session.IsHost = false;
-    result.session.Rules = ReadTableRules(folder);
+    const TableOptions options = ReadTableOptions(folder);
+    result.session.Rules = options.rules;
+    result.session.Protected = options.protectedTable;
     return result;
 }
 

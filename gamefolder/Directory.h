@@ -30,6 +30,7 @@ struct GameListRow {
     std::string status;    // WaitingStatusText, InProgressStatusText or HostGoneStatusText
     std::string id;        // the game folder's name, e.g. "123_tmp"
     HandRules rules = HandRules::Classic;
+    bool protectedTable = false;
 
     // The list box line: the columns joined by tabs.
     std::string Line() const;
@@ -71,6 +72,7 @@ struct CreateRequest {
     int limitType = 2;   // TypeCombo: 0 limit, 1 pot limit, 2 no limit
     int turnSeconds = 0; // the time a player has for a turn; 0: no limit
     HandRules rules = HandRules::Standard;
+    bool protectedTable = false;
 };
 
 // Numbers the bots seated by this program run; the browser owns one.

@@ -38,6 +38,12 @@ struct GameSession {
     // the shared folder may stay out of reach before the game ends.
     int PollMilliseconds = 1500;
     int OutageLimitSeconds = 600;
+    // The table deals and takes requests so that no one reads another's
+    // cards or acts in another's seat (see privacy/). SigningKeyFile keeps
+    // the player's signing keys, so that he can prove a seat his again; an
+    // empty name gives keys for this session alone.
+    bool Protected = false;
+    std::string SigningKeyFile;
     // Joined under the name of a seat whose player had gone: back in it.
     bool Rejoined = false;
 };

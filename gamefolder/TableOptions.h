@@ -27,10 +27,21 @@ std::optional<HandRules> ParseRules(std::string_view text);
 // relies on. Written once when the game is made; read by whoever joins.
 inline constexpr const char* OptionsFileName = "tbl.spk";
 std::string OptionsFilePath(const std::string& folder);
+// What the file says. A protected table ("Protected=yes") deals its cards
+// so that nobody, the host included, sees another player's cards, and takes
+// only requests its players signed.
+struct TableOptions {
+    HandRules rules = HandRules::Classic;
+    bool protectedTable = false;
+};
 // False (errno set) when the file could not be made whole.
-bool WriteTableOptions(const std::string& folder, HandRules rules);
-// The rules of the game in folder. A game without the file (made by an
-// older host) plays the Classic rules; anything unreadable does too.
-HandRules ReadTableRules(const std::string& folder);
+bool WriteTableOptions(const std::string& folder, const TableOptions& options);
+// The options of the game in folder. A game without the file (made by an
+// older host) plays the Classic rules unprotected; anything unreadable does too.
+TableOptions ReadTableOptions(const std::string& folder);
+inline HandRules ReadTableRules(const std::string& folder)
+{
+    return ReadTableOptions(folder).rules;
+}
 
 } // namespace scrivo

@@ -115,6 +115,14 @@ inline constexpr MsgId NotYourTurn{164};
 inline constexpr MsgId WaitingForFile{165};
 inline constexpr MsgId CallButton{166};
 inline constexpr MsgId FileSaved{167};
+// Protected tables: % hand number, $ name.
+inline constexpr MsgId ShuffleFalsified{180};
+inline constexpr MsgId CardFalsified{181};
+inline constexpr MsgId DealStalled{182};
+inline constexpr MsgId CardsUnreadable{183};
+inline constexpr MsgId SeatKeyDiffers{184}; // % name
+inline constexpr MsgId DealingWaitsFor{185}; // % name
+inline constexpr MsgId UnsignedIgnored{186}; // % name
 inline constexpr MsgId HandHigh{170};
 inline constexpr MsgId HandPair{171};
 inline constexpr MsgId HandTwoPairs{172};
