@@ -687,9 +687,13 @@ void MainForm::SendChatLine()
         const int no = MyNo();
         const std::string me =
             no > 0 && no < static_cast<int>(names.size()) ? names[no] : m_settings.LastPlayer;
-        ReportFailure("Error Sending player message: ",
-                      SendPlayerMessage(m_table->Session().GameFolder,
-                                        "m" + m_language.FormatText(Msg::ChatLine, me, text)));
+        // A protected table signs the line; SendChat reports its own failure.
+        if (m_table->IsProtected())
+            m_table->SendChat(text);
+        else
+            ReportFailure("Error Sending player message: ",
+                          SendPlayerMessage(m_table->Session().GameFolder,
+                                            "m" + m_language.FormatText(Msg::ChatLine, me, text)));
         ShowStatus(m_language.FormatText(Msg::MessageSent));
     } else {
         ShowStatus("");

@@ -227,6 +227,12 @@ bool WriteRequest(Table& table, const CommandOutcome& outcome)
     table.ClearMyTurn();
     const BetLimits limits = LimitsOf(table);
     const GameSession& session = table.Session();
+    // At a protected table the signed request goes first; the seat's
+    // record only mirrors it.
+    if (!table.SignRequest(outcome.request)) {
+        table.RestoreMyTurn();
+        return false;
+    }
     const FolderStatus written = WritePlayerRecord(session.GameFolder, outcome.request, session.MyPlayerNo);
     if (!written) {
         ReportFailure("Error writing player status: ", written);

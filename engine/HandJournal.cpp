@@ -283,7 +283,21 @@ HandVerdict VerifyHand(const JournalRecord& table, const JournalHand& hand)
                            r.seat);
         Collect(step, hand.number, expected);
     }
-    if (!state.over) return Verdict(P::Incomplete, "the hand stops before its end");
+    if (!state.over) {
+        // A hand called off: every stake went back, each stack ends where it began.
+        const JournalRecord& last = hand.events.back();
+        if (last.kind != JournalKind::End || !last.Has(JournalFlag::Void))
+            return Verdict(P::Incomplete, "the hand stops before its end");
+        for (const JournalRecord& r : hand.events) {
+            if (r.kind != JournalKind::Stack) continue;
+            const JournalRecord* seat = hand.SeatRecord(r.seat);
+            if (!seat) return Verdict(P::Differs, "a stack of a seat not in the hand");
+            if (r.amount != seat->amount)
+                return Verdict(P::StackOff, "a stake not returned", r.seat,
+                               r.amount > seat->amount ? r.amount - seat->amount : seat->amount - r.amount);
+        }
+        return {};
+    }
     const std::vector<JournalRecord> ending = HandEndRecords(state, hand.number);
     expected.insert(expected.end(), ending.begin(), ending.end());
     if (expected == hand.events) return {};

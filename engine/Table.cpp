@@ -7,6 +7,7 @@
 
 #include "engine/FormatCash.h"
 #include "engine/TableInternal.h"
+#include "engine/TableProtection.h"
 #include "engine/TableView.h"
 #include "engine/Lobby.h"
 #include "platform/FileOps.h"
@@ -29,18 +30,6 @@ std::string ServerOf(const std::string& folder)
     const std::size_t cut = folder.find_last_of(PathSeparator);
     return cut == std::string::npos || cut == 0 ? std::string(1, PathSeparator) : folder.substr(0, cut);
 }
-
-// Clears the re-entrancy mark however the tick ends.
-class TickGuard {
-public:
-    explicit TickGuard(bool& flag) : m_flag(flag) { m_flag = true; }
-    ~TickGuard() { m_flag = false; }
-    TickGuard(const TickGuard&) = delete;
-    TickGuard& operator=(const TickGuard&) = delete;
-
-private:
-    bool& m_flag;
-};
 
 } // namespace
 
@@ -90,9 +79,10 @@ RecordFile& Table::TickFile(Slot slot)
 {
     const auto i = static_cast<std::size_t>(slot);
     if (m_files[i].IsOpen()) return m_files[i];
-    static constexpr const char* names[] = {GameFileName, PlayerFileName, MessageFileName, JournalFileName};
+    static constexpr const char* names[] = {GameFileName, PlayerFileName, MessageFileName, JournalFileName,
+                                            ExchangeFileName};
     static constexpr int lengths[] = {GameRecordLength, PlayerRecordLength, MessageRecordLength,
-                                      JournalRecordLength};
+                                      JournalRecordLength, ExchangeFileRecordLength};
     const std::string path = JoinPath(m_session.GameFolder, names[i]);
     ++m_counters.recordOpens;
     bool laterHeld = false;
@@ -175,7 +165,7 @@ void Table::PutSeat(int player, const PlayerRecord& record)
 bool Table::WritesPending() const
 {
     return !m_seatWrites.empty() || !m_outbox.empty() || !m_journalOut.empty() || m_statusPending ||
-           m_gamePending;
+           m_gamePending || ExchangeOutPending();
 }
 
 void Table::StoreSeats()
@@ -225,6 +215,7 @@ void Table::StoreWrites()
     StoreSeats();
     FlushMessages();
     FlushJournal();
+    FlushExchange();
     StoreGame();
 }
 
@@ -399,6 +390,7 @@ bool Table::Init()
         m_botRequested = false;
         m_stopped = m_folderGone = m_outage = m_tookOver = false;
         m_handsSeen = 0;
+        m_protection.reset();
         FileStat server;
         if (CurrentFileOps().Stat(ServerOf(m_session.GameFolder), server) == 0)
             m_serverDevice = server.device;
@@ -439,6 +431,7 @@ bool Table::Init()
                 throw TableIoError(taken == HostLease::Outcome::Held ? "the game has a host already"
                                                                      : ErrorDescription(m_lease.Error()));
         }
+        if (m_session.Protected) OpenProtection();
         if (IsHostTable())
             Send("i" + FormatText(Msg::HandHeader, "1") + " " + FormatText(Msg::HostStartsRound));
         else if (m_session.Rejoined)
@@ -662,6 +655,7 @@ void Table::TickBody()
         WatchHost(status);
         if (m_state.Closing || IsHostTable()) return;
     }
+    if (m_protection) ExchangeTick();
     if (status == GameStatus::StartHand && host) StartHand();
     if (status.IsTurn() && host) {
         // A bot's record holds nothing new until the bot has decided.
@@ -823,6 +817,7 @@ void Table::ResumeAsHost(int formerHost)
         m_away[static_cast<std::size_t>(formerHost)] = true;
     const std::string me = s.PlayerNames[m_session.MyPlayerNo];
     Send("i" + FormatText(Msg::NowHosts, me));
+    TakeOverExchange();
     m_hand = HandState{};
     s.CurrentPlayer = 0;
     s.MyTurn = false;
@@ -950,7 +945,8 @@ void Table::NoteLine(const LogLine& line)
 bool Table::HostOwnTurn() const
 {
     const int me = m_session.MyPlayerNo;
-    return m_hand.started && !m_hand.over && me >= 1 && m_hand.toAct == me && m_state.CurrentPlayer == me;
+    return m_hand.started && !m_hand.over && me >= 1 && m_hand.toAct == me && m_state.CurrentPlayer == me &&
+           !Parked();
 }
 
 bool Table::IsAway(int player) const
@@ -999,6 +995,8 @@ void Table::GetMsgs()
     for (std::size_t i = 0; i < batch.lines.size(); ++i) {
         const std::string& line = batch.lines[i];
         if (!NoteSeen(batch.records[i], line)) continue;
+        // At a protected table only signed chat is shown (from the exchange).
+        if (m_protection && LogLine{0, line}.Kind() == 'm') continue;
         m_msgLines.push_back(line);
         fresh.push_back(LogLine{static_cast<long>(batch.records[i]), line});
         NoteLine(fresh.back());
@@ -1053,6 +1051,7 @@ void Table::UpdateTableView()
         m_state.MyBet = m_seats[m_session.MyPlayerNo].Bet;
     }
     if (!Trim(m_seats[0].Card1).empty() && !Trim(m_seats[0].Card4).empty()) m_state.BigBet = true;
+    OverlayOwnCards();
     FinishViewUpdate();
 }
 
@@ -1150,9 +1149,11 @@ void Table::PrepareNextHand()
         r.Bet = Currency();
         r.Blind = "";
         const std::string action = Trim(r.Action);
-        // A player who left is out of the game from the next hand on.
-        if (action == "D") m_state.HandStake[p] = StakeOut;
-        if (action != "D" && action != "O") r.Action = m_state.HandStake[p] == StakeOut ? "O" : "-";
+        // A player who left is out of the game from the next hand on (at a
+        // protected table only when he signed it).
+        const bool left = action == "D" && SignedLeave(p);
+        if (left) m_state.HandStake[p] = StakeOut;
+        if (!left && action != "O") r.Action = m_state.HandStake[p] == StakeOut ? "O" : "-";
         PutSeat(p, r);
     }
     m_state.Dealer = NextSeatInGame(m_state.Dealer);
@@ -1168,6 +1169,7 @@ void Table::PrepareNextHand()
 void Table::EndHand()
 {
     TableState& s = m_state;
+    EndExchange();
     WriteStatus(GameStatus::HandDone, false);
     s.Stage = StageWaiting;
     int last = 0;
@@ -1250,6 +1252,7 @@ void Table::Leave()
             if (auto seat = TickFile(Slot::Players).ReadPlayer(me)) ownName = Trim(seat->Name);
         }
         ReleaseFiles();
+        if (me >= 1 && m_protection) SignRequest("D");
         if (me >= 1) LeaveGame(m_session, ownName, m_language);
         m_lease.Release();
         m_seatClaim.Release();

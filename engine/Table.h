@@ -17,6 +17,7 @@
 #include "gamefolder/HostLease.h"
 #include "gamefolder/RecordFile.h"
 #include "gamefolder/Records.h"
+#include "privacy/Exchange.h"
 #include "engine/StrongBot.h"
 #include "platform/Clock.h"
 #include "platform/Currency.h"
@@ -103,6 +104,10 @@ struct TableCounters {
     long long failedTicks = 0;
     long long handsChecked = 0; // client: hands of the journal replayed
     long long handsFailed = 0;  // of them, hands that did not add up
+    // Protected tables.
+    long long handsVoided = 0;     // host: hands called off for a stalled or falsified deal
+    long long cheatsNamed = 0;     // participants named by the check of a hand
+    long long unsignedIgnored = 0; // host: requests in a seat that its player did not sign
 };
 
 // The table engine of one client, at the game of its session. It reads and
@@ -209,6 +214,16 @@ public:
     // strong bots read. A new game of the same players may start from it.
     const std::vector<SeatHistory>& SeatHistories() const { return m_seatHistory; }
     void SetSeatHistories(std::vector<SeatHistory> histories) { m_seatHistory = std::move(histories); }
+    // Protected tables: the table signs what its player asks (written before
+    // the request in the seat's record) and says; false when it could not
+    // be written (reported). Without protection a request needs no
+    // signature and a chat line goes to the message file instead.
+    bool SignRequest(const std::string& request);
+    bool SendChat(const std::string& text);
+    bool IsProtected() const { return m_protection != nullptr; }
+    // A deal waits for somebody to take his part: polls come faster meanwhile.
+    bool ExchangePending() const;
+
     // Host only, between hands: every seat still at the table, and every
     // seat that went out, starts the next hand with `cash`.
     bool ResetStacks(Currency cash);
@@ -264,7 +279,7 @@ private:
     // held until the step ends or something may wait on the user. Files are
     // taken in the order gam.spk, usr.spk, msg.spk, so that two clients never
     // each hold one the other waits for.
-    enum class Slot { Game = 0, Players = 1, Messages = 2, Journal = 3 };
+    enum class Slot { Game = 0, Players = 1, Messages = 2, Journal = 3, Exchange = 4 };
     RecordFile& TickFile(Slot slot);
     // Stores what is pending, then closes every file (closed on failure too).
     void ReleaseFiles();
@@ -345,8 +360,42 @@ private:
     void NoteAbsentSeat(int player);
     std::chrono::milliseconds LeaseTime() const;
 
+    // Protected tables (engine/TableProtected.cpp).
+    struct Protection;
+    void OpenProtection();
+    void ExchangeTick();
+    void ReadExchange();
+    void FlushExchange();
+    void Publish(privacy::ExchangeRecord record);
+    bool AppendSigned(privacy::ExchangeRecord record);
+    void ShowOwnCards();
+    void OverlayOwnCards();
+    void ShowChat();
+    void AuditHands();
+    bool IsBotSeat(int seat) const;
+    // Host: the deal of a hand begins (true), or the hand cannot start (false).
+    bool ProtectedStart(StartEvent start);
+    std::vector<clsCard> PlaceholderPack() const;
+    void RefreshPlaceholders();
+    bool LearnCards(const std::vector<int>& positions);
+    // Host: an event whose effects show cards nobody has uncovered waits
+    // for them (true).
+    bool ParkForCards(const HandEvent& event);
+    bool Parked() const;
+    void HostExchange();
+    void VoidHand(int staller);
+    void EndExchange();
+    std::optional<std::string> SignedRequest(int seat);
+    void MarkTurn();
+    bool SignedLeave(int seat) const;
+    bool ExchangeOutPending() const;
+    std::int64_t ProtectedHandId() const;
+    void BotChat(int seat, const std::string& text);
+    // A new host ends the exchange of the hand its predecessor left.
+    void TakeOverExchange();
+
     TableView& m_view;
-    std::array<RecordFile, 4> m_files;
+    std::array<RecordFile, 5> m_files;
     std::vector<std::pair<int, PlayerRecord>> m_seatWrites;
     bool m_statusPending = false;
     GameStatus m_statusWrite;
@@ -464,6 +513,10 @@ private:
     Clock::TimePoint m_seatLooked{};
     Clock::TimePoint m_seatConfirmed{};
     std::vector<bool> m_seatSeenClaimed;
+    std::unique_ptr<Protection> m_protection;
+    // Host: a request of the host's own making (a bot's, or its own seat's
+    // in a tool) is being taken, which needs no signature.
+    bool m_takingOwnRequest = false;
 };
 
 } // namespace scrivo

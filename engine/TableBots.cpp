@@ -16,15 +16,18 @@ namespace scrivo {
 
 void Table::BotStep(GameStatus status)
 {
-    if (!status.IsTurn() || ++m_state.BotTicks < 3) return;
+    if (!status.IsTurn() || Parked() || ++m_state.BotTicks < 3) return;
     // A bot says something now and then as it acts: one roll per turn, so
     // that no line comes twice in one turn.
     Random& random = m_random;
     const int lines = static_cast<int>(m_language.BotChat.size()) - 1;
     if (lines >= 1 && random.Below(7) == 1) {
         const int i = random.Below(lines) + 1;
-        Send("m" + FormatText(Msg::ChatLine, m_state.PlayerNames[m_state.CurrentPlayer],
-                              m_language.BotChat[static_cast<std::size_t>(i)]));
+        if (m_protection)
+            BotChat(m_state.CurrentPlayer, m_language.BotChat[static_cast<std::size_t>(i)]);
+        else
+            Send("m" + FormatText(Msg::ChatLine, m_state.PlayerNames[m_state.CurrentPlayer],
+                                  m_language.BotChat[static_cast<std::size_t>(i)]));
     }
     BotDecide();
     m_state.BotTicks = 0;
@@ -83,6 +86,8 @@ void Table::TakeBotRequest()
 {
     const int b = m_state.CurrentPlayer;
     const long long processed = m_counters.actionsProcessed;
+    // What the host decided for a seat of its own needs no signature.
+    TickGuard own(m_takingOwnRequest);
     ProcessAndNoteAction();
     if (m_counters.actionsProcessed != processed || b < 1 || b != m_hand.toAct || m_hand.over) return;
     const BetLimits limits = LimitsFor(b);

@@ -123,7 +123,11 @@ void Table::SyncFromHand()
 
 void Table::StartHand()
 {
-    m_roundStarting = false;
+    // A protected hand is dealt over several polls and may be under way
+    // while the status still asks for it.
+    if (m_protection && (Parked() || (m_hand.started && !m_hand.over))) return;
+    // A protected round has started once its cards are dealt.
+    if (!m_protection) m_roundStarting = false;
     TableState& s = m_state;
     EnsureSlots();
     s.BotTicks = 0;
@@ -137,7 +141,7 @@ void Table::StartHand()
             StartSeat{s.HandStake[p] > StakeFolded && s.PlayerCash[p] > Currency(), s.PlayerCash[p]};
     start.button = s.Dealer;
     start.pack = NewPack();
-    if (ApplyHandEvent(start) == RequestFault::None) return;
+    if (m_protection ? ProtectedStart(start) : ApplyHandEvent(start) == RequestFault::None) return;
 
     // Nobody left to play against: the game cannot go on.
     int last = 0;
@@ -151,6 +155,7 @@ void Table::StartHand()
 
 RequestFault Table::ApplyHandEvent(const HandEvent& event)
 {
+    if (m_protection && ParkForCards(event)) return RequestFault::None;
     HandState next = m_hand;
     const HandStep step = Apply(next, event);
     if (!step.Accepted()) return step.fault;
@@ -201,6 +206,8 @@ void Table::StoreEffects(const std::vector<HandEffect>& effects)
         case EffectKind::HoleCards: {
             if (!holeCardsAnnounced) Send("d" + FormatText(Msg::DealingHoleCards));
             holeCardsAnnounced = true;
+            // A protected table's cards are in no file: each player uncovers his own.
+            if (m_protection) break;
             PlayerRecord r = GetSeat(p);
             r.Card1 = CardToText(e.cards[0]);
             r.Card2 = CardToText(e.cards[1]);
@@ -301,6 +308,7 @@ void Table::StoreEffects(const std::vector<HandEffect>& effects)
 void Table::WriteTurn(int player, bool roundEnded)
 {
     m_refusals = 0;
+    MarkTurn();
     // A request written before the turn came is not the answer to it.
     PlayerRecord r = GetSeat(player);
     if (IsRequest(Trim(r.Action))) {
@@ -329,9 +337,15 @@ void Table::ProcessAction()
 {
     TableState& s = m_state;
     const int current = s.CurrentPlayer;
-    if (current < 1 || current > s.PlayerCount || current != m_hand.toAct || m_hand.over) return;
+    if (current < 1 || current > s.PlayerCount || current != m_hand.toAct || m_hand.over || Parked()) return;
 
-    const std::string request = Trim(GetSeat(current).Action);
+    std::string request;
+    if (m_protection && !m_takingOwnRequest) {
+        // Only what the seat's player signed.
+        request = Trim(SignedRequest(current).value_or(std::string()));
+    } else {
+        request = Trim(GetSeat(current).Action);
+    }
     if (!IsRequest(request) && request != "D") return;
     if (!m_forcing && request != "D") {
         // The player acts himself: he is back.
@@ -354,14 +368,15 @@ void Table::ProcessAction()
         RefuseRequest(current, fault);
         return;
     }
-    ++m_counters.actionsProcessed;
+    // One waiting for cards counts once it is applied.
+    if (!Parked()) ++m_counters.actionsProcessed;
 }
 
 void Table::CheckTurnTime(GameStatus statusAtTickStart)
 {
     TableState& s = m_state;
     const int p = s.CurrentPlayer;
-    if (p < 1 || p > s.PlayerCount || p != m_hand.toAct || m_hand.over) return;
+    if (p < 1 || p > s.PlayerCount || p != m_hand.toAct || m_hand.over || Parked()) return;
     // Bots act by themselves.
     if (p >= 2 && p <= m_session.BotCount + 1) return;
     EnsureSlots();
@@ -383,7 +398,7 @@ void Table::CheckTurnTime(GameStatus statusAtTickStart)
     m_forcing = true;
     m_forcingAway = m_away[index];
     try {
-        if (ApplyHandEvent(TimeoutEvent{p}) == RequestFault::None) ++m_counters.actionsProcessed;
+        if (ApplyHandEvent(TimeoutEvent{p}) == RequestFault::None && !Parked()) ++m_counters.actionsProcessed;
     } catch (...) {
         m_forcing = m_forcingAway = false;
         throw;

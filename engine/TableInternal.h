@@ -69,4 +69,16 @@ bool Completes(Work&& work, Cancelled&& cancelled, Failed&& failed)
     return false;
 }
 
+// Sets a flag for a scope and clears it however the scope ends.
+class TickGuard {
+public:
+    explicit TickGuard(bool& flag) : m_flag(flag) { m_flag = true; }
+    ~TickGuard() { m_flag = false; }
+    TickGuard(const TickGuard&) = delete;
+    TickGuard& operator=(const TickGuard&) = delete;
+
+private:
+    bool& m_flag;
+};
+
 } // namespace scrivo

@@ -42,7 +42,8 @@ void Table::JournalHandStart(const StartEvent& start)
     head.kind = JournalKind::Hand;
     head.hand = hand;
     head.seat = start.button;
-    head.number = NewHandId(now, EntropySeed());
+    // A protected hand keeps the id its deal was made for.
+    head.number = m_protection ? ProtectedHandId() : NewHandId(now, EntropySeed());
     head.to = Currency::FromRaw(now);
     Journal(head);
     for (std::size_t p = 1; p < start.seats.size(); ++p) {

@@ -105,8 +105,9 @@ FolderStatus RemoveGameFolder(const std::string& folder)
     // A browser listing the games at this moment can make gam.spk again
     // between the deletion and the removal of the folder: one more round.
     for (int round = 0;; ++round) {
-        for (const auto& path : {GameFilePath(folder), PlayerFilePath(folder), MessageFilePath(folder),
-                                 HostFilePath(folder), OptionsFilePath(folder), JournalFilePath(folder)}) {
+        for (const auto& path :
+             {GameFilePath(folder), PlayerFilePath(folder), MessageFilePath(folder), HostFilePath(folder),
+              OptionsFilePath(folder), JournalFilePath(folder), ExchangeFilePath(folder)}) {
             if (auto s = RemoveGameFile(path); !s) return s;
         }
         if (CurrentFileOps().RemoveFolder(folder) == 0 || errno == ENOENT) return FolderStatus::Success();

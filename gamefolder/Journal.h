@@ -53,6 +53,7 @@ inline constexpr std::uint8_t Left = 8;
 inline constexpr std::uint8_t RunOut = 16;
 inline constexpr std::uint8_t Dealt = 32;
 inline constexpr std::uint8_t Away = 64;
+inline constexpr std::uint8_t Void = 128; // End: the hand was called off, every stake returned
 } // namespace JournalFlag
 
 struct JournalRecord {

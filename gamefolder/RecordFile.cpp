@@ -222,6 +222,11 @@ std::string MessageFilePath(const std::string& folder)
     return JoinPath(folder, MessageFileName);
 }
 
+std::string ExchangeFilePath(const std::string& folder)
+{
+    return JoinPath(folder, ExchangeFileName);
+}
+
 FolderResult<GameRecord> ReadGameRecord(const std::string& folder)
 {
     auto file = OpenRecordFile(GameFilePath(folder), GameRecordLength);

@@ -125,6 +125,7 @@ std::string GameFilePath(const std::string& folder);
 std::string HostFilePath(const std::string& folder);
 std::string PlayerFilePath(const std::string& folder);
 std::string MessageFilePath(const std::string& folder);
+std::string ExchangeFilePath(const std::string& folder);
 
 // The small operations of the table, each on the game folder it is given.
 // They show nothing: each returns what went wrong and the caller reports

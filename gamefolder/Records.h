@@ -22,6 +22,10 @@ inline constexpr const char* GameFileName = "gam.spk";
 inline constexpr const char* HostFileName = "hst.spk";
 inline constexpr const char* PlayerFileName = "usr.spk";
 inline constexpr const char* MessageFileName = "msg.spk";
+// A protected table's exchange: fixed records its participants sign
+// (privacy/Exchange.h), appended at whole records.
+inline constexpr const char* ExchangeFileName = "xch.spk";
+inline constexpr int ExchangeFileRecordLength = 2048;
 
 // Widths of the text fields, in stored bytes.
 inline constexpr int StatusWidth = 2;

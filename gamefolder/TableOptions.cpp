@@ -74,7 +74,8 @@ TableOptions ReadTableOptions(const std::string& folder)
     ops.Close(fd);
     if (got <= 0) return options;
     const std::string_view text(buffer, static_cast<std::size_t>(got));
-    if (const auto rules = ValueOf(text, RulesKey)) options.rules = ParseRules(*rules).value_or(HandRules::Classic);
+    if (const auto rules = ValueOf(text, RulesKey))
+        options.rules = ParseRules(*rules).value_or(HandRules::Classic);
     if (const auto value = ValueOf(text, ProtectedKey)) options.protectedTable = *value == "yes";
     return options;
 }

@@ -35,7 +35,7 @@ std::uint64_t GetInt(std::string_view in, std::size_t at, int bytes)
 
 bool KnownKind(int kind)
 {
-    return kind >= static_cast<int>(ExchangeKind::Seat) && kind <= static_cast<int>(ExchangeKind::HandKey);
+    return kind >= static_cast<int>(ExchangeKind::Seat) && kind <= static_cast<int>(ExchangeKind::End);
 }
 
 // The point before the writer's layer came off: the last one published

@@ -16,7 +16,7 @@
 
 namespace scrivo::privacy {
 
-inline constexpr int ExchangeRecordLength = 2048;
+inline constexpr int ExchangeRecordLength = 2048; // the game folder's xch.spk holds such records
 inline constexpr int MaxExchangeText = 120;
 inline constexpr int MaxSeat = 9;
 
@@ -27,6 +27,9 @@ enum class ExchangeKind : std::uint8_t {
     Request = 4, // a request of the seat's player (text), numbered by step
     Chat = 5,    // a chat line (text)
     HandKey = 6, // the writer's key of the hand (extra), published at its end
+    Deal = 7,    // the host: a new hand (text: the seats dealt in and whose they are; step: its number)
+    Open = 8,    // the host: positions to uncover for everybody (text), numbered by step
+    End = 9,     // the host: the hand is over (text "void" when it was voided)
 };
 
 struct ExchangeRecord {

@@ -120,7 +120,7 @@ inline constexpr MsgId ShuffleFalsified{180};
 inline constexpr MsgId CardFalsified{181};
 inline constexpr MsgId DealStalled{182};
 inline constexpr MsgId CardsUnreadable{183};
-inline constexpr MsgId SeatKeyDiffers{184}; // % name
+inline constexpr MsgId SeatKeyDiffers{184};  // % name
 inline constexpr MsgId DealingWaitsFor{185}; // % name
 inline constexpr MsgId UnsignedIgnored{186}; // % name
 inline constexpr MsgId HandHigh{170};

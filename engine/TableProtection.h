@@ -1,0 +1,45 @@
+#pragma once
+
+// What a table keeps of a protected game (engine/TableProtected.cpp).
+#include <array>
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <set>
+#include <string>
+
+#include "engine/Table.h"
+#include "privacy/Protocol.h"
+
+namespace scrivo {
+
+struct Table::Protection {
+    privacy::ExchangeBook book;
+    std::optional<privacy::Participant> me;
+    std::int64_t nextRecord = 1; // of xch.spk, counted from 1
+    std::string out;             // records to append
+    // Host: the hand being dealt, an event waiting for cards, what it knows.
+    std::int64_t handId = 0;
+    std::optional<StartEvent> pendingStart;
+    std::optional<HandEvent> parked;
+    std::map<int, clsCard> known; // pack position -> card
+    int waitingFor = 0;
+    Clock::TimePoint waitingSince{};
+    std::int64_t turnMark = 0;
+    std::map<int, int> lastStep; // seat -> last request step applied this hand
+    int unsignedSeat = 0;
+    Clock::TimePoint unsignedSince{};
+    bool unsignedReported = false;
+    // Every table: its own cards, chat shown, hands checked.
+    std::int64_t cardsHand = 0;
+    std::array<std::string, 2> cards;
+    bool cardsFailed = false;
+    std::int64_t chatsFrom = 0;
+    std::set<std::int64_t> audited;
+    int requestStep = 0;
+    std::int64_t requestHand = 0;
+    int shownWaiting = 0;
+    std::set<int> leavers; // seats whose player signed his leaving
+};
+
+} // namespace scrivo
