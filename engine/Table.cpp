@@ -928,6 +928,7 @@ void Table::NoteLine(const LogLine& line)
         if (m_awayShown.size() <= index) m_awayShown.resize(index + 1);
         m_awayShown[index] = line.Kind() == 'a';
         if (line.Kind() == 'b' && IsHostTable() && index < m_away.size()) {
+            BackFromStall(to);
             m_away[index] = false;
             m_timeouts[index] = 0;
         }
@@ -1113,7 +1114,7 @@ void Table::WelcomeBack()
     for (int p = 1; p <= m_state.PlayerCount && p < static_cast<int>(m_away.size()); ++p) {
         const auto i = static_cast<std::size_t>(p);
         if (!m_away[i] || p == m_session.MyPlayerNo || (p >= 2 && p <= m_session.BotCount + 1)) continue;
-        if (!SeatClaimed(m_session.GameFolder, p)) continue;
+        if (HeldUpADeal(p) || !SeatClaimed(m_session.GameFolder, p)) continue;
         m_away[i] = false;
         m_timeouts[i] = 0;
     }

@@ -388,6 +388,8 @@ private:
     std::optional<std::string> SignedRequest(int seat);
     void MarkTurn();
     bool SignedLeave(int seat) const;
+    bool HeldUpADeal(int seat) const;
+    void BackFromStall(int seat);
     bool ExchangeOutPending() const;
     std::int64_t ProtectedHandId() const;
     void BotChat(int seat, const std::string& text);

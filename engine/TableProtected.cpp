@@ -68,8 +68,8 @@ SigningKeys LoadOrMakeKeys(const std::string& path)
     const std::string text = ToHex(keys.secretKey) + "\n";
     const std::string temp = path + ".new";
     const int out = ops.Open(temp, O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600);
-    const bool written = out >= 0 && ops.WriteAt(out, text.data(), text.size(), 0) ==
-                                         static_cast<long long>(text.size());
+    const bool written =
+        out >= 0 && ops.WriteAt(out, text.data(), text.size(), 0) == static_cast<long long>(text.size());
     if (out >= 0) ops.Close(out);
     if (!written || ops.Rename(temp, path) != 0) {
         const int error = errno;
@@ -108,7 +108,8 @@ void Table::OpenProtection()
     ReadExchange();
     const std::optional<Bytes32> fixed = m.book.SeatKey(me);
     if (fixed && *fixed != m.me->Keys().publicKey) {
-        const std::string name = me < static_cast<int>(m_state.PlayerNames.size()) ? m_state.PlayerNames[me] : "";
+        const std::string name =
+            me < static_cast<int>(m_state.PlayerNames.size()) ? m_state.PlayerNames[me] : "";
         throw TableIoError(FormatText(Msg::SeatKeyDiffers, name));
     }
     if (!fixed) {
@@ -225,7 +226,8 @@ bool Table::SendChat(const std::string& text)
 void Table::ExchangeTick()
 {
     Protection& m = *m_protection;
-    if (const auto lease = m_leaseSeen; lease && lease->host >= 1 && !IsHostTable()) m.book.SetHost(lease->host);
+    if (const auto lease = m_leaseSeen; lease && lease->host >= 1 && !IsHostTable())
+        m.book.SetHost(lease->host);
     if (IsHostTable()) m.book.SetHost(m_session.MyPlayerNo);
     ReadExchange();
     for (ExchangeRecord& r : m.me->Step(m.book))
@@ -258,7 +260,8 @@ void Table::ShowOwnCards()
     m.cards = {};
     std::vector<clsCard> cards;
     for (int i = 0; i < 2; ++i)
-        if (const auto card = m.me->CardAt(m.book, h->plan.HolePosition(me, i))) cards.push_back(CardOfNumber(*card));
+        if (const auto card = m.me->CardAt(m.book, h->plan.HolePosition(me, i)))
+            cards.push_back(CardOfNumber(*card));
     if (cards.size() != 2) {
         Shown().LocalLine("s" + FormatText(Msg::CardsUnreadable, std::to_string(h->plan.number)));
         return;
@@ -273,7 +276,8 @@ void Table::OverlayOwnCards()
     if (!m_protection || m_protection->cardsHand == 0) return;
     const int me = m_session.MyPlayerNo;
     const HandExchange* h = m_protection->book.Current();
-    if (!h || h->plan.hand != m_protection->cardsHand || me < 1 || me >= static_cast<int>(m_seats.size())) return;
+    if (!h || h->plan.hand != m_protection->cardsHand || me < 1 || me >= static_cast<int>(m_seats.size()))
+        return;
     // Between hands the seat keeps what it was dealt, as the records of an
     // open table do, until the next hand clears it.
     if (m_state.Stage == StageWaiting && h->ended && Trim(m_seats[0].Card1).empty()) return;
@@ -310,8 +314,9 @@ void Table::AuditHands()
         const std::optional<Audit> audit = CheckHand(h);
         if (!audit) continue;
         const auto name = [&](int seat) {
-            return seat >= 1 && seat < static_cast<int>(m_state.PlayerNames.size()) ? m_state.PlayerNames[seat]
-                                                                                       : std::to_string(seat);
+            return seat >= 1 && seat < static_cast<int>(m_state.PlayerNames.size())
+                       ? m_state.PlayerNames[seat]
+                       : std::to_string(seat);
         };
         const std::string number = std::to_string(h.plan.number);
         for (const int seat : audit->falsifiedPass) {
@@ -506,7 +511,8 @@ void Table::HostExchange()
         m.waitingSince = now;
         return;
     }
-    const auto limit = m_session.TurnSeconds > 0 ? std::chrono::seconds(m_session.TurnSeconds) : DefaultDealWait;
+    const auto limit =
+        m_session.TurnSeconds > 0 ? std::chrono::seconds(m_session.TurnSeconds) : DefaultDealWait;
     if (waiting != 0 && now - m.waitingSince >= limit) VoidHand(waiting);
 }
 
@@ -559,6 +565,7 @@ void Table::VoidHand(int staller)
         Send("s" + FormatText(Msg::DealStalled, hand, s.PlayerNames[staller]));
         if (staller != m_session.MyPlayerNo && !IsBotSeat(staller)) {
             m_away[static_cast<std::size_t>(staller)] = true;
+            m.stalled.insert(staller);
             Send(std::to_string(staller) + "a" + FormatText(Msg::YouAreAway));
         }
     } else {
@@ -626,6 +633,16 @@ void Table::MarkTurn()
     if (!m_protection) return;
     m_protection->turnMark = m_protection->nextRecord - 1;
     m_protection->unsignedSeat = 0;
+}
+
+bool Table::HeldUpADeal(int seat) const
+{
+    return m_protection && m_protection->stalled.count(seat) > 0;
+}
+
+void Table::BackFromStall(int seat)
+{
+    if (m_protection) m_protection->stalled.erase(seat);
 }
 
 bool Table::SignedLeave(int seat) const

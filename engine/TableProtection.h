@@ -40,6 +40,9 @@ struct Table::Protection {
     std::int64_t requestHand = 0;
     int shownWaiting = 0;
     std::set<int> leavers; // seats whose player signed his leaving
+    // Host: players who held up a deal; they are dealt in again only once
+    // they say they are back, not because their program still runs.
+    std::set<int> stalled;
 };
 
 } // namespace scrivo

@@ -39,9 +39,9 @@ std::set<int> Owed(const Reveal& reveal, const Chains& chains, int seat)
     for (const auto& [position, owner] : reveal.owners) {
         if (owner == seat) continue;
         const auto chain = chains.find(position);
-        const bool done = chain != chains.end() &&
-                          std::any_of(chain->second.begin(), chain->second.end(),
-                                      [&](const auto& layer) { return layer.first == seat; });
+        const bool done =
+            chain != chains.end() && std::any_of(chain->second.begin(), chain->second.end(),
+                                                 [&](const auto& layer) { return layer.first == seat; });
         if (!done) out.insert(position);
     }
     return out;
@@ -105,7 +105,8 @@ std::optional<HandPlan> ParsePlan(std::int64_t hand, int number, int host, std::
         if (colon == std::string_view::npos) return std::nullopt;
         const auto seat = ParseInt(word.substr(0, colon));
         const auto owner = ParseInt(word.substr(colon + 1));
-        if (!seat || !owner || *seat < 1 || *seat > MaxSeat || *owner < 1 || *owner > MaxSeat) return std::nullopt;
+        if (!seat || !owner || *seat < 1 || *seat > MaxSeat || *owner < 1 || *owner > MaxSeat)
+            return std::nullopt;
         if (!plan.dealt.empty() && plan.dealt.back().first >= *seat) return std::nullopt;
         plan.dealt.emplace_back(*seat, *owner);
     }
@@ -173,7 +174,8 @@ int HandExchange::WaitingFor() const
 
 bool HandExchange::KeysComplete() const
 {
-    return std::all_of(plan.passOrder.begin(), plan.passOrder.end(), [&](int p) { return keys.count(p) > 0; });
+    return std::all_of(plan.passOrder.begin(), plan.passOrder.end(),
+                       [&](int p) { return keys.count(p) > 0; });
 }
 
 // ---------------------------------------------------------------- the book
@@ -306,7 +308,8 @@ ExchangeBook::Taken ExchangeBook::Take(const ExchangeRecord& r, std::int64_t ind
     return Taken::Ignored;
 }
 
-std::optional<SignedLine> ExchangeBook::RequestOf(int seat, std::int64_t hand, std::int64_t from, int after) const
+std::optional<SignedLine> ExchangeBook::RequestOf(int seat, std::int64_t hand, std::int64_t from,
+                                                  int after) const
 {
     for (auto r = m_requests.rbegin(); r != m_requests.rend(); ++r)
         if (r->seat == seat && r->hand == hand && r->index >= from && r->step > after) return *r;

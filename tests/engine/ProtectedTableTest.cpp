@@ -1,6 +1,9 @@
 // Protected tables played in one process: a host and clients, each its own
 // table on one game folder, the exchange of the cards between them.
 #include <algorithm>
+#include <cctype>
+#include <functional>
+#include <stdexcept>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -11,6 +14,7 @@
 
 #include "engine/Commands.h"
 #include "engine/Table.h"
+#include "gamefolder/RecordFile.h"
 #include "gamefolder/Records.h"
 #include "platform/Paths.h"
 #include "privacy/Protocol.h"
@@ -25,6 +29,37 @@ namespace {
 
 using namespace privacy;
 using test::Whole;
+
+// The records of the game's exchange, in file order.
+std::vector<ExchangeRecord> ReadExchangeFile(const std::string& folder)
+{
+    std::ifstream in(folder + "/" + ExchangeFileName, std::ios::binary);
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::vector<ExchangeRecord> out;
+    for (std::size_t at = 0; at + ExchangeRecordLength <= bytes.size(); at += ExchangeRecordLength)
+        if (auto r = DecodeExchangeRecord(std::string_view(bytes).substr(at, ExchangeRecordLength)))
+            out.push_back(*r);
+        else
+            out.emplace_back(); // keeps the places
+    return out;
+}
+
+void AppendExchange(const std::string& folder, const ExchangeRecord& record)
+{
+    std::ofstream out(folder + "/" + ExchangeFileName, std::ios::binary | std::ios::app);
+    out << EncodeExchangeRecord(record);
+}
+
+SigningKeys KeysFromFile(const std::string& path)
+{
+    std::ifstream in(path);
+    std::string hex;
+    in >> hex;
+    SigningKeys keys;
+    EXPECT_TRUE(FromHex(hex, keys.secretKey.data(), keys.secretKey.size()));
+    std::copy(keys.secretKey.begin() + 32, keys.secretKey.end(), keys.publicKey.begin());
+    return keys;
+}
 
 // A protected game: player 1 hosts, `bots` bots after him, then the
 // clients; every human table has a key file of its own in keys/.
@@ -64,6 +99,42 @@ struct ProtectedGame {
     }
 
     Table& Host() { return *tables.front(); }
+    Table& At(int p)
+    {
+        for (auto& t : tables)
+            if (t->Session().MyPlayerNo == p) return *t;
+        throw std::logic_error("no such table");
+    }
+
+    // Changes the first record of kind that seat writes from now on, as a
+    // cheating program of his would, signed with his key.
+    void Falsify(int seat, ExchangeKind kind, std::function<void(ExchangeRecord&)> change)
+    {
+        const std::size_t from = ReadExchangeFile(dir.Path()).size();
+        after = [=, this, done = false](Table&) mutable {
+            if (done) return;
+            std::vector<ExchangeRecord> records = ReadExchangeFile(dir.Path());
+            for (std::size_t i = from; i < records.size(); ++i) {
+                if (records[i].kind != kind || records[i].seat != seat) continue;
+                change(records[i]);
+                SignRecord(records[i], KeysFromFile(KeyFile(seat)));
+                std::fstream f(dir.Path() + "/" + ExchangeFileName,
+                               std::ios::binary | std::ios::in | std::ios::out);
+                f.seekp(static_cast<std::streamoff>(i * ExchangeRecordLength));
+                f << EncodeExchangeRecord(records[i]);
+                done = true;
+                return;
+            }
+        };
+    }
+
+    // Plays until the hand that is dealt now has ended.
+    void PlayHand(int limit = 3000)
+    {
+        const int ended = views[1]->handsEnded;
+        for (int round = 0; round < limit && views[1]->handsEnded == ended && !views[1]->gameEnded; ++round)
+            Round();
+    }
 
     // One round of polls; each player on turn checks or calls, or plays
     // what `choose` says. `skip` tables do not poll.
@@ -84,8 +155,12 @@ struct ProtectedGame {
     Currency TotalCash() const
     {
         Currency sum;
-        for (std::size_t p = 1; p <= setup.names.size(); ++p)
-            sum += test::ReadSeat(dir.Path(), static_cast<int>(p)).Cash;
+        for (std::size_t p = 1; p <= setup.names.size(); ++p) {
+            const PlayerRecord r = test::ReadSeat(dir.Path(), static_cast<int>(p));
+            // Bets stand in the seats until the next hand clears them.
+            sum += r.Cash;
+            if (tables.front()->Hand().started && !tables.front()->Hand().over) sum += r.Bet;
+        }
         return sum;
     }
 
@@ -140,10 +215,218 @@ TEST(ProtectedTable, HostAndTwoClientsPlayToTheEndWithChipsConserved)
     EXPECT_EQ(game.Host().Counters().handsVoided, 0);
     // Each player saw his own cards in his log, from no file.
     for (int p : {1, 3, 4})
-        EXPECT_TRUE(std::any_of(game.lines[static_cast<std::size_t>(p)].begin(),
-                                game.lines[static_cast<std::size_t>(p)].end(),
-                                [&](const std::string& l) { return l.rfind(std::to_string(p) + "c", 0) == 0; }))
+        EXPECT_TRUE(std::any_of(
+            game.lines[static_cast<std::size_t>(p)].begin(), game.lines[static_cast<std::size_t>(p)].end(),
+            [&](const std::string& l) { return l.rfind(std::to_string(p) + "c", 0) == 0; }))
             << p;
+}
+
+// Each way of cheating at the deal, by Bob (seat 3): the other players name
+// him once the hand's keys are out, and nobody else.
+TEST(ProtectedTable, ACheatAtTheDealIsNamedByEveryOtherPlayer)
+{
+    struct Case {
+        const char* what;
+        ExchangeKind kind;
+        MsgId named;
+        std::function<void(ExchangeRecord&)> change;
+    };
+    const std::vector<Case> cases = {
+        {"a point of his pass replaced by another card's", ExchangeKind::Pass, Msg::ShuffleFalsified,
+         [](ExchangeRecord& r) { r.points[1].second = r.points[0].second; }},
+        {"a layer that is not his key's", ExchangeKind::Layers, Msg::CardFalsified,
+         [](ExchangeRecord& r) { r.points[0].second = *Lock(NewKey(), r.points[0].second); }},
+        {"two cards swapped in his layers", ExchangeKind::Layers, Msg::CardFalsified,
+         [](ExchangeRecord& r) { std::swap(r.points[0].second, r.points[1].second); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ProtectedGame game({"Ann", "Otto", "Bob", "Cleo"}, 1);
+        ASSERT_TRUE(game.Open());
+        game.Falsify(3, c.kind, c.change);
+        game.PlayHand();
+        for (int round = 0; round < 200; ++round)
+            game.Round();
+        for (int p : {1, 4}) {
+            EXPECT_TRUE(game.Said(p, c.named)) << p;
+            EXPECT_EQ(game.At(p).Counters().cheatsNamed, 1) << p;
+        }
+        const auto& host = game.lines[1];
+        const std::string bob = test::Numbered(c.named, "1", "Bob");
+        EXPECT_TRUE(
+            std::any_of(host.begin(), host.end(), [&](const std::string& l) { return l == "s" + bob; }));
+        EXPECT_EQ(game.TotalCash(), Whole(4000));
+    }
+}
+
+// A player whose program stops while the cards are uncovered holds up the
+// hand only for the turn time: the hand is void, every stake goes back,
+// and the game goes on without him.
+TEST(ProtectedTable, APlayerWhoStopsVoidsTheHandWithoutCostingAnyoneChips)
+{
+    ProtectedGame game({"Ann", "Otto", "Bob", "Cleo"}, 1);
+    test::ScopedFakeClock fake; // after the game's fresh process state
+    ASSERT_TRUE(game.Open());
+    bool stopped = false;
+    // Cleo stops right after her first request, with chips in the pot.
+    game.choose = [&](Table& t) {
+        if (t.Session().MyPlayerNo == 4) stopped = true;
+        return CheckOrCall(LimitsOf(t), game.language);
+    };
+    const auto cleo = [&](Table& t) { return stopped && t.Session().MyPlayerNo == 4; };
+    for (int round = 0; round < 400 && game.Host().Counters().handsVoided == 0; ++round) {
+        game.Round(cleo);
+        fake.clock.Advance(std::chrono::milliseconds(200));
+    }
+    ASSERT_EQ(game.Host().Counters().handsVoided, 1);
+    EXPECT_EQ(game.TotalCash(), Whole(4000));
+    for (int p = 1; p <= 4; ++p)
+        EXPECT_EQ(test::ReadSeat(game.dir.Path(), p).Cash, Whole(1000)) << p;
+    // Two more hands without her; the journal of the void hand adds up.
+    const int ended = game.views[1]->handsEnded;
+    for (int round = 0; round < 3000 && game.views[1]->handsEnded < ended + 2; ++round) {
+        game.Round(cleo);
+        fake.clock.Advance(std::chrono::milliseconds(50));
+    }
+    EXPECT_GE(game.views[1]->handsEnded, ended + 2);
+    EXPECT_EQ(game.Host().Counters().handsVoided, 1);
+    EXPECT_TRUE(game.Said(1, Msg::DealStalled));
+    EXPECT_EQ(game.At(3).Counters().handsFailed, 0);
+    EXPECT_GE(game.At(3).Counters().handsChecked, 2);
+    EXPECT_EQ(game.TotalCash(), Whole(4000));
+}
+
+// Anyone may write the folder: records that are not signed by the seat's
+// key, a request written into another seat and a forged chat line change
+// nothing and show nothing.
+TEST(ProtectedTable, ForgedRecordsRequestsAndChatAreIgnored)
+{
+    ProtectedGame game({"Ann", "Bob", "Cleo"}, 0);
+    test::ScopedFakeClock fake; // after the game's fresh process state
+    ASSERT_TRUE(game.Open());
+    const SigningKeys forger = NewSigningKeys();
+    bool forged = false;
+    game.choose = [&](Table& t) -> CommandOutcome {
+        const int me = t.Session().MyPlayerNo;
+        // Bob never acts: only a forged fold could move his turn.
+        if (me == 2) return CommandOutcome{};
+        if (me == 1 && !forged) {
+            forged = true;
+            // Bob's turn comes next: a fold in his seat, a signed-looking
+            // request and chat under his seat with another key, a chat line
+            // in the message file, a record of garbage.
+            ExchangeRecord request;
+            request.kind = ExchangeKind::Request;
+            request.hand = ReadExchangeFile(game.dir.Path()).front().hand;
+            for (const ExchangeRecord& r : ReadExchangeFile(game.dir.Path()))
+                if (r.kind == ExchangeKind::Deal) request.hand = r.hand;
+            request.seat = 2;
+            request.step = 50;
+            request.text = "F";
+            SignRecord(request, forger);
+            AppendExchange(game.dir.Path(), request);
+            ExchangeRecord chat;
+            chat.kind = ExchangeKind::Chat;
+            chat.seat = 2;
+            chat.step = 2;
+            chat.text = "forged words";
+            SignRecord(chat, forger);
+            AppendExchange(game.dir.Path(), chat);
+            ExchangeRecord junk;
+            junk.kind = ExchangeKind::Seat;
+            junk.seat = 2;
+            junk.extra = forger.publicKey;
+            junk.text = "Bob";
+            SignRecord(junk, forger);
+            AppendExchange(game.dir.Path(), junk);
+            EXPECT_TRUE(SendPlayerMessage(game.dir.Path(),
+                                          "m" + test::Numbered(Msg::ChatLine, "Bob", "more forged words")));
+        }
+        return CheckOrCall(LimitsOf(t), game.language);
+    };
+    bool bobsTurn = false;
+    for (int round = 0; round < 300 && !bobsTurn; ++round) {
+        game.Round();
+        bobsTurn = forged && game.Host().State().CurrentPlayer == 2;
+    }
+    ASSERT_TRUE(bobsTurn);
+    test::SetAction(game.dir.Path(), 2, "F");
+    for (int round = 0; round < 40; ++round) {
+        game.Round();
+        fake.clock.Advance(std::chrono::milliseconds(200));
+    }
+    EXPECT_EQ(game.Host().State().CurrentPlayer, 2);
+    EXPECT_GT(game.Host().Hand().Seat(2).total, Currency());
+    EXPECT_FALSE(game.Host().Hand().Seat(2).folded);
+    EXPECT_TRUE(game.Said(1, Msg::UnsignedIgnored));
+    for (int p : {1, 3})
+        for (const std::string& line : game.lines[static_cast<std::size_t>(p)])
+            EXPECT_EQ(line.find("forged"), std::string::npos) << line;
+    // Bob himself: his request and his chat are taken.
+    ASSERT_TRUE(game.At(2).SendChat("real words"));
+    game.choose = {};
+    game.Round();
+    game.Round();
+    EXPECT_NE(game.Host().State().CurrentPlayer, 2);
+    for (int p : {1, 3})
+        EXPECT_TRUE(std::any_of(
+            game.lines[static_cast<std::size_t>(p)].begin(), game.lines[static_cast<std::size_t>(p)].end(),
+            [](const std::string& l) { return l.find("real words") != std::string::npos; }));
+}
+
+// While a hand is played, no file of the folder holds a card nobody has
+// uncovered yet, in any form: its text, its point or the point's hex.
+TEST(ProtectedTable, NoFileHoldsACardBeforeTheRulesShowIt)
+{
+    ProtectedGame game({"Ann", "Otto", "Bob", "Cleo"}, 1);
+    ASSERT_TRUE(game.Open());
+    int checks = 0;
+    game.after = [&](Table& t) {
+        if (&t != &game.Host() || !game.Host().Hand().started || game.Host().Hand().over) return;
+        if (game.Host().Hand().street != Street::PreFlop) return;
+        // The hole cards of everyone: the bot's from the host, the players'
+        // from their own logs.
+        std::vector<clsCard> hidden(game.Host().Hand().Seat(2).hole.begin(),
+                                    game.Host().Hand().Seat(2).hole.end());
+        for (int p : {1, 3, 4}) {
+            const auto& seen = game.lines[static_cast<std::size_t>(p)];
+            for (auto l = seen.rbegin(); l != seen.rend(); ++l)
+                if (l->rfind(std::to_string(p) + "c", 0) == 0) {
+                    for (const clsCard& c : ParseCardList(l->substr(2)).cards)
+                        hidden.push_back(c);
+                    break;
+                }
+        }
+        std::int64_t hand = 0;
+        for (const ExchangeRecord& r : ReadExchangeFile(game.dir.Path()))
+            if (r.kind == ExchangeKind::Deal) hand = r.hand;
+        std::string everything;
+        for (const auto& entry : std::filesystem::directory_iterator(game.dir.Path())) {
+            std::ifstream in(entry.path(), std::ios::binary);
+            everything += std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+            everything += '\n';
+        }
+        for (const clsCard& c : hidden) {
+            const Point bare = CardPoint(HandTag(hand), CardNumber(c.suit, c.facevalue));
+            const std::string raw(bare.bytes.begin(), bare.bytes.end());
+            EXPECT_EQ(everything.find(raw), std::string::npos);
+            EXPECT_EQ(everything.find(ToHex(bare.bytes)), std::string::npos);
+            const std::string text = CardToText(c);
+            for (std::size_t at = everything.find(text); at != std::string::npos;
+                 at = everything.find(text, at + 1)) {
+                const bool digitBefore =
+                    at > 0 && std::isdigit(static_cast<unsigned char>(everything[at - 1]));
+                const bool digitAfter =
+                    at + text.size() < everything.size() &&
+                    std::isdigit(static_cast<unsigned char>(everything[at + text.size()]));
+                EXPECT_TRUE(digitBefore || digitAfter) << text << " in the folder";
+            }
+        }
+        ++checks;
+    };
+    for (int hand = 0; hand < 3; ++hand)
+        game.PlayHand();
+    EXPECT_GE(checks, 3);
 }
 
 } // namespace
