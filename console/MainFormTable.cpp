@@ -187,8 +187,12 @@ void MainForm::TableOpening(const Table& table)
 
 int MainForm::PollInterval() const
 {
-    return m_settings.ServerDelay > 0 ? static_cast<int>(m_settings.ServerDelay)
-                                      : static_cast<int>(DefaultServerDelay);
+    const int normal = m_settings.ServerDelay > 0 ? static_cast<int>(m_settings.ServerDelay)
+                                                  : static_cast<int>(DefaultServerDelay);
+    // While the cards of a protected table are being dealt, every step waits
+    // on a poll of the next player: poll faster until it is done.
+    if (!m_table) return normal;
+    return static_cast<int>(m_table->PollDelay(std::chrono::milliseconds(normal)).count());
 }
 
 void MainForm::StartTimer1()

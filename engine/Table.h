@@ -1,6 +1,8 @@
 #pragma once
 
+#include <algorithm>
 #include <array>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -221,8 +223,14 @@ public:
     bool SignRequest(const std::string& request);
     bool SendChat(const std::string& text);
     bool IsProtected() const { return m_protection != nullptr; }
-    // A deal waits for somebody to take his part: polls come faster meanwhile.
+    // A deal waits for somebody to take his part: polls come faster
+    // meanwhile, every ExchangePoll at most.
     bool ExchangePending() const;
+    static constexpr std::chrono::milliseconds ExchangePoll{25};
+    std::chrono::milliseconds PollDelay(std::chrono::milliseconds normal) const
+    {
+        return ExchangePending() ? std::min(normal, ExchangePoll) : normal;
+    }
 
     // Host only, between hands: every seat still at the table, and every
     // seat that went out, starts the next hand with `cash`.

@@ -6,6 +6,7 @@
 #include <fcntl.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <chrono>
 
@@ -55,7 +56,9 @@ SigningKeys LoadOrMakeKeys(const std::string& path)
         char buffer[256] = {};
         const long long got = ops.ReadAt(fd, buffer, sizeof buffer - 1, 0);
         ops.Close(fd);
-        const std::string text = Trim(std::string(buffer, got > 0 ? static_cast<std::size_t>(got) : 0));
+        std::string text(buffer, got > 0 ? static_cast<std::size_t>(got) : 0);
+        while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back())))
+            text.pop_back();
         SigningKeys keys;
         if (!FromHex(text, keys.secretKey.data(), keys.secretKey.size()))
             throw TableIoError(path + ": not a key file of this program");
@@ -87,7 +90,7 @@ bool Table::ExchangePending() const
     const Protection& m = *m_protection;
     if (m.pendingStart || m.parked) return true;
     const HandExchange* h = m.book.Current();
-    return h && !h->ended && h->WaitingFor() != 0;
+    return h && !h->ended && h->WaitingFor() != 0 && h->plan.Participates(m_session.MyPlayerNo);
 }
 
 bool Table::Parked() const

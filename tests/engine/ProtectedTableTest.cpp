@@ -429,5 +429,31 @@ TEST(ProtectedTable, NoFileHoldsACardBeforeTheRulesShowIt)
     EXPECT_GE(checks, 3);
 }
 
+// A player whose program ended takes his seat back with the key he kept;
+// a program with another key cannot take it.
+TEST(ProtectedTable, OnlyTheSeatsOwnKeyTakesItBack)
+{
+    ProtectedGame game({"Ann", "Bob", "Cleo"}, 0);
+    ASSERT_TRUE(game.Open());
+    game.PlayHand();
+    const auto reopen = [&](const std::string& keyFile) {
+        GameSession session = game.At(3).Session();
+        session.SigningKeyFile = keyFile;
+        session.Rejoined = true;
+        game.tables.back().reset();
+        game.tables.back() = std::make_unique<Table>(*game.views[3], session, game.language);
+        return game.tables.back()->Init();
+    };
+    EXPECT_FALSE(reopen(game.keys.Path() + "/k/other.key"));
+    ASSERT_EQ(game.box.Texts().size(), 1u);
+    EXPECT_NE(game.box.Texts()[0].find(test::Numbered(Msg::SeatKeyDiffers, "Cleo")), std::string::npos);
+    EXPECT_TRUE(reopen(game.KeyFile(3))) << game.box.Texts().back();
+    game.PlayHand();
+    game.PlayHand();
+    EXPECT_GE(game.views[1]->handsEnded, 3);
+    EXPECT_EQ(game.Host().Counters().handsVoided, 0);
+    EXPECT_EQ(game.TotalCash(), Whole(3000));
+}
+
 } // namespace
 } // namespace scrivo

@@ -154,7 +154,7 @@ int main(int argc, char** argv)
             if (table.CanStartRound()) table.StartRound();
         }
         policy.Act(table);
-        if (delay > 0) clock.SleepFor(std::chrono::milliseconds(delay));
+        if (delay > 0) clock.SleepFor(table.PollDelay(std::chrono::milliseconds(delay)));
     }
     // The last lines of the game were written during the last tick.
     if (table.IsHostTable()) table.Tick();

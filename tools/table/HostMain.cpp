@@ -275,7 +275,7 @@ double PlayHands(Table& table, tool::Policy& policy, long long hands, long long 
         if (hands > 0 && table.Counters().handsEnded >= hands && s.Stage == StageWaiting) break;
         if (table.CanStartRound()) table.StartRound();
         policy.Act(table);
-        if (delay > 0) clock.SleepFor(std::chrono::milliseconds(delay));
+        if (delay > 0) clock.SleepFor(table.PollDelay(std::chrono::milliseconds(delay)));
     }
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     // The lines of the last hand were written during the last tick.
