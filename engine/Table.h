@@ -403,6 +403,7 @@ private:
     void BotChat(int seat, const std::string& text);
     // A new host ends the exchange of the hand its predecessor left.
     void TakeOverExchange();
+    void FollowHost(int host);
 
     TableView& m_view;
     std::array<RecordFile, 5> m_files;

@@ -229,9 +229,10 @@ bool Table::SendChat(const std::string& text)
 void Table::ExchangeTick()
 {
     Protection& m = *m_protection;
-    if (const auto lease = m_leaseSeen; lease && lease->host >= 1 && !IsHostTable())
-        m.book.SetHost(lease->host);
-    if (IsHostTable()) m.book.SetHost(m_session.MyPlayerNo);
+    if (IsHostTable())
+        FollowHost(m_session.MyPlayerNo);
+    else if (m_leaseSeen && m_leaseSeen->host >= 1)
+        FollowHost(m_leaseSeen->host);
     ReadExchange();
     for (ExchangeRecord& r : m.me->Step(m.book))
         m.out += EncodeExchangeRecord(r);
@@ -672,22 +673,27 @@ void Table::BotChat(int seat, const std::string& text)
     Publish(r);
 }
 
+void Table::FollowHost(int host)
+{
+    Protection& m = *m_protection;
+    if (host == m.book.Host()) return;
+    // Only the host's deals count: the exchange is read again from its start
+    // with the new host's eyes (the hands of the one before are over).
+    m.book = ExchangeBook{};
+    m.book.SetHost(host);
+    m.nextRecord = 1;
+}
+
 void Table::TakeOverExchange()
 {
     if (!m_protection) return;
     Protection& m = *m_protection;
-    m.book.SetHost(m_session.MyPlayerNo);
+    // The hand of the host that went is void, its stakes back already; the
+    // exchange is read afresh with this table as the host.
+    FollowHost(m_session.MyPlayerNo);
     m.pendingStart.reset();
     m.parked.reset();
-    // The hand of the host that went is void: its stakes are back already.
-    const HandExchange* h = m.book.Current();
-    if (!h || h->ended) return;
-    m.handId = h->plan.hand;
-    ExchangeRecord end;
-    end.kind = ExchangeKind::End;
-    end.hand = h->plan.hand;
-    end.text = "void";
-    Publish(end);
+    m.handId = 0;
 }
 
 } // namespace scrivo
