@@ -63,6 +63,7 @@ const std::vector<Target>& Targets()
         {"card_text", CardTextBody},
         {"money", MoneyBody},
         {"table", TableBody},
+        {"exchange", ExchangeBody},
     };
     return all;
 }

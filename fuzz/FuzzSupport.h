@@ -43,6 +43,7 @@ void LanguageBody(const std::uint8_t* data, std::size_t size);
 void CardTextBody(const std::uint8_t* data, std::size_t size);
 void MoneyBody(const std::uint8_t* data, std::size_t size);
 void TableBody(const std::uint8_t* data, std::size_t size);
+void ExchangeBody(const std::uint8_t* data, std::size_t size);
 
 // The input taken apart piece by piece; an exhausted input gives zeros and
 // empty strings.
