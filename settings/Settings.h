@@ -30,6 +30,7 @@ struct Settings {
     bool AutoDeal = false;          // the host deals the next hand by itself after a pause
     long TurnSeconds = 60;          // time a player has for a turn in games this client hosts; 0: none
     std::string Rules = "standard"; // the betting rules of games this client creates
+    bool Protected = false;         // games this client creates deal with every player's part
 };
 
 } // namespace scrivo

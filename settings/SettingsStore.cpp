@@ -113,6 +113,10 @@ void LoadSettings(Settings& settings, SettingsControls* controls)
         settings.LastPlayer = read("Last Player", "");
         settings.TurnSeconds = std::clamp<long>(LongOf(read("Turn Time", "60")), 0, 86400);
         settings.Rules = read("Rules", "standard") == "classic" ? "classic" : "standard";
+        // Like an unknown bot level, a value this program cannot read leaves
+        // the option off instead of failing the whole load.
+        const BoolConversion protectedTable = ToBoolean(read("Protected", "False"));
+        settings.Protected = protectedTable.ok && protectedTable.value;
         if (controls) controls->SetPlayerNameCaption(settings.LastPlayer);
         const int game = IntegerOf(read("Game", "0"));
         if (controls) {
@@ -193,6 +197,7 @@ void SaveSettings(const Settings& settings, SettingsControls* controls)
         w.Put("Last Player", settings.LastPlayer);
         w.Put("Turn Time", std::to_string(settings.TurnSeconds));
         w.Put("Rules", settings.Rules);
+        w.Put("Protected", BooleanText(settings.Protected));
         if (controls) {
             w.Put("Game", std::to_string(controls->GameTypeComboIndex()));
             w.Put("Type", std::to_string(controls->TypeComboIndex()));

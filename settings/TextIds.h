@@ -248,6 +248,9 @@ inline constexpr CapId HostColumn{124};       // the game list's column of the h
 inline constexpr CapId AutoDeal{125};         // options: the host deals the next hand by itself
 inline constexpr CapId WaitingStatus{126};    // the game list: a game still waiting for players
 inline constexpr CapId InProgressStatus{127}; // the game list: a game already playing
+inline constexpr CapId ProtectedTable{128};   // the create pane's check box "Protected"
+inline constexpr CapId ProtectedHint{129};    // what a protected table does, in plain words
+inline constexpr CapId ProtectedMark{130};    // the game list: after the rules of a protected table
 } // namespace Cap
 
 } // namespace scrivo

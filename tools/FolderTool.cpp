@@ -2,8 +2,9 @@
 // scrivo-folder --check-locks <folder> [<the same folder elsewhere>]
 // scrivo-folder --hand-history <game folder> --player N [--format pokerstars|ohh] [--out FILE]
 // scrivo-folder --verify <game folder>
-// Prints what a game folder holds: the game record field by field, every
-// player record, and every message line unscrambled with its record number.
+// Prints what a game folder holds: the game record field by field, the table
+// options, every player record, and every message line unscrambled with its
+// record number.
 // Each file is locked only while it is read, like any other client does.
 #include <cstdio>
 #include <cstdlib>
@@ -16,6 +17,7 @@
 #include "engine/HandHistory.h"
 #include "gamefolder/RecordFile.h"
 #include "gamefolder/Records.h"
+#include "gamefolder/TableOptions.h"
 #include "platform/Paths.h"
 #include "platform/Text.h"
 #include "tools/CheckLocks.h"
@@ -77,6 +79,17 @@ int PrintGame(const std::string& folder)
     Line("  BigBlind        " + g.BigBlind.ToString());
     Line("  CurrencySymbol  " + Show(g.CurrencySymbol));
     return 0;
+}
+
+// What the game was made with. A game without the options file (made by an
+// older host) plays as the reader falls back to.
+void PrintTableOptions(const std::string& folder)
+{
+    const std::string path = OptionsFilePath(folder);
+    const TableOptions options = ReadTableOptions(folder);
+    Line("Table options (" + path + ")" + (FolderExists(path) ? "" : ": not there, as read"));
+    Line("  Rules           " + std::string(RulesName(options.rules)));
+    Line(std::string("  Protected       ") + (options.protectedTable ? "yes" : "no"));
 }
 
 // A tail shorter than a record: an append cut short, or one going on.
@@ -240,6 +253,7 @@ int main(int argc, char** argv)
         return 2;
     }
     int rc = PrintGame(folder);
+    PrintTableOptions(folder);
     rc |= PrintPlayers(folder);
     rc |= PrintMessages(folder);
     return rc;

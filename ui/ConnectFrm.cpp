@@ -3,9 +3,10 @@
 #include <algorithm>
 #include <exception>
 
+#include <QCheckBox>
+#include <QCloseEvent>
 #include <QIcon>
 #include <QIntValidator>
-#include <QCloseEvent>
 #include <QComboBox>
 #include <QEvent>
 #include <QFontMetrics>
@@ -22,6 +23,7 @@
 
 #include "gamefolder/Directory.h"
 #include "platform/MessageBox.h"
+#include "platform/Paths.h"
 #include "platform/Text.h"
 #include "settings/Language.h"
 #include "settings/Settings.h"
@@ -35,6 +37,9 @@ namespace scrivo {
 namespace {
 // The longest turn a game may give, in seconds: a day.
 constexpr int MaxTurnSeconds = 86400;
+// Beside SPK.ini: the keys that prove a seat at a protected table is this
+// player's when he comes back after a crash.
+constexpr const char* SigningKeyFileName = "signing.key";
 } // namespace
 
 namespace {
@@ -168,6 +173,11 @@ void ConnectFrm::BuildCreatePane()
     RulesCombo->setObjectName("RulesCombo");
     RulesCombo->addItem("Standard");
     RulesCombo->addItem("Classic");
+    ProtectedChk = new QCheckBox("Protected", CreateFrame);
+    ProtectedChk->setObjectName("ProtectedChk");
+    ProtectedChk->setToolTip(
+        "Cards are shuffled and dealt by all players together: nobody, not even the host, "
+        "can see another player's cards. Dealing takes a little longer.");
     Label7 = FieldLabel("Table Name:", CreateFrame);
     GameNametxt = new QLineEdit(CreateFrame);
     GameNametxt->setObjectName("GameNametxt");
@@ -243,7 +253,11 @@ void ConnectFrm::LayOutCreatePane()
     grid->addWidget(Label9, 2, 2);
     grid->addLayout(small, 2, 3);
     grid->addWidget(RulesLbl, 3, 0);
-    grid->addWidget(RulesCombo, 3, 1);
+    auto* rules = new QHBoxLayout;
+    rules->addWidget(RulesCombo, 1);
+    rules->addSpacing(8);
+    rules->addWidget(ProtectedChk);
+    grid->addLayout(rules, 3, 1);
     grid->addWidget(BotLevelLbl, 3, 2);
     grid->addWidget(BotLevelCombo, 3, 3);
     grid->setColumnStretch(1, 1);
@@ -279,6 +293,7 @@ void ConnectFrm::Load()
         StartPotTxt->setText("50");
         TurnTimeTxt->setText(QString::number(std::clamp<long>(m_settings.TurnSeconds, 0, MaxTurnSeconds)));
         RulesCombo->setCurrentIndex(m_settings.Rules == "classic" ? 1 : 0);
+        ProtectedChk->setChecked(m_settings.Protected);
     } catch (const std::exception& e) {
         MsgBox(std::string("Error loading Connect Form: ") + e.what());
     }
@@ -328,6 +343,10 @@ void ConnectFrm::ApplyLang()
     RulesLbl->setText(ToQ(m_language.AppText[Cap::RulesLabel]));
     RulesCombo->setItemText(0, ToQ(m_language.AppText[Cap::StandardRules]));
     RulesCombo->setItemText(1, ToQ(m_language.AppText[Cap::ClassicRules]));
+    if (!m_language.AppText[Cap::ProtectedTable].empty())
+        ProtectedChk->setText(ToQ(m_language.AppText[Cap::ProtectedTable]));
+    if (!m_language.AppText[Cap::ProtectedHint].empty())
+        ProtectedChk->setToolTip(ToQ(m_language.AppText[Cap::ProtectedHint]));
     if (BotLevelCombo->count() == 2) {
         BotLevelCombo->setItemText(0, ToQ(m_language.AppText[Cap::BotClassic]));
         BotLevelCombo->setItemText(1, ToQ(m_language.AppText[Cap::BotStrong]));
@@ -403,8 +422,17 @@ void ConnectFrm::UpdateList()
         const bool known = row.status == WaitingStatusText || row.status == InProgressStatusText;
         item->setText(
             3, ToQ(known && !m_language.AppText[status].empty() ? m_language.AppText[status] : row.status));
-        item->setText(4, ToQ(m_language.AppText[row.rules == HandRules::Classic ? Cap::ClassicRules
-                                                                                : Cap::StandardRules]));
+        QString rules =
+            ToQ(m_language.AppText[row.rules == HandRules::Classic ? Cap::ClassicRules : Cap::StandardRules]);
+        if (row.protectedTable) {
+            // A mark in the rules column rather than a column of its own:
+            // the list stays readable at the window's first size.
+            rules += QStringLiteral(", ") + (m_language.AppText[Cap::ProtectedMark].empty()
+                                                 ? QStringLiteral("protected")
+                                                 : ToQ(m_language.AppText[Cap::ProtectedMark]));
+            item->setToolTip(4, ProtectedChk->toolTip());
+        }
+        item->setText(4, rules);
         const CapId structure = row.structure == "THLI"   ? Cap::Limit
                                 : row.structure == "THPL" ? Cap::PotLimit
                                                           : Cap::NoLimit;
@@ -504,6 +532,7 @@ CreateRequest ConnectFrm::ReadCreatePane() const
     request.bots = FromQ(BotsTxt->text());
     request.limitType = TypeCombo->currentIndex();
     request.rules = RulesCombo->currentIndex() == 1 ? HandRules::Classic : HandRules::Standard;
+    request.protectedTable = ProtectedChk->isChecked();
     // The field takes whole seconds only; empty is no limit.
     request.turnSeconds = std::clamp(TurnTimeTxt->text().toInt(), 0, MaxTurnSeconds);
     return request;
@@ -514,6 +543,7 @@ void ConnectFrm::CreateNowClick()
     const CreateRequest request = ReadCreatePane();
     m_settings.TurnSeconds = request.turnSeconds;
     m_settings.Rules = std::string(RulesName(request.rules));
+    m_settings.Protected = request.protectedTable;
     if (!Lobby::CheckCreate(request)) Timer1->stop();
     const BrowserOutcome outcome = m_lobby.CreateButton(request);
     if (outcome.caption) return;
@@ -554,7 +584,9 @@ void ConnectFrm::JoinClick()
 void ConnectFrm::OpenTable(const GameSession& session)
 {
     Timer1->stop();
-    OpenTableWindow(session);
+    GameSession table = session;
+    if (table.SigningKeyFile.empty()) table.SigningKeyFile = JoinPath(SettingsFolder(), SigningKeyFileName);
+    OpenTableWindow(table);
     hide();
 }
 

@@ -6,6 +6,7 @@
 
 #include "engine/Lobby.h"
 
+class QCheckBox;
 class QComboBox;
 class QFrame;
 class QLabel;
@@ -51,7 +52,8 @@ public:
     void HelpClick();      // Command4
     void CreateNowClick(); // CreateButton
     void RowSelected(int row);
-    // Opens the table window at the game (created, joined or started).
+    // Opens the table window at the game (created, joined or started),
+    // with the player's signing keys kept beside his settings.
     void OpenTable(const GameSession& session);
 
     const GameList& Games() const { return m_games; }
@@ -83,6 +85,7 @@ public:
     QComboBox* TypeCombo = nullptr;
     QLabel* RulesLbl = nullptr;
     QComboBox* RulesCombo = nullptr;
+    QCheckBox* ProtectedChk = nullptr;
     QLabel* Label7 = nullptr;
     QLineEdit* GameNametxt = nullptr;
     QLabel* Label4 = nullptr;

@@ -43,6 +43,8 @@ TEST(FolderTool, PrintsNoControlCharacterFromTheFolder)
                                               std::string(96, ' '),
                                           ScrambleWriteRotation));
 
+    dir.Write("tbl.spk", "Rules=classic\nProtected=yes\n");
+
     const std::string out = RunTool(dir.Path());
     for (std::size_t i = 0; i < out.size(); ++i) {
         const auto c = static_cast<unsigned char>(out[i]);
@@ -53,8 +55,9 @@ TEST(FolderTool, PrintsNoControlCharacterFromTheFolder)
                                                                                   << out;
         }
     }
-    for (const char* shown : {"\"\\x1b[2J\\x1b]0;owned\\x07\"", "Status          \"\\x1b]\"", "\"\\x7f\"",
-                              "\"Ann\\x0d\\u009d31m\"", "1: m\\x1b[31mred\\x08\\x0a", "2: m\\u009d0;x"})
+    for (const char* shown :
+         {"\"\\x1b[2J\\x1b]0;owned\\x07\"", "Status          \"\\x1b]\"", "\"\\x7f\"",
+          "\"Ann\\x0d\\u009d31m\"", "1: m\\x1b[31mred\\x08\\x0a", "2: m\\u009d0;x", "Protected       yes"})
         EXPECT_NE(out.find(shown), std::string::npos) << "missing " << shown << " in\n" << out;
 }
 #endif

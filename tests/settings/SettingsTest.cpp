@@ -274,7 +274,7 @@ TEST_F(SettingsTest, SaveWritesEveryKeyInOrderKeepsOtherLinesAndLoadsBackUnchang
              settings.FontName, settings.FontSize) =
         std::tuple(900L, "/mnt/share/", "J\xC3\xB6rg", "Deutsch", "DejaVu Sans Mono", 14L);
     settings.BoldText = settings.CardText = settings.StatusBar = settings.ScrivoMode = settings.AutoDeal =
-        true;
+        settings.Protected = true;
     controls.gameIndex = -1;
     controls.typeIndex = 1;
     controls.levelIndex = 1;
@@ -286,8 +286,8 @@ TEST_F(SettingsTest, SaveWritesEveryKeyInOrderKeepsOtherLinesAndLoadsBackUnchang
     SaveSettings(settings, &controls);
     // clang-format off
     EXPECT_EQ(IniText(), "; my notes\n[System]\nMine=keep me\nServer Delay=900\n"
-        "Server Directory=/mnt/share/\n[Extra]\nx=1\n\n[Game]\nLast Player=J\xC3\xB6rg\nTurn Time=60\nRules=standard\nGame=-1\nType=1\n"
-        "BotLevel=1\nName=Friday\nStartCash=abc\nBB=\nSB=\nCurrency=\xE2\x82\xAC\nBots=\n\n[Options]\nLanguage=Deutsch\n"
+        "Server Directory=/mnt/share/\n[Extra]\nx=1\n\n[Game]\nLast Player=J\xC3\xB6rg\nTurn Time=60\nRules=standard\nProtected=True\nGame=-1\n"
+        "Type=1\nBotLevel=1\nName=Friday\nStartCash=abc\nBB=\nSB=\nCurrency=\xE2\x82\xAC\nBots=\n\n[Options]\nLanguage=Deutsch\n"
         "FontName=DejaVu Sans Mono\nFontSize=14\nColour Text=False\nBold Text=True\nShort Text=False\n"
         "Card Text=True\nSymbols=False\nAnimated=False\nStatus Bar=True\nScrivoMode=True\nAuto Deal=True\n\n[MainForm]\n"
         "Maximised=0\nLeft=500\nTop=600\nWidth=8000\nHeight=6000\n\n[ConnectFrm]\nMaximised=1\n\n"
@@ -303,15 +303,16 @@ TEST_F(SettingsTest, SaveWritesEveryKeyInOrderKeepsOtherLinesAndLoadsBackUnchang
     EXPECT_EQ(std::tuple(controls.table.left, controls.table.height, controls.browser.state),
               std::tuple(500, 6000, FormGeometry::Maximised));
     EXPECT_EQ(controls.levelIndex, 1);
+    EXPECT_TRUE(settings.Protected);
 }
 
-TEST_F(SettingsTest, AnUnknownBotLevelLoadsAsTheFirstWithoutStoppingTheLoad)
+TEST_F(SettingsTest, AnUnknownBotLevelOrProtectedValueLoadsAsTheDefaultWithoutStoppingTheLoad)
 {
     // The level as stored ("" for none), the level loaded.
     for (const auto& [stored, level] :
          std::vector<std::pair<std::string, int>>{{"1", 1}, {"2", 0}, {"-1", 0}, {"", 0}}) {
         const std::string text =
-            "[Game]\n" + (stored.empty() ? "" : "BotLevel=" + stored + "\n") + "Bots=4\n";
+            "[Game]\nProtected=maybe\n" + (stored.empty() ? "" : "BotLevel=" + stored + "\n") + "Bots=4\n";
         Reset();
         controls.levelIndex = 1 - level;
         dir.Write("SPK.ini", text);
@@ -319,6 +320,7 @@ TEST_F(SettingsTest, AnUnknownBotLevelLoadsAsTheFirstWithoutStoppingTheLoad)
         EXPECT_TRUE(messages.shown.empty()) << text;
         EXPECT_EQ(controls.levelIndex, level) << text;
         EXPECT_EQ(controls.FieldText(Field::Bots), "4") << text; // read after the level
+        EXPECT_FALSE(settings.Protected) << text;                // an unreadable choice is off
     }
 }
 

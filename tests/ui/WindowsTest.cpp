@@ -28,6 +28,7 @@
 #include "settings/Settings.h"
 #include "settings/SettingsStore.h"
 #include "gamefolder/Directory.h"
+#include "engine/Table.h"
 #include "console/MainForm.h"
 #include "testsupport/ProcessState.h"
 #include "testsupport/RecordingMessageBox.h"
@@ -435,9 +436,38 @@ TEST_F(BrowserTest, ListsWaitingGamesAndJoinsTheSelectedOneAfterARefresh)
     EXPECT_EQ(Frm().CurrentGame().GameName, second);
     EXPECT_EQ(Frm().CurrentGame().MyPlayerNo, 3);
     EXPECT_EQ(SeatName(second == "Lunch" ? lunch : tea, 3), "Ann");
+    EXPECT_EQ(TableWindow()->Engine()->Session().SigningKeyFile, programDir.File("signing.key"));
     EXPECT_FALSE(Frm().Command1->isEnabled() || Frm().Command2->isEnabled() || Frm().Command3->isEnabled());
     EXPECT_TRUE(TableWindowVisible());
     EXPECT_FALSE(Frm().isVisible());
+}
+
+// A protected table: marked in the list, made from the check box, which the
+// settings remember, and played with the keys beside the settings.
+TEST_F(BrowserTest, ProtectedTablesAreMarkedCreatedAndRemembered)
+{
+    CreateRequest guarded{"Vault", "500", "5", "10", "$", "0"};
+    guarded.protectedTable = true;
+    ASSERT_TRUE(CreateGame(settings.ServerDirectory, guarded, "Bea").Ok());
+    OtherHostsGame("Open");
+    Frm().UpdateList();
+    ASSERT_EQ(Frm().RowCount(), 2);
+    for (int row = 0; row < 2; ++row) {
+        const bool vault = Frm().RowText(row).starts_with("Vault");
+        EXPECT_EQ(FromQ(Frm().GList->topLevelItem(row)->text(4)), vault ? "Standard, protected" : "Standard");
+    }
+
+    FillCreatePane("Friday", "500", "5", "10");
+    EXPECT_FALSE(Frm().ProtectedChk->isChecked());
+    Frm().ProtectedChk->setChecked(true);
+    Frm().CreateNowClick();
+    EXPECT_TRUE(boxes->shown.empty()) << boxes->LastText();
+    EXPECT_TRUE(ReadTableOptions(Frm().CurrentGame().GameFolder).protectedTable);
+    EXPECT_TRUE(TableWindow()->Engine()->Session().Protected);
+    EXPECT_EQ(TableWindow()->Engine()->Session().SigningKeyFile, programDir.File("signing.key"));
+    EXPECT_TRUE(settings.Protected);
+    ConnectFrm next(settings, language);
+    EXPECT_TRUE(next.ProtectedChk->isChecked());
 }
 
 // The folder and the lobby decide each refusal; the browser shows it and stays.
@@ -522,6 +552,8 @@ TEST_F(OptionsTest, TheInstructionsNameEveryOptionAndFieldThatExistsAndNoOther)
     for (const QLabel* label : frm.CreateFrame->findChildren<QLabel*>())
         if (label->alignment() & Qt::AlignRight) // the fields' captions
             fields.insert(FromQ(label->text().remove(':')));
+    for (const QCheckBox* box : frm.CreateFrame->findChildren<QCheckBox*>())
+        fields.insert(FromQ(box->text()));
     EXPECT_EQ(rowsAfter("<h3>Creating a game</h3>"), fields);
 }
 

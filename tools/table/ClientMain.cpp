@@ -37,6 +37,8 @@ constexpr const char* Usage =
     "  --hands N        as host after a take-over: end the game after N hands seen (default 0: no limit)\n"
     "  --outage-limit S end the game when the folder stays out of reach for S seconds (default 600)\n"
     "  --keep           end without leaving the seat, the game folder left in place\n"
+    "  --key FILE       keep the player's signing keys in FILE, to prove the seat again after a crash\n"
+    "                   (default: keys for this run alone; a protected table is joined as the folder says)\n"
     "  --help           this text\n";
 
 int Fail(const std::string& text)
@@ -72,7 +74,7 @@ int main(int argc, char** argv)
     std::string error;
     if (!options.Parse(argc, argv,
                        {"--dir", "--name", "--seed", "--policy", "--delay", "--game", "--wait", "--hands",
-                        "--outage-limit"},
+                        "--outage-limit", "--key"},
                        {"--keep", "--help"}, error))
         return Fail(error + "\n" + Usage);
     if (options.Has("--help")) {
@@ -81,6 +83,7 @@ int main(int argc, char** argv)
     }
     if (!options.Has("--dir") || !options.Has("--name"))
         return Fail(std::string("--dir and --name are required\n") + Usage);
+    if (options.Has("--key") && options.Get("--key").empty()) return Fail("--key wants a file name");
     long long seed = 0, delay = 0, wait = 0, hands = 0, outageLimit = 0;
     if (!options.GetInt("--seed", 0, 0, 0x7fffffffffffffffLL, seed, error) ||
         !options.GetInt("--hands", 0, 0, 1000000000, hands, error) ||
@@ -127,6 +130,7 @@ int main(int argc, char** argv)
     ScopedFileOps counted(counting);
     joined.session.PollMilliseconds = static_cast<int>(delay);
     joined.session.OutageLimitSeconds = static_cast<int>(outageLimit);
+    joined.session.SigningKeyFile = options.Get("--key");
     ClientView view(joined.session.MyPlayerNo, language);
     Table table(view, joined.session, language);
     if (!table.Init()) return Fail("the table could not be opened");

@@ -37,6 +37,10 @@ constexpr const char* Usage =
     "  --keep              leave the game folder in place at the end\n"
     "  --type T            THLI, THPL or THNL (default THNL)\n"
     "  --rules R           the betting rules: standard or classic (default standard)\n"
+    "  --protected         a protected table: every human player takes part in shuffling and dealing,\n"
+    "                      nobody sees another's cards, and requests and chat are signed\n"
+    "  --key FILE          keep the host's signing keys in FILE, to prove the seat again after a crash\n"
+    "                      (default: keys for this run alone)\n"
     "  --cash AMOUNT       start cash of every seat (default 1000)\n"
     "  --blinds SB/BB      small and big blind (default 5/10)\n"
     "  --wait-players K    wait until K human players have joined (default 0)\n"
@@ -121,6 +125,8 @@ struct HostOptions {
     std::string deck;
     std::string botLevel = "classic";
     HandRules rules = HandRules::Standard;
+    bool protectedTable = false;
+    std::string keyFile;
 };
 
 // False with error when an option is unknown or its value is not usable.
@@ -130,8 +136,8 @@ bool ParseHostOptions(int argc, char** argv, HostOptions& o, std::string& error)
     if (!options.Parse(argc, argv,
                        {"--dir", "--bots", "--hands", "--delay", "--seed", "--type", "--cash", "--blinds",
                         "--wait-players", "--name", "--policy", "--turn-time", "--stacks", "--deck",
-                        "--bot-level", "--rules", "--outage-limit"},
-                       {"--keep", "--help"}, error))
+                        "--bot-level", "--rules", "--outage-limit", "--key"},
+                       {"--keep", "--help", "--protected"}, error))
         return false;
     o.help = options.Has("--help");
     if (o.help) return true;
@@ -141,6 +147,12 @@ bool ParseHostOptions(int argc, char** argv, HostOptions& o, std::string& error)
     }
     o.dir = options.Get("--dir");
     o.keep = options.Has("--keep");
+    o.protectedTable = options.Has("--protected");
+    o.keyFile = options.Get("--key");
+    if (options.Has("--key") && o.keyFile.empty()) {
+        error = "--key wants a file name";
+        return false;
+    }
     if (!options.GetInt("--bots", 2, 0, 8, o.bots, error) ||
         !options.GetInt("--hands", 0, 0, 1000000000, o.hands, error) ||
         !options.GetInt("--delay", 100, 0, 600000, o.delay, error) ||
@@ -245,6 +257,7 @@ CreateRequest CreateRequestOf(const HostOptions& o)
     request.bots = std::to_string(o.bots);
     request.limitType = o.limitType;
     request.rules = o.rules;
+    request.protectedTable = o.protectedTable;
     request.turnSeconds = static_cast<int>(o.turnSeconds);
     return request;
 }
@@ -373,6 +386,7 @@ int main(int argc, char** argv)
     session.BotLevels.assign(MaxPlayers + 1, o.botLevel == "strong" ? BotLevel::Strong : BotLevel::Classic);
     session.PollMilliseconds = static_cast<int>(o.delay);
     session.OutageLimitSeconds = static_cast<int>(o.outageLimit);
+    session.SigningKeyFile = o.keyFile;
 
     // Every file call of the table is counted: on a share each is a round trip.
     CountingFileOps counting(CurrentFileOps());
