@@ -33,7 +33,8 @@ void Check(const ExchangeBook& book)
 {
     for (const HandExchange& h : book.Hands()) {
         const int waiting = h.WaitingFor();
-        Require(waiting == 0 || h.plan.Participates(waiting), "a hand waits only for one of its participants");
+        Require(waiting == 0 || h.plan.Participates(waiting),
+                "a hand waits only for one of its participants");
         Require(h.passes.size() <= h.plan.passOrder.size(), "no more passes than participants");
         CheckHand(h);
     }
@@ -64,7 +65,8 @@ void ExchangeBody(const std::uint8_t* data, std::size_t size)
         const int seat = op / 4 % Seats + 1;
         if (op % 4 == 0) {
             for (const ExchangeRecord& r : people.at(seat).Step(book))
-                Require(DecodeExchangeRecord(EncodeExchangeRecord(r)) == r, "a published record decodes as it was");
+                Require(DecodeExchangeRecord(EncodeExchangeRecord(r)) == r,
+                        "a published record decodes as it was");
         } else if (op % 4 == 1) {
             ExchangeRecord r;
             r.kind = static_cast<ExchangeKind>(in.Byte() % 10 + 1);
@@ -78,7 +80,8 @@ void ExchangeBody(const std::uint8_t* data, std::size_t size)
             r.text = in.Piece().substr(0, MaxExchangeText);
             std::replace(r.text.begin(), r.text.end(), '\0', ' ');
             // Signed by the seat's key, or by a stranger's.
-            r = in.Byte() % 4 == 0 ? Participant(seat, NewSigningKeys()).Signed(r) : people.at(seat).Signed(r);
+            r = in.Byte() % 4 == 0 ? Participant(seat, NewSigningKeys()).Signed(r)
+                                   : people.at(seat).Signed(r);
             if (const auto back = DecodeExchangeRecord(EncodeExchangeRecord(r)))
                 Require(*back == r, "a record decodes as it was encoded");
             book.Take(r, index++);

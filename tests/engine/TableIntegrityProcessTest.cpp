@@ -72,7 +72,7 @@ TEST_F(TableIntegrityProcessTest, APlayerWhoStopsDoesNotStopTheTable)
             "& "
             "hostjob=$!; "
             "\"$B\"/scrivo-client --dir \"$S\" --name Bob --delay 20 --policy call >bob.txt 2>&1 & bob=$!; "
-            "while ! grep -aqs 'Bob' \"$S\"/*/usr.spk; do sleep 0.02; done; kill -STOP $bob; wait "
+            "while ! grep -aqs 'Bob' \"$S\"/*/usr.spk; do sleep 0.02; done; kill -USR1 $bob; wait "
             "$hostjob; "
             "kill -KILL $bob; exit 0"),
         0);

@@ -4,7 +4,10 @@
 // When the host's process is gone it takes over the table (and starts the
 // hands from then on); joined under the name of a seat whose player had gone
 // it plays that seat again. Exits with 2 when the table gave up (its folder
-// gone, out of reach too long, or damaged).
+// gone, out of reach too long, or damaged). SIGUSR1 makes it stop itself
+// between two polls, holding no file, as a program that hangs would.
+#include <signal.h>
+
 #include <chrono>
 #include <cstdio>
 #include <string>
@@ -24,6 +27,13 @@
 namespace {
 
 using namespace scrivo;
+
+volatile sig_atomic_t g_hangAsked = 0;
+
+extern "C" void AskToHang(int)
+{
+    g_hangAsked = 1;
+}
 
 constexpr const char* Usage =
     "usage: scrivo-client --dir DIR --name NAME [options]\n"
@@ -105,6 +115,7 @@ int main(int argc, char** argv)
     settings.ServerDelay = static_cast<long>(delay);
     Lobby lobby(settings, language);
 
+    signal(SIGUSR1, AskToHang);
     Clock& clock = ProgramClock();
     const auto giveUp = clock.Now() + std::chrono::seconds(wait);
     BrowserOutcome joined;
@@ -158,6 +169,10 @@ int main(int argc, char** argv)
             if (table.CanStartRound()) table.StartRound();
         }
         policy.Act(table);
+        if (g_hangAsked) {
+            g_hangAsked = 0;
+            raise(SIGSTOP);
+        }
         if (delay > 0) clock.SleepFor(table.PollDelay(std::chrono::milliseconds(delay)));
     }
     // The last lines of the game were written during the last tick.
