@@ -110,6 +110,12 @@ struct TableCounters {
     long long handsVoided = 0;     // host: hands called off for a stalled or falsified deal
     long long cheatsNamed = 0;     // participants named by the check of a hand
     long long unsignedIgnored = 0; // host: requests in a seat that its player did not sign
+    // Host: deals from Start Round to the first turn, and reveals of board
+    // and shown cards from the request that called for them to its effects.
+    long long deals = 0;
+    double dealSeconds = 0;
+    long long reveals = 0;
+    double revealSeconds = 0;
 };
 
 // The table engine of one client, at the game of its session. It reads and

@@ -372,6 +372,7 @@ bool Table::ProtectedStart(StartEvent start)
     m.lastStep.clear();
     m.pendingStart = start;
     m.waitingFor = 0;
+    m.dealStarted = std::chrono::steady_clock::now();
     ExchangeRecord deal;
     deal.kind = ExchangeKind::Deal;
     deal.hand = m.handId;
@@ -461,6 +462,7 @@ bool Table::ParkForCards(const HandEvent& event)
     if (!h) return false;
     m.parked = event;
     m.waitingFor = 0;
+    m.parkedAt = std::chrono::steady_clock::now();
     ExchangeRecord open;
     open.kind = ExchangeKind::Open;
     open.hand = m.handId;
@@ -489,7 +491,13 @@ void Table::HostExchange()
         m.pendingStart.reset();
         m_roundStarting = false;
         start.pack = PlaceholderPack();
-        if (ApplyHandEvent(start) != RequestFault::None) VoidHand(0);
+        if (ApplyHandEvent(start) != RequestFault::None) {
+            VoidHand(0);
+            return;
+        }
+        ++m_counters.deals;
+        m_counters.dealSeconds +=
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - m.dealStarted).count();
         return;
     }
     if (m.parked && h->Settled()) {
@@ -504,6 +512,9 @@ void Table::HostExchange()
         m.parked.reset();
         RefreshPlaceholders();
         if (ApplyHandEvent(event) == RequestFault::None) ++m_counters.actionsProcessed;
+        ++m_counters.reveals;
+        m_counters.revealSeconds +=
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - m.parkedAt).count();
         return;
     }
     if (!m.pendingStart && !m.parked) return;

@@ -2,6 +2,7 @@
 
 // What a table keeps of a protected game (engine/TableProtected.cpp).
 #include <array>
+#include <chrono>
 #include <cstdint>
 #include <map>
 #include <optional>
@@ -24,6 +25,7 @@ struct Table::Protection {
     std::optional<HandEvent> parked;
     std::map<int, clsCard> known; // pack position -> card
     int waitingFor = 0;
+    std::chrono::steady_clock::time_point dealStarted{}, parkedAt{};
     Clock::TimePoint waitingSince{};
     std::int64_t turnMark = 0;
     std::map<int, int> lastStep; // seat -> last request step applied this hand

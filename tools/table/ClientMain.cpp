@@ -10,6 +10,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <optional>
 #include <string>
 
 #include "engine/Lobby.h"
@@ -46,6 +47,7 @@ constexpr const char* Usage =
     "  --wait S         give up when no game can be joined within S seconds (default 60)\n"
     "  --hands N        as host after a take-over: end the game after N hands seen (default 0: no limit)\n"
     "  --outage-limit S end the game when the folder stays out of reach for S seconds (default 600)\n"
+    "  --share-delay MS every open and lock waits MS milliseconds first, as on a slow network share\n"
     "  --keep           end without leaving the seat, the game folder left in place\n"
     "  --key FILE       keep the player's signing keys in FILE, to prove the seat again after a crash\n"
     "                   (default: keys for this run alone; a protected table is joined as the folder says)\n"
@@ -84,7 +86,7 @@ int main(int argc, char** argv)
     std::string error;
     if (!options.Parse(argc, argv,
                        {"--dir", "--name", "--seed", "--policy", "--delay", "--game", "--wait", "--hands",
-                        "--outage-limit", "--key"},
+                        "--outage-limit", "--key", "--share-delay"},
                        {"--keep", "--help"}, error))
         return Fail(error + "\n" + Usage);
     if (options.Has("--help")) {
@@ -94,10 +96,11 @@ int main(int argc, char** argv)
     if (!options.Has("--dir") || !options.Has("--name"))
         return Fail(std::string("--dir and --name are required\n") + Usage);
     if (options.Has("--key") && options.Get("--key").empty()) return Fail("--key wants a file name");
-    long long seed = 0, delay = 0, wait = 0, hands = 0, outageLimit = 0;
+    long long seed = 0, delay = 0, wait = 0, hands = 0, outageLimit = 0, shareDelay = 0;
     if (!options.GetInt("--seed", 0, 0, 0x7fffffffffffffffLL, seed, error) ||
         !options.GetInt("--hands", 0, 0, 1000000000, hands, error) ||
         !options.GetInt("--outage-limit", 600, 1, 86400, outageLimit, error) ||
+        !options.GetInt("--share-delay", 0, 0, 1000, shareDelay, error) ||
         !options.GetInt("--delay", 100, 0, 600000, delay, error) ||
         !options.GetInt("--wait", 60, 0, 86400, wait, error))
         return Fail(error);
@@ -137,6 +140,12 @@ int main(int argc, char** argv)
         clock.SleepFor(std::chrono::milliseconds(100));
     }
 
+    std::optional<DelayFileOps> share;
+    std::optional<ScopedFileOps> shared;
+    if (shareDelay > 0) {
+        share.emplace(CurrentFileOps(), std::chrono::milliseconds(shareDelay));
+        shared.emplace(*share);
+    }
     CountingFileOps counting(CurrentFileOps());
     ScopedFileOps counted(counting);
     joined.session.PollMilliseconds = static_cast<int>(delay);

@@ -51,6 +51,7 @@ constexpr const char* Usage =
     "  --stacks A,B,...    start cash per seat in seat order, host first (overrides --cash)\n"
     "  --deck CARDS        deal the pack in this order (a card list such as 0_12,3_5)\n"
     "  --outage-limit S    end the game when the folder stays out of reach for S seconds (default 600)\n"
+    "  --share-delay MS    every open and lock waits MS milliseconds first, as on a slow network share\n"
     "  --help              this text\n"
     "Exits with 1 when the chips in the records did not add up after a hand or at the end.\n";
 
@@ -110,7 +111,7 @@ int Fail(const std::string& text)
 struct HostOptions {
     bool help = false;
     bool keep = false;
-    long long bots = 2, hands = 0, delay = 100, seed = 0, waitPlayers = 0;
+    long long bots = 2, hands = 0, delay = 100, seed = 0, waitPlayers = 0, shareDelay = 0;
     bool seeded = false;
     std::string type = "THNL";
     int limitType = 2;
@@ -136,7 +137,7 @@ bool ParseHostOptions(int argc, char** argv, HostOptions& o, std::string& error)
     if (!options.Parse(argc, argv,
                        {"--dir", "--bots", "--hands", "--delay", "--seed", "--type", "--cash", "--blinds",
                         "--wait-players", "--name", "--policy", "--turn-time", "--stacks", "--deck",
-                        "--bot-level", "--rules", "--outage-limit", "--key"},
+                        "--bot-level", "--rules", "--outage-limit", "--key", "--share-delay"},
                        {"--keep", "--help", "--protected"}, error))
         return false;
     o.help = options.Has("--help");
@@ -159,7 +160,8 @@ bool ParseHostOptions(int argc, char** argv, HostOptions& o, std::string& error)
         !options.GetInt("--seed", 0, 0, 0x7fffffffffffffffLL, o.seed, error) ||
         !options.GetInt("--wait-players", 0, 0, 8, o.waitPlayers, error) ||
         !options.GetInt("--turn-time", 0, 0, 86400, o.turnSeconds, error) ||
-        !options.GetInt("--outage-limit", 600, 1, 86400, o.outageLimit, error))
+        !options.GetInt("--outage-limit", 600, 1, 86400, o.outageLimit, error) ||
+        !options.GetInt("--share-delay", 0, 0, 1000, o.shareDelay, error))
         return false;
     o.seeded = options.Has("--seed");
     if (o.bots + o.waitPlayers > 8) {
@@ -342,6 +344,9 @@ void PrintSummary(const Table& table, const FileOpCounts& calls, double seconds,
                 c.handsEnded, c.actionsProcessed, seconds,
                 seconds > 0 ? static_cast<double>(c.handsEnded) / seconds : 0.0, conserved ? "yes" : "no",
                 tool::EscapeLine(winner).c_str());
+    if (c.deals > 0)
+        std::printf("protected: deal_ms=%.1f reveals=%lld reveal_ms=%.1f\n", 1000 * c.dealSeconds / c.deals,
+                    c.reveals, c.reveals > 0 ? 1000 * c.revealSeconds / c.reveals : 0.0);
     std::fflush(stdout);
 }
 
@@ -389,6 +394,12 @@ int main(int argc, char** argv)
     session.SigningKeyFile = o.keyFile;
 
     // Every file call of the table is counted: on a share each is a round trip.
+    std::optional<DelayFileOps> share;
+    std::optional<ScopedFileOps> shared;
+    if (o.shareDelay > 0) {
+        share.emplace(CurrentFileOps(), std::chrono::milliseconds(o.shareDelay));
+        shared.emplace(*share);
+    }
     CountingFileOps counting(CurrentFileOps());
     ScopedFileOps counted(counting);
     HostView view(1, false);
