@@ -1,5 +1,6 @@
 // One host program with two bots and two client programs share a server
 // directory, as machines of a network do, and play a game to the end.
+#include <filesystem>
 #include <map>
 #include <string>
 
@@ -56,6 +57,44 @@ TEST(MultiProcessTest, HostBotsAndTwoClientsSeeTheSameGame)
             same[entry.first] = seen.publicLines[entry.first];
         EXPECT_EQ(same, host.publicLines) << name;
     }
+}
+
+// The same at a protected table: the programs deal together, every hand is
+// played to its end, and the chips add up.
+TEST(MultiProcessTest, AProtectedGameIsPlayedToItsEnd)
+{
+    const std::string bin = ProgramFolder();
+    test::TempDir server, out;
+    const std::string& dir = server.Path();
+    test::RunTogether(
+        bin, out,
+        {{"host",
+          "scrivo-host --protected --bots 1 --wait-players 2 --hands 8 --delay 10 --seed 6 --keep --cash "
+          "2000 "
+          "--policy call --key " +
+              out.File("host.key"),
+          dir},
+         {"Cleo", "scrivo-client --name Cleo --seed 21 --delay 10 --key " + out.File("cleo.key"), dir},
+         {"Dan", "scrivo-client --name Dan --seed 22 --delay 10 --policy call --key " + out.File("dan.key"),
+          dir}},
+        150);
+    if (HasFailure()) return;
+    test::ToolOutput host = test::ReadToolOutput(out.File("host.txt"));
+    EXPECT_EQ(host.summary["conserved"], "yes");
+    const std::string gameFolder = test::OnlyGameFolder(server.Path());
+    Currency total;
+    for (int p = 1; p <= 4; ++p)
+        total += test::ReadSeat(gameFolder, p).Cash;
+    EXPECT_EQ(total, Currency::FromWhole(8000));
+    for (const std::string name : {"Cleo", "Dan"}) {
+        test::ToolOutput seen = test::ReadToolOutput(out.File(name + ".txt"));
+        EXPECT_EQ(seen.summary["hands"], host.summary["hands"]) << name;
+        EXPECT_TRUE(std::filesystem::exists(out.File(std::string(name == "Cleo" ? "cleo" : "dan") + ".key")))
+            << name;
+    }
+    EXPECT_GE(std::stol("0" + host.summary["hands"]), 1);
+    EXPECT_EQ(host.summary["voided"], "0");
+    EXPECT_FALSE(host.summary["deal_ms"].empty());
 }
 
 } // namespace

@@ -340,13 +340,20 @@ void PrintSummary(const Table& table, const FileOpCounts& calls, double seconds,
                  static_cast<double>(calls.locks) / actions, static_cast<double>(calls.reads) / actions,
                  static_cast<double>(calls.writes) / actions, static_cast<double>(calls.stats) / actions,
                  static_cast<double>(calls.RoundTrips()) / actions);
-    std::printf("hands=%lld actions=%lld seconds=%.3f hands_per_s=%.1f conserved=%s winner=%s\n",
+    // A protected table adds how long its deals and reveals took on average.
+    std::string dealt;
+    if (c.deals > 0) {
+        char figures[96];
+        std::snprintf(figures, sizeof figures, " deal_ms=%.1f reveal_ms=%.1f voided=%lld",
+                      1000 * c.dealSeconds / static_cast<double>(c.deals),
+                      c.reveals > 0 ? 1000 * c.revealSeconds / static_cast<double>(c.reveals) : 0.0,
+                      c.handsVoided);
+        dealt = figures;
+    }
+    std::printf("hands=%lld actions=%lld seconds=%.3f hands_per_s=%.1f conserved=%s winner=%s%s\n",
                 c.handsEnded, c.actionsProcessed, seconds,
                 seconds > 0 ? static_cast<double>(c.handsEnded) / seconds : 0.0, conserved ? "yes" : "no",
-                tool::EscapeLine(winner).c_str());
-    if (c.deals > 0)
-        std::printf("protected: deal_ms=%.1f reveals=%lld reveal_ms=%.1f\n", 1000 * c.dealSeconds / c.deals,
-                    c.reveals, c.reveals > 0 ? 1000 * c.revealSeconds / c.reveals : 0.0);
+                tool::EscapeLine(winner).c_str(), dealt.c_str());
     std::fflush(stdout);
 }
 
