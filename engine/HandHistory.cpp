@@ -545,7 +545,11 @@ std::optional<HistoryText> TableHandHistory(const Table& table, HistoryFormat fo
     HistoryOptions options;
     options.format = format;
     options.viewer = table.Session().MyPlayerNo;
-    options.ownCards = OwnHoleCards(*game, options.viewer, table.MsgLines());
+    // At a protected table the own cards are in no file: the table kept them.
+    std::vector<std::string> lines = table.MsgLines();
+    const std::vector<std::string> own = table.OwnCardLines();
+    lines.insert(lines.end(), own.begin(), own.end());
+    options.ownCards = OwnHoleCards(*game, options.viewer, lines);
     return WriteHandHistory(*game, options);
 }
 

@@ -229,6 +229,9 @@ public:
     bool SignRequest(const std::string& request);
     bool SendChat(const std::string& text);
     bool IsProtected() const { return m_protection != nullptr; }
+    // The own hole cards of each hand of a protected table, as the card
+    // lines of an open table would carry them.
+    std::vector<std::string> OwnCardLines() const;
     // A deal waits for somebody to take his part: polls come faster
     // meanwhile, every ExchangePoll at most.
     bool ExchangePending() const;

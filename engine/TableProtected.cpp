@@ -271,7 +271,8 @@ void Table::ShowOwnCards()
         return;
     }
     m.cards = {CardToText(cards[0]), CardToText(cards[1])};
-    Shown().LocalLine(std::to_string(me) + "c" + m.cards[0] + "," + m.cards[1]);
+    m.cardLines.push_back(std::to_string(me) + "c" + m.cards[0] + "," + m.cards[1]);
+    Shown().LocalLine(m.cardLines.back());
     UpdateTableView();
 }
 
@@ -663,6 +664,11 @@ void Table::BackFromStall(int seat)
 bool Table::SignedLeave(int seat) const
 {
     return !m_protection || m_protection->leavers.count(seat) > 0;
+}
+
+std::vector<std::string> Table::OwnCardLines() const
+{
+    return m_protection ? m_protection->cardLines : std::vector<std::string>{};
 }
 
 bool Table::ExchangeOutPending() const

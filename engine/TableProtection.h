@@ -8,6 +8,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "engine/Table.h"
 #include "privacy/Protocol.h"
@@ -35,6 +36,7 @@ struct Table::Protection {
     // Every table: its own cards, chat shown, hands checked.
     std::int64_t cardsHand = 0;
     std::array<std::string, 2> cards;
+    std::vector<std::string> cardLines;
     bool cardsFailed = false;
     std::int64_t chatsFrom = 0;
     std::set<std::int64_t> audited;

@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/Commands.h"
+#include "engine/HandHistory.h"
 #include "engine/Table.h"
 #include "gamefolder/RecordFile.h"
 #include "gamefolder/Records.h"
@@ -213,6 +214,12 @@ TEST(ProtectedTable, HostAndTwoClientsPlayToTheEndWithChipsConserved)
         EXPECT_EQ(t->Counters().cheatsNamed, 0);
     }
     EXPECT_EQ(game.Host().Counters().handsVoided, 0);
+    // Bob's hand history shows him his own cards, which no file holds.
+    std::string error;
+    const auto history = TableHandHistory(game.At(3), HistoryFormat::PokerStars, error);
+    ASSERT_TRUE(history) << error;
+    EXPECT_NE(history->text.find("Dealt to Bob ["), std::string::npos);
+    EXPECT_EQ(history->text.find("Dealt to Bob [..]"), std::string::npos);
     // Each player saw his own cards in his log, from no file.
     for (int p : {1, 3, 4})
         EXPECT_TRUE(std::any_of(
