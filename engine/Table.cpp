@@ -431,7 +431,10 @@ bool Table::Init()
                 throw TableIoError(taken == HostLease::Outcome::Held ? "the game has a host already"
                                                                      : ErrorDescription(m_lease.Error()));
         }
-        if (m_session.Protected) OpenProtection();
+        if (m_session.Protected) {
+            OpenProtection();
+            Shown().LocalLine("i" + FormatText(Msg::ProtectedWelcome));
+        }
         if (IsHostTable())
             Send("i" + FormatText(Msg::HandHeader, "1") + " " + FormatText(Msg::HostStartsRound));
         else if (m_session.Rejoined)

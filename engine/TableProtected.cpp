@@ -259,15 +259,22 @@ void Table::ShowOwnCards()
     Protection& m = *m_protection;
     const HandExchange* h = m.book.Current();
     const int me = m_session.MyPlayerNo;
-    if (!h || h->plan.hand == m.cardsHand || !h->RevealDone(0) || h->plan.OwnerOf(me) != me) return;
+    if (!h || h->plan.hand == m.cardsHand) return;
+    if (h->plan.hand != m.dealSeen) {
+        m.dealSeen = h->plan.hand;
+        m.handsSeenAtDeal = m_handsSeen;
+    }
+    if (!h->RevealDone(0) || h->plan.OwnerOf(me) != me || m_handsSeen <= m.handsSeenAtDeal) return;
     m.cardsHand = h->plan.hand;
+    // After the lines read so far, the hand's dealing line among them.
+    ShowFetchedLines();
     m.cards = {};
     std::vector<clsCard> cards;
     for (int i = 0; i < 2; ++i)
         if (const auto card = m.me->CardAt(m.book, h->plan.HolePosition(me, i)))
             cards.push_back(CardOfNumber(*card));
     if (cards.size() != 2) {
-        Shown().LocalLine("s" + FormatText(Msg::CardsUnreadable, std::to_string(h->plan.number)));
+        Shown().LocalLine("s" + FormatText(Msg::OwnCardsUnreadable, std::to_string(h->plan.number)));
         return;
     }
     m.cards = {CardToText(cards[0]), CardToText(cards[1])};
@@ -478,6 +485,18 @@ bool Table::ParkForCards(const HandEvent& event)
 void Table::HostExchange()
 {
     Protection& m = *m_protection;
+    for (auto s = m.stalled.begin(); s != m.stalled.end();) {
+        const int seat = s->first;
+        if (m.book.LastUsed(seat) < s->second || seat >= static_cast<int>(m_away.size())) {
+            ++s;
+            continue;
+        }
+        // His program takes its part again: he is back.
+        m_away[static_cast<std::size_t>(seat)] = false;
+        m_timeouts[static_cast<std::size_t>(seat)] = 0;
+        Send(std::to_string(seat) + "b" + FormatText(Msg::YouAreBack));
+        s = m.stalled.erase(s);
+    }
     const HandExchange* h = m.book.Find(m.handId);
     if (!h || h->ended) return;
     if (m.pendingStart && h->RevealDone(0)) {
@@ -581,7 +600,7 @@ void Table::VoidHand(int staller)
         Send("s" + FormatText(Msg::DealStalled, hand, s.PlayerNames[staller]));
         if (staller != m_session.MyPlayerNo && !IsBotSeat(staller)) {
             m_away[static_cast<std::size_t>(staller)] = true;
-            m.stalled.insert(staller);
+            m.stalled[staller] = m.nextRecord - 1;
             Send(std::to_string(staller) + "a" + FormatText(Msg::YouAreAway));
         }
     } else {

@@ -37,6 +37,10 @@ struct Table::Protection {
     std::int64_t cardsHand = 0;
     std::array<std::string, 2> cards;
     std::vector<std::string> cardLines;
+    // The hand whose deal was last seen, and the hands seen dealt then: the
+    // own cards go to the log after the hand's dealing line.
+    std::int64_t dealSeen = 0;
+    long handsSeenAtDeal = 0;
     bool cardsFailed = false;
     std::int64_t chatsFrom = 0;
     std::set<std::int64_t> audited;
@@ -44,9 +48,11 @@ struct Table::Protection {
     std::int64_t requestHand = 0;
     int shownWaiting = 0;
     std::set<int> leavers; // seats whose player signed his leaving
-    // Host: players who held up a deal; they are dealt in again only once
-    // they say they are back, not because their program still runs.
-    std::set<int> stalled;
+    // Host: players who held up a deal, with the first place in the exchange
+    // that counts as a sign of life: they are dealt in again once their
+    // program publishes something there or they say they are back, not
+    // because their program still holds its seat.
+    std::map<int, std::int64_t> stalled;
 };
 
 } // namespace scrivo

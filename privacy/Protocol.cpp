@@ -220,6 +220,13 @@ bool ExchangeBook::TakeLayers(HandExchange& h, const ExchangeRecord& r)
 
 ExchangeBook::Taken ExchangeBook::Take(const ExchangeRecord& r, std::int64_t index)
 {
+    const Taken taken = TakeSigned(r, index);
+    if (taken == Taken::Used && index >= 0) m_lastUsed[r.seat] = std::max(LastUsed(r.seat), index);
+    return taken;
+}
+
+ExchangeBook::Taken ExchangeBook::TakeSigned(const ExchangeRecord& r, std::int64_t index)
+{
     if (index >= 0) m_end = std::max(m_end, index + 1);
     if (r.kind == ExchangeKind::Seat) {
         // Self-signed; the first key of a seat holds.
@@ -363,9 +370,12 @@ std::vector<ExchangeRecord> Participant::Step(ExchangeBook& book)
             continue;
         }
         if (&h != book.Current()) continue;
-        if (!h.Shuffled() && h.plan.passOrder[h.passes.size()] == m_seat && !m_handKeys.count(id)) {
-            const Key key = NewKey();
-            m_handKeys[id] = key;
+        // The key of the hand is made as it is dealt: a participant whose
+        // program went quiet before its pass still has one to publish at the
+        // end, a sign that it is back.
+        if (!m_handKeys.count(id)) m_handKeys[id] = NewKey();
+        if (!h.Shuffled() && h.plan.passOrder[h.passes.size()] == m_seat) {
+            const Key key = m_handKeys[id];
             const std::vector<Point> before = h.passes.empty() ? OpenPack(h.plan.Tag()) : h.passes.back();
             const std::vector<Point> pass = ShufflePass(before, key);
             if (pass.empty()) continue; // a point of the pass before is no point: the hand stalls
@@ -422,7 +432,11 @@ std::optional<int> Participant::CardAt(const ExchangeBook& book, int position) c
 std::optional<Audit> CheckHand(const HandExchange& h)
 {
     if (!h.ended || h.keys.empty()) return std::nullopt;
-    Audit audit = AuditHand(h.plan.Tag(), h.plan.passOrder, h.passes, h.keys, h.chains);
+    // A void hand may end before everyone shuffled: only the passes made
+    // are checked.
+    const std::vector<int> passed(h.plan.passOrder.begin(),
+                                  h.plan.passOrder.begin() + static_cast<std::ptrdiff_t>(h.passes.size()));
+    Audit audit = AuditHand(h.plan.Tag(), passed, h.passes, h.keys, h.chains);
     const auto unknown = [&](int seat) { return h.keys.count(seat) == 0; };
     audit.falsifiedPass.erase(std::remove_if(audit.falsifiedPass.begin(), audit.falsifiedPass.end(), unknown),
                               audit.falsifiedPass.end());

@@ -106,6 +106,10 @@ public:
     // one's own taken before it is written.
     Taken Take(const ExchangeRecord& record, std::int64_t index);
 
+private:
+    Taken TakeSigned(const ExchangeRecord& record, std::int64_t index);
+
+public:
     // The seat's key, fixed by the first Seat record of the seat.
     std::optional<Bytes32> SeatKey(int seat) const;
     const HandExchange* Current() const { return m_hands.empty() ? nullptr : &m_hands.back(); }
@@ -120,6 +124,12 @@ public:
     std::vector<SignedLine> ChatsFrom(std::int64_t from) const;
     // Seats whose player signed his leaving the table.
     const std::set<int>& Leavers() const { return m_leavers; }
+    // The file index of the last record of seat's that was used; -1 when none.
+    std::int64_t LastUsed(int seat) const
+    {
+        const auto at = m_lastUsed.find(seat);
+        return at == m_lastUsed.end() ? -1 : at->second;
+    }
     // One past the highest index taken.
     std::int64_t End() const { return m_end; }
 
@@ -133,6 +143,7 @@ private:
     std::vector<SignedLine> m_requests;
     std::vector<SignedLine> m_chats;
     std::set<int> m_leavers;
+    std::map<int, std::int64_t> m_lastUsed;
     std::int64_t m_end = 0;
 };
 

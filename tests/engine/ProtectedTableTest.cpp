@@ -301,6 +301,18 @@ TEST(ProtectedTable, APlayerWhoStopsVoidsTheHandWithoutCostingAnyoneChips)
     EXPECT_EQ(game.At(3).Counters().handsFailed, 0);
     EXPECT_GE(game.At(3).Counters().handsChecked, 2);
     EXPECT_EQ(game.TotalCash(), Whole(4000));
+    EXPECT_TRUE(game.Host().IsAway(4));
+    // Her program goes on: it publishes its key of the void hand, and she is
+    // dealt in again from the next hand.
+    bool dealt = false;
+    game.choose = {};
+    for (int round = 0; round < 3000 && !dealt; ++round) {
+        game.Round();
+        fake.clock.Advance(std::chrono::milliseconds(50));
+        dealt = game.Host().Hand().started && game.Host().Hand().Seat(4).dealt;
+    }
+    EXPECT_TRUE(dealt);
+    EXPECT_FALSE(game.Host().IsAway(4));
 }
 
 // Anyone may write the folder: records that are not signed by the seat's
