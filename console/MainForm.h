@@ -21,6 +21,7 @@ class QTimer;
 namespace scrivo {
 
 class CommandEntry;
+struct CommandOutcome;
 class Language;
 class LogPane;
 class SeatPanel;
@@ -175,6 +176,9 @@ private:
     void AutoDealWhenDue();
     void LeaveTable();
     void CheckOrCall();
+    // Writes the request of a command; once written the turn has gone to
+    // the host to answer, and the action buttons wait for the next one.
+    bool SendRequest(const CommandOutcome& outcome);
     void EnterAmount();
     void SendChatLine();
     void CancelEntry();

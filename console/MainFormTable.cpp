@@ -579,18 +579,14 @@ void MainForm::DoCommand(const std::string& letter)
     case 'F':
         if (myTurn) {
             const CommandOutcome outcome = Fold(m_language);
-            if (WriteRequest(*m_table, outcome)) {
-                ShowStatus(outcome.status);
-                PollSoon();
-            }
+            if (SendRequest(outcome)) ShowStatus(outcome.status);
         }
         break;
     case 'A':
         if (myTurn) {
             const CommandOutcome outcome = AllIn(LimitsOf(*m_table), m_language);
-            if (WriteRequest(*m_table, outcome)) {
+            if (SendRequest(outcome)) {
                 ShowStatus(outcome.status);
-                PollSoon();
             } else if (!outcome.accepted) {
                 ShowRefusal(outcome.status);
             }
@@ -650,7 +646,15 @@ void MainForm::CheckOrCall()
         return;
     }
     ShowStatus(outcome.status);
-    if (WriteRequest(*m_table, outcome)) PollSoon();
+    SendRequest(outcome);
+}
+
+bool MainForm::SendRequest(const CommandOutcome& outcome)
+{
+    if (!WriteRequest(*m_table, outcome)) return false;
+    SetActionsEnabled(false);
+    PollSoon();
+    return true;
 }
 
 void MainForm::EnterAmount()
@@ -670,7 +674,7 @@ void MainForm::EnterAmount()
             if (outcome.status.empty()) ShowStatus("");
         } else {
             ShowStatus(outcome.status);
-            if (WriteRequest(*m_table, outcome)) PollSoon();
+            SendRequest(outcome);
         }
     }
     RTB2->setFocus();

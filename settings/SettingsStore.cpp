@@ -117,6 +117,7 @@ void LoadSettings(Settings& settings, SettingsControls* controls)
         // the option off instead of failing the whole load.
         const BoolConversion protectedTable = ToBoolean(read("Protected", "False"));
         settings.Protected = protectedTable.ok && protectedTable.value;
+        if (controls) controls->ShowCreateOptions(settings);
         if (controls) controls->SetPlayerNameCaption(settings.LastPlayer);
         const int game = IntegerOf(read("Game", "0"));
         if (controls) {

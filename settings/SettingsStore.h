@@ -35,6 +35,10 @@ public:
     virtual int BotLevelComboIndex() const { return -1; }
     virtual void SetBotLevelComboIndex(int) {}
 
+    // The create pane's turn time, rules and protected box, shown as the
+    // settings just read hold them.
+    virtual void ShowCreateOptions(const Settings&) {}
+
     // GameNametxt, StartPotTxt, BigBlindTxt, SmallBlindTxt, CurrencyTxt, BotsTxt.
     virtual std::string FieldText(Field field) const = 0;
     virtual void SetFieldText(Field field, const std::string& text) = 0;

@@ -238,14 +238,15 @@ int main(int argc, char** argv)
         if (player >= 1 && player <= MaxPlayers && format && argc % 2 == 1 && IsDirectory(argv[2]))
             return PrintHandHistory(argv[2], player, *format, out);
     }
-    if (argc != 2) {
-        std::fprintf(stderr,
-                     "usage: scrivo-folder <game folder>\n"
-                     "       scrivo-folder --check-locks <folder> [<the same folder through another mount>]\n"
-                     "       scrivo-folder --hand-history <game folder> --player N [--format pokerstars|ohh] "
-                     "[--out FILE]\n"
-                     "       scrivo-folder --verify <game folder>\n");
-        return 2;
+    const bool help = argc == 2 && (std::string(argv[1]) == "--help" || std::string(argv[1]) == "-h");
+    if (argc != 2 || help) {
+        std::fputs("usage: scrivo-folder <game folder>\n"
+                   "       scrivo-folder --check-locks <folder> [<the same folder through another mount>]\n"
+                   "       scrivo-folder --hand-history <game folder> --player N [--format pokerstars|ohh] "
+                   "[--out FILE]\n"
+                   "       scrivo-folder --verify <game folder>\n",
+                   help ? stdout : stderr);
+        return help ? 0 : 2;
     }
     const std::string folder = argv[1];
     if (!IsDirectory(folder)) {

@@ -49,6 +49,11 @@ constexpr long FirstShowHeight = 3230;
 constexpr long CollapsedHeight = 3210;
 constexpr long ExpandedHeight = 6180;
 
+HandRules RulesOfCombo(int index)
+{
+    return index == 1 ? HandRules::Classic : HandRules::Standard;
+}
+
 QLabel* FieldLabel(const QString& text, QWidget* parent)
 {
     auto* label = new QLabel(text, parent);
@@ -291,12 +296,24 @@ void ConnectFrm::Load()
         BotLevelCombo->setCurrentIndex(0);
         BotsTxt->setText("3");
         StartPotTxt->setText("50");
-        TurnTimeTxt->setText(QString::number(std::clamp<long>(m_settings.TurnSeconds, 0, MaxTurnSeconds)));
-        RulesCombo->setCurrentIndex(m_settings.Rules == "classic" ? 1 : 0);
-        ProtectedChk->setChecked(m_settings.Protected);
+        ShowCreateOptions(m_settings);
+        // What is typed or ticked is kept at once, as the other fields are.
+        connect(TurnTimeTxt, &QLineEdit::textChanged, this, [this](const QString& text) {
+            m_settings.TurnSeconds = std::clamp(text.toInt(), 0, MaxTurnSeconds);
+        });
+        connect(RulesCombo, &QComboBox::currentIndexChanged, this,
+                [this](int index) { m_settings.Rules = std::string(RulesName(RulesOfCombo(index))); });
+        connect(ProtectedChk, &QCheckBox::toggled, this, [this](bool on) { m_settings.Protected = on; });
     } catch (const std::exception& e) {
         MsgBox(std::string("Error loading Connect Form: ") + e.what());
     }
+}
+
+void ConnectFrm::ShowCreateOptions(const Settings& settings)
+{
+    TurnTimeTxt->setText(QString::number(std::clamp<long>(settings.TurnSeconds, 0, MaxTurnSeconds)));
+    RulesCombo->setCurrentIndex(settings.Rules == "classic" ? 1 : 0);
+    ProtectedChk->setChecked(settings.Protected);
 }
 
 void ConnectFrm::ApplyLang()
@@ -380,8 +397,12 @@ void ConnectFrm::SetHeightTwips(long twips)
 
 void ConnectFrm::BackFromTable()
 {
+    m_leftCurrent = true;
     GList->clearSelection();
     Command1->setEnabled(false);
+    // Create waits only for its own pane; setup was closed to the table.
+    Command2->setEnabled(CreateFrame->isHidden());
+    Command3->setEnabled(true);
     ApplyLang();
     show();
     raise();
@@ -445,7 +466,7 @@ void ConnectFrm::UpdateList()
         GList->resizeColumnToContents(c);
     m_filling = false;
     if (m_games.serverMissing) Timer1->stop();
-    if (m_games.enableCreate) Command2->setEnabled(true);
+    if (m_games.enableCreate && !m_leftCurrent) Command2->setEnabled(true);
     if (!m_games.rows.empty()) {
         const int row = m_games.selectRow >= 0 ? m_games.selectRow : 0;
         QTreeWidgetItem* item = GList->topLevelItem(row);
@@ -462,13 +483,17 @@ void ConnectFrm::UpdateList()
         ActiveLbl->show();
         PlaceActiveLbl();
     }
-    if (m_games.openTable) OpenTable(m_lobby.Current());
+    // The game joined has started: its table opens. A game the player has
+    // left is never reopened by a refresh; he joins again if he wants to.
+    if (m_games.openTable && !m_leftCurrent) OpenTable(m_lobby.Current());
 }
 
 void ConnectFrm::RowSelected(int row)
 {
     if (m_filling || row < 0) return;
-    const RowSelection selection = m_lobby.SelectRow(m_games, row);
+    // A host who has left his table may join any game.
+    const RowSelection selection =
+        m_leftCurrent ? scrivo::SelectRow(m_games, row, false) : m_lobby.SelectRow(m_games, row);
     m_selectedGameId = selection.selectedGameId;
     if (selection.enableJoin) Command1->setEnabled(true);
 }
@@ -531,7 +556,7 @@ CreateRequest ConnectFrm::ReadCreatePane() const
     request.currency = FromQ(CurrencyTxt->text());
     request.bots = FromQ(BotsTxt->text());
     request.limitType = TypeCombo->currentIndex();
-    request.rules = RulesCombo->currentIndex() == 1 ? HandRules::Classic : HandRules::Standard;
+    request.rules = RulesOfCombo(RulesCombo->currentIndex());
     request.protectedTable = ProtectedChk->isChecked();
     // The field takes whole seconds only; empty is no limit.
     request.turnSeconds = std::clamp(TurnTimeTxt->text().toInt(), 0, MaxTurnSeconds);
@@ -584,6 +609,7 @@ void ConnectFrm::JoinClick()
 void ConnectFrm::OpenTable(const GameSession& session)
 {
     Timer1->stop();
+    m_leftCurrent = false;
     GameSession table = session;
     if (table.SigningKeyFile.empty()) table.SigningKeyFile = JoinPath(SettingsFolder(), SigningKeyFileName);
     OpenTableWindow(table);

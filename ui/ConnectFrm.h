@@ -38,6 +38,9 @@ public:
     // Column positions in dialog units (a quarter of the average character
     // width), like list-box tab stops.
     void SetLBTabStops(int stop1, int stop2, int stop3);
+    // The create pane's turn time, rules and protected box as the settings
+    // hold them; the pane keeps the settings up to date as they are changed.
+    void ShowCreateOptions(const Settings& settings);
 
     // Window height in twips; the pixel height follows the screen, and never
     // goes below what the controls need.
@@ -125,6 +128,9 @@ private:
     std::string m_selectedGameId;
     long m_heightTwips = 3230;
     bool m_filling = false;
+    // The player has left the game the lobby created or joined last: it is
+    // no longer his, and nothing in the list leads back to it by itself.
+    bool m_leftCurrent = false;
     Settings& m_settings;
 };
 

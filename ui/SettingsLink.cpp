@@ -107,6 +107,11 @@ void WindowSettingsControls::SetBotLevelComboIndex(int index)
     TheConnectFrm().BotLevelCombo->setCurrentIndex(index);
 }
 
+void WindowSettingsControls::ShowCreateOptions(const Settings& settings)
+{
+    TheConnectFrm().ShowCreateOptions(settings);
+}
+
 std::string WindowSettingsControls::FieldText(Field field) const
 {
     return FromQ(FieldBox(TheConnectFrm(), field)->text());

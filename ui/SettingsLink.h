@@ -51,6 +51,7 @@ public:
     int BotLevelComboCount() const override;
     int BotLevelComboIndex() const override;
     void SetBotLevelComboIndex(int index) override;
+    void ShowCreateOptions(const Settings& settings) override;
     std::string FieldText(Field field) const override;
     void SetFieldText(Field field, const std::string& text) override;
     FormGeometry* TableWindow() override;

@@ -1,3 +1,6 @@
+#include <cstdio>
+#include <string_view>
+
 #include <QApplication>
 #include <QIcon>
 
@@ -11,8 +14,31 @@
 #include "ui/hooks/TestHooks.h"
 #endif
 
+namespace {
+
+constexpr const char* Usage = "usage: scrivo-poker [--help | --version]\n"
+                              "\n"
+                              "Texas Hold'em for players who share a folder. Without arguments the game\n"
+                              "list opens, or on the first run the setup wizard. The settings are kept in\n"
+                              "SPK.ini beside the program, or when the program's folder cannot be written\n"
+                              "in $XDG_CONFIG_HOME/scrivo-poker (by default ~/.config/scrivo-poker).\n";
+
+} // namespace
+
 int main(int argc, char* argv[])
 {
+    // Answered before any window or display is asked for.
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        if (arg == "--help" || arg == "-h") {
+            std::fputs(Usage, stdout);
+            return 0;
+        }
+        if (arg == "--version") {
+            std::printf("scrivo-poker %s\n", SCRIVO_VERSION);
+            return 0;
+        }
+    }
     // The program's settings and language, handed to every window; made
     // first, so that they outlive the application and its windows.
     scrivo::Settings settings;

@@ -733,6 +733,8 @@ TEST_F(TableWindowTest, AHandIsPlayedThroughTheWindow)
     EXPECT_EQ(ActionOf(1), "R30");
     EXPECT_EQ(status(), " " + language.FormatText(Msg::YouBet, "$30"));
     EXPECT_FALSE(table.MyTurn());
+    // The buttons wait for the host's answer: no caption from a turn that has gone.
+    EXPECT_FALSE(Child(form, "C_Button")->isEnabled());
 
     // The host moves on: a bot gets the turn and its label is underlined.
     ASSERT_TRUE(RunUntil([&] { return Seat(form, "PlayersLbl", 2)->font().underline(); }));

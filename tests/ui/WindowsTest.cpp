@@ -1,3 +1,4 @@
+#include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <ostream>
@@ -208,6 +209,43 @@ TEST_F(StartupTest, LeavingTheTableSavesSettingsAndGoesBackToTheGameList)
     EXPECT_TRUE(TheConnectFrm().isVisible());
     EXPECT_TRUE(TheConnectFrm().RefreshRunning());
     EXPECT_NE(TempDir::Read(programDir.File("SPK.ini")).find("FontSize=14"), std::string::npos);
+}
+
+// The turn time, rules and protected box come back after a restart, and
+// what is typed or ticked is kept even without creating a game.
+TEST_F(StartupTest, TheCreatePaneKeepsItsTurnTimeRulesAndProtectionAcrossARestart)
+{
+    AddShippedLanguage();
+    programDir.Write("SPK.ini", "[System]\r\nServer Directory=" + server +
+                                    "\r\n[Game]\r\nLast Player=Ann\r\nTurn Time=10\r\nRules=classic\r\n"
+                                    "Protected=True\r\n[Options]\r\nLanguage=English\r\n");
+    Main(settings, language);
+    ConnectFrm& frm = TheConnectFrm();
+    EXPECT_EQ(FromQ(frm.TurnTimeTxt->text()), "10");
+    EXPECT_EQ(frm.RulesCombo->currentIndex(), 1);
+    EXPECT_TRUE(frm.ProtectedChk->isChecked());
+    frm.TurnTimeTxt->setText("25");
+    frm.RulesCombo->setCurrentIndex(0);
+    frm.ProtectedChk->setChecked(false);
+    SaveSettingsNow(settings);
+    const std::string saved = TempDir::Read(programDir.File("SPK.ini"));
+    for (const char* line : {"Turn Time=25", "Rules=standard", "Protected=False"})
+        EXPECT_NE(saved.find(line), std::string::npos) << line << "\n" << saved;
+}
+
+// Each program answers --help with its usage, before any window or folder.
+TEST_F(StartupTest, ProgramsAnswerHelpWithTheirUsage)
+{
+    std::vector<std::string> programs{SCRIVO_PROGRAM};
+#ifdef SCRIVO_FOLDER_TOOL
+    programs.emplace_back(SCRIVO_FOLDER_TOOL);
+#endif
+    for (const std::string& program : programs) {
+        const std::string out = programDir.File("help.txt");
+        const int rc = std::system(("timeout 60 '" + program + "' --help >'" + out + "' 2>&1").c_str());
+        EXPECT_EQ(rc, 0) << program;
+        EXPECT_TRUE(TempDir::Read(out).starts_with("usage: ")) << program << ": " << TempDir::Read(out);
+    }
 }
 
 struct FailingShell final : ShellService {
@@ -491,6 +529,44 @@ TEST_F(BrowserTest, BotsBoxIsClampedAsTypedAndHideCollapses)
     Frm().HideClick();
     EXPECT_TRUE(Frm().CreateFrame->isHidden());
     EXPECT_EQ(Frm().HeightTwips(), 3210);
+}
+
+// A player who leaves a game under way lands in the list and stays there;
+// a host who leaves may create or join another game at once.
+TEST_F(BrowserTest, LeavingATableLandsInTheListForGood)
+{
+    const auto leave = [&] {
+        boxes->defaultAnswer = MsgAnswer::Yes;
+        TableWindow()->close();
+        ProcessEvents();
+        Frm().UpdateList();
+        EXPECT_FALSE(TableWindowVisible());
+        EXPECT_TRUE(Frm().isVisible());
+        EXPECT_TRUE(Frm().Command2->isEnabled() && Frm().Command3->isEnabled());
+    };
+    // Bea hosts at her own table, in play.
+    Settings beas = settings;
+    beas.LastPlayer = "Bea";
+    Lobby bea{beas, language};
+    const BrowserOutcome made = bea.CreateButton({"Lunch", "500", "5", "10", "$", "1"});
+    ASSERT_TRUE(made.openTable);
+    const std::string lunch = made.session.GameFolder;
+    MainForm beasTable{beas, language};
+    beasTable.Init(made.session);
+    Frm().UpdateList();
+    Frm().JoinClick();
+    ASSERT_TRUE(TableWindowVisible());
+    ASSERT_TRUE(WriteGameRecord(lunch, GameStatus::HandDone, false).Ok()); // Bea has begun
+    leave();
+    FolderResult<std::string> action = ReadPlayerRecord(lunch, 3);
+    EXPECT_EQ(action.value, "D");
+
+    FillCreatePane("Friday", "500", "5", "10");
+    Frm().CreateNowClick();
+    ASSERT_TRUE(TableWindowVisible());
+    leave();
+    Frm().GList->setCurrentItem(Frm().GList->topLevelItem(0));
+    EXPECT_TRUE(Frm().Command1->isEnabled());
 }
 
 TEST_F(BrowserTest, VanishedServerStopsTheRefresh)
