@@ -401,7 +401,9 @@ private:
     bool Parked() const;
     void HostExchange();
     void VoidHand(int staller);
-    void EndExchange();
+    void EndExchange(bool voided = false);
+    // Host: a record of the host's (deal, reveal, end) for the current hand.
+    void HostRecord(privacy::ExchangeKind kind, int step, const std::string& text);
     std::optional<std::string> SignedRequest(int seat);
     void MarkTurn();
     bool SignedLeave(int seat) const;

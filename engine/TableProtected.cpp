@@ -381,14 +381,7 @@ bool Table::ProtectedStart(StartEvent start)
     m.pendingStart = start;
     m.waitingFor = 0;
     m.dealStarted = std::chrono::steady_clock::now();
-    ExchangeRecord deal;
-    deal.kind = ExchangeKind::Deal;
-    deal.hand = m.handId;
-    deal.step = static_cast<int>(m_state.HandNo);
-    deal.text = PlanText(dealt);
-    Publish(deal);
-    for (ExchangeRecord& r : m.me->Step(m.book))
-        m.out += EncodeExchangeRecord(r);
+    HostRecord(ExchangeKind::Deal, static_cast<int>(m_state.HandNo), PlanText(dealt));
     StoreWrites();
     return true;
 }
@@ -471,14 +464,7 @@ bool Table::ParkForCards(const HandEvent& event)
     m.parked = event;
     m.waitingFor = 0;
     m.parkedAt = std::chrono::steady_clock::now();
-    ExchangeRecord open;
-    open.kind = ExchangeKind::Open;
-    open.hand = m.handId;
-    open.step = static_cast<int>(h->reveals.size()) + 1;
-    open.text = PositionsText(wanted);
-    Publish(open);
-    for (ExchangeRecord& r : m.me->Step(m.book))
-        m.out += EncodeExchangeRecord(r);
+    HostRecord(ExchangeKind::Open, static_cast<int>(h->reveals.size()) + 1, PositionsText(wanted));
     return true;
 }
 
@@ -588,13 +574,7 @@ void Table::VoidHand(int staller)
     const bool started = !m.pendingStart;
     m.pendingStart.reset();
     m.parked.reset();
-    if (const HandExchange* h = m.book.Find(m.handId); h && !h->ended) {
-        ExchangeRecord end;
-        end.kind = ExchangeKind::End;
-        end.hand = m.handId;
-        end.text = "void";
-        Publish(end);
-    }
+    EndExchange(true);
     const std::string hand = std::to_string(s.HandNo);
     if (staller >= 1 && staller <= s.PlayerCount) {
         Send("s" + FormatText(Msg::DealStalled, hand, s.PlayerNames[staller]));
@@ -617,18 +597,27 @@ void Table::VoidHand(int staller)
     StoreWrites();
 }
 
-void Table::EndExchange()
+void Table::EndExchange(bool voided)
 {
     if (!m_protection) return;
-    Protection& m = *m_protection;
-    const HandExchange* h = m.book.Find(m.handId);
+    const HandExchange* h = m_protection->book.Find(m_protection->handId);
     if (!h || h->ended) return;
-    ExchangeRecord end;
-    end.kind = ExchangeKind::End;
-    end.hand = m.handId;
-    Publish(end);
-    for (ExchangeRecord& r : m.me->Step(m.book))
-        m.out += EncodeExchangeRecord(r);
+    HostRecord(ExchangeKind::End, 0, voided ? "void" : "");
+}
+
+void Table::HostRecord(ExchangeKind kind, int step, const std::string& text)
+{
+    Protection& m = *m_protection;
+    ExchangeRecord r;
+    r.kind = kind;
+    r.hand = m.handId;
+    r.step = step;
+    r.text = text;
+    Publish(r);
+    // The host's own part follows at once (the first layers of a reveal, its
+    // key of an ended hand).
+    for (ExchangeRecord& own : m.me->Step(m.book))
+        m.out += EncodeExchangeRecord(own);
 }
 
 std::optional<std::string> Table::SignedRequest(int seat)
