@@ -35,6 +35,18 @@ constexpr std::int64_t RecordsPerRead = 32;
 // How long a deal may wait for a participant when the table has no turn time.
 constexpr std::chrono::seconds DefaultDealWait{30};
 
+// Text for a record, cut to its room before a character, never inside one.
+std::string CutText(const std::string& text)
+{
+    std::size_t cut = std::min(text.size(), static_cast<std::size_t>(MaxExchangeText));
+    while (cut > 0 && cut < text.size() && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80)
+        --cut;
+    std::string out = text.substr(0, cut);
+    // A record's text holds no NUL.
+    std::replace(out.begin(), out.end(), '\0', ' ');
+    return out;
+}
+
 clsCard CardOfNumber(int n)
 {
     return clsCard(n / FaceCount, n % FaceCount);
@@ -119,8 +131,7 @@ void Table::OpenProtection()
         ExchangeRecord seat;
         seat.kind = ExchangeKind::Seat;
         seat.extra = m.me->Keys().publicKey;
-        seat.text = me < static_cast<int>(m_state.PlayerNames.size()) ? m_state.PlayerNames[me] : "";
-        if (seat.text.size() > MaxExchangeText) seat.text.resize(MaxExchangeText);
+        seat.text = CutText(me < static_cast<int>(m_state.PlayerNames.size()) ? m_state.PlayerNames[me] : "");
         seat = m.me->Signed(seat);
         m.book.Take(seat, -1);
         m.out += EncodeExchangeRecord(seat);
@@ -206,7 +217,7 @@ bool Table::SignRequest(const std::string& request)
     r.kind = ExchangeKind::Request;
     r.hand = hand;
     r.step = ++m.requestStep;
-    r.text = request.substr(0, MaxExchangeText);
+    r.text = CutText(request);
     return AppendSigned(r);
 }
 
@@ -216,11 +227,7 @@ bool Table::SendChat(const std::string& text)
     ExchangeRecord r;
     r.kind = ExchangeKind::Chat;
     r.step = m_session.MyPlayerNo;
-    r.text = text.substr(0, MaxExchangeText);
-    // A line cut inside a character is cut before it.
-    while (!r.text.empty() && (static_cast<unsigned char>(r.text.back()) & 0xC0) == 0x80)
-        r.text.pop_back();
-    if (!r.text.empty() && static_cast<unsigned char>(r.text.back()) >= 0xC0) r.text.pop_back();
+    r.text = CutText(text);
     return AppendSigned(r);
 }
 
@@ -694,7 +701,7 @@ void Table::BotChat(int seat, const std::string& text)
     ExchangeRecord r;
     r.kind = ExchangeKind::Chat;
     r.step = seat;
-    r.text = text.substr(0, MaxExchangeText);
+    r.text = CutText(text);
     Publish(r);
 }
 

@@ -382,7 +382,9 @@ TEST(ProtectedTable, ForgedRecordsRequestsAndChatAreIgnored)
         for (const std::string& line : game.lines[static_cast<std::size_t>(p)])
             EXPECT_EQ(line.find("forged"), std::string::npos) << line;
     // Bob himself: his request and his chat are taken.
-    ASSERT_TRUE(game.At(2).SendChat("real words"));
+    ASSERT_TRUE(game.At(2).SendChat("real words, caf\xC3\xA9"));
+    // A line too long for its record is cut before a character, not inside one.
+    ASSERT_TRUE(game.At(2).SendChat(std::string(119, 'a') + "\xC3\xA9 and more"));
     game.choose = {};
     game.Round();
     game.Round();
@@ -390,7 +392,13 @@ TEST(ProtectedTable, ForgedRecordsRequestsAndChatAreIgnored)
     for (int p : {1, 3})
         EXPECT_TRUE(std::any_of(
             game.lines[static_cast<std::size_t>(p)].begin(), game.lines[static_cast<std::size_t>(p)].end(),
-            [](const std::string& l) { return l.find("real words") != std::string::npos; }));
+            [](const std::string& l) { return l.find("real words, caf\xC3\xA9") != std::string::npos; }));
+    for (int p : {1, 3})
+        EXPECT_TRUE(std::any_of(game.lines[static_cast<std::size_t>(p)].begin(),
+                                game.lines[static_cast<std::size_t>(p)].end(), [](const std::string& l) {
+                                    return l.find(std::string(119, 'a')) != std::string::npos &&
+                                           l.find('\xC3') == std::string::npos;
+                                }));
 }
 
 // While a hand is played, no file of the folder holds a card nobody has
