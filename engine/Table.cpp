@@ -1256,7 +1256,10 @@ void Table::Leave()
             if (auto seat = TickFile(Slot::Players).ReadPlayer(me)) ownName = Trim(seat->Name);
         }
         ReleaseFiles();
-        if (me >= 1 && m_protection) SignRequest("D");
+        if (me >= 1 && m_protection) {
+            PublishLeavingKey();
+            SignRequest("D");
+        }
         if (me >= 1) LeaveGame(m_session, ownName, m_language);
         m_lease.Release();
         m_seatClaim.Release();

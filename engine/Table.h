@@ -227,6 +227,9 @@ public:
     // be written (reported). Without protection a request needs no
     // signature and a chat line goes to the message file instead.
     bool SignRequest(const std::string& request);
+    // Leaving during a protected hand: the own key of the hand goes out, so
+    // that the others can take its layer off the cards still to come.
+    void PublishLeavingKey();
     bool SendChat(const std::string& text);
     bool IsProtected() const { return m_protection != nullptr; }
     // The own hole cards of each hand of a protected table, as the card

@@ -221,6 +221,20 @@ bool Table::SignRequest(const std::string& request)
     return AppendSigned(r);
 }
 
+void Table::PublishLeavingKey()
+{
+    if (!m_protection) return;
+    if (std::optional<ExchangeRecord> key = m_protection->me->LeavingKey(m_protection->book)) {
+        // Already signed: appended as it is.
+        const std::string bytes = EncodeExchangeRecord(*key);
+        auto file = OpenRecordFile(ExchangeFilePath(m_session.GameFolder), ExchangeFileRecordLength);
+        if (file) {
+            file->AppendRecords(bytes);
+            file->Close();
+        }
+    }
+}
+
 bool Table::SendChat(const std::string& text)
 {
     if (!m_protection) return false;
@@ -630,6 +644,8 @@ void Table::HostRecord(ExchangeKind kind, int step, const std::string& text)
 std::optional<std::string> Table::SignedRequest(int seat)
 {
     Protection& m = *m_protection;
+    // A player who signed his leaving, whenever he did, folds on his turn.
+    if (m.leavers.count(seat)) return std::string("D");
     const auto last = m.lastStep.find(seat);
     const std::optional<SignedLine> line =
         m.book.RequestOf(seat, m.handId, m.turnMark, last == m.lastStep.end() ? 0 : last->second);

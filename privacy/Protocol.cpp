@@ -222,7 +222,28 @@ ExchangeBook::Taken ExchangeBook::Take(const ExchangeRecord& r, std::int64_t ind
 {
     const Taken taken = TakeSigned(r, index);
     if (taken == Taken::Used && index >= 0) m_lastUsed[r.seat] = std::max(LastUsed(r.seat), index);
+    if (taken == Taken::Used && !m_hands.empty()) TakeOffPublishedLayers(m_hands.back());
     return taken;
+}
+
+void ExchangeBook::TakeOffPublishedLayers(HandExchange& h)
+{
+    // A participant who left during the hand published his key of it: every
+    // reader takes his layer off in his turn, the same way, so that the hand
+    // goes on without him.
+    if (!h.Shuffled() || h.ended) return;
+    for (std::size_t i = 0; i < h.reveals.size(); ++i) {
+        while (!h.RevealDone(i)) {
+            const int next = NextInReveal(h.reveals[i], h.chains, h.plan.revealOrder);
+            const auto key = h.keys.find(next);
+            if (key == h.keys.end()) return;
+            const auto layers =
+                MyLayers(h.reveals[i], h.Pack(), h.chains, h.plan.revealOrder, next, key->second);
+            if (layers.empty()) return;
+            for (const auto& [position, point] : layers)
+                h.chains[position].emplace_back(next, point);
+        }
+    }
 }
 
 ExchangeBook::Taken ExchangeBook::TakeSigned(const ExchangeRecord& r, std::int64_t index)
@@ -295,7 +316,8 @@ ExchangeBook::Taken ExchangeBook::TakeSigned(const ExchangeRecord& r, std::int64
         h->voided = r.text == "void";
         return Taken::Used;
     case ExchangeKind::HandKey: {
-        if (!h || !h->ended || !h->plan.Participates(r.seat) || h->keys.count(r.seat)) return Taken::Ignored;
+        // At the hand's end, or earlier by a participant who leaves.
+        if (!h || !h->plan.Participates(r.seat) || h->keys.count(r.seat)) return Taken::Ignored;
         Key k;
         k.bytes = r.extra;
         if (!IsKey(k)) return Taken::Ignored;
@@ -418,6 +440,20 @@ std::vector<ExchangeRecord> Participant::Step(ExchangeBook& book)
         }
     }
     return out;
+}
+
+std::optional<ExchangeRecord> Participant::LeavingKey(const ExchangeBook& book)
+{
+    const HandExchange* h = book.Current();
+    if (!h || h->ended || !h->plan.Participates(m_seat)) return std::nullopt;
+    const auto key = m_handKeys.find(h->plan.hand);
+    if (key == m_handKeys.end() || m_keysOut.count(h->plan.hand)) return std::nullopt;
+    m_keysOut.insert(h->plan.hand);
+    ExchangeRecord r;
+    r.kind = ExchangeKind::HandKey;
+    r.hand = h->plan.hand;
+    r.extra = key->second.bytes;
+    return Signed(r);
 }
 
 std::optional<int> Participant::CardAt(const ExchangeBook& book, int position) const

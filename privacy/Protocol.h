@@ -136,6 +136,7 @@ public:
 private:
     HandExchange* FindMutable(std::int64_t hand);
     bool TakeLayers(HandExchange& h, const ExchangeRecord& r);
+    void TakeOffPublishedLayers(HandExchange& h);
 
     int m_host = 1;
     std::map<int, Bytes32> m_seatKeys;
@@ -169,6 +170,10 @@ public:
 
     // The participant's key of a hand, when it took part.
     std::optional<Key> KeyOf(std::int64_t hand) const;
+    // Its key of the current hand for a participant who leaves during it,
+    // so that the others uncover the cards without him; none when it has
+    // no part in a hand under way.
+    std::optional<ExchangeRecord> LeavingKey(const ExchangeBook& book);
 
 private:
     int m_seat = 0;

@@ -482,5 +482,35 @@ TEST(ProtectedTable, OnlyTheSeatsOwnKeyTakesItBack)
     EXPECT_EQ(game.TotalCash(), Whole(3000));
 }
 
+// A player who leaves out of turn signed his leaving: his next turn is a
+// fold at once, the hand goes on without his program, and from the next
+// hand he is out.
+TEST(ProtectedTable, ASignedLeaveFoldsOnTheTurn)
+{
+    ProtectedGame game({"Ann", "Bob", "Cleo"}, 0);
+    ASSERT_TRUE(game.Open());
+    bool left = false;
+    game.choose = [&](Table& t) {
+        // Ann acts first and Bob leaves right after, before his turn.
+        if (t.Session().MyPlayerNo == 1 && !left) {
+            left = true;
+            game.At(2).Leave();
+        }
+        return CheckOrCall(LimitsOf(t), game.language);
+    };
+    const auto bob = [&](Table& t) { return left && t.Session().MyPlayerNo == 2; };
+    for (int round = 0; round < 60 && !(left && game.Host().Hand().Seat(2).folded); ++round)
+        game.Round(bob);
+    EXPECT_TRUE(game.Host().Hand().Seat(2).folded);
+    EXPECT_TRUE(game.Host().Hand().Seat(2).left);
+    game.PlayHand();
+    game.PlayHand();
+    // The others uncovered the rest of that hand without him, from his key.
+    EXPECT_EQ(game.Host().Counters().handsVoided, 0);
+    EXPECT_GE(game.views[1]->handsEnded, 2);
+    EXPECT_FALSE(game.Host().Hand().Seat(2).dealt);
+    EXPECT_EQ(game.TotalCash(), Whole(3000));
+}
+
 } // namespace
 } // namespace scrivo
