@@ -26,7 +26,7 @@ enum class ExchangeKind : std::uint8_t {
     Layers = 3,  // points with the writer's layer removed, by pack position
     Request = 4, // a request of the seat's player (text), numbered by step
     Chat = 5,    // a chat line (text)
-    HandKey = 6, // the writer's key of the hand (extra), published at its end
+    HandKey = 6, // the writer's key of the hand (extra), at its end or when the writer leaves it
     Deal = 7,    // the host: a new hand (text: the seats dealt in and whose they are; step: its number)
     Open = 8,    // the host: positions to uncover for everybody (text), numbered by step
     End = 9,     // the host: the hand is over (text "void" when it was voided)
