@@ -16,6 +16,7 @@
 #include <gtest/gtest.h>
 
 #include "gamefolder/RecordFile.h"
+#include "platform/Text.h"
 #include "testsupport/TempDir.h"
 
 extern char** environ;
@@ -158,6 +159,42 @@ TEST(TwoPlayers, BothWindowsShowTheSamePublicLinesOfTheFirstHand)
             if (mine.count(text) == 0) {
                 EXPECT_EQ(shown.find(text), std::string::npos) << text;
             }
+    }
+}
+
+// The same through the windows of a protected table: each window deals its
+// part, signs its requests, and shows its own cards, which no file holds.
+TEST(TwoPlayers, AProtectedHandIsPlayedThroughTwoWindows)
+{
+    TempDir server;
+    Install host, guest;
+    const std::string hostLog = host.dir.File("log.txt"), guestLog = guest.dir.File("log.txt");
+    const pid_t hostPid =
+        host.Start("wizard Hostie " + server.Path() +
+                   " English\ncreate Secret 0 1000 protected\nwaitlog Guesty has joined the "
+                   "table.\nkey S\nautocall\nwaitstatus GR|GE\nwaitread\nsavelog " +
+                   hostLog + "\nquit\n");
+    const pid_t guestPid =
+        guest.Start("wizard Guesty " + server.Path() +
+                    " English\njoin\nautocall\nwaitstatus GR|GE\nwaitread\nsavelog " + guestLog + "\nquit\n");
+    ASSERT_EQ(WaitFor(hostPid, std::chrono::seconds(240)), 0) << host.Output();
+    ASSERT_EQ(WaitFor(guestPid, std::chrono::seconds(60)), 0) << guest.Output();
+    for (const std::string& log : {hostLog, guestLog})
+        EXPECT_NE(TempDir::Read(log).find("This table is protected"), std::string::npos)
+            << TempDir::Read(log);
+    // No card in any seat record, and a signed exchange beside them.
+    for (const auto& entry : fs::directory_iterator(server.Path())) {
+        if (!entry.is_directory()) continue;
+        EXPECT_GT(fs::file_size(entry.path() / "xch.spk"), 4096u);
+        FolderResult<RecordFile> seats =
+            OpenRecordFile(PlayerFilePath(entry.path().string()), PlayerRecordLength);
+        ASSERT_TRUE(seats.Ok());
+        for (int p = 1; p <= 2; ++p) {
+            const FolderResult<PlayerRecord> seat = seats->ReadPlayer(p);
+            ASSERT_TRUE(seat.Ok());
+            EXPECT_TRUE(Trim(seat->Card1).empty() && Trim(seat->Card2).empty()) << p;
+        }
+        seats->Close();
     }
 }
 

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
 #include <QElapsedTimer>
@@ -170,6 +171,8 @@ private:
             frm.GameNametxt->setText(ToQ(Arg(w, 1)));
             frm.BotsTxt->setText(ToQ(Arg(w, 2)));
             if (w.size() > 3) frm.StartPotTxt->setText(ToQ(Arg(w, 3)));
+            // "create NAME BOTS CASH protected"
+            frm.ProtectedChk->setChecked(w.size() > 4 && Arg(w, 4) == "protected");
             frm.CreateNowClick();
             return true;
         }
