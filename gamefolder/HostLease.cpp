@@ -6,6 +6,7 @@
 #include <fcntl.h>
 
 #include "gamefolder/RecordFile.h"
+#include "platform/Bytes.h"
 #include "platform/Clock.h"
 #include "platform/FileOps.h"
 #include "platform/Random.h"
@@ -15,16 +16,6 @@ namespace scrivo {
 namespace {
 
 constexpr char Magic[4] = {'S', 'P', 'K', 'L'};
-
-std::uint32_t Checksum(std::string_view bytes)
-{
-    std::uint32_t h = 2166136261u;
-    for (const char c : bytes) {
-        h ^= static_cast<unsigned char>(c);
-        h *= 16777619u;
-    }
-    return h;
-}
 
 template <typename T> void Put(std::string& out, T value)
 {
@@ -88,7 +79,7 @@ std::string EncodeLease(const LeaseRecord& record)
     Put(out, record.token);
     Put(out, static_cast<std::int16_t>(record.host));
     Put(out, record.gone);
-    Put(out, Checksum(out));
+    Put(out, Fnv1a(out));
     return out;
 }
 
@@ -96,7 +87,7 @@ std::optional<LeaseRecord> DecodeLease(std::string_view bytes)
 {
     if (bytes.size() < static_cast<std::size_t>(LeaseRecordLength) || bytes.substr(0, 4) != "SPKL")
         return std::nullopt;
-    if (Get<std::uint32_t>(bytes, 32) != Checksum(bytes.substr(0, 32))) return std::nullopt;
+    if (Get<std::uint32_t>(bytes, 32) != Fnv1a(bytes.substr(0, 32))) return std::nullopt;
     LeaseRecord r;
     r.epoch = Get<std::int64_t>(bytes, 4);
     r.beat = Get<std::int64_t>(bytes, 12);

@@ -4,6 +4,7 @@
 
 #include "gamefolder/Records.h"
 #include "platform/FileOps.h"
+#include "platform/Bytes.h"
 #include "platform/Paths.h"
 
 namespace scrivo {
@@ -20,30 +21,6 @@ constexpr std::size_t TextAt = 34;
 constexpr std::size_t CheckAt = 60;
 constexpr unsigned char NoCard = 0xFF;
 constexpr std::size_t ReadChunk = 64 * 1024;
-
-std::uint32_t Fnv(std::string_view bytes)
-{
-    std::uint32_t h = 2166136261u;
-    for (const char c : bytes) {
-        h ^= static_cast<unsigned char>(c);
-        h *= 16777619u;
-    }
-    return h;
-}
-
-void PutInt(std::string& out, std::size_t at, std::uint64_t value, int bytes)
-{
-    for (int i = 0; i < bytes; ++i)
-        out[at + static_cast<std::size_t>(i)] = static_cast<char>((value >> (8 * i)) & 0xFF);
-}
-
-std::uint64_t GetInt(std::string_view in, std::size_t at, int bytes)
-{
-    std::uint64_t value = 0;
-    for (int i = 0; i < bytes; ++i)
-        value |= std::uint64_t{static_cast<unsigned char>(in[at + static_cast<std::size_t>(i)])} << (8 * i);
-    return value;
-}
 
 bool KnownKind(char c)
 {
@@ -74,15 +51,15 @@ std::string EncodeJournalRecord(const JournalRecord& r)
     out[1] = static_cast<char>(r.kind);
     out[2] = static_cast<char>(std::clamp(r.seat, 0, MaxPlayers));
     out[3] = static_cast<char>(r.flags);
-    PutInt(out, 4, r.hand, 4);
-    PutInt(out, 8, static_cast<std::uint64_t>(r.amount.Raw()), 8);
-    PutInt(out, 16, static_cast<std::uint64_t>(r.to.Raw()), 8);
+    PutLittle(out, 4, r.hand, 4);
+    PutLittle(out, 8, static_cast<std::uint64_t>(r.amount.Raw()), 8);
+    PutLittle(out, 16, static_cast<std::uint64_t>(r.to.Raw()), 8);
     if (r.kind == JournalKind::Table) {
         out.replace(24, 4, EncodeText(r.gameType, GameTypeWidth));
         out[28] = r.rules;
         out.replace(29, 1, EncodeText(r.currencySymbol, CurrencySymbolWidth));
     } else {
-        PutInt(out, 24, static_cast<std::uint64_t>(r.number), 8);
+        PutLittle(out, 24, static_cast<std::uint64_t>(r.number), 8);
     }
     out[32] = static_cast<char>(std::clamp(r.pot, 0, 255));
     out[33] = static_cast<char>(std::clamp(r.winners, 0, 255));
@@ -96,22 +73,22 @@ std::string EncodeJournalRecord(const JournalRecord& r)
     } else if (r.kind == JournalKind::Seat || r.kind == JournalKind::Table) {
         out.replace(TextAt, JournalNameWidth, EncodeText(r.name, JournalNameWidth));
     }
-    PutInt(out, CheckAt, Fnv(std::string_view(out).substr(0, CheckAt)), 4);
+    PutLittle(out, CheckAt, Fnv1a(std::string_view(out).substr(0, CheckAt)), 4);
     return out;
 }
 
 std::optional<JournalRecord> DecodeJournalRecord(std::string_view b)
 {
     if (b.size() < static_cast<std::size_t>(JournalRecordLength) || b[0] != Mark || !KnownKind(b[1]) ||
-        GetInt(b, CheckAt, 4) != Fnv(b.substr(0, CheckAt)))
+        GetLittle(b, CheckAt, 4) != Fnv1a(b.substr(0, CheckAt)))
         return std::nullopt;
     JournalRecord r;
     r.kind = static_cast<JournalKind>(b[1]);
     r.seat = static_cast<unsigned char>(b[2]);
     r.flags = static_cast<std::uint8_t>(b[3]);
-    r.hand = static_cast<std::uint32_t>(GetInt(b, 4, 4));
-    r.amount = Currency::FromRaw(static_cast<std::int64_t>(GetInt(b, 8, 8)));
-    r.to = Currency::FromRaw(static_cast<std::int64_t>(GetInt(b, 16, 8)));
+    r.hand = static_cast<std::uint32_t>(GetLittle(b, 4, 4));
+    r.amount = Currency::FromRaw(static_cast<std::int64_t>(GetLittle(b, 8, 8)));
+    r.to = Currency::FromRaw(static_cast<std::int64_t>(GetLittle(b, 16, 8)));
     r.pot = static_cast<unsigned char>(b[32]);
     r.winners = static_cast<unsigned char>(b[33]);
     if (r.seat > MaxPlayers || !SoundAmount(r.amount) || !SoundAmount(r.to)) return std::nullopt;
@@ -122,7 +99,7 @@ std::optional<JournalRecord> DecodeJournalRecord(std::string_view b)
         if (r.rules != 'S' && r.rules != 'C') return std::nullopt;
         if (r.gameType != "THLI" && r.gameType != "THPL" && r.gameType != "THNL") return std::nullopt;
     } else {
-        r.number = static_cast<std::int64_t>(GetInt(b, 24, 8));
+        r.number = static_cast<std::int64_t>(GetLittle(b, 24, 8));
     }
     if (CarriesCards(r.kind)) {
         for (std::size_t i = 0; i < 5; ++i) {

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/Bytes.h"
+
 namespace scrivo::privacy {
 
 namespace {
@@ -17,21 +19,6 @@ constexpr std::size_t TextAt = PointsAt + PointBytes * PackSize;
 constexpr std::size_t SignatureAt = TextAt + MaxExchangeText;
 constexpr std::size_t EndOfRecord = SignatureAt + 64;
 static_assert(EndOfRecord <= ExchangeRecordLength);
-
-void PutInt(std::string& out, std::size_t at, std::uint64_t value, int bytes)
-{
-    for (int i = 0; i < bytes; ++i)
-        out[at + static_cast<std::size_t>(i)] = static_cast<char>((value >> (8 * i)) & 0xFF);
-}
-
-std::uint64_t GetInt(std::string_view in, std::size_t at, int bytes)
-{
-    std::uint64_t value = 0;
-    for (int i = 0; i < bytes; ++i)
-        value |= static_cast<std::uint64_t>(static_cast<unsigned char>(in[at + static_cast<std::size_t>(i)]))
-                 << (8 * i);
-    return value;
-}
 
 bool KnownKind(int kind)
 {
@@ -68,13 +55,13 @@ std::string SignedBytes(const ExchangeRecord& r)
     std::string out(SignatureAt, '\0');
     out[0] = Magic;
     out[1] = static_cast<char>(r.kind);
-    PutInt(out, 2, static_cast<std::uint64_t>(r.hand), 8);
+    PutLittle(out, 2, static_cast<std::uint64_t>(r.hand), 8);
     out[10] = static_cast<char>(r.seat);
-    PutInt(out, 11, static_cast<std::uint64_t>(r.step), 2);
+    PutLittle(out, 11, static_cast<std::uint64_t>(r.step), 2);
     const std::size_t count = std::min<std::size_t>(r.points.size(), PackSize);
     out[13] = static_cast<char>(count);
     const std::size_t text = std::min<std::size_t>(r.text.size(), MaxExchangeText);
-    PutInt(out, 14, text, 2);
+    PutLittle(out, 14, text, 2);
     std::copy(r.extra.begin(), r.extra.end(), out.begin() + ExtraAt);
     for (std::size_t i = 0; i < count; ++i) {
         const std::size_t at = PointsAt + i * PointBytes;
@@ -100,11 +87,11 @@ std::optional<ExchangeRecord> DecodeExchangeRecord(std::string_view in)
     const int kind = static_cast<unsigned char>(in[1]);
     if (!KnownKind(kind)) return std::nullopt;
     r.kind = static_cast<ExchangeKind>(kind);
-    r.hand = static_cast<std::int64_t>(GetInt(in, 2, 8));
+    r.hand = static_cast<std::int64_t>(GetLittle(in, 2, 8));
     r.seat = static_cast<unsigned char>(in[10]);
-    r.step = static_cast<int>(GetInt(in, 11, 2));
+    r.step = static_cast<int>(GetLittle(in, 11, 2));
     const std::size_t count = static_cast<unsigned char>(in[13]);
-    const std::size_t text = GetInt(in, 14, 2);
+    const std::size_t text = GetLittle(in, 14, 2);
     if (r.seat < 1 || r.seat > MaxSeat || count > PackSize || text > MaxExchangeText) return std::nullopt;
     std::copy_n(in.begin() + ExtraAt, 32, r.extra.begin());
     for (std::size_t i = 0; i < count; ++i) {
