@@ -247,53 +247,57 @@ TEST_F(BotsTest, EveryRequestIsLegalInEveryStructure)
 {
     std::set<RequestFault> refused;
     Random random(7 + ::testing::UnitTest::GetInstance()->random_seed());
-    for (const char* type : {"THNL", "THPL", "THLI"}) {
-        table.reset();
-        Open({"Ann", "Robo", "Cleo", "Dee"}, {}, type, 3);
-        TableTestAccess::Session(*table).BotLevels = {BotLevel::Classic, BotLevel::Strong, BotLevel::Classic,
-                                                      BotLevel::Strong, BotLevel::Classic};
-        TableTestAccess::SetBotTrials(*table, 40);
-        // Limit rounds reach their cap only with deeper stacks.
-        const int deep = std::string(type) == "THLI" ? 1000 : 300;
-        for (int hand = 0; hand < 60; ++hand) {
-            StartEvent start;
-            start.config =
-                HandConfig{hand % 2 ? HandRules::Classic : HandRules::Standard, type, Whole(5), Whole(10)};
-            start.seats.assign(1, {});
-            for (int p = 1; p <= 4; ++p)
-                start.seats.push_back({true, Whole(1 + random.Below(p == 1 + hand % 4 ? 30 : deep))});
-            colPack pack;
-            pack.ResetPack();
-            pack.Shuffle(random);
-            while (pack.Count() > 0)
-                start.pack.push_back(pack.TakeACard());
-            HandState& h = TableTestAccess::Hand(*table);
-            ASSERT_TRUE(Apply(h, start).Accepted());
-            while (!h.over) {
-                const int p = h.toAct;
-                TableTestAccess::State(*table).CurrentPlayer = p;
-                const auto faulty = FaultyRequests(LimitsFor(h, p));
-                const RaiseRange range = RaiseAmounts(LimitsFor(h, p));
-                const int pick = random.Below(8);
-                if (pick <= (deep > 300 ? 2 : 1) && range.raise) {
-                    // A raise as a person makes it, so that rounds are capped.
-                    test::SetAction(dir.Path(), p, BetRequest(range.least));
-                } else if (pick <= 4 && !faulty.empty()) {
-                    auto it = faulty.begin();
-                    std::advance(it, random.Below(static_cast<int>(faulty.size())));
-                    refused.insert(it->first);
-                    test::SetAction(dir.Path(), p, it->second);
-                } else {
-                    TableTestAccess::BotDecide(*table);
-                    ASSERT_EQ(CheckRequest(Action(p), LimitsFor(h, p)), RequestFault::None)
-                        << type << " " << Action(p);
+    // The bots draw on randomness of their own, so a fault that needs a rare
+    // spot (a capped round, a short all in) may not come up in one round of
+    // sixty hands a structure: the structures are played again until it does.
+    for (int round = 0; round == 0 || (refused.size() < 12 && round < 8); ++round)
+        for (const char* type : {"THNL", "THPL", "THLI"}) {
+            table.reset();
+            Open({"Ann", "Robo", "Cleo", "Dee"}, {}, type, 3);
+            TableTestAccess::Session(*table).BotLevels = {
+                BotLevel::Classic, BotLevel::Strong, BotLevel::Classic, BotLevel::Strong, BotLevel::Classic};
+            TableTestAccess::SetBotTrials(*table, 40);
+            // Limit rounds reach their cap only with deeper stacks.
+            const int deep = std::string(type) == "THLI" ? 1000 : 300;
+            for (int hand = 0; hand < 60; ++hand) {
+                StartEvent start;
+                start.config = HandConfig{hand % 2 ? HandRules::Classic : HandRules::Standard, type, Whole(5),
+                                          Whole(10)};
+                start.seats.assign(1, {});
+                for (int p = 1; p <= 4; ++p)
+                    start.seats.push_back({true, Whole(1 + random.Below(p == 1 + hand % 4 ? 30 : deep))});
+                colPack pack;
+                pack.ResetPack();
+                pack.Shuffle(random);
+                while (pack.Count() > 0)
+                    start.pack.push_back(pack.TakeACard());
+                HandState& h = TableTestAccess::Hand(*table);
+                ASSERT_TRUE(Apply(h, start).Accepted());
+                while (!h.over) {
+                    const int p = h.toAct;
+                    TableTestAccess::State(*table).CurrentPlayer = p;
+                    const auto faulty = FaultyRequests(LimitsFor(h, p));
+                    const RaiseRange range = RaiseAmounts(LimitsFor(h, p));
+                    const int pick = random.Below(8);
+                    if (pick <= (deep > 300 ? 2 : 1) && range.raise) {
+                        // A raise as a person makes it, so that rounds are capped.
+                        test::SetAction(dir.Path(), p, BetRequest(range.least));
+                    } else if (pick <= 4 && !faulty.empty()) {
+                        auto it = faulty.begin();
+                        std::advance(it, random.Below(static_cast<int>(faulty.size())));
+                        refused.insert(it->first);
+                        test::SetAction(dir.Path(), p, it->second);
+                    } else {
+                        TableTestAccess::BotDecide(*table);
+                        ASSERT_EQ(CheckRequest(Action(p), LimitsFor(h, p)), RequestFault::None)
+                            << type << " " << Action(p);
+                    }
+                    const long long processed = table->Counters().actionsProcessed;
+                    TableTestAccess::TakeBotRequest(*table);
+                    ASSERT_EQ(table->Counters().actionsProcessed, processed + 1) << type;
                 }
-                const long long processed = table->Counters().actionsProcessed;
-                TableTestAccess::TakeBotRequest(*table);
-                ASSERT_EQ(table->Counters().actionsProcessed, processed + 1) << type;
             }
         }
-    }
     std::string kinds;
     for (const RequestFault fault : refused)
         kinds += std::to_string(static_cast<int>(fault)) + " ";
