@@ -145,13 +145,11 @@ LeaveOutcome LeaveGame(GameSession& session, const std::string& ownName, const L
         outcome.removedGame = outcome.status.Ok();
         return outcome;
     }
-    if (!session.IsHost) {
-        ReportFailure("Error Sending player message: ",
-                      SendPlayerMessage(folder, "w" + language.FormatText(Msg::PlayerLeft, ownName)));
-        return outcome;
-    }
-    ReportFailure("Error Sending player message: ",
-                  SendPlayerMessage(folder, "w" + language.FormatText(Msg::HostLeft, ownName)));
+    outcome.line = "w" + language.FormatText(session.IsHost ? Msg::HostLeft : Msg::PlayerLeft, ownName);
+    const FolderResult<std::int64_t> told = AppendPlayerMessage(folder, outcome.line);
+    ReportFailure("Error Sending player message: ", told.status);
+    if (told) outcome.lineRecord = *told;
+    if (!session.IsHost) return outcome;
     outcome.status = WriteGameRecord(folder, GameStatus::Ended, false);
     ReportFailure("Error writing status: ", outcome.status);
     outcome.endedGame = true;

@@ -73,6 +73,9 @@ struct LeaveOutcome {
     bool removedGame = false;
     bool endedGame = false; // the host left with others still seated
     FolderStatus status;
+    // The line that told the others, and its record in msg.spk (0: none).
+    std::string line;
+    std::int64_t lineRecord = 0;
 };
 LeaveOutcome LeaveGame(GameSession& session, const std::string& ownName, const Language& language);
 

@@ -291,9 +291,10 @@ void Table::FlushMessages()
         const std::string line = m_outbox.front();
         const std::int64_t record = Need(file.AppendMessage(line));
         m_outbox.erase(m_outbox.begin());
+        if (m_protection) m_protection->toVouch.emplace_back(record, StoredMessageText(line));
         if (record == m_lastMsgNo + 1) {
             // Exactly what a reader of the record gets back.
-            m_ownLines.push_back(Trim(DecodeMessageRecord(EncodeMessageRecord(MessageRecord{line})).Text));
+            m_ownLines.push_back(StoredMessageText(line));
             m_lastMsgNo = static_cast<long>(record);
             NoteSeen(record, m_ownLines.back());
         }
@@ -963,12 +964,13 @@ bool Table::ComeBack()
 {
     const int me = m_session.MyPlayerNo;
     if (!IsAway(me)) return false;
-    const FolderStatus sent =
-        SendPlayerMessage(m_session.GameFolder, std::to_string(me) + "b" + FormatText(Msg::YouAreBack));
+    const std::string line = std::to_string(me) + "b" + FormatText(Msg::YouAreBack);
+    const FolderResult<std::int64_t> sent = AppendPlayerMessage(m_session.GameFolder, line);
     if (!sent) {
-        ReportFailure("Error Sending player message: ", sent);
+        ReportFailure("Error Sending player message: ", sent.status);
         return false;
     }
+    VouchLines({{*sent, StoredMessageText(line)}});
     m_awayShown[static_cast<std::size_t>(me)] = false;
     return true;
 }
@@ -1001,6 +1003,10 @@ void Table::GetMsgs()
         if (!NoteSeen(batch.records[i], line)) continue;
         // At a protected table only signed chat is shown (from the exchange).
         if (m_protection && LogLine{0, line}.Kind() == 'm') continue;
+        if (m_protection) {
+            HoldLine(batch.records[i], line);
+            continue;
+        }
         m_msgLines.push_back(line);
         fresh.push_back(LogLine{static_cast<long>(batch.records[i]), line});
         NoteLine(fresh.back());
@@ -1260,7 +1266,10 @@ void Table::Leave()
             PublishLeavingKey();
             SignRequest("D");
         }
-        if (me >= 1) LeaveGame(m_session, ownName, m_language);
+        if (me >= 1) {
+            const LeaveOutcome left = LeaveGame(m_session, ownName, m_language);
+            if (left.lineRecord > 0) VouchLines({{left.lineRecord, StoredMessageText(left.line)}});
+        }
         m_lease.Release();
         m_seatClaim.Release();
     };

@@ -391,6 +391,13 @@ private:
     void ShowOwnCards();
     void OverlayOwnCards();
     void ShowChat();
+    // Lines of msg.spk are shown at a protected table only once their writer
+    // vouched for them in the exchange: the host for any line, a player for
+    // his own coming back and leaving.
+    void HoldLine(std::int64_t record, const std::string& line);
+    void ReleaseVouchedLines();
+    // Client: lines this table stored itself, vouched for at once.
+    void VouchLines(std::vector<std::pair<std::int64_t, std::string>> lines);
     void AuditHands();
     bool IsBotSeat(int seat) const;
     // Host: the deal of a hand begins (true), or the hand cannot start (false).

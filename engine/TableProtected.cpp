@@ -32,6 +32,10 @@ namespace {
 // Records read in one poll at most: a planted giant file is read in slices.
 constexpr std::int64_t RecordsPerPoll = 2048;
 constexpr std::int64_t RecordsPerRead = 32;
+// Lines of msg.spk kept while they wait for their writer's word, and words
+// kept for lines still to come.
+constexpr std::size_t HeldLinesKept = 4096;
+constexpr std::size_t VouchesKept = 16384;
 // How long a deal may wait for a participant when the table has no turn time.
 constexpr std::chrono::seconds DefaultDealWait{30};
 
@@ -175,7 +179,15 @@ void Table::ReadExchange()
 
 void Table::FlushExchange()
 {
-    if (!m_protection || m_protection->out.empty()) return;
+    if (!m_protection) return;
+    if (!m_protection->toVouch.empty()) {
+        // The lines just stored in msg.spk, vouched for before the status
+        // that follows them: a reader who sees the status has both.
+        for (ExchangeRecord& r : LinesRecords(std::move(m_protection->toVouch)))
+            Publish(std::move(r));
+        m_protection->toVouch.clear();
+    }
+    if (m_protection->out.empty()) return;
     Need(TickFile(Slot::Exchange).AppendRecords(m_protection->out));
     m_protection->out.clear();
 }
@@ -255,6 +267,7 @@ void Table::ExchangeTick()
     else if (m_leaseSeen && m_leaseSeen->host >= 1)
         FollowHost(m_leaseSeen->host);
     ReadExchange();
+    ReleaseVouchedLines();
     for (ExchangeRecord& r : m.me->Step(m.book))
         m.out += EncodeExchangeRecord(r);
     if (IsHostTable()) HostExchange();
@@ -332,6 +345,57 @@ void Table::ShowChat()
         if (speaker < 1 || speaker >= static_cast<int>(m_state.PlayerNames.size())) continue;
         Shown().LocalLine("m" + FormatText(Msg::ChatLine, m_state.PlayerNames[speaker], line.text));
     }
+}
+
+void Table::HoldLine(std::int64_t record, const std::string& line)
+{
+    Protection& m = *m_protection;
+    m.held[record] = line;
+    // Lines nobody vouches for are forgotten once there are many of them.
+    while (m.held.size() > HeldLinesKept)
+        m.held.erase(m.held.begin());
+}
+
+void Table::ReleaseVouchedLines()
+{
+    Protection& m = *m_protection;
+    for (VouchedLine& v : m.book.TakeVouched())
+        m.vouched.emplace(v.record, v);
+    std::vector<LogLine> fresh;
+    for (auto line = m.held.begin(); line != m.held.end();) {
+        const LogLine candidate{static_cast<long>(line->first), line->second};
+        const auto [from, to] = m.vouched.equal_range(line->first);
+        const bool vouched = std::any_of(from, to, [&](const auto& entry) {
+            const VouchedLine& v = entry.second;
+            const bool mayWrite = v.byHost || candidate.Kind() == 'w' ||
+                                  (candidate.Kind() == 'b' && candidate.PrivateTo() == v.seat);
+            return mayWrite && v.Matches(candidate.line);
+        });
+        if (!vouched) {
+            ++line;
+            continue;
+        }
+        m_msgLines.push_back(candidate.line);
+        fresh.push_back(candidate);
+        NoteLine(fresh.back());
+        line = m.held.erase(line);
+    }
+    // A word about a line already shown, or passed over, is not needed again.
+    for (auto v = m.vouched.begin(); v != m.vouched.end();) {
+        if (v->first > m_lastMsgNo) break;
+        v = m.held.count(v->first) ? std::next(v) : m.vouched.erase(v);
+    }
+    while (m.vouched.size() > VouchesKept)
+        m.vouched.erase(std::prev(m.vouched.end()));
+    m_fetched.insert(m_fetched.end(), std::make_move_iterator(fresh.begin()),
+                     std::make_move_iterator(fresh.end()));
+}
+
+void Table::VouchLines(std::vector<std::pair<std::int64_t, std::string>> lines)
+{
+    if (!m_protection) return;
+    for (ExchangeRecord& r : LinesRecords(std::move(lines)))
+        AppendSigned(std::move(r));
 }
 
 void Table::AuditHands()

@@ -43,6 +43,11 @@ struct Table::Protection {
     long handsSeenAtDeal = 0;
     bool cardsFailed = false;
     std::int64_t chatsFrom = 0;
+    // Lines this table stored in msg.spk, not yet vouched for; lines read
+    // there that wait for their writer's word; the words read so far.
+    std::vector<std::pair<std::int64_t, std::string>> toVouch;
+    std::map<std::int64_t, std::string> held;
+    std::multimap<std::int64_t, privacy::VouchedLine> vouched;
     std::set<std::int64_t> audited;
     int requestStep = 0;
     std::int64_t requestHand = 0;

@@ -267,9 +267,19 @@ FolderStatus WritePlayerRecord(const std::string& folder, const std::string& act
 
 FolderStatus SendPlayerMessage(const std::string& folder, const std::string& line)
 {
+    return AppendPlayerMessage(folder, line).status;
+}
+
+FolderResult<std::int64_t> AppendPlayerMessage(const std::string& folder, const std::string& line)
+{
     auto file = OpenRecordFile(MessageFilePath(folder), MessageRecordLength);
     if (!file) return file.status;
-    return file->AppendMessage(line).status;
+    return file->AppendMessage(line);
+}
+
+std::string StoredMessageText(const std::string& line)
+{
+    return Trim(DecodeMessageRecord(EncodeMessageRecord(MessageRecord{line})).Text);
 }
 
 FolderResult<MessageBatch> ReadMessagesSince(const std::string& folder, std::int64_t lastRecord)

@@ -142,6 +142,10 @@ FolderResult<std::string> ReadPlayerRecord(const std::string& folder, int player
 FolderStatus WritePlayerRecord(const std::string& folder, const std::string& action, int playerNo);
 
 FolderStatus SendPlayerMessage(const std::string& folder, const std::string& line);
+// The same, giving the record number the line was stored at.
+FolderResult<std::int64_t> AppendPlayerMessage(const std::string& folder, const std::string& line);
+// A line as a reader of msg.spk gets it back.
+std::string StoredMessageText(const std::string& line);
 
 // The message lines added after record lastRecord, unscrambled and trimmed,
 // in record order; lastRecord becomes the number of the last record looked

@@ -181,4 +181,12 @@ bool FromHex(std::string_view text, std::uint8_t* bytes, std::size_t size)
     return length == size && end == text.data() + text.size();
 }
 
+Bytes32 TextDigest(std::string_view text)
+{
+    Bytes32 out{};
+    crypto_generichash(out.data(), out.size(), reinterpret_cast<const unsigned char*>(text.data()),
+                       text.size(), nullptr, 0);
+    return out;
+}
+
 } // namespace scrivo::privacy

@@ -70,6 +70,9 @@ bool CheckPass(const std::vector<Point>& before, const std::vector<Point>& after
 // Whether after is before with the layer of key removed.
 bool CheckUnlock(const Point& before, const Point& after, const Key& key);
 
+// A digest of a line of text, for a record that vouches for it.
+Bytes32 TextDigest(std::string_view text);
+
 // Ed25519 signatures of records.
 struct SigningKeys {
     Bytes32 publicKey{};

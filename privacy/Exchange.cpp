@@ -22,7 +22,7 @@ static_assert(EndOfRecord <= ExchangeRecordLength);
 
 bool KnownKind(int kind)
 {
-    return kind >= static_cast<int>(ExchangeKind::Seat) && kind <= static_cast<int>(ExchangeKind::End);
+    return kind >= static_cast<int>(ExchangeKind::Seat) && kind <= static_cast<int>(ExchangeKind::Lines);
 }
 
 // The point before the writer's layer came off: the last one published

@@ -30,6 +30,8 @@ enum class ExchangeKind : std::uint8_t {
     Deal = 7,    // the host: a new hand (text: the seats dealt in and whose they are; step: its number)
     Open = 8,    // the host: positions to uncover for everybody (text), numbered by step
     End = 9,     // the host: the hand is over (text "void" when it was voided)
+    Lines = 10,  // lines the writer stored in the message file (hand: the first line's record
+                 // number; points: each line's offset from it and the digest of its text)
 };
 
 struct ExchangeRecord {

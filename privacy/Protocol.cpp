@@ -11,6 +11,10 @@ namespace {
 constexpr std::size_t HandsKept = 4;
 // Requests and chat lines kept: a table reads them as they come.
 constexpr std::size_t LinesKept = 512;
+// Words on lines of the message file kept until the table takes them, and
+// the highest record number such a word may name.
+constexpr std::size_t VouchedKept = 8192;
+constexpr std::int64_t MaxLineRecord = std::int64_t{1} << 40;
 
 std::optional<int> ParseInt(std::string_view text)
 {
@@ -324,6 +328,15 @@ ExchangeBook::Taken ExchangeBook::TakeSigned(const ExchangeRecord& r, std::int64
         h->keys[r.seat] = k;
         return Taken::Used;
     }
+    case ExchangeKind::Lines: {
+        if (r.hand < 1 || r.hand > MaxLineRecord || r.points.empty()) return Taken::Ignored;
+        // Kept until the table takes them; a flood nobody takes is cut.
+        if (m_vouched.size() > VouchedKept)
+            m_vouched.erase(m_vouched.begin(), m_vouched.begin() + VouchedKept / 2);
+        for (const auto& [offset, digest] : r.points)
+            m_vouched.push_back(VouchedLine{r.hand + offset, r.seat, fromHost, digest.bytes});
+        return Taken::Used;
+    }
     case ExchangeKind::Request:
     case ExchangeKind::Chat: {
         if (index < 0) return Taken::Ignored; // read back from the file like anybody's
@@ -335,6 +348,30 @@ ExchangeBook::Taken ExchangeBook::TakeSigned(const ExchangeRecord& r, std::int64
     }
     }
     return Taken::Ignored;
+}
+
+std::vector<VouchedLine> ExchangeBook::TakeVouched()
+{
+    std::vector<VouchedLine> out;
+    out.swap(m_vouched);
+    return out;
+}
+
+std::vector<ExchangeRecord> LinesRecords(std::vector<std::pair<std::int64_t, std::string>> lines)
+{
+    std::sort(lines.begin(), lines.end());
+    std::vector<ExchangeRecord> out;
+    for (const auto& [record, text] : lines) {
+        if (out.empty() || record - out.back().hand >= PackSize) {
+            out.emplace_back();
+            out.back().kind = ExchangeKind::Lines;
+            out.back().hand = record;
+        }
+        Point digest;
+        digest.bytes = TextDigest(text);
+        out.back().points.emplace_back(static_cast<int>(record - out.back().hand), digest);
+    }
+    return out;
 }
 
 std::optional<SignedLine> ExchangeBook::RequestOf(int seat, std::int64_t hand, std::int64_t from,

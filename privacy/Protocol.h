@@ -70,6 +70,20 @@ struct SignedLine {
     std::string text;
 };
 
+// A line of the message file as one participant vouched for it.
+struct VouchedLine {
+    std::int64_t record = 0; // the line's record number in the message file
+    int seat = 0;            // who vouched for it
+    bool byHost = false;     // the seat was the host when the record was taken
+    Bytes32 digest{};        // of the line's text as a reader gets it
+
+    bool Matches(const std::string& text) const { return digest == TextDigest(text); }
+};
+
+// Unsigned Lines records for lines stored at the given record numbers (in
+// any order): as few records as their numbers allow.
+std::vector<ExchangeRecord> LinesRecords(std::vector<std::pair<std::int64_t, std::string>> lines);
+
 struct HandExchange {
     HandPlan plan;
     std::vector<std::vector<Point>> passes; // in pass order
@@ -122,6 +136,8 @@ public:
     std::optional<SignedLine> RequestOf(int seat, std::int64_t hand, std::int64_t from, int after) const;
     // Chat lines from index `from` on.
     std::vector<SignedLine> ChatsFrom(std::int64_t from) const;
+    // The lines vouched for since the last call.
+    std::vector<VouchedLine> TakeVouched();
     // Seats whose player signed his leaving the table.
     const std::set<int>& Leavers() const { return m_leavers; }
     // The file index of the last record of seat's that was used; -1 when none.
@@ -143,6 +159,7 @@ private:
     std::deque<HandExchange> m_hands;
     std::vector<SignedLine> m_requests;
     std::vector<SignedLine> m_chats;
+    std::vector<VouchedLine> m_vouched;
     std::set<int> m_leavers;
     std::map<int, std::int64_t> m_lastUsed;
     std::int64_t m_end = 0;

@@ -316,8 +316,8 @@ TEST(ProtectedTable, APlayerWhoStopsVoidsTheHandWithoutCostingAnyoneChips)
 }
 
 // Anyone may write the folder: records that are not signed by the seat's
-// key, a request written into another seat and a forged chat line change
-// nothing and show nothing.
+// key, a request written into another seat, a forged chat line and lines
+// nobody vouches for change nothing and show nothing.
 TEST(ProtectedTable, ForgedRecordsRequestsAndChatAreIgnored)
 {
     ProtectedGame game({"Ann", "Bob", "Cleo"}, 0);
@@ -358,8 +358,13 @@ TEST(ProtectedTable, ForgedRecordsRequestsAndChatAreIgnored)
             junk.text = "Bob";
             SignRecord(junk, forger);
             AppendExchange(game.dir.Path(), junk);
-            EXPECT_TRUE(SendPlayerMessage(game.dir.Path(),
-                                          "m" + test::Numbered(Msg::ChatLine, "Bob", "more forged words")));
+            // Lines in the message file that no participant vouches for:
+            // one the host could have written, Bob's leaving and coming back.
+            for (const std::string& line :
+                 {"m" + test::Numbered(Msg::ChatLine, "Bob", "more forged words"),
+                  std::string("iforged: Bob shows aces"), std::string("wforged: Bob has left"),
+                  std::string("2bforged: Bob is back")})
+                EXPECT_TRUE(SendPlayerMessage(game.dir.Path(), line));
         }
         return CheckOrCall(LimitsOf(t), game.language);
     };
@@ -424,14 +429,19 @@ TEST(ProtectedTable, NoFileHoldsACardBeforeTheRulesShowIt)
                     break;
                 }
         }
+        // Card texts are looked for in every text: the exchange's points and
+        // digests are random bytes, where a short text turns up by chance.
         std::int64_t hand = 0;
-        for (const ExchangeRecord& r : ReadExchangeFile(game.dir.Path()))
+        std::string everything, texts;
+        for (const ExchangeRecord& r : ReadExchangeFile(game.dir.Path())) {
             if (r.kind == ExchangeKind::Deal) hand = r.hand;
-        std::string everything;
+            texts += r.text + '\n';
+        }
         for (const auto& entry : std::filesystem::directory_iterator(game.dir.Path())) {
             std::ifstream in(entry.path(), std::ios::binary);
-            everything += std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-            everything += '\n';
+            const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+            everything += bytes + '\n';
+            if (entry.path().filename() != ExchangeFileName) texts += bytes + '\n';
         }
         for (const clsCard& c : hidden) {
             const Point bare = CardPoint(HandTag(hand), CardNumber(c.suit, c.facevalue));
@@ -439,13 +449,10 @@ TEST(ProtectedTable, NoFileHoldsACardBeforeTheRulesShowIt)
             EXPECT_EQ(everything.find(raw), std::string::npos);
             EXPECT_EQ(everything.find(ToHex(bare.bytes)), std::string::npos);
             const std::string text = CardToText(c);
-            for (std::size_t at = everything.find(text); at != std::string::npos;
-                 at = everything.find(text, at + 1)) {
-                const bool digitBefore =
-                    at > 0 && std::isdigit(static_cast<unsigned char>(everything[at - 1]));
-                const bool digitAfter =
-                    at + text.size() < everything.size() &&
-                    std::isdigit(static_cast<unsigned char>(everything[at + text.size()]));
+            for (std::size_t at = texts.find(text); at != std::string::npos; at = texts.find(text, at + 1)) {
+                const bool digitBefore = at > 0 && std::isdigit(static_cast<unsigned char>(texts[at - 1]));
+                const bool digitAfter = at + text.size() < texts.size() &&
+                                        std::isdigit(static_cast<unsigned char>(texts[at + text.size()]));
                 EXPECT_TRUE(digitBefore || digitAfter) << text << " in the folder";
             }
         }
@@ -510,6 +517,8 @@ TEST(ProtectedTable, ASignedLeaveFoldsOnTheTurn)
     EXPECT_GE(game.views[1]->handsEnded, 2);
     EXPECT_FALSE(game.Host().Hand().Seat(2).dealt);
     EXPECT_EQ(game.TotalCash(), Whole(3000));
+    // His leaving line is his own, vouched for by his key.
+    EXPECT_TRUE(game.Said(3, Msg::PlayerLeft));
 }
 
 } // namespace

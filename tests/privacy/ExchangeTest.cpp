@@ -135,7 +135,7 @@ TEST(Exchange, RecordsRoundTripSignedAndNothingElseDecodes)
         b[at] = value;
         return b;
     };
-    for (const std::string& bad : {bytes.substr(1), bytes + "x", with(0, 'Y'), with(1, 10), with(10, 0),
+    for (const std::string& bad : {bytes.substr(1), bytes + "x", with(0, 'Y'), with(1, 11), with(10, 0),
                                    with(10, 10), with(13, 53), with(48, 52), with(14, 121), with(2047, 1)})
         EXPECT_FALSE(DecodeExchangeRecord(bad));
 }

@@ -149,5 +149,34 @@ TEST(ProtocolHand, RecordsOutOfTurnOrUnderAnotherKeyChangeNothing)
     EXPECT_TRUE(t.books[4].Current()->RevealDone(0));
 }
 
+// Lines of the message file far apart go into records of their own; each
+// reader learns the record number, the writer and whether he was the host.
+TEST(ProtocolLines, EveryLineIsVouchedForUnderItsOwnNumberByItsWriter)
+{
+    Table3 t;
+    const std::vector<ExchangeRecord> records =
+        LinesRecords({{60, "i60"}, {5, "d5"}, {6, "3s6"}, {5 + PackSize, "w57"}});
+    ASSERT_EQ(records.size(), 2u);
+    for (const ExchangeRecord& r : records)
+        t.HostWrites(r);
+    ExchangeRecord player = LinesRecords({{7, "3bback"}}).front();
+    t.Share(t.people.at(3).Signed(player));
+    player.hand = 0; // no record number: ignored
+    t.Share(t.people.at(3).Signed(player));
+    std::vector<VouchedLine> seen = t.books[4].TakeVouched();
+    ASSERT_EQ(seen.size(), 5u);
+    std::map<std::int64_t, std::pair<int, bool>> by;
+    for (const VouchedLine& v : seen)
+        by[v.record] = {v.seat, v.byHost};
+    EXPECT_EQ(by, (std::map<std::int64_t, std::pair<int, bool>>{
+                      {5, {1, true}}, {6, {1, true}}, {7, {3, false}}, {57, {1, true}}, {60, {1, true}}}));
+    for (const VouchedLine& v : seen)
+        if (v.record == 6) {
+            EXPECT_TRUE(v.Matches("3s6"));
+            EXPECT_FALSE(v.Matches("3s6 "));
+        }
+    EXPECT_TRUE(t.books[4].TakeVouched().empty());
+}
+
 } // namespace
 } // namespace scrivo::privacy
