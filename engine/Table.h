@@ -27,6 +27,10 @@
 #include "platform/FileOps.h"
 #include "settings/TextIds.h"
 
+namespace scrivo::privacy {
+struct HandExchange;
+}
+
 namespace scrivo {
 
 class Language;
@@ -393,7 +397,7 @@ private:
     void ShowChat();
     // Lines of msg.spk are shown at a protected table only once their writer
     // vouched for them in the exchange: the host for any line, a player for
-    // his own coming back and leaving.
+    // his own joining, coming back and leaving.
     void HoldLine(std::int64_t record, const std::string& line);
     void ReleaseVouchedLines();
     // Client: lines this table stored itself, vouched for at once.
@@ -410,6 +414,7 @@ private:
     bool ParkForCards(const HandEvent& event);
     bool Parked() const;
     void HostExchange();
+    bool ProgramEnded(int waiting, const privacy::HandExchange& h);
     void VoidHand(int staller);
     void EndExchange(bool voided = false);
     // Host: a record of the host's (deal, reveal, end) for the current hand.

@@ -367,8 +367,9 @@ void Table::ReleaseVouchedLines()
         const auto [from, to] = m.vouched.equal_range(line->first);
         const bool vouched = std::any_of(from, to, [&](const auto& entry) {
             const VouchedLine& v = entry.second;
-            const bool mayWrite = v.byHost || candidate.Kind() == 'w' ||
-                                  (candidate.Kind() == 'b' && candidate.PrivateTo() == v.seat);
+            const char kind = candidate.Kind();
+            const bool mayWrite =
+                v.byHost || kind == 'p' || kind == 'w' || (kind == 'b' && candidate.PrivateTo() == v.seat);
             return mayWrite && v.Matches(candidate.line);
         });
         if (!vouched) {
@@ -609,17 +610,46 @@ void Table::HostExchange()
         return;
     }
     if (!m.pendingStart && !m.parked) return;
-    // A participant who does not take his part in time voids the hand.
+    // A participant who does not take his part in time voids the hand; one
+    // whose program has ended does at once.
     const int waiting = h->WaitingFor();
     const Clock::TimePoint now = ProgramClock().Now();
     if (waiting != m.waitingFor) {
         m.waitingFor = waiting;
         m.waitingSince = now;
-        return;
     }
     const auto limit =
         m_session.TurnSeconds > 0 ? std::chrono::seconds(m_session.TurnSeconds) : DefaultDealWait;
-    if (waiting != 0 && now - m.waitingSince >= limit) VoidHand(waiting);
+    if (waiting != 0 && (now - m.waitingSince >= limit || ProgramEnded(waiting, *h))) VoidHand(waiting);
+}
+
+// Whether the program of a participant the deal waits for has ended: its
+// seat, claimed by it before, is claimed by nobody. Asked once a second
+// while it is waited for, and otherwise once a second of one participant
+// not yet seen at his seat (a share whose locks do not reach this computer
+// never shows a claim, and then nobody is taken for gone).
+bool Table::ProgramEnded(int waiting, const HandExchange& h)
+{
+    Protection& m = *m_protection;
+    const Clock::TimePoint now = ProgramClock().Now();
+    if (now - m.claimLooked < std::chrono::seconds(1)) return false;
+    m.claimLooked = now;
+    int seat = 0;
+    if (now - m.waitingSince >= std::chrono::seconds(1)) {
+        seat = waiting;
+    } else {
+        for (const int p : h.plan.passOrder)
+            if (p != m_session.MyPlayerNo && (static_cast<std::size_t>(p) >= m_seatSeenClaimed.size() ||
+                                              !m_seatSeenClaimed[static_cast<std::size_t>(p)]))
+                seat = p;
+    }
+    if (seat < 1 || seat == m_session.MyPlayerNo) return false;
+    const auto i = static_cast<std::size_t>(seat);
+    if (m_seatSeenClaimed.size() <= i) m_seatSeenClaimed.resize(i + 1);
+    const bool claimed = SeatClaimed(m_session.GameFolder, seat);
+    const bool ended = !claimed && m_seatSeenClaimed[i] && seat == waiting;
+    if (claimed) m_seatSeenClaimed[i] = true;
+    return ended;
 }
 
 void Table::VoidHand(int staller)
@@ -768,7 +798,7 @@ std::vector<std::string> Table::OwnCardLines() const
 
 bool Table::ExchangeOutPending() const
 {
-    return m_protection && !m_protection->out.empty();
+    return m_protection && (!m_protection->out.empty() || !m_protection->toVouch.empty());
 }
 
 std::int64_t Table::ProtectedHandId() const

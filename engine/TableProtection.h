@@ -27,7 +27,7 @@ struct Table::Protection {
     std::map<int, clsCard> known; // pack position -> card
     int waitingFor = 0;
     std::chrono::steady_clock::time_point dealStarted{}, parkedAt{};
-    Clock::TimePoint waitingSince{};
+    Clock::TimePoint waitingSince{}, claimLooked{};
     std::int64_t turnMark = 0;
     std::map<int, int> lastStep; // seat -> last request step applied this hand
     int unsignedSeat = 0;

@@ -315,6 +315,50 @@ TEST(ProtectedTable, APlayerWhoStopsVoidsTheHandWithoutCostingAnyoneChips)
     EXPECT_FALSE(game.Host().IsAway(4));
 }
 
+// A player's program ends in the middle of a hand: the host sees his seat
+// let go and voids the hand at once instead of waiting out the turn time.
+// Started again, the program takes his seat back with his key, says so, and
+// he is dealt in again.
+TEST(ProtectedTable, APlayerWhoseProgramEndsVoidsTheHandAtOnceAndComesBack)
+{
+    ProtectedGame game({"Ann", "Otto", "Bob", "Cleo"}, 1);
+    test::ScopedFakeClock fake;
+    ASSERT_TRUE(game.Open());
+    std::optional<Clock::TimePoint> crashed;
+    game.choose = [&](Table& t) {
+        if (t.Session().MyPlayerNo == 4 && !crashed) crashed = ProgramClock().Now();
+        return CheckOrCall(LimitsOf(t), game.language);
+    };
+    for (int round = 0; round < 400 && game.Host().Counters().handsVoided == 0; ++round) {
+        game.Round();
+        if (crashed && game.tables.back()->Session().MyPlayerNo == 4) game.tables.pop_back();
+        fake.clock.Advance(std::chrono::milliseconds(200));
+    }
+    ASSERT_EQ(game.Host().Counters().handsVoided, 1);
+    EXPECT_LT(ProgramClock().Now() - *crashed, std::chrono::seconds(5)); // the turn time is 20 s
+    EXPECT_EQ(game.TotalCash(), Whole(4000));
+
+    GameSession session = test::SessionAt(game.dir.Path(), 4, game.setup.type, 1);
+    session.Protected = true;
+    session.SigningKeyFile = game.KeyFile(4);
+    session.Rules = HandRules::Standard;
+    session.TurnSeconds = 20;
+    session.Rejoined = true;
+    game.tables.push_back(std::make_unique<Table>(*game.views[4], session, game.language));
+    ASSERT_TRUE(game.tables.back()->Init());
+    game.choose = {};
+    bool dealt = false;
+    for (int round = 0; round < 3000 && !dealt; ++round) {
+        game.Round();
+        fake.clock.Advance(std::chrono::milliseconds(50));
+        dealt = game.Host().Hand().started && game.Host().Hand().Seat(4).dealt;
+    }
+    EXPECT_TRUE(dealt);
+    EXPECT_TRUE(game.Said(3, Msg::PlayerBack)); // her own line, vouched for by her key
+    game.PlayHand();
+    EXPECT_EQ(game.TotalCash(), Whole(4000));
+}
+
 // Anyone may write the folder: records that are not signed by the seat's
 // key, a request written into another seat, a forged chat line and lines
 // nobody vouches for change nothing and show nothing.
