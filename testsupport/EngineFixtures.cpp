@@ -6,8 +6,14 @@
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
+#include <thread>
+
+#include <csignal>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "gamefolder/RecordFile.h"
+#include "platform/Paths.h"
 #include "platform/Text.h"
 
 namespace scrivo::test {
@@ -153,6 +159,31 @@ std::string OnlyGameFolder(const std::string& server)
     return folder;
 }
 
+Currency SeatCashTotal(const std::string& folder, int seats)
+{
+    Currency total;
+    for (int p = 1; p <= seats; ++p)
+        total += ReadSeat(folder, p).Cash;
+    return total;
+}
+
+int CountContaining(const std::vector<std::string>& lines, const std::string& part)
+{
+    return static_cast<int>(std::count_if(lines.begin(), lines.end(), [&](const std::string& line) {
+        return line.find(part) != std::string::npos;
+    }));
+}
+
+bool WaitFor(const std::function<bool()>& done, std::chrono::seconds limit)
+{
+    const auto end = std::chrono::steady_clock::now() + limit;
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > end) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return true;
+}
+
 ToolOutput ReadToolOutput(const std::string& path)
 {
     ToolOutput out;
@@ -176,6 +207,19 @@ ToolOutput ReadToolOutput(const std::string& path)
     return out;
 }
 
+void ExpectSameGame(const ToolOutput& host, const ToolOutput& theirs, const std::string& name)
+{
+    EXPECT_EQ(theirs.summary.count("hands") ? theirs.summary.at("hands") : "",
+              host.summary.count("hands") ? host.summary.at("hands") : "")
+        << name;
+    std::map<long, std::string> same;
+    for (const auto& [record, line] : host.publicLines) {
+        const auto seen = theirs.publicLines.find(record);
+        same[record] = seen == theirs.publicLines.end() ? std::string() : seen->second;
+    }
+    EXPECT_EQ(same, host.publicLines) << name;
+}
+
 void RunTogether(const std::string& bin, const TempDir& out, const std::vector<ToolRun>& runs, int seconds)
 {
     std::string script = "cd '" + out.Path() + "' || exit 1; ";
@@ -185,6 +229,44 @@ void RunTogether(const std::string& bin, const TempDir& out, const std::vector<T
     ASSERT_EQ(std::system((script + "wait").c_str()), 0);
     for (const ToolRun& run : runs)
         EXPECT_EQ(TempDir::Read(out.File(run.name + ".rc")), "0\n") << run.name;
+}
+
+Program::Program(const std::string& out, const std::string& commandLine, const std::string& runAs)
+{
+    m_pid = ::fork();
+    if (m_pid == 0) {
+        ::setpgid(0, 0);
+        const std::string line =
+            "exec " + runAs + " '" + ProgramFolder() + "'/" + commandLine + " >'" + out + "' 2>&1";
+        ::execl("/bin/sh", "sh", "-c", line.c_str(), static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+}
+
+Program::~Program()
+{
+    if (m_pid > 0 && !m_done) {
+        ::kill(m_pid, SIGKILL);
+        ::waitpid(m_pid, nullptr, 0);
+    }
+}
+
+void Program::Signal(int sig)
+{
+    ::kill(m_pid, sig);
+}
+
+int Program::Wait(std::chrono::seconds limit)
+{
+    WaitFor(
+        [&] {
+            int status = 0;
+            if (m_done || ::waitpid(m_pid, &status, WNOHANG) != m_pid) return m_done;
+            m_status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+            return m_done = true;
+        },
+        limit);
+    return m_done ? m_status : -1;
 }
 
 HostTable::HostTable() = default;
@@ -231,10 +313,7 @@ Currency HostTable::Cash(int playerNo)
 
 Currency HostTable::TotalCash()
 {
-    Currency sum;
-    for (int p = 1; p <= table->State().PlayerCount; ++p)
-        sum += Cash(p);
-    return sum;
+    return SeatCashTotal(dir.Path(), table->State().PlayerCount);
 }
 
 std::vector<std::string> HostTable::NewLines()

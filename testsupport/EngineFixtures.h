@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <functional>
 #include <map>
 #include <memory>
@@ -95,6 +96,12 @@ struct HostAndClient {
 
 // The one game folder in a server directory.
 std::string OnlyGameFolder(const std::string& server);
+// The cash of seats 1 .. seats of folder, added up.
+Currency SeatCashTotal(const std::string& folder, int seats);
+// How many of the lines hold part.
+int CountContaining(const std::vector<std::string>& lines, const std::string& part);
+// Polls until done holds or the time is up; whether it came to hold.
+bool WaitFor(const std::function<bool()>& done, std::chrono::seconds limit);
 
 // What a host or client program printed: the lines everybody sees, by
 // record number, and the key=value fields of its closing summary line.
@@ -103,6 +110,9 @@ struct ToolOutput {
     std::map<std::string, std::string> summary;
 };
 ToolOutput ReadToolOutput(const std::string& path);
+// Another program of the game played as many hands as the host and printed
+// every public line the host printed, in the same place.
+void ExpectSameGame(const ToolOutput& host, const ToolOutput& theirs, const std::string& name);
 
 // Starts the programs of folder bin at once, each on its server directory
 // and killed after `seconds`; the output of each goes to <name>.txt in out.
@@ -111,6 +121,26 @@ struct ToolRun {
     std::string name, commandLine, dir;
 };
 void RunTogether(const std::string& bin, const TempDir& out, const std::vector<ToolRun>& runs, int seconds);
+
+// A program of the build started in the background, its output in a file;
+// killed when the object goes, whatever happened.
+class Program {
+public:
+    // runAs: a command that runs the program as another account, or nothing.
+    Program(const std::string& out, const std::string& commandLine, const std::string& runAs = {});
+    ~Program();
+    Program(const Program&) = delete;
+    Program& operator=(const Program&) = delete;
+    void Signal(int sig);
+    // The exit status (128 + the signal when killed), or -1 when it is still
+    // running at the deadline.
+    int Wait(std::chrono::seconds limit);
+
+private:
+    int m_pid = -1;
+    bool m_done = false;
+    int m_status = 0;
+};
 
 // The host's table on a fresh game folder, driven tick by tick.
 class HostTable : public ::testing::Test {

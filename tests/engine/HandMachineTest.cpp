@@ -72,7 +72,6 @@ struct RuleCase {
     const char* name;
     const char* type;
     std::vector<double> stacks;
-    int button;
     std::vector<const char*> before; // requests that must pass
     const char* request;             // then this one
     RequestFault standard;
@@ -85,7 +84,7 @@ TEST_P(RuleCaseTest, EachRuleSetDecidesAsItsPlayersExpect)
 {
     const RuleCase& c = GetParam();
     for (HandRules rules : {HandRules::Standard, HandRules::Classic}) {
-        Hand hand(rules, c.type, c.stacks, c.button);
+        Hand hand(rules, c.type, c.stacks);
         for (const char* r : c.before)
             ASSERT_EQ(hand.Do(r), RequestFault::None) << r << (rules == HandRules::Classic ? " classic" : "");
         EXPECT_EQ(hand.Do(c.request), rules == HandRules::Standard ? c.standard : c.classic)
@@ -94,113 +93,40 @@ TEST_P(RuleCaseTest, EachRuleSetDecidesAsItsPlayersExpect)
 }
 
 using F = RequestFault;
+const std::vector<double> Even{1000, 1000, 1000};
 // Three seats, button 1: seat 2 posts 5, seat 3 posts 10, seat 1 acts first.
-INSTANTIATE_TEST_SUITE_P(
-    Rules, RuleCaseTest,
-    ::testing::Values(
-        RuleCase{
-            "FlopBetOfACent", "THNL", {1000, 1000, 1000}, 1, {"R10", "R5", "C"}, "R0.01", F::MinBet, F::None},
-        RuleCase{"FlopBetOfTheBigBlind",
-                 "THNL",
-                 {1000, 1000, 1000},
-                 1,
-                 {"R10", "R5", "C"},
-                 "R10",
-                 F::None,
-                 F::None},
-        RuleCase{"PreFlopRaiseToFifteen", "THNL", {1000, 1000, 1000}, 1, {}, "R15", F::MinRaise, F::None},
-        RuleCase{
-            "ReRaiseByTheLastRaise", "THNL", {1000, 1000, 1000}, 1, {"R30"}, "R45", F::None, F::MinRaise},
-        RuleCase{"ReRaiseBelowTheLastRaise",
-                 "THNL",
-                 {1000, 1000, 1000},
-                 1,
-                 {"R30"},
-                 "R44",
-                 F::MinRaise,
-                 F::MinRaise},
-        // 100, then an all in to 190 (a full raise of 90): the raiser may raise again.
-        RuleCase{"FullAllInReopens",
-                 "THNL",
-                 {1000, 190, 1000},
-                 1,
-                 {"R100", "R185", "F"},
-                 "R200",
-                 F::None,
-                 F::NotReopened},
-        // An all in of 50 more over a raise of 90 does not reopen for the raiser.
-        RuleCase{"ShortAllInDoesNotReopen",
-                 "THNL",
-                 {1000, 150, 1000},
-                 1,
-                 {"R100", "R145", "F"},
-                 "R200",
-                 F::NotReopened,
-                 F::NotReopened},
-        RuleCase{"ShortAllInStillCalls",
-                 "THNL",
-                 {1000, 150, 1000},
-                 1,
-                 {"R100", "R145", "F"},
-                 "R50",
-                 F::None,
-                 F::None},
-        // Pot limit before the flop: the pot after a call of 10 is 25, so 35.
-        RuleCase{"PotLimitRaiseToThePot", "THPL", {1000, 1000, 1000}, 1, {}, "R35", F::None, F::PotLimit},
-        RuleCase{"PotLimitAboveThePot", "THPL", {1000, 1000, 1000}, 1, {}, "R36", F::PotLimit, F::PotLimit},
-        RuleCase{"PotLimitOldMaximum", "THPL", {1000, 1000, 1000}, 1, {}, "R15", F::MinRaise, F::None},
-        // Flop with 30 in the pot, a bet of 30: the pot after the call is 90, so a raise to 120.
-        RuleCase{"PotLimitRaiseAfterABet",
-                 "THPL",
-                 {1000, 1000, 1000},
-                 1,
-                 {"R10", "R5", "C", "R30"},
-                 "R120",
-                 F::None,
-                 F::PotLimit},
-        RuleCase{"PotLimitRaiseAboveAfterABet",
-                 "THPL",
-                 {1000, 1000, 1000},
-                 1,
-                 {"R10", "R5", "C", "R30"},
-                 "R121",
-                 F::PotLimit,
-                 F::PotLimit},
-        RuleCase{"LimitRaiseByOneUnit", "THLI", {1000, 1000, 1000}, 1, {}, "R20", F::None, F::None},
-        RuleCase{"LimitRaiseOffSize", "THLI", {1000, 1000, 1000}, 1, {}, "R25", F::LimitSize, F::LimitSize},
-        RuleCase{"LimitFifthBetIsCapped",
-                 "THLI",
-                 {1000, 1000, 1000},
-                 1,
-                 {"R20", "R25", "R30"},
-                 "R30",
-                 F::Capped,
-                 F::Capped},
-        RuleCase{"LimitCallAtTheCap",
-                 "THLI",
-                 {1000, 1000, 1000},
-                 1,
-                 {"R20", "R25", "R30"},
-                 "R20",
-                 F::None,
-                 F::None},
-        RuleCase{"LimitHeadsUpIsNotCapped",
-                 "THLI",
-                 {1000, 1000},
-                 1,
-                 {"R15", "R20", "R20"},
-                 "R20",
-                 F::None,
-                 F::None},
-        RuleCase{"LimitTurnBetIsTwoUnits",
-                 "THLI",
-                 {1000, 1000, 1000},
-                 1,
-                 {"R10", "R5", "C", "C", "C", "C"},
-                 "R20",
-                 F::None,
-                 F::None},
-        RuleCase{"CheckWhileACallIsDue", "THNL", {1000, 1000, 1000}, 1, {}, "C", F::CallDue, F::CallDue}),
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Rules, RuleCaseTest, ::testing::Values(
+    RuleCase{"FlopBetOfACent", "THNL", Even, {"R10", "R5", "C"}, "R0.01", F::MinBet, F::None},
+    RuleCase{"FlopBetOfTheBigBlind", "THNL", Even, {"R10", "R5", "C"}, "R10", F::None, F::None},
+    RuleCase{"PreFlopRaiseToFifteen", "THNL", Even, {}, "R15", F::MinRaise, F::None},
+    RuleCase{"ReRaiseByTheLastRaise", "THNL", Even, {"R30"}, "R45", F::None, F::MinRaise},
+    RuleCase{"ReRaiseBelowTheLastRaise", "THNL", Even, {"R30"}, "R44", F::MinRaise, F::MinRaise},
+    // 100, then an all in to 190 (a full raise of 90): the raiser may raise again.
+    RuleCase{"FullAllInReopens", "THNL", {1000, 190, 1000}, {"R100", "R185", "F"},
+             "R200", F::None, F::NotReopened},
+    // An all in of 50 more over a raise of 90 does not reopen for the raiser.
+    RuleCase{"ShortAllInDoesNotReopen", "THNL", {1000, 150, 1000}, {"R100", "R145", "F"},
+             "R200", F::NotReopened, F::NotReopened},
+    RuleCase{"ShortAllInStillCalls", "THNL", {1000, 150, 1000}, {"R100", "R145", "F"},
+             "R50", F::None, F::None},
+    // Pot limit before the flop: the pot after a call of 10 is 25, so 35.
+    RuleCase{"PotLimitRaiseToThePot", "THPL", Even, {}, "R35", F::None, F::PotLimit},
+    RuleCase{"PotLimitAboveThePot", "THPL", Even, {}, "R36", F::PotLimit, F::PotLimit},
+    RuleCase{"PotLimitOldMaximum", "THPL", Even, {}, "R15", F::MinRaise, F::None},
+    // Flop with 30 in the pot, a bet of 30: the pot after the call is 90, so a raise to 120.
+    RuleCase{"PotLimitRaiseAfterABet", "THPL", Even, {"R10", "R5", "C", "R30"}, "R120", F::None, F::PotLimit},
+    RuleCase{"PotLimitRaiseAboveAfterABet", "THPL", Even, {"R10", "R5", "C", "R30"},
+             "R121", F::PotLimit, F::PotLimit},
+    RuleCase{"LimitRaiseByOneUnit", "THLI", Even, {}, "R20", F::None, F::None},
+    RuleCase{"LimitRaiseOffSize", "THLI", Even, {}, "R25", F::LimitSize, F::LimitSize},
+    RuleCase{"LimitFifthBetIsCapped", "THLI", Even, {"R20", "R25", "R30"}, "R30", F::Capped, F::Capped},
+    RuleCase{"LimitCallAtTheCap", "THLI", Even, {"R20", "R25", "R30"}, "R20", F::None, F::None},
+    RuleCase{"LimitHeadsUpIsNotCapped", "THLI", {1000, 1000}, {"R15", "R20", "R20"}, "R20", F::None, F::None},
+    RuleCase{"LimitTurnBetIsTwoUnits", "THLI", Even, {"R10", "R5", "C", "C", "C", "C"},
+             "R20", F::None, F::None},
+    RuleCase{"CheckWhileACallIsDue", "THNL", Even, {}, "C", F::CallDue, F::CallDue}),
+    // clang-format on
     [](const ::testing::TestParamInfo<RuleCase>& info) { return std::string(info.param.name); });
 
 // ---------------------------------------------------------------- order of play

@@ -50,12 +50,8 @@ TEST(MultiProcessTest, HostBotsAndTwoClientsSeeTheSameGame)
     ASSERT_FALSE(host.publicLines.empty());
     for (const std::string name : {"Cleo", "Dan"}) {
         test::ToolOutput seen = test::ReadToolOutput(out.File(name + ".txt"));
-        EXPECT_EQ(seen.summary["hands"], host.summary["hands"]) << name;
         EXPECT_EQ(seen.summary["cash"], cash[name].ToString()) << name;
-        std::map<long, std::string> same;
-        for (const auto& entry : host.publicLines)
-            same[entry.first] = seen.publicLines[entry.first];
-        EXPECT_EQ(same, host.publicLines) << name;
+        test::ExpectSameGame(host, seen, name);
     }
 }
 
@@ -82,10 +78,7 @@ TEST(MultiProcessTest, AProtectedGameIsPlayedToItsEnd)
     test::ToolOutput host = test::ReadToolOutput(out.File("host.txt"));
     EXPECT_EQ(host.summary["conserved"], "yes");
     const std::string gameFolder = test::OnlyGameFolder(server.Path());
-    Currency total;
-    for (int p = 1; p <= 4; ++p)
-        total += test::ReadSeat(gameFolder, p).Cash;
-    EXPECT_EQ(total, Currency::FromWhole(8000));
+    EXPECT_EQ(test::SeatCashTotal(gameFolder, 4), Currency::FromWhole(8000));
     for (const std::string name : {"Cleo", "Dan"}) {
         test::ToolOutput seen = test::ReadToolOutput(out.File(name + ".txt"));
         EXPECT_EQ(seen.summary["hands"], host.summary["hands"]) << name;

@@ -26,72 +26,9 @@ namespace {
 
 using Seconds = std::chrono::seconds;
 
-// A program of the build started in the background, its output in a file;
-// killed at the end of the test whatever happens.
-class Program {
-public:
-    // runAs: a command that runs the program as another account, or nothing.
-    Program(const std::string& out, const std::string& commandLine, const std::string& runAs = {})
-    {
-        m_pid = ::fork();
-        if (m_pid == 0) {
-            ::setpgid(0, 0);
-            const std::string line =
-                "exec " + runAs + " '" + ProgramFolder() + "'/" + commandLine + " >'" + out + "' 2>&1";
-            ::execl("/bin/sh", "sh", "-c", line.c_str(), static_cast<char*>(nullptr));
-            ::_exit(127);
-        }
-    }
-    ~Program()
-    {
-        if (m_pid > 0 && !m_done) {
-            ::kill(m_pid, SIGKILL);
-            ::waitpid(m_pid, nullptr, 0);
-        }
-    }
-    void Signal(int sig) { ::kill(m_pid, sig); }
-    // The exit status, or -1 when it is still running at the deadline.
-    int Wait(Seconds limit)
-    {
-        const auto end = std::chrono::steady_clock::now() + limit;
-        while (!m_done) {
-            int status = 0;
-            if (::waitpid(m_pid, &status, WNOHANG) == m_pid) {
-                m_done = true;
-                m_status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-            } else if (std::chrono::steady_clock::now() > end) {
-                return -1;
-            } else {
-                std::this_thread::sleep_for(std::chrono::milliseconds(50));
-            }
-        }
-        return m_status;
-    }
-
-private:
-    pid_t m_pid = -1;
-    bool m_done = false;
-    int m_status = 0;
-};
-
-// Waits until pred holds, up to the deadline.
-template <typename Pred> bool WaitFor(Pred pred, Seconds limit)
-{
-    const auto end = std::chrono::steady_clock::now() + limit;
-    while (!pred()) {
-        if (std::chrono::steady_clock::now() > end) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    return true;
-}
-
-int Count(const std::vector<std::string>& lines, const std::string& part)
-{
-    int n = 0;
-    for (const std::string& line : lines)
-        n += line.find(part) != std::string::npos;
-    return n;
-}
+using test::CountContaining;
+using test::Program;
+using test::WaitFor;
 
 class TakeOverProcess : public ::testing::Test {
 protected:
@@ -142,14 +79,8 @@ protected:
         return {};
     }
     std::vector<std::string> Lines() { return test::ReadAllMessages(Folder()); }
-    int Dealt() { return Count(Lines(), "dShuffling the deck"); }
-    Currency Total()
-    {
-        Currency total;
-        for (int p = 1; p <= 4; ++p)
-            total += test::ReadSeat(Folder(), p).Cash;
-        return total;
-    }
+    int Dealt() { return CountContaining(Lines(), "dShuffling the deck"); }
+    Currency Total() { return test::SeatCashTotal(Folder(), 4); }
 
     test::TempDir root, out;
     std::string server;
@@ -164,7 +95,7 @@ TEST_F(TakeOverProcess, AKilledHostsTableIsTakenOverWithTheStakesBackAndPlayedOn
     host->Signal(SIGKILL);
     const auto killed = std::chrono::steady_clock::now();
     const int dealtBefore = Dealt();
-    ASSERT_TRUE(WaitFor([&] { return Count(Lines(), "now hosts the table") == 1; }, Seconds(20)));
+    ASSERT_TRUE(WaitFor([&] { return CountContaining(Lines(), "now hosts the table") == 1; }, Seconds(20)));
     ASSERT_TRUE(WaitFor([&] { return Dealt() > dealtBefore; }, Seconds(30)));
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - killed).count();
     RecordProperty("SecondsToFirstNewHand", std::to_string(seconds));
@@ -172,7 +103,7 @@ TEST_F(TakeOverProcess, AKilledHostsTableIsTakenOverWithTheStakesBackAndPlayedOn
 
     EXPECT_EQ(cleo->Wait(Seconds(150)), 0);
     EXPECT_EQ(dan->Wait(Seconds(30)), 0);
-    EXPECT_EQ(Count(Lines(), "now hosts the table"), 1);
+    EXPECT_EQ(CountContaining(Lines(), "now hosts the table"), 1);
     EXPECT_GE(Dealt(), dealtBefore + 10);
     EXPECT_EQ(Total(), Currency::FromWhole(4000));
 }
@@ -186,14 +117,14 @@ TEST_F(TakeOverProcess, AStoppedHostThatStillHoldsItsClaimKeepsTheTable)
     ASSERT_TRUE(WaitFor([&] { return Dealt() >= 2; }, Seconds(60)));
     host->Signal(SIGSTOP);
     std::this_thread::sleep_for(Seconds(12)); // the pause itself, twice a lease
-    EXPECT_EQ(Count(Lines(), "now hosts the table"), 0);
+    EXPECT_EQ(CountContaining(Lines(), "now hosts the table"), 0);
     host->Signal(SIGCONT);
     EXPECT_EQ(host->Wait(Seconds(150)), 0);
     EXPECT_EQ(cleo->Wait(Seconds(30)), 0);
     EXPECT_EQ(dan->Wait(Seconds(30)), 0);
     const std::vector<std::string> lines = Lines();
-    EXPECT_EQ(Count(lines, "now hosts the table"), 0);
-    EXPECT_EQ(Count(lines, "dShuffling the deck"), Count(lines, "posts the small blind"));
+    EXPECT_EQ(CountContaining(lines, "now hosts the table"), 0);
+    EXPECT_EQ(CountContaining(lines, "dShuffling the deck"), CountContaining(lines, "posts the small blind"));
     EXPECT_EQ(Total(), Currency::FromWhole(4000));
 }
 
@@ -203,13 +134,16 @@ TEST_F(TakeOverProcess, APlayerKilledAndStartedAgainIsBackInHisSeatWithItsCash)
     ASSERT_TRUE(WaitFor([&] { return Dealt() >= 2; }, Seconds(60)));
     dan->Signal(SIGKILL);
     dan->Wait(Seconds(5));
-    ASSERT_TRUE(
-        WaitFor([&] { return Count(Lines(), "is away and folds") + Count(Lines(), "out of time") >= 1; },
-                Seconds(60)));
+    ASSERT_TRUE(WaitFor(
+        [&] {
+            return CountContaining(Lines(), "is away and folds") + CountContaining(Lines(), "out of time") >=
+                   1;
+        },
+        Seconds(60)));
     const Currency kept = test::ReadSeat(Folder(), 4).Cash;
     EXPECT_GT(kept, Currency());
     dan = std::make_unique<Program>(out.File("dan2.txt"), Client("Dan"));
-    ASSERT_TRUE(WaitFor([&] { return Count(Lines(), "Dan is back.") == 1; }, Seconds(30)));
+    ASSERT_TRUE(WaitFor([&] { return CountContaining(Lines(), "Dan is back.") == 1; }, Seconds(30)));
     EXPECT_EQ(host->Wait(Seconds(150)), 0);
     EXPECT_EQ(Trim(test::ReadSeat(Folder(), 4).Name), "Dan");
     EXPECT_EQ(Total(), Currency::FromWhole(4000));
@@ -286,7 +220,7 @@ TEST_F(TakeOverProcess, AFullDiskAndAReadOnlyFolderAreWaitedOut)
     EXPECT_EQ(dan->Wait(Seconds(30)), 0);
     EXPECT_EQ(Total(), Currency::FromWhole(4000));
     const std::vector<std::string> lines = Lines();
-    EXPECT_EQ(Count(lines, "dShuffling the deck"), Count(lines, "posts the small blind"));
+    EXPECT_EQ(CountContaining(lines, "dShuffling the deck"), CountContaining(lines, "posts the small blind"));
     const std::string hostSaid = test::TempDir::Read(out.File("host.txt"));
     // Waited out twice, not taken for damage, nobody took the table over.
     std::size_t waits = 0;
@@ -295,7 +229,7 @@ TEST_F(TakeOverProcess, AFullDiskAndAReadOnlyFolderAreWaitedOut)
         ++waits;
     EXPECT_EQ(waits, 2u) << hostSaid;
     EXPECT_EQ(hostSaid.find("Error in game tick"), std::string::npos);
-    EXPECT_EQ(Count(lines, "now hosts the table"), 0);
+    EXPECT_EQ(CountContaining(lines, "now hosts the table"), 0);
 }
 
 } // namespace

@@ -149,37 +149,20 @@ TEST(TwoMachines, AHostAndTwoClientsOnSeparateMountsPlayWithChipsConservedAndNoT
     EXPECT_EQ(std::filesystem::file_size(GameFilePath(folder)), std::uintmax_t(GameRecordLength));
     EXPECT_EQ(std::filesystem::file_size(PlayerFilePath(folder)), 5u * PlayerRecordLength);
     EXPECT_EQ(std::filesystem::file_size(MessageFilePath(folder)) % MessageRecordLength, 0u);
-    Currency total;
-    for (int p = 1; p <= 4; ++p)
-        total += test::ReadSeat(folder, p).Cash;
-    EXPECT_EQ(total, Currency::FromWhole(12000));
+    EXPECT_EQ(test::SeatCashTotal(folder, 4), Currency::FromWhole(12000));
     ASSERT_FALSE(host.publicLines.empty());
-    for (const std::string name : {"Cleo", "Dan"}) {
-        test::ToolOutput theirs = test::ReadToolOutput(out.File(name + ".txt"));
-        EXPECT_EQ(theirs.summary["hands"], host.summary["hands"]) << name;
-        for (const auto& [record, line] : host.publicLines)
-            if (theirs.publicLines[record] != line) {
-                ADD_FAILURE() << name << " saw record " << record << " as \"" << theirs.publicLines[record]
-                              << "\", not \"" << line << "\"";
-                break;
-            }
-    }
+    for (const std::string name : {"Cleo", "Dan"})
+        test::ExpectSameGame(host, test::ReadToolOutput(out.File(name + ".txt")), name);
 }
 
 // A host and two clients, each on a mount of its own, with what the tests
 // do to the mounts; the programs are killed at the end whatever happens.
 class TableOnMounts : public ::testing::Test {
 protected:
-    ~TableOnMounts() override
-    {
-        for (const auto& [name, pid] : pids)
-            ::kill(pid, SIGKILL);
-    }
     void Start(const std::string& name, const std::string& line, std::size_t mount)
     {
-        Shell("(exec '" + ProgramFolder() + "'/" + line + " --dir '" + mounts.points[mount] + "' >'" +
-              out.File(name + ".txt") + "' 2>&1) & echo $! >'" + out.File(name + ".pid") + "'");
-        pids[name] = std::stoi(test::TempDir::Read(out.File(name + ".pid")));
+        programs[name] = std::make_unique<test::Program>(out.File(name + ".txt"),
+                                                         line + " --dir '" + mounts.points[mount] + "'");
     }
     // The host and Cleo and Dan, the clients ending the game after `hands`
     // should one of them host it by then; once three hands are dealt.
@@ -190,51 +173,38 @@ protected:
               "--type THLI --policy call " +
                   hostOptions,
               0);
-        ASSERT_TRUE(WaitFor([&] { return !std::filesystem::is_empty(mounts.source()); }, 30));
+        ASSERT_TRUE(test::WaitFor([&] { return !std::filesystem::is_empty(mounts.source()); },
+                                  std::chrono::seconds(30)));
         const std::string client =
             " --delay 20 --keep --policy script:C,C,B,C,F --hands " + std::to_string(hands);
         Start("Cleo", "scrivo-client --name Cleo" + client, 1);
-        ASSERT_TRUE(WaitFor([&] { return test::ReadGameFile(Folder()).PlayerCount >= 3; }, 30));
+        ASSERT_TRUE(test::WaitFor([&] { return test::ReadGameFile(Folder()).PlayerCount >= 3; },
+                                  std::chrono::seconds(30)));
         Start("Dan", "scrivo-client --name Dan" + client, 2);
-        ASSERT_TRUE(WaitFor([&] { return Count("dShuffling the deck") >= 3; }, 60));
-    }
-    bool Running(const std::string& name) { return ::kill(pids[name], 0) == 0; }
-    template <typename Pred> static bool WaitFor(const Pred& pred, int seconds)
-    {
-        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
-        while (!pred()) {
-            if (std::chrono::steady_clock::now() > end) return false;
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        }
-        return true;
+        ASSERT_TRUE(
+            test::WaitFor([&] { return Count("dShuffling the deck") >= 3; }, std::chrono::seconds(60)));
     }
     std::string Folder() { return test::OnlyGameFolder(mounts.source()); }
     int Count(const std::string& part)
     {
-        int n = 0;
-        for (const std::string& line : test::ReadAllMessages(Folder()))
-            n += line.find(part) != std::string::npos;
-        return n;
+        return test::CountContaining(test::ReadAllMessages(Folder()), part);
     }
     void ExpectAllEndedWholeAndConserved()
     {
         for (const char* name : {"Cleo", "Dan", "host"})
-            EXPECT_TRUE(WaitFor([&] { return !Running(name); }, 120)) << name;
+            EXPECT_NE(programs[name]->Wait(std::chrono::seconds(120)), -1) << name;
         EXPECT_EQ(Count("dShuffling the deck"), Count("posts the small blind"));
         std::set<std::string> headers;
         for (const std::string& line : test::ReadAllMessages(Folder()))
             if (line.find("--- Hand ") != std::string::npos) {
                 EXPECT_TRUE(headers.insert(line).second) << line;
             }
-        Currency total;
-        for (int p = 1; p <= 4; ++p)
-            total += test::ReadSeat(Folder(), p).Cash;
-        EXPECT_EQ(total, Currency::FromWhole(4000));
+        EXPECT_EQ(test::SeatCashTotal(Folder(), 4), Currency::FromWhole(4000));
     }
 
     BindMounts mounts{3, true};
     test::TempDir out;
-    std::map<std::string, pid_t> pids;
+    std::map<std::string, std::unique_ptr<test::Program>> programs; // killed before the mounts go
 };
 
 // The host is paused and its machine loses the share meanwhile: its claim
@@ -244,12 +214,12 @@ TEST_F(TableOnMounts, AHostPausedWhileItsShareWentNeverHostsAgain)
 {
     SKIP_WITHOUT_FUSE(mounts);
     ASSERT_NO_FATAL_FAILURE(StartTable("", 15));
-    ::kill(pids["host"], SIGSTOP);
+    programs["host"]->Signal(SIGSTOP);
     mounts.Drop(0);
     ASSERT_TRUE(mounts.Remount(0));
     const int before = Count("dShuffling the deck");
-    ASSERT_TRUE(WaitFor([&] { return Count("now hosts the table") == 1; }, 30));
-    ::kill(pids["host"], SIGCONT);
+    ASSERT_TRUE(test::WaitFor([&] { return Count("now hosts the table") == 1; }, std::chrono::seconds(30)));
+    programs["host"]->Signal(SIGCONT);
     ExpectAllEndedWholeAndConserved();
     const std::string hostSaid = test::TempDir::Read(out.File("host.txt"));
     EXPECT_NE(hostSaid.find("a later host holds the table"), std::string::npos) << hostSaid;

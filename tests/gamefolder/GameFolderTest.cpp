@@ -369,20 +369,6 @@ FILE* Holding(const std::string& file, const std::string& tail)
     return holder;
 }
 
-// The fake program clock, with a hook before every wait.
-struct HookedClock final : Clock {
-    HookedClock() { SetProgramClock(this); }
-    ~HookedClock() override { SetProgramClock(nullptr); }
-    TimePoint Now() override { return std::chrono::steady_clock::now(); }
-    void SleepFor(std::chrono::milliseconds ms) override
-    {
-        waits.push_back(ms);
-        onWait(waits.size());
-    }
-    std::vector<std::chrono::milliseconds> waits;
-    std::function<void(std::size_t)> onWait;
-};
-
 TEST_F(BetweenProcesses, EightClientsAppendingGiveEveryLineOnceAndWhole)
 {
     std::vector<FILE*> clients;
@@ -442,17 +428,19 @@ TEST_F(BetweenProcesses, AHeldFileIsWaitedForSilentlyUntilItsHolderLetsGoOrIsKil
     for (const std::string file : {"usr.spk", "msg.spk"}) {
         const bool killed = file == "msg.spk";
         FILE* holder = Holding(folder + "/" + file, killed ? "50" : "0");
-        HookedClock clock;
+        test::FakeClock& hooked = clock.clock;
+        hooked.waits.clear();
         int status = -1;
-        clock.onWait = [&](auto n) {
+        hooked.onWait = [&](std::size_t n) {
             if (n == 2) status = Finish(holder);
         };
         ASSERT_TRUE(killed ? SendPlayerMessage(folder, "i second") : WritePlayerRecord(folder, "R12.5", 1));
         EXPECT_EQ(status, killed ? 128 + SIGKILL : 0);
         // Silent short waits; the try after the holder is gone gets the file.
-        EXPECT_EQ(clock.waits.size(), 2u);
-        for (auto wait : clock.waits)
+        EXPECT_EQ(hooked.waits.size(), 2u);
+        for (auto wait : hooked.waits)
             EXPECT_LE(wait, LockBackoff::LastStep);
+        hooked.onWait = nullptr;
     }
     EXPECT_TRUE(boxes.shown.empty());
     // Only the action changed, and the new line follows the last whole one.

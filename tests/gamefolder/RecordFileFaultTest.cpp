@@ -25,37 +25,19 @@ using namespace std::chrono_literals;
 using test::FileCall;
 using Lines = std::vector<std::string>;
 
-// The fake clock, noting each wait and when the questions came.
-struct NotingClock final : Clock {
-    NotingClock() { SetProgramClock(this); }
-    ~NotingClock() override { SetProgramClock(nullptr); }
-    TimePoint Now() override { return now; }
-    void SleepFor(std::chrono::milliseconds ms) override
-    {
-        waits.push_back(ms);
-        now += ms;
-    }
-    std::chrono::milliseconds Since(TimePoint t) const
-    {
-        return std::chrono::duration_cast<std::chrono::milliseconds>(now - t);
-    }
-    TimePoint now{1h};
-    std::vector<std::chrono::milliseconds> waits;
-};
-
 // Another client holds every file until the clock reaches `until`.
 struct HeldUntil final : ForwardingFileOps {
-    HeldUntil(NotingClock& clock, Clock::TimePoint until)
+    HeldUntil(test::FakeClock& clock, Clock::TimePoint until)
         : ForwardingFileOps(CurrentFileOps()), clock(clock), until(until), scope(*this)
     {
     }
     int SetLock(int fd, short type) override
     {
         ++tries;
-        if (type != F_UNLCK && clock.now < until) return errno = EAGAIN, -1;
+        if (type != F_UNLCK && clock.Now() < until) return errno = EAGAIN, -1;
         return Inner().SetLock(fd, type);
     }
-    NotingClock& clock;
+    test::FakeClock& clock;
     Clock::TimePoint until;
     int tries = 0;
     ScopedFileOps scope;
@@ -84,7 +66,8 @@ protected:
 
     test::TempDir dir;
     test::RecordingMessageBox boxes;
-    NotingClock clock;
+    test::ScopedFakeClock fake;
+    test::FakeClock& clock = fake.clock;
     Lines before;
 };
 
@@ -140,7 +123,7 @@ TEST_F(RecordFileFaults, ALinkInPlaceOfARecordFileIsAFailureAndNeverAWrite)
 
 TEST_F(RecordFileFaults, AHeldFileIsTriedAgainSoonAndSilentlyThenGivenUpAsAnOutage)
 {
-    const auto start = clock.now;
+    const auto start = clock.Now();
     {
         HeldUntil held(clock, start + 10s);
         ASSERT_TRUE(WritePlayerRecord(dir.Path(), "C", 1));
@@ -158,7 +141,7 @@ TEST_F(RecordFileFaults, AHeldFileIsTriedAgainSoonAndSilentlyThenGivenUpAsAnOuta
     }
     // Held for good (a stopped program, or two waiting for each other): given
     // up after the limit as an outage, so that the caller lets go and retries.
-    const auto second = clock.now;
+    const auto second = clock.Now();
     HeldUntil stuck(clock, second + 10min);
     const FolderStatus status = WritePlayerRecord(dir.Path(), "F", 1);
     EXPECT_FALSE(status);
@@ -171,18 +154,18 @@ TEST_F(RecordFileFaults, AHeldFileIsTriedAgainSoonAndSilentlyThenGivenUpAsAnOuta
 TEST_F(RecordFileFaults, OtherFailuresComeBackAtOnceEvenAfterAHold)
 {
     // Held for three seconds; then the share is gone for two tries.
-    const auto start = clock.now;
+    const auto start = clock.Now();
     HeldUntil held(clock, start + 3s);
     struct Gone final : ForwardingFileOps {
-        explicit Gone(NotingClock& c) : ForwardingFileOps(CurrentFileOps()), clock(c), scope(*this) {}
+        explicit Gone(test::FakeClock& c) : ForwardingFileOps(CurrentFileOps()), clock(c), scope(*this) {}
         int Open(const std::string& path, int flags, unsigned mode) override
         {
-            if (clock.now < start + 3s || failures.size() == 2) return Inner().Open(path, flags, mode);
-            failures.push_back(clock.now);
+            if (clock.Now() < start + 3s || failures.size() == 2) return Inner().Open(path, flags, mode);
+            failures.push_back(clock.Now());
             return errno = EIO, -1;
         }
-        NotingClock& clock;
-        Clock::TimePoint start = clock.now;
+        test::FakeClock& clock;
+        Clock::TimePoint start = clock.Now();
         std::vector<Clock::TimePoint> failures;
         ScopedFileOps scope;
     } gone(clock);
@@ -194,7 +177,7 @@ TEST_F(RecordFileFaults, OtherFailuresComeBackAtOnceEvenAfterAHold)
     ASSERT_EQ(gone.failures.size(), 1u);
     EXPECT_GE(gone.failures[0], start + 3s);
     EXPECT_LE(gone.failures[0], start + 3s + LockBackoff::LastStep);
-    EXPECT_EQ(clock.now, gone.failures[0]);
+    EXPECT_EQ(clock.Now(), gone.failures[0]);
     // The caller's next tries land once the share is back.
     EXPECT_FALSE(WritePlayerRecord(dir.Path(), "F", 2));
     ASSERT_TRUE(WritePlayerRecord(dir.Path(), "F", 2));

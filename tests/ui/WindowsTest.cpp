@@ -1,7 +1,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
-#include <ostream>
 #include <regex>
 #include <set>
 #include <string>
@@ -136,47 +135,33 @@ protected:
 
 using StartupTest = UiTest;
 
-struct StartCase {
-    const char* name;
-    std::string player, serverKind, language; // serverKind: dir, gone, file or none (no SPK.ini)
-    bool browser;
-    friend void PrintTo(const StartCase& c, std::ostream* os) { *os << c.name; }
-};
-
-class StartupPaths : public UiTest, public ::testing::WithParamInterface<StartCase> {};
-
-TEST_P(StartupPaths, OpenTheBrowserOnlyWhenEverythingIsSetUp)
+// A first run opens the wizard, labelled in the only language file there is.
+// Which settings lead where is decided, case by case, below the windows.
+TEST_F(StartupTest, AFirstRunOpensTheWizardInTheOnlyLanguage)
 {
-    const StartCase& c = GetParam();
     AddShippedLanguage();
-    const std::string dir = c.serverKind == "dir"    ? server
-                            : c.serverKind == "gone" ? serverDir.File("gone") + "/"
-                                                     : serverDir.Write("plain", "x");
-    if (c.serverKind != "none") WriteSettings(c.player, dir, c.language);
     Main(settings, language);
-    EXPECT_EQ(ConnectWizLoaded() && TheConnectWiz().isVisible(), !c.browser);
-    EXPECT_EQ(ConnectFrmLoaded() && TheConnectFrm().isVisible(), c.browser);
+    EXPECT_TRUE(ConnectWizLoaded() && TheConnectWiz().isVisible() && !TheConnectWiz().isModal());
+    EXPECT_FALSE(ConnectFrmLoaded() && TheConnectFrm().isVisible());
+    EXPECT_EQ(settings.Language, "English");
+    EXPECT_EQ(FromQ(TheConnectWiz().Label1->text()), language.AppText[Cap::PlayerName]);
+    EXPECT_FALSE(language.AppText[Cap::PlayerName].empty());
     EXPECT_EQ(quits, 0);
-    if (c.browser) {
-        ConnectFrm& frm = TheConnectFrm();
-        EXPECT_TRUE(frm.RefreshRunning());
-        EXPECT_EQ(FromQ(frm.PNameLbl->text()), "Ann");
-        EXPECT_EQ(FromQ(frm.Command2->text()),
-                  language.AppText[Cap::CreateGame]); // captions filled after the language
-    } else {
-        // The only language file is chosen, loaded and labels the wizard.
-        EXPECT_FALSE(TheConnectWiz().isModal());
-        EXPECT_EQ(settings.Language, "English");
-        EXPECT_EQ(FromQ(TheConnectWiz().Label1->text()), language.AppText[Cap::PlayerName]);
-        EXPECT_EQ(FromQ(TheConnectWiz().VersionLbl->text()), std::string("v") + SCRIVO_VERSION + " 1st Ed");
-    }
 }
 
-// Which settings lead where is decided, case by case, below the windows.
-INSTANTIATE_TEST_SUITE_P(Cases, StartupPaths,
-                         ::testing::Values(StartCase{"FirstRun", "", "none", "", false},
-                                           StartCase{"SetUp", "Ann", "dir", "English", true}),
-                         [](const auto& info) { return std::string(info.param.name); });
+// A player set up on a reachable folder gets the browser, listing at once.
+TEST_F(StartupTest, APlayerSetUpGetsTheBrowserListing)
+{
+    StartSetUp();
+    ASSERT_TRUE(ConnectFrmLoaded() && TheConnectFrm().isVisible());
+    EXPECT_FALSE(ConnectWizLoaded() && TheConnectWiz().isVisible());
+    EXPECT_TRUE(TheConnectFrm().RefreshRunning());
+    EXPECT_EQ(FromQ(TheConnectFrm().PNameLbl->text()), "Ann");
+    // The captions are filled once the language is read.
+    EXPECT_EQ(FromQ(TheConnectFrm().Command2->text()), language.AppText[Cap::CreateGame]);
+    EXPECT_FALSE(language.AppText[Cap::CreateGame].empty());
+    EXPECT_EQ(quits, 0);
+}
 
 TEST_F(StartupTest, NoLanguageFilesAreReportedAndClosingTheFirstRunWizardEndsWithoutSaving)
 {
