@@ -1,6 +1,7 @@
-// Real host and client programs in a shared server directory: a raw client
-// held to the rules, a strong bot facing a short all in, and a host whose
-// process dies and whose table a player takes over.
+// Real host and client programs in a shared server directory: a player who
+// stops answering, a raw client held to the rules, a strong bot facing a
+// short all in, and a host whose process dies and whose table a player
+// takes over.
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -40,6 +41,31 @@ protected:
     const std::string bin = ProgramFolder();
     test::TempDir server, out;
 };
+
+// Bob joins and stops at once (his seat is in the file, nothing more): with a
+// turn time the host times him out, marks him away, and the game goes on to
+// its end.
+TEST_F(TableIntegrityProcessTest, APlayerWhoStopsDoesNotStopTheTable)
+{
+    ASSERT_EQ(
+        Run("(timeout -s KILL 90 \"$B\"/scrivo-host --dir \"$S\" --bots 1 --wait-players 1 --hands 8 "
+            "--delay 20 --seed 4 --keep --turn-time 1 --policy call >host.txt 2>host.err; echo $? >host.rc) "
+            "& "
+            "hostjob=$!; "
+            "\"$B\"/scrivo-client --dir \"$S\" --name Bob --delay 20 --policy call >bob.txt 2>&1 & bob=$!; "
+            "while ! grep -aqs 'Bob' \"$S\"/*/usr.spk; do sleep 0.02; done; kill -USR1 $bob; wait "
+            "$hostjob; "
+            "kill -KILL $bob; exit 0"),
+        0);
+    EXPECT_EQ(Output("host.rc"), "0\n") << Output("host.err");
+    const std::string host = Output("host.txt");
+    // The game goes on to its end: the hands asked for, or one player has all the chips.
+    EXPECT_TRUE(host.find("hands=8") != std::string::npos || host.find("winner=none") == std::string::npos)
+        << host;
+    EXPECT_NE(host.find("conserved=yes"), std::string::npos);
+    EXPECT_NE(host.find("Bob ran out of time"), std::string::npos);
+    EXPECT_NE(host.find("Bob is away and folds."), std::string::npos);
+}
 
 // A Standard game against a raw client that writes straight into its seat
 // record: a request written out of turn is cleared when the turn comes, a
