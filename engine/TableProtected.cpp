@@ -368,8 +368,8 @@ void Table::ReleaseVouchedLines()
         const bool vouched = std::any_of(from, to, [&](const auto& entry) {
             const VouchedLine& v = entry.second;
             const char kind = candidate.Kind();
-            const bool mayWrite =
-                v.byHost || kind == 'p' || kind == 'w' || (kind == 'b' && candidate.PrivateTo() == v.seat);
+            const bool mayWrite = v.byHost || m.formerHosts.count(v.seat) || kind == 'p' || kind == 'w' ||
+                                  (kind == 'b' && candidate.PrivateTo() == v.seat);
             return mayWrite && v.Matches(candidate.line);
         });
         if (!vouched) {
@@ -820,7 +820,9 @@ void Table::FollowHost(int host)
     Protection& m = *m_protection;
     if (host == m.book.Host()) return;
     // Only the host's deals count: the exchange is read again from its start
-    // with the new host's eyes (the hands of the one before are over).
+    // with the new host's eyes (the hands of the one before are over). The
+    // lines the one before wrote as host stay his to vouch for.
+    m.formerHosts.insert(m.book.Host());
     m.book = ExchangeBook{};
     m.book.SetHost(host);
     m.nextRecord = 1;

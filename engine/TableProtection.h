@@ -48,6 +48,7 @@ struct Table::Protection {
     std::vector<std::pair<std::int64_t, std::string>> toVouch;
     std::map<std::int64_t, std::string> held;
     std::multimap<std::int64_t, privacy::VouchedLine> vouched;
+    std::set<int> formerHosts;
     std::set<std::int64_t> audited;
     int requestStep = 0;
     std::int64_t requestHand = 0;
