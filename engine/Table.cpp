@@ -612,9 +612,24 @@ void Table::ShowOwnLines()
     for (std::string& line : own) {
         m_msgLines.push_back(line);
         fresh.push_back(LogLine{++recordNo, std::move(line)});
-        NoteLine(fresh.back());
+        NoteShownLine(fresh);
     }
-    Shown().LogLines(fresh);
+    ShowLines(fresh);
+}
+
+void Table::ShowLines(const std::vector<LogLine>& lines)
+{
+    std::vector<LogLine> run;
+    for (const LogLine& line : lines) {
+        if (line.recordNo != LocalLineNo) {
+            run.push_back(line);
+            continue;
+        }
+        if (!run.empty()) Shown().LogLines(run);
+        run.clear();
+        Shown().LocalLine(line.line);
+    }
+    if (!run.empty()) Shown().LogLines(run);
 }
 
 void Table::TickBody()
@@ -1033,7 +1048,7 @@ void Table::ShowFetchedLines()
     if (m_fetched.empty()) return;
     std::vector<LogLine> fresh;
     fresh.swap(m_fetched);
-    Shown().LogLines(fresh);
+    ShowLines(fresh);
 }
 
 void Table::UpdateTableView()

@@ -392,7 +392,13 @@ private:
     void FlushExchange();
     void Publish(privacy::ExchangeRecord record);
     bool AppendSigned(privacy::ExchangeRecord record);
-    void ShowOwnCards();
+    std::optional<std::string> OwnCardsLine();
+    // Notes the last of lines; at a protected table the own cards follow
+    // the line that deals them.
+    void NoteShownLine(std::vector<LogLine>& lines);
+    // Lines and, where recordNo is LocalLineNo, local lines, in their order.
+    static constexpr long LocalLineNo = -1;
+    void ShowLines(const std::vector<LogLine>& lines);
     void OverlayOwnCards();
     void ShowChat();
     // Lines of msg.spk are shown at a protected table only once their writer

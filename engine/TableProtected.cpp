@@ -276,7 +276,10 @@ void Table::ExchangeTick()
     // Leaving is the one request that outlives its hand.
     for (const int seat : m.book.Leavers())
         m.leavers.insert(seat);
-    ShowOwnCards();
+    if (m.cardsNew) {
+        m.cardsNew = false;
+        UpdateTableView();
+    }
     ShowChat();
     AuditHands();
     const HandExchange* h = m.book.Current();
@@ -288,33 +291,35 @@ void Table::ExchangeTick()
     }
 }
 
-void Table::ShowOwnCards()
+// The line with this table's own cards of the hand being dealt, once, when
+// they can be read: it follows the line that deals them, the first line of
+// that kind once the hole cards are uncovered, whatever language it is in.
+std::optional<std::string> Table::OwnCardsLine()
 {
     Protection& m = *m_protection;
     const HandExchange* h = m.book.Current();
     const int me = m_session.MyPlayerNo;
-    if (!h || h->plan.hand == m.cardsHand) return;
-    if (h->plan.hand != m.dealSeen) {
-        m.dealSeen = h->plan.hand;
-        m.handsSeenAtDeal = m_handsSeen;
-    }
-    if (!h->RevealDone(0) || h->plan.OwnerOf(me) != me || m_handsSeen <= m.handsSeenAtDeal) return;
+    if (!h || h->ended || h->plan.hand == m.cardsHand || !h->RevealDone(0) || h->plan.OwnerOf(me) != me)
+        return std::nullopt;
     m.cardsHand = h->plan.hand;
-    // After the lines read so far, the hand's dealing line among them.
-    ShowFetchedLines();
     m.cards = {};
     std::vector<clsCard> cards;
     for (int i = 0; i < 2; ++i)
         if (const auto card = m.me->CardAt(m.book, h->plan.HolePosition(me, i)))
             cards.push_back(CardOfNumber(*card));
-    if (cards.size() != 2) {
-        Shown().LocalLine("s" + FormatText(Msg::OwnCardsUnreadable, std::to_string(h->plan.number)));
-        return;
-    }
+    if (cards.size() != 2) return "s" + FormatText(Msg::OwnCardsUnreadable, std::to_string(h->plan.number));
     m.cards = {CardToText(cards[0]), CardToText(cards[1])};
     m.cardLines.push_back(std::to_string(me) + "c" + m.cards[0] + "," + m.cards[1]);
-    Shown().LocalLine(m.cardLines.back());
-    UpdateTableView();
+    m.cardsNew = true;
+    return m.cardLines.back();
+}
+
+void Table::NoteShownLine(std::vector<LogLine>& lines)
+{
+    NoteLine(lines.back());
+    if (!m_protection || lines.back().Kind() != 'd' || lines.back().PrivateTo() != 0) return;
+    if (std::optional<std::string> own = OwnCardsLine())
+        lines.push_back(LogLine{LocalLineNo, std::move(*own)});
 }
 
 void Table::OverlayOwnCards()
@@ -378,7 +383,7 @@ void Table::ReleaseVouchedLines()
         }
         m_msgLines.push_back(candidate.line);
         fresh.push_back(candidate);
-        NoteLine(fresh.back());
+        NoteShownLine(fresh);
         line = m.held.erase(line);
     }
     // A word about a line already shown, or passed over, is not needed again.

@@ -37,11 +37,7 @@ struct Table::Protection {
     std::int64_t cardsHand = 0;
     std::array<std::string, 2> cards;
     std::vector<std::string> cardLines;
-    // The hand whose deal was last seen, and the hands seen dealt then: the
-    // own cards go to the log after the hand's dealing line.
-    std::int64_t dealSeen = 0;
-    long handsSeenAtDeal = 0;
-    bool cardsFailed = false;
+    bool cardsNew = false; // for the seats' view
     std::int64_t chatsFrom = 0;
     // Lines this table stored in msg.spk, not yet vouched for; lines read
     // there that wait for their writer's word; the words read so far.

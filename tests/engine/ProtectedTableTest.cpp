@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -63,10 +64,14 @@ SigningKeys KeysFromFile(const std::string& path)
 }
 
 // A protected game: player 1 hosts, `bots` bots after him, then the
-// clients; every human table has a key file of its own in keys/.
+// clients; every human table has a key file of its own in keys/. The
+// `translated` seats read the game in another language.
 struct ProtectedGame {
-    ProtectedGame(std::vector<std::string> names, int bots, long long cash = 1000)
+    ProtectedGame(std::vector<std::string> names, int bots, long long cash = 1000,
+                  std::set<int> translated = {})
     {
+        for (int n = 0; n < other.LangText.Count; ++n)
+            other.LangText[MsgId(n)] = "de" + language.LangText[MsgId(n)];
         setup.type = "THNL";
         setup.names = std::move(names);
         setup.bots = bots;
@@ -88,7 +93,8 @@ struct ProtectedGame {
                 for (const LogLine& l : fresh)
                     seen.push_back(l.line);
             };
-            tables.push_back(std::make_unique<Table>(*views[static_cast<std::size_t>(p)], session, language));
+            tables.push_back(std::make_unique<Table>(*views[static_cast<std::size_t>(p)], session,
+                                                     translated.count(p) ? other : language));
         }
     }
 
@@ -178,7 +184,7 @@ struct ProtectedGame {
     test::TempDir dir;
     test::TempDir keys;
     test::GameSetup setup;
-    Language language = test::NumberedLanguage();
+    Language language = test::NumberedLanguage(), other;
     std::vector<std::unique_ptr<test::RecordingView>> views;
     std::vector<std::vector<std::string>> lines;
     std::vector<std::unique_ptr<Table>> tables;
@@ -188,7 +194,7 @@ struct ProtectedGame {
 
 TEST(ProtectedTable, HostAndTwoClientsPlayToTheEndWithChipsConserved)
 {
-    ProtectedGame game({"Ann", "Otto", "Bob", "Cleo"}, 1, 1000);
+    ProtectedGame game({"Ann", "Otto", "Bob", "Cleo"}, 1, 1000, {4});
     ASSERT_TRUE(game.Open());
     Random random(7);
     game.choose = [&](Table& t) {
@@ -220,12 +226,20 @@ TEST(ProtectedTable, HostAndTwoClientsPlayToTheEndWithChipsConserved)
     ASSERT_TRUE(history) << error;
     EXPECT_NE(history->text.find("Dealt to Bob ["), std::string::npos);
     EXPECT_EQ(history->text.find("Dealt to Bob [..]"), std::string::npos);
-    // Each player saw his own cards in his log, from no file.
-    for (int p : {1, 3, 4})
-        EXPECT_TRUE(std::any_of(
-            game.lines[static_cast<std::size_t>(p)].begin(), game.lines[static_cast<std::size_t>(p)].end(),
-            [&](const std::string& l) { return l.rfind(std::to_string(p) + "c", 0) == 0; }))
-            << p;
+    // Each player saw his own cards in his log, from no file, right after
+    // the line that deals them, whatever language he reads.
+    for (int p : {1, 3, 4}) {
+        std::vector<std::string> seen;
+        for (const std::string& l : game.lines[static_cast<std::size_t>(p)])
+            if (LogLine{0, l}.VisibleTo(p)) seen.push_back(l);
+        int shown = 0;
+        for (std::size_t i = 1; i < seen.size(); ++i)
+            if (seen[i].rfind(std::to_string(p) + "c", 0) == 0) {
+                ++shown;
+                EXPECT_EQ(seen[i - 1], "d" + test::Numbered(Msg::DealingHoleCards)) << p;
+            }
+        EXPECT_GE(shown, 3) << p;
+    }
 }
 
 // Each way of cheating at the deal, by Bob (seat 3): the other players name
