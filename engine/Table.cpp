@@ -849,7 +849,9 @@ void Table::ResumeAsHost(int formerHost)
         }
         // The button moves on from the last hand's small blind, or from seat 1.
         s.Dealer = smallBlind > 0 ? smallBlind : 1;
-        s.HandNo = std::max<long>(2, m_handsSeen + 1);
+        // The hands seen dealt in the log (in this table's language), or the
+        // last sound one in the journal, whichever is further on.
+        s.HandNo = std::max<long>(2, std::max(m_handsSeen, m_journalHand) + 1);
         s.Pot = s.MinBet = s.LastRaise = Currency();
         m_gamePending = true;
         Send("i" + FormatText(Msg::HandHeader, std::to_string(s.HandNo)) + "\r\n");

@@ -526,6 +526,7 @@ private:
     std::string m_journalOut;
     bool m_journalTableWritten = false;
     std::int64_t m_journalNext = 0;
+    long m_journalHand = 0; // the highest number of a hand there that adds up
     JournalWatch m_journalWatch;
     HostLease m_lease;
     SeatClaim m_seatClaim;

@@ -80,7 +80,10 @@ void Table::CheckJournal()
     std::vector<std::string> lines;
     for (const JournalWatch::Checked& c : m_journalWatch.Take(batch.records)) {
         ++m_counters.handsChecked;
-        if (c.verdict.Ok()) continue;
+        if (c.verdict.Ok()) {
+            m_journalHand = std::max<long>(m_journalHand, c.hand.number);
+            continue;
+        }
         ++m_counters.handsFailed;
         lines.push_back("s" + VerdictLine(c.verdict, c.hand, m_language, m_state.CurrencySymbol));
     }
