@@ -832,8 +832,10 @@ void Table::ResumeAsHost(int formerHost)
         if (unfinished && action != "D" && action != "O") r.Action = "-";
         PutSeat(p, r);
     }
-    if (formerHost >= 1 && formerHost <= s.PlayerCount && formerHost != m_session.MyPlayerNo)
+    if (formerHost >= 1 && formerHost <= s.PlayerCount && formerHost != m_session.MyPlayerNo) {
         m_away[static_cast<std::size_t>(formerHost)] = true;
+        MarkGone(formerHost);
+    }
     const std::string me = s.PlayerNames[m_session.MyPlayerNo];
     Send("i" + FormatText(Msg::NowHosts, me));
     TakeOverExchange();
@@ -1135,15 +1137,31 @@ bool Table::StartRound()
     return false;
 }
 
+// A player marked away because his program had ended is back once a
+// program holds his seat again, and every table is told so. One who let his
+// turns run out with his program running stays away until he says he is
+// back.
 void Table::WelcomeBack()
 {
     for (int p = 1; p <= m_state.PlayerCount && p < static_cast<int>(m_away.size()); ++p) {
         const auto i = static_cast<std::size_t>(p);
-        if (!m_away[i] || p == m_session.MyPlayerNo || (p >= 2 && p <= m_session.BotCount + 1)) continue;
+        if (i >= m_awayGone.size()) break;
+        // Back by other means meanwhile (he acted, or said so).
+        if (!m_away[i]) m_awayGone[i] = false;
+        if (!m_awayGone[i] || p == m_session.MyPlayerNo || (p >= 2 && p <= m_session.BotCount + 1)) continue;
         if (HeldUpADeal(p) || !SeatClaimed(m_session.GameFolder, p)) continue;
         m_away[i] = false;
+        m_awayGone[i] = false;
         m_timeouts[i] = 0;
+        Send(std::to_string(p) + "b" + FormatText(Msg::YouAreBack));
     }
+}
+
+void Table::MarkGone(int player)
+{
+    const auto i = static_cast<std::size_t>(player);
+    if (m_awayGone.size() <= i) m_awayGone.resize(i + 1);
+    m_awayGone[i] = true;
 }
 
 void Table::NoteAbsentSeat(int player)
@@ -1158,6 +1176,7 @@ void Table::NoteAbsentSeat(int player)
     const bool claimed = SeatClaimed(m_session.GameFolder, player);
     if (!claimed && m_seatSeenClaimed[i]) {
         m_away[i] = true;
+        MarkGone(player);
         Send(std::to_string(player) + "a" + FormatText(Msg::YouAreAway));
     }
     if (claimed) m_seatSeenClaimed[i] = true;

@@ -380,6 +380,7 @@ private:
     void Stop();
     // Host: players whose seat is claimed again are back from the next hand.
     void WelcomeBack();
+    void MarkGone(int player);
     // Host: a human seat with nobody claiming it is away.
     void NoteAbsentSeat(int player);
     std::chrono::milliseconds LeaseTime() const;
@@ -514,6 +515,7 @@ private:
     Clock::TimePoint m_turnStarted{};
     std::vector<int> m_timeouts;
     std::vector<bool> m_away;
+    std::vector<bool> m_awayGone; // away because the player's program had ended
     // Every client: who is away, from the away and back lines read.
     std::vector<bool> m_awayShown;
     // The current event is a time-out, and of a player who is away.

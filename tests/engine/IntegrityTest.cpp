@@ -10,6 +10,7 @@
 
 #include "engine/Commands.h"
 #include "engine/Table.h"
+#include "gamefolder/HostLease.h"
 #include "gamefolder/RecordFile.h"
 #include "platform/Text.h"
 #include "testsupport/EngineFixtures.h"
@@ -237,23 +238,37 @@ TEST_F(IntegrityTest, TurnTimeRunsOutAndAnIdlePlayerIsAwayUntilHeIsBack)
     EXPECT_EQ(Cash(3), Whole(990));
     EXPECT_EQ(TotalCash(), Whole(3000));
 
+    const auto toCleosTurn = [&] {
+        for (int guard = 0; guard < 20 && Status() != "P3"; ++guard) {
+            if (table->CanStartRound()) {
+                ASSERT_TRUE(table->StartRound());
+            }
+            if (Status().starts_with("P")) {
+                const int p = table->State().CurrentPlayer;
+                const Currency due =
+                    test::ReadGameFile(dir.Path()).MinBet - test::ReadSeat(dir.Path(), p).Bet;
+                test::SetAction(dir.Path(), p, due > Currency() ? "R" + due.ToString() : "C");
+            }
+            table->Tick();
+        }
+        ASSERT_EQ(Status(), "P3");
+    };
+    // A program of hers holding the seat does not make her back: she let her
+    // turns run out, and stays away until she says otherwise.
+    SeatClaim program;
+    ASSERT_TRUE(program.Take(dir.Path(), 3));
+    toCleosTurn();
+    table->Tick();
+    time.clock.Advance(std::chrono::seconds(AwayTurnSeconds));
+    table->Tick();
+    EXPECT_NE(Status(), "P3"); // played for her after the away player's few seconds
+
     // Cleo's window writes the back line: every table reads it, and her
     // next turn is hers for the whole turn time.
     ASSERT_TRUE(SendPlayerMessage(dir.Path(), "3b" + Numbered(Msg::YouAreBack)));
     table->Tick();
     EXPECT_FALSE(table->IsAway(3));
-    for (int guard = 0; guard < 20 && Status() != "P3"; ++guard) {
-        if (table->CanStartRound()) {
-            ASSERT_TRUE(table->StartRound());
-        }
-        if (Status().starts_with("P")) {
-            const int p = table->State().CurrentPlayer;
-            const Currency due = test::ReadGameFile(dir.Path()).MinBet - test::ReadSeat(dir.Path(), p).Bet;
-            test::SetAction(dir.Path(), p, due > Currency() ? "R" + due.ToString() : "C");
-        }
-        table->Tick();
-    }
-    ASSERT_EQ(Status(), "P3");
+    toCleosTurn();
     time.clock.Advance(std::chrono::seconds(AwayTurnSeconds));
     table->Tick();
     EXPECT_EQ(Status(), "P3");

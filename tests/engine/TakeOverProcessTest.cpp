@@ -1,6 +1,7 @@
 // Real programs on one server directory, and what happens to them: a host or
 // a client killed, the host's lease file swapped, the game record damaged, the
 // shared folder full for a while. The game goes on, with every chip there.
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <filesystem>
@@ -134,17 +135,21 @@ TEST_F(TakeOverProcess, APlayerKilledAndStartedAgainIsBackInHisSeatWithItsCash)
     ASSERT_TRUE(WaitFor([&] { return Dealt() >= 2; }, Seconds(60)));
     dan->Signal(SIGKILL);
     dan->Wait(Seconds(5));
-    ASSERT_TRUE(WaitFor(
-        [&] {
-            return CountContaining(Lines(), "is away and folds") + CountContaining(Lines(), "out of time") >=
-                   1;
-        },
-        Seconds(60)));
+    ASSERT_TRUE(WaitFor([&] { return CountContaining(Lines(), "4aYou are away") >= 1; }, Seconds(60)));
     const Currency kept = test::ReadSeat(Folder(), 4).Cash;
     EXPECT_GT(kept, Currency());
     dan = std::make_unique<Program>(out.File("dan2.txt"), Client("Dan"));
     ASSERT_TRUE(WaitFor([&] { return CountContaining(Lines(), "Dan is back.") == 1; }, Seconds(30)));
     EXPECT_EQ(host->Wait(Seconds(150)), 0);
+    // Marked away while his program was gone, he is back, and every table is
+    // told so, once his program plays again.
+    const std::vector<std::string> lines = Lines();
+    const auto away = std::find_if(lines.rbegin(), lines.rend(),
+                                   [](const std::string& l) { return l.rfind("4aYou are away", 0) == 0; });
+    const bool told = std::any_of(lines.rbegin(), away,
+                                  [](const std::string& l) { return l.rfind("4bYou are back", 0) == 0; });
+    ASSERT_NE(away, lines.rend());
+    EXPECT_TRUE(told);
     EXPECT_EQ(Trim(test::ReadSeat(Folder(), 4).Name), "Dan");
     EXPECT_EQ(Total(), Currency::FromWhole(4000));
     EXPECT_EQ(test::ReadGameFile(Folder()).PlayerCount, 4);
