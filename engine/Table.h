@@ -422,7 +422,9 @@ private:
     bool Parked() const;
     void HostExchange();
     bool ProgramEnded(int waiting, const privacy::HandExchange& h);
-    void VoidHand(int staller);
+    // Stakes back and the hand ended; staller (0: a card could not be read)
+    // held it up, or his program ended.
+    void VoidHand(int staller, bool programEnded = false);
     void EndExchange(bool voided = false);
     // Host: a record of the host's (deal, reveal, end) for the current hand.
     void HostRecord(privacy::ExchangeKind kind, int step, const std::string& text);

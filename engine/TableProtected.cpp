@@ -625,7 +625,11 @@ void Table::HostExchange()
     }
     const auto limit =
         m_session.TurnSeconds > 0 ? std::chrono::seconds(m_session.TurnSeconds) : DefaultDealWait;
-    if (waiting != 0 && (now - m.waitingSince >= limit || ProgramEnded(waiting, *h))) VoidHand(waiting);
+    if (waiting == 0) return;
+    if (ProgramEnded(waiting, *h))
+        VoidHand(waiting, true);
+    else if (now - m.waitingSince >= limit)
+        VoidHand(waiting);
 }
 
 // Whether the program of a participant the deal waits for has ended: its
@@ -657,7 +661,7 @@ bool Table::ProgramEnded(int waiting, const HandExchange& h)
     return ended;
 }
 
-void Table::VoidHand(int staller)
+void Table::VoidHand(int staller, bool programEnded)
 {
     Protection& m = *m_protection;
     TableState& s = m_state;
@@ -697,7 +701,8 @@ void Table::VoidHand(int staller)
     EndExchange(true);
     const std::string hand = std::to_string(s.HandNo);
     if (staller >= 1 && staller <= s.PlayerCount) {
-        Send("s" + FormatText(Msg::DealStalled, hand, s.PlayerNames[staller]));
+        Send("s" + FormatText(programEnded ? Msg::ProgramEndedVoid : Msg::DealStalled, hand,
+                              s.PlayerNames[staller]));
         if (staller != m_session.MyPlayerNo && !IsBotSeat(staller)) {
             m_away[static_cast<std::size_t>(staller)] = true;
             m.stalled[staller] = m.nextRecord - 1;

@@ -125,6 +125,7 @@ inline constexpr MsgId DealingWaitsFor{185}; // % name
 inline constexpr MsgId UnsignedIgnored{186}; // % name
 inline constexpr MsgId ProtectedWelcome{187};
 inline constexpr MsgId OwnCardsUnreadable{188}; // % hand number
+inline constexpr MsgId ProgramEndedVoid{189};   // % hand number, $ name
 inline constexpr MsgId HandHigh{170};
 inline constexpr MsgId HandPair{171};
 inline constexpr MsgId HandTwoPairs{172};

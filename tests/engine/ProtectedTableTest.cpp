@@ -350,6 +350,7 @@ TEST(ProtectedTable, APlayerWhoseProgramEndsVoidsTheHandAtOnceAndComesBack)
     }
     ASSERT_EQ(game.Host().Counters().handsVoided, 1);
     EXPECT_LT(ProgramClock().Now() - *crashed, std::chrono::seconds(5)); // the turn time is 20 s
+    EXPECT_TRUE(game.Said(3, Msg::ProgramEndedVoid));
     EXPECT_EQ(game.TotalCash(), Whole(4000));
 
     GameSession session = test::SessionAt(game.dir.Path(), 4, game.setup.type, 1);
