@@ -351,7 +351,9 @@ void MainForm::UpdateActionCaptions()
     };
     std::string check = cap(Cap::CheckButton, "Check (C)");
     if (m_table->MyTurn() && call > Currency()) {
-        const std::string amount = FormatCash(std::min(call, limits.myCash));
+        // The whole call: one above the player's cash is refused (he may go
+        // all in or fold), so the button must not offer it for less.
+        const std::string amount = FormatCash(call);
         check = m_language.LangText[Msg::CallButton].empty() ? "Call " + amount + " (C)"
                                                              : m_language.FormatText(Msg::CallButton, amount);
     }

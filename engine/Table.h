@@ -420,6 +420,7 @@ private:
     // for them (true).
     bool ParkForCards(const HandEvent& event);
     bool Parked() const;
+    bool ProtectedStartApplied() const;
     void HostExchange();
     bool ProgramEnded(int waiting, const privacy::HandExchange& h);
     // Stakes back and the hand ended; staller (0: a card could not be read)

@@ -125,7 +125,7 @@ void Table::StartHand()
 {
     // A protected hand is dealt over several polls and may be under way
     // while the status still asks for it.
-    if (m_protection && (Parked() || (m_hand.started && !m_hand.over))) return;
+    if (m_protection && (Parked() || (m_hand.started && !m_hand.over) || ProtectedStartApplied())) return;
     // A protected round has started once its cards are dealt.
     if (!m_protection) m_roundStarting = false;
     TableState& s = m_state;

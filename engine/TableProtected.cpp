@@ -109,6 +109,11 @@ bool Table::ExchangePending() const
     return h && !h->ended && h->WaitingFor() != 0 && h->plan.Participates(m_session.MyPlayerNo);
 }
 
+bool Table::ProtectedStartApplied() const
+{
+    return m_protection && m_protection->startApplied;
+}
+
 bool Table::Parked() const
 {
     return m_protection && (m_protection->parked || m_protection->pendingStart);
@@ -532,8 +537,11 @@ bool Table::LearnCards(const std::vector<int>& positions)
 bool Table::ParkForCards(const HandEvent& event)
 {
     Protection& m = *m_protection;
-    if (std::holds_alternative<StartEvent>(event) || !m_hand.started || m_hand.over) return false;
-    RefreshPlaceholders();
+    // A start runs the board out at once when nobody can act after the
+    // blinds: it waits for the cards like any other event.
+    const bool start = std::holds_alternative<StartEvent>(event);
+    if (!start && (!m_hand.started || m_hand.over)) return false;
+    if (!start) RefreshPlaceholders();
     HandState trial = m_hand;
     const HandStep step = Apply(trial, event);
     if (!step.Accepted()) return false;
@@ -586,6 +594,7 @@ void Table::HostExchange()
         }
         StartEvent start = std::move(*m.pendingStart);
         m.pendingStart.reset();
+        m.startApplied = true;
         m_roundStarting = false;
         start.pack = PlaceholderPack();
         if (ApplyHandEvent(start) != RequestFault::None) {
@@ -605,9 +614,12 @@ void Table::HostExchange()
             VoidHand(0);
             return;
         }
-        const HandEvent event = std::move(*m.parked);
+        HandEvent event = std::move(*m.parked);
         m.parked.reset();
-        RefreshPlaceholders();
+        if (auto* start = std::get_if<StartEvent>(&event))
+            start->pack = PlaceholderPack(); // with the cards just uncovered
+        else
+            RefreshPlaceholders();
         if (ApplyHandEvent(event) == RequestFault::None) ++m_counters.actionsProcessed;
         ++m_counters.reveals;
         m_counters.revealSeconds +=
@@ -725,6 +737,7 @@ void Table::VoidHand(int staller, bool programEnded)
 void Table::EndExchange(bool voided)
 {
     if (!m_protection) return;
+    m_protection->startApplied = false;
     const HandExchange* h = m_protection->book.Find(m_protection->handId);
     if (!h || h->ended) return;
     HostRecord(ExchangeKind::End, 0, voided ? "void" : "");

@@ -23,6 +23,9 @@ struct Table::Protection {
     // Host: the hand being dealt, an event waiting for cards, what it knows.
     std::int64_t handId = 0;
     std::optional<StartEvent> pendingStart;
+    // The round's hand is dealt (it may have ended at once, all in on the
+    // blinds, while the status still asks for a start) until it is ended.
+    bool startApplied = false;
     std::optional<HandEvent> parked;
     std::map<int, clsCard> known; // pack position -> card
     int waitingFor = 0;

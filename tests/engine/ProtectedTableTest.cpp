@@ -242,6 +242,30 @@ TEST(ProtectedTable, HostAndTwoClientsPlayToTheEndWithChipsConserved)
     }
 }
 
+// Bob is all in on his blind and Ann has matched it: the board is run out
+// as the hand starts, and not before its cards and Bob's are uncovered.
+TEST(ProtectedTable, AHandAllInOnTheBlindsWaitsForItsCards)
+{
+    ProtectedGame game({"Ann", "Bob"}, 0);
+    {
+        auto seats = OpenRecordFile(PlayerFilePath(game.dir.Path()), PlayerRecordLength);
+        ASSERT_TRUE(seats);
+        PlayerRecord bob = *seats->ReadPlayer(2);
+        bob.Cash = Whole(3);
+        ASSERT_TRUE(seats->WritePlayer(2, bob));
+    }
+    ASSERT_TRUE(game.Open());
+    game.PlayHand();
+    ASSERT_GE(game.views[1]->handsEnded, 1);
+    int reveals = 0;
+    for (const ExchangeRecord& r : ReadExchangeFile(game.dir.Path()))
+        reveals += r.kind == ExchangeKind::Open;
+    EXPECT_GE(reveals, 1);
+    EXPECT_EQ(game.Host().Counters().handsVoided, 0);
+    EXPECT_EQ(game.At(2).Counters().handsFailed, 0);
+    EXPECT_EQ(game.TotalCash(), Whole(1003));
+}
+
 // Each way of cheating at the deal, by Bob (seat 3): the other players name
 // him once the hand's keys are out, and nobody else.
 TEST(ProtectedTable, ACheatAtTheDealIsNamedByEveryOtherPlayer)
