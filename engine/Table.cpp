@@ -1110,7 +1110,10 @@ void Table::FinishViewUpdate()
 
 bool Table::CanStartRound() const
 {
-    return IsHostTable() && m_state.Stage == StageWaiting && !m_roundStarting && !m_state.Closing;
+    // A hand that ended as it started (all in on the blinds) is ended with
+    // its status first: a start right then would write over that status.
+    return IsHostTable() && m_state.Stage == StageWaiting && !m_roundStarting && !m_handEndPending &&
+           !m_state.Closing;
 }
 
 bool Table::StartRound()
@@ -1215,6 +1218,7 @@ void Table::PrepareNextHand()
 void Table::EndHand()
 {
     TableState& s = m_state;
+    m_handEndPending = false;
     EndExchange();
     WriteStatus(GameStatus::HandDone, false);
     s.Stage = StageWaiting;

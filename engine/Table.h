@@ -531,7 +531,8 @@ private:
     std::string m_journalOut;
     bool m_journalTableWritten = false;
     std::int64_t m_journalNext = 0;
-    long m_journalHand = 0; // the highest number of a hand there that adds up
+    bool m_handEndPending = false; // the status says the hand is over; EndHand has not run yet
+    long m_journalHand = 0;        // the highest number of a hand there that adds up
     JournalWatch m_journalWatch;
     HostLease m_lease;
     SeatClaim m_seatClaim;

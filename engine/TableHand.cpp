@@ -299,6 +299,7 @@ void Table::StoreEffects(const std::vector<HandEffect>& effects)
     }
     SyncFromHand();
     if (m_hand.over) {
+        m_handEndPending = true;
         WriteStatus(GameStatus::HandOver, true);
         return;
     }

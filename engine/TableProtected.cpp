@@ -726,6 +726,7 @@ void Table::VoidHand(int staller, bool programEnded)
     ++m_counters.handsVoided;
     if (started) {
         s.Stage = StageShowdown;
+        m_handEndPending = true;
         WriteStatus(GameStatus::HandOver, true);
     } else {
         // Nothing was dealt: the deal starts again at the next poll, without
